@@ -1,0 +1,26 @@
+#pragma once
+
+#include "wkDatabases.h"
+
+#include <QtPlugin>
+
+#include <memory>
+
+namespace viVavazuruv {
+
+// What the component's shared library exports as a Qt plugin. Its metadata
+// carries "ProgID", "Version" and "HelpString", so a loader can find the
+// library for a ProgID without creating anything.
+class IComponentFactory {
+public:
+    virtual ~IComponentFactory() = default;
+    // A new instance of the class named by progId, or null for an unknown ProgID.
+    virtual std::unique_ptr<_wkDatabases> CreateInstance(const QString& progId) = 0;
+};
+
+inline constexpr char kProgId[] = "viVavazuruv.wkDatabases";
+
+} // namespace viVavazuruv
+
+#define VIVAVAZURUV_COMPONENT_FACTORY_IID "org.viVavazuruv.IComponentFactory/30.0"
+Q_DECLARE_INTERFACE(viVavazuruv::IComponentFactory, VIVAVAZURUV_COMPONENT_FACTORY_IID)

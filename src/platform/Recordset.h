@@ -1,0 +1,68 @@
+#pragma once
+
+#include <QHash>
+#include <QSqlDatabase>
+#include <QString>
+#include <QVariant>
+#include <QVector>
+
+namespace viVavazuruv::ado {
+
+// A read-only recordset over command text. Every row is copied when it opens
+// (the client-side cursor), so it can be detached from its connection and read
+// after the connection is gone. A NULL value (isNull() true) stays apart from "".
+class Recordset final {
+public:
+    Recordset() = default;
+    Q_DISABLE_COPY(Recordset)
+    Recordset(Recordset&&) noexcept = default;
+    Recordset& operator=(Recordset&&) noexcept = default;
+
+    qint32 CursorLocation() const { return m_cursorLocation; }
+    void setCursorLocation(qint32 location);
+
+    // Opens source on connection. The component passes forward-only (0),
+    // read-only (1) and command text (1); other cursor and lock types are
+    // refused, since nothing here may write through a recordset.
+    // Throws AutomationError with the driver's message when the query fails.
+    void Open(const QString& source, const QSqlDatabase& activeConnection, qint32 cursorType, qint32 lockType,
+              qint32 options);
+
+    // Setting the active connection to nothing detaches a client-side recordset;
+    // reading goes on from the copy.
+    void DetachConnection();
+    bool IsConnected() const { return m_connected; }
+
+    bool IsOpen() const { return m_open; }
+    bool Bof() const;
+    bool Eof() const;
+    void MoveNext();
+    void Close();
+
+    // Number of rows copied at open.
+    qint32 RecordCount() const;
+
+    // The value of a field of the current row, its name matched without regard
+    // to case. Throws AutomationError when no such field exists, when the
+    // recordset is closed, or when there is no current row.
+    QVariant Fields(const QString& name) const;
+    // Column index of a field, -1 when there is none; lets a loop resolve names once.
+    int FieldIndex(const QString& name) const;
+    QVariant Value(int index) const;
+    int FieldCount() const { return m_fieldNames.size(); }
+    QString FieldName(int index) const { return m_fieldNames.value(index); }
+
+private:
+    void requireCurrentRow() const;
+
+    qint32 m_cursorLocation = 2;
+    bool m_open = false;
+    bool m_connected = false;
+    QVector<QString> m_fieldNames;
+    QHash<QString, int> m_fieldIndex;  // lower-cased name -> column
+    QVector<QVariant> m_values;        // row-major, m_fieldNames.size() per row
+    qint32 m_rowCount = 0;
+    qint32 m_position = 0;
+};
+
+} // namespace viVavazuruv::ado

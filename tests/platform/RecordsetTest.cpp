@@ -1,0 +1,153 @@
+#include <support/TestDatabase.h>
+
+#include <platform/AdoConstants.h>
+#include <platform/Recordset.h>
+#include <viVavazuruv/AutomationError.h>
+
+#include <gtest/gtest.h>
+
+using namespace viVavazuruv;
+using namespace viVavazuruv::ado;
+using viVavazuruv::test::Engine;
+using viVavazuruv::test::TestDatabase;
+
+namespace {
+
+class RecordsetTest : public ::testing::TestWithParam<Engine> {
+protected:
+    void SetUp() override {
+        VV_REQUIRE_DATABASE(m_db, GetParam());
+        m_db->exec(QStringLiteral("CREATE TABLE ItemList (ItemCode VARCHAR(20), ItemText VARCHAR(200), ItemKey INTEGER)"));
+        m_db->exec(QStringLiteral("INSERT INTO ItemList VALUES ('A', NULL, 1)"));
+        m_db->exec(QStringLiteral("INSERT INTO ItemList VALUES ('B', '', 2)"));
+        m_db->exec(QStringLiteral("INSERT INTO ItemList VALUES ('C', 'Zahnärztliche Füllung – 歯科', 3)"));
+    }
+
+    Recordset openOrdered(const QString& where = {}) {
+        Recordset rs;
+        rs.setCursorLocation(adUseClient);
+        rs.Open(QStringLiteral("SELECT * FROM ItemList ") + where + QStringLiteral(" ORDER BY ItemKey"), m_db->db(),
+                adOpenForwardOnly, adLockReadOnly, adCmdText);
+        return rs;
+    }
+
+    std::unique_ptr<TestDatabase> m_db;
+};
+
+TEST_P(RecordsetTest, NullStaysApartFromEmptyTextAndNonLatinTextSurvives) {
+    Recordset rs = openOrdered();
+    ASSERT_FALSE(rs.Bof());
+    EXPECT_TRUE(rs.Fields(QStringLiteral("ItemText")).isNull());
+    rs.MoveNext();
+    const QVariant empty = rs.Fields(QStringLiteral("ItemText"));
+    EXPECT_FALSE(empty.isNull());
+    EXPECT_EQ(empty.toString(), QString());
+    rs.MoveNext();
+    EXPECT_EQ(rs.Fields(QStringLiteral("ItemText")).toString(), QStringLiteral("Zahnärztliche Füllung – 歯科"));
+    rs.MoveNext();
+    EXPECT_TRUE(rs.Eof());
+    EXPECT_THROW(rs.MoveNext(), AutomationError);
+}
+
+TEST_P(RecordsetTest, FieldNamesMatchInAnyCase) {
+    Recordset rs = openOrdered();
+    EXPECT_EQ(rs.Fields(QStringLiteral("itemcode")).toString(), QStringLiteral("A"));
+    EXPECT_EQ(rs.Fields(QStringLiteral("ITEMCODE")).toString(), QStringLiteral("A"));
+    EXPECT_EQ(rs.Fields(QStringLiteral("ItemKey")).toInt(), 1);
+    EXPECT_EQ(rs.FieldIndex(QStringLiteral("iTeMkEy")), rs.FieldIndex(QStringLiteral("ItemKey")));
+}
+
+TEST_P(RecordsetTest, DetachedRecordsetReadsOnAfterTheConnectionCloses) {
+    const QString name = QStringLiteral("detach_") + QString::fromStdString(test::engineName(GetParam()));
+    {
+        QSqlDatabase second = m_db->openAnother(name);
+        ASSERT_TRUE(second.isOpen());
+        Recordset rs;
+        rs.setCursorLocation(adUseClient);
+        rs.Open(QStringLiteral("SELECT ItemCode FROM ItemList ORDER BY ItemKey"), second, adOpenForwardOnly,
+                adLockReadOnly, adCmdText);
+        rs.DetachConnection();
+        EXPECT_FALSE(rs.IsConnected());
+        second.close();
+        QStringList codes;
+        while (!rs.Eof()) {
+            codes << rs.Fields(QStringLiteral("ItemCode")).toString();
+            rs.MoveNext();
+        }
+        EXPECT_EQ(codes, (QStringList{QStringLiteral("A"), QStringLiteral("B"), QStringLiteral("C")}));
+        rs.Close();
+        EXPECT_FALSE(rs.IsOpen());
+    }
+    QSqlDatabase::removeDatabase(name);
+}
+
+TEST_P(RecordsetTest, MissingFieldRaisesItemNotFound) {
+    Recordset rs = openOrdered();
+    try {
+        rs.Fields(QStringLiteral("NoSuchField"));
+        FAIL() << "no error raised";
+    } catch (const AutomationError& e) {
+        EXPECT_EQ(e.code(), ErrorCode::ItemNotFound);
+        EXPECT_TRUE(e.message().contains(QStringLiteral("NoSuchField")));
+    }
+}
+
+TEST_P(RecordsetTest, EmptyResultIsBofAndEofAndHasNoCurrentRow) {
+    Recordset rs = openOrdered(QStringLiteral("WHERE ItemCode = 'none'"));
+    EXPECT_TRUE(rs.Bof());
+    EXPECT_TRUE(rs.Eof());
+    EXPECT_EQ(rs.RecordCount(), 0);
+    try {
+        rs.Fields(QStringLiteral("ItemCode"));
+        FAIL() << "no error raised";
+    } catch (const AutomationError& e) {
+        EXPECT_EQ(e.code(), ErrorCode::NoCurrentRecord);
+    }
+}
+
+TEST_P(RecordsetTest, FailingStatementRaisesTheDriversMessage) {
+    Recordset rs;
+    rs.setCursorLocation(adUseClient);
+    try {
+        rs.Open(QStringLiteral("SELECT * FROM NoSuchTable"), m_db->db(), adOpenForwardOnly, adLockReadOnly,
+                adCmdText);
+        FAIL() << "no error raised";
+    } catch (const AutomationError& e) {
+        EXPECT_EQ(e.code(), ErrorCode::DatabaseError);
+        EXPECT_TRUE(e.message().contains(QStringLiteral("nosuchtable"), Qt::CaseInsensitive)) << e.what();
+    }
+    EXPECT_FALSE(rs.IsOpen());
+}
+
+TEST_P(RecordsetTest, ClosedObjectsAndUnsupportedModesAreRefused) {
+    Recordset rs;
+    EXPECT_THROW(rs.Eof(), AutomationError);
+    EXPECT_THROW(rs.Fields(QStringLiteral("ItemCode")), AutomationError);
+    EXPECT_THROW(rs.Close(), AutomationError);
+    EXPECT_THROW(rs.setCursorLocation(7), AutomationError);
+    // A keyset cursor or an updatable lock would promise writes nobody implements.
+    EXPECT_THROW(rs.Open(QStringLiteral("SELECT * FROM ItemList"), m_db->db(), 1, adLockReadOnly, adCmdText),
+                 AutomationError);
+    EXPECT_THROW(rs.Open(QStringLiteral("SELECT * FROM ItemList"), m_db->db(), adOpenForwardOnly, 3, adCmdText),
+                 AutomationError);
+
+    Recordset server;  // server-side cursors stay tied to their connection
+    server.Open(QStringLiteral("SELECT * FROM ItemList"), m_db->db(), adOpenForwardOnly, adLockReadOnly, adCmdText);
+    EXPECT_THROW(server.DetachConnection(), AutomationError);
+}
+
+TEST_P(RecordsetTest, OpeningOnAClosedConnectionIsAConnectionError) {
+    Recordset rs;
+    rs.setCursorLocation(adUseClient);
+    try {
+        rs.Open(QStringLiteral("SELECT 1"), QSqlDatabase(), adOpenForwardOnly, adLockReadOnly, adCmdText);
+        FAIL() << "no error raised";
+    } catch (const AutomationError& e) {
+        EXPECT_EQ(e.code(), ErrorCode::ConnectionError);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Engines, RecordsetTest, ::testing::Values(Engine::SQLite, Engine::PostgreSQL),
+                         [](const auto& info) { return test::engineName(info.param); });
+
+} // namespace

@@ -1,0 +1,125 @@
+#include "TestDatabase.h"
+
+#include <gtest/gtest.h>
+
+#include <QAtomicInt>
+#include <QCoreApplication>
+#include <QRandomGenerator>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QUrl>
+#include <QUrlQuery>
+
+namespace viVavazuruv::test {
+
+namespace {
+QAtomicInt g_counter;
+
+QString uniqueSuffix() {
+    return QStringLiteral("%1_%2_%3")
+        .arg(QCoreApplication::applicationPid())
+        .arg(g_counter.fetchAndAddRelaxed(1))
+        .arg(QRandomGenerator::global()->generate() % 1000000);
+}
+} // namespace
+
+std::string engineName(Engine engine) {
+    return engine == Engine::SQLite ? "SQLite" : "PostgreSQL";
+}
+
+std::unique_ptr<TestDatabase> TestDatabase::create(Engine engine) {
+    std::unique_ptr<TestDatabase> t(new TestDatabase);
+    t->m_engine = engine;
+    t->m_connectionName = QStringLiteral("vvtest_") + uniqueSuffix();
+    if (engine == Engine::SQLite) {
+        t->m_dir = std::make_unique<QTemporaryDir>();
+        if (!t->m_dir->isValid()) {
+            ADD_FAILURE() << "no temporary folder";
+            return nullptr;
+        }
+        t->m_sqlitePath = t->m_dir->filePath(QStringLiteral("test.db"));
+        t->m_url = QStringLiteral("sqlite:") + t->m_sqlitePath;
+        if (!t->openConnection(t->m_connectionName))
+            return nullptr;
+        return t;
+    }
+
+    const QString server = qEnvironmentVariable("VIVAVAZURUV_TEST_PG_URL");
+    if (server.isEmpty()) {
+        if (qEnvironmentVariable("CI") == QLatin1String("true"))
+            ADD_FAILURE() << "CI=true but VIVAVAZURUV_TEST_PG_URL is not set: PostgreSQL cases must run in CI";
+        return nullptr;
+    }
+    t->m_schema = QStringLiteral("t_") + uniqueSuffix();
+    QUrl url(server);
+    QUrlQuery query(url);
+    query.removeAllQueryItems(QStringLiteral("schema"));
+    query.addQueryItem(QStringLiteral("schema"), t->m_schema);
+    url.setQuery(query);
+    t->m_url = url.toString();
+    if (!t->openConnection(t->m_connectionName))
+        return nullptr;
+    return t;
+}
+
+bool TestDatabase::openConnection(const QString& name) const {
+    if (m_engine == Engine::SQLite) {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
+        db.setDatabaseName(m_sqlitePath);
+        if (!db.open()) {
+            ADD_FAILURE() << "SQLite: " << db.lastError().text().toStdString();
+            return false;
+        }
+        return true;
+    }
+    const QUrl url(qEnvironmentVariable("VIVAVAZURUV_TEST_PG_URL"));
+    QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), name);
+    db.setHostName(url.host());
+    db.setPort(url.port(5432));
+    db.setUserName(url.userName());
+    db.setPassword(url.password());
+    db.setDatabaseName(url.path().mid(1));
+    if (!db.open()) {
+        ADD_FAILURE() << "PostgreSQL: " << db.lastError().text().toStdString();
+        return false;
+    }
+    QSqlQuery q(db);
+    if (!q.exec(QStringLiteral("CREATE SCHEMA IF NOT EXISTS ") + m_schema) ||
+        !q.exec(QStringLiteral("SET search_path TO ") + m_schema)) {
+        ADD_FAILURE() << "PostgreSQL schema: " << q.lastError().text().toStdString();
+        return false;
+    }
+    return true;
+}
+
+QSqlDatabase TestDatabase::db() const {
+    return QSqlDatabase::database(m_connectionName, false);
+}
+
+QSqlDatabase TestDatabase::openAnother(const QString& connectionName) const {
+    if (!openConnection(connectionName))
+        return {};
+    return QSqlDatabase::database(connectionName, false);
+}
+
+void TestDatabase::exec(const QString& statement) const {
+    QSqlQuery q(db());
+    if (!q.exec(statement))
+        ADD_FAILURE() << statement.toStdString() << ": " << q.lastError().text().toStdString();
+}
+
+TestDatabase::~TestDatabase() {
+    if (m_engine == Engine::PostgreSQL && !m_schema.isEmpty()) {
+        QSqlDatabase d = db();
+        if (d.isOpen())
+            QSqlQuery(d).exec(QStringLiteral("DROP SCHEMA IF EXISTS ") + m_schema + QStringLiteral(" CASCADE"));
+    }
+    {
+        QSqlDatabase d = QSqlDatabase::database(m_connectionName, false);
+        if (d.isValid())
+            d.close();
+    }
+    QSqlDatabase::removeDatabase(m_connectionName);
+}
+
+} // namespace viVavazuruv::test

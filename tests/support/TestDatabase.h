@@ -1,0 +1,59 @@
+#pragma once
+
+#include <QSqlDatabase>
+#include <QString>
+#include <QTemporaryDir>
+
+#include <memory>
+#include <string>
+
+namespace viVavazuruv::test {
+
+enum class Engine { SQLite, PostgreSQL };
+
+std::string engineName(Engine engine);
+
+// A database of its own for one test: a fresh SQLite file in a temporary
+// folder, or a fresh schema in the PostgreSQL test server named by
+// VIVAVAZURUV_TEST_PG_URL, so tests never meet under ctest -j. Everything is
+// dropped when the object goes.
+class TestDatabase {
+public:
+    // Null when the engine is not available here; the caller skips then. With
+    // CI=true a missing PostgreSQL server is a failure instead (see
+    // requirePostgresInCi), so those cases are never silently skipped there.
+    static std::unique_ptr<TestDatabase> create(Engine engine);
+    ~TestDatabase();
+
+    Engine engine() const { return m_engine; }
+    // A connection of the test's own, open, on the test's database or schema.
+    QSqlDatabase db() const;
+    // The same place as a reference-host URL (sqlite:PATH or postgresql://...?schema=NAME).
+    QString url() const { return m_url; }
+    // Opens a second, independent connection to the same place.
+    QSqlDatabase openAnother(const QString& connectionName) const;
+    // Runs a statement; fails the test with the driver's text when it fails.
+    void exec(const QString& statement) const;
+
+private:
+    TestDatabase() = default;
+    bool openConnection(const QString& name) const;
+
+    Engine m_engine = Engine::SQLite;
+    QString m_connectionName;
+    QString m_url;
+    QString m_schema;
+    QString m_sqlitePath;
+    std::unique_ptr<QTemporaryDir> m_dir;
+};
+
+} // namespace viVavazuruv::test
+
+// In a parameterised fixture: skips (or, in CI, fails) when the engine is missing.
+#define VV_REQUIRE_DATABASE(ptr, engine)                                                                        \
+    do {                                                                                                       \
+        ptr = ::viVavazuruv::test::TestDatabase::create(engine);                                                \
+        if (!ptr)                                                                                              \
+            GTEST_SKIP() << ::viVavazuruv::test::engineName(engine) << " is not available (set "               \
+                         << "VIVAVAZURUV_TEST_PG_URL, or run scripts/test)";                                    \
+    } while (false)
