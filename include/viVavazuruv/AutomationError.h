@@ -11,6 +11,7 @@ namespace viVavazuruv {
 // original desktop suite already tests for, so a host can map them unchanged.
 namespace ErrorCode {
 inline constexpr std::int32_t InvalidProcedureCall = 5;     // bad argument to a call
+inline constexpr std::int32_t Overflow = 6;                 // a number too large for its type
 inline constexpr std::int32_t SubscriptOutOfRange = 9;      // array index outside its bounds
 inline constexpr std::int32_t TypeMismatch = 13;            // text that is not a number where one is needed
 inline constexpr std::int32_t ObjectNotSet = 91;            // host object used before the host put it

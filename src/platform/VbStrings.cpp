@@ -1,0 +1,97 @@
+#include "VbStrings.h"
+
+#include <viVavazuruv/AutomationError.h>
+
+#include <cmath>
+#include <cstdlib>
+#include <limits>
+#include <string>
+
+namespace viVavazuruv::vb {
+
+QString Trim(const QString& text) {
+    qsizetype begin = 0;
+    qsizetype end = text.size();
+    while (begin < end && text.at(begin) == QLatin1Char(' '))
+        ++begin;
+    while (end > begin && text.at(end - 1) == QLatin1Char(' '))
+        --end;
+    if (begin == 0 && end == text.size())
+        return text;  // shares the data: no copy on the load path
+    return text.mid(begin, end - begin);
+}
+
+QString LTrim(const QString& text) {
+    qsizetype begin = 0;
+    while (begin < text.size() && text.at(begin) == QLatin1Char(' '))
+        ++begin;
+    return begin == 0 ? text : text.mid(begin);
+}
+
+double Val(const QString& text) {
+    std::string digits;
+    bool seenDigit = false, seenPoint = false, seenExponent = false;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar ch = text.at(i);
+        if (ch == QLatin1Char(' ') || ch == QLatin1Char('\t') || ch == QLatin1Char('\n'))
+            continue;
+        const char c = ch.toLatin1();
+        if (c >= '0' && c <= '9') {
+            digits += c;
+            seenDigit = true;
+        } else if ((c == '+' || c == '-') &&
+                   (digits.empty() || (seenExponent && (digits.back() == 'e')))) {
+            digits += c;
+        } else if (c == '.' && !seenPoint && !seenExponent) {
+            digits += c;
+            seenPoint = true;
+        } else if ((c == 'e' || c == 'E' || c == 'd' || c == 'D') && seenDigit && !seenExponent) {
+            digits += 'e';
+            seenExponent = true;
+        } else {
+            break;
+        }
+    }
+    // A dangling exponent or sign is not part of the number.
+    while (!digits.empty() && (digits.back() == 'e' || digits.back() == '+' || digits.back() == '-'))
+        digits.pop_back();
+    if (!seenDigit || digits.empty())
+        return 0.0;
+    char* end = nullptr;
+    const double value = std::strtod(digits.c_str(), &end);
+    return std::isfinite(value) ? value : 0.0;
+}
+
+namespace {
+template <typename Int>
+Int roundHalfEven(double value, const char* typeName) {
+    if (std::isnan(value))
+        throw AutomationError(ErrorCode::Overflow, QStringLiteral("Overflow: not a number."));
+    const double rounded = std::nearbyint(value);  // default rounding mode is to nearest, ties to even
+    if (rounded < double(std::numeric_limits<Int>::min()) || rounded > double(std::numeric_limits<Int>::max()))
+        throw AutomationError(ErrorCode::Overflow, QStringLiteral("Overflow: %1 does not fit in a %2.")
+                                                       .arg(value, 0, 'g', 17)
+                                                       .arg(QLatin1String(typeName)));
+    return Int(rounded);
+}
+} // namespace
+
+qint32 CLng(double value) { return roundHalfEven<qint32>(value, "32-bit integer"); }
+qint16 CInt(double value) { return roundHalfEven<qint16>(value, "16-bit integer"); }
+
+int InStr(int start, const QString& text, const QString& what) {
+    if (start < 1)
+        start = 1;
+    if (start > text.size() + 1)
+        return 0;
+    const qsizetype at = text.indexOf(what, start - 1);
+    return at < 0 ? 0 : int(at) + 1;
+}
+
+QString Mid(const QString& text, int start, int length) {
+    if (start < 1)
+        start = 1;
+    return text.mid(start - 1, length);
+}
+
+} // namespace viVavazuruv::vb

@@ -1,0 +1,94 @@
+#include "ListStore.h"
+
+#include <platform/AdoConstants.h>
+#include <platform/Connection.h>
+#include <platform/Recordset.h>
+#include <platform/VbStrings.h>
+
+#include <QVector>
+
+namespace viVavazuruv {
+
+namespace {
+const QString kTable = QStringLiteral("UsrDefTable");
+const QString kKeyField = QStringLiteral("UsrDefInd");
+const QString kCodeField = QStringLiteral("UsrDefCod");
+} // namespace
+
+QString ListStore::OfficeClause() const {
+    if (m_host.GetOfficeMode() != 7)
+        return {};
+    return QStringLiteral(" and (OfficeID=") + QString::number(m_host.GetOfficeID()) + QLatin1Char(')');
+}
+
+QString ListStore::LoadStatement(const QString& listCode) const {
+    return QStringLiteral("select * from UsrDefTable where UsrDefCod = ") + m_host.SqlValue(listCode, false, 1, 0) +
+           OfficeClause();
+}
+
+QString ListStore::DeleteStatement(qint32 key) const {
+    return QStringLiteral("Delete * from UsrDefTable where UsrDefInd=") + QString::number(key) + OfficeClause();
+}
+
+qint32 ListStore::LoadList(const QString& listCode, const VbArray<QString>& fieldNames, qint16 columnCount,
+                           IGridControl& grid, const RowLoaded& rowLoaded) const {
+    const QString sql = m_host.TranslateSql(LoadStatement(listCode), 1, 0);
+    ado::Recordset rs;
+    rs.setCursorLocation(ado::adUseClient);
+    rs.Open(sql, m_host.GetConnection(), ado::adOpenForwardOnly, ado::adLockReadOnly, ado::adCmdText);
+    rs.DetachConnection();
+
+    qint32 row = 0;
+    if (!(rs.Bof() && rs.Eof())) {
+        // Names are resolved once; a field the table lacks stays -1 and its
+        // cells stay empty, which is what skipping the failed read leaves.
+        QVector<int> columnField(columnCount + 1, -1);
+        for (int c = 1; c <= columnCount; ++c) {
+            try {
+                columnField[c] = rs.FieldIndex(fieldNames(c));
+            } catch (const AutomationError&) {
+            }
+        }
+        const int codeField = rs.FieldIndex(kCodeField);
+        const QString wanted = listCode.toUpper();
+        if (grid.MaxRows() < rs.RecordCount())
+            grid.setMaxRows(rs.RecordCount());
+
+        while (!rs.Eof()) {
+            if (codeField >= 0) {
+                const QVariant code = rs.Value(codeField);
+                if (code.toString().toUpper() != wanted)
+                    break;
+            }
+            ++row;
+            for (int c = 1; c <= columnCount; ++c) {
+                if (columnField[c] < 0)
+                    continue;
+                try {
+                    grid.SetText(c, row, vb::Trim(rs.Value(columnField[c]).toString()));
+                } catch (const AutomationError&) {
+                }
+            }
+            if (rowLoaded) {
+                try {
+                    rowLoaded(row);
+                } catch (const AutomationError&) {
+                }
+            }
+            rs.MoveNext();
+        }
+    }
+    rs.Close();
+    return row;
+}
+
+void ListStore::DeleteRow(qint32 key) const {
+    const QString sql = m_host.TranslateSql(DeleteStatement(key), 1, 0);
+    ado::Connection(m_host.GetConnection()).Execute(sql, nullptr, ado::adCmdText | ado::adExecuteNoRecords);
+}
+
+bool ListStore::SaveRow(qint32& key, const QStringList& fieldNames, const QStringList& values) const {
+    return m_host.SaveRecord(1, kTable, kKeyField, key, fieldNames, values, true);
+}
+
+} // namespace viVavazuruv

@@ -1,0 +1,53 @@
+#pragma once
+
+#include <component/VbArray.h>
+#include <viVavazuruv/IGridControl.h>
+#include <viVavazuruv/IHostServices.h>
+
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+
+namespace viVavazuruv {
+
+// The three ways the component touches UsrDefTable: load one list into a
+// grid, delete one row, save one row. Statements are written in the suite's
+// original desktop dialect and always pass through the host's TranslateSql;
+// inserts and updates are the host's SaveRecord. Keeps no state between calls.
+class ListStore final {
+public:
+    explicit ListStore(IHostServices& host) : m_host(host) {}
+
+    // " and (OfficeID=N)" when the host's office mode is 7, else "".
+    QString OfficeClause() const;
+    // The load statement before translation, office clause included.
+    QString LoadStatement(const QString& listCode) const;
+    // The delete statement before translation, office clause included.
+    QString DeleteStatement(qint32 key) const;
+
+    // Called after row `row` (1-based) has been written into the grid.
+    using RowLoaded = std::function<void(qint32 row)>;
+
+    // Reads list listCode into rows 1.. of grid: column c (1..columnCount)
+    // gets field fieldNames(c), trimmed. Reading stops at the first row whose
+    // UsrDefCod differs from listCode in more than case. Once the rows are
+    // copied, a failing step (a missing or unreadable field, a cell write) is
+    // passed over so the list loads what it can; errors before that (the host,
+    // the query) raise. Grows MaxRows to the rows delivered and leaves any
+    // shrinking to the caller. Returns the number of rows read.
+    qint32 LoadList(const QString& listCode, const VbArray<QString>& fieldNames, qint16 columnCount,
+                    IGridControl& grid, const RowLoaded& rowLoaded = {}) const;
+
+    // Deletes the row with this key (office clause included). Raises when the statement fails.
+    void DeleteRow(qint32 key) const;
+
+    // Inserts (key 0; the new key comes back through key) or updates one row
+    // through the host. True when the row was written.
+    bool SaveRow(qint32& key, const QStringList& fieldNames, const QStringList& values) const;
+
+private:
+    IHostServices& m_host;
+};
+
+} // namespace viVavazuruv
