@@ -67,8 +67,9 @@ public:
                                       .arg(path, loader.errorString()));
         auto object = factory->CreateInstance(progId);
         if (!object)
-            throw AutomationError(ErrorCode::ComponentNotFound,
-                                  QStringLiteral("The component library %1 does not create \"%2\".").arg(path, progId));
+            throw AutomationError(
+                ErrorCode::ComponentNotFound,
+                QStringLiteral("The component library %1 does not create \"%2\".").arg(path, progId));
         return object;
     }
 

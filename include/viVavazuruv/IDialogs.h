@@ -45,7 +45,8 @@ public:
     // Lets the user pick an existing file. filter uses "Label|patterns|Label|patterns"
     // pairs; flags are the open-dialog option bits (4 hides the read-only box).
     // Returns the chosen file, or nothing when the user cancelled.
-    virtual std::optional<QString> OpenFile(const QString& initialFolder, const QString& filter, qint32 flags) = 0;
+    virtual std::optional<QString> OpenFile(const QString& initialFolder, const QString& filter,
+                                            qint32 flags) = 0;
 
     // The standard warning sound.
     virtual void Beep() = 0;

@@ -14,26 +14,51 @@ public:
     virtual ~IGridEvents() = default;
 
     // The user committed an edit of cell (Col, Row).
-    virtual void CellChange(qint32 Col, qint32 Row) { Q_UNUSED(Col) Q_UNUSED(Row) }
-    virtual void CellClick(qint32 Col, qint32 Row) { Q_UNUSED(Col) Q_UNUSED(Row) }
-    virtual void CellDoubleClick(qint32 Col, qint32 Row) { Q_UNUSED(Col) Q_UNUSED(Row) }
+    virtual void CellChange(qint32 Col, qint32 Row) {
+        Q_UNUSED(Col)
+        Q_UNUSED(Row)
+    }
+    virtual void CellClick(qint32 Col, qint32 Row) {
+        Q_UNUSED(Col)
+        Q_UNUSED(Row)
+    }
+    virtual void CellDoubleClick(qint32 Col, qint32 Row) {
+        Q_UNUSED(Col)
+        Q_UNUSED(Row)
+    }
     // A cell editor opened (Mode 1) or closed (Mode 0); ChangeMade when its text changed.
     virtual void EditModeChange(qint32 Col, qint32 Row, qint16 Mode, bool ChangeMade) {
-        Q_UNUSED(Col) Q_UNUSED(Row) Q_UNUSED(Mode) Q_UNUSED(ChangeMade)
+        Q_UNUSED(Col)
+        Q_UNUSED(Row)
+        Q_UNUSED(Mode)
+        Q_UNUSED(ChangeMade)
     }
     virtual void RightClick(qint16 ClickType, qint32 Col, qint32 Row, qint32 X, qint32 Y) {
-        Q_UNUSED(ClickType) Q_UNUSED(Col) Q_UNUSED(Row) Q_UNUSED(X) Q_UNUSED(Y)
+        Q_UNUSED(ClickType)
+        Q_UNUSED(Col)
+        Q_UNUSED(Row)
+        Q_UNUSED(X)
+        Q_UNUSED(Y)
     }
     // The grid scrolled.
     virtual void TopLeftChange(qint32 OldLeft, qint32 OldTop, qint32 NewLeft, qint32 NewTop) {
-        Q_UNUSED(OldLeft) Q_UNUSED(OldTop) Q_UNUSED(NewLeft) Q_UNUSED(NewTop)
+        Q_UNUSED(OldLeft)
+        Q_UNUSED(OldTop)
+        Q_UNUSED(NewLeft)
+        Q_UNUSED(NewTop)
     }
     // Windows key codes (13 Enter, 27 Escape, 32 Space, 48-57 digits, 65-90
     // letters); Shift is 1 Shift, 2 Ctrl, 4 Alt, added together.
-    virtual void KeyDown(qint16& KeyCode, qint16& Shift) { Q_UNUSED(KeyCode) Q_UNUSED(Shift) }
+    virtual void KeyDown(qint16& KeyCode, qint16& Shift) {
+        Q_UNUSED(KeyCode)
+        Q_UNUSED(Shift)
+    }
     // Button 1 left, 2 right; X and Y in twips from the grid's top left.
     virtual void MouseUp(qint16& Button, qint16& Shift, float X, float Y) {
-        Q_UNUSED(Button) Q_UNUSED(Shift) Q_UNUSED(X) Q_UNUSED(Y)
+        Q_UNUSED(Button)
+        Q_UNUSED(Shift)
+        Q_UNUSED(X)
+        Q_UNUSED(Y)
     }
 };
 
@@ -83,11 +108,11 @@ public:
     // Position says), 5 deletes row Row, 25 sorts the addressed block.
     virtual void setAction(qint16 action) = 0;
     virtual qint16 Action() const = 0;
-    virtual void setSortBy(qint16 sortBy) = 0;  // 0 sorts rows
+    virtual void setSortBy(qint16 sortBy) = 0; // 0 sorts rows
     virtual qint16 SortBy() const = 0;
-    virtual void setSortKey(qint16 index, qint32 col) = 0;  // index 1 or 2
+    virtual void setSortKey(qint16 index, qint32 col) = 0; // index 1 or 2
     virtual qint32 SortKey(qint16 index) const = 0;
-    virtual void setSortKeyOrder(qint16 index, qint16 order) = 0;  // 1 ascending, 2 descending, 0 none
+    virtual void setSortKeyOrder(qint16 index, qint16 order) = 0; // 1 ascending, 2 descending, 0 none
     virtual qint16 SortKeyOrder(qint16 index) const = 0;
 
     // 0 cells editable, 3 single selection, 4 rows ticked independently of the cursor.

@@ -50,10 +50,12 @@ public:
     virtual qint16 AskMessage(const QString& Code, const QString& Arg1, const QString& Arg2) = 0;
 
     // The Index-th piece of Text cut at Separator, counted from 1; "" past the end.
-    virtual QString GetField(const QString& Text, const QString& Separator, qint16 Index, qint16 Reserved) = 0;
+    virtual QString GetField(const QString& Text, const QString& Separator, qint16 Index,
+                             qint16 Reserved) = 0;
 
     // Pieces 1 to 100 of Text cut at Separator (Pieces[0] is piece 1) and their count.
-    virtual void SplitText(const QString& Text, const QString& Separator, QStringList& Pieces, qint16& Count) = 0;
+    virtual void SplitText(const QString& Text, const QString& Separator, QStringList& Pieces,
+                           qint16& Count) = 0;
 
     // Replaces Find by Replacement in Text, in place, from position Start (1-based);
     // Count 0 replaces every occurrence, 1 only the first.
@@ -73,8 +75,8 @@ public:
     virtual void PipeVariableList(const QString& VariableText, QString& ListCode) = 0;
 
     // The four words that join a list's entries in a composed code string.
-    virtual void ListJoinWords(const QString& ListCode, QString& Between, QString& BeforeLast, QString& AfterLast,
-                               QString& CodeJoin) = 0;
+    virtual void ListJoinWords(const QString& ListCode, QString& Between, QString& BeforeLast,
+                               QString& AfterLast, QString& CodeJoin) = 0;
 
     // True when each entry of the list is inserted on its own when composing.
     virtual bool InsertEachItem(const QString& ListCode) = 0;

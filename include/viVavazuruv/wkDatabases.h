@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Export.h"
+#include "IDialogs.h"
 #include "IGlobal.h"
 
 #include <QString>
@@ -22,6 +23,33 @@ public:
     virtual QString get_LoginName() const = 0;
     // Accepted and dropped.
     virtual void put_LoginName(QString vNewValue) = 0;
+
+    // The pickers. Each answers at once when the caller's value is a group
+    // code of the list (the three with Tmp), or shows the modal picker window
+    // and returns what the user chose ("" when the window was closed without a
+    // choice). By-reference arguments are written back as documented. A host
+    // or database failure raises AutomationError; the window is gone when the
+    // call returns, whichever way it ended.
+    //
+    // Salutation: Flag 0 "SXTITLE", 1 "TITLE", 2 "DRSXTTL", 3 "DRTTL", -1 the
+    // request packed into Tmp as five LF-separated fields (list code, column
+    // caption, window caption, frame caption, value to look up), any other
+    // value the previous request's list. Key is the description the cursor
+    // starts on. Tmp receives the chosen text; the result equals it.
+    virtual QString UDDBS_Sex_Title(QString& Tmp, float& WTop, float& WLeft, qint16& Flag, QString& Key) = 0;
+    // Credit card kind ("CRECARD"); Tmp in: value to look up, out: the choice.
+    virtual QString UDDBS_Credit_Card(QString& Tmp, float& WTop, float& WLeft) = 0;
+    // Medical alerts ("ALERT"), several at once, joined by ", " in tick order.
+    virtual QString UDDBS_Med_Alert(QString& Tmp, float& WTop, float& WLeft) = 0;
+    // Any list DBNM; one or several descriptions, one per line (CR LF).
+    // ShowLetter adds the document file column; it comes back false when the
+    // host turns letter columns off.
+    virtual QString UDDBS_Selection(bool& MultiSelection, float& WTop, float& WLeft, QString& DBNM,
+                                    QString& Captn, bool& ShowLetter) = 0;
+    // Any list DBNM, one row; pipe-sign variables are not offered. LetterName
+    // receives the chosen row's letter file name when ShowLetter is true.
+    virtual QString UDDBS_1_Choice(QString& Tmp, float& WTop, float& WLeft, QString& DBNM, QString& Captn,
+                                   bool* ShowLetter = nullptr, QString* LetterName = nullptr) = 0;
     // Always an empty (invalid) QVariant.
     virtual QVariant get_MultiUser() const = 0;
     // Accepted and dropped.
@@ -48,11 +76,23 @@ public:
     void put_LocationID(qint32 lNewValue) override;
     QString get_LoginName() const override;
     void put_LoginName(QString vNewValue) override;
+    QString UDDBS_Sex_Title(QString& Tmp, float& WTop, float& WLeft, qint16& Flag, QString& Key) override;
+    QString UDDBS_Credit_Card(QString& Tmp, float& WTop, float& WLeft) override;
+    QString UDDBS_Med_Alert(QString& Tmp, float& WTop, float& WLeft) override;
+    QString UDDBS_Selection(bool& MultiSelection, float& WTop, float& WLeft, QString& DBNM, QString& Captn,
+                            bool& ShowLetter) override;
+    QString UDDBS_1_Choice(QString& Tmp, float& WTop, float& WLeft, QString& DBNM, QString& Captn,
+                           bool* ShowLetter = nullptr, QString* LetterName = nullptr) override;
     QVariant get_MultiUser() const override;
     void put_MultiUser(QVariant vNewValue) override;
     QString get_Path() const override;
     void put_Path(QString vNewValue) override;
     IGlobal* QueryIGlobal() override;
+
+    // Routes every dialog of the component (message boxes, the input box, the
+    // file dialog) through dialogs instead of Qt's own; null restores Qt's.
+    // Component-wide, like the host objects.
+    static void SetDialogs(std::shared_ptr<IDialogs> dialogs);
 
     void put_DAC(const HostObject& value) override;
     HostObject get_DAC() const override;

@@ -32,8 +32,9 @@ void RequestState::SetWindowPosition(float top, float left) {
 
 IHostServices& RequestState::Host() const {
     if (!GIC)
-        throw AutomationError(ErrorCode::ObjectNotSet,
-                              QStringLiteral("Object variable not set: the host has not put its GIC object."));
+        throw AutomationError(
+            ErrorCode::ObjectNotSet,
+            QStringLiteral("Object variable not set: the host has not put its GIC object."));
     return *GIC;
 }
 

@@ -2,7 +2,10 @@
 
 #include "VbArray.h"
 
+#include <viVavazuruv/IDialogs.h>
 #include <viVavazuruv/IGlobal.h>
+
+#include <QPointer>
 
 #include <QString>
 
@@ -56,6 +59,11 @@ public:
     QString SelectionResult;
     // Work array of the code-string composition.
     VbArray<QString> ComposeParts;
+
+    // Where the component's dialogs go; null means Qt's own.
+    std::shared_ptr<IDialogs> Dialogs;
+    // The one picker window while a request runs; null otherwise.
+    QPointer<QObject> Window;
 
     // The host's objects, put through IGlobal.
     HostServicesRef GIC;

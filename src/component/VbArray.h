@@ -9,16 +9,13 @@ namespace viVavazuruv {
 // An array with the lower bound 0 and an upper bound set by Redim, which
 // discards the contents. An index outside 0..UBound raises error 9, so a
 // caller outside its contract fails loudly instead of reading a stray value.
-template <typename T>
-class VbArray {
+template <typename T> class VbArray {
 public:
     VbArray() = default;
     explicit VbArray(int upperBound) { Redim(upperBound); }
 
     // Re-dimensions to 0..upperBound with default values; -1 leaves it empty.
-    void Redim(int upperBound) {
-        m_items = QVector<T>(upperBound < 0 ? 0 : upperBound + 1);
-    }
+    void Redim(int upperBound) { m_items = QVector<T>(upperBound < 0 ? 0 : upperBound + 1); }
     int UBound() const { return int(m_items.size()) - 1; }
     int Size() const { return int(m_items.size()); }
 
@@ -34,10 +31,11 @@ public:
 private:
     void check(int index) const {
         if (index < 0 || index >= m_items.size())
-            throw AutomationError(ErrorCode::SubscriptOutOfRange,
-                                  QStringLiteral("Subscript out of range: index %1 of an array with bounds 0 to %2.")
-                                      .arg(index)
-                                      .arg(UBound()));
+            throw AutomationError(
+                ErrorCode::SubscriptOutOfRange,
+                QStringLiteral("Subscript out of range: index %1 of an array with bounds 0 to %2.")
+                    .arg(index)
+                    .arg(UBound()));
     }
 
     QVector<T> m_items;

@@ -11,11 +11,12 @@ namespace viVavazuruv::ado {
 
 void requireOpen(const QSqlDatabase& db) {
     if (!db.isValid())
-        throw AutomationError(ErrorCode::ConnectionError, QStringLiteral("The host lent no database connection."));
-    if (!db.isOpen())
         throw AutomationError(ErrorCode::ConnectionError,
-                              QStringLiteral("The host's database connection \"%1\" is not open.")
-                                  .arg(db.connectionName()));
+                              QStringLiteral("The host lent no database connection."));
+    if (!db.isOpen())
+        throw AutomationError(
+            ErrorCode::ConnectionError,
+            QStringLiteral("The host's database connection \"%1\" is not open.").arg(db.connectionName()));
 }
 
 void Connection::Execute(const QString& commandText, qint32* recordsAffected, qint32 options) const {

@@ -16,15 +16,17 @@ void Recordset::setCursorLocation(qint32 location) {
         throw AutomationError(ErrorCode::InvalidProcedureCall,
                               QStringLiteral("Cursor location %1 is not supported.").arg(location));
     if (m_open)
-        throw AutomationError(ErrorCode::InvalidProcedureCall,
-                              QStringLiteral("The cursor location cannot change while the recordset is open."));
+        throw AutomationError(
+            ErrorCode::InvalidProcedureCall,
+            QStringLiteral("The cursor location cannot change while the recordset is open."));
     m_cursorLocation = location;
 }
 
 void Recordset::Open(const QString& source, const QSqlDatabase& activeConnection, qint32 cursorType,
                      qint32 lockType, qint32 options) {
     if (m_open)
-        throw AutomationError(ErrorCode::InvalidProcedureCall, QStringLiteral("The recordset is already open."));
+        throw AutomationError(ErrorCode::InvalidProcedureCall,
+                              QStringLiteral("The recordset is already open."));
     if (cursorType != adOpenForwardOnly || lockType != adLockReadOnly || options != adCmdText)
         throw AutomationError(ErrorCode::InvalidProcedureCall,
                               QStringLiteral("Only forward-only, read-only recordsets over command text are "
@@ -71,8 +73,9 @@ void Recordset::Open(const QString& source, const QSqlDatabase& activeConnection
 
 void Recordset::DetachConnection() {
     if (m_open && m_cursorLocation != adUseClient)
-        throw AutomationError(ErrorCode::InvalidProcedureCall,
-                              QStringLiteral("Only a client-side recordset can be detached from its connection."));
+        throw AutomationError(
+            ErrorCode::InvalidProcedureCall,
+            QStringLiteral("Only a client-side recordset can be detached from its connection."));
     m_connected = false;
 }
 
@@ -90,13 +93,15 @@ bool Recordset::Eof() const {
 
 void Recordset::MoveNext() {
     if (Eof())
-        throw AutomationError(ErrorCode::NoCurrentRecord, QStringLiteral("There is no row after the last one."));
+        throw AutomationError(ErrorCode::NoCurrentRecord,
+                              QStringLiteral("There is no row after the last one."));
     ++m_position;
 }
 
 void Recordset::Close() {
     if (!m_open)
-        throw AutomationError(ErrorCode::OperationOnClosedObject, QStringLiteral("The recordset is not open."));
+        throw AutomationError(ErrorCode::OperationOnClosedObject,
+                              QStringLiteral("The recordset is not open."));
     m_open = false;
     m_connected = false;
     m_values.clear();

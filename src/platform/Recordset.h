@@ -59,8 +59,8 @@ private:
     bool m_open = false;
     bool m_connected = false;
     QVector<QString> m_fieldNames;
-    QHash<QString, int> m_fieldIndex;  // lower-cased name -> column
-    QVector<QVariant> m_values;        // row-major, m_fieldNames.size() per row
+    QHash<QString, int> m_fieldIndex; // lower-cased name -> column
+    QVector<QVariant> m_values;       // row-major, m_fieldNames.size() per row
     qint32 m_rowCount = 0;
     qint32 m_position = 0;
 };

@@ -17,7 +17,7 @@ QString Trim(const QString& text) {
     while (end > begin && text.at(end - 1) == QLatin1Char(' '))
         --end;
     if (begin == 0 && end == text.size())
-        return text;  // shares the data: no copy on the load path
+        return text; // shares the data: no copy on the load path
     return text.mid(begin, end - begin);
 }
 
@@ -39,8 +39,7 @@ double Val(const QString& text) {
         if (c >= '0' && c <= '9') {
             digits += c;
             seenDigit = true;
-        } else if ((c == '+' || c == '-') &&
-                   (digits.empty() || (seenExponent && (digits.back() == 'e')))) {
+        } else if ((c == '+' || c == '-') && (digits.empty() || (seenExponent && (digits.back() == 'e')))) {
             digits += c;
         } else if (c == '.' && !seenPoint && !seenExponent) {
             digits += c;
@@ -63,12 +62,12 @@ double Val(const QString& text) {
 }
 
 namespace {
-template <typename Int>
-Int roundHalfEven(double value, const char* typeName) {
+template <typename Int> Int roundHalfEven(double value, const char* typeName) {
     if (std::isnan(value))
         throw AutomationError(ErrorCode::Overflow, QStringLiteral("Overflow: not a number."));
-    const double rounded = std::nearbyint(value);  // default rounding mode is to nearest, ties to even
-    if (rounded < double(std::numeric_limits<Int>::min()) || rounded > double(std::numeric_limits<Int>::max()))
+    const double rounded = std::nearbyint(value); // default rounding mode is to nearest, ties to even
+    if (rounded < double(std::numeric_limits<Int>::min()) ||
+        rounded > double(std::numeric_limits<Int>::max()))
         throw AutomationError(ErrorCode::Overflow, QStringLiteral("Overflow: %1 does not fit in a %2.")
                                                        .arg(value, 0, 'g', 17)
                                                        .arg(QLatin1String(typeName)));
@@ -76,8 +75,12 @@ Int roundHalfEven(double value, const char* typeName) {
 }
 } // namespace
 
-qint32 CLng(double value) { return roundHalfEven<qint32>(value, "32-bit integer"); }
-qint16 CInt(double value) { return roundHalfEven<qint16>(value, "16-bit integer"); }
+qint32 CLng(double value) {
+    return roundHalfEven<qint32>(value, "32-bit integer");
+}
+qint16 CInt(double value) {
+    return roundHalfEven<qint16>(value, "16-bit integer");
+}
 
 int InStr(int start, const QString& text, const QString& what) {
     if (start < 1)

@@ -24,11 +24,15 @@ qint32 CLng(double value);
 qint16 CInt(double value);
 
 // A text read as a 32-bit key: Val then CLng.
-inline qint32 KeyOf(const QString& text) { return CLng(Val(text)); }
+inline qint32 KeyOf(const QString& text) {
+    return CLng(Val(text));
+}
 
 // 1-based position of what in text from 1-based start; 0 when absent.
 int InStr(int start, const QString& text, const QString& what);
-inline int InStr(const QString& text, const QString& what) { return InStr(1, text, what); }
+inline int InStr(const QString& text, const QString& what) {
+    return InStr(1, text, what);
+}
 
 // 1-based substring; length < 0 means to the end.
 QString Mid(const QString& text, int start, int length = -1);

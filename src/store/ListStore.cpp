@@ -22,12 +22,13 @@ QString ListStore::OfficeClause() const {
 }
 
 QString ListStore::LoadStatement(const QString& listCode) const {
-    return QStringLiteral("select * from UsrDefTable where UsrDefCod = ") + m_host.SqlValue(listCode, false, 1, 0) +
-           OfficeClause();
+    return QStringLiteral("select * from UsrDefTable where UsrDefCod = ") +
+           m_host.SqlValue(listCode, false, 1, 0) + OfficeClause();
 }
 
 QString ListStore::DeleteStatement(qint32 key) const {
-    return QStringLiteral("Delete * from UsrDefTable where UsrDefInd=") + QString::number(key) + OfficeClause();
+    return QStringLiteral("Delete * from UsrDefTable where UsrDefInd=") + QString::number(key) +
+           OfficeClause();
 }
 
 qint32 ListStore::LoadList(const QString& listCode, const VbArray<QString>& fieldNames, qint16 columnCount,

@@ -16,9 +16,9 @@ TEST(RequestStateTest, InitFieldNamesFillsTheFixedTableAndRefusesAShortArray) {
     qint16 n = 6;
     state.InitFieldNames(n);
     EXPECT_EQ(state.FieldNames.UBound(), 6);
-    const QStringList expected{QStringLiteral("UsrDefCod"),    QStringLiteral("usrdefSeqCod"),
-                               QStringLiteral("usrdefDes"),    QStringLiteral("usrdefCDSDRWFla"),
-                               QStringLiteral("usrdefADA"),    QStringLiteral("usrdefLetNam"),
+    const QStringList expected{QStringLiteral("UsrDefCod"), QStringLiteral("usrdefSeqCod"),
+                               QStringLiteral("usrdefDes"), QStringLiteral("usrdefCDSDRWFla"),
+                               QStringLiteral("usrdefADA"), QStringLiteral("usrdefLetNam"),
                                QStringLiteral("usrdefInd")};
     for (int i = 0; i <= 6; ++i)
         EXPECT_EQ(state.FieldNames(i), expected.at(i)) << i;

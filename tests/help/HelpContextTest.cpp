@@ -26,7 +26,7 @@ TEST(HelpContextTest, WindowWithoutControlsAndNoWindowAreHandled) {
     QWidget lonely;
     Set_HelpContextID(&lonely, -5);
     EXPECT_EQ(HelpContextID(&lonely), -5);
-    Set_HelpContextID(nullptr, 673);  // never fails towards its caller
+    Set_HelpContextID(nullptr, 673); // never fails towards its caller
     EXPECT_EQ(HelpContextID(nullptr), 0);
 }
 

@@ -17,7 +17,8 @@ class RecordsetTest : public ::testing::TestWithParam<Engine> {
 protected:
     void SetUp() override {
         VV_REQUIRE_DATABASE(m_db, GetParam());
-        m_db->exec(QStringLiteral("CREATE TABLE ItemList (ItemCode VARCHAR(20), ItemText VARCHAR(200), ItemKey INTEGER)"));
+        m_db->exec(QStringLiteral(
+            "CREATE TABLE ItemList (ItemCode VARCHAR(20), ItemText VARCHAR(200), ItemKey INTEGER)"));
         m_db->exec(QStringLiteral("INSERT INTO ItemList VALUES ('A', NULL, 1)"));
         m_db->exec(QStringLiteral("INSERT INTO ItemList VALUES ('B', '', 2)"));
         m_db->exec(QStringLiteral("INSERT INTO ItemList VALUES ('C', 'Zahnärztliche Füllung – 歯科', 3)"));
@@ -26,8 +27,8 @@ protected:
     Recordset openOrdered(const QString& where = {}) {
         Recordset rs;
         rs.setCursorLocation(adUseClient);
-        rs.Open(QStringLiteral("SELECT * FROM ItemList ") + where + QStringLiteral(" ORDER BY ItemKey"), m_db->db(),
-                adOpenForwardOnly, adLockReadOnly, adCmdText);
+        rs.Open(QStringLiteral("SELECT * FROM ItemList ") + where + QStringLiteral(" ORDER BY ItemKey"),
+                m_db->db(), adOpenForwardOnly, adLockReadOnly, adCmdText);
         return rs;
     }
 
@@ -43,7 +44,8 @@ TEST_P(RecordsetTest, NullStaysApartFromEmptyTextAndNonLatinTextSurvives) {
     EXPECT_FALSE(empty.isNull());
     EXPECT_EQ(empty.toString(), QString());
     rs.MoveNext();
-    EXPECT_EQ(rs.Fields(QStringLiteral("ItemText")).toString(), QStringLiteral("Zahnärztliche Füllung – 歯科"));
+    EXPECT_EQ(rs.Fields(QStringLiteral("ItemText")).toString(),
+              QStringLiteral("Zahnärztliche Füllung – 歯科"));
     rs.MoveNext();
     EXPECT_TRUE(rs.Eof());
     EXPECT_THROW(rs.MoveNext(), AutomationError);
@@ -128,11 +130,13 @@ TEST_P(RecordsetTest, ClosedObjectsAndUnsupportedModesAreRefused) {
     // A keyset cursor or an updatable lock would promise writes nobody implements.
     EXPECT_THROW(rs.Open(QStringLiteral("SELECT * FROM ItemList"), m_db->db(), 1, adLockReadOnly, adCmdText),
                  AutomationError);
-    EXPECT_THROW(rs.Open(QStringLiteral("SELECT * FROM ItemList"), m_db->db(), adOpenForwardOnly, 3, adCmdText),
-                 AutomationError);
+    EXPECT_THROW(
+        rs.Open(QStringLiteral("SELECT * FROM ItemList"), m_db->db(), adOpenForwardOnly, 3, adCmdText),
+        AutomationError);
 
-    Recordset server;  // server-side cursors stay tied to their connection
-    server.Open(QStringLiteral("SELECT * FROM ItemList"), m_db->db(), adOpenForwardOnly, adLockReadOnly, adCmdText);
+    Recordset server; // server-side cursors stay tied to their connection
+    server.Open(QStringLiteral("SELECT * FROM ItemList"), m_db->db(), adOpenForwardOnly, adLockReadOnly,
+                adCmdText);
     EXPECT_THROW(server.DetachConnection(), AutomationError);
 }
 

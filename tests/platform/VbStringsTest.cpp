@@ -20,13 +20,13 @@ TEST_P(ValTest, ReadsTheLeadingNumber) {
     EXPECT_DOUBLE_EQ(vb::Val(QString::fromUtf16(GetParam().text)), GetParam().value);
 }
 
-INSTANTIATE_TEST_SUITE_P(Texts, ValTest,
-                         ::testing::Values(ValCase{u"12", 12}, ValCase{u"  12abc", 12}, ValCase{u"1 2 3", 123},
-                                           ValCase{u"-7", -7}, ValCase{u"+7", 7}, ValCase{u"12.5", 12.5},
-                                           ValCase{u".5", 0.5}, ValCase{u"1.2.3", 1.2}, ValCase{u"1e3", 1000},
-                                           ValCase{u"2D2", 200}, ValCase{u"1e", 1}, ValCase{u"CRECARD", 0},
-                                           ValCase{u"", 0}, ValCase{u"-", 0}, ValCase{u"\t\n42", 42},
-                                           ValCase{u"٣", 0}, ValCase{u"12\u00A03", 12}, ValCase{u"1e999", 0}));
+INSTANTIATE_TEST_SUITE_P(
+    Texts, ValTest,
+    ::testing::Values(ValCase{u"12", 12}, ValCase{u"  12abc", 12}, ValCase{u"1 2 3", 123}, ValCase{u"-7", -7},
+                      ValCase{u"+7", 7}, ValCase{u"12.5", 12.5}, ValCase{u".5", 0.5}, ValCase{u"1.2.3", 1.2},
+                      ValCase{u"1e3", 1000}, ValCase{u"2D2", 200}, ValCase{u"1e", 1}, ValCase{u"CRECARD", 0},
+                      ValCase{u"", 0}, ValCase{u"-", 0}, ValCase{u"\t\n42", 42}, ValCase{u"٣", 0},
+                      ValCase{u"12\u00A03", 12}, ValCase{u"1e999", 0}));
 
 TEST(VbNumbersTest, RoundHalfToEvenAndOverflow) {
     EXPECT_EQ(vb::CLng(2.5), 2);
@@ -36,7 +36,7 @@ TEST(VbNumbersTest, RoundHalfToEvenAndOverflow) {
     EXPECT_EQ(vb::CInt(32767.4), 32767);
     EXPECT_EQ(vb::KeyOf(QStringLiteral("  12 ")), 12);
     EXPECT_EQ(vb::KeyOf(QStringLiteral("CRECARD")), 0);
-    EXPECT_EQ(vb::KeyOf(QStringLiteral("7ALERT")), 7);  // why an unsaved line's key cell is dangerous
+    EXPECT_EQ(vb::KeyOf(QStringLiteral("7ALERT")), 7); // why an unsaved line's key cell is dangerous
     for (double tooBig : {2147483648.0, -2147483649.0, std::nan("")}) {
         try {
             vb::CLng(tooBig);

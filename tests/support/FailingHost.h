@@ -33,13 +33,17 @@ public:
     QString KeyPrefix() override { fail("KeyPrefix"); }
     QString CodeListKey(const QString&) override { fail("CodeListKey"); }
     void PipeVariableList(const QString&, QString&) override { fail("PipeVariableList"); }
-    void ListJoinWords(const QString&, QString&, QString&, QString&, QString&) override { fail("ListJoinWords"); }
+    void ListJoinWords(const QString&, QString&, QString&, QString&, QString&) override {
+        fail("ListJoinWords");
+    }
     bool InsertEachItem(const QString&) override { fail("InsertEachItem"); }
     bool LetterColumnsOff() override { fail("LetterColumnsOff"); }
     bool CanModifyLists() override { fail("CanModifyLists"); }
     QString GetHostPath() override { fail("GetHostPath"); }
     QString LayoutFileName(const QString&, const QString&) override { fail("LayoutFileName"); }
-    void ReadOptionFlag(const QString&, qint16, QSqlDatabase*, qint16, qint16&) override { fail("ReadOptionFlag"); }
+    void ReadOptionFlag(const QString&, qint16, QSqlDatabase*, qint16, qint16&) override {
+        fail("ReadOptionFlag");
+    }
     void SetCurrentPatientID(qint32) override { fail("SetCurrentPatientID"); }
     qint32 GetCurrentPatientID() override { fail("GetCurrentPatientID"); }
     QString PatientLookup(qint32, QString&, QString&, QString&, QString&) override { fail("PatientLookup"); }

@@ -47,7 +47,8 @@ std::unique_ptr<TestDatabase> TestDatabase::create(Engine engine) {
     const QString server = qEnvironmentVariable("VIVAVAZURUV_TEST_PG_URL");
     if (server.isEmpty()) {
         if (qEnvironmentVariable("CI") == QLatin1String("true"))
-            ADD_FAILURE() << "CI=true but VIVAVAZURUV_TEST_PG_URL is not set: PostgreSQL cases must run in CI";
+            ADD_FAILURE()
+                << "CI=true but VIVAVAZURUV_TEST_PG_URL is not set: PostgreSQL cases must run in CI";
         return nullptr;
     }
     t->m_schema = QStringLiteral("t_") + uniqueSuffix();
@@ -85,7 +86,8 @@ bool TestDatabase::openConnection(const QString& name) const {
     }
     QSqlQuery q(db);
     if (!q.exec(QStringLiteral("CREATE SCHEMA IF NOT EXISTS ") + m_schema) ||
-        !q.exec(QStringLiteral("SET search_path TO ") + m_schema)) {
+        !q.exec(QStringLiteral("SET search_path TO ") + m_schema) ||
+        !q.exec(QStringLiteral("SET client_min_messages TO WARNING"))) {
         ADD_FAILURE() << "PostgreSQL schema: " << q.lastError().text().toStdString();
         return false;
     }
@@ -112,7 +114,8 @@ TestDatabase::~TestDatabase() {
     if (m_engine == Engine::PostgreSQL && !m_schema.isEmpty()) {
         QSqlDatabase d = db();
         if (d.isOpen())
-            QSqlQuery(d).exec(QStringLiteral("DROP SCHEMA IF EXISTS ") + m_schema + QStringLiteral(" CASCADE"));
+            QSqlQuery(d).exec(QStringLiteral("DROP SCHEMA IF EXISTS ") + m_schema +
+                              QStringLiteral(" CASCADE"));
     }
     {
         QSqlDatabase d = QSqlDatabase::database(m_connectionName, false);

@@ -50,10 +50,10 @@ private:
 } // namespace viVavazuruv::test
 
 // In a parameterised fixture: skips (or, in CI, fails) when the engine is missing.
-#define VV_REQUIRE_DATABASE(ptr, engine)                                                                        \
-    do {                                                                                                       \
-        ptr = ::viVavazuruv::test::TestDatabase::create(engine);                                                \
-        if (!ptr)                                                                                              \
-            GTEST_SKIP() << ::viVavazuruv::test::engineName(engine) << " is not available (set "               \
-                         << "VIVAVAZURUV_TEST_PG_URL, or run scripts/test)";                                    \
+#define VV_REQUIRE_DATABASE(ptr, engine)                                                                     \
+    do {                                                                                                     \
+        ptr = ::viVavazuruv::test::TestDatabase::create(engine);                                             \
+        if (!ptr)                                                                                            \
+            GTEST_SKIP() << ::viVavazuruv::test::engineName(engine) << " is not available (set "             \
+                         << "VIVAVAZURUV_TEST_PG_URL, or run scripts/test)";                                 \
     } while (false)

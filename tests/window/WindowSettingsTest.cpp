@@ -43,7 +43,8 @@ struct BadFile {
     QByteArray bytes;
 };
 
-class WindowSettingsFallbackTest : public WindowSettingsFileTest, public ::testing::WithParamInterface<BadFile> {};
+class WindowSettingsFallbackTest : public WindowSettingsFileTest,
+                                   public ::testing::WithParamInterface<BadFile> {};
 
 TEST_P(WindowSettingsFallbackTest, UnusableFilesGiveNothing) {
     writeRaw(GetParam().bytes);

@@ -1,0 +1,296 @@
+// The five picker entry points: fill the request state, load the window,
+// answer from the list or show it, and turn the selection records into the
+// caller's answer.
+#include "RequestState.h"
+
+#include <platform/GridControl.h>
+#include <platform/QtDialogs.h>
+#include <platform/VbStrings.h>
+#include <viVavazuruv/wkDatabases.h>
+#include <window/wkDatabases_Form.h>
+
+#include <QApplication>
+
+namespace viVavazuruv {
+
+namespace {
+
+const QString kLineFeed = QString(QChar(10));
+const QString kCarriageReturn = QString(QChar(13));
+
+struct PickerRequest {
+    bool multiSelect = false;
+    QString columnCaption;
+    QString windowCaption;
+    QString frameCaption;
+    QString windowOptions;
+    // Column 5 caption when the letter column is shown; "" keeps it hidden.
+    QString letterCaption;
+};
+
+// Steps common to every picker up to the load: the columns, the field names,
+// the position, the captions, the sort and the options.
+void fillRequest(RequestState& state, const PickerRequest& request, float top, float left) {
+    state.ResetColumns();
+    state.KeepWindowLayout = false;
+    state.MultiSelect = request.multiSelect;
+    state.SetWindowPosition(top, left);
+    qint16 fields = 6;
+    state.InitFieldNames(fields);
+    state.ColumnCaptions(1) = QStringLiteral("Gp");
+    state.ColumnWidths(1) = 3;
+    state.ColumnCaptions(2) = request.columnCaption;
+    state.ColumnWidths(2) = 30;
+    if (!request.letterCaption.isEmpty()) {
+        state.ColumnCaptions(5) = request.letterCaption;
+        state.ColumnWidths(5) = 15;
+    }
+    state.WindowCaption = request.windowCaption;
+    state.FrameCaptions.at(0) = request.frameCaption;
+    state.SortKeys.Redim(2);
+    state.SortKeyOrders.Redim(2);
+    state.SortKeys(1) = 1;
+    state.SortKeys(2) = 2;
+    state.SortKeyOrders(1) = 1;
+    state.SortKeyOrders(2) = 1;
+    state.WindowOptions = request.windowOptions;
+    state.SelectionResult.clear();
+}
+
+std::shared_ptr<IDialogs> dialogsFor(RequestState& state) {
+    if (!state.Dialogs)
+        state.Dialogs = std::make_shared<platform::QtDialogs>();
+    return state.Dialogs;
+}
+
+// The one window of a request: loaded on creation, gone with this object on
+// every way out, errors included.
+class PickerWindow final {
+public:
+    explicit PickerWindow(RequestState& state) : m_state(state) {
+        // Modal over whatever window of the host is active.
+        m_form = std::make_unique<wkDatabases_Form>(state, dialogsFor(state), QApplication::activeWindow());
+        state.Window = m_form.get();
+        m_form->Load();
+    }
+    ~PickerWindow() { m_state.Window = nullptr; }
+    Q_DISABLE_COPY_MOVE(PickerWindow)
+
+    wkDatabases_Form& form() { return *m_form; }
+    IGridControl& grid() { return m_form->level(0).grid(); }
+
+    // Unloads without showing (the list answered the request).
+    void unloadUnseen() { m_form->Unload(1); }
+
+    // Shows the window modally until it is unloaded; an error raised inside
+    // the window's handlers reaches the caller from here.
+    void showModal() {
+        m_form->exec();
+        if (auto error = m_form->takePendingError())
+            throw *error;
+    }
+
+private:
+    RequestState& m_state;
+    std::unique_ptr<wkDatabases_Form> m_form;
+};
+
+// The description of the first row whose group code equals value (trimmed,
+// upper case); "" when no row matches or the matching description is empty.
+QString lookUpGroup(IGridControl& grid, const QString& value) {
+    const QString wanted = vb::Trim(value).toUpper();
+    const qint32 rows = grid.MaxRows();
+    for (qint32 r = 1; r <= rows; ++r) {
+        if (vb::Trim(grid.GetText(1, r)).toUpper() == wanted)
+            return grid.GetText(2, r);
+    }
+    return {};
+}
+
+// Looks Tmp up in the list; true (and Tmp set) when the list answers it.
+bool answeredFromList(PickerWindow& window, QString& Tmp) {
+    if (Tmp.isEmpty())
+        return false;
+    const QString description = lookUpGroup(window.grid(), Tmp);
+    if (description.isEmpty())
+        return false;
+    Tmp = description;
+    window.unloadUnseen();
+    return true;
+}
+
+QString firstDescription(IHostServices& host, const QString& selection) {
+    return host.GetField(selection, kLineFeed, 2, 0);
+}
+
+} // namespace
+
+void wkDatabases::SetDialogs(std::shared_ptr<IDialogs> dialogs) {
+    RequestState::instance().Dialogs = std::move(dialogs);
+}
+
+QString wkDatabases::UDDBS_Credit_Card(QString& Tmp, float& WTop, float& WLeft) {
+    RequestState& state = RequestState::instance();
+    IHostServices& host = state.Host();
+    state.DatabaseCode = QStringLiteral("CRECARD");
+    fillRequest(state,
+                {false, QStringLiteral("Credit Card"), QStringLiteral("Credit Card Database"),
+                 QStringLiteral("Credit Card"), QString(), QString()},
+                WTop, WLeft);
+    PickerWindow window(state);
+    if (answeredFromList(window, Tmp))
+        return Tmp;
+    window.showModal();
+    Tmp = firstDescription(host, state.SelectionResult);
+    return Tmp;
+}
+
+QString wkDatabases::UDDBS_Med_Alert(QString& Tmp, float& WTop, float& WLeft) {
+    RequestState& state = RequestState::instance();
+    IHostServices& host = state.Host();
+    state.DatabaseCode = QStringLiteral("ALERT");
+    fillRequest(state,
+                {true, QStringLiteral("Medical Alert"), QStringLiteral("Medical Alert Database"),
+                 QStringLiteral("Medical Alert"), QString(), QString()},
+                WTop, WLeft);
+    PickerWindow window(state);
+    if (answeredFromList(window, Tmp))
+        return Tmp;
+    window.showModal();
+    Tmp.clear();
+    for (qint16 i = 1;; ++i) {
+        const QString record = host.GetField(state.SelectionResult, kCarriageReturn, i, 0);
+        if (record.isEmpty())
+            break;
+        Tmp += QStringLiteral(", ") + host.GetField(record, kLineFeed, 2, 0);
+    }
+    if (Tmp.startsWith(QStringLiteral(", ")))
+        Tmp = Tmp.mid(2);
+    return Tmp;
+}
+
+QString wkDatabases::UDDBS_Sex_Title(QString& Tmp, float& WTop, float& WLeft, qint16& Flag, QString& Key) {
+    RequestState& state = RequestState::instance();
+    IHostServices& host = state.Host();
+    PickerRequest request{false,
+                          QStringLiteral("Sex/ Title"),
+                          QStringLiteral("Sex and Title Database"),
+                          QStringLiteral("Sex/ Title"),
+                          QString(),
+                          QString()};
+    const auto titleOnly = [&] {
+        request.columnCaption = QStringLiteral("Title");
+        request.windowCaption = QStringLiteral("Title Database");
+        request.frameCaption = QStringLiteral("Title");
+    };
+    switch (Flag) {
+    case -1:
+        state.DatabaseCode = host.GetField(Tmp, kLineFeed, 1, 0);
+        request.columnCaption = host.GetField(Tmp, kLineFeed, 2, 0);
+        request.windowCaption = host.GetField(Tmp, kLineFeed, 3, 0);
+        request.frameCaption = host.GetField(Tmp, kLineFeed, 4, 0);
+        // The fifth field may be missing; the appended separator makes it "".
+        Tmp = host.GetField(Tmp + kLineFeed, kLineFeed, 5, 0);
+        break;
+    case 0:
+        state.DatabaseCode = QStringLiteral("SXTITLE");
+        break;
+    case 1:
+        state.DatabaseCode = QStringLiteral("TITLE");
+        titleOnly();
+        break;
+    case 2:
+        state.DatabaseCode = QStringLiteral("DRSXTTL");
+        break;
+    case 3:
+        state.DatabaseCode = QStringLiteral("DRTTL");
+        titleOnly();
+        break;
+    default:
+        break; // the previous request's list
+    }
+    fillRequest(state, request, WTop, WLeft);
+    PickerWindow window(state);
+    if (answeredFromList(window, Tmp))
+        return Tmp;
+
+    if (!Key.isEmpty()) {
+        IGridControl& grid = window.grid();
+        const QString wanted = vb::Trim(Key);
+        for (qint32 r = 1; r <= grid.MaxRows(); ++r) {
+            if (vb::Trim(grid.GetText(2, r)) == wanted) {
+                grid.setRow(r);
+                grid.setCol(1);
+                grid.setAction(0);
+                grid.setAction(1);
+                break;
+            }
+        }
+    }
+    host.ResetHostText(QString());
+    window.showModal();
+    Tmp = firstDescription(host, state.SelectionResult);
+    return Tmp;
+}
+
+QString wkDatabases::UDDBS_Selection(bool& MultiSelection, float& WTop, float& WLeft, QString& DBNM,
+                                     QString& Captn, bool& ShowLetter) {
+    RequestState& state = RequestState::instance();
+    IHostServices& host = state.Host();
+    state.DatabaseCode = DBNM;
+    if (host.LetterColumnsOff())
+        ShowLetter = false;
+    fillRequest(state,
+                {MultiSelection, QStringLiteral("Description"), Captn, QString(), QString(),
+                 ShowLetter ? QStringLiteral("Document File Name") : QString()},
+                WTop, WLeft);
+    PickerWindow window(state);
+    window.showModal();
+
+    QString answer;
+    for (qint16 i = 1;; ++i) {
+        const QString record = host.GetField(state.SelectionResult, kCarriageReturn, i, 0);
+        if (record.isEmpty())
+            break;
+        QString description = host.GetField(record, kLineFeed, 2, 0);
+        if (description.contains(QStringLiteral("|??"))) {
+            const QString typed = host.GetField(record, kLineFeed, 10, 0);
+            const qsizetype at = description.indexOf(QStringLiteral("|??"));
+            description.replace(at, 3, typed);
+        }
+        if (!description.isEmpty())
+            answer += QStringLiteral("\r\n") + description;
+        if (!MultiSelection)
+            break;
+    }
+    if (answer.startsWith(QStringLiteral("\r\n")))
+        answer = answer.mid(2);
+    return answer;
+}
+
+QString wkDatabases::UDDBS_1_Choice(QString& Tmp, float& WTop, float& WLeft, QString& DBNM, QString& Captn,
+                                    bool* ShowLetter, QString* LetterName) {
+    RequestState& state = RequestState::instance();
+    IHostServices& host = state.Host();
+    bool showLetter = ShowLetter ? *ShowLetter : false;
+    state.DatabaseCode = DBNM;
+    if (host.LetterColumnsOff())
+        showLetter = false;
+    if (ShowLetter)
+        *ShowLetter = showLetter;
+    fillRequest(state,
+                {false, QStringLiteral("Description"), Captn, QString(), QStringLiteral("NOPIPSIGN"),
+                 showLetter ? QStringLiteral("Letter File Name") : QString()},
+                WTop, WLeft);
+    PickerWindow window(state);
+    window.showModal();
+
+    Tmp = firstDescription(host, state.SelectionResult);
+    if (Tmp == QLatin1String("|??"))
+        Tmp = host.GetField(state.SelectionResult, kLineFeed, 10, 0);
+    if (showLetter && LetterName)
+        *LetterName = host.GetField(state.SelectionResult, kLineFeed, 5, 0);
+    return Tmp;
+}
+
+} // namespace viVavazuruv

@@ -1,0 +1,875 @@
+#include "GridControl.h"
+
+#include "GridModel.h"
+#include "Twips.h"
+
+#include <QFontMetrics>
+#include <QFontMetricsF>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QScrollBar>
+#include <QTableView>
+#include <QTimer>
+#include <QVBoxLayout>
+#include <QWheelEvent>
+#include <algorithm>
+#include <cmath>
+#include <exception>
+#include <viVavazuruv/AutomationError.h>
+
+namespace viVavazuruv::platform {
+
+namespace {
+
+[[noreturn]] void invalidCall(const QString& message) {
+    throw AutomationError(ErrorCode::InvalidProcedureCall, message);
+}
+
+// Windows virtual-key codes for the keys a handler of the picker tests for.
+// Keys without one (letters outside A-Z, dead keys) report 0 and raise nothing.
+qint16 windowsKeyCode(const QKeyEvent* event) {
+    const int key = event->key();
+    if ((key >= Qt::Key_A && key <= Qt::Key_Z) || (key >= Qt::Key_0 && key <= Qt::Key_9))
+        return qint16(key); // the Qt codes of these keys are the Windows ones
+    if (key >= Qt::Key_F1 && key <= Qt::Key_F24)
+        return qint16(112 + (key - Qt::Key_F1));
+    switch (key) {
+    case Qt::Key_Backspace:
+        return 8;
+    case Qt::Key_Tab:
+    case Qt::Key_Backtab:
+        return 9;
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        return 13;
+    case Qt::Key_Shift:
+        return 16;
+    case Qt::Key_Control:
+        return 17;
+    case Qt::Key_Alt:
+        return 18;
+    case Qt::Key_Pause:
+        return 19;
+    case Qt::Key_CapsLock:
+        return 20;
+    case Qt::Key_Escape:
+        return 27;
+    case Qt::Key_Space:
+        return 32;
+    case Qt::Key_PageUp:
+        return 33;
+    case Qt::Key_PageDown:
+        return 34;
+    case Qt::Key_End:
+        return 35;
+    case Qt::Key_Home:
+        return 36;
+    case Qt::Key_Left:
+        return 37;
+    case Qt::Key_Up:
+        return 38;
+    case Qt::Key_Right:
+        return 39;
+    case Qt::Key_Down:
+        return 40;
+    case Qt::Key_Insert:
+        return 45;
+    case Qt::Key_Delete:
+        return 46;
+    case Qt::Key_Semicolon:
+        return 186;
+    case Qt::Key_Equal:
+        return 187;
+    case Qt::Key_Comma:
+        return 188;
+    case Qt::Key_Minus:
+        return 189;
+    case Qt::Key_Period:
+        return 190;
+    case Qt::Key_Slash:
+        return 191;
+    default:
+        return 0;
+    }
+}
+
+qint16 shiftState(Qt::KeyboardModifiers modifiers) {
+    return qint16((modifiers.testFlag(Qt::ShiftModifier) ? 1 : 0) |
+                  (modifiers.testFlag(Qt::ControlModifier) ? 2 : 0) |
+                  (modifiers.testFlag(Qt::AltModifier) ? 4 : 0));
+}
+
+qint16 mouseButtonCode(Qt::MouseButton button) {
+    switch (button) {
+    case Qt::LeftButton:
+        return 1;
+    case Qt::RightButton:
+        return 2;
+    case Qt::MiddleButton:
+        return 4;
+    default:
+        return 0;
+    }
+}
+
+QString colourName(quint32 rgb) {
+    return QColor::fromRgb(QRgb(rgb & 0xFFFFFFu)).name();
+}
+
+void checkSortIndex(qint16 index) {
+    if (index != 1 && index != 2)
+        invalidCall(QStringLiteral("sort key %1 does not exist; there are keys 1 and 2").arg(index));
+}
+
+} // namespace
+
+// The table view with the grid's input handling. Events for the sink are
+// queued while Qt handles the input and delivered after it returns, so a
+// handler that deletes or disables the grid never has the view run on.
+class GridView final : public QTableView {
+public:
+    explicit GridView(GridControl& grid) : QTableView(&grid), m_grid(grid) {}
+
+    using QTableView::edit;
+
+    // Brings scroll ranges up to date now instead of at the next event loop
+    // pass, so a scroll right after rows were added lands where it should.
+    void layoutNow() {
+        executeDelayedItemsLayout();
+        updateGeometries();
+    }
+
+    // Closes an open editor, dropping what was typed, without raising events.
+    void abandonEditor() {
+        m_grid.m_editIndex = QPersistentModelIndex();
+        if (state() != EditingState)
+            return;
+        if (QWidget* editor = indexWidget(currentIndex()))
+            QTableView::closeEditor(editor, QAbstractItemDelegate::RevertModelCache);
+    }
+
+protected:
+    void mousePressEvent(QMouseEvent* event) override {
+        if (!m_grid.flushEvents() || !isEnabled())
+            return;
+        const QPoint pos = event->position().toPoint();
+        const QModelIndex index = indexAt(pos);
+        const qint32 col = index.isValid() ? index.column() + 1 : 0;
+        const qint32 row = index.isValid() ? index.row() + 1 : 0;
+        m_grid.beginUserInput();
+        QTableView::mousePressEvent(event);
+        m_grid.endUserInput();
+        if (event->button() == Qt::LeftButton && index.isValid()) {
+            if (m_grid.m_mode == 4)
+                m_grid.m_model->setTicked(row, !m_grid.m_model->isTicked(row));
+            m_grid.queueEvent([col, row](IGridEvents& sink) { sink.CellClick(col, row); });
+        } else if (event->button() == Qt::RightButton) {
+            const QPointF twips = m_grid.twipsFromView(pos);
+            const qint32 x = qRound(twips.x()), y = qRound(twips.y());
+            m_grid.queueEvent([col, row, x, y](IGridEvents& sink) { sink.RightClick(1, col, row, x, y); });
+        }
+        m_grid.flushEvents();
+    }
+
+    void mouseReleaseEvent(QMouseEvent* event) override {
+        if (!m_grid.flushEvents() || !isEnabled())
+            return;
+        m_grid.beginUserInput();
+        QTableView::mouseReleaseEvent(event);
+        m_grid.endUserInput();
+        if (const qint16 button = mouseButtonCode(event->button())) {
+            const qint16 shift = shiftState(event->modifiers());
+            const QPointF twips = m_grid.twipsFromView(event->position().toPoint());
+            m_grid.queueEvent([button, shift, twips](IGridEvents& sink) {
+                qint16 b = button, s = shift;
+                sink.MouseUp(b, s, float(twips.x()), float(twips.y()));
+            });
+        }
+        m_grid.flushEvents();
+    }
+
+    void mouseDoubleClickEvent(QMouseEvent* event) override {
+        if (!m_grid.flushEvents() || !isEnabled())
+            return;
+        const QModelIndex index = indexAt(event->position().toPoint());
+        if (event->button() == Qt::LeftButton && index.isValid()) {
+            const qint32 col = index.column() + 1, row = index.row() + 1;
+            m_grid.queueEvent([col, row](IGridEvents& sink) { sink.CellDoubleClick(col, row); });
+            if (!m_grid.flushEvents() || !isEnabled())
+                return;
+        }
+        m_grid.beginUserInput();
+        QTableView::mouseDoubleClickEvent(event);
+        m_grid.endUserInput();
+        m_grid.flushEvents();
+    }
+
+    void keyPressEvent(QKeyEvent* event) override {
+        if (!m_grid.flushEvents() || !isEnabled())
+            return;
+        // Keys a cell editor passes on (Enter among them) were typed into the
+        // cell, not given to the grid.
+        qint16 keyCode = windowsKeyCode(event);
+        if (keyCode != 0 && m_grid.m_sink && state() != EditingState) {
+            qint16 shift = shiftState(event->modifiers());
+            // Raised before the grid acts on the key; a handler that sets the
+            // code to 0 swallows the key.
+            m_grid.queueEvent([&keyCode, &shift](IGridEvents& sink) { sink.KeyDown(keyCode, shift); });
+            if (!m_grid.flushEvents())
+                return;
+            if (keyCode == 0 || !isEnabled()) {
+                event->accept();
+                return;
+            }
+        }
+        if (m_grid.m_mode == 4 && event->key() == Qt::Key_Space) {
+            const QModelIndex current = currentIndex();
+            if (current.isValid())
+                m_grid.m_model->setTicked(current.row() + 1, !m_grid.m_model->isTicked(current.row() + 1));
+            event->accept();
+        } else {
+            m_grid.beginUserInput();
+            QTableView::keyPressEvent(event);
+            m_grid.endUserInput();
+        }
+        m_grid.flushEvents();
+    }
+
+    void wheelEvent(QWheelEvent* event) override {
+        if (!m_grid.flushEvents() || !isEnabled())
+            return;
+        m_grid.beginUserInput();
+        QTableView::wheelEvent(event);
+        m_grid.endUserInput();
+        m_grid.flushEvents();
+    }
+
+    void scrollContentsBy(int dx, int dy) override {
+        QTableView::scrollContentsBy(dx, dy);
+        m_grid.viewScrolled();
+    }
+
+    bool edit(const QModelIndex& index, EditTrigger trigger, QEvent* event) override {
+        const bool hadEditor = index.isValid() && indexWidget(index) != nullptr;
+        const bool result = QTableView::edit(index, trigger, event);
+        if (!hadEditor && index.isValid() && indexWidget(index) != nullptr)
+            m_grid.editorOpened(index);
+        return result;
+    }
+
+    void closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hint) override {
+        // Before the base: with Tab it opens the next cell's editor at once.
+        m_grid.editorClosing();
+        QTableView::closeEditor(editor, hint);
+    }
+
+private:
+    GridControl& m_grid;
+};
+
+namespace {
+
+// Marks a programmatic call: nothing it causes (scrolling, an editor closing)
+// reaches the sink.
+class ApiScope {
+public:
+    explicit ApiScope(int& depth) : m_depth(depth) { ++m_depth; }
+    ~ApiScope() { --m_depth; }
+    Q_DISABLE_COPY_MOVE(ApiScope)
+
+private:
+    int& m_depth;
+};
+
+} // namespace
+
+GridControl::GridControl(QWidget* parent) : QWidget(parent) {
+    m_model = new GridModel(this);
+    m_view = new GridView(*this);
+    m_view->setModel(m_model);
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(m_view);
+    setFocusProxy(m_view);
+
+    m_view->setAccessibleName(tr("Grid"));
+    m_view->setWordWrap(false);
+    m_view->verticalHeader()->hide();
+    QHeaderView* header = m_view->horizontalHeader();
+    header->setSectionsClickable(false);
+    header->setHighlightSections(false);
+
+    m_widthChars.fill(-1.0, 1);
+    m_hidden.fill(false, 1);
+    m_shadowColor = palette().color(QPalette::Button).rgb() & 0xFFFFFFu;
+    m_shadowText = palette().color(QPalette::ButtonText).rgb() & 0xFFFFFFu;
+    applyGridFont(m_view->font());
+
+    connect(
+        m_view->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+        [this](const QModelIndex& current) { currentRowChanged(current.isValid() ? current.row() + 1 : 0); });
+    // A spreadsheet always has an active cell: the first one until someone moves it.
+    const auto ensureActiveCell = [this] {
+        if (m_destroying || m_view->currentIndex().isValid() || m_model->maxRows() < 1 ||
+            m_model->maxCols() < 1)
+            return;
+        m_view->selectionModel()->setCurrentIndex(m_model->index(0, 0), QItemSelectionModel::NoUpdate);
+    };
+    connect(m_model, &QAbstractItemModel::modelReset, this, ensureActiveCell);
+    connect(m_model, &QAbstractItemModel::rowsInserted, this, ensureActiveCell);
+    connect(m_model, &QAbstractItemModel::layoutChanged, this, ensureActiveCell);
+    connect(header, &QHeaderView::sectionResized, this, [this](int logical, int, int newSize) {
+        // A width the user dragged becomes the column's width.
+        if (m_destroying || m_applyingWidth || newSize <= 0 || logical + 1 >= m_widthChars.size())
+            return;
+        m_widthChars[logical + 1] = newSize / charWidth();
+    });
+    for (QScrollBar* bar : {m_view->horizontalScrollBar(), m_view->verticalScrollBar()}) {
+        // A scroll bar moved by the user announces it here, before its value changes.
+        connect(bar, &QAbstractSlider::actionTriggered, this, [this] {
+            if (m_scrollbarAction || m_destroying)
+                return;
+            m_lastTopLeft = topLeftCell();
+            m_scrollbarAction = true;
+            QTimer::singleShot(0, this, [this] { m_scrollbarAction = false; });
+        });
+    }
+    applyMode();
+}
+
+GridControl::~GridControl() {
+    // The view and model go first, while the members their signals reach are alive.
+    m_destroying = true;
+    m_sink = nullptr;
+    delete m_view;
+    delete m_model;
+}
+
+QTableView* GridControl::view() const {
+    return m_view;
+}
+
+qint32 GridControl::ActiveRow() const {
+    const QModelIndex current = m_view->currentIndex();
+    return current.isValid() ? current.row() + 1 : 0;
+}
+
+qint32 GridControl::ActiveCol() const {
+    const QModelIndex current = m_view->currentIndex();
+    return current.isValid() ? current.column() + 1 : 0;
+}
+
+qint32 GridControl::MaxRows() const {
+    return m_model->maxRows();
+}
+
+void GridControl::setMaxRows(qint32 rows) {
+    if (rows < 0)
+        invalidCall(QStringLiteral("MaxRows cannot be negative (%1)").arg(rows));
+    ApiScope scope(m_apiDepth);
+    m_model->setMaxRows(rows);
+}
+
+qint32 GridControl::MaxCols() const {
+    return m_model->maxCols();
+}
+
+void GridControl::setMaxCols(qint32 cols) {
+    if (cols < 0)
+        invalidCall(QStringLiteral("MaxCols cannot be negative (%1)").arg(cols));
+    ApiScope scope(m_apiDepth);
+    const qint32 before = m_model->maxCols();
+    // Added columns start with the default width, shown.
+    m_widthChars.resize(cols + 1);
+    m_hidden.resize(cols + 1);
+    for (qint32 c = before + 1; c <= cols; ++c) {
+        m_widthChars[c] = -1.0;
+        m_hidden[c] = false;
+    }
+    m_model->setMaxCols(cols);
+}
+
+qint32 GridControl::DataRowCnt() const {
+    return m_model->dataRowCount();
+}
+
+QString GridControl::Text() const {
+    return m_model->text(m_col, m_row);
+}
+
+void GridControl::setText(const QString& text) {
+    m_model->setText(m_col, m_row, text);
+}
+
+QString GridControl::GetText(qint32 col, qint32 row) const {
+    return m_model->text(col, row);
+}
+
+void GridControl::SetText(qint32 col, qint32 row, const QString& text) {
+    m_model->setText(col, row, text);
+}
+
+void GridControl::ClearRange(qint32 col, qint32 row, qint32 col2, qint32 row2, bool dataOnly) {
+    ApiScope scope(m_apiDepth);
+    m_model->clearRange(col, row, col2, row2, dataOnly);
+}
+
+void GridControl::setAction(qint16 action) {
+    ApiScope scope(m_apiDepth);
+    switch (action) {
+    case 0: { // make the addressed cell the active one
+        if (m_row < 1 || m_row > MaxRows() || MaxCols() < 1)
+            break;
+        const qint32 col = m_col >= 1 && m_col <= MaxCols() ? m_col : std::max(ActiveCol(), 1);
+        m_view->setCurrentIndex(m_model->index(m_row - 1, col - 1));
+        break;
+    }
+    case 1: { // scroll the addressed cell into view
+        if (MaxRows() < 1 || MaxCols() < 1)
+            break;
+        const qint32 row = std::clamp(m_row >= 1 ? m_row : std::max(ActiveRow(), 1), 1, MaxRows());
+        const qint32 col = std::clamp(m_col >= 1 ? m_col : std::max(ActiveCol(), 1), 1, MaxCols());
+        const auto hint = m_position == 3   ? QAbstractItemView::PositionAtTop
+                          : m_position == 6 ? QAbstractItemView::PositionAtCenter
+                                            : QAbstractItemView::EnsureVisible;
+        m_view->layoutNow();
+        m_view->scrollTo(m_model->index(row - 1, col - 1), hint);
+        break;
+    }
+    case 5: // delete row Row
+        m_model->deleteRow(m_row);
+        break;
+    case 25: { // sort the addressed block by rows
+        QList<GridSortKey> keys;
+        for (int i = 0; i < 2; ++i) {
+            if (m_sortOrder[i] != 0)
+                keys.append({m_sortKey[i], m_sortOrder[i] == 2 ? Qt::DescendingOrder : Qt::AscendingOrder});
+        }
+        m_model->sortRows(m_row, m_row2, m_col, m_col2, keys);
+        break;
+    }
+    default:
+        invalidCall(QStringLiteral("grid action %1 is not supported").arg(action));
+    }
+    m_action = action;
+}
+
+void GridControl::setSortBy(qint16 sortBy) {
+    if (sortBy != 0)
+        invalidCall(QStringLiteral("the grid sorts by rows only (SortBy 0), not %1").arg(sortBy));
+}
+
+void GridControl::setSortKey(qint16 index, qint32 col) {
+    checkSortIndex(index);
+    m_sortKey[index - 1] = col;
+}
+
+qint32 GridControl::SortKey(qint16 index) const {
+    checkSortIndex(index);
+    return m_sortKey[index - 1];
+}
+
+void GridControl::setSortKeyOrder(qint16 index, qint16 order) {
+    checkSortIndex(index);
+    if (order < 0 || order > 2)
+        invalidCall(
+            QStringLiteral("sort order %1 is not 0 (none), 1 (ascending) or 2 (descending)").arg(order));
+    m_sortOrder[index - 1] = order;
+}
+
+qint16 GridControl::SortKeyOrder(qint16 index) const {
+    checkSortIndex(index);
+    return m_sortOrder[index - 1];
+}
+
+void GridControl::setOperationMode(qint16 mode) {
+    if (mode != 0 && mode != 1 && mode != 3 && mode != 4)
+        invalidCall(QStringLiteral("operation mode %1 is not supported").arg(mode));
+    if (mode == m_mode)
+        return;
+    ApiScope scope(m_apiDepth);
+    m_view->abandonEditor();
+    m_mode = mode;
+    m_model->setTicked(-1, false);
+    m_view->clearSelection();
+    applyMode();
+    if (m_mode == 3)
+        m_model->setOnlyTicked(ActiveRow());
+}
+
+void GridControl::applyMode() {
+    const bool rows = m_mode == 3 || m_mode == 4;
+    m_model->setEditable(m_mode == 0);
+    m_view->setEditTriggers(m_mode == 0
+                                ? QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed |
+                                      QAbstractItemView::AnyKeyPressed
+                                : QAbstractItemView::NoEditTriggers);
+    m_view->setSelectionBehavior(rows ? QAbstractItemView::SelectRows : QAbstractItemView::SelectItems);
+    // Ticks in mode 4 are the model's own and drawn by it; the view's
+    // selection would only follow the cursor.
+    m_view->setSelectionMode(m_mode == 4 ? QAbstractItemView::NoSelection
+                                         : QAbstractItemView::SingleSelection);
+    if (m_mode == 4)
+        m_model->setTickBrushes(palette().brush(QPalette::Highlight),
+                                palette().brush(QPalette::HighlightedText));
+    else
+        m_model->setTickBrushes(Qt::NoBrush, Qt::NoBrush);
+}
+
+void GridControl::currentRowChanged(qint32 row) {
+    if (!m_destroying && m_mode == 3)
+        m_model->setOnlyTicked(row);
+}
+
+qint32 GridControl::SelectedCount() const {
+    return m_model->tickedCount();
+}
+
+bool GridControl::RowSelected() const {
+    return m_model->isTicked(m_row);
+}
+
+void GridControl::setRowSelected(bool selected) {
+    ApiScope scope(m_apiDepth);
+    if (m_mode == 3 && selected && m_row >= 1 && m_row <= MaxRows() && MaxCols() >= 1) {
+        // Single selection: the selected row is the cursor row.
+        m_view->setCurrentIndex(m_model->index(m_row - 1, std::max(ActiveCol(), 1) - 1));
+        m_model->setOnlyTicked(m_row);
+        return;
+    }
+    if (m_mode == 3 && !selected && (m_row == -1 || m_model->isTicked(m_row)))
+        m_view->clearSelection();
+    m_model->setTicked(m_row, selected);
+}
+
+qint32 GridControl::NextSelectedRow(qint32 afterRow) const {
+    return m_model->nextTicked(afterRow);
+}
+
+double GridControl::charWidth() const {
+    const double width = QFontMetricsF(m_view->font()).averageCharWidth();
+    return width > 0 ? width : 7.0;
+}
+
+double GridControl::ColWidth(qint32 col) const {
+    if (col < 0 || col > MaxCols())
+        return 0.0;
+    if (m_widthChars[col] >= 0)
+        return m_widthChars[col];
+    return col == 0 ? 0.0 : m_view->horizontalHeader()->defaultSectionSize() / charWidth();
+}
+
+void GridControl::setColWidth(qint32 col, double width) {
+    if (!std::isfinite(width) || width < 0)
+        invalidCall(QStringLiteral("column width %1 is not a width").arg(width));
+    ApiScope scope(m_apiDepth);
+    if (col == -1) {
+        for (qint32 c = 1; c <= MaxCols(); ++c) {
+            m_widthChars[c] = width;
+            applyColumnWidth(c);
+        }
+        return;
+    }
+    if (col < 0 || col > MaxCols())
+        return;
+    m_widthChars[col] = width;
+    applyColumnWidth(col);
+}
+
+void GridControl::applyColumnWidth(qint32 col) {
+    m_applyingWidth = true;
+    const double chars = m_widthChars[col];
+    if (col == 0) {
+        QHeaderView* rowNumbers = m_view->verticalHeader();
+        rowNumbers->setVisible(chars > 0);
+        if (chars > 0)
+            rowNumbers->setFixedWidth(std::max(1, qRound(chars * charWidth())));
+    } else {
+        QHeaderView* header = m_view->horizontalHeader();
+        const bool hide = m_hidden[col] || chars == 0;
+        header->setSectionHidden(col - 1, hide);
+        if (!hide)
+            header->resizeSection(col - 1, chars > 0 ? std::max(1, qRound(chars * charWidth()))
+                                                     : header->defaultSectionSize());
+    }
+    m_applyingWidth = false;
+}
+
+bool GridControl::ColHidden() const {
+    if (m_col == -1) {
+        for (qint32 c = 1; c <= MaxCols(); ++c) {
+            if (!m_hidden[c])
+                return false;
+        }
+        return MaxCols() > 0;
+    }
+    return m_col >= 1 && m_col <= MaxCols() && m_hidden[m_col];
+}
+
+void GridControl::setColHidden(bool hidden) {
+    ApiScope scope(m_apiDepth);
+    const qint32 first = m_col == -1 ? 1 : m_col;
+    const qint32 last = m_col == -1 ? MaxCols() : m_col;
+    if (first < 1 || last > MaxCols())
+        return;
+    for (qint32 c = first; c <= last; ++c) {
+        m_hidden[c] = hidden;
+        applyColumnWidth(c);
+    }
+}
+
+bool GridControl::FontBold() const {
+    return m_model->bold(m_col, m_row);
+}
+
+void GridControl::setFontBold(bool bold) {
+    ApiScope scope(m_apiDepth);
+    m_model->setBold(m_col, m_row, bold);
+    if (m_col == -1 && m_row == -1)
+        applyGridFont(m_model->baseFont());
+}
+
+double GridControl::FontSize() const {
+    return m_model->pointSize(m_col, m_row);
+}
+
+void GridControl::setFontSize(double points) {
+    if (!std::isfinite(points) || points <= 0 || points > 1638)
+        invalidCall(QStringLiteral("font size %1 is not a size in points").arg(points));
+    ApiScope scope(m_apiDepth);
+    m_model->setPointSize(m_col, m_row, points);
+    if (m_col == -1 && m_row == -1)
+        applyGridFont(m_model->baseFont());
+}
+
+void GridControl::applyGridFont(const QFont& font) {
+    m_view->setFont(font);
+    m_model->setBaseFont(font);
+    // Rows follow the font; 1.5 times its line height keeps text clear of the grid lines.
+    QHeaderView* rows = m_view->verticalHeader();
+    const int height = QFontMetrics(font).height() + 6;
+    rows->setMinimumSectionSize(std::min(rows->minimumSectionSize(), height));
+    rows->setDefaultSectionSize(height);
+    // Widths are in characters of this font.
+    for (qint32 c = 0; c < m_widthChars.size(); ++c) {
+        if (m_widthChars[c] >= 0)
+            applyColumnWidth(c);
+    }
+}
+
+void GridControl::setShadowColor(quint32 rgb) {
+    m_shadowColor = rgb & 0xFFFFFFu;
+    applyHeaderColours();
+}
+
+void GridControl::setShadowText(quint32 rgb) {
+    m_shadowText = rgb & 0xFFFFFFu;
+    applyHeaderColours();
+}
+
+void GridControl::applyHeaderColours() {
+    // A style sheet, because the header styles paint their own gradients and
+    // ignore the palette (Fusion among them).
+    const QColor background = QColor::fromRgb(QRgb(m_shadowColor));
+    const QString sheet =
+        QStringLiteral("QHeaderView::section { background-color: %1; color: %2; border: none; "
+                       "border-right: 1px solid %3; border-bottom: 1px solid %3; "
+                       "padding: 0px 3px; }")
+            .arg(colourName(m_shadowColor), colourName(m_shadowText), background.darker(130).name());
+    m_view->horizontalHeader()->setStyleSheet(sheet);
+    m_view->verticalHeader()->setStyleSheet(sheet);
+}
+
+void GridControl::setReDraw(bool on) {
+    if (on == m_redraw)
+        return;
+    m_redraw = on;
+    if (!on) {
+        m_model->setBatching(true);
+        m_view->setUpdatesEnabled(false);
+        return;
+    }
+    m_model->setBatching(false);
+    m_view->setUpdatesEnabled(true);
+    m_view->viewport()->update();
+}
+
+float GridControl::RowHeightToTwips(qint32 row, float height) const {
+    Q_UNUSED(row)
+    // 12.5 grid units are one default row.
+    const double pixels = double(height) * m_view->verticalHeader()->defaultSectionSize() / 12.5;
+    return float(pixelsToTwipsY(pixels));
+}
+
+void GridControl::Refresh() {
+    m_view->viewport()->update();
+    m_view->horizontalHeader()->viewport()->update();
+}
+
+void GridControl::SetFocus() {
+    m_view->setFocus(Qt::OtherFocusReason);
+}
+
+qint32 GridControl::Left() const {
+    return qRound(pixelsToTwipsX(x()));
+}
+
+qint32 GridControl::Top() const {
+    return qRound(pixelsToTwipsY(y()));
+}
+
+qint32 GridControl::Width() const {
+    return qRound(pixelsToTwipsX(width()));
+}
+
+qint32 GridControl::Height() const {
+    return qRound(pixelsToTwipsY(height()));
+}
+
+void GridControl::Move(qint32 left, qint32 top, qint32 width, qint32 height) {
+    setGeometry(twipsToPixelsX(left), twipsToPixelsY(top), std::max(0, twipsToPixelsX(width)),
+                std::max(0, twipsToPixelsY(height)));
+}
+
+bool GridControl::Visible() const {
+    return parentWidget() ? isVisibleTo(parentWidget()) : isVisible();
+}
+
+void GridControl::setVisible(bool visible) {
+    ApiScope scope(m_apiDepth);
+    QWidget::setVisible(visible);
+}
+
+bool GridControl::Enabled() const {
+    return !testAttribute(Qt::WA_ForceDisabled);
+}
+
+void GridControl::setEnabled(bool enabled) {
+    ApiScope scope(m_apiDepth);
+    QWidget::setEnabled(enabled);
+}
+
+void GridControl::setContainer(QObject* container) {
+    QWidget* target = nullptr;
+    if (container) {
+        target = qobject_cast<QWidget*>(container);
+        if (!target)
+            invalidCall(QStringLiteral("the container of a grid must be a widget"));
+        if (target == this || isAncestorOf(target))
+            invalidCall(QStringLiteral("a grid cannot contain its own container"));
+    }
+    if (target == parentWidget())
+        return;
+    ApiScope scope(m_apiDepth);
+    const bool hiddenOnPurpose = testAttribute(Qt::WA_WState_ExplicitShowHide) && isHidden();
+    const QRect place = geometry();
+    setParent(target);
+    setGeometry(place);
+    // Reparenting hides a widget; a grid in a container shows unless it was hidden.
+    if (target && !hiddenOnPurpose)
+        QWidget::setVisible(true);
+}
+
+QPoint GridControl::topLeftCell() const {
+    return {m_view->columnAt(0) + 1, m_view->rowAt(0) + 1};
+}
+
+QPointF GridControl::twipsFromView(const QPoint& viewportPos) const {
+    const QPoint pos = m_view->viewport()->mapTo(this, viewportPos);
+    return {pixelsToTwipsX(pos.x()), pixelsToTwipsY(pos.y())};
+}
+
+void GridControl::queueEvent(Event event) {
+    if (m_sink && !m_destroying)
+        m_pending.push_back(std::move(event));
+}
+
+void GridControl::postFlush() {
+    if (m_flushPosted || m_pending.empty())
+        return;
+    m_flushPosted = true;
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            m_flushPosted = false;
+            flushEvents();
+        },
+        Qt::QueuedConnection);
+}
+
+bool GridControl::flushEvents() {
+    const QPointer<GridControl> alive(this);
+    while (!m_pending.empty()) {
+        if (!m_sink) {
+            m_pending.clear();
+            break;
+        }
+        const Event event = std::move(m_pending.front());
+        m_pending.pop_front();
+        // An exception cannot travel through Qt's event delivery; the handler's
+        // failure is reported and the grid carries on.
+        try {
+            event(*m_sink);
+        } catch (const std::exception& error) {
+            qWarning("grid event handler failed: %s", error.what());
+        } catch (...) {
+            qWarning("grid event handler failed");
+        }
+        if (!alive)
+            return false;
+    }
+    return true;
+}
+
+void GridControl::beginUserInput() {
+    if (m_userInput++ == 0)
+        m_lastTopLeft = topLeftCell();
+}
+
+void GridControl::endUserInput() {
+    --m_userInput;
+}
+
+void GridControl::viewScrolled() {
+    if (m_destroying)
+        return;
+    const QPoint before = m_lastTopLeft;
+    const QPoint now = topLeftCell();
+    m_lastTopLeft = now;
+    if (now == before || m_apiDepth > 0 || (m_userInput == 0 && !m_scrollbarAction))
+        return;
+    queueEvent(
+        [before, now](IGridEvents& sink) { sink.TopLeftChange(before.x(), before.y(), now.x(), now.y()); });
+    if (m_userInput == 0)
+        postFlush();
+}
+
+void GridControl::editorOpened(const QModelIndex& index) {
+    m_editIndex = index;
+    m_editOriginal = m_model->text(index.column() + 1, index.row() + 1);
+    if (m_apiDepth > 0)
+        return;
+    const qint32 col = index.column() + 1, row = index.row() + 1;
+    queueEvent([col, row](IGridEvents& sink) { sink.EditModeChange(col, row, 1, false); });
+    if (m_userInput == 0)
+        postFlush();
+}
+
+void GridControl::editorClosing() {
+    if (!m_editIndex.isValid())
+        return;
+    const qint32 col = m_editIndex.column() + 1, row = m_editIndex.row() + 1;
+    const bool changed = m_model->text(col, row) != m_editOriginal;
+    m_editIndex = QPersistentModelIndex();
+    m_editOriginal.clear();
+    if (m_apiDepth > 0)
+        return;
+    queueEvent([col, row, changed](IGridEvents& sink) { sink.EditModeChange(col, row, 0, changed); });
+    if (changed)
+        queueEvent([col, row](IGridEvents& sink) { sink.CellChange(col, row); });
+    if (m_userInput == 0)
+        postFlush();
+}
+
+} // namespace viVavazuruv::platform

@@ -1,0 +1,167 @@
+#include "SqlTranslate.h"
+
+#include <QList>
+#include <QStringView>
+
+using namespace Qt::StringLiterals;
+
+namespace viVavazuruv::refhost {
+
+namespace {
+
+enum class Kind { Space, Word, Literal, QuotedName, Bracketed, Comment, Symbol };
+
+struct Token {
+    Kind kind;
+    QString text;
+};
+
+bool isWordChar(QChar c) {
+    return c.isLetterOrNumber() || c == u'_' || c == u'$' || c.isSurrogate();
+}
+
+// Ends a quoted run that opened at 'from' with quote q; a doubled quote stays
+// inside. An unterminated run takes the rest of the text.
+qsizetype quotedEnd(QStringView s, qsizetype from, QChar q) {
+    qsizetype i = from + 1;
+    while (i < s.size()) {
+        if (s.at(i) == q) {
+            if (i + 1 < s.size() && s.at(i + 1) == q) {
+                i += 2;
+                continue;
+            }
+            return i + 1;
+        }
+        ++i;
+    }
+    return s.size();
+}
+
+QList<Token> tokenize(QStringView s) {
+    QList<Token> tokens;
+    qsizetype i = 0;
+    while (i < s.size()) {
+        const QChar c = s.at(i);
+        qsizetype end = i + 1;
+        Kind kind = Kind::Symbol;
+        if (c.isSpace()) {
+            kind = Kind::Space;
+            while (end < s.size() && s.at(end).isSpace())
+                ++end;
+        } else if (c == u'\'') {
+            kind = Kind::Literal;
+            end = quotedEnd(s, i, c);
+        } else if (c == u'"') {
+            kind = Kind::QuotedName;
+            end = quotedEnd(s, i, c);
+        } else if (c == u'[') {
+            const qsizetype close = s.indexOf(u']', i + 1);
+            if (close >= 0) {
+                kind = Kind::Bracketed;
+                end = close + 1;
+            }
+        } else if (c == u'-' && i + 1 < s.size() && s.at(i + 1) == u'-') {
+            kind = Kind::Comment;
+            end = s.indexOf(u'\n', i);
+            end = end < 0 ? s.size() : end;
+        } else if (c == u'/' && i + 1 < s.size() && s.at(i + 1) == u'*') {
+            kind = Kind::Comment;
+            end = s.indexOf(u"*/", i + 2);
+            end = end < 0 ? s.size() : end + 2;
+        } else if (isWordChar(c)) {
+            kind = Kind::Word;
+            while (end < s.size() && isWordChar(s.at(end)))
+                ++end;
+        }
+        tokens.append(Token{kind, s.mid(i, end - i).toString()});
+        i = end;
+    }
+    return tokens;
+}
+
+bool isWord(const Token& t, QStringView word) {
+    return t.kind == Kind::Word && t.text.compare(word, Qt::CaseInsensitive) == 0;
+}
+
+bool isSymbol(const Token& t, QChar c) {
+    return t.kind == Kind::Symbol && t.text.size() == 1 && t.text.at(0) == c;
+}
+
+bool isGap(const Token& t) {
+    return t.kind == Kind::Space || t.kind == Kind::Comment;
+}
+
+qsizetype nextSolid(const QList<Token>& tokens, qsizetype from) {
+    while (from < tokens.size() && isGap(tokens.at(from)))
+        ++from;
+    return from;
+}
+
+// DELETE [t.]* FROM: drops the star (and its table prefix) with the blanks
+// after it, keeping one blank between DELETE and FROM.
+void dropDeleteStar(QList<Token>& tokens, qsizetype deleteAt) {
+    qsizetype first = nextSolid(tokens, deleteAt + 1);
+    qsizetype star = first;
+    if (first + 1 < tokens.size() &&
+        (tokens.at(first).kind == Kind::Word || tokens.at(first).kind == Kind::QuotedName ||
+         tokens.at(first).kind == Kind::Bracketed) &&
+        isSymbol(tokens.at(first + 1), u'.'))
+        star = first + 2;
+    if (star >= tokens.size() || !isSymbol(tokens.at(star), u'*'))
+        return;
+    const qsizetype from = nextSolid(tokens, star + 1);
+    if (from >= tokens.size() || !isWord(tokens.at(from), u"FROM"))
+        return;
+    qsizetype removeEnd = star + 1;
+    while (removeEnd < from && tokens.at(removeEnd).kind == Kind::Space)
+        ++removeEnd;
+    tokens.remove(first, removeEnd - first);
+    if (first > 0 && !isGap(tokens.at(first - 1)) && first < tokens.size() && !isGap(tokens.at(first)))
+        tokens.insert(first, Token{Kind::Space, u" "_s});
+}
+
+bool isPlainName(QStringView name) {
+    if (name.isEmpty() || name.at(0).isDigit())
+        return false;
+    for (QChar c : name)
+        if (!(c.isLetterOrNumber() || c == u'_'))
+            return false;
+    return true;
+}
+
+QString bracketedAsName(const QString& token) {
+    const QStringView inner = QStringView(token).mid(1, token.size() - 2);
+    if (isPlainName(inner))
+        return inner.toString();
+    QString quoted = inner.toString();
+    quoted.replace(u'"', u"\"\""_s);
+    return u'"' + quoted + u'"';
+}
+
+} // namespace
+
+QString translateStatement(const QString& statement) {
+    QList<Token> tokens = tokenize(statement);
+    for (qsizetype i = 0; i < tokens.size(); ++i) {
+        Token& t = tokens[i];
+        if (isWord(t, u"DELETE")) {
+            dropDeleteStar(tokens, i);
+        } else if (t.kind == Kind::Bracketed) {
+            t.text = bracketedAsName(t.text);
+        } else if (isWord(t, u"TRUE") || isWord(t, u"FALSE")) {
+            // Only the bare value: not a qualified name (t.True) nor a call (True()).
+            const bool qualified = i > 0 && isSymbol(tokens.at(i - 1), u'.');
+            const qsizetype next = nextSolid(tokens, i + 1);
+            const bool call = next < tokens.size() && isSymbol(tokens.at(next), u'(');
+            if (!qualified && !call)
+                t.text = isWord(t, u"TRUE") ? u"-1"_s : u"0"_s;
+        }
+    }
+    QString out;
+    out.reserve(statement.size());
+    for (const Token& t : tokens)
+        out += t.text;
+    return out;
+}
+
+} // namespace viVavazuruv::refhost

@@ -1,0 +1,198 @@
+#include "TextRules.h"
+
+#include <viVavazuruv/AutomationError.h>
+
+#include <QCryptographicHash>
+#include <QStringView>
+
+using namespace Qt::StringLiterals;
+
+namespace viVavazuruv::refhost {
+
+QString fieldAt(const QString& text, const QString& separator, int index) {
+    if (index < 1)
+        return {};
+    if (separator.isEmpty())
+        return index == 1 ? text : QString();
+    qsizetype from = 0;
+    for (int piece = 1; piece < index; ++piece) {
+        const qsizetype at = text.indexOf(separator, from);
+        if (at < 0)
+            return {};
+        from = at + separator.size();
+    }
+    const qsizetype end = text.indexOf(separator, from);
+    return end < 0 ? text.mid(from) : text.mid(from, end - from);
+}
+
+QStringList splitPieces(const QString& text, const QString& separator) {
+    if (text.isEmpty())
+        return {};
+    if (separator.isEmpty())
+        return {text};
+    QStringList pieces;
+    qsizetype from = 0;
+    while (pieces.size() < kMaxPieces - 1) {
+        const qsizetype at = text.indexOf(separator, from);
+        if (at < 0)
+            break;
+        pieces.append(text.mid(from, at - from));
+        from = at + separator.size();
+    }
+    pieces.append(text.mid(from));
+    return pieces;
+}
+
+QString replaceFrom(const QString& text, const QString& find, const QString& replacement, int count,
+                    int start) {
+    const qsizetype begin = start < 1 ? 0 : qsizetype(start) - 1;
+    if (find.isEmpty() || begin >= text.size())
+        return text;
+    QString result = text.left(begin);
+    qsizetype from = begin;
+    int replaced = 0;
+    while (count <= 0 || replaced < count) {
+        const qsizetype at = text.indexOf(find, from);
+        if (at < 0)
+            break;
+        result += QStringView(text).mid(from, at - from);
+        result += replacement;
+        from = at + find.size();
+        ++replaced;
+    }
+    result += QStringView(text).mid(from);
+    return result;
+}
+
+QString normalizedListKey(const QString& reference) {
+    QString key = reference.trimmed();
+    qsizetype bars = 0;
+    while (bars < key.size() && key.at(bars) == u'|')
+        ++bars;
+    return key.mid(bars).trimmed().toUpper();
+}
+
+namespace {
+
+// Calls f(codePoint, utf16Length) for each code point of text; a lone
+// surrogate comes through as itself so callers can reject it.
+template <typename F> void forEachCodePoint(QStringView text, F&& f) {
+    for (qsizetype i = 0; i < text.size();) {
+        const QChar c = text.at(i);
+        if (c.isHighSurrogate() && i + 1 < text.size() && text.at(i + 1).isLowSurrogate()) {
+            f(QChar::surrogateToUcs4(c, text.at(i + 1)), 2);
+            i += 2;
+        } else {
+            f(char32_t(c.unicode()), 1);
+            ++i;
+        }
+    }
+}
+
+bool isSurrogate(char32_t cp) {
+    return cp >= 0xD800 && cp <= 0xDFFF;
+}
+
+} // namespace
+
+QString pipeVariableName(const QString& text) {
+    if (!text.startsWith(u'|'))
+        return {};
+    const QStringView rest = QStringView(text).mid(1);
+    qsizetype length = 0;
+    bool stopped = false;
+    forEachCodePoint(rest, [&](char32_t cp, int units) {
+        if (stopped)
+            return;
+        if ((!isSurrogate(cp) && QChar::isLetterOrNumber(cp)) || cp == U'#' || cp == U'?')
+            length += units;
+        else
+            stopped = true;
+    });
+    return rest.left(length).toString();
+}
+
+namespace {
+
+QString sanitizedNamePart(const QString& part) {
+    QString out;
+    out.reserve(part.size());
+    forEachCodePoint(part, [&](char32_t cp, int units) {
+        const bool keep =
+            (!isSurrogate(cp) && QChar::isLetterOrNumber(cp)) || cp == U'-' || cp == U'_' || cp == U'.';
+        if (keep)
+            out += QStringView(part).mid(out.size(), units);
+        else
+            out += QString(units, u'_'); // same length keeps the copy offsets aligned
+    });
+    out.replace(u".."_s, u"__"_s);
+    if (out.startsWith(u'.'))
+        out[0] = u'_';
+    if (out.endsWith(u'.'))
+        out[out.size() - 1] = u'_';
+    return out;
+}
+
+bool isReservedDeviceName(const QString& name) {
+    const QString base = name.section(u'.', 0, 0).toUpper();
+    static const QStringList fixed{u"CON"_s, u"PRN"_s, u"AUX"_s, u"NUL"_s};
+    if (fixed.contains(base))
+        return true;
+    return base.size() == 4 && (base.startsWith(u"COM"_s) || base.startsWith(u"LPT"_s)) &&
+           base.at(3) >= u'1' && base.at(3) <= u'9';
+}
+
+} // namespace
+
+QString layoutFileNameFor(const QString& listCode, const QString& extra) {
+    if (listCode.isEmpty() && extra.isEmpty())
+        return u"_unnamed"_s;
+    const QString wanted = extra.isEmpty() ? listCode : listCode + u'_' + extra;
+    QString name = extra.isEmpty() ? sanitizedNamePart(listCode)
+                                   : sanitizedNamePart(listCode) + u'_' + sanitizedNamePart(extra);
+    bool changed = name != wanted;
+    if (isReservedDeviceName(name)) {
+        name.prepend(u'_');
+        changed = true;
+    }
+    if (name.size() > kMaxLayoutNameLength) {
+        qsizetype cut = kMaxLayoutNameLength;
+        if (name.at(cut - 1).isHighSurrogate())
+            --cut;
+        name.truncate(cut);
+        changed = true;
+    }
+    if (changed) {
+        // Keyed on the original text so two codes that clean up alike still differ.
+        const QByteArray source = listCode.toUtf8() + '\x1f' + extra.toUtf8();
+        const QByteArray digest = QCryptographicHash::hash(source, QCryptographicHash::Sha1).toHex().left(8);
+        name += u'~' + QString::fromLatin1(digest);
+    }
+    return name;
+}
+
+QString sqlLiteral(const QString& text, bool emptyAsNull) {
+    if (text.contains(QChar(u'\0')))
+        throw AutomationError(ErrorCode::InvalidProcedureCall,
+                              u"A text holding a NUL character cannot be used as an SQL value."_s);
+    if (text.isEmpty() && emptyAsNull)
+        return u"NULL"_s;
+    QString literal = text;
+    literal.replace(u'\'', u"''"_s);
+    return u'\'' + literal + u'\'';
+}
+
+std::optional<qint16> parseFlag(const QString& value) {
+    const QString v = value.trimmed().toLower();
+    bool isNumber = false;
+    const qlonglong number = v.toLongLong(&isNumber);
+    if (isNumber)
+        return qint16(number != 0 ? -1 : 0);
+    if (v == u"true"_s || v == u"yes"_s || v == u"on"_s)
+        return qint16(-1);
+    if (v == u"false"_s || v == u"no"_s || v == u"off"_s)
+        return qint16(0);
+    return std::nullopt;
+}
+
+} // namespace viVavazuruv::refhost

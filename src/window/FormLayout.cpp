@@ -1,0 +1,189 @@
+// Placement of every level's controls, opening nested levels, button states.
+#include "wkDatabases_Form.h"
+
+#include "FormTwips.h"
+#include <component/RequestState.h>
+#include <platform/GridControl.h>
+
+#include <QGroupBox>
+
+namespace viVavazuruv {
+
+namespace {
+// The layout in twips.
+constexpr qint32 kFrameMargin = 45;
+constexpr qint32 kCascadeDown = 780;
+constexpr qint32 kCascadeRight = 650;
+constexpr qint32 kMinFrameHeight = 2000;
+constexpr qint32 kButtonWidth = 990;
+constexpr qint32 kButtonHeight = 375;
+constexpr qint32 kButtonTop = 240;
+constexpr qint32 kInset = 120;
+constexpr qint32 kGridGap = 45;
+constexpr qint32 kGridBottom = 90;
+constexpr float kFitRowUnits = 12.5f;
+constexpr qint32 kFitExtras = 90 + 90 + 225 + 510;
+constexpr qint32 kScreenFillingRows = 100;
+const QString kEditing = QStringLiteral("D&one");
+} // namespace
+
+void wkDatabases_Form::Arrange_Controls(bool ShowAddDelete) {
+    // Which levels are up, and the longest list among them.
+    int topLevel = 0;
+    qint32 rows = 0;
+    for (int i = 0; i < kLevels; ++i) {
+        if (!hasLevel(i))
+            break;
+        try {
+            const FormLevel& lvl = level(i);
+            if (!lvl.Uddbs_Frame->isHidden()) {
+                topLevel = i;
+                rows = std::max(rows, lvl.grid().DataRowCnt());
+            }
+        } catch (const AutomationError&) {
+            // A level that cannot be read does not take part in the layout.
+        }
+    }
+    FormLevel& base = level(0);
+    if (rows < 1)
+        rows = base.grid().DataRowCnt();
+    if (rows < 1)
+        rows = 1;
+    rows += 1; // the header row
+
+    // The height the rows want, never past the screen's bottom.
+    const qint32 border = BorderHeight();
+    const qint32 rowTwips = qRound(base.grid().RowHeightToTwips(1, kFitRowUnits));
+    qint32 wanted = twips::pixelsToTwipsY(base.cmd_Add->height()) + rows * rowTwips + kFitExtras;
+    const qint32 screenHeight = twips::screenHeightTwips();
+    if (rows >= kScreenFillingRows || FormTop() + wanted > screenHeight - border)
+        wanted = screenHeight - FormTop() - border;
+
+    // Fitted once, and only by growing, while no stored layout applies.
+    if (Tag == QLatin1String("NO STP") && rows >= 3) {
+        Tag.clear();
+        if (FormHeight() < wanted + border)
+            setFormHeight(wanted + border);
+    }
+
+    const qint32 clientWidth = ClientWidth();
+    const qint32 clientHeight = ClientHeight();
+    for (int i = 0; i <= topLevel; ++i) {
+        FormLevel& lvl = level(i);
+        qint32 frameTop = kFrameMargin + kCascadeDown * i;
+        const qint32 frameLeft = kFrameMargin + kCascadeRight * i;
+        const qint32 frameWidth = clientWidth - kFrameMargin - frameLeft;
+        qint32 frameHeight = clientHeight - kFrameMargin - frameTop;
+        if (frameHeight < kMinFrameHeight) {
+            frameTop = kFrameMargin;
+            frameHeight = clientHeight - 2 * kFrameMargin;
+        }
+        placeChild(lvl.Uddbs_Frame, frameLeft, frameTop, frameWidth, frameHeight);
+
+        placeChild(lvl.cmd_Select, kInset, kButtonTop, kButtonWidth, kButtonHeight);
+        placeChild(lvl.cmd_Edit, kInset + kButtonWidth + kInset, kButtonTop, kButtonWidth, kButtonHeight);
+        placeChild(lvl.cmd_Add, kInset, kButtonTop, kButtonWidth, kButtonHeight);
+        lvl.cmd_Add->setVisible(ShowAddDelete);
+        const qint32 rightButton = frameWidth - kInset - kButtonWidth;
+        placeChild(lvl.cmd_Cancel, rightButton, kButtonTop, kButtonWidth, kButtonHeight);
+        placeChild(lvl.cmd_Del, rightButton, kButtonTop, kButtonWidth, kButtonHeight);
+        lvl.cmd_Del->setVisible(ShowAddDelete);
+
+        const bool barShown = lvl.cmd_Edit->text().contains(kEditing);
+        lvl.uddbs_SBar->setVisible(barShown);
+        const qint32 barHeight = barShown ? twips::pixelsToTwipsY(lvl.uddbs_SBar->sizeHint().height()) : 0;
+
+        const qint32 gridTop = kButtonTop + kButtonHeight + kGridGap;
+        const qint32 gridWidth = frameWidth - 2 * kInset;
+        const qint32 gridHeight = frameHeight - gridTop - kGridBottom - barHeight;
+        lvl.grid().Move(kInset, gridTop, std::max(0, gridWidth), std::max(0, gridHeight));
+        lvl.grid().setReDraw(true);
+        if (barShown)
+            placeChild(lvl.uddbs_SBar, kInset, gridTop + gridHeight, gridWidth, barHeight);
+    }
+}
+
+void wkDatabases_Form::Enable_Level_Buttons(qint16 Level, bool Enabled) {
+    FormLevel& lvl = level(Level);
+    lvl.Uddbs_Frame->setEnabled(true);
+    lvl.cmd_Add->setEnabled(Enabled);
+    lvl.cmd_Select->setEnabled(Enabled);
+    lvl.cmd_Cancel->setEnabled(Enabled);
+    lvl.cmd_Del->setEnabled(Enabled);
+    lvl.grid().setEnabled(Enabled);
+}
+
+void wkDatabases_Form::Show_Edit_Button(qint16 Level) {
+    if (m_state.WindowOptions.isEmpty())
+        return;
+    level(Level).cmd_Edit->setVisible(!m_state.WindowOptions.contains(QStringLiteral("NOADD")));
+}
+
+void wkDatabases_Form::Open_Database_Level(qint16 Level, const QString& DatabaseName) {
+    const qint16 next = qint16(Level + 1);
+    if (next >= kLevels)
+        return;
+    Create_Level_Controls(next);
+    FormLevel& lvl = level(next);
+    lvl.Uddbs_Frame->raise();
+    m_state.FrameCaptions.at(next) = QStringLiteral("Database = ") + DatabaseName;
+    const QString code = host().CodeListKey(DatabaseName);
+    Load_Database(next, code, true);
+    lvl.Uddbs_Frame->setVisible(true);
+    Enable_Level_Buttons(next, true);
+    Arrange_Controls(false);
+    Enable_Level_Buttons(Level, false);
+}
+
+void wkDatabases_Form::Create_Level_Controls(qint16 Level) {
+    if (!hasLevel(Level)) {
+        try {
+            createLevel(Level);
+            level(Level).Uddbs_Frame->hide();
+        } catch (const AutomationError&) {
+            // An element that cannot be created is reported by the steps below.
+        }
+    }
+    FormLevel& lvl = level(Level);
+    const FormLevel& base = level(0);
+    lvl.uddbs_SBar->hide();
+    lvl.uddbs_SBarPanel->setText(base.uddbs_SBarPanel->text());
+    CurrentLevel = Level;
+
+    lvl.uddbs_SS->setHidden(base.uddbs_SS->isHidden());
+    const std::pair<QPushButton*, QPushButton*> buttons[] = {{lvl.cmd_Add, base.cmd_Add},
+                                                             {lvl.cmd_Select, base.cmd_Select},
+                                                             {lvl.cmd_Cancel, base.cmd_Cancel},
+                                                             {lvl.cmd_Edit, base.cmd_Edit},
+                                                             {lvl.cmd_Del, base.cmd_Del}};
+    for (const auto& [mine, model] : buttons) {
+        mine->setHidden(model->isHidden());
+        mine->setEnabled(model->isEnabled());
+    }
+    lvl.Uddbs_Frame->setEnabled(base.Uddbs_Frame->isEnabled());
+    lvl.grid().setEnabled(base.uddbs_SS->isEnabled());
+    lvl.grid().setContainer(lvl.Uddbs_Frame);
+
+    Show_Edit_Button(Level);
+    Set_Button_Hints(Level);
+}
+
+void wkDatabases_Form::Set_Button_Hints(qint16 Index) {
+    qint16 flag = 0;
+    host().ReadOptionFlag(QStringLiteral("POPUP_HELP_FLAG"), -1, nullptr, 0, flag);
+    FormLevel& lvl = level(Index);
+    if (flag == 0) {
+        for (QPushButton* button : {lvl.cmd_Add, lvl.cmd_Edit, lvl.cmd_Select, lvl.cmd_Del, lvl.cmd_Cancel})
+            button->setToolTip(QString());
+        return;
+    }
+    lvl.cmd_Add->setToolTip(QStringLiteral(" New, Left mouse - To enter new "));
+    lvl.cmd_Edit->setToolTip(lvl.cmd_Edit->text() == kEditing
+                                 ? QStringLiteral(" Editing Complete, Left mouse - Done ")
+                                 : QStringLiteral(" Editing Selection, Left mouse - Edit selection "));
+    lvl.cmd_Select->setToolTip(QStringLiteral(" Confirm Selection, Left mouse - OK "));
+    lvl.cmd_Del->setToolTip(QStringLiteral(" Delete Selection, Left mouse - Delete "));
+    lvl.cmd_Cancel->setToolTip(QStringLiteral(" Close, Left mouse - Exit "));
+}
+
+} // namespace viVavazuruv

@@ -1,0 +1,118 @@
+// Where the window's size and position are kept between uses.
+#include "WindowSettings.h"
+#include "wkDatabases_Form.h"
+
+#include <component/RequestState.h>
+#include <platform/GridControl.h>
+
+#include <cmath>
+
+namespace viVavazuruv {
+
+namespace {
+constexpr qint16 kMinMarker = 4215;
+constexpr qint32 kDefaultHeight = 3255;
+constexpr qint32 kDefaultWidth = 4125;
+constexpr qint32 kDefaultTop = 1000;
+constexpr qint32 kDefaultLeft = 3000;
+const QString kNoStoredLayout = QStringLiteral("NO STP");
+
+// A float position as a whole number of twips, halves to the even neighbour.
+qint32 wholeTwips(float value) {
+    if (!std::isfinite(value))
+        return 0;
+    return qint32(std::nearbyint(double(value)));
+}
+} // namespace
+
+void wkDatabases_Form::Stp_File_Name(QString& result) {
+    QString name = host().LayoutFileName(level(0).FrameTag, QString());
+    const qsizetype dot = name.indexOf(QLatin1Char('.'));
+    if (dot >= 0)
+        name.truncate(dot);
+    if (name.isEmpty()) {
+        result.clear();
+        return;
+    }
+    result = host().GetHostPath() + QStringLiteral("Stp/") + name + QStringLiteral(".STP");
+}
+
+void wkDatabases_Form::applyDefaultPlacement() {
+    m_state.LayoutMarker = kMinMarker;
+    m_top = m_state.WindowTop > 0.0f ? wholeTwips(m_state.WindowTop) : kDefaultTop;
+    m_left = m_state.WindowLeft > 0.0f ? wholeTwips(m_state.WindowLeft) : kDefaultLeft;
+    m_height = kDefaultHeight;
+    m_width = kDefaultWidth;
+    applyGeometry();
+    Form_Resize();
+}
+
+void wkDatabases_Form::Load_Window_Setting() {
+    Tag = kNoStoredLayout;
+    if (!m_state.KeepWindowLayout) {
+        applyDefaultPlacement();
+        return;
+    }
+
+    QString path;
+    std::optional<WindowSettings> stored;
+    try {
+        Stp_File_Name(path);
+    } catch (const AutomationError&) {
+        applyDefaultPlacement();
+        return;
+    }
+    WindowSettings values;
+    values.marker = m_state.LayoutMarker;
+    if (!path.isEmpty()) {
+        stored = readWindowSettings(path);
+        if (!stored) {
+            // Missing, unreadable or malformed: the window fits itself to the list instead.
+            applyDefaultPlacement();
+            return;
+        }
+        values = *stored;
+    }
+    m_state.LayoutMarker = values.marker;
+    qint32 height = values.height;
+    qint32 width = values.width;
+    if (m_state.LayoutMarker < kMinMarker) {
+        m_state.LayoutMarker = kMinMarker;
+        height = kDefaultHeight;
+        width = kDefaultWidth;
+    }
+    m_top = values.top < 1 ? wholeTwips(m_state.WindowTop) : values.top;
+    m_left = values.left < 1 ? wholeTwips(m_state.WindowLeft) : values.left;
+    m_height = height;
+    m_width = width;
+    applyGeometry();
+    Form_Resize();
+    Tag.clear();
+}
+
+void wkDatabases_Form::Save_Window_Setting() {
+    if (!hasLevel(CurrentLevel) || level(CurrentLevel).cmd_Edit->text().contains(QStringLiteral("D&one")))
+        return;
+    if (!m_state.KeepWindowLayout || Loading)
+        return;
+    // While a nested level is open the window's size belongs to that moment, not to the list.
+    if (!level(0).grid().Enabled())
+        return;
+    QString path;
+    try {
+        Stp_File_Name(path);
+    } catch (const AutomationError&) {
+        return;
+    }
+    if (path.isEmpty())
+        return;
+    const auto fits = [](qint32 v) {
+        return v >= -32768 && v <= 32767;
+    };
+    if (!fits(m_height) || !fits(m_width) || !fits(m_top) || !fits(m_left))
+        return; // a value the file cannot hold is not written; the old file stays
+    writeWindowSettings(path, WindowSettings{m_state.LayoutMarker, qint16(m_height), qint16(m_width),
+                                             qint16(m_top), qint16(m_left)});
+}
+
+} // namespace viVavazuruv

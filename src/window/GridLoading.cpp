@@ -1,0 +1,135 @@
+// Setting up a level's grid from the request, filling it from UsrDefTable, sorting it.
+#include "wkDatabases_Form.h"
+
+#include <component/RequestState.h>
+#include <platform/GridControl.h>
+#include <platform/VbStrings.h>
+#include <store/ListStore.h>
+
+#include <QGroupBox>
+
+namespace viVavazuruv {
+
+namespace {
+constexpr double kCellFontSize = 10.0;
+constexpr double kHeaderFontSize = 8.75;
+constexpr quint32 kHeaderBack = 0x000080; // navy
+constexpr quint32 kHeaderText = 0xFFFFE8; // pale yellow
+const QString kTitlePrefix = QStringLiteral("$-");
+} // namespace
+
+void wkDatabases_Form::Set_Selection_Mode(qint16 Level) {
+    level(Level).grid().setOperationMode(m_state.MultiSelect ? 4 : 3);
+}
+
+void wkDatabases_Form::Load_Database(qint16 Level, const QString& ListCode, bool ShowPipeSigns) {
+    FormLevel& lvl = level(Level);
+    IGridControl& grid = lvl.grid();
+    lvl.ListChanged = false;
+    lvl.Uddbs_Frame->setTitle(host().CaptionText(m_state.FrameCaptions.at(Level)));
+    Set_Selection_Mode(Level);
+
+    grid.setBrowseFlag(true);
+    grid.setRow(-1);
+    grid.setCol(-1);
+    grid.setFontBold(false);
+    grid.setFontSize(kCellFontSize);
+    grid.setRow(0);
+    grid.setFontBold(true);
+    grid.setFontSize(kHeaderFontSize);
+
+    lvl.ColumnCount = qint16(m_state.ColumnWidths.UBound());
+    grid.setMaxCols(lvl.ColumnCount + 1);
+    lvl.PipeSignLevel = -2;
+    lvl.DescriptionColumn = 0;
+    lvl.GroupColumn = 0;
+    lvl.StatusColumn = qint16(lvl.ColumnCount + 1);
+
+    for (int c = 1; c <= lvl.ColumnCount; ++c) {
+        const QString caption = m_state.ColumnCaptions(c);
+        const qint16 width = m_state.ColumnWidths(c);
+        grid.SetText(c, 0, caption);
+        grid.setColWidth(c, width);
+        const QString upper = caption.toUpper();
+        if (upper.contains(QStringLiteral("DESCRIP")))
+            lvl.DescriptionColumn = c;
+        if (upper.contains(QStringLiteral("GP")))
+            lvl.GroupColumn = c;
+        grid.setCol(c);
+        grid.setColHidden(width == 0);
+    }
+    // Title lines exist only in lists that are grouped.
+    if (lvl.GroupColumn == 0)
+        lvl.DescriptionColumn = 0;
+
+    grid.setCol(lvl.StatusColumn);
+    grid.setColHidden(true);
+
+    Fill_Database_Grid(Level, ListCode, ShowPipeSigns);
+    lvl.FrameTag = ListCode;
+    Sort_Grid(Level);
+
+    grid.setShadowColor(kHeaderBack);
+    grid.setShadowText(kHeaderText);
+}
+
+void wkDatabases_Form::Fill_Database_Grid(qint16 Level, const QString& ListCode, bool ShowPipeSigns) {
+    if (Level > 3)
+        return;
+    FormLevel& lvl = level(Level);
+    IGridControl& grid = lvl.grid();
+    Set_Selection_Mode(Level);
+    grid.ClearRange(-1, -1, -1, -1, true);
+    grid.setMaxRows(0);
+    lvl.ListChanged = false;
+    lvl.FrameTag = ListCode;
+
+    const qint32 rows =
+        store().LoadList(ListCode, m_state.FieldNames, lvl.ColumnCount, grid, [&](qint32 row) {
+            grid.SetText(lvl.StatusColumn, row, QStringLiteral("E"));
+            // The first title line of the list decides whether it shows pipe-sign variables.
+            if (lvl.DescriptionColumn >= 1 && lvl.PipeSignLevel == -2 &&
+                IsTitleLine(Level, row, lvl.DescriptionColumn, false)) {
+                const QString group = grid.GetText(lvl.GroupColumn, row).toUpper();
+                lvl.PipeSignLevel = group == QLatin1String("*M") ? -1 : 0;
+            }
+        });
+    grid.setMaxRows(rows);
+
+    // Showing pipe-sign variables as "(?)" is the pipe-sign pass's work; a
+    // level without that pass shows the stored texts.
+    Q_UNUSED(ShowPipeSigns)
+    Sort_Grid(Level);
+}
+
+void wkDatabases_Form::Sort_Grid(qint16 Level) {
+    if (m_state.SortKeys.UBound() < 1 || m_state.SortKeys(1) < 1)
+        return;
+    IGridControl& grid = level(Level).grid();
+    grid.setRow(1);
+    grid.setCol(1);
+    grid.setRow2(grid.MaxRows());
+    grid.setCol2(grid.MaxCols());
+    grid.setSortBy(0);
+    for (int k = 1; k <= m_state.SortKeys.UBound(); ++k) {
+        grid.setSortKey(qint16(k), m_state.SortKeys(k));
+        grid.setSortKeyOrder(qint16(k), m_state.SortKeyOrders(k));
+    }
+    grid.setAction(25);
+}
+
+bool wkDatabases_Form::IsTitleLine(qint16 Index, qint32 Row, qint32 Col, bool ShowMessage) {
+    IGridControl& grid = level(Index).grid();
+    grid.setRow(Row);
+    grid.setCol(Col);
+    if (!grid.Text().startsWith(kTitlePrefix))
+        return false;
+    if (ShowMessage)
+        dialogs().MessageBox(QStringLiteral(" Lines with ($-) symbol are title lines. Try again. "),
+                             MsgBox::Exclamation, QStringLiteral(" User Defined Database"));
+    if (m_state.MultiSelect)
+        grid.setRowSelected(false);
+    return true;
+}
+
+} // namespace viVavazuruv

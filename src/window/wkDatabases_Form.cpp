@@ -1,0 +1,366 @@
+#include "wkDatabases_Form.h"
+
+#include "Hourglass.h"
+
+#include "FormTwips.h"
+#include <component/RequestState.h>
+#include <help/HelpContext.h>
+#include <platform/GridControl.h>
+#include <store/ListStore.h>
+
+#include <QCloseEvent>
+#include <QGroupBox>
+#include <QKeyEvent>
+#include <QTimer>
+
+namespace viVavazuruv {
+
+namespace {
+// The window's design size; Load_Window_Setting places it before it shows.
+constexpr qint32 kDesignHeight = 3255;
+constexpr qint32 kDesignWidth = 4125;
+// The help topic of the picker window.
+constexpr qint16 kPickerHelpTopic = 673;
+} // namespace
+
+IGridControl& FormLevel::grid() const {
+    return *uddbs_SS;
+}
+
+wkDatabases_Form::wkDatabases_Form(RequestState& state, std::shared_ptr<IDialogs> dialogs, QWidget* parent)
+    : QDialog(parent), m_state(state), m_dialogs(std::move(dialogs)) {
+    setObjectName(QStringLiteral("wkDatabases_Form"));
+    setModal(true);
+    setSizeGripEnabled(true);
+    createLevel(0);
+    m_height = kDesignHeight;
+    m_width = kDesignWidth;
+    applyGeometry();
+}
+
+wkDatabases_Form::~wkDatabases_Form() = default;
+
+IHostServices& wkDatabases_Form::host() const {
+    return m_state.Host();
+}
+
+ListStore wkDatabases_Form::store() const {
+    return ListStore(host());
+}
+
+bool wkDatabases_Form::hasLevel(int index) const {
+    return index >= 0 && index < kLevels && m_levels[index] != nullptr;
+}
+
+FormLevel& wkDatabases_Form::level(int index) {
+    if (!hasLevel(index))
+        throw AutomationError(ErrorCode::SubscriptOutOfRange,
+                              QStringLiteral("Control array element %1 does not exist.").arg(index));
+    return *m_levels[index];
+}
+
+const FormLevel& wkDatabases_Form::level(int index) const {
+    return const_cast<wkDatabases_Form*>(this)->level(index);
+}
+
+void wkDatabases_Form::createLevel(int index) {
+    auto lvl = std::make_unique<FormLevel>();
+    const QString suffix = QLatin1Char('_') + QString::number(index);
+    lvl->Uddbs_Frame = new QGroupBox(this);
+    lvl->Uddbs_Frame->setObjectName(QStringLiteral("Uddbs_Frame") + suffix);
+    lvl->uddbs_SS = new platform::GridControl(lvl->Uddbs_Frame);
+    lvl->uddbs_SS->setObjectName(QStringLiteral("uddbs_SS") + suffix);
+
+    const auto makeButton = [&](const QString& name, const QString& caption) {
+        auto* button = new QPushButton(caption, lvl->Uddbs_Frame);
+        button->setObjectName(name + suffix);
+        button->setAutoDefault(false);
+        // A press with the mouse is what allows a button's Click to act.
+        button->installEventFilter(this);
+        return button;
+    };
+    lvl->cmd_Add = makeButton(QStringLiteral("cmd_Add"), QStringLiteral("&New"));
+    lvl->cmd_Select = makeButton(QStringLiteral("cmd_Select"), QStringLiteral("&OK"));
+    lvl->cmd_Cancel = makeButton(QStringLiteral("cmd_Cancel"), QStringLiteral("&Close"));
+    lvl->cmd_Edit = makeButton(QStringLiteral("cmd_Edit"), QStringLiteral("&Edit"));
+    lvl->cmd_Del = makeButton(QStringLiteral("cmd_Del"), QStringLiteral("&Delete"));
+
+    lvl->uddbs_SBar = new QStatusBar(lvl->Uddbs_Frame);
+    lvl->uddbs_SBar->setObjectName(QStringLiteral("uddbs_SBar") + suffix);
+    lvl->uddbs_SBar->setSizeGripEnabled(false);
+    lvl->uddbs_SBarPanel = new QLabel(lvl->uddbs_SBar);
+    lvl->uddbs_SBarPanel->setObjectName(QStringLiteral("uddbs_SBarPanel") + suffix);
+    lvl->uddbs_SBar->addWidget(lvl->uddbs_SBarPanel, 1);
+
+    // Design positions of level 0 (Top 300, Lefts 120/855/1560/2280/3120);
+    // Arrange_Controls moves them before the window shows.
+    const qint32 lefts[] = {120, 855, 1560, 2280, 3120};
+    QPushButton* buttons[] = {lvl->cmd_Add, lvl->cmd_Select, lvl->cmd_Cancel, lvl->cmd_Edit, lvl->cmd_Del};
+    for (int i = 0; i < 5; ++i)
+        placeChild(buttons[i], lefts[i], 300, 990, 375);
+    m_levels[index] = std::move(lvl);
+    connectLevel(index);
+}
+
+void wkDatabases_Form::connectLevel(int index) {
+    FormLevel& lvl = *m_levels[index];
+    const auto level16 = qint16(index);
+    // Handlers run for the level whose button was pressed; a failure is the
+    // platform's to report, never a reason to leave the window half-done.
+    const auto route = [this, level16](void (wkDatabases_Form::*handler)(qint16)) {
+        return [this, level16, handler] {
+            runHandler([&] { (this->*handler)(level16); });
+        };
+    };
+    connect(lvl.cmd_Add, &QPushButton::clicked, this, route(&wkDatabases_Form::cmd_Add_Click));
+    connect(lvl.cmd_Del, &QPushButton::clicked, this, route(&wkDatabases_Form::cmd_Del_Click));
+    connect(lvl.cmd_Cancel, &QPushButton::clicked, this, route(&wkDatabases_Form::cmd_Cancel_Click));
+    connect(lvl.cmd_Select, &QPushButton::clicked, this, route(&wkDatabases_Form::cmd_Select_Click));
+    for (QPushButton* button : {lvl.cmd_Add, lvl.cmd_Del, lvl.cmd_Cancel, lvl.cmd_Select, lvl.cmd_Edit})
+        button->setProperty("level", index);
+}
+
+void wkDatabases_Form::Load() {
+    Form_Load();
+}
+
+void wkDatabases_Form::Form_Load() {
+    Loading = true;
+    UserAction = false;
+    Closing = false;
+    {
+        Hourglass hourglass;
+        setWindowTitle(m_state.WindowCaption);
+
+        PatientID = host().GetCurrentPatientID();
+        QString lastName, firstName, chart, provider;
+        if (host().PatientLookup(PatientID, lastName, firstName, chart, provider).isEmpty())
+            PatientID = 0;
+
+        level(0).FrameTag = m_state.DatabaseCode;
+        Show_Edit_Button(0);
+        Load_Window_Setting();
+        Load_Database(0, m_state.DatabaseCode, true);
+        Arrange_Controls(false);
+    }
+    Set_HelpContextID(this, kPickerHelpTopic);
+    Set_Button_Hints(0);
+}
+
+void wkDatabases_Form::Form_Activate() {
+    try {
+        const bool codes = m_state.ColumnWidths(4) >= 1;
+        const bool letters = m_state.ColumnWidths(5) >= 1;
+        QString hint;
+        if (codes || letters) {
+            const QString what = codes && letters ? QStringLiteral("codes and letters")
+                                 : codes          ? QStringLiteral("codes")
+                                                  : QStringLiteral("letters");
+            hint = QStringLiteral(" Right click on any field to select ") + what + QStringLiteral(". ");
+        }
+        level(0).uddbs_SBarPanel->setText(hint);
+    } catch (const AutomationError&) {
+        // The hint is a nicety; a request without column widths simply has none.
+    }
+    Loading = false;
+}
+
+void wkDatabases_Form::Form_Resize() {
+    if (!hasLevel(CurrentLevel))
+        return;
+    Arrange_Controls(!level(CurrentLevel).cmd_Add->isHidden());
+    Save_Window_Setting();
+}
+
+void wkDatabases_Form::Form_QueryUnload(qint16& Cancel, qint16 UnloadMode) {
+    Q_UNUSED(Cancel)
+    // Closing from the title bar in edit mode keeps what was typed.
+    if (UnloadMode == 0 && level(0).cmd_Edit->text().contains(QStringLiteral("D&one"))) {
+        Save_Database(CurrentLevel);
+    }
+    Closing = true;
+}
+
+void wkDatabases_Form::Form_Unload(qint16& Cancel) {
+    Q_UNUSED(Cancel)
+    m_state.WindowOptions.clear();
+    Closing = true;
+}
+
+void wkDatabases_Form::Unload(qint16 unloadMode) {
+    if (m_unloaded)
+        return;
+    qint16 cancel = 0;
+    Form_QueryUnload(cancel, unloadMode);
+    Form_Unload(cancel);
+    m_unloaded = true;
+    QDialog::done(QDialog::Rejected);
+}
+
+void wkDatabases_Form::closeEvent(QCloseEvent* event) {
+    if (!m_unloaded) {
+        // The title bar's close button.
+        Unload(0);
+    }
+    event->accept();
+}
+
+void wkDatabases_Form::reject() {
+    // Escape reaches the window only through the Close button and the grid,
+    // which decide themselves what it means.
+}
+
+// --- geometry -------------------------------------------------------------
+
+qint32 wkDatabases_Form::BorderHeight() const {
+    return twips::pixelsToTwipsY(frameGeometry().height() - geometry().height());
+}
+
+qint32 wkDatabases_Form::BorderWidth() const {
+    return twips::pixelsToTwipsX(frameGeometry().width() - geometry().width());
+}
+
+qint32 wkDatabases_Form::ClientHeight() const {
+    return m_height - BorderHeight();
+}
+qint32 wkDatabases_Form::ClientWidth() const {
+    return m_width - BorderWidth();
+}
+
+void wkDatabases_Form::setFormTop(qint32 twipsValue) {
+    m_top = twipsValue;
+    applyGeometry();
+}
+
+void wkDatabases_Form::setFormLeft(qint32 twipsValue) {
+    m_left = twipsValue;
+    applyGeometry();
+}
+
+void wkDatabases_Form::setFormHeight(qint32 twipsValue) {
+    m_height = std::max<qint32>(twipsValue, 0);
+    applyGeometry();
+    Form_Resize();
+}
+
+void wkDatabases_Form::setFormWidth(qint32 twipsValue) {
+    m_width = std::max<qint32>(twipsValue, 0);
+    applyGeometry();
+    Form_Resize();
+}
+
+void wkDatabases_Form::applyGeometry() {
+    m_applyingGeometry = true;
+    const int borderW = frameGeometry().width() - geometry().width();
+    const int borderH = frameGeometry().height() - geometry().height();
+    move(twips::twipsToPixelsX(m_left), twips::twipsToPixelsY(m_top));
+    resize(std::max(1, twips::twipsToPixelsX(m_width) - borderW),
+           std::max(1, twips::twipsToPixelsY(m_height) - borderH));
+    m_applyingGeometry = false;
+}
+
+void wkDatabases_Form::placeChild(QWidget* widget, qint32 left, qint32 top, qint32 width, qint32 height) {
+    widget->setGeometry(twips::twipsToPixelsX(left), twips::twipsToPixelsY(top),
+                        std::max(0, twips::twipsToPixelsX(width)),
+                        std::max(0, twips::twipsToPixelsY(height)));
+}
+
+void wkDatabases_Form::moveEvent(QMoveEvent* event) {
+    QDialog::moveEvent(event);
+    if (m_applyingGeometry)
+        return;
+    // The user moved the window: keep the twips unless they still map to the same pixels.
+    const QPoint at = pos();
+    if (twips::twipsToPixelsX(m_left) != at.x())
+        m_left = twips::pixelsToTwipsX(at.x());
+    if (twips::twipsToPixelsY(m_top) != at.y())
+        m_top = twips::pixelsToTwipsY(at.y());
+}
+
+void wkDatabases_Form::resizeEvent(QResizeEvent* event) {
+    QDialog::resizeEvent(event);
+    if (m_applyingGeometry)
+        return;
+    const QRect outer = frameGeometry();
+    if (twips::twipsToPixelsX(m_width) != outer.width())
+        m_width = twips::pixelsToTwipsX(outer.width());
+    if (twips::twipsToPixelsY(m_height) != outer.height())
+        m_height = twips::pixelsToTwipsY(outer.height());
+    Form_Resize();
+}
+
+void wkDatabases_Form::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    // Platforms without window activation (offscreen, some remote sessions)
+    // still get their first activation once the window is up.
+    if (!m_activated) {
+        QTimer::singleShot(0, this, [this] {
+            if (!m_activated && isVisible()) {
+                m_activated = true;
+                Form_Activate();
+            }
+        });
+    }
+}
+
+void wkDatabases_Form::changeEvent(QEvent* event) {
+    QDialog::changeEvent(event);
+    if (event->type() == QEvent::ActivationChange && isActiveWindow()) {
+        m_activated = true;
+        Form_Activate();
+    }
+}
+
+bool wkDatabases_Form::eventFilter(QObject* watched, QEvent* event) {
+    auto* button = qobject_cast<QPushButton*>(watched);
+    if (!button)
+        return QDialog::eventFilter(watched, event);
+    switch (event->type()) {
+    case QEvent::MouseButtonPress:
+        UserAction = true;
+        break;
+    case QEvent::MouseMove:
+        unsetCursor();
+        break;
+    case QEvent::KeyPress: {
+        const auto level16 = qint16(button->property("level").toInt());
+        if (hasLevel(level16) && button == level(level16).cmd_Cancel) {
+            auto* key = static_cast<QKeyEvent*>(event);
+            cmd_Cancel_KeyDown(level16, qint16(key->key() & 0x7fff), 0);
+            if (key->key() == Qt::Key_Escape) {
+                qint16 ascii = 27;
+                runHandler([&] { cmd_Cancel_KeyPress(level16, ascii); });
+                return true;
+            }
+        }
+        break;
+    }
+    default:
+        break;
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+void wkDatabases_Form::runHandler(const std::function<void()>& handler) {
+    // An error must not unwind through the event loop. It ends the request
+    // instead: the window closes and the entry point raises it to its caller.
+    try {
+        handler();
+        return;
+    } catch (const AutomationError& error) {
+        if (!m_pendingError)
+            m_pendingError = error;
+    } catch (const std::exception& error) {
+        if (!m_pendingError)
+            m_pendingError = AutomationError(ErrorCode::HostError, QString::fromLocal8Bit(error.what()));
+    }
+    Unload(1);
+}
+
+std::optional<AutomationError> wkDatabases_Form::takePendingError() {
+    std::optional<AutomationError> error;
+    error.swap(m_pendingError);
+    return error;
+}
+
+} // namespace viVavazuruv

@@ -1,0 +1,112 @@
+#include "PickerEnv.h"
+
+#include <component/RequestState.h>
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QPushButton>
+#include <QSqlQuery>
+#include <QTableView>
+#include <QTest>
+
+namespace viVavazuruv::test {
+
+std::unique_ptr<PickerEnv> PickerEnv::create(Engine engine) {
+    std::unique_ptr<PickerEnv> env(new PickerEnv);
+    env->m_db = TestDatabase::create(engine);
+    if (!env->m_db)
+        return nullptr;
+    env->m_dialogs = std::make_shared<platform::ScriptedDialogs>();
+    env->m_host = ReferenceHost::Open(env->m_db->url(), env->m_dialogs, env->m_data.path());
+    env->m_component.put_GIC(env->m_host);
+    wkDatabases::SetDialogs(env->m_dialogs);
+    return env;
+}
+
+PickerEnv::~PickerEnv() {
+    // The next test starts from a component that holds nothing of this one.
+    wkDatabases::SetDialogs(nullptr);
+    m_component.put_GIC(nullptr);
+}
+
+qint32 PickerEnv::addEntry(const QString& listCode, const QString& group, const QString& description,
+                           const QString& code, const QString& letter) {
+    qint32 key = 0;
+    const bool saved = m_host->SaveRecord(1, QStringLiteral("UsrDefTable"), QStringLiteral("UsrDefInd"), key,
+                                          {QStringLiteral("UsrDefCod"), QStringLiteral("usrdefSeqCod"),
+                                           QStringLiteral("usrdefDes"), QStringLiteral("usrdefADA"),
+                                           QStringLiteral("usrdefLetNam")},
+                                          {listCode, group, description, code, letter}, true);
+    EXPECT_TRUE(saved) << description.toStdString();
+    return key;
+}
+
+QStringList PickerEnv::storedDescriptions(const QString& listCode) const {
+    QSqlQuery q(m_host->GetConnection());
+    q.prepare(QStringLiteral("SELECT usrdefDes FROM UsrDefTable WHERE UsrDefCod = ?"));
+    q.addBindValue(listCode);
+    q.exec();
+    QStringList result;
+    while (q.next())
+        result << q.value(0).toString();
+    result.sort();
+    return result;
+}
+
+qint64 PickerEnv::storedCount(const QString& listCode) const {
+    QSqlQuery q(m_host->GetConnection());
+    if (listCode.isEmpty()) {
+        q.exec(QStringLiteral("SELECT COUNT(*) FROM UsrDefTable"));
+    } else {
+        q.prepare(QStringLiteral("SELECT COUNT(*) FROM UsrDefTable WHERE UsrDefCod = ?"));
+        q.addBindValue(listCode);
+        q.exec();
+    }
+    return q.next() ? q.value(0).toLongLong() : -1;
+}
+
+wkDatabases_Form* PickerEnv::form() {
+    return qobject_cast<wkDatabases_Form*>(RequestState::instance().Window.data());
+}
+
+platform::GridControl& PickerEnv::grid(int level) {
+    return *form()->level(level).uddbs_SS;
+}
+
+bool PickerEnv::windowUp() {
+    wkDatabases_Form* f = form();
+    return f && f->isVisible();
+}
+
+void PickerEnv::pressButton(const QString& name, int level) {
+    auto* button = form()->findChild<QPushButton*>(name + QLatin1Char('_') + QString::number(level));
+    ASSERT_NE(button, nullptr) << name.toStdString();
+    QTest::mouseClick(button, Qt::LeftButton);
+}
+
+void PickerEnv::clickCell(qint32 col, qint32 row, int level, Qt::MouseButton button) {
+    QTableView* view = grid(level).view();
+    const QModelIndex index = view->model()->index(row - 1, col - 1);
+    view->scrollTo(index);
+    QTest::mouseClick(view->viewport(), button, {}, view->visualRect(index).center());
+}
+
+void PickerEnv::keyOnGrid(Qt::Key key, Qt::KeyboardModifiers modifiers, int level) {
+    QTest::keyClick(grid(level).view(), key, modifiers);
+}
+
+void PickerEnv::tickRow(qint32 row, int level) {
+    clickCell(2, row, level);
+}
+
+std::unique_ptr<UiScript> PickerEnv::script() {
+    auto s = std::make_unique<UiScript>();
+    s->setRescue([] {
+        if (wkDatabases_Form* f = form())
+            f->Unload(1);
+    });
+    return s;
+}
+
+} // namespace viVavazuruv::test

@@ -1,0 +1,64 @@
+#pragma once
+
+#include "TestDatabase.h"
+#include "UiScript.h"
+
+#include <platform/GridControl.h>
+#include <platform/ScriptedDialogs.h>
+#include <viVavazuruv/ReferenceHost.h>
+#include <viVavazuruv/wkDatabases.h>
+#include <window/wkDatabases_Form.h>
+
+#include <QTemporaryDir>
+
+#include <memory>
+
+namespace viVavazuruv::test {
+
+// A component over a real database and the reference host, with scripted
+// dialogs, ready for a test to drive the picker window.
+class PickerEnv {
+public:
+    // Null when the engine is not available here (the caller skips).
+    static std::unique_ptr<PickerEnv> create(Engine engine);
+    ~PickerEnv();
+
+    TestDatabase& db() { return *m_db; }
+    ReferenceHost& host() { return *m_host; }
+    std::shared_ptr<ReferenceHost> hostRef() { return m_host; }
+    platform::ScriptedDialogs& dialogs() { return *m_dialogs; }
+    std::shared_ptr<platform::ScriptedDialogs> dialogsRef() { return m_dialogs; }
+    wkDatabases& component() { return m_component; }
+    QString dataFolder() const { return m_data.path(); }
+
+    // Stores one entry through the host (the current office) and returns its key.
+    qint32 addEntry(const QString& listCode, const QString& group, const QString& description,
+                    const QString& code = {}, const QString& letter = {});
+    // Descriptions of a list as stored, sorted, for assertions.
+    QStringList storedDescriptions(const QString& listCode) const;
+    qint64 storedCount(const QString& listCode = {}) const;
+
+    // The picker window of the running request, or null.
+    static wkDatabases_Form* form();
+    static platform::GridControl& grid(int level = 0);
+
+    // User actions on the window of the running request.
+    static void pressButton(const QString& name, int level = 0); // mouse press and release, e.g. "cmd_Select"
+    static void clickCell(qint32 col, qint32 row, int level = 0, Qt::MouseButton button = Qt::LeftButton);
+    static void keyOnGrid(Qt::Key key, Qt::KeyboardModifiers modifiers = {}, int level = 0);
+    static void tickRow(qint32 row, int level = 0); // a click that ticks in multiple selection
+    static bool windowUp();
+
+    // A script whose rescue closes the window, so a failing test does not hang.
+    static std::unique_ptr<UiScript> script();
+
+private:
+    PickerEnv() = default;
+    std::unique_ptr<TestDatabase> m_db;
+    QTemporaryDir m_data;
+    std::shared_ptr<ReferenceHost> m_host;
+    std::shared_ptr<platform::ScriptedDialogs> m_dialogs;
+    wkDatabases m_component;
+};
+
+} // namespace viVavazuruv::test

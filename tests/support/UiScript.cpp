@@ -1,0 +1,56 @@
+#include "UiScript.h"
+
+#include <exception>
+#include <memory>
+
+namespace viVavazuruv::test {
+
+UiScript::UiScript(int deadlineMs) : m_deadlineMs(deadlineMs) {
+    m_timer.setInterval(5);
+    connect(&m_timer, &QTimer::timeout, this, [this] { tick(); });
+}
+
+UiScript& UiScript::step(std::function<bool()> ready, std::function<void()> action, QString name) {
+    if (name.isEmpty())
+        name = QStringLiteral("step %1").arg(m_steps.size() + m_taken + 1);
+    m_steps.push_back({std::move(ready), std::move(action), std::move(name)});
+    return *this;
+}
+
+void UiScript::start() {
+    m_clock.start();
+    m_timer.start();
+}
+
+void UiScript::tick() {
+    if (m_steps.empty()) {
+        m_timer.stop();
+        return;
+    }
+    if (m_clock.elapsed() > m_deadlineMs) {
+        for (const Step& s : m_steps)
+            m_failures << QStringLiteral("never ran: ") + s.name;
+        m_steps.clear();
+        m_timer.stop();
+        if (m_rescue)
+            m_rescue();
+        return;
+    }
+    if (m_steps.front().ready && !m_steps.front().ready())
+        return;
+    // Taken off before it runs, and run from a timer of its own: Qt does not
+    // fire a timer again while its handler is still running, and the action
+    // may open the nested loop in which the next steps must be played.
+    auto current = std::make_shared<Step>(std::move(m_steps.front()));
+    m_steps.pop_front();
+    ++m_taken;
+    QTimer::singleShot(0, this, [this, current] {
+        try {
+            current->action();
+        } catch (const std::exception& e) {
+            m_failures << current->name + QStringLiteral(" threw: ") + QString::fromLocal8Bit(e.what());
+        }
+    });
+}
+
+} // namespace viVavazuruv::test
