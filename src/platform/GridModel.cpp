@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <numeric>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -277,6 +278,55 @@ bool GridModel::deleteRow(qint32 row) {
     return true;
 }
 
+namespace {
+// Text order without regard to case. Plain ASCII, nearly every list, is
+// compared in place without folding copies; from the first character outside
+// ASCII where the texts differ, Qt's case-insensitive comparison decides.
+int compareIgnoringCase(const QString& a, const QString& b, qsizetype from = 0) {
+    const qsizetype n = std::min(a.size(), b.size());
+    const char16_t* pa = reinterpret_cast<const char16_t*>(a.constData());
+    const char16_t* pb = reinterpret_cast<const char16_t*>(b.constData());
+    for (qsizetype i = from; i < n; ++i) {
+        char16_t x = pa[i];
+        char16_t y = pb[i];
+        if (x == y)
+            continue;
+        if (x >= 0x80 || y >= 0x80)
+            return QtPrivate::compareStrings(QStringView(a).mid(i), QStringView(b).mid(i),
+                                             Qt::CaseInsensitive);
+        if (x >= u'A' && x <= u'Z')
+            x = char16_t(x + 32);
+        if (y >= u'A' && y <= u'Z')
+            y = char16_t(y + 32);
+        if (x != y)
+            return x < y ? -1 : 1;
+    }
+    return a.size() == b.size() ? 0 : (a.size() < b.size() ? -1 : 1);
+}
+
+// The first four characters of a text, folded, as one number that orders as
+// the texts do (a missing character counts 0, below any character). A text
+// whose first four characters leave ASCII, or that holds NUL there, gets no
+// prefix and is always compared in full.
+constexpr quint64 kNoPrefix = ~quint64(0);
+quint64 sortPrefix(const QString& text) {
+    quint64 prefix = 0;
+    const qsizetype n = std::min<qsizetype>(text.size(), 4);
+    for (qsizetype i = 0; i < 4; ++i) {
+        quint64 unit = 0;
+        if (i < n) {
+            unit = text.at(i).unicode();
+            if (unit == 0 || unit >= 0x80)
+                return kNoPrefix;
+            if (unit >= u'A' && unit <= u'Z')
+                unit += 32;
+        }
+        prefix = (prefix << 16) | unit;
+    }
+    return prefix;
+}
+} // namespace
+
 void GridModel::sortRows(qint32 row, qint32 row2, qint32 col, qint32 col2, const QList<GridSortKey>& keys) {
     const std::pair<qint32, qint32> rows = clampRows(row, row2);
     const std::pair<qint32, qint32> cols = clampCols(col, col2);
@@ -284,6 +334,8 @@ void GridModel::sortRows(qint32 row, qint32 row2, qint32 col, qint32 col2, const
     const qint32 firstCol = cols.first, lastCol = cols.second;
     if (lastRow <= firstRow || firstCol > lastCol)
         return;
+    const qint32 count = lastRow - firstRow + 1;
+    const qint32 base = firstRow - 1;
     QList<const QVector<QString>*> keyColumns;
     QList<Qt::SortOrder> keyOrders;
     for (const GridSortKey& key : keys) {
@@ -295,25 +347,51 @@ void GridModel::sortRows(qint32 row, qint32 row2, qint32 col, qint32 col2, const
     if (keyColumns.isEmpty())
         return;
 
-    // Sort positions (from 0), never the strings: the strings move once, below.
-    const qint32 count = lastRow - firstRow + 1;
-    const qint32 base = firstRow - 1;
-    std::vector<qint32> order(count);
-    std::iota(order.begin(), order.end(), base);
-    std::stable_sort(order.begin(), order.end(), [&](qint32 a, qint32 b) {
+    // Sort compact entries, never the strings (they move once, below). Each
+    // entry carries the first folded characters of its keys as a number, so
+    // most comparisons are decided without touching the texts.
+    struct Entry {
+        quint64 prefix[2];
+        qint32 length[2];
+        qint32 row;
+    };
+    const qsizetype keyCount = std::min<qsizetype>(keyColumns.size(), 2);
+    std::vector<Entry> entries(static_cast<size_t>(count));
+    for (qint32 i = 0; i < count; ++i) {
+        Entry& e = entries[size_t(i)];
+        e.row = base + i;
+        for (qsizetype k = 0; k < 2; ++k) {
+            const QString* text = k < keyCount ? &(*keyColumns[k])[base + i] : nullptr;
+            e.prefix[k] = text ? sortPrefix(*text) : 0;
+            e.length[k] = text ? qint32(std::min<qsizetype>(text->size(), 1 << 30)) : 0;
+        }
+    }
+    const auto before = [&](const Entry& a, const Entry& b) {
         for (qsizetype k = 0; k < keyColumns.size(); ++k) {
-            const QVector<QString>& column = *keyColumns[k];
-            const int c = QString::compare(column[a], column[b], Qt::CaseInsensitive);
+            int c = 0;
+            const bool prefixed = k < keyCount && a.prefix[k] != kNoPrefix && b.prefix[k] != kNoPrefix;
+            if (prefixed && a.prefix[k] != b.prefix[k])
+                c = a.prefix[k] < b.prefix[k] ? -1 : 1;
+            else if (prefixed && a.length[k] <= 4 && b.length[k] <= 4)
+                c = 0; // the whole of both texts was in the prefix
+            else
+                c = compareIgnoringCase((*keyColumns[k])[a.row], (*keyColumns[k])[b.row], prefixed ? 4 : 0);
             if (c != 0)
                 return keyOrders[k] == Qt::AscendingOrder ? c < 0 : c > 0;
         }
         return false;
-    });
-    bool unchanged = true;
-    for (qint32 i = 0; i < count && unchanged; ++i)
-        unchanged = order[i] == base + i;
-    if (unchanged)
+    };
+    // A list is often sorted again as it stands (after a fill, after a save):
+    // one pass tells, and nothing moves.
+    bool sorted = true;
+    for (size_t i = 1; i < entries.size() && sorted; ++i)
+        sorted = !before(entries[i], entries[i - 1]);
+    if (sorted)
         return;
+    std::stable_sort(entries.begin(), entries.end(), before);
+    std::vector<qint32> order(static_cast<size_t>(count));
+    for (qint32 i = 0; i < count; ++i)
+        order[size_t(i)] = entries[size_t(i)].row;
 
     const bool wholeRows = firstCol == 1 && lastCol == m_cols;
     Q_EMIT layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);

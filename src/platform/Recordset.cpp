@@ -56,11 +56,16 @@ void Recordset::Open(const QString& source, const QSqlDatabase& activeConnection
     for (int c = columns - 1; c >= 0; --c)
         m_fieldIndex.insert(m_fieldNames[c].toLower(), c);
 
-    m_values.clear();
+    m_chunks.clear();
     m_rowCount = 0;
     while (query.next()) {
+        if (m_rowCount % kChunkRows == 0) {
+            m_chunks.emplace_back();
+            m_chunks.back().reserve(size_t(kChunkRows) * size_t(columns));
+        }
+        std::vector<QVariant>& chunk = m_chunks.back();
         for (int c = 0; c < columns; ++c)
-            m_values.append(query.value(c));
+            chunk.push_back(query.value(c));
         ++m_rowCount;
     }
     if (query.lastError().isValid())
@@ -104,8 +109,8 @@ void Recordset::Close() {
                               QStringLiteral("The recordset is not open."));
     m_open = false;
     m_connected = false;
-    m_values.clear();
-    m_values.squeeze();
+    m_chunks.clear();
+    m_chunks.shrink_to_fit();
     m_rowCount = 0;
     m_position = 0;
 }
@@ -130,7 +135,8 @@ QVariant Recordset::Value(int index) const {
     if (index < 0 || index >= m_fieldNames.size())
         throw AutomationError(ErrorCode::ItemNotFound,
                               QStringLiteral("Field number %1 does not exist in the recordset.").arg(index));
-    return m_values.at(qsizetype(m_position) * m_fieldNames.size() + index);
+    const std::vector<QVariant>& chunk = m_chunks[size_t(m_position / kChunkRows)];
+    return chunk[size_t(m_position % kChunkRows) * size_t(m_fieldNames.size()) + size_t(index)];
 }
 
 QVariant Recordset::Fields(const QString& name) const {

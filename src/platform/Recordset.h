@@ -6,6 +6,8 @@
 #include <QVariant>
 #include <QVector>
 
+#include <vector>
+
 namespace viVavazuruv::ado {
 
 // A read-only recordset over command text. Every row is copied when it opens
@@ -60,7 +62,10 @@ private:
     bool m_connected = false;
     QVector<QString> m_fieldNames;
     QHash<QString, int> m_fieldIndex; // lower-cased name -> column
-    QVector<QVariant> m_values;       // row-major, m_fieldNames.size() per row
+    // Rows in chunks, row-major inside: a long list grows without moving or
+    // re-touching what it already holds.
+    static constexpr qint32 kChunkRows = 2048;
+    std::vector<std::vector<QVariant>> m_chunks;
     qint32 m_rowCount = 0;
     qint32 m_position = 0;
 };

@@ -57,8 +57,9 @@ qint32 ListStore::LoadList(const QString& listCode, const VbArray<QString>& fiel
 
         while (!rs.Eof()) {
             if (codeField >= 0) {
-                const QVariant code = rs.Value(codeField);
-                if (code.toString().toUpper() != wanted)
+                // Nearly every row carries the code exactly as asked; only the rest pay for upper-casing.
+                const QString code = rs.Value(codeField).toString();
+                if (code != listCode && code.toUpper() != wanted)
                     break;
             }
             ++row;

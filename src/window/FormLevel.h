@@ -1,5 +1,7 @@
 #pragma once
 
+#include <viVavazuruv/IGridControl.h>
+
 #include <QLabel>
 #include <QPointer>
 #include <QPushButton>
@@ -15,7 +17,6 @@ namespace viVavazuruv {
 namespace platform {
 class GridControl;
 }
-class IGridControl;
 
 // The controls of one picker level and the state that belongs to it. Levels
 // are numbered 0 to 3; every control's objectName is its name and level

@@ -7,6 +7,7 @@
 #include <store/ListStore.h>
 
 #include <QGroupBox>
+#include <QScopeGuard>
 
 namespace viVavazuruv {
 
@@ -78,6 +79,10 @@ void wkDatabases_Form::Fill_Database_Grid(qint16 Level, const QString& ListCode,
         return;
     FormLevel& lvl = level(Level);
     IGridControl& grid = lvl.grid();
+    // Painting and change notices wait until the whole list is in.
+    const bool redraw = grid.ReDraw();
+    grid.setReDraw(false);
+    const auto restoreRedraw = qScopeGuard([&] { grid.setReDraw(redraw); });
     Set_Selection_Mode(Level);
     grid.ClearRange(-1, -1, -1, -1, true);
     grid.setMaxRows(0);

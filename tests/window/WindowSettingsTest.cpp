@@ -43,6 +43,11 @@ struct BadFile {
     QByteArray bytes;
 };
 
+// A literal with NULs inside, taken whole (without its terminator).
+template <size_t N> QByteArray withNul(const char (&bytes)[N]) {
+    return QByteArray(bytes, qsizetype(N - 1));
+}
+
 class WindowSettingsFallbackTest : public WindowSettingsFileTest,
                                    public ::testing::WithParamInterface<BadFile> {};
 
@@ -55,8 +60,8 @@ INSTANTIATE_TEST_SUITE_P(
     Files, WindowSettingsFallbackTest,
     ::testing::Values(BadFile{"empty", QByteArray()}, BadFile{"blank line", QByteArray("\r\n")},
                       BadFile{"garbage", QByteArray("hello, world")},
-                      BadFile{"binary", QByteArray("\x00\x01\x02\xff 4215", 9)},
-                      BadFile{"nul inside", QByteArray(" 4215 , 3255\x00, 4125 , 1 , 2 ", 30)},
+                      BadFile{"binary", withNul("\x00\x01\x02\xff 4215")},
+                      BadFile{"nul inside", withNul(" 4215 , 3255\x00, 4125 , 1 , 2 ")},
                       BadFile{"negative", QByteArray(" 4215 , -3255 , 4125 , 1000 , 3000 \r\n")},
                       BadFile{"overflowing", QByteArray(" 4215 , 99999 , 4125 , 1000 , 3000 \r\n")},
                       BadFile{"four numbers", QByteArray(" 4215 , 3255 , 4125 , 1000 \r\n")},

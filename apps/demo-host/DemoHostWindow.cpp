@@ -1,0 +1,420 @@
+#include "DemoHostWindow.h"
+
+#include <platform/Twips.h>
+#include <viVavazuruv/AutomationError.h>
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QElapsedTimer>
+#include <QFormLayout>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QStatusBar>
+#include <QVBoxLayout>
+
+#include <exception>
+
+using namespace Qt::StringLiterals;
+using viVavazuruv::AutomationError;
+
+namespace vvdemo {
+
+namespace {
+
+QString yesNo(bool value) {
+    return value ? u"true"_s : u"false"_s;
+}
+
+// By-reference text outputs are quoted so an empty answer is visible as one.
+QString quoted(const QString& text) {
+    return u'"' + text + u'"';
+}
+
+QLineEdit* lineEdit(const QString& objectName, const QString& text, const QString& placeholder,
+                    int width = 0) {
+    auto* edit = new QLineEdit(text);
+    edit->setObjectName(objectName);
+    edit->setPlaceholderText(placeholder);
+    edit->setClearButtonEnabled(true);
+    if (width > 0)
+        edit->setFixedWidth(width);
+    return edit;
+}
+
+QCheckBox* checkBox(const QString& objectName, const QString& text, bool checked) {
+    auto* box = new QCheckBox(text);
+    box->setObjectName(objectName);
+    box->setChecked(checked);
+    return box;
+}
+
+QPushButton* callButton(const QString& objectName) {
+    auto* button = new QPushButton(u"Call"_s);
+    button->setObjectName(objectName);
+    button->setAutoDefault(false);
+    return button;
+}
+
+// A labelled row of arguments for the Arguments column.
+QWidget* argumentRow(std::initializer_list<std::pair<QString, QWidget*>> fields) {
+    auto* box = new QWidget;
+    auto* layout = new QHBoxLayout(box);
+    layout->setContentsMargins(0, 0, 0, 0);
+    for (const auto& [label, widget] : fields) {
+        if (!label.isEmpty()) {
+            auto* caption = new QLabel(label);
+            caption->setBuddy(widget);
+            layout->addWidget(caption);
+        }
+        layout->addWidget(widget);
+    }
+    layout->addStretch(1);
+    return box;
+}
+
+QLabel* noTmp(const QString& objectName, const QString& text) {
+    auto* label = new QLabel(text);
+    label->setObjectName(objectName);
+    label->setEnabled(false);
+    return label;
+}
+
+} // namespace
+
+DemoHostWindow::DemoHostWindow(std::shared_ptr<viVavazuruv::ReferenceHost> host,
+                               viVavazuruv::_wkDatabases& component, QWidget* parent)
+    : QMainWindow(parent), m_host(std::move(host)), m_component(component) {
+    setObjectName(u"demoHostWindow"_s);
+    setWindowTitle(u"viVavazuruv demo host"_s);
+
+    auto* central = new QWidget;
+    auto* layout = new QVBoxLayout(central);
+    layout->addWidget(buildHeader());
+    layout->addWidget(buildEntryPoints(), 1);
+    setCentralWidget(central);
+    statusBar()->setObjectName(u"statusBar"_s);
+    statusBar()->showMessage(u"Type a group code into Tmp to be answered from the list, or leave it empty "
+                             u"to open the picker."_s);
+
+    fillPatients();
+    resize(1180, 640);
+}
+
+DemoHostWindow::~DemoHostWindow() = default;
+
+int DemoHostWindow::patientCount() const {
+    return m_patients->count() - 1;
+}
+
+QWidget* DemoHostWindow::buildHeader() {
+    auto* box = new QGroupBox(u"Host"_s);
+    box->setObjectName(u"hostGroup"_s);
+    auto* form = new QFormLayout(box);
+
+    auto* database = new QLabel(m_host->describe());
+    database->setObjectName(u"databaseLabel"_s);
+    database->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    form->addRow(u"Database:"_s, database);
+
+    const qint32 mode = m_host->GetOfficeMode();
+    QString officeText = QString::number(m_host->GetOfficeID());
+    officeText += mode == 7 ? u"  (office mode 7: each office keeps its own lists)"_s
+                            : u"  (office mode %1: lists are shared by all offices)"_s.arg(mode);
+    auto* office = new QLabel(officeText);
+    office->setObjectName(u"officeLabel"_s);
+    form->addRow(u"Office:"_s, office);
+
+    m_patients = new QComboBox;
+    m_patients->setObjectName(u"patientCombo"_s);
+    m_patients->setMinimumContentsLength(28);
+    m_patientDetails = new QLabel;
+    m_patientDetails->setObjectName(u"patientDetails"_s);
+    auto* patientRow = new QWidget;
+    auto* patientLayout = new QHBoxLayout(patientRow);
+    patientLayout->setContentsMargins(0, 0, 0, 0);
+    patientLayout->addWidget(m_patients);
+    patientLayout->addWidget(m_patientDetails, 1);
+    form->addRow(u"Current patient:"_s, patientRow);
+    connect(m_patients, &QComboBox::currentIndexChanged, this, &DemoHostWindow::patientChosen);
+    return box;
+}
+
+void DemoHostWindow::fillPatients() {
+    const QSignalBlocker quiet(m_patients);
+    m_patients->clear();
+    m_patients->addItem(u"(no patient)"_s, 0);
+
+    // The host's own patient file; the component only ever asks for the current one.
+    const bool officeClause = m_host->GetOfficeMode() == 7;
+    QSqlQuery q(m_host->GetConnection());
+    q.setForwardOnly(true);
+    q.prepare(u"SELECT pID FROM paTable WHERE pTypPat = 'Y'"_s +
+              (officeClause ? u" AND OfficeID = ?"_s : QString()) + u" ORDER BY pLASNAM, pFIRNAM, pID"_s);
+    if (officeClause)
+        q.addBindValue(m_host->GetOfficeID());
+    if (!q.exec()) {
+        statusBar()->showMessage(u"The patient list could not be read: "_s + q.lastError().text());
+        return;
+    }
+    QList<qint32> ids;
+    while (q.next())
+        ids.append(q.value(0).toInt());
+    try {
+        for (const qint32 id : ids) {
+            QString last, first, chart, provider;
+            const QString name = m_host->PatientLookup(id, last, first, chart, provider);
+            m_patients->addItem(chart.isEmpty() ? name : u"%1  [%2]"_s.arg(name, chart), id);
+        }
+    } catch (const AutomationError& e) {
+        statusBar()->showMessage(u"The patient list is incomplete: "_s + e.message());
+    }
+
+    // Keep the host's current patient; with none yet, start on the first one,
+    // as an office program opens on a patient's chart.
+    const qint32 currentId = m_host->GetCurrentPatientID();
+    const int current = currentId != 0 ? m_patients->findData(currentId) : -1;
+    const int index = current >= 0 ? current : (m_patients->count() > 1 ? 1 : 0);
+    m_patients->setCurrentIndex(index);
+    patientChosen(index);
+}
+
+void DemoHostWindow::patientChosen(int index) {
+    const qint32 id = index < 0 ? 0 : m_patients->itemData(index).toInt();
+    m_host->SetCurrentPatientID(id);
+    if (id == 0) {
+        m_patientDetails->setText(u"SetCurrentPatientID(0)"_s);
+        return;
+    }
+    QString last, first, chart, provider;
+    try {
+        m_host->PatientLookup(id, last, first, chart, provider);
+    } catch (const AutomationError& e) {
+        statusBar()->showMessage(u"Patient %1 could not be read: %2"_s.arg(QString::number(id), e.message()));
+    }
+    m_patientDetails->setText(u"SetCurrentPatientID(%1)   chart %2, provider %3"_s.arg(
+        QString::number(id), chart.isEmpty() ? u"-"_s : chart, provider.isEmpty() ? u"-"_s : provider));
+}
+
+DemoHostWindow::ResultView DemoHostWindow::makeResultView(const QString& prefix) {
+    ResultView view;
+    view.answer = new QPlainTextEdit;
+    view.answer->setObjectName(prefix + u"Result"_s);
+    view.answer->setReadOnly(true);
+    view.answer->setLineWrapMode(QPlainTextEdit::NoWrap);
+    view.answer->setPlaceholderText(u"returned string"_s);
+    const int lineHeight = view.answer->fontMetrics().lineSpacing();
+    view.answer->setFixedHeight(lineHeight * 3 + 12);
+    view.outputs = new QLabel;
+    view.outputs->setObjectName(prefix + u"Outputs"_s);
+    view.outputs->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    view.outputs->setWordWrap(true);
+    return view;
+}
+
+void DemoHostWindow::addRow(QGridLayout* grid, int row, const QString& title, const QString& entryPoint,
+                            QWidget* tmp, QWidget* options, QPushButton* call, const ResultView& result) {
+    auto* name = new QLabel(
+        u"<b>%1</b><br><small>%2</small>"_s.arg(title.toHtmlEscaped(), entryPoint.toHtmlEscaped()));
+    grid->addWidget(name, row, 0, Qt::AlignTop);
+    grid->addWidget(tmp, row, 1, Qt::AlignTop);
+    grid->addWidget(options, row, 2, Qt::AlignTop);
+    grid->addWidget(call, row, 3, Qt::AlignTop);
+    auto* resultBox = new QWidget;
+    auto* resultLayout = new QVBoxLayout(resultBox);
+    resultLayout->setContentsMargins(0, 0, 0, 0);
+    resultLayout->setSpacing(2);
+    resultLayout->addWidget(result.answer);
+    resultLayout->addWidget(result.outputs);
+    grid->addWidget(resultBox, row, 4);
+}
+
+QWidget* DemoHostWindow::buildEntryPoints() {
+    auto* box = new QGroupBox(u"Entry points"_s);
+    box->setObjectName(u"entryPointsGroup"_s);
+    auto* grid = new QGridLayout(box);
+    grid->setHorizontalSpacing(10);
+    grid->setVerticalSpacing(10);
+    int row = 0;
+    const QStringList headings{u"Entry point"_s, u"Tmp (in)"_s, u"Arguments"_s, QString(),
+                               u"Returned string, and the by-reference outputs"_s};
+    for (int column = 0; column < headings.size(); ++column) {
+        auto* heading = new QLabel(u"<i>%1</i>"_s.arg(headings.at(column)));
+        grid->addWidget(heading, row, column);
+    }
+    ++row;
+
+    // Sex / Title: a flag picks one of four lists; -1 packs the whole request into Tmp.
+    m_sexTitleTmp = lineEdit(u"sexTitleTmp"_s, QString(), u"group code, e.g. MRS"_s, 150);
+    m_sexTitleFlag = new QComboBox;
+    m_sexTitleFlag->setObjectName(u"sexTitleFlag"_s);
+    m_sexTitleFlag->addItem(u"0  SXTITLE"_s, 0);
+    m_sexTitleFlag->addItem(u"1  TITLE"_s, 1);
+    m_sexTitleFlag->addItem(u"2  DRSXTTL"_s, 2);
+    m_sexTitleFlag->addItem(u"3  DRTTL"_s, 3);
+    m_sexTitleFlag->addItem(u"-1  packed in Tmp"_s, -1);
+    m_sexTitleList = lineEdit(u"sexTitleList"_s, u"DRTTL"_s, u"list code"_s, 80);
+    m_sexTitleList->setToolTip(u"With Flag -1, Tmp is sent as five LF-separated fields: this list code, "
+                               u"the column, window and frame captions, and the Tmp value."_s);
+    m_sexTitleList->setEnabled(false);
+    m_sexTitleKey = lineEdit(u"sexTitleKey"_s, QString(), u"start on description"_s, 130);
+    connect(m_sexTitleFlag, &QComboBox::currentIndexChanged, this,
+            [this] { m_sexTitleList->setEnabled(m_sexTitleFlag->currentData().toInt() == -1); });
+    auto* sexTitleCall = callButton(u"sexTitleCall"_s);
+    m_sexTitleResult = makeResultView(u"sexTitle"_s);
+    addRow(grid, row++, u"Sex / Title"_s, u"UDDBS_Sex_Title"_s, m_sexTitleTmp,
+           argumentRow({{u"Flag"_s, m_sexTitleFlag}, {u"List"_s, m_sexTitleList}, {u"Key"_s, m_sexTitleKey}}),
+           sexTitleCall, m_sexTitleResult);
+    connect(sexTitleCall, &QPushButton::clicked, this, &DemoHostWindow::callSexTitle);
+
+    m_creditCardTmp = lineEdit(u"creditCardTmp"_s, QString(), u"group code, e.g. V"_s, 150);
+    auto* creditCardCall = callButton(u"creditCardCall"_s);
+    m_creditCardResult = makeResultView(u"creditCard"_s);
+    addRow(grid, row++, u"Credit card"_s, u"UDDBS_Credit_Card"_s, m_creditCardTmp,
+           argumentRow({{QString(), new QLabel(u"list CRECARD"_s)}}), creditCardCall, m_creditCardResult);
+    connect(creditCardCall, &QPushButton::clicked, this, &DemoHostWindow::callCreditCard);
+
+    m_medAlertTmp = lineEdit(u"medAlertTmp"_s, QString(), u"group code, e.g. PEN"_s, 150);
+    auto* medAlertCall = callButton(u"medAlertCall"_s);
+    m_medAlertResult = makeResultView(u"medAlert"_s);
+    addRow(grid, row++, u"Medical alerts"_s, u"UDDBS_Med_Alert"_s, m_medAlertTmp,
+           argumentRow({{QString(), new QLabel(u"list ALERT, several at once"_s)}}), medAlertCall,
+           m_medAlertResult);
+    connect(medAlertCall, &QPushButton::clicked, this, &DemoHostWindow::callMedAlert);
+
+    m_selectionList = lineEdit(u"selectionList"_s, u"PROCS"_s, u"list code"_s, 90);
+    m_selectionCaption = lineEdit(u"selectionCaption"_s, u"Procedures"_s, u"window caption"_s, 120);
+    m_selectionMulti = checkBox(u"selectionMulti"_s, u"Multi"_s, true);
+    m_selectionLetter = checkBox(u"selectionShowLetter"_s, u"Show letter"_s, false);
+    auto* selectionCall = callButton(u"selectionCall"_s);
+    m_selectionResult = makeResultView(u"selection"_s);
+    addRow(grid, row++, u"Selection"_s, u"UDDBS_Selection"_s, noTmp(u"selectionNoTmp"_s, u"(no Tmp)"_s),
+           argumentRow({{u"List"_s, m_selectionList},
+                        {u"Caption"_s, m_selectionCaption},
+                        {QString(), m_selectionMulti},
+                        {QString(), m_selectionLetter}}),
+           selectionCall, m_selectionResult);
+    connect(selectionCall, &QPushButton::clicked, this, &DemoHostWindow::callSelection);
+
+    m_oneChoiceList = lineEdit(u"oneChoiceList"_s, u"DOCLIST"_s, u"list code"_s, 90);
+    m_oneChoiceCaption = lineEdit(u"oneChoiceCaption"_s, u"Letters"_s, u"window caption"_s, 120);
+    m_oneChoiceLetter = checkBox(u"oneChoiceShowLetter"_s, u"Show letter"_s, true);
+    auto* oneChoiceCall = callButton(u"oneChoiceCall"_s);
+    m_oneChoiceResult = makeResultView(u"oneChoice"_s);
+    addRow(grid, row++, u"One choice"_s, u"UDDBS_1_Choice"_s,
+           noTmp(u"oneChoiceNoTmp"_s, u"(Tmp is out only)"_s),
+           argumentRow({{u"List"_s, m_oneChoiceList},
+                        {u"Caption"_s, m_oneChoiceCaption},
+                        {QString(), m_oneChoiceLetter}}),
+           oneChoiceCall, m_oneChoiceResult);
+    connect(oneChoiceCall, &QPushButton::clicked, this, &DemoHostWindow::callOneChoice);
+
+    grid->setColumnStretch(4, 1);
+    grid->setRowStretch(row, 1);
+    return box;
+}
+
+DemoHostWindow::PickerPosition DemoHostWindow::pickerPosition() const {
+    // geometry() of a top-level window is its client area in screen coordinates.
+    const QPoint origin = geometry().topLeft();
+    return {static_cast<float>(viVavazuruv::platform::pixelsToTwipsY(origin.y())),
+            static_cast<float>(viVavazuruv::platform::pixelsToTwipsX(origin.x()))};
+}
+
+void DemoHostWindow::run(const QString& entryPoint, const ResultView& view,
+                         const std::function<QString(PickerPosition, QStringList&)>& call) {
+    const PickerPosition position = pickerPosition();
+    const QString where = u"top %1, left %2 twips"_s.arg(QString::number(position.top, 'f', 0),
+                                                         QString::number(position.left, 'f', 0));
+    statusBar()->showMessage(u"%1 running (window at %2)..."_s.arg(entryPoint, where));
+    QElapsedTimer clock;
+    clock.start();
+    try {
+        QStringList outputs;
+        QString answer = call(position, outputs);
+        answer.replace(u"\r\n"_s, u"\n"_s);
+        view.answer->setPlainText(answer);
+        view.outputs->setText(outputs.join(u"    "_s));
+        statusBar()->showMessage(u"%1 returned %2 characters after %3 ms (window at %4)."_s.arg(
+            entryPoint, QString::number(answer.size()), QString::number(clock.elapsed()), where));
+    } catch (const AutomationError& e) {
+        statusBar()->showMessage(u"%1 raised error %2."_s.arg(entryPoint, QString::number(e.code())));
+        QMessageBox::warning(this, u"%1 failed"_s.arg(entryPoint),
+                             u"Error %1 (0x%2)\n\n%3"_s.arg(
+                                 QString::number(e.code()),
+                                 QString::number(static_cast<quint32>(e.code()), 16).toUpper(), e.message()));
+    } catch (const std::exception& e) {
+        // Not a documented way for the component to fail; shown all the same.
+        statusBar()->showMessage(u"%1 failed unexpectedly."_s.arg(entryPoint));
+        QMessageBox::critical(this, u"%1 failed"_s.arg(entryPoint), QString::fromLocal8Bit(e.what()));
+    }
+}
+
+void DemoHostWindow::callSexTitle() {
+    run(u"UDDBS_Sex_Title"_s, m_sexTitleResult, [this](PickerPosition at, QStringList& outputs) {
+        qint16 flag = static_cast<qint16>(m_sexTitleFlag->currentData().toInt());
+        QString tmp = m_sexTitleTmp->text();
+        if (flag == -1) {
+            const QString list = m_sexTitleList->text().trimmed().toUpper();
+            tmp = QStringList{list, u"Title"_s, list + u" Database"_s, u"Title"_s, tmp}.join(QChar(10));
+        }
+        QString key = m_sexTitleKey->text();
+        const QString answer = m_component.UDDBS_Sex_Title(tmp, at.top, at.left, flag, key);
+        outputs << u"Tmp = "_s + quoted(tmp);
+        return answer;
+    });
+}
+
+void DemoHostWindow::callCreditCard() {
+    run(u"UDDBS_Credit_Card"_s, m_creditCardResult, [this](PickerPosition at, QStringList& outputs) {
+        QString tmp = m_creditCardTmp->text();
+        const QString answer = m_component.UDDBS_Credit_Card(tmp, at.top, at.left);
+        outputs << u"Tmp = "_s + quoted(tmp);
+        return answer;
+    });
+}
+
+void DemoHostWindow::callMedAlert() {
+    run(u"UDDBS_Med_Alert"_s, m_medAlertResult, [this](PickerPosition at, QStringList& outputs) {
+        QString tmp = m_medAlertTmp->text();
+        const QString answer = m_component.UDDBS_Med_Alert(tmp, at.top, at.left);
+        outputs << u"Tmp = "_s + quoted(tmp);
+        return answer;
+    });
+}
+
+void DemoHostWindow::callSelection() {
+    run(u"UDDBS_Selection"_s, m_selectionResult, [this](PickerPosition at, QStringList& outputs) {
+        bool multi = m_selectionMulti->isChecked();
+        QString list = m_selectionList->text().trimmed().toUpper();
+        QString caption = m_selectionCaption->text();
+        bool showLetter = m_selectionLetter->isChecked();
+        const QString answer = m_component.UDDBS_Selection(multi, at.top, at.left, list, caption, showLetter);
+        outputs << u"ShowLetter = "_s + yesNo(showLetter);
+        return answer;
+    });
+}
+
+void DemoHostWindow::callOneChoice() {
+    run(u"UDDBS_1_Choice"_s, m_oneChoiceResult, [this](PickerPosition at, QStringList& outputs) {
+        QString tmp;
+        QString list = m_oneChoiceList->text().trimmed().toUpper();
+        QString caption = m_oneChoiceCaption->text();
+        bool showLetter = m_oneChoiceLetter->isChecked();
+        QString letterName;
+        const QString answer =
+            m_component.UDDBS_1_Choice(tmp, at.top, at.left, list, caption, &showLetter, &letterName);
+        outputs << u"Tmp = "_s + quoted(tmp) << u"ShowLetter = "_s + yesNo(showLetter)
+                << u"LetterName = "_s + quoted(letterName);
+        return answer;
+    });
+}
+
+} // namespace vvdemo

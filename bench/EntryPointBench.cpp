@@ -1,0 +1,156 @@
+// A request answered from the list without a window, and the save of a long
+// list of edited rows, on SQLite and (when a server is given) PostgreSQL.
+#include <component/RequestState.h>
+#include <platform/ScriptedDialogs.h>
+#include <viVavazuruv/ReferenceHost.h>
+#include <viVavazuruv/wkDatabases.h>
+#include <window/wkDatabases_Form.h>
+
+#include <benchmark/benchmark.h>
+
+#include <QApplication>
+#include <QCoreApplication>
+#include <QSqlQuery>
+#include <QTemporaryDir>
+#include <QUrl>
+#include <QUrlQuery>
+
+using namespace viVavazuruv;
+
+namespace {
+
+struct BenchHost {
+    QTemporaryDir dir;
+    std::shared_ptr<platform::ScriptedDialogs> dialogs = std::make_shared<platform::ScriptedDialogs>();
+    std::shared_ptr<ReferenceHost> host;
+    QString schema;
+};
+
+// A fresh database: a SQLite file, or a schema of its own on the PostgreSQL
+// server named by VIVAVAZURUV_TEST_PG_URL. Null when that server is not given.
+std::unique_ptr<BenchHost> openHost(bool postgres) {
+    auto bench = std::make_unique<BenchHost>();
+    QString url = QStringLiteral("sqlite:") + bench->dir.filePath(QStringLiteral("bench.db"));
+    if (postgres) {
+        const QString server = qEnvironmentVariable("VIVAVAZURUV_TEST_PG_URL");
+        if (server.isEmpty())
+            return nullptr;
+        QUrl u(server);
+        QUrlQuery query(u);
+        bench->schema = QStringLiteral("bench_%1").arg(QCoreApplication::applicationPid());
+        query.addQueryItem(QStringLiteral("schema"), bench->schema);
+        u.setQuery(query);
+        url = u.toString();
+    }
+    bench->host = ReferenceHost::Open(url, bench->dialogs, bench->dir.filePath(QStringLiteral("data")));
+    QSqlQuery(bench->host->GetConnection()).exec(QStringLiteral("DELETE FROM UsrDefTable"));
+    return bench;
+}
+
+void addEntries(ReferenceHost& host, const QString& code, int count) {
+    QSqlDatabase db = host.GetConnection();
+    db.transaction();
+    for (int i = 0; i < count; ++i) {
+        qint32 key = 0;
+        host.SaveRecord(
+            1, QStringLiteral("UsrDefTable"), QStringLiteral("UsrDefInd"), key,
+            {QStringLiteral("UsrDefCod"), QStringLiteral("usrdefSeqCod"), QStringLiteral("usrdefDes")},
+            {code, QStringLiteral("G%1").arg(i, 4, 10, QLatin1Char('0')),
+             QStringLiteral("Entry number %1").arg(i)},
+            true);
+    }
+    db.commit();
+}
+
+void BM_LookupAnswered(benchmark::State& state) {
+    auto bench = openHost(false);
+    addEntries(*bench->host, QStringLiteral("CRECARD"), 50);
+    wkDatabases component;
+    component.put_GIC(bench->host);
+    wkDatabases::SetDialogs(bench->dialogs);
+    float top = 1000, left = 1000;
+    for (auto _ : state) {
+        QString tmp = QStringLiteral("g0025");
+        const QString answer = component.UDDBS_Credit_Card(tmp, top, left);
+        if (answer != QLatin1String("Entry number 25"))
+            state.SkipWithError("the list did not answer");
+        benchmark::DoNotOptimize(answer);
+    }
+    wkDatabases::SetDialogs(nullptr);
+    component.put_GIC(nullptr);
+}
+
+void saveEdited(benchmark::State& state, bool postgres) {
+    auto bench = openHost(postgres);
+    if (!bench) {
+        state.SkipWithError("no PostgreSQL server: set VIVAVAZURUV_TEST_PG_URL (scripts/pg-server)");
+        return;
+    }
+    const int rows = int(state.range(0));
+    addEntries(*bench->host, QStringLiteral("ALERT"), rows);
+    RequestState& request = RequestState::instance();
+    request.GIC = bench->host;
+    request.ResetColumns();
+    qint16 n = 6;
+    request.InitFieldNames(n);
+    request.ColumnCaptions(1) = QStringLiteral("Gp");
+    request.ColumnWidths(1) = 3;
+    request.ColumnCaptions(2) = QStringLiteral("Medical Alert");
+    request.ColumnWidths(2) = 30;
+    request.SortKeys.Redim(2);
+    request.SortKeyOrders.Redim(2);
+    request.SortKeys(1) = 1;
+    request.SortKeys(2) = 2;
+    request.SortKeyOrders(1) = 1;
+    request.SortKeyOrders(2) = 1;
+    request.DatabaseCode = QStringLiteral("ALERT");
+    request.KeepWindowLayout = false;
+    wkDatabases_Form form(request, bench->dialogs);
+    form.Load();
+    IGridControl& grid = form.level(0).grid();
+    int round = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        ++round;
+        for (qint32 r = 1; r <= grid.MaxRows(); ++r) {
+            grid.SetText(2, r, QStringLiteral("Edited %1 in round %2").arg(r).arg(round));
+            grid.SetText(7, r, QStringLiteral("M"));
+        }
+        form.level(0).ListChanged = true;
+        bench->dialogs->expectMessage(MsgBox::AnswerYes);
+        state.ResumeTiming();
+        form.Save_Database(0);
+    }
+    if (grid.GetText(7, 1) != QLatin1String("E") || !grid.GetText(2, 1).startsWith(QStringLiteral("Edited")))
+        state.SkipWithError("the rows were not saved");
+    state.counters["rows"] = rows;
+    if (postgres)
+        QSqlQuery(bench->host->GetConnection())
+            .exec(QStringLiteral("DROP SCHEMA IF EXISTS ") + bench->schema + QStringLiteral(" CASCADE"));
+    request.GIC.reset();
+}
+
+void BM_SaveEdited(benchmark::State& state) {
+    saveEdited(state, false);
+}
+void BM_SaveEdited_PostgreSQL(benchmark::State& state) {
+    saveEdited(state, true);
+}
+
+BENCHMARK(BM_LookupAnswered)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly(true);
+BENCHMARK(BM_SaveEdited)->Arg(1000)->Unit(benchmark::kMillisecond)->Iterations(5);
+BENCHMARK(BM_SaveEdited_PostgreSQL)->Arg(1000)->Unit(benchmark::kMillisecond)->Iterations(5);
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv))
+        return 1;
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

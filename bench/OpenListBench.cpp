@@ -1,0 +1,249 @@
+// Opening a long list: the component's load of level 0 (query, fill, sort into
+// a loaded but unshown window) beside the practical floor (sqlite3 straight
+// into string vectors and std::stable_sort) and the stock Qt approach
+// (QSqlTableModel with QTableView, fetched completely).
+#include <component/RequestState.h>
+#include <platform/ScriptedDialogs.h>
+#include <viVavazuruv/ReferenceHost.h>
+#include <window/wkDatabases_Form.h>
+
+#include <benchmark/benchmark.h>
+#include <sqlite3.h>
+
+#include <QApplication>
+#include <QFile>
+#include <QRandomGenerator>
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QSqlTableModel>
+#include <QTableView>
+#include <QTemporaryDir>
+
+#include <algorithm>
+#include <map>
+#include <string>
+#include <vector>
+
+using namespace viVavazuruv;
+
+namespace {
+
+const QString kListCode = QStringLiteral("BENCH");
+
+// Resident and peak memory of this process in kB, from /proc.
+long procStatusKb(const char* field) {
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return -1;
+    const QByteArray key = QByteArray(field) + ':';
+    for (const QByteArray& line : status.readAll().split('\n')) {
+        if (line.startsWith(key))
+            return line.mid(key.size()).trimmed().split(' ').value(0).toLong();
+    }
+    return -1;
+}
+
+void resetPeakMemory() {
+    QFile clearRefs(QStringLiteral("/proc/self/clear_refs"));
+    if (clearRefs.open(QIODevice::WriteOnly))
+        clearRefs.write("5");
+}
+
+// One SQLite database per list length, made once and reused by all three contenders.
+class BenchDatabase;
+// Made once per list length; emptied before the application object goes.
+std::map<int, std::unique_ptr<BenchDatabase>> g_databases;
+
+class BenchDatabase {
+public:
+    static BenchDatabase& forRows(int rows) {
+        auto& slot = g_databases[rows];
+        if (!slot)
+            slot.reset(new BenchDatabase(rows));
+        return *slot;
+    }
+
+    QString path() const { return m_dir.filePath(QStringLiteral("bench.db")); }
+    std::shared_ptr<ReferenceHost> host() const { return m_host; }
+
+private:
+    explicit BenchDatabase(int rows) {
+        m_host = ReferenceHost::Open(QStringLiteral("sqlite:") + path(),
+                                     std::make_shared<platform::ScriptedDialogs>(),
+                                     m_dir.filePath(QStringLiteral("data")));
+        QSqlDatabase db = m_host->GetConnection();
+        QRandomGenerator random(4215);
+        const QStringList words{
+            QStringLiteral("composite"), QStringLiteral("amalgam"), QStringLiteral("crown"),
+            QStringLiteral("bridge"),    QStringLiteral("implant"), QStringLiteral("sealant"),
+            QStringLiteral("prophy"),    QStringLiteral("root"),    QStringLiteral("canal"),
+            QStringLiteral("surface"),   QStringLiteral("molar"),   QStringLiteral("premolar")};
+        db.transaction();
+        QSqlQuery insert(db);
+        insert.prepare(
+            QStringLiteral("INSERT INTO UsrDefTable (UsrDefCod, usrdefSeqCod, usrdefDes, usrdefCDSDRWFla, "
+                           "usrdefADA, usrdefLetNam, OfficeID) VALUES (?, ?, ?, ?, ?, ?, 1)"));
+        for (int i = 0; i < rows; ++i) {
+            const QString group =
+                QString(QChar(u'A' + random.bounded(26))) + QChar(u'A' + random.bounded(26));
+            QString description;
+            for (int w = 0; w < 4; ++w)
+                description += words.at(random.bounded(words.size())) + QLatin1Char(' ');
+            description += QString::number(random.bounded(100000));
+            insert.addBindValue(kListCode);
+            insert.addBindValue(group);
+            insert.addBindValue(description);
+            insert.addBindValue(QString());
+            insert.addBindValue(QStringLiteral("D%1").arg(random.bounded(10000), 4, 10, QLatin1Char('0')));
+            insert.addBindValue(QString());
+            if (!insert.exec())
+                qFatal("bench data: %s", qPrintable(insert.lastError().text()));
+        }
+        db.commit();
+    }
+
+    QTemporaryDir m_dir;
+    std::shared_ptr<ReferenceHost> m_host;
+};
+
+// The request an entry point makes for a generic list.
+void fillRequest(RequestState& state, const std::shared_ptr<ReferenceHost>& host) {
+    state.GIC = host;
+    state.ResetColumns();
+    state.KeepWindowLayout = false;
+    state.MultiSelect = false;
+    qint16 fields = 6;
+    state.InitFieldNames(fields);
+    state.ColumnCaptions(1) = QStringLiteral("Gp");
+    state.ColumnWidths(1) = 3;
+    state.ColumnCaptions(2) = QStringLiteral("Description");
+    state.ColumnWidths(2) = 30;
+    state.WindowCaption = QStringLiteral("Benchmark");
+    state.FrameCaptions.at(0) = QStringLiteral("Benchmark");
+    state.DatabaseCode = kListCode;
+    state.SortKeys.Redim(2);
+    state.SortKeyOrders.Redim(2);
+    state.SortKeys(1) = 1;
+    state.SortKeys(2) = 2;
+    state.SortKeyOrders(1) = 1;
+    state.SortKeyOrders(2) = 1;
+    state.WindowOptions.clear();
+}
+
+void BM_OpenList_Component(benchmark::State& bench) {
+    BenchDatabase& data = BenchDatabase::forRows(int(bench.range(0)));
+    RequestState& state = RequestState::instance();
+    fillRequest(state, data.host());
+    state.DatabaseCode = QStringLiteral("NOSUCHLIST");
+    wkDatabases_Form form(state, std::make_shared<platform::ScriptedDialogs>());
+    form.Load(); // an empty window: the baseline for memory
+    const long baseline = procStatusKb("VmRSS");
+    resetPeakMemory();
+    for (auto _ : bench) {
+        form.Load_Database(0, kListCode, true);
+        benchmark::DoNotOptimize(form.level(0).grid().MaxRows());
+    }
+    const long peak = procStatusKb("VmHWM");
+    if (form.level(0).grid().MaxRows() != bench.range(0))
+        bench.SkipWithError("the list did not load completely");
+    bench.counters["rows"] = double(form.level(0).grid().MaxRows());
+    bench.counters["peak_MB_above_empty_window"] = double(peak - baseline) / 1024.0;
+    bench.counters["rows_per_second"] =
+        benchmark::Counter(double(bench.range(0)) * double(bench.iterations()), benchmark::Counter::kIsRate);
+}
+
+struct RawRow {
+    std::string group, description, flag, code, letter;
+    long long key = 0;
+};
+
+void BM_OpenList_RawSqlite(benchmark::State& bench) {
+    BenchDatabase& data = BenchDatabase::forRows(int(bench.range(0)));
+    const QByteArray file = QFile::encodeName(data.path());
+    for (auto _ : bench) {
+        sqlite3* db = nullptr;
+        if (sqlite3_open_v2(file.constData(), &db, SQLITE_OPEN_READONLY, nullptr) != SQLITE_OK) {
+            bench.SkipWithError("sqlite3_open_v2 failed");
+            break;
+        }
+        sqlite3_stmt* stmt = nullptr;
+        sqlite3_prepare_v2(db, "select * from UsrDefTable where UsrDefCod = 'BENCH'", -1, &stmt, nullptr);
+        const auto text = [&](int column) {
+            const auto* chars = reinterpret_cast<const char*>(sqlite3_column_text(stmt, column));
+            return chars ? std::string(chars) : std::string();
+        };
+        // Column positions resolved once by name, as the component does.
+        std::map<std::string, int> at;
+        for (int c = 0; c < sqlite3_column_count(stmt); ++c)
+            at[sqlite3_column_name(stmt, c)] = c;
+        std::vector<RawRow> rows;
+        while (sqlite3_step(stmt) == SQLITE_ROW) {
+            rows.push_back({text(at["usrdefSeqCod"]), text(at["usrdefDes"]), text(at["usrdefCDSDRWFla"]),
+                            text(at["usrdefADA"]), text(at["usrdefLetNam"]),
+                            sqlite3_column_int64(stmt, at["usrdefInd"])});
+        }
+        sqlite3_finalize(stmt);
+        sqlite3_close(db);
+        std::stable_sort(rows.begin(), rows.end(), [](const RawRow& a, const RawRow& b) {
+            if (a.group != b.group)
+                return a.group < b.group;
+            return a.description < b.description;
+        });
+        benchmark::DoNotOptimize(rows.data());
+        if (qint64(rows.size()) != bench.range(0))
+            bench.SkipWithError("the list did not load completely");
+    }
+}
+
+class SortedListModel final : public QSqlTableModel {
+public:
+    using QSqlTableModel::QSqlTableModel;
+
+protected:
+    QString orderByClause() const override { return QStringLiteral("ORDER BY usrdefSeqCod, usrdefDes"); }
+};
+
+void BM_OpenList_QtTableModel(benchmark::State& bench) {
+    BenchDatabase& data = BenchDatabase::forRows(int(bench.range(0)));
+    QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("qt_table_model"));
+    db.setDatabaseName(data.path());
+    db.open();
+    for (auto _ : bench) {
+        SortedListModel model(nullptr, db);
+        model.setTable(QStringLiteral("UsrDefTable"));
+        model.setFilter(QStringLiteral("UsrDefCod = 'BENCH'"));
+        QTableView view;
+        view.setModel(&model);
+        model.select();
+        // Every row must be searchable, so all of them are fetched.
+        while (model.canFetchMore())
+            model.fetchMore();
+        if (model.rowCount() != bench.range(0))
+            bench.SkipWithError("the list did not load completely");
+        benchmark::DoNotOptimize(model.rowCount());
+    }
+    db.close();
+    db = QSqlDatabase();
+    QSqlDatabase::removeDatabase(QStringLiteral("qt_table_model"));
+}
+
+BENCHMARK(BM_OpenList_Component)->Arg(1000)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_OpenList_RawSqlite)->Arg(1000)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_OpenList_QtTableModel)->Arg(1000)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv))
+        return 1;
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    RequestState::instance().GIC.reset();
+    g_databases.clear();
+    return 0;
+}
