@@ -644,6 +644,13 @@ void GridControl::setFontSize(double points) {
 }
 
 void GridControl::applyGridFont(const QFont& font) {
+    // A list set up again with the same font keeps its row heights and widths;
+    // laying out a long list anew for nothing is what this spares.
+    if (m_gridFontApplied && font == m_view->font()) {
+        m_model->setBaseFont(font);
+        return;
+    }
+    m_gridFontApplied = true;
     m_view->setFont(font);
     m_model->setBaseFont(font);
     // Rows follow the font; 1.5 times its line height keeps text clear of the grid lines.
@@ -677,6 +684,9 @@ void GridControl::applyHeaderColours() {
                        "border-right: 1px solid %3; border-bottom: 1px solid %3; "
                        "padding: 0px 3px; }")
             .arg(colourName(m_shadowColor), colourName(m_shadowText), background.darker(130).name());
+    // Restyling is costly and every list set-up asks for the same colours again.
+    if (m_view->horizontalHeader()->styleSheet() == sheet)
+        return;
     m_view->horizontalHeader()->setStyleSheet(sheet);
     m_view->verticalHeader()->setStyleSheet(sheet);
 }

@@ -161,6 +161,7 @@ private:
     QVector<bool> m_hidden;
     bool m_applyingWidth = false;
 
+    bool m_gridFontApplied = false;
     bool m_destroying = false;
     int m_apiDepth = 0; // programmatic calls under way
     std::deque<Event> m_pending;

@@ -304,24 +304,26 @@ int compareIgnoringCase(const QString& a, const QString& b, qsizetype from = 0) 
     return a.size() == b.size() ? 0 : (a.size() < b.size() ? -1 : 1);
 }
 
-// The first four characters of a text, folded, as one number that orders as
-// the texts do (a missing character counts 0, below any character). A text
-// whose first four characters leave ASCII, or that holds NUL there, gets no
-// prefix and is always compared in full.
+// The first eight characters of a text, folded, as one number that orders as
+// the texts do (a byte a character, a missing character counts 0, below any
+// character). A text whose first eight characters leave ASCII, or that holds
+// NUL there, gets no prefix and is always compared in full.
 constexpr quint64 kNoPrefix = ~quint64(0);
+constexpr qsizetype kPrefixChars = 8;
 quint64 sortPrefix(const QString& text) {
     quint64 prefix = 0;
-    const qsizetype n = std::min<qsizetype>(text.size(), 4);
-    for (qsizetype i = 0; i < 4; ++i) {
+    const qsizetype n = std::min<qsizetype>(text.size(), kPrefixChars);
+    const char16_t* p = reinterpret_cast<const char16_t*>(text.constData());
+    for (qsizetype i = 0; i < kPrefixChars; ++i) {
         quint64 unit = 0;
         if (i < n) {
-            unit = text.at(i).unicode();
+            unit = p[i];
             if (unit == 0 || unit >= 0x80)
                 return kNoPrefix;
             if (unit >= u'A' && unit <= u'Z')
                 unit += 32;
         }
-        prefix = (prefix << 16) | unit;
+        prefix = (prefix << 8) | unit;
     }
     return prefix;
 }
@@ -401,11 +403,12 @@ void GridModel::sortRows(qint32 row, qint32 row2, qint32 col, qint32 col2, const
         newPosition[order[i] - base] = base + i;
     QVector<QString> scratch(count);
     for (qint32 c = firstCol - 1; c < lastCol; ++c) {
-        QVector<QString>& column = m_cells[c];
+        QString* column = m_cells[c].data();
+        QString* moved = scratch.data();
         for (qint32 i = 0; i < count; ++i)
-            scratch[i] = std::move(column[order[i]]);
+            moved[i] = std::move(column[order[i]]);
         for (qint32 i = 0; i < count; ++i)
-            column[base + i] = std::move(scratch[i]);
+            column[base + i] = std::move(moved[i]);
     }
     if (wholeRows) {
         const QByteArray before = m_ticks;

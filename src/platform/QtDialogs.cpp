@@ -133,7 +133,13 @@ QString QtDialogs::InputBox(const QString& prompt, const QString& title, const Q
     bool ok = false;
     const QString text =
         QInputDialog::getMultiLineText(dialogParent(), titleOrApplication(title), prompt, defaultText, &ok);
-    return ok ? text : QString();
+    if (!ok)
+        return {};
+    // Line breaks come back as CR LF, as the callers' texts expect of typed lines.
+    QString lines = text;
+    lines.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    lines.replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
+    return lines;
 }
 
 std::optional<QString> QtDialogs::OpenFile(const QString& initialFolder, const QString& filter,

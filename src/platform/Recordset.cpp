@@ -5,6 +5,10 @@
 
 #include <viVavazuruv/AutomationError.h>
 
+#include <sqlite3.h>
+
+#include <QScopeGuard>
+#include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlRecord>
@@ -35,6 +39,8 @@ void Recordset::Open(const QString& source, const QSqlDatabase& activeConnection
                                   .arg(lockType)
                                   .arg(options));
     requireOpen(activeConnection);
+    if (openSqliteDirect(source, activeConnection))
+        return;
 
     QSqlQuery query(activeConnection);
     query.setForwardOnly(true);
@@ -74,6 +80,86 @@ void Recordset::Open(const QString& source, const QSqlDatabase& activeConnection
     m_position = 0;
     m_open = true;
     m_connected = true;
+}
+
+bool Recordset::openSqliteDirect(const QString& source, const QSqlDatabase& db) {
+    // On SQLite the rows are read straight from the connection's own handle:
+    // the same rows and values the driver would give, without its row cache
+    // and its extra copy of every value. Anything unusual goes the driver's way.
+    if (db.driverName() != QLatin1String("QSQLITE"))
+        return false;
+    const QVariant handle = db.driver()->handle();
+    if (!handle.isValid() || qstrcmp(handle.typeName(), "sqlite3*") != 0)
+        return false;
+    sqlite3* connection = *static_cast<sqlite3* const*>(handle.constData());
+    if (!connection)
+        return false;
+
+    sqlite3_stmt* statement = nullptr;
+    const void* tail = nullptr;
+    const int prepared = sqlite3_prepare16_v2(connection, source.utf16(), int(source.size() * sizeof(char16_t)),
+                                              &statement, &tail);
+    const auto finalize = qScopeGuard([&] { sqlite3_finalize(statement); });
+    if (prepared != SQLITE_OK)
+        throw AutomationError(ErrorCode::DatabaseError,
+                              QStringLiteral("The query failed: %1")
+                                  .arg(QString::fromUtf8(sqlite3_errmsg(connection))));
+    // Only one statement that returns rows takes this way.
+    const QString rest = QString::fromUtf16(static_cast<const char16_t*>(tail)).trimmed();
+    if (!statement || sqlite3_column_count(statement) == 0 || !(rest.isEmpty() || rest == QLatin1String(";")))
+        return false;
+
+    const int columns = sqlite3_column_count(statement);
+    m_fieldNames.resize(columns);
+    m_fieldIndex.clear();
+    for (int c = 0; c < columns; ++c)
+        m_fieldNames[c] = QString::fromUtf16(static_cast<const char16_t*>(sqlite3_column_name16(statement, c)));
+    for (int c = columns - 1; c >= 0; --c)
+        m_fieldIndex.insert(m_fieldNames[c].toLower(), c);
+
+    m_chunks.clear();
+    m_rowCount = 0;
+    int step = SQLITE_ROW;
+    while ((step = sqlite3_step(statement)) == SQLITE_ROW) {
+        if (m_rowCount % kChunkRows == 0) {
+            m_chunks.emplace_back();
+            m_chunks.back().reserve(size_t(kChunkRows) * size_t(columns));
+        }
+        std::vector<QVariant>& chunk = m_chunks.back();
+        for (int c = 0; c < columns; ++c) {
+            switch (sqlite3_column_type(statement, c)) {
+            case SQLITE_INTEGER:
+                chunk.emplace_back(qlonglong(sqlite3_column_int64(statement, c)));
+                break;
+            case SQLITE_FLOAT:
+                chunk.emplace_back(sqlite3_column_double(statement, c));
+                break;
+            case SQLITE_BLOB: {
+                const int bytes = sqlite3_column_bytes(statement, c);
+                chunk.emplace_back(QByteArray(static_cast<const char*>(sqlite3_column_blob(statement, c)), bytes));
+                break;
+            }
+            case SQLITE_NULL:
+                chunk.emplace_back();
+                break;
+            default: {
+                const auto* text = static_cast<const char16_t*>(sqlite3_column_text16(statement, c));
+                const int bytes = sqlite3_column_bytes16(statement, c);
+                chunk.emplace_back(QString::fromUtf16(text, bytes / int(sizeof(char16_t))));
+                break;
+            }
+            }
+        }
+        ++m_rowCount;
+    }
+    if (step != SQLITE_DONE)
+        throw AutomationError(ErrorCode::DatabaseError,
+                              QStringLiteral("Reading the rows failed: %1")
+                                  .arg(QString::fromUtf8(sqlite3_errmsg(connection))));
+    m_position = 0;
+    m_open = true;
+    m_connected = true;
+    return true;
 }
 
 void Recordset::DetachConnection() {
@@ -130,7 +216,7 @@ void Recordset::requireCurrentRow() const {
         throw AutomationError(ErrorCode::NoCurrentRecord, QStringLiteral("There is no current row."));
 }
 
-QVariant Recordset::Value(int index) const {
+const QVariant& Recordset::ValueRef(int index) const {
     requireCurrentRow();
     if (index < 0 || index >= m_fieldNames.size())
         throw AutomationError(ErrorCode::ItemNotFound,

@@ -50,12 +50,17 @@ public:
     QVariant Fields(const QString& name) const;
     // Column index of a field, -1 when there is none; lets a loop resolve names once.
     int FieldIndex(const QString& name) const;
-    QVariant Value(int index) const;
+    QVariant Value(int index) const { return ValueRef(index); }
+    // The same without a copy, valid until the recordset moves or closes.
+    const QVariant& ValueRef(int index) const;
     int FieldCount() const { return m_fieldNames.size(); }
     QString FieldName(int index) const { return m_fieldNames.value(index); }
 
 private:
     void requireCurrentRow() const;
+    // Reads an SQLite result through the connection's own handle; false when
+    // this connection or statement is not one for that way.
+    bool openSqliteDirect(const QString& source, const QSqlDatabase& db);
 
     qint32 m_cursorLocation = 2;
     bool m_open = false;

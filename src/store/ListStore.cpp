@@ -58,7 +58,7 @@ qint32 ListStore::LoadList(const QString& listCode, const VbArray<QString>& fiel
         while (!rs.Eof()) {
             if (codeField >= 0) {
                 // Nearly every row carries the code exactly as asked; only the rest pay for upper-casing.
-                const QString code = rs.Value(codeField).toString();
+                const QString code = rs.ValueRef(codeField).toString();
                 if (code != listCode && code.toUpper() != wanted)
                     break;
             }
@@ -67,7 +67,7 @@ qint32 ListStore::LoadList(const QString& listCode, const VbArray<QString>& fiel
                 if (columnField[c] < 0)
                     continue;
                 try {
-                    grid.SetText(c, row, vb::Trim(rs.Value(columnField[c]).toString()));
+                    grid.SetText(c, row, vb::Trim(rs.ValueRef(columnField[c]).toString()));
                 } catch (const AutomationError&) {
                 }
             }

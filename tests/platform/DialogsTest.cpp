@@ -1,5 +1,6 @@
 #include <QAbstractButton>
 #include <QApplication>
+#include <QInputDialog>
 #include <QMessageBox>
 #include <QPointer>
 #include <QPushButton>
@@ -238,4 +239,31 @@ TEST(QtDialogsTest, RealMessageBoxShowsTheFlagsAndReturnsTheClickedAnswer) {
     EXPECT_TRUE(checked);
 }
 
+TEST(QtDialogsTest, RealInputBoxReturnsTypedLinesWithCrLfAndNothingWhenCancelled) {
+    QtDialogs dialogs;
+    const auto answerLater = [](bool accept) {
+        auto* poll = new QTimer;
+        poll->setInterval(10);
+        QObject::connect(poll, &QTimer::timeout, poll, [poll, accept] {
+            auto* box = qobject_cast<QInputDialog*>(QApplication::activeModalWidget());
+            if (!box)
+                return;
+            poll->stop();
+            poll->deleteLater();
+            box->setTextValue(QStringLiteral("pain\nswelling – 腫れ"));
+            if (accept)
+                box->accept();
+            else
+                box->reject();
+        });
+        poll->start();
+    };
+    answerLater(true);
+    EXPECT_EQ(dialogs.InputBox(QStringLiteral("Patient reports |??"), QStringLiteral("Enter information"), {}),
+              QStringLiteral("pain\r\nswelling – 腫れ"));
+    answerLater(false);
+    EXPECT_EQ(dialogs.InputBox(QStringLiteral("Anything?"), QStringLiteral("Enter information"), {}), QString());
+}
+
 } // namespace
+

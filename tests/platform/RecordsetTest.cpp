@@ -6,6 +6,9 @@
 
 #include <gtest/gtest.h>
 
+#include <QSqlQuery>
+#include <QSqlRecord>
+
 using namespace viVavazuruv;
 using namespace viVavazuruv::ado;
 using viVavazuruv::test::Engine;
@@ -149,6 +152,45 @@ TEST_P(RecordsetTest, OpeningOnAClosedConnectionIsAConnectionError) {
     } catch (const AutomationError& e) {
         EXPECT_EQ(e.code(), ErrorCode::ConnectionError);
     }
+}
+
+TEST_P(RecordsetTest, EveryValueMatchesWhatTheDriverReads) {
+    m_db->exec(QStringLiteral("CREATE TABLE Mixed (Whole INTEGER, Part REAL, Words VARCHAR(50), Absent VARCHAR(5))"));
+    m_db->exec(QStringLiteral("INSERT INTO Mixed VALUES (-2147483648, 2.5, 'it''s ☕', NULL)"));
+    m_db->exec(QStringLiteral("INSERT INTO Mixed VALUES (7, -0.125, '', '')"));
+    const QString sql = QStringLiteral("SELECT * FROM Mixed ORDER BY Whole");
+    Recordset rs;
+    rs.setCursorLocation(adUseClient);
+    rs.Open(sql, m_db->db(), adOpenForwardOnly, adLockReadOnly, adCmdText);
+    QSqlQuery query(m_db->db());
+    ASSERT_TRUE(query.exec(sql));
+    int rows = 0;
+    while (query.next()) {
+        ASSERT_FALSE(rs.Eof());
+        for (int c = 0; c < query.record().count(); ++c) {
+            const QVariant mine = rs.Value(c);
+            const QVariant driver = query.value(c);
+            EXPECT_EQ(mine.isNull(), driver.isNull()) << rows << ":" << c;
+            EXPECT_EQ(mine.toString(), driver.toString()) << rows << ":" << c;
+        }
+        EXPECT_EQ(rs.FieldName(2).toLower(), QStringLiteral("words"));
+        rs.MoveNext();
+        ++rows;
+    }
+    EXPECT_TRUE(rs.Eof());
+    EXPECT_EQ(rows, 2);
+}
+
+TEST_P(RecordsetTest, SeveralStatementsOrOneWithoutRowsAreHandledAsTheDriverDoes) {
+    Recordset rs;
+    rs.setCursorLocation(adUseClient);
+    EXPECT_THROW(rs.Open(QStringLiteral("UPDATE ItemList SET ItemKey = ItemKey"), m_db->db(), adOpenForwardOnly,
+                         adLockReadOnly, adCmdText),
+                 AutomationError);
+    EXPECT_FALSE(rs.IsOpen());
+    rs.Open(QStringLiteral("SELECT ItemCode FROM ItemList WHERE ItemKey = 2;"), m_db->db(), adOpenForwardOnly,
+            adLockReadOnly, adCmdText);
+    EXPECT_EQ(rs.Fields(QStringLiteral("ItemCode")).toString(), QStringLiteral("B"));
 }
 
 INSTANTIATE_TEST_SUITE_P(Engines, RecordsetTest, ::testing::Values(Engine::SQLite, Engine::PostgreSQL),
