@@ -374,10 +374,11 @@ void GridModel::sortRows(qint32 row, qint32 row2, qint32 col, qint32 col2, const
             const bool prefixed = k < keyCount && a.prefix[k] != kNoPrefix && b.prefix[k] != kNoPrefix;
             if (prefixed && a.prefix[k] != b.prefix[k])
                 c = a.prefix[k] < b.prefix[k] ? -1 : 1;
-            else if (prefixed && a.length[k] <= 4 && b.length[k] <= 4)
+            else if (prefixed && a.length[k] <= kPrefixChars && b.length[k] <= kPrefixChars)
                 c = 0; // the whole of both texts was in the prefix
             else
-                c = compareIgnoringCase((*keyColumns[k])[a.row], (*keyColumns[k])[b.row], prefixed ? 4 : 0);
+                c = compareIgnoringCase((*keyColumns[k])[a.row], (*keyColumns[k])[b.row],
+                                        prefixed ? kPrefixChars : 0);
             if (c != 0)
                 return keyOrders[k] == Qt::AscendingOrder ? c < 0 : c > 0;
         }

@@ -10,6 +10,13 @@
 namespace viVavazuruv {
 
 namespace {
+// Text of a stored value; a text value is shared, not converted.
+QString textOf(const QVariant& value) {
+    if (value.typeId() == QMetaType::QString)
+        return *static_cast<const QString*>(value.constData());
+    return value.toString();
+}
+
 const QString kTable = QStringLiteral("UsrDefTable");
 const QString kKeyField = QStringLiteral("UsrDefInd");
 const QString kCodeField = QStringLiteral("UsrDefCod");
@@ -58,7 +65,7 @@ qint32 ListStore::LoadList(const QString& listCode, const VbArray<QString>& fiel
         while (!rs.Eof()) {
             if (codeField >= 0) {
                 // Nearly every row carries the code exactly as asked; only the rest pay for upper-casing.
-                const QString code = rs.ValueRef(codeField).toString();
+                const QString code = textOf(rs.ValueRef(codeField));
                 if (code != listCode && code.toUpper() != wanted)
                     break;
             }
@@ -67,7 +74,7 @@ qint32 ListStore::LoadList(const QString& listCode, const VbArray<QString>& fiel
                 if (columnField[c] < 0)
                     continue;
                 try {
-                    grid.SetText(c, row, vb::Trim(rs.ValueRef(columnField[c]).toString()));
+                    grid.SetText(c, row, vb::Trim(textOf(rs.ValueRef(columnField[c]))));
                 } catch (const AutomationError&) {
                 }
             }

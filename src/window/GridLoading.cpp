@@ -66,9 +66,10 @@ void wkDatabases_Form::Load_Database(qint16 Level, const QString& ListCode, bool
     grid.setCol(lvl.StatusColumn);
     grid.setColHidden(true);
 
+    // The fill ends by sorting the level by the request's keys, so the sort
+    // that would follow here could not change the order; it is left out.
     Fill_Database_Grid(Level, ListCode, ShowPipeSigns);
     lvl.FrameTag = ListCode;
-    Sort_Grid(Level);
 
     grid.setShadowColor(kHeaderBack);
     grid.setShadowText(kHeaderText);
