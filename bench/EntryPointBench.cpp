@@ -90,21 +90,11 @@ void saveEdited(benchmark::State& state, bool postgres) {
     addEntries(*bench->host, QStringLiteral("ALERT"), rows);
     RequestState& request = RequestState::instance();
     request.GIC = bench->host;
-    request.ResetColumns();
-    qint16 n = 6;
-    request.InitFieldNames(n);
-    request.ColumnCaptions(1) = QStringLiteral("Gp");
-    request.ColumnWidths(1) = 3;
-    request.ColumnCaptions(2) = QStringLiteral("Medical Alert");
-    request.ColumnWidths(2) = 30;
-    request.SortKeys.Redim(2);
-    request.SortKeyOrders.Redim(2);
-    request.SortKeys(1) = 1;
-    request.SortKeys(2) = 2;
-    request.SortKeyOrders(1) = 1;
-    request.SortKeyOrders(2) = 1;
+    request.PrepareListRequest({false, QStringLiteral("Medical Alert"),
+                                QStringLiteral("Medical Alert Database"), QStringLiteral("Medical Alert"),
+                                QString(), QString()},
+                               0, 0);
     request.DatabaseCode = QStringLiteral("ALERT");
-    request.KeepWindowLayout = false;
     wkDatabases_Form form(request, bench->dialogs);
     form.Load();
     IGridControl& grid = form.level(0).grid();

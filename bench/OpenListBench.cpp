@@ -112,25 +112,10 @@ private:
 // The request an entry point makes for a generic list.
 void fillRequest(RequestState& state, const std::shared_ptr<ReferenceHost>& host) {
     state.GIC = host;
-    state.ResetColumns();
-    state.KeepWindowLayout = false;
-    state.MultiSelect = false;
-    qint16 fields = 6;
-    state.InitFieldNames(fields);
-    state.ColumnCaptions(1) = QStringLiteral("Gp");
-    state.ColumnWidths(1) = 3;
-    state.ColumnCaptions(2) = QStringLiteral("Description");
-    state.ColumnWidths(2) = 30;
-    state.WindowCaption = QStringLiteral("Benchmark");
-    state.FrameCaptions.at(0) = QStringLiteral("Benchmark");
+    state.PrepareListRequest({false, QStringLiteral("Description"), QStringLiteral("Benchmark"),
+                              QStringLiteral("Benchmark"), QString(), QString()},
+                             0, 0);
     state.DatabaseCode = kListCode;
-    state.SortKeys.Redim(2);
-    state.SortKeyOrders.Redim(2);
-    state.SortKeys(1) = 1;
-    state.SortKeys(2) = 2;
-    state.SortKeyOrders(1) = 1;
-    state.SortKeyOrders(2) = 1;
-    state.WindowOptions.clear();
 }
 
 void BM_OpenList_Component(benchmark::State& bench) {

@@ -18,45 +18,6 @@ namespace {
 const QString kLineFeed = QString(QChar(10));
 const QString kCarriageReturn = QString(QChar(13));
 
-struct PickerRequest {
-    bool multiSelect = false;
-    QString columnCaption;
-    QString windowCaption;
-    QString frameCaption;
-    QString windowOptions;
-    // Column 5 caption when the letter column is shown; "" keeps it hidden.
-    QString letterCaption;
-};
-
-// Steps common to every picker up to the load: the columns, the field names,
-// the position, the captions, the sort and the options.
-void fillRequest(RequestState& state, const PickerRequest& request, float top, float left) {
-    state.ResetColumns();
-    state.KeepWindowLayout = false;
-    state.MultiSelect = request.multiSelect;
-    state.SetWindowPosition(top, left);
-    qint16 fields = 6;
-    state.InitFieldNames(fields);
-    state.ColumnCaptions(1) = QStringLiteral("Gp");
-    state.ColumnWidths(1) = 3;
-    state.ColumnCaptions(2) = request.columnCaption;
-    state.ColumnWidths(2) = 30;
-    if (!request.letterCaption.isEmpty()) {
-        state.ColumnCaptions(5) = request.letterCaption;
-        state.ColumnWidths(5) = 15;
-    }
-    state.WindowCaption = request.windowCaption;
-    state.FrameCaptions.at(0) = request.frameCaption;
-    state.SortKeys.Redim(2);
-    state.SortKeyOrders.Redim(2);
-    state.SortKeys(1) = 1;
-    state.SortKeys(2) = 2;
-    state.SortKeyOrders(1) = 1;
-    state.SortKeyOrders(2) = 1;
-    state.WindowOptions = request.windowOptions;
-    state.SelectionResult.clear();
-}
-
 std::shared_ptr<IDialogs> dialogsFor(RequestState& state) {
     if (!state.Dialogs)
         state.Dialogs = std::make_shared<platform::QtDialogs>();
@@ -133,10 +94,9 @@ QString wkDatabases::UDDBS_Credit_Card(QString& Tmp, float& WTop, float& WLeft) 
     RequestState& state = RequestState::instance();
     IHostServices& host = state.Host();
     state.DatabaseCode = QStringLiteral("CRECARD");
-    fillRequest(state,
-                {false, QStringLiteral("Credit Card"), QStringLiteral("Credit Card Database"),
-                 QStringLiteral("Credit Card"), QString(), QString()},
-                WTop, WLeft);
+    state.PrepareListRequest({false, QStringLiteral("Credit Card"), QStringLiteral("Credit Card Database"),
+                              QStringLiteral("Credit Card"), QString(), QString()},
+                             WTop, WLeft);
     PickerWindow window(state);
     if (answeredFromList(window, Tmp))
         return Tmp;
@@ -149,10 +109,9 @@ QString wkDatabases::UDDBS_Med_Alert(QString& Tmp, float& WTop, float& WLeft) {
     RequestState& state = RequestState::instance();
     IHostServices& host = state.Host();
     state.DatabaseCode = QStringLiteral("ALERT");
-    fillRequest(state,
-                {true, QStringLiteral("Medical Alert"), QStringLiteral("Medical Alert Database"),
-                 QStringLiteral("Medical Alert"), QString(), QString()},
-                WTop, WLeft);
+    state.PrepareListRequest({true, QStringLiteral("Medical Alert"), QStringLiteral("Medical Alert Database"),
+                              QStringLiteral("Medical Alert"), QString(), QString()},
+                             WTop, WLeft);
     PickerWindow window(state);
     if (answeredFromList(window, Tmp))
         return Tmp;
@@ -172,12 +131,12 @@ QString wkDatabases::UDDBS_Med_Alert(QString& Tmp, float& WTop, float& WLeft) {
 QString wkDatabases::UDDBS_Sex_Title(QString& Tmp, float& WTop, float& WLeft, qint16& Flag, QString& Key) {
     RequestState& state = RequestState::instance();
     IHostServices& host = state.Host();
-    PickerRequest request{false,
-                          QStringLiteral("Sex/ Title"),
-                          QStringLiteral("Sex and Title Database"),
-                          QStringLiteral("Sex/ Title"),
-                          QString(),
-                          QString()};
+    ListRequest request{false,
+                        QStringLiteral("Sex/ Title"),
+                        QStringLiteral("Sex and Title Database"),
+                        QStringLiteral("Sex/ Title"),
+                        QString(),
+                        QString()};
     const auto titleOnly = [&] {
         request.columnCaption = QStringLiteral("Title");
         request.windowCaption = QStringLiteral("Title Database");
@@ -209,7 +168,7 @@ QString wkDatabases::UDDBS_Sex_Title(QString& Tmp, float& WTop, float& WLeft, qi
     default:
         break; // the previous request's list
     }
-    fillRequest(state, request, WTop, WLeft);
+    state.PrepareListRequest(request, WTop, WLeft);
     PickerWindow window(state);
     if (answeredFromList(window, Tmp))
         return Tmp;
@@ -240,10 +199,9 @@ QString wkDatabases::UDDBS_Selection(bool& MultiSelection, float& WTop, float& W
     state.DatabaseCode = DBNM;
     if (host.LetterColumnsOff())
         ShowLetter = false;
-    fillRequest(state,
-                {MultiSelection, QStringLiteral("Description"), Captn, QString(), QString(),
-                 ShowLetter ? QStringLiteral("Document File Name") : QString()},
-                WTop, WLeft);
+    state.PrepareListRequest({MultiSelection, QStringLiteral("Description"), Captn, QString(), QString(),
+                              ShowLetter ? QStringLiteral("Document File Name") : QString()},
+                             WTop, WLeft);
     PickerWindow window(state);
     window.showModal();
 
@@ -278,10 +236,10 @@ QString wkDatabases::UDDBS_1_Choice(QString& Tmp, float& WTop, float& WLeft, QSt
         showLetter = false;
     if (ShowLetter)
         *ShowLetter = showLetter;
-    fillRequest(state,
-                {false, QStringLiteral("Description"), Captn, QString(), QStringLiteral("NOPIPSIGN"),
-                 showLetter ? QStringLiteral("Letter File Name") : QString()},
-                WTop, WLeft);
+    state.PrepareListRequest({false, QStringLiteral("Description"), Captn, QString(),
+                              QStringLiteral("NOPIPSIGN"),
+                              showLetter ? QStringLiteral("Letter File Name") : QString()},
+                             WTop, WLeft);
     PickerWindow window(state);
     window.showModal();
 

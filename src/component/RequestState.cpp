@@ -23,6 +23,33 @@ void RequestState::ResetColumns() {
     ColumnWidths.Redim(6);
 }
 
+void RequestState::PrepareListRequest(const ListRequest& request, float top, float left) {
+    ResetColumns();
+    KeepWindowLayout = false;
+    MultiSelect = request.multiSelect;
+    SetWindowPosition(top, left);
+    qint16 fields = 6;
+    InitFieldNames(fields);
+    ColumnCaptions(1) = QStringLiteral("Gp");
+    ColumnWidths(1) = 3;
+    ColumnCaptions(2) = request.columnCaption;
+    ColumnWidths(2) = 30;
+    if (!request.letterCaption.isEmpty()) {
+        ColumnCaptions(5) = request.letterCaption;
+        ColumnWidths(5) = 15;
+    }
+    WindowCaption = request.windowCaption;
+    FrameCaptions.at(0) = request.frameCaption;
+    SortKeys.Redim(2);
+    SortKeyOrders.Redim(2);
+    SortKeys(1) = 1;
+    SortKeys(2) = 2;
+    SortKeyOrders(1) = 1;
+    SortKeyOrders(2) = 1;
+    WindowOptions = request.windowOptions;
+    SelectionResult.clear();
+}
+
 void RequestState::SetWindowPosition(float top, float left) {
     if (top > 0.0f)
         WindowTop = top;

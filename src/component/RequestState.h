@@ -21,6 +21,18 @@ namespace viVavazuruv {
 //
 // Booleans are C++ bools here; they become -1/0 only where a value is
 // exchanged with the host as an integer.
+// What a picker request shows: the caption of its description column, the
+// window's and level 0's captions, the options, and the letter column.
+struct ListRequest {
+    bool multiSelect = false;
+    QString columnCaption;
+    QString windowCaption;
+    QString frameCaption;
+    QString windowOptions;
+    // Column 5 caption when the letter column is shown; "" keeps it hidden.
+    QString letterCaption;
+};
+
 class RequestState final {
 public:
     // The component-wide instance.
@@ -78,6 +90,13 @@ public:
 
     // Re-dimensions the column arrays to 0..6 and clears columns 1 to 6.
     void ResetColumns();
+    // The steps every picker request takes before its window loads: columns
+    // 1 ("Gp", 3) and 2 (the caption, 30) and the letter column if asked,
+    // the field names, the position (only values above 0), the captions,
+    // sorting by group then description, the options, an empty result.
+    // The window keeps no layout of its own; the list code is the caller's.
+    void PrepareListRequest(const ListRequest& request, float top, float left);
+
     // Stores top and left only when they are above 0 (a NaN is not).
     void SetWindowPosition(float top, float left);
 

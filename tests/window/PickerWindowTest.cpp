@@ -23,28 +23,14 @@ void prepareRequest(const QString& listCode, bool keepLayout = false, const QStr
                     const QString& groupCaption = QStringLiteral("Gp"),
                     const QString& descriptionCaption = QStringLiteral("Description")) {
     RequestState& state = RequestState::instance();
-    state.ResetColumns();
-    state.KeepWindowLayout = keepLayout;
-    state.MultiSelect = false;
-    qint16 n = 6;
-    state.InitFieldNames(n);
-    state.ColumnCaptions(1) = groupCaption;
-    state.ColumnWidths(1) = 3;
-    state.ColumnCaptions(2) = descriptionCaption;
-    state.ColumnWidths(2) = 30;
-    state.WindowCaption = QStringLiteral("Test Database");
-    state.FrameCaptions.at(0) = QStringLiteral("Database = ") + listCode;
-    state.DatabaseCode = listCode;
-    state.SortKeys.Redim(2);
-    state.SortKeyOrders.Redim(2);
-    state.SortKeys(1) = 1;
-    state.SortKeys(2) = 2;
-    state.SortKeyOrders(1) = 1;
-    state.SortKeyOrders(2) = 1;
-    state.WindowOptions = options;
     state.WindowTop = 0;
     state.WindowLeft = 0;
-    state.SelectionResult.clear();
+    state.PrepareListRequest({false, descriptionCaption, QStringLiteral("Test Database"),
+                              QStringLiteral("Database = ") + listCode, options, QString()},
+                             0, 0);
+    state.ColumnCaptions(1) = groupCaption;
+    state.KeepWindowLayout = keepLayout;
+    state.DatabaseCode = listCode;
 }
 
 class PickerWindowTest : public ::testing::TestWithParam<Engine> {
