@@ -7,6 +7,9 @@
 
 #include <sqlite3.h>
 
+#include <string_view>
+#include <unordered_map>
+
 #include <QScopeGuard>
 #include <QSqlDriver>
 #include <QSqlError>
@@ -82,6 +85,46 @@ void Recordset::Open(const QString& source, const QSqlDatabase& activeConnection
     m_connected = true;
 }
 
+namespace {
+// Lists repeat themselves: every row carries the same list code, group codes
+// and file names recur. A column whose values keep coming back shares one
+// string per value instead of allocating (and later freeing) one per row; a
+// column of mostly different values soon stops looking.
+class RepeatedTexts {
+public:
+    QString take(std::u16string_view text) {
+        if (text.empty())
+            return QString();
+        if (!m_active)
+            return QString::fromUtf16(text.data(), qsizetype(text.size()));
+        ++m_lookups;
+        const auto found = m_seen.find(text);
+        if (found != m_seen.end()) {
+            ++m_hits;
+            return found->second;
+        }
+        QString made = QString::fromUtf16(text.data(), qsizetype(text.size()));
+        if (m_seen.size() >= kMaxValues || (m_lookups >= kTrialRows && m_hits * 2 < m_lookups)) {
+            m_active = false;
+            m_seen.clear();
+            return made;
+        }
+        // The key views the stored string's own characters, which live as long as the entry.
+        m_seen.emplace(std::u16string_view(reinterpret_cast<const char16_t*>(made.constData()), text.size()),
+                       made);
+        return made;
+    }
+
+private:
+    static constexpr size_t kMaxValues = 4096;
+    static constexpr qint64 kTrialRows = 256;
+    std::unordered_map<std::u16string_view, QString> m_seen;
+    qint64 m_lookups = 0;
+    qint64 m_hits = 0;
+    bool m_active = true;
+};
+} // namespace
+
 bool Recordset::openSqliteDirect(const QString& source, const QSqlDatabase& db) {
     // On SQLite the rows are read straight from the connection's own handle:
     // the same rows and values the driver would give, without its row cache
@@ -97,13 +140,13 @@ bool Recordset::openSqliteDirect(const QString& source, const QSqlDatabase& db) 
 
     sqlite3_stmt* statement = nullptr;
     const void* tail = nullptr;
-    const int prepared = sqlite3_prepare16_v2(connection, source.utf16(), int(source.size() * sizeof(char16_t)),
-                                              &statement, &tail);
+    const int prepared = sqlite3_prepare16_v2(connection, source.utf16(),
+                                              int(source.size() * sizeof(char16_t)), &statement, &tail);
     const auto finalize = qScopeGuard([&] { sqlite3_finalize(statement); });
     if (prepared != SQLITE_OK)
-        throw AutomationError(ErrorCode::DatabaseError,
-                              QStringLiteral("The query failed: %1")
-                                  .arg(QString::fromUtf8(sqlite3_errmsg(connection))));
+        throw AutomationError(
+            ErrorCode::DatabaseError,
+            QStringLiteral("The query failed: %1").arg(QString::fromUtf8(sqlite3_errmsg(connection))));
     // Only one statement that returns rows takes this way.
     const QString rest = QString::fromUtf16(static_cast<const char16_t*>(tail)).trimmed();
     if (!statement || sqlite3_column_count(statement) == 0 || !(rest.isEmpty() || rest == QLatin1String(";")))
@@ -113,12 +156,14 @@ bool Recordset::openSqliteDirect(const QString& source, const QSqlDatabase& db) 
     m_fieldNames.resize(columns);
     m_fieldIndex.clear();
     for (int c = 0; c < columns; ++c)
-        m_fieldNames[c] = QString::fromUtf16(static_cast<const char16_t*>(sqlite3_column_name16(statement, c)));
+        m_fieldNames[c] =
+            QString::fromUtf16(static_cast<const char16_t*>(sqlite3_column_name16(statement, c)));
     for (int c = columns - 1; c >= 0; --c)
         m_fieldIndex.insert(m_fieldNames[c].toLower(), c);
 
     m_chunks.clear();
     m_rowCount = 0;
+    std::vector<RepeatedTexts> texts(static_cast<size_t>(columns));
     int step = SQLITE_ROW;
     while ((step = sqlite3_step(statement)) == SQLITE_ROW) {
         if (m_rowCount % kChunkRows == 0) {
@@ -136,7 +181,8 @@ bool Recordset::openSqliteDirect(const QString& source, const QSqlDatabase& db) 
                 break;
             case SQLITE_BLOB: {
                 const int bytes = sqlite3_column_bytes(statement, c);
-                chunk.emplace_back(QByteArray(static_cast<const char*>(sqlite3_column_blob(statement, c)), bytes));
+                chunk.emplace_back(
+                    QByteArray(static_cast<const char*>(sqlite3_column_blob(statement, c)), bytes));
                 break;
             }
             case SQLITE_NULL:
@@ -145,7 +191,8 @@ bool Recordset::openSqliteDirect(const QString& source, const QSqlDatabase& db) 
             default: {
                 const auto* text = static_cast<const char16_t*>(sqlite3_column_text16(statement, c));
                 const int bytes = sqlite3_column_bytes16(statement, c);
-                chunk.emplace_back(QString::fromUtf16(text, bytes / int(sizeof(char16_t))));
+                chunk.emplace_back(
+                    texts[size_t(c)].take(std::u16string_view(text, size_t(bytes) / sizeof(char16_t))));
                 break;
             }
             }
@@ -153,9 +200,9 @@ bool Recordset::openSqliteDirect(const QString& source, const QSqlDatabase& db) 
         ++m_rowCount;
     }
     if (step != SQLITE_DONE)
-        throw AutomationError(ErrorCode::DatabaseError,
-                              QStringLiteral("Reading the rows failed: %1")
-                                  .arg(QString::fromUtf8(sqlite3_errmsg(connection))));
+        throw AutomationError(
+            ErrorCode::DatabaseError,
+            QStringLiteral("Reading the rows failed: %1").arg(QString::fromUtf8(sqlite3_errmsg(connection))));
     m_position = 0;
     m_open = true;
     m_connected = true;

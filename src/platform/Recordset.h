@@ -53,6 +53,12 @@ public:
     QVariant Value(int index) const { return ValueRef(index); }
     // The same without a copy, valid until the recordset moves or closes.
     const QVariant& ValueRef(int index) const;
+    // The same for a caller that has checked there is a current row and that
+    // the index names a field (FieldIndex): no checks, for long read loops.
+    const QVariant& CurrentValue(int index) const {
+        return m_chunks[size_t(m_position / kChunkRows)]
+                       [size_t(m_position % kChunkRows) * size_t(m_fieldNames.size()) + size_t(index)];
+    }
     int FieldCount() const { return m_fieldNames.size(); }
     QString FieldName(int index) const { return m_fieldNames.value(index); }
 

@@ -65,7 +65,7 @@ qint32 ListStore::LoadList(const QString& listCode, const VbArray<QString>& fiel
         while (!rs.Eof()) {
             if (codeField >= 0) {
                 // Nearly every row carries the code exactly as asked; only the rest pay for upper-casing.
-                const QString code = textOf(rs.ValueRef(codeField));
+                const QString code = textOf(rs.CurrentValue(codeField));
                 if (code != listCode && code.toUpper() != wanted)
                     break;
             }
@@ -74,7 +74,7 @@ qint32 ListStore::LoadList(const QString& listCode, const VbArray<QString>& fiel
                 if (columnField[c] < 0)
                     continue;
                 try {
-                    grid.SetText(c, row, vb::Trim(textOf(rs.ValueRef(columnField[c]))));
+                    grid.SetText(c, row, vb::Trim(textOf(rs.CurrentValue(columnField[c]))));
                 } catch (const AutomationError&) {
                 }
             }

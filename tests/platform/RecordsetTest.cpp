@@ -193,6 +193,34 @@ TEST_P(RecordsetTest, SeveralStatementsOrOneWithoutRowsAreHandledAsTheDriverDoes
     EXPECT_EQ(rs.Fields(QStringLiteral("ItemCode")).toString(), QStringLiteral("B"));
 }
 
+TEST_P(RecordsetTest, LongListsReadBackExactlyWhetherValuesRepeatOrNot) {
+    m_db->exec(QStringLiteral("CREATE TABLE LongList (Grp VARCHAR(5), Txt VARCHAR(40), Num INTEGER)"));
+    QSqlDatabase db = m_db->db();
+    db.transaction();
+    QSqlQuery insert(db);
+    insert.prepare(QStringLiteral("INSERT INTO LongList VALUES (?, ?, ?)"));
+    const QStringList groups{QStringLiteral("MO"), QStringLiteral("Ä"), QString()};
+    for (int i = 0; i < 3000; ++i) {
+        insert.addBindValue(groups.at(i % 3));
+        insert.addBindValue(QStringLiteral("entry %1 – 番号").arg(i));
+        insert.addBindValue(i);
+        ASSERT_TRUE(insert.exec());
+    }
+    db.commit();
+    Recordset rs;
+    rs.setCursorLocation(adUseClient);
+    rs.Open(QStringLiteral("SELECT * FROM LongList ORDER BY Num"), db, adOpenForwardOnly, adLockReadOnly,
+            adCmdText);
+    ASSERT_EQ(rs.RecordCount(), 3000);
+    for (int i = 0; i < 3000; ++i) {
+        ASSERT_FALSE(rs.Eof());
+        EXPECT_EQ(rs.Fields(QStringLiteral("Grp")).toString(), groups.at(i % 3)) << i;
+        EXPECT_EQ(rs.Fields(QStringLiteral("Txt")).toString(), QStringLiteral("entry %1 – 番号").arg(i)) << i;
+        EXPECT_EQ(rs.Fields(QStringLiteral("Num")).toInt(), i);
+        rs.MoveNext();
+    }
+}
+
 INSTANTIATE_TEST_SUITE_P(Engines, RecordsetTest, ::testing::Values(Engine::SQLite, Engine::PostgreSQL),
                          [](const auto& info) { return test::engineName(info.param); });
 
