@@ -221,8 +221,10 @@ void GridModel::clearRange(qint32 col, qint32 row, qint32 col2, qint32 row2, boo
     if (firstRow > lastRow || firstCol > lastCol)
         return;
     for (qint32 c = firstCol - 1; c < lastCol; ++c) {
-        QVector<QString>& column = m_cells[c];
-        std::fill(column.begin() + (firstRow - 1), column.begin() + lastRow, QString());
+        // Moving an empty text in frees the old one without a call per cell.
+        QString* column = m_cells[c].data();
+        for (qint32 r = firstRow - 1; r < lastRow; ++r)
+            column[r] = QString();
     }
     if (!dataOnly) {
         const auto inBlock = [&](quint64 key) {
