@@ -2,6 +2,8 @@
 // a loaded but unshown window) beside the practical floor (sqlite3 straight
 // into string vectors and std::stable_sort) and the stock Qt approach
 // (QSqlTableModel with QTableView, fetched completely).
+#include "BenchMain.h"
+
 #include <component/RequestState.h>
 #include <platform/ScriptedDialogs.h>
 #include <viVavazuruv/ReferenceHost.h>
@@ -61,8 +63,14 @@ class BenchDatabase {
 public:
     static BenchDatabase& forRows(int rows) {
         auto& slot = g_databases[rows];
-        if (!slot)
+        if (!slot) {
+            if (g_databases.size() == 1)
+                atBenchExit([] {
+                    RequestState::instance().GIC.reset();
+                    g_databases.clear();
+                });
             slot.reset(new BenchDatabase(rows));
+        }
         return *slot;
     }
 
@@ -237,17 +245,3 @@ BENCHMARK(BM_OpenList_RawSqlite)->Arg(1000)->Arg(10000)->Arg(100000)->Unit(bench
 BENCHMARK(BM_OpenList_QtTableModel)->Arg(1000)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
 
 } // namespace
-
-int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    RequestState::instance().GIC.reset();
-    g_databases.clear();
-    return 0;
-}
