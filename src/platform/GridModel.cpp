@@ -329,6 +329,66 @@ quint64 sortPrefix(const QString& text) {
     }
     return prefix;
 }
+
+// Stable sort of sort entries (a prefix and a text length per key, and the
+// row) by the full comparison before(). When every key text has a prefix,
+// as in nearly every list, the numbers decide first, with the row as the
+// last key for stability; only runs whose prefixes tie on a text longer
+// than the prefix are then put in order by the texts themselves.
+template <typename Entry, typename Before>
+void sortEntries(std::vector<Entry>& entries, const Before& before, qsizetype prefixedKeys, qsizetype keys,
+                 const QList<Qt::SortOrder>& orders) {
+    bool allPrefixed = keys <= 2;
+    for (size_t i = 0; i < entries.size() && allPrefixed; ++i) {
+        for (qsizetype k = 0; k < prefixedKeys; ++k)
+            allPrefixed = allPrefixed && entries[i].prefix[k] != kNoPrefix;
+    }
+    if (!allPrefixed) {
+        std::stable_sort(entries.begin(), entries.end(), before);
+        return;
+    }
+    // A descending key orders by the complement of its prefix.
+    quint64 flip[2] = {0, 0};
+    for (qsizetype k = 0; k < prefixedKeys; ++k)
+        flip[k] = orders[k] == Qt::AscendingOrder ? 0 : ~quint64(0);
+    const auto key = [&](const Entry& e, int k) {
+        return e.prefix[k] ^ flip[k];
+    };
+    std::sort(entries.begin(), entries.end(), [&](const Entry& a, const Entry& b) {
+        if (key(a, 0) != key(b, 0))
+            return key(a, 0) < key(b, 0);
+        if (key(a, 1) != key(b, 1))
+            return key(a, 1) < key(b, 1);
+        return a.row < b.row;
+    });
+    const auto beforeOrEarlier = [&](const Entry& a, const Entry& b) {
+        if (before(a, b))
+            return true;
+        return !before(b, a) && a.row < b.row;
+    };
+    // Runs tied on the first prefix whose texts go on past it are ordered by
+    // the full comparison; otherwise runs tied on both prefixes are, where a
+    // second key goes on past its prefix.
+    const auto refine = [&](auto sameRun, int lengthKey) {
+        for (size_t begin = 0; begin < entries.size();) {
+            size_t end = begin + 1;
+            bool longer = entries[begin].length[lengthKey] > kPrefixChars;
+            while (end < entries.size() && sameRun(entries[begin], entries[end])) {
+                longer = longer || entries[end].length[lengthKey] > kPrefixChars;
+                ++end;
+            }
+            if (end - begin > 1 && longer)
+                std::sort(entries.begin() + qsizetype(begin), entries.begin() + qsizetype(end),
+                          beforeOrEarlier);
+            begin = end;
+        }
+    };
+    refine([](const Entry& a, const Entry& b) { return a.prefix[0] == b.prefix[0]; }, 0);
+    if (prefixedKeys > 1)
+        refine([](const Entry& a,
+                  const Entry& b) { return a.prefix[0] == b.prefix[0] && a.prefix[1] == b.prefix[1]; },
+               1);
+}
 } // namespace
 
 void GridModel::sortRows(qint32 row, qint32 row2, qint32 col, qint32 col2, const QList<GridSortKey>& keys) {
@@ -393,7 +453,7 @@ void GridModel::sortRows(qint32 row, qint32 row2, qint32 col, qint32 col2, const
         sorted = !before(entries[i], entries[i - 1]);
     if (sorted)
         return;
-    std::stable_sort(entries.begin(), entries.end(), before);
+    sortEntries(entries, before, keyCount, keyColumns.size(), keyOrders);
     std::vector<qint32> order(static_cast<size_t>(count));
     for (qint32 i = 0; i < count; ++i)
         order[size_t(i)] = entries[size_t(i)].row;

@@ -7,6 +7,7 @@
 
 #include <sqlite3.h>
 
+#include <string>
 #include <string_view>
 #include <unordered_map>
 
@@ -86,39 +87,74 @@ void Recordset::Open(const QString& source, const QSqlDatabase& activeConnection
 }
 
 namespace {
+// The stored bytes of a text value. Plain ASCII, nearly every list, widens
+// straight from SQLite's own UTF-8 without the engine converting (and
+// allocating) on the way; anything else takes SQLite's UTF-16 conversion, so
+// even malformed bytes read exactly as the driver reads them.
+struct StoredText {
+    std::string_view utf8;
+    bool ascii = true;
+};
+
+StoredText storedText(sqlite3_stmt* statement, int column) {
+    const auto* bytes = reinterpret_cast<const char*>(sqlite3_column_text(statement, column));
+    const auto size = size_t(sqlite3_column_bytes(statement, column));
+    StoredText text{std::string_view(bytes ? bytes : "", bytes ? size : 0)};
+    for (const char byte : text.utf8) {
+        if (static_cast<unsigned char>(byte) >= 0x80) {
+            text.ascii = false;
+            break;
+        }
+    }
+    return text;
+}
+
+QString widen(sqlite3_stmt* statement, int column, const StoredText& text) {
+    if (text.ascii)
+        return QString::fromLatin1(text.utf8.data(), qsizetype(text.utf8.size()));
+    const auto* wide = static_cast<const char16_t*>(sqlite3_column_text16(statement, column));
+    return QString::fromUtf16(wide, sqlite3_column_bytes16(statement, column) / qsizetype(sizeof(char16_t)));
+}
+
+struct BytesHash {
+    using is_transparent = void;
+    size_t operator()(std::string_view bytes) const { return std::hash<std::string_view>()(bytes); }
+};
+
 // Lists repeat themselves: every row carries the same list code, group codes
 // and file names recur. A column whose values keep coming back shares one
 // string per value instead of allocating (and later freeing) one per row; a
 // column of mostly different values soon stops looking.
 class RepeatedTexts {
 public:
-    QString take(std::u16string_view text) {
-        if (text.empty())
+    QString take(sqlite3_stmt* statement, int column) {
+        const StoredText text = storedText(statement, column);
+        if (text.utf8.empty())
             return QString();
         if (!m_active)
-            return QString::fromUtf16(text.data(), qsizetype(text.size()));
+            return widen(statement, column, text);
         ++m_lookups;
-        const auto found = m_seen.find(text);
+        const auto found = m_seen.find(text.utf8);
         if (found != m_seen.end()) {
             ++m_hits;
             return found->second;
         }
-        QString made = QString::fromUtf16(text.data(), qsizetype(text.size()));
         if (m_seen.size() >= kMaxValues || (m_lookups >= kTrialRows && m_hits * 2 < m_lookups)) {
             m_active = false;
             m_seen.clear();
-            return made;
+            return widen(statement, column, text);
         }
-        // The key views the stored string's own characters, which live as long as the entry.
-        m_seen.emplace(std::u16string_view(reinterpret_cast<const char16_t*>(made.constData()), text.size()),
-                       made);
+        // Kept before widening: a conversion may move the engine's bytes.
+        std::string key(text.utf8);
+        QString made = widen(statement, column, text);
+        m_seen.emplace(std::move(key), made);
         return made;
     }
 
 private:
     static constexpr size_t kMaxValues = 4096;
     static constexpr qint64 kTrialRows = 256;
-    std::unordered_map<std::u16string_view, QString> m_seen;
+    std::unordered_map<std::string, QString, BytesHash, std::equal_to<>> m_seen;
     qint64 m_lookups = 0;
     qint64 m_hits = 0;
     bool m_active = true;
@@ -188,13 +224,9 @@ bool Recordset::openSqliteDirect(const QString& source, const QSqlDatabase& db) 
             case SQLITE_NULL:
                 chunk.emplace_back();
                 break;
-            default: {
-                const auto* text = static_cast<const char16_t*>(sqlite3_column_text16(statement, c));
-                const int bytes = sqlite3_column_bytes16(statement, c);
-                chunk.emplace_back(
-                    texts[size_t(c)].take(std::u16string_view(text, size_t(bytes) / sizeof(char16_t))));
+            default:
+                chunk.emplace_back(texts[size_t(c)].take(statement, c));
                 break;
-            }
             }
         }
         ++m_rowCount;
@@ -270,6 +302,21 @@ const QVariant& Recordset::ValueRef(int index) const {
                               QStringLiteral("Field number %1 does not exist in the recordset.").arg(index));
     const std::vector<QVariant>& chunk = m_chunks[size_t(m_position / kChunkRows)];
     return chunk[size_t(m_position % kChunkRows) * size_t(m_fieldNames.size()) + size_t(index)];
+}
+
+QString Recordset::TakeText(int index) {
+    QVariant& value = m_chunks[size_t(m_position / kChunkRows)]
+                              [size_t(m_position % kChunkRows) * size_t(m_fieldNames.size()) + size_t(index)];
+    if (value.isNull())
+        return {}; // left alone: writable access would clear the NULL mark
+    switch (value.typeId()) {
+    case QMetaType::QString:
+        return std::move(*static_cast<QString*>(value.data()));
+    case QMetaType::LongLong: // the key column, on every row: spared the general conversion
+        return QString::number(*static_cast<const qlonglong*>(value.constData()));
+    default:
+        return value.toString();
+    }
 }
 
 QVariant Recordset::Fields(const QString& name) const {

@@ -59,6 +59,11 @@ public:
         return m_chunks[size_t(m_position / kChunkRows)]
                        [size_t(m_position % kChunkRows) * size_t(m_fieldNames.size()) + size_t(index)];
     }
+    // The current value as text (NULL gives ""), moved out of the copy when it
+    // is a text, so a loop that reads each value once shares the string
+    // instead of copying it; the value reads as "" afterwards. No checks, as
+    // for CurrentValue.
+    QString TakeText(int index);
     int FieldCount() const { return m_fieldNames.size(); }
     QString FieldName(int index) const { return m_fieldNames.value(index); }
 

@@ -6,18 +6,34 @@
 #include <cstdlib>
 #include <limits>
 #include <string>
+#include <utility>
 
 namespace viVavazuruv::vb {
 
-QString Trim(const QString& text) {
+namespace {
+// The first and one-past-last characters that are not blanks.
+std::pair<qsizetype, qsizetype> untrimmed(const QString& text) {
     qsizetype begin = 0;
     qsizetype end = text.size();
     while (begin < end && text.at(begin) == QLatin1Char(' '))
         ++begin;
     while (end > begin && text.at(end - 1) == QLatin1Char(' '))
         --end;
+    return {begin, end};
+}
+} // namespace
+
+QString Trim(const QString& text) {
+    const auto [begin, end] = untrimmed(text);
     if (begin == 0 && end == text.size())
-        return text; // shares the data: no copy on the load path
+        return text; // shares the data
+    return text.mid(begin, end - begin);
+}
+
+QString Trim(QString&& text) {
+    const auto [begin, end] = untrimmed(text);
+    if (begin == 0 && end == text.size())
+        return std::move(text);
     return text.mid(begin, end - begin);
 }
 

@@ -11,6 +11,8 @@ namespace viVavazuruv::vb {
 
 // Removes leading and trailing blanks (character 32 only; tabs and line breaks stay).
 QString Trim(const QString& text);
+// The same, handing the text on without a copy when there is nothing to trim.
+QString Trim(QString&& text);
 QString LTrim(const QString& text);
 
 // The numeric value of the leading number in text, as a 64-bit float: blanks,

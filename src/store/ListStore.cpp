@@ -57,6 +57,11 @@ qint32 ListStore::LoadList(const QString& listCode, const VbArray<QString>& fiel
             } catch (const AutomationError&) {
             }
         }
+        // Each value is read once: moved out of the recordset, unless a later
+        // column shows the same field.
+        QVector<bool> takeField(columnCount + 1, false);
+        for (int c = 1; c <= columnCount; ++c)
+            takeField[c] = columnField[c] >= 0 && !columnField.mid(c + 1).contains(columnField[c]);
         const int codeField = rs.FieldIndex(kCodeField);
         const QString wanted = listCode.toUpper();
         if (grid.MaxRows() < rs.RecordCount())
@@ -74,7 +79,10 @@ qint32 ListStore::LoadList(const QString& listCode, const VbArray<QString>& fiel
                 if (columnField[c] < 0)
                     continue;
                 try {
-                    grid.SetText(c, row, vb::Trim(textOf(rs.CurrentValue(columnField[c]))));
+                    const int field = columnField[c];
+                    grid.SetText(c, row,
+                                 takeField[c] ? vb::Trim(rs.TakeText(field))
+                                              : vb::Trim(textOf(rs.CurrentValue(field))));
                 } catch (const AutomationError&) {
                 }
             }

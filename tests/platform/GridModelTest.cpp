@@ -1,5 +1,6 @@
 #include <QAbstractItemModelTester>
 #include <QSignalSpy>
+#include <algorithm>
 #include <gtest/gtest.h>
 #include <memory>
 #include <ostream>
@@ -260,6 +261,75 @@ TEST_F(GridModelTest, SortingManyTiesKeepsTheirOrderInBothDirections) {
         }
         // Back to row order for the next direction.
         m_model.sortRows(-1, -1, -1, -1, {{3, Qt::AscendingOrder}});
+    }
+}
+
+// Texts built to meet every way two keys can compare: equal beyond the first
+// eight characters, equal but for case there, shorter than eight, empty,
+// punctuation between the cases and, in one run, characters outside ASCII.
+// The order must be what a plain stable sort by case-insensitive comparison
+// gives.
+TEST_F(GridModelTest, SortingMatchesACaseInsensitiveStableSortOfTheTexts) {
+    const QStringList asciiPieces{QString(),
+                                  QStringLiteral("a"),
+                                  QStringLiteral("B"),
+                                  QStringLiteral("abcdefgh"),
+                                  QStringLiteral("ABCDEFGHx"),
+                                  QStringLiteral("abcdefghY"),
+                                  QStringLiteral("abcdefghy"),
+                                  QStringLiteral("_"),
+                                  QStringLiteral("z")};
+    QStringList widePieces = asciiPieces;
+    widePieces << QStringLiteral("ä") << QStringLiteral("Äb") << QStringLiteral("abcdefgÄ");
+    quint32 seed = 12345;
+    const auto next = [&seed](quint32 bound) {
+        seed = seed * 1103515245u + 12345u;
+        return (seed >> 16) % bound;
+    };
+    for (const QStringList* pieces : std::initializer_list<const QStringList*>{&asciiPieces, &widePieces}) {
+        const auto makeText = [&] {
+            QString text;
+            for (quint32 n = next(3) + 1; n > 0; --n)
+                text += pieces->at(qsizetype(next(quint32(pieces->size()))));
+            return text;
+        };
+        struct Row {
+            QString first, second, id;
+        };
+        QList<Row> rows;
+        for (int r = 0; r < 1500; ++r)
+            rows.append({makeText(), makeText(), QStringLiteral("%1").arg(r, 4, 10, QLatin1Char('0'))});
+        for (Qt::SortOrder firstOrder : {Qt::AscendingOrder, Qt::DescendingOrder}) {
+            for (Qt::SortOrder secondOrder : {Qt::AscendingOrder, Qt::DescendingOrder}) {
+                SCOPED_TRACE(testing::Message()
+                             << pieces->size() << " pieces, orders " << firstOrder << ' ' << secondOrder);
+                m_model.setMaxCols(3);
+                m_model.setMaxRows(qint32(rows.size()));
+                m_model.setBatching(true);
+                for (qint32 r = 0; r < rows.size(); ++r) {
+                    m_model.setText(1, r + 1, rows[r].first);
+                    m_model.setText(2, r + 1, rows[r].second);
+                    m_model.setText(3, r + 1, rows[r].id);
+                }
+                m_model.setBatching(false);
+                m_model.sortRows(-1, -1, -1, -1, {{1, firstOrder}, {2, secondOrder}});
+
+                QList<Row> expected = rows;
+                const auto compare = [](const QString& a, const QString& b, Qt::SortOrder order) {
+                    const int c = QString::compare(a, b, Qt::CaseInsensitive);
+                    return order == Qt::AscendingOrder ? c : -c;
+                };
+                std::stable_sort(expected.begin(), expected.end(), [&](const Row& a, const Row& b) {
+                    if (const int c = compare(a.first, b.first, firstOrder))
+                        return c < 0;
+                    return compare(a.second, b.second, secondOrder) < 0;
+                });
+                QStringList expectedIds;
+                for (const Row& row : expected)
+                    expectedIds.append(row.id);
+                ASSERT_EQ(column(3), expectedIds);
+            }
+        }
     }
 }
 

@@ -155,7 +155,8 @@ TEST_P(RecordsetTest, OpeningOnAClosedConnectionIsAConnectionError) {
 }
 
 TEST_P(RecordsetTest, EveryValueMatchesWhatTheDriverReads) {
-    m_db->exec(QStringLiteral("CREATE TABLE Mixed (Whole INTEGER, Part REAL, Words VARCHAR(50), Absent VARCHAR(5))"));
+    m_db->exec(QStringLiteral(
+        "CREATE TABLE Mixed (Whole INTEGER, Part REAL, Words VARCHAR(50), Absent VARCHAR(5))"));
     m_db->exec(QStringLiteral("INSERT INTO Mixed VALUES (-2147483648, 2.5, 'it''s ☕', NULL)"));
     m_db->exec(QStringLiteral("INSERT INTO Mixed VALUES (7, -0.125, '', '')"));
     const QString sql = QStringLiteral("SELECT * FROM Mixed ORDER BY Whole");
@@ -184,8 +185,8 @@ TEST_P(RecordsetTest, EveryValueMatchesWhatTheDriverReads) {
 TEST_P(RecordsetTest, SeveralStatementsOrOneWithoutRowsAreHandledAsTheDriverDoes) {
     Recordset rs;
     rs.setCursorLocation(adUseClient);
-    EXPECT_THROW(rs.Open(QStringLiteral("UPDATE ItemList SET ItemKey = ItemKey"), m_db->db(), adOpenForwardOnly,
-                         adLockReadOnly, adCmdText),
+    EXPECT_THROW(rs.Open(QStringLiteral("UPDATE ItemList SET ItemKey = ItemKey"), m_db->db(),
+                         adOpenForwardOnly, adLockReadOnly, adCmdText),
                  AutomationError);
     EXPECT_FALSE(rs.IsOpen());
     rs.Open(QStringLiteral("SELECT ItemCode FROM ItemList WHERE ItemKey = 2;"), m_db->db(), adOpenForwardOnly,
@@ -221,7 +222,60 @@ TEST_P(RecordsetTest, LongListsReadBackExactlyWhetherValuesRepeatOrNot) {
     }
 }
 
+// Taking a value's text hands the string over once; what stays reads as "".
+// Numbers and NULL come as the texts their values print as.
+TEST_P(RecordsetTest, TakingTextsHandsEachValueOverOnce) {
+    m_db->exec(QStringLiteral(
+        "CREATE TABLE Kinds (Words VARCHAR(40), Whole BIGINT, Part FLOAT, Absent VARCHAR(5))"));
+    m_db->exec(QStringLiteral("INSERT INTO Kinds VALUES ('  padded  ', 9007199254740993, 0.5, NULL)"));
+    Recordset rs;
+    rs.setCursorLocation(adUseClient);
+    rs.Open(QStringLiteral("SELECT * FROM Kinds"), m_db->db(), adOpenForwardOnly, adLockReadOnly, adCmdText);
+    const int words = rs.FieldIndex(QStringLiteral("Words"));
+    const int whole = rs.FieldIndex(QStringLiteral("Whole"));
+    const int part = rs.FieldIndex(QStringLiteral("Part"));
+    const int absent = rs.FieldIndex(QStringLiteral("Absent"));
+    EXPECT_EQ(rs.TakeText(words), QStringLiteral("  padded  "));
+    EXPECT_EQ(rs.Value(words).toString(), QString()) << "the text was handed over";
+    EXPECT_EQ(rs.TakeText(whole), QStringLiteral("9007199254740993"));
+    EXPECT_EQ(rs.TakeText(whole), QStringLiteral("9007199254740993")) << "a number stays";
+    EXPECT_EQ(rs.TakeText(part), QStringLiteral("0.5"));
+    EXPECT_EQ(rs.TakeText(absent), QString());
+    EXPECT_TRUE(rs.Value(absent).isNull());
+}
+
 INSTANTIATE_TEST_SUITE_P(Engines, RecordsetTest, ::testing::Values(Engine::SQLite, Engine::PostgreSQL),
                          [](const auto& info) { return test::engineName(info.param); });
+
+// Bytes another program may have stored in an SQLite text column: a NUL
+// inside, malformed UTF-8, a long run outside ASCII. They read exactly as the
+// driver reads them, and nothing is cut short.
+TEST(RecordsetSqliteBytes, StoredBytesReadAsTheDriverReadsThem) {
+    std::unique_ptr<TestDatabase> db;
+    VV_REQUIRE_DATABASE(db, Engine::SQLite);
+    db->exec(QStringLiteral("CREATE TABLE Raw (Num INTEGER, Words TEXT)"));
+    db->exec(QStringLiteral("INSERT INTO Raw VALUES (1, 'before' || char(0) || 'after')"));
+    db->exec(QStringLiteral("INSERT INTO Raw VALUES (2, CAST(x'41ff80c3287a' AS TEXT))"));
+    db->exec(QStringLiteral("INSERT INTO Raw VALUES (3, CAST(x'e29882f09fa6b7c0af' AS TEXT))"));
+    db->exec(QStringLiteral("INSERT INTO Raw VALUES (4, '%1')").arg(QString(20000, QChar(0x6B6F))));
+    db->exec(QStringLiteral("INSERT INTO Raw VALUES (5, 'it''s \"quoted\"')"));
+    const QString sql = QStringLiteral("SELECT * FROM Raw ORDER BY Num");
+    Recordset rs;
+    rs.setCursorLocation(adUseClient);
+    rs.Open(sql, db->db(), adOpenForwardOnly, adLockReadOnly, adCmdText);
+    QSqlQuery query(db->db());
+    ASSERT_TRUE(query.exec(sql));
+    int rows = 0;
+    while (query.next()) {
+        ASSERT_FALSE(rs.Eof());
+        EXPECT_EQ(rs.Value(1).toString(), query.value(1).toString()) << "row " << rows;
+        rs.MoveNext();
+        ++rows;
+    }
+    EXPECT_EQ(rows, 5);
+    rs.Close();
+    rs.Open(sql, db->db(), adOpenForwardOnly, adLockReadOnly, adCmdText);
+    EXPECT_EQ(rs.Value(1).toString().size(), 12) << "the NUL and what follows it are kept";
+}
 
 } // namespace
