@@ -266,6 +266,10 @@ void Recordset::MoveNext() {
         throw AutomationError(ErrorCode::NoCurrentRecord,
                               QStringLiteral("There is no row after the last one."));
     ++m_position;
+    // The cursor only moves forward: a chunk it has left is never read again,
+    // and a long list's copy shrinks while the caller takes its values over.
+    if (m_position % kChunkRows == 0)
+        std::vector<QVariant>().swap(m_chunks[size_t(m_position / kChunkRows - 1)]);
 }
 
 void Recordset::Close() {
