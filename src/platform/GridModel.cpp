@@ -1,6 +1,7 @@
 #include "GridModel.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <numeric>
 #include <string>
@@ -332,9 +333,9 @@ quint64 sortPrefix(const QString& text) {
 
 // Stable sort of sort entries (a prefix and a text length per key, and the
 // row) by the full comparison before(). When every key text has a prefix,
-// as in nearly every list, the numbers decide first, with the row as the
-// last key for stability; only runs whose prefixes tie on a text longer
-// than the prefix are then put in order by the texts themselves.
+// as in nearly every list, a radix sort by the numbers decides first; only
+// runs whose prefixes tie on a text longer than the prefix are then put in
+// order by the texts themselves.
 template <typename Entry, typename Before>
 void sortEntries(std::vector<Entry>& entries, const Before& before, qsizetype prefixedKeys, qsizetype keys,
                  const QList<Qt::SortOrder>& orders) {
@@ -354,13 +355,29 @@ void sortEntries(std::vector<Entry>& entries, const Before& before, qsizetype pr
     const auto key = [&](const Entry& e, int k) {
         return e.prefix[k] ^ flip[k];
     };
-    std::sort(entries.begin(), entries.end(), [&](const Entry& a, const Entry& b) {
-        if (key(a, 0) != key(b, 0))
-            return key(a, 0) < key(b, 0);
-        if (key(a, 1) != key(b, 1))
-            return key(a, 1) < key(b, 1);
-        return a.row < b.row;
-    });
+    // Least significant digit first, a byte at a time: each pass is stable,
+    // so ties keep their row order, and a byte every entry shares (the unused
+    // tail of a short code) costs no pass.
+    constexpr int kDigits = 16;
+    std::vector<std::array<quint32, 256>> counts(kDigits);
+    for (const Entry& e : entries) {
+        for (int d = 0; d < kDigits; ++d)
+            ++counts[size_t(d)][(key(e, d < 8 ? 1 : 0) >> (8 * (d % 8))) & 0xff];
+    }
+    std::vector<Entry> scattered(entries.size());
+    for (int d = 0; d < kDigits; ++d) {
+        std::array<quint32, 256>& count = counts[size_t(d)];
+        if (std::find(count.cbegin(), count.cend(), quint32(entries.size())) != count.cend())
+            continue;
+        quint32 next = 0;
+        for (quint32& c : count)
+            next += std::exchange(c, next);
+        const int k = d < 8 ? 1 : 0;
+        const int shift = 8 * (d % 8);
+        for (const Entry& e : entries)
+            scattered[count[(key(e, k) >> shift) & 0xff]++] = e;
+        entries.swap(scattered);
+    }
     const auto beforeOrEarlier = [&](const Entry& a, const Entry& b) {
         if (before(a, b))
             return true;
