@@ -128,6 +128,25 @@ TEST_P(ListStoreTest, AMissingFieldLoadsWhatItCan) {
     EXPECT_EQ(m_grid.GetText(6, 1), QString());
 }
 
+// A request may show one field in two columns, or the list code itself; every
+// such column gets the value, on every row.
+TEST_P(ListStoreTest, AFieldShownTwiceOrTheListCodeShownFillsEveryColumn) {
+    add(QStringLiteral("DOCLIST"), QStringLiteral("R"), QStringLiteral(" Recall letter "));
+    add(QStringLiteral("DOCLIST"), QStringLiteral("W"), QStringLiteral("Welcome letter"));
+    m_fields(1) = QStringLiteral("usrdefDes");
+    m_fields(2) = QStringLiteral("UsrDefCod");
+    m_fields(3) = QStringLiteral("USRDEFDES");
+    ASSERT_EQ(load(QStringLiteral("DOCLIST")), 2);
+    QStringList seen;
+    for (qint32 row = 1; row <= 2; ++row) {
+        EXPECT_EQ(m_grid.GetText(1, row), m_grid.GetText(3, row)) << row;
+        EXPECT_EQ(m_grid.GetText(2, row), QStringLiteral("DOCLIST")) << row;
+        seen << m_grid.GetText(1, row);
+    }
+    seen.sort();
+    EXPECT_EQ(seen, (QStringList{QStringLiteral("Recall letter"), QStringLiteral("Welcome letter")}));
+}
+
 TEST_P(ListStoreTest, ErrorsBeforeTheRowsAreCopiedRaise) {
     m_host->replacement = QStringLiteral("SELECT * FROM NoSuchTable");
     EXPECT_THROW(load(QStringLiteral("CRECARD")), AutomationError);
