@@ -16,12 +16,18 @@ using viVavazuruv::test::TestDatabase;
 
 namespace {
 
-// Every value of every row of sql, from a recordset and from the driver:
-// the same NULLs, the same texts, the same number of rows.
-void expectReadAsByTheDriver(const QSqlDatabase& db, const QString& sql, int expectedRows) {
+// A client-side recordset open on sql.
+Recordset openClient(const QSqlDatabase& db, const QString& sql) {
     Recordset rs;
     rs.setCursorLocation(adUseClient);
     rs.Open(sql, db, adOpenForwardOnly, adLockReadOnly, adCmdText);
+    return rs;
+}
+
+// Every value of every row of sql, from a recordset and from the driver:
+// the same NULLs, the same texts, the same number of rows.
+void expectReadAsByTheDriver(const QSqlDatabase& db, const QString& sql, int expectedRows) {
+    Recordset rs = openClient(db, sql);
     QSqlQuery query(db);
     ASSERT_TRUE(query.exec(sql));
     int rows = 0;
@@ -52,11 +58,8 @@ protected:
     }
 
     Recordset openOrdered(const QString& where = {}) {
-        Recordset rs;
-        rs.setCursorLocation(adUseClient);
-        rs.Open(QStringLiteral("SELECT * FROM ItemList ") + where + QStringLiteral(" ORDER BY ItemKey"),
-                m_db->db(), adOpenForwardOnly, adLockReadOnly, adCmdText);
-        return rs;
+        return openClient(m_db->db(), QStringLiteral("SELECT * FROM ItemList ") + where +
+                                          QStringLiteral(" ORDER BY ItemKey"));
     }
 
     std::unique_ptr<TestDatabase> m_db;
@@ -185,9 +188,7 @@ TEST_P(RecordsetTest, EveryValueMatchesWhatTheDriverReads) {
     m_db->exec(QStringLiteral("INSERT INTO Mixed VALUES (7, -0.125, '', '')"));
     const QString sql = QStringLiteral("SELECT * FROM Mixed ORDER BY Whole");
     expectReadAsByTheDriver(m_db->db(), sql, 2);
-    Recordset rs;
-    rs.setCursorLocation(adUseClient);
-    rs.Open(sql, m_db->db(), adOpenForwardOnly, adLockReadOnly, adCmdText);
+    Recordset rs = openClient(m_db->db(), sql);
     EXPECT_EQ(rs.FieldName(2).toLower(), QStringLiteral("words"));
 }
 
@@ -217,10 +218,7 @@ TEST_P(RecordsetTest, LongListsReadBackExactlyWhetherValuesRepeatOrNot) {
         ASSERT_TRUE(insert.exec());
     }
     db.commit();
-    Recordset rs;
-    rs.setCursorLocation(adUseClient);
-    rs.Open(QStringLiteral("SELECT * FROM LongList ORDER BY Num"), db, adOpenForwardOnly, adLockReadOnly,
-            adCmdText);
+    Recordset rs = openClient(db, QStringLiteral("SELECT * FROM LongList ORDER BY Num"));
     ASSERT_EQ(rs.RecordCount(), 3000);
     for (int i = 0; i < 3000; ++i) {
         ASSERT_FALSE(rs.Eof());
@@ -237,9 +235,7 @@ TEST_P(RecordsetTest, TakingTextsHandsEachValueOverOnce) {
     m_db->exec(QStringLiteral(
         "CREATE TABLE Kinds (Words VARCHAR(40), Whole BIGINT, Part FLOAT, Absent VARCHAR(5))"));
     m_db->exec(QStringLiteral("INSERT INTO Kinds VALUES ('  padded  ', 9007199254740993, 0.5, NULL)"));
-    Recordset rs;
-    rs.setCursorLocation(adUseClient);
-    rs.Open(QStringLiteral("SELECT * FROM Kinds"), m_db->db(), adOpenForwardOnly, adLockReadOnly, adCmdText);
+    Recordset rs = openClient(m_db->db(), QStringLiteral("SELECT * FROM Kinds"));
     const int words = rs.FieldIndex(QStringLiteral("Words"));
     const int whole = rs.FieldIndex(QStringLiteral("Whole"));
     const int part = rs.FieldIndex(QStringLiteral("Part"));
@@ -270,9 +266,7 @@ TEST(RecordsetSqliteBytes, StoredBytesReadAsTheDriverReadsThem) {
     db->exec(QStringLiteral("INSERT INTO Raw VALUES (5, 'it''s \"quoted\"')"));
     const QString sql = QStringLiteral("SELECT * FROM Raw ORDER BY Num");
     expectReadAsByTheDriver(db->db(), sql, 5);
-    Recordset rs;
-    rs.setCursorLocation(adUseClient);
-    rs.Open(sql, db->db(), adOpenForwardOnly, adLockReadOnly, adCmdText);
+    Recordset rs = openClient(db->db(), sql);
     EXPECT_EQ(rs.Value(1).toString().size(), 12) << "the NUL and what follows it are kept";
 }
 
