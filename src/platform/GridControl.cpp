@@ -309,13 +309,22 @@ GridControl::GridControl(QWidget* parent) : QWidget(parent) {
     connect(
         m_view->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
         [this](const QModelIndex& current) { currentRowChanged(current.isValid() ? current.row() + 1 : 0); });
-    // A spreadsheet always has an active cell: the first one until someone moves it.
+    // A spreadsheet always has an active cell: the first one until someone
+    // moves it, and a place rather than a record, so a reload leaves it where
+    // it stood (or on the last row when the list got shorter).
     const auto ensureActiveCell = [this] {
         if (m_destroying || m_view->currentIndex().isValid() || m_model->maxRows() < 1 ||
             m_model->maxCols() < 1)
             return;
-        m_view->selectionModel()->setCurrentIndex(m_model->index(0, 0), QItemSelectionModel::NoUpdate);
+        const int row = std::clamp(m_lastActive.y(), 0, m_model->maxRows() - 1);
+        const int col = std::clamp(m_lastActive.x(), 0, m_model->maxCols() - 1);
+        m_view->selectionModel()->setCurrentIndex(m_model->index(row, col), QItemSelectionModel::NoUpdate);
     };
+    connect(m_view->selectionModel(), &QItemSelectionModel::currentChanged, this,
+            [this](const QModelIndex& current) {
+                if (current.isValid())
+                    m_lastActive = QPoint(current.column(), current.row());
+            });
     connect(m_model, &QAbstractItemModel::modelReset, this, ensureActiveCell);
     connect(m_model, &QAbstractItemModel::rowsInserted, this, ensureActiveCell);
     connect(m_model, &QAbstractItemModel::layoutChanged, this, ensureActiveCell);

@@ -163,6 +163,9 @@ private:
 
     bool m_gridFontApplied = false;
     bool m_destroying = false;
+    // Where the cursor last stood (column, row from 0): a reload empties the
+    // grid first, and the cursor comes back to that place once rows are there.
+    QPoint m_lastActive{0, 0};
     int m_apiDepth = 0; // programmatic calls under way
     std::deque<Event> m_pending;
     bool m_flushPosted = false;

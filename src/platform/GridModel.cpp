@@ -498,15 +498,8 @@ void GridModel::sortRows(qint32 row, qint32 row2, qint32 col, qint32 col2, const
     remapFontRows([&](qint32 r) { return r >= firstRow && r <= lastRow ? newPosition[r - 1 - base] + 1 : r; },
                   wholeRows, firstCol, lastCol);
 
-    const QModelIndexList from = persistentIndexList();
-    QModelIndexList to;
-    to.reserve(from.size());
-    for (const QModelIndex& index : from) {
-        const bool moves = index.row() >= base && index.row() < base + count &&
-                           (wholeRows || (index.column() >= firstCol - 1 && index.column() < lastCol));
-        to.append(moves ? this->index(newPosition[index.row() - base], index.column()) : index);
-    }
-    changePersistentIndexList(from, to);
+    // Cells are places, as in any spreadsheet: the cursor and every other
+    // persistent index stay where they were while the texts move under them.
     m_lastDataRow = -1;
     Q_EMIT layoutChanged({}, QAbstractItemModel::VerticalSortHint);
 }

@@ -268,6 +268,28 @@ TEST_F(GridControlTest, ActionZeroMovesTheCursorWithoutEvents) {
     EXPECT_TRUE(takeEvents().isEmpty());
 }
 
+TEST_F(GridControlTest, TheCursorIsAPlaceThatSortsAndReloadsLeaveWhereItStood) {
+    setUpCells(2, 6);
+    activate(2, 4);
+    m_grid->setRow(1);
+    m_grid->setCol(1);
+    m_grid->setRow2(6);
+    m_grid->setCol2(2);
+    m_grid->setSortKey(1, 1);
+    m_grid->setSortKeyOrder(1, 2); // descending: the rows turn over, the cursor does not
+    m_grid->setAction(25);
+    EXPECT_EQ(m_grid->GetText(1, 4), QStringLiteral("r3c1"));
+    EXPECT_EQ(m_grid->ActiveRow(), 4);
+
+    m_grid->setMaxRows(0); // a reload empties the grid first
+    m_grid->setMaxRows(6);
+    EXPECT_EQ(m_grid->ActiveRow(), 4);
+    EXPECT_EQ(m_grid->ActiveCol(), 2);
+    m_grid->setMaxRows(0);
+    m_grid->setMaxRows(2); // a shorter list: its last row
+    EXPECT_EQ(m_grid->ActiveRow(), 2);
+}
+
 TEST_F(GridControlTest, ActionOneScrollsTheCellToWherePositionSays) {
     setUpCells(4, 1000);
     m_grid->setCol(1);
