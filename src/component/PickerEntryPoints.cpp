@@ -1,6 +1,7 @@
 // The five picker entry points: fill the request state, load the window,
 // answer from the list or show it, and turn the selection records into the
 // caller's answer.
+#include "CaughtError.h"
 #include "RequestState.h"
 
 #include <platform/GridControl.h>
@@ -80,6 +81,15 @@ bool answeredFromList(PickerWindow& window, QString& Tmp) {
     return true;
 }
 
+// Runs an entry point's work; whatever a host throws reaches the caller as AutomationError.
+template <typename Body> QString asAutomationErrors(Body&& body) {
+    try {
+        return body();
+    } catch (...) {
+        throw caughtAsAutomationError(std::current_exception());
+    }
+}
+
 QString firstDescription(IHostServices& host, const QString& selection) {
     return host.GetField(selection, kLineFeed, 2, 0);
 }
@@ -91,164 +101,180 @@ void wkDatabases::SetDialogs(std::shared_ptr<IDialogs> dialogs) {
 }
 
 QString wkDatabases::UDDBS_Credit_Card(QString& Tmp, float& WTop, float& WLeft) {
-    RequestState& state = RequestState::instance();
-    IHostServices& host = state.Host();
-    state.DatabaseCode = QStringLiteral("CRECARD");
-    state.PrepareListRequest({false, QStringLiteral("Credit Card"), QStringLiteral("Credit Card Database"),
-                              QStringLiteral("Credit Card"), QString(), QString()},
-                             WTop, WLeft);
-    PickerWindow window(state);
-    if (answeredFromList(window, Tmp))
+    return asAutomationErrors([&] {
+        RequestState& state = RequestState::instance();
+        state.Host(); // no host, no change to the request state
+        state.DatabaseCode = QStringLiteral("CRECARD");
+        state.PrepareListRequest({false, QStringLiteral("Credit Card"),
+                                  QStringLiteral("Credit Card Database"), QStringLiteral("Credit Card"),
+                                  QString(), QString()},
+                                 WTop, WLeft);
+        PickerWindow window(state);
+        if (answeredFromList(window, Tmp))
+            return Tmp;
+        window.showModal();
+        Tmp = firstDescription(state.Host(), state.SelectionResult);
         return Tmp;
-    window.showModal();
-    Tmp = firstDescription(host, state.SelectionResult);
-    return Tmp;
+    });
 }
 
 QString wkDatabases::UDDBS_Med_Alert(QString& Tmp, float& WTop, float& WLeft) {
-    RequestState& state = RequestState::instance();
-    IHostServices& host = state.Host();
-    state.DatabaseCode = QStringLiteral("ALERT");
-    state.PrepareListRequest({true, QStringLiteral("Medical Alert"), QStringLiteral("Medical Alert Database"),
-                              QStringLiteral("Medical Alert"), QString(), QString()},
-                             WTop, WLeft);
-    PickerWindow window(state);
-    if (answeredFromList(window, Tmp))
+    return asAutomationErrors([&] {
+        RequestState& state = RequestState::instance();
+        state.Host(); // no host, no change to the request state
+        state.DatabaseCode = QStringLiteral("ALERT");
+        state.PrepareListRequest({true, QStringLiteral("Medical Alert"),
+                                  QStringLiteral("Medical Alert Database"), QStringLiteral("Medical Alert"),
+                                  QString(), QString()},
+                                 WTop, WLeft);
+        PickerWindow window(state);
+        if (answeredFromList(window, Tmp))
+            return Tmp;
+        window.showModal();
+        IHostServices& hostNow = state.Host();
+        Tmp.clear();
+        for (qint16 i = 1;; ++i) {
+            const QString record = hostNow.GetField(state.SelectionResult, kCarriageReturn, i, 0);
+            if (record.isEmpty())
+                break;
+            Tmp += QStringLiteral(", ") + hostNow.GetField(record, kLineFeed, 2, 0);
+        }
+        if (Tmp.startsWith(QStringLiteral(", ")))
+            Tmp = Tmp.mid(2);
         return Tmp;
-    window.showModal();
-    Tmp.clear();
-    for (qint16 i = 1;; ++i) {
-        const QString record = host.GetField(state.SelectionResult, kCarriageReturn, i, 0);
-        if (record.isEmpty())
-            break;
-        Tmp += QStringLiteral(", ") + host.GetField(record, kLineFeed, 2, 0);
-    }
-    if (Tmp.startsWith(QStringLiteral(", ")))
-        Tmp = Tmp.mid(2);
-    return Tmp;
+    });
 }
 
 QString wkDatabases::UDDBS_Sex_Title(QString& Tmp, float& WTop, float& WLeft, qint16& Flag, QString& Key) {
-    RequestState& state = RequestState::instance();
-    IHostServices& host = state.Host();
-    ListRequest request{false,
-                        QStringLiteral("Sex/ Title"),
-                        QStringLiteral("Sex and Title Database"),
-                        QStringLiteral("Sex/ Title"),
-                        QString(),
-                        QString()};
-    const auto titleOnly = [&] {
-        request.columnCaption = QStringLiteral("Title");
-        request.windowCaption = QStringLiteral("Title Database");
-        request.frameCaption = QStringLiteral("Title");
-    };
-    switch (Flag) {
-    case -1:
-        state.DatabaseCode = host.GetField(Tmp, kLineFeed, 1, 0);
-        request.columnCaption = host.GetField(Tmp, kLineFeed, 2, 0);
-        request.windowCaption = host.GetField(Tmp, kLineFeed, 3, 0);
-        request.frameCaption = host.GetField(Tmp, kLineFeed, 4, 0);
-        // The fifth field may be missing; the appended separator makes it "".
-        Tmp = host.GetField(Tmp + kLineFeed, kLineFeed, 5, 0);
-        break;
-    case 0:
-        state.DatabaseCode = QStringLiteral("SXTITLE");
-        break;
-    case 1:
-        state.DatabaseCode = QStringLiteral("TITLE");
-        titleOnly();
-        break;
-    case 2:
-        state.DatabaseCode = QStringLiteral("DRSXTTL");
-        break;
-    case 3:
-        state.DatabaseCode = QStringLiteral("DRTTL");
-        titleOnly();
-        break;
-    default:
-        break; // the previous request's list
-    }
-    state.PrepareListRequest(request, WTop, WLeft);
-    PickerWindow window(state);
-    if (answeredFromList(window, Tmp))
-        return Tmp;
+    return asAutomationErrors([&] {
+        RequestState& state = RequestState::instance();
+        IHostServices& host = state.Host();
+        ListRequest request{false,
+                            QStringLiteral("Sex/ Title"),
+                            QStringLiteral("Sex and Title Database"),
+                            QStringLiteral("Sex/ Title"),
+                            QString(),
+                            QString()};
+        const auto titleOnly = [&] {
+            request.columnCaption = QStringLiteral("Title");
+            request.windowCaption = QStringLiteral("Title Database");
+            request.frameCaption = QStringLiteral("Title");
+        };
+        switch (Flag) {
+        case -1:
+            state.DatabaseCode = host.GetField(Tmp, kLineFeed, 1, 0);
+            request.columnCaption = host.GetField(Tmp, kLineFeed, 2, 0);
+            request.windowCaption = host.GetField(Tmp, kLineFeed, 3, 0);
+            request.frameCaption = host.GetField(Tmp, kLineFeed, 4, 0);
+            // The fifth field may be missing; the appended separator makes it "".
+            Tmp = host.GetField(Tmp + kLineFeed, kLineFeed, 5, 0);
+            break;
+        case 0:
+            state.DatabaseCode = QStringLiteral("SXTITLE");
+            break;
+        case 1:
+            state.DatabaseCode = QStringLiteral("TITLE");
+            titleOnly();
+            break;
+        case 2:
+            state.DatabaseCode = QStringLiteral("DRSXTTL");
+            break;
+        case 3:
+            state.DatabaseCode = QStringLiteral("DRTTL");
+            titleOnly();
+            break;
+        default:
+            break; // the previous request's list
+        }
+        state.PrepareListRequest(request, WTop, WLeft);
+        PickerWindow window(state);
+        if (answeredFromList(window, Tmp))
+            return Tmp;
 
-    if (!Key.isEmpty()) {
-        IGridControl& grid = window.grid();
-        const QString wanted = vb::Trim(Key);
-        for (qint32 r = 1; r <= grid.MaxRows(); ++r) {
-            if (vb::Trim(grid.GetText(2, r)) == wanted) {
-                grid.setRow(r);
-                grid.setCol(1);
-                grid.setAction(0);
-                grid.setAction(1);
-                break;
+        if (!Key.isEmpty()) {
+            IGridControl& grid = window.grid();
+            const QString wanted = vb::Trim(Key);
+            for (qint32 r = 1; r <= grid.MaxRows(); ++r) {
+                if (vb::Trim(grid.GetText(2, r)) == wanted) {
+                    grid.setRow(r);
+                    grid.setCol(1);
+                    grid.setAction(0);
+                    grid.setAction(1);
+                    break;
+                }
             }
         }
-    }
-    host.ResetHostText(QString());
-    window.showModal();
-    Tmp = firstDescription(host, state.SelectionResult);
-    return Tmp;
+        host.ResetHostText(QString());
+        window.showModal();
+        Tmp = firstDescription(state.Host(), state.SelectionResult);
+        return Tmp;
+    });
 }
 
 QString wkDatabases::UDDBS_Selection(bool& MultiSelection, float& WTop, float& WLeft, QString& DBNM,
                                      QString& Captn, bool& ShowLetter) {
-    RequestState& state = RequestState::instance();
-    IHostServices& host = state.Host();
-    state.DatabaseCode = DBNM;
-    if (host.LetterColumnsOff())
-        ShowLetter = false;
-    state.PrepareListRequest({MultiSelection, QStringLiteral("Description"), Captn, QString(), QString(),
-                              ShowLetter ? QStringLiteral("Document File Name") : QString()},
-                             WTop, WLeft);
-    PickerWindow window(state);
-    window.showModal();
+    return asAutomationErrors([&] {
+        RequestState& state = RequestState::instance();
+        IHostServices& host = state.Host();
+        state.DatabaseCode = DBNM;
+        if (host.LetterColumnsOff())
+            ShowLetter = false;
+        state.PrepareListRequest({MultiSelection, QStringLiteral("Description"), Captn, QString(), QString(),
+                                  ShowLetter ? QStringLiteral("Document File Name") : QString()},
+                                 WTop, WLeft);
+        PickerWindow window(state);
+        window.showModal();
 
-    QString answer;
-    for (qint16 i = 1;; ++i) {
-        const QString record = host.GetField(state.SelectionResult, kCarriageReturn, i, 0);
-        if (record.isEmpty())
-            break;
-        QString description = host.GetField(record, kLineFeed, 2, 0);
-        if (description.contains(QStringLiteral("|??"))) {
-            const QString typed = host.GetField(record, kLineFeed, 10, 0);
-            const qsizetype at = description.indexOf(QStringLiteral("|??"));
-            description.replace(at, 3, typed);
+        IHostServices& hostNow = state.Host();
+        QString answer;
+        for (qint16 i = 1;; ++i) {
+            const QString record = hostNow.GetField(state.SelectionResult, kCarriageReturn, i, 0);
+            if (record.isEmpty())
+                break;
+            QString description = hostNow.GetField(record, kLineFeed, 2, 0);
+            if (description.contains(QStringLiteral("|??"))) {
+                const QString typed = hostNow.GetField(record, kLineFeed, 10, 0);
+                const qsizetype at = description.indexOf(QStringLiteral("|??"));
+                description.replace(at, 3, typed);
+            }
+            if (!description.isEmpty())
+                answer += QStringLiteral("\r\n") + description;
+            if (!MultiSelection)
+                break;
         }
-        if (!description.isEmpty())
-            answer += QStringLiteral("\r\n") + description;
-        if (!MultiSelection)
-            break;
-    }
-    if (answer.startsWith(QStringLiteral("\r\n")))
-        answer = answer.mid(2);
-    return answer;
+        if (answer.startsWith(QStringLiteral("\r\n")))
+            answer = answer.mid(2);
+        return answer;
+    });
 }
 
 QString wkDatabases::UDDBS_1_Choice(QString& Tmp, float& WTop, float& WLeft, QString& DBNM, QString& Captn,
                                     bool* ShowLetter, QString* LetterName) {
-    RequestState& state = RequestState::instance();
-    IHostServices& host = state.Host();
-    bool showLetter = ShowLetter ? *ShowLetter : false;
-    state.DatabaseCode = DBNM;
-    if (host.LetterColumnsOff())
-        showLetter = false;
-    if (ShowLetter)
-        *ShowLetter = showLetter;
-    state.PrepareListRequest({false, QStringLiteral("Description"), Captn, QString(),
-                              QStringLiteral("NOPIPSIGN"),
-                              showLetter ? QStringLiteral("Letter File Name") : QString()},
-                             WTop, WLeft);
-    PickerWindow window(state);
-    window.showModal();
+    return asAutomationErrors([&] {
+        RequestState& state = RequestState::instance();
+        IHostServices& host = state.Host();
+        bool showLetter = ShowLetter ? *ShowLetter : false;
+        state.DatabaseCode = DBNM;
+        if (host.LetterColumnsOff())
+            showLetter = false;
+        if (ShowLetter)
+            *ShowLetter = showLetter;
+        state.PrepareListRequest({false, QStringLiteral("Description"), Captn, QString(),
+                                  QStringLiteral("NOPIPSIGN"),
+                                  showLetter ? QStringLiteral("Letter File Name") : QString()},
+                                 WTop, WLeft);
+        PickerWindow window(state);
+        window.showModal();
 
-    Tmp = firstDescription(host, state.SelectionResult);
-    if (Tmp == QLatin1String("|??"))
-        Tmp = host.GetField(state.SelectionResult, kLineFeed, 10, 0);
-    if (showLetter && LetterName)
-        *LetterName = host.GetField(state.SelectionResult, kLineFeed, 5, 0);
-    return Tmp;
+        // The host may have put another GIC while the window was up.
+        IHostServices& hostNow = state.Host();
+        Tmp = firstDescription(hostNow, state.SelectionResult);
+        if (Tmp == QLatin1String("|??"))
+            Tmp = hostNow.GetField(state.SelectionResult, kLineFeed, 10, 0);
+        if (showLetter && LetterName)
+            *LetterName = hostNow.GetField(state.SelectionResult, kLineFeed, 5, 0);
+        return Tmp;
+    });
 }
 
 } // namespace viVavazuruv

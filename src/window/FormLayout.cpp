@@ -136,13 +136,13 @@ void wkDatabases_Form::Open_Database_Level(qint16 Level, const QString& Database
 }
 
 void wkDatabases_Form::Create_Level_Controls(qint16 Level) {
+    if (Level < 0 || Level >= kLevels)
+        throw AutomationError(
+            ErrorCode::SubscriptOutOfRange,
+            QStringLiteral("The window has levels 0 to 3; there is no level %1.").arg(Level));
     if (!hasLevel(Level)) {
-        try {
-            createLevel(Level);
-            level(Level).Uddbs_Frame->hide();
-        } catch (const AutomationError&) {
-            // An element that cannot be created is reported by the steps below.
-        }
+        createLevel(Level);
+        level(Level).Uddbs_Frame->hide();
     }
     FormLevel& lvl = level(Level);
     const FormLevel& base = level(0);

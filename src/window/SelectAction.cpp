@@ -43,7 +43,7 @@ void wkDatabases_Form::cmd_Select_Click(qint16 Index) {
         qint32 row = 0;
         while ((row = grid.NextSelectedRow(row)) > 0) {
             recordSelectedRow(Index, row, status, information);
-            if (!alive)
+            if (!alive || Closing)
                 return;
             ++counted;
         }
@@ -112,7 +112,9 @@ void wkDatabases_Form::appendPlaceholderRecord(qint16 Index, const QString& plac
 void wkDatabases_Form::scanPlaceholders(qint16 Index, QString description, QString& information) {
     QPointer<wkDatabases_Form> alive(this);
     int position = 1;
-    while (true) {
+    // A window that is closing (the title bar, an error in a nested level)
+    // asks nothing more, records nothing more and opens no further list.
+    while (alive && !Closing) {
         const int p = vb::InStr(position, description + QLatin1Char(' '), QStringLiteral("|"));
         if (p == 0)
             return;
@@ -123,6 +125,8 @@ void wkDatabases_Form::scanPlaceholders(qint16 Index, QString description, QStri
         const QString after = vb::Mid(description, p + 1);
         if (after.startsWith(QStringLiteral("??"))) {
             information = dialogs().InputBox(description, QStringLiteral("Enter information"), QString());
+            if (!alive || Closing)
+                return; // closed while the question was open
             position = p + 1;
             if (information.isEmpty())
                 information = QStringLiteral("N/A");
@@ -166,8 +170,6 @@ void wkDatabases_Form::scanPlaceholders(qint16 Index, QString description, QStri
                 // The user works in the nested level; its Close re-enables this grid.
                 while (alive && !Closing && !level(Index).grid().Enabled())
                     host().NotifyHost(1);
-                if (!alive)
-                    return;
             }
         }
         position = p + 1;

@@ -3,6 +3,7 @@
 #include "Hourglass.h"
 
 #include "FormTwips.h"
+#include <component/CaughtError.h>
 #include <component/RequestState.h>
 #include <help/HelpContext.h>
 #include <platform/GridControl.h>
@@ -11,6 +12,7 @@
 #include <QCloseEvent>
 #include <QGroupBox>
 #include <QKeyEvent>
+#include <QStyle>
 #include <QTimer>
 
 namespace viVavazuruv {
@@ -199,8 +201,8 @@ void wkDatabases_Form::Unload(qint16 unloadMode) {
 
 void wkDatabases_Form::closeEvent(QCloseEvent* event) {
     if (!m_unloaded) {
-        // The title bar's close button.
-        Unload(0);
+        // The title bar's close button; in edit mode it saves first.
+        runHandler([this] { Unload(0); });
     }
     event->accept();
 }
@@ -212,12 +214,40 @@ void wkDatabases_Form::reject() {
 
 // --- geometry -------------------------------------------------------------
 
+namespace {
+// The frame the window manager drew around the last picker window shown in
+// this process; a new window assumes the same until it has one of its own.
+std::optional<QMargins> s_lastFrame;
+
+// Before any window was shown: what the style says a title bar and border take.
+QMargins styleFrame(const QWidget& widget) {
+    const int border = std::max(0, widget.style()->pixelMetric(QStyle::PM_MdiSubWindowFrameWidth));
+    const int title = std::max(0, widget.style()->pixelMetric(QStyle::PM_TitleBarHeight));
+    return QMargins(border, title + border, border, border);
+}
+} // namespace
+
+QMargins wkDatabases_Form::frameMarginsNow() const {
+    // Qt knows a top-level window's frame only once it is on the screen.
+    if (isVisible()) {
+        const QRect outer = frameGeometry();
+        const QRect inner = geometry();
+        const QMargins actual(inner.left() - outer.left(), inner.top() - outer.top(),
+                              outer.right() - inner.right(), outer.bottom() - inner.bottom());
+        if (!actual.isNull())
+            return actual;
+    }
+    return s_lastFrame.value_or(styleFrame(*this));
+}
+
 qint32 wkDatabases_Form::BorderHeight() const {
-    return twips::pixelsToTwipsY(frameGeometry().height() - geometry().height());
+    const QMargins frame = m_assumedFrame;
+    return twips::pixelsToTwipsY(frame.top() + frame.bottom());
 }
 
 qint32 wkDatabases_Form::BorderWidth() const {
-    return twips::pixelsToTwipsX(frameGeometry().width() - geometry().width());
+    const QMargins frame = m_assumedFrame;
+    return twips::pixelsToTwipsX(frame.left() + frame.right());
 }
 
 qint32 wkDatabases_Form::ClientHeight() const {
@@ -250,13 +280,28 @@ void wkDatabases_Form::setFormWidth(qint32 twipsValue) {
 }
 
 void wkDatabases_Form::applyGeometry() {
+    // Height and Width are the outer size, frame included, as the layout
+    // rules and the settings file mean them; Qt sizes the client area.
     m_applyingGeometry = true;
-    const int borderW = frameGeometry().width() - geometry().width();
-    const int borderH = frameGeometry().height() - geometry().height();
+    m_assumedFrame = frameMarginsNow();
     move(twips::twipsToPixelsX(m_left), twips::twipsToPixelsY(m_top));
-    resize(std::max(1, twips::twipsToPixelsX(m_width) - borderW),
-           std::max(1, twips::twipsToPixelsY(m_height) - borderH));
+    resize(std::max(1, twips::twipsToPixelsX(m_width) - m_assumedFrame.left() - m_assumedFrame.right()),
+           std::max(1, twips::twipsToPixelsY(m_height) - m_assumedFrame.top() - m_assumedFrame.bottom()));
     m_applyingGeometry = false;
+}
+
+bool wkDatabases_Form::syncFrame() {
+    if (!isVisible())
+        return false;
+    const QMargins actual = frameMarginsNow();
+    if (actual == m_assumedFrame)
+        return false;
+    // The window manager drew a frame other than the one assumed: the outer
+    // size stays what was asked, the client area gives way.
+    s_lastFrame = actual;
+    applyGeometry();
+    Form_Resize();
+    return true;
 }
 
 void wkDatabases_Form::placeChild(QWidget* widget, qint32 left, qint32 top, qint32 width, qint32 height) {
@@ -268,6 +313,12 @@ void wkDatabases_Form::placeChild(QWidget* widget, qint32 left, qint32 top, qint
 void wkDatabases_Form::moveEvent(QMoveEvent* event) {
     QDialog::moveEvent(event);
     if (m_applyingGeometry)
+        return;
+    bool synced = false;
+    runHandler([&] { synced = syncFrame(); });
+    // Only the window system speaks for the user; Qt's own deferred events
+    // replay what was set, measured before the frame was known.
+    if (synced || !event->spontaneous())
         return;
     // The user moved the window: keep the twips unless they still map to the same pixels.
     const QPoint at = pos();
@@ -281,23 +332,29 @@ void wkDatabases_Form::resizeEvent(QResizeEvent* event) {
     QDialog::resizeEvent(event);
     if (m_applyingGeometry)
         return;
+    bool synced = false;
+    runHandler([&] { synced = syncFrame(); });
+    if (synced || !event->spontaneous())
+        return;
     const QRect outer = frameGeometry();
     if (twips::twipsToPixelsX(m_width) != outer.width())
         m_width = twips::pixelsToTwipsX(outer.width());
     if (twips::twipsToPixelsY(m_height) != outer.height())
         m_height = twips::pixelsToTwipsY(outer.height());
-    Form_Resize();
+    runHandler([this] { Form_Resize(); });
 }
 
 void wkDatabases_Form::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
+    // The frame is known once the window manager has taken the window.
+    QTimer::singleShot(0, this, [this] { runHandler([this] { syncFrame(); }); });
     // Platforms without window activation (offscreen, some remote sessions)
     // still get their first activation once the window is up.
     if (!m_activated) {
         QTimer::singleShot(0, this, [this] {
             if (!m_activated && isVisible()) {
                 m_activated = true;
-                Form_Activate();
+                runHandler([this] { Form_Activate(); });
             }
         });
     }
@@ -307,7 +364,10 @@ void wkDatabases_Form::changeEvent(QEvent* event) {
     QDialog::changeEvent(event);
     if (event->type() == QEvent::ActivationChange && isActiveWindow()) {
         m_activated = true;
-        Form_Activate();
+        runHandler([this] {
+            syncFrame();
+            Form_Activate();
+        });
     }
 }
 
@@ -341,20 +401,29 @@ bool wkDatabases_Form::eventFilter(QObject* watched, QEvent* event) {
     return QDialog::eventFilter(watched, event);
 }
 
-void wkDatabases_Form::runHandler(const std::function<void()>& handler) {
+void wkDatabases_Form::runHandler(const std::function<void()>& handler) noexcept {
     // An error must not unwind through the event loop. It ends the request
     // instead: the window closes and the entry point raises it to its caller.
     try {
         handler();
         return;
-    } catch (const AutomationError& error) {
-        if (!m_pendingError)
-            m_pendingError = error;
-    } catch (const std::exception& error) {
-        if (!m_pendingError)
-            m_pendingError = AutomationError(ErrorCode::HostError, QString::fromLocal8Bit(error.what()));
+    } catch (...) {
+        keepError(caughtAsAutomationError(std::current_exception()));
     }
-    Unload(1);
+    try {
+        Unload(1);
+    } catch (...) {
+        // Closing must not fail in its turn: the window goes without its unload steps.
+        Closing = true;
+        m_unloaded = true;
+        QDialog::done(QDialog::Rejected);
+    }
+}
+
+void wkDatabases_Form::keepError(const AutomationError& error) {
+    // The first error is the cause; what follows from it is not news.
+    if (!m_pendingError)
+        m_pendingError = error;
 }
 
 std::optional<AutomationError> wkDatabases_Form::takePendingError() {

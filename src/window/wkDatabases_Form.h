@@ -7,6 +7,7 @@
 #include <viVavazuruv/IHostServices.h>
 
 #include <QDialog>
+#include <QMargins>
 
 #include <array>
 #include <functional>
@@ -136,8 +137,11 @@ private:
     void appendPlaceholderRecord(qint16 Index, const QString& placeholder, const QString& information);
     void scanPlaceholders(qint16 Index, QString description, QString& information);
     void connectLevel(int index);
-    // Runs an event handler; an error it raises is shown to the user.
-    void runHandler(const std::function<void()>& handler);
+    // The one way into window code from Qt's event loop: whatever the handler
+    // throws ends the request (the window unloads) and is kept for the entry
+    // point to raise once the modal loop has returned.
+    void runHandler(const std::function<void()>& handler) noexcept;
+    void keepError(const AutomationError& error);
 
     IHostServices& host() const;
     ListStore store() const;
@@ -145,6 +149,10 @@ private:
     void applyGeometry();
     void placeChild(QWidget* widget, qint32 left, qint32 top, qint32 width, qint32 height);
     void applyDefaultPlacement();
+    // The frame around the window: the real one once shown, else the last one seen.
+    QMargins frameMarginsNow() const;
+    // Re-applies the outer size when the real frame differs from the assumed one.
+    bool syncFrame();
 
     RequestState& m_state;
     std::shared_ptr<IDialogs> m_dialogs;
@@ -153,6 +161,7 @@ private:
     qint32 m_left = 0;
     qint32 m_height = 0;
     qint32 m_width = 0;
+    QMargins m_assumedFrame;
     bool m_activated = false;
     bool m_unloaded = false;
     bool m_applyingGeometry = false;

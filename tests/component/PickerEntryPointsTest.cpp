@@ -93,7 +93,13 @@ TEST_P(PickerEntryPointsTest, AMatchWithAnEmptyDescriptionShowsTheWindowAndCance
 }
 
 TEST_P(PickerEntryPointsTest, ChoosingACardReturnsItsDescription) {
-    seedCards();
+    seedCards(); // stored out of order: V, MC, AX, E
+    // OK at once takes the cursor's row, the first in sorted order, whatever the table returned first.
+    script().step(up, [] { PickerEnv::pressButton(QStringLiteral("cmd_Select")); });
+    m_script->start();
+    QString none = QStringLiteral("NONE");
+    EXPECT_EQ(m_env->component().UDDBS_Credit_Card(none, m_top, m_left), QStringLiteral("American Express"));
+
     script()
         .step(up, [] { PickerEnv::clickCell(2, 3); }) // rows sort by group: AX, E, MC, V
         .step([] { PickerEnv::pressButton(QStringLiteral("cmd_Select")); });
@@ -577,6 +583,86 @@ TEST_P(PickerEntryPointsTest, AFailingDeleteLeavesTheLineInPlaceAndReachesTheCal
     EXPECT_TRUE(raised);
     EXPECT_EQ(rowsAfterFailure, 4);
     EXPECT_EQ(m_env->storedCount(QStringLiteral("CRECARD")), 4);
+}
+
+// A host whose save question fails with something that is not a standard exception.
+class OddlyThrowingHost final : public ReferenceHost {
+public:
+    using ReferenceHost::ReferenceHost;
+    qint16 AskMessage(const QString&, const QString&, const QString&) override { throw 42; }
+    QString GetField(const QString& Text, const QString& Separator, qint16 Index, qint16 Reserved) override {
+        ++fieldCalls;
+        return ReferenceHost::GetField(Text, Separator, Index, Reserved);
+    }
+    int fieldCalls = 0;
+};
+
+TEST_P(PickerEntryPointsTest, ClosingFromTheTitleBarInEditModeWithAHostThatThrowsAnythingReachesTheCaller) {
+    seedCards();
+    m_env->component().put_GIC(
+        std::make_shared<OddlyThrowingHost>(m_env->db().url(), m_env->dialogsRef(), m_env->dataFolder()));
+    script().step(up, [] {
+        wkDatabases_Form* f = PickerEnv::form();
+        f->level(0).cmd_Edit->setText(QStringLiteral("D&one"));
+        f->level(0).ListChanged = true;
+        f->close(); // the title bar: edits are saved first, and the save asks the host
+    });
+    m_script->start();
+    QString tmp;
+    try {
+        m_env->component().UDDBS_Credit_Card(tmp, m_top, m_left);
+        ADD_FAILURE() << "the failure did not reach the caller";
+    } catch (const AutomationError& e) {
+        EXPECT_EQ(e.code(), ErrorCode::HostError);
+    }
+}
+
+TEST_P(PickerEntryPointsTest, AHostObjectPutWhileTheWindowIsUpAnswersTheRequest) {
+    seedCards();
+    auto later =
+        std::make_shared<OddlyThrowingHost>(m_env->db().url(), m_env->dialogsRef(), m_env->dataFolder());
+    auto first = std::make_shared<ReferenceHost>(m_env->db().url(), m_env->dialogsRef(), m_env->dataFolder());
+    m_env->component().put_GIC(first);
+    std::weak_ptr<ReferenceHost> firstGone = first;
+    first.reset();
+    script().step(up, [&] {
+        m_env->component().put_GIC(later); // the first host object goes with its last reference
+        PickerEnv::pressButton(QStringLiteral("cmd_Select"));
+    });
+    m_script->start();
+    QString tmp;
+    EXPECT_EQ(m_env->component().UDDBS_Credit_Card(tmp, m_top, m_left), QStringLiteral("American Express"));
+    EXPECT_TRUE(firstGone.expired());
+    EXPECT_GT(later->fieldCalls, 0);
+}
+
+// Dialogs that close the window while an information box is open.
+class ClosingDialogs final : public IDialogs {
+public:
+    qint32 MessageBox(const QString&, qint32, const QString&) override { return MsgBox::AnswerOk; }
+    QString InputBox(const QString&, const QString&, const QString&) override {
+        ++inputs;
+        PickerEnv::form()->close();
+        return QStringLiteral("typed after the close");
+    }
+    std::optional<QString> OpenFile(const QString&, const QString&, qint32) override { return {}; }
+    void Beep() override {}
+    int inputs = 0;
+};
+
+TEST_P(PickerEntryPointsTest, AWindowClosedWhileAQuestionIsOpenAsksAndRecordsNothingMore) {
+    m_env->addEntry(QStringLiteral("NOTES"), QStringLiteral("A"),
+                    QStringLiteral("Crown |?? on |T# then |??"));
+    auto closing = std::make_shared<ClosingDialogs>();
+    wkDatabases::SetDialogs(closing);
+    script().step(up, [] { PickerEnv::pressButton(QStringLiteral("cmd_Select")); });
+    m_script->start();
+    bool multi = false, letter = false;
+    QString list = QStringLiteral("NOTES"), caption = QStringLiteral("Notes");
+    m_env->component().UDDBS_Selection(multi, m_top, m_left, list, caption, letter);
+    wkDatabases::SetDialogs(m_env->dialogsRef());
+    EXPECT_EQ(closing->inputs, 1);
+    EXPECT_EQ(RequestState::instance().SelectionResult.count(kCR), 1) << "only the row's own record";
 }
 
 TEST_P(PickerEntryPointsTest, WithoutAHostEveryEntryPointRaisesObjectNotSet) {
