@@ -81,6 +81,11 @@ void wkDatabases_Form::Load_Window_Setting() {
         height = kDefaultHeight;
         width = kDefaultWidth;
     }
+    if (height < 1 || width < 1) {
+        // A window cannot take such a size; as with an unreadable file, the defaults apply.
+        applyDefaultPlacement();
+        return;
+    }
     m_top = values.top < 1 ? wholeTwips(m_state.WindowTop) : values.top;
     m_left = values.left < 1 ? wholeTwips(m_state.WindowLeft) : values.left;
     m_height = height;

@@ -1,6 +1,8 @@
 #include "WindowSettings.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QSaveFile>
 
 #include <limits>
@@ -17,13 +19,24 @@ std::optional<qint16> parseNumber(const QByteArray& field) {
         return std::nullopt;
     bool ok = false;
     const qlonglong value = text.toLongLong(&ok);
-    if (!ok || value < 0 || value > std::numeric_limits<qint16>::max())
+    if (!ok || value < std::numeric_limits<qint16>::min() || value > std::numeric_limits<qint16>::max())
         return std::nullopt;
     return qint16(value);
 }
 } // namespace
 
+bool leavesItsFolder(const QString& path) {
+    const QFileInfo info(path);
+    if (!info.isSymLink())
+        return false;
+    // Only a link to a file beside it stays in the folder.
+    const QFileInfo target(info.symLinkTarget());
+    return QDir(target.absolutePath()).canonicalPath() != QDir(info.absolutePath()).canonicalPath();
+}
+
 std::optional<WindowSettings> readWindowSettings(const QString& path) {
+    if (leavesItsFolder(path))
+        return std::nullopt;
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return std::nullopt;
@@ -57,6 +70,9 @@ QByteArray formatWindowSettings(const WindowSettings& s) {
 }
 
 bool writeWindowSettings(const QString& path, const WindowSettings& settings) {
+    // A link planted where the file belongs must not carry the write elsewhere.
+    if (leavesItsFolder(path))
+        return false;
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
         return false;

@@ -11,6 +11,8 @@
 #include <QDir>
 #include <QGroupBox>
 #include <QPushButton>
+#include <QScreen>
+#include <QTest>
 
 using namespace viVavazuruv;
 using viVavazuruv::test::Engine;
@@ -238,6 +240,8 @@ TEST_P(PickerWindowTest, NestedLevelsCascadeAndLevelThreeOpensNoFourth) {
     form->Open_Database_Level(3, QStringLiteral("|SF"));
     EXPECT_FALSE(form->hasLevel(4));
     EXPECT_EQ(form->CurrentLevel, 3);
+    for (qint16 outside : {-1, 4})
+        EXPECT_THROW(form->Create_Level_Controls(outside), AutomationError);
 }
 
 TEST_P(PickerWindowTest, KeptLayoutIsReadWrittenAndNotWrittenInEditModeOrWithANestedLevel) {
@@ -275,8 +279,8 @@ TEST_P(PickerWindowTest, KeptLayoutIsReadWrittenAndNotWrittenInEditModeOrWithANe
         form->setFormWidth(7500);
         EXPECT_EQ(readWindowSettings(path)->width, 6000);
     }
-    // A stored Top of 0 takes the caller's position.
-    ASSERT_TRUE(writeWindowSettings(path, WindowSettings{4215, 5000, 6500, 0, 900}));
+    // A Top past the screen's edge (as a dragged window stores it) takes the caller's position.
+    ASSERT_TRUE(writeWindowSettings(path, WindowSettings{4215, 5000, 6500, -300, 900}));
     RequestState::instance().WindowTop = 1500;
     auto form = loadForm();
     EXPECT_EQ(form->FormTop(), 1500);
@@ -324,6 +328,55 @@ TEST_P(PickerWindowTest, TheHourglassIsGoneAfterAFailedLoad) {
     EXPECT_THROW(form.Load(), AutomationError);
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
 }
+
+// The window as a window manager frames it: Height and Width are the outer
+// size. Runs offscreen and again under Xvfb with a real window manager.
+class FramedWindowTest : public PickerWindowTest {
+protected:
+    std::unique_ptr<wkDatabases_Form> showForm() {
+        auto form = loadForm();
+        form->show();
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(form.get()));
+        // Until the frame is known and every resize it caused has been seen.
+        QRect last;
+        for (int settled = 0; settled < 5; QTest::qWait(40))
+            settled = form->frameGeometry() == std::exchange(last, form->frameGeometry()) ? settled + 1 : 0;
+        return form;
+    }
+    static qint32 outerHeight(const QWidget& w) {
+        return qRound(platform::pixelsToTwipsY(w.frameGeometry().height()));
+    }
+};
+
+TEST_P(FramedWindowTest, ALongListEndsAtTheScreensBottomFrameIncluded) {
+    addRows(QStringLiteral("LONG"), 150);
+    prepareRequest(QStringLiteral("LONG"));
+    RequestState::instance().WindowTop = 600;
+    auto form = showForm();
+    const QRect screen = form->screen()->geometry();
+    EXPECT_NEAR(form->frameGeometry().bottom(), screen.bottom(), 2);
+    EXPECT_NEAR(outerHeight(*form), form->FormHeight(), 15);
+    form->Unload();
+}
+
+TEST_P(FramedWindowTest, AStoredSizeIsTheOuterSizeAndDoesNotGrowFromOpenToOpen) {
+    addRows(QStringLiteral("PROC"), 3);
+    prepareRequest(QStringLiteral("PROC"), true);
+    QString path;
+    loadForm()->Stp_File_Name(path);
+    ASSERT_TRUE(writeWindowSettings(path, WindowSettings{4215, 5000, 6000, 600, 900}));
+    for (int open = 1; open <= 3; ++open) {
+        auto form = showForm();
+        EXPECT_NEAR(outerHeight(*form), 5000, 15) << "open " << open;
+        EXPECT_NEAR(qRound(platform::pixelsToTwipsX(form->frameGeometry().width())), 6000, 15);
+        form->resize(form->size()); // a resize that changes nothing
+        form->Unload();
+        EXPECT_EQ(readWindowSettings(path)->height, 5000) << "open " << open;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(SQLite, FramedWindowTest, ::testing::Values(Engine::SQLite),
+                         [](const auto& info) { return test::engineName(info.param); });
 
 INSTANTIATE_TEST_SUITE_P(Engines, PickerWindowTest, ::testing::Values(Engine::SQLite, Engine::PostgreSQL),
                          [](const auto& info) { return test::engineName(info.param); });

@@ -31,9 +31,12 @@ TEST_F(WindowSettingsFileTest, WritesOneLineOfFiveBlankedNumbersAndReadsItBack) 
     EXPECT_EQ(readWindowSettings(path()), s);
 }
 
-TEST_F(WindowSettingsFileTest, ReadingIgnoresBlanksAndAcceptsZeroPositions) {
+TEST_F(WindowSettingsFileTest, ReadingIgnoresBlanksAndReadsWhatTheWriterWrites) {
     writeRaw("4300,5000,6000,0,0\n");
     EXPECT_EQ(readWindowSettings(path()), (WindowSettings{4300, 5000, 6000, 0, 0}));
+    // A window dragged past the screen's top left corner.
+    ASSERT_TRUE(writeWindowSettings(path(), WindowSettings{4215, 3255, 4125, -600, -32768}));
+    EXPECT_EQ(readWindowSettings(path()), (WindowSettings{4215, 3255, 4125, -600, -32768}));
     writeRaw("  4215 ,  3255,4125 , 1 ,  2  \r\n");
     EXPECT_EQ(readWindowSettings(path()), (WindowSettings{4215, 3255, 4125, 1, 2}));
 }
@@ -62,8 +65,8 @@ INSTANTIATE_TEST_SUITE_P(
                       BadFile{"garbage", QByteArray("hello, world")},
                       BadFile{"binary", withNul("\x00\x01\x02\xff 4215")},
                       BadFile{"nul inside", withNul(" 4215 , 3255\x00, 4125 , 1 , 2 ")},
-                      BadFile{"negative", QByteArray(" 4215 , -3255 , 4125 , 1000 , 3000 \r\n")},
                       BadFile{"overflowing", QByteArray(" 4215 , 99999 , 4125 , 1000 , 3000 \r\n")},
+                      BadFile{"underflowing", QByteArray(" 4215 , 3255 , 4125 , -32769 , 3000 \r\n")},
                       BadFile{"four numbers", QByteArray(" 4215 , 3255 , 4125 , 1000 \r\n")},
                       BadFile{"six numbers", QByteArray(" 4215 , 3255 , 4125 , 1000 , 3000 , 7 \r\n")},
                       BadFile{"fraction", QByteArray(" 4215 , 3255.5 , 4125 , 1000 , 3000 \r\n")},
@@ -87,6 +90,25 @@ TEST_F(WindowSettingsFileTest, MissingFileGivesNothingAndAFailedWriteKeepsTheOld
     QDir(m_dir.path()).mkdir(QStringLiteral("BLOCKED.STP"));
     EXPECT_FALSE(writeWindowSettings(path(QStringLiteral("BLOCKED.STP")), WindowSettings{4215, 9, 9, 9, 9}));
     EXPECT_EQ(readWindowSettings(path()), (WindowSettings{4215, 3255, 4125, 1000, 3000}));
+}
+
+TEST_F(WindowSettingsFileTest, ALinkOutOfTheFolderIsNeitherReadNorWrittenThrough) {
+    QTemporaryDir outside;
+    const QString victim = outside.filePath(QStringLiteral("victim"));
+    QFile f(victim);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(" 4215 , 3255 , 4125 , 1000 , 3000 \r\n");
+    f.close();
+    ASSERT_TRUE(QFile::link(victim, path()));
+    EXPECT_FALSE(readWindowSettings(path()).has_value());
+    EXPECT_FALSE(writeWindowSettings(path(), WindowSettings{4215, 1, 1, 1, 1}));
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    EXPECT_EQ(f.readAll(), QByteArray(" 4215 , 3255 , 4125 , 1000 , 3000 \r\n"));
+
+    // A link to a file beside it is the folder's own business.
+    ASSERT_TRUE(writeWindowSettings(path(QStringLiteral("REAL.STP")), WindowSettings{4215, 2, 2, 2, 2}));
+    ASSERT_TRUE(QFile::link(path(QStringLiteral("REAL.STP")), path(QStringLiteral("ALIAS.STP"))));
+    EXPECT_TRUE(readWindowSettings(path(QStringLiteral("ALIAS.STP"))).has_value());
 }
 
 } // namespace
