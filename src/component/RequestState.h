@@ -100,6 +100,12 @@ public:
     // Stores top and left only when they are above 0 (a NaN is not).
     void SetWindowPosition(float top, float left);
 
+    // Drops the references to the host's objects (and the dialogs object).
+    void ReleaseHostObjects();
+    // Makes sure ReleaseHostObjects runs when the process exits or the
+    // component is unloaded, before the libraries the host's objects use.
+    static void ReleaseHostObjectsAtUnload();
+
     // The host object; raises "object not set" (91) when the host never put it.
     IHostServices& Host() const;
 };

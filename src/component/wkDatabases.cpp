@@ -25,24 +25,28 @@ IGlobal* wkDatabases::QueryIGlobal() {
 }
 
 void wkDatabases::put_DAC(const HostObject& value) {
+    RequestState::ReleaseHostObjectsAtUnload();
     RequestState::instance().DAC = value;
 }
 HostObject wkDatabases::get_DAC() const {
     return RequestState::instance().DAC;
 }
 void wkDatabases::put_GIC(const HostServicesRef& value) {
+    RequestState::ReleaseHostObjectsAtUnload();
     RequestState::instance().GIC = value;
 }
 HostServicesRef wkDatabases::get_GIC() const {
     return RequestState::instance().GIC;
 }
 void wkDatabases::put_GC(const HostObject& value) {
+    RequestState::ReleaseHostObjectsAtUnload();
     RequestState::instance().GC = value;
 }
 HostObject wkDatabases::get_GC() const {
     return RequestState::instance().GC;
 }
 void wkDatabases::put_PV(const HostObject& value) {
+    RequestState::ReleaseHostObjectsAtUnload();
     RequestState::instance().PV = value;
 }
 HostObject wkDatabases::get_PV() const {

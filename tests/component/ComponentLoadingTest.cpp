@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <QProcess>
+
 using namespace viVavazuruv;
 
 namespace {
@@ -47,6 +49,14 @@ TEST(ComponentLoadingTest, UnknownProgIdIsAClearError) {
         EXPECT_EQ(e.code(), ErrorCode::ComponentNotFound);
         EXPECT_TRUE(e.message().contains(QStringLiteral("viVavazuruv.NoSuchClass")));
     }
+}
+
+TEST(ComponentLoadingTest, AHostMayExitWhileTheComponentHoldsItsHostObject) {
+    QProcess host;
+    host.start(QStringLiteral(VIVAVAZURUV_EXIT_ORDER_HOST), {});
+    ASSERT_TRUE(host.waitForFinished(60000));
+    EXPECT_EQ(host.exitStatus(), QProcess::NormalExit) << host.readAllStandardError().toStdString();
+    EXPECT_EQ(host.exitCode(), 0);
 }
 
 } // namespace

@@ -259,11 +259,12 @@ TEST(QtDialogsTest, RealInputBoxReturnsTypedLinesWithCrLfAndNothingWhenCancelled
         poll->start();
     };
     answerLater(true);
-    EXPECT_EQ(dialogs.InputBox(QStringLiteral("Patient reports |??"), QStringLiteral("Enter information"), {}),
-              QStringLiteral("pain\r\nswelling – 腫れ"));
+    EXPECT_EQ(
+        dialogs.InputBox(QStringLiteral("Patient reports |??"), QStringLiteral("Enter information"), {}),
+        QStringLiteral("pain\r\nswelling – 腫れ"));
     answerLater(false);
-    EXPECT_EQ(dialogs.InputBox(QStringLiteral("Anything?"), QStringLiteral("Enter information"), {}), QString());
+    EXPECT_EQ(dialogs.InputBox(QStringLiteral("Anything?"), QStringLiteral("Enter information"), {}),
+              QString());
 }
 
 } // namespace
-
