@@ -4,6 +4,7 @@
 
 #include <viVavazuruv/AutomationError.h>
 
+#include <QRegularExpression>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QStringList>
@@ -171,6 +172,88 @@ void run(QSqlQuery& q, const QString& statement) {
                               u"Creating the host's tables failed: %1"_s.arg(q.lastError().text()));
 }
 
+QVariant firstValue(QSqlQuery& q, const QString& statement) {
+    run(q, statement);
+    return q.next() ? q.value(0) : QVariant();
+}
+
+// The CREATE statement with " COLLATE NOCASE" closing UsrDefCod's definition
+// (a later COLLATE wins over an earlier one); "" when it has no such column.
+QString withCaseFreeCodes(const QString& create) {
+    static const QRegularExpression column(u"[(,]\\s*[\"`\\[]?UsrDefCod[\"`\\]]?(?=[\\s,)])"_s,
+                                           QRegularExpression::CaseInsensitiveOption);
+    const QRegularExpressionMatch m = column.match(create);
+    if (!m.hasMatch())
+        return {};
+    qsizetype end = m.capturedEnd();
+    for (int depth = 0; end < create.size(); ++end) {
+        const QChar c = create.at(end);
+        if (c == u'\'' || c == u'"')
+            end = std::max(end, create.indexOf(c, end + 1));
+        else if (c == u'(')
+            ++depth;
+        else if ((c == u')' && depth-- == 0) || (c == u',' && depth == 0))
+            break;
+    }
+    return create.left(end) + u" COLLATE NOCASE"_s + create.mid(end);
+}
+
+// Version 2: list codes compare without regard to the case of A-Z, through an index.
+void makeListCodesCaseFree(QSqlQuery& q, bool postgres) {
+    if (postgres) {
+        // The column keeps its collation: PostgreSQL's case-insensitive (ICU)
+        // collations also equate width variants and ignorable characters, which
+        // the component does not take for the same code. TranslateSql asks
+        // through this expression instead.
+        run(q, u"DROP INDEX IF EXISTS UsrDefTable_Cod_Office"_s);
+        run(q,
+            u"CREATE INDEX UsrDefTable_Cod_Office ON UsrDefTable (lower(UsrDefCod COLLATE \"C\"), OfficeID)"_s);
+        return;
+    }
+    // SQLite cannot change a column's collation in place: the table is made
+    // again from its own CREATE statement, filled with its rows and their keys,
+    // and renamed back. Its indexes and triggers are made again and the
+    // AUTOINCREMENT counter is kept, so no deleted row's key is handed out again.
+    const QString create =
+        withCaseFreeCodes(firstValue(q, u"SELECT sql FROM sqlite_master WHERE type = 'table' AND "
+                                        u"lower(name) = 'usrdeftable'"_s)
+                              .toString());
+    if (create.isEmpty())
+        throw AutomationError(ErrorCode::DatabaseError,
+                              u"UsrDefTable has no UsrDefCod column the host can make case-free."_s);
+    static const QRegularExpression name(
+        u"^\\s*CREATE\\s+TABLE\\s+(IF\\s+NOT\\s+EXISTS\\s+)?\\S+?(?=\\s*\\()"_s,
+        QRegularExpression::CaseInsensitiveOption);
+    const QVariant counter =
+        firstValue(q, u"SELECT seq FROM sqlite_sequence WHERE lower(name) = 'usrdeftable'"_s);
+    QStringList others;
+    run(q, u"SELECT sql FROM sqlite_master WHERE type IN ('index', 'trigger') AND lower(tbl_name) = "
+           u"'usrdeftable' AND sql IS NOT NULL AND lower(name) <> 'usrdeftable_cod_office'"_s);
+    while (q.next())
+        others << q.value(0).toString();
+
+    run(q, QString(create).replace(name, u"CREATE TABLE UsrDefTable_v2"_s));
+    run(q, u"INSERT INTO UsrDefTable_v2 SELECT * FROM UsrDefTable"_s);
+    run(q, u"DROP TABLE UsrDefTable"_s);
+    // Views naming UsrDefTable would make a checking rename fail while it is gone.
+    run(q, u"PRAGMA legacy_alter_table = ON"_s);
+    run(q, u"ALTER TABLE UsrDefTable_v2 RENAME TO UsrDefTable"_s);
+    run(q, u"PRAGMA legacy_alter_table = OFF"_s);
+    for (const QString& statement : std::as_const(others))
+        run(q, statement);
+    run(q, u"CREATE INDEX UsrDefTable_Cod_Office ON UsrDefTable (UsrDefCod, OfficeID)"_s);
+    if (counter.isValid()) {
+        run(q, u"DELETE FROM sqlite_sequence WHERE lower(name) = 'usrdeftable'"_s);
+        const bool prepared =
+            q.prepare(u"INSERT INTO sqlite_sequence (name, seq) VALUES ('UsrDefTable', ?)"_s);
+        q.addBindValue(counter);
+        if (!prepared || !q.exec())
+            throw AutomationError(
+                ErrorCode::DatabaseError,
+                u"Keeping UsrDefTable's key counter failed: %1"_s.arg(q.lastError().text()));
+    }
+}
+
 } // namespace
 
 std::span<const ColumnDef> patientColumns() {
@@ -184,12 +267,15 @@ int storedSchemaVersion(const QSqlDatabase& db) {
     return q.value(0).toInt();
 }
 
-void createHostSchema(const QSqlDatabase& db, bool postgres) {
+void createHostSchema(const QSqlDatabase& db, bool postgres, int upToVersion) {
     Transaction transaction(db);
     QSqlQuery q(db);
-    // Two hosts opening one fresh schema at once would race on CREATE TABLE.
-    if (postgres)
+    if (postgres) {
+        // A large table's steps may outlast the connection's statement timeout.
+        run(q, u"SET LOCAL statement_timeout = 0"_s);
+        // Two hosts opening one fresh schema at once would race on CREATE TABLE.
         run(q, u"SELECT pg_advisory_xact_lock(7605250)"_s);
+    }
     run(q, u"CREATE TABLE IF NOT EXISTS HostSchemaVersion (Version integer NOT NULL)"_s);
     int version = 0;
     if (q.exec(u"SELECT MAX(Version) FROM HostSchemaVersion"_s) && q.next())
@@ -200,17 +286,19 @@ void createHostSchema(const QSqlDatabase& db, bool postgres) {
             u"The database holds host tables of version %1; this host knows version %2 at most."_s
                 .arg(version)
                 .arg(kHostSchemaVersion));
-    if (version >= kHostSchemaVersion)
+    if (version >= upToVersion)
         return; // nothing to do; the transaction rolls back harmlessly
 
-    // Later layouts add a block here: if (version < 2) { ... }
+    // Later layouts add a block here: if (version < 3 && upToVersion >= 3) { ... }
     if (version < 1) {
         for (const QString& statement : versionOneStatements(postgres))
             run(q, statement);
     }
+    if (version < 2 && upToVersion >= 2)
+        makeListCodesCaseFree(q, postgres);
     run(q, u"DELETE FROM HostSchemaVersion"_s);
     const bool prepared = q.prepare(u"INSERT INTO HostSchemaVersion (Version) VALUES (?)"_s);
-    q.addBindValue(kHostSchemaVersion);
+    q.addBindValue(upToVersion);
     if (!prepared || !q.exec())
         throw AutomationError(ErrorCode::DatabaseError,
                               u"Recording the host tables' version failed: %1"_s.arg(q.lastError().text()));

@@ -19,12 +19,14 @@ std::span<const ColumnDef> patientColumns();
 
 // The layout this build of the host writes; HostSchemaVersion records the
 // layout a database has, so a later build knows which steps to add.
-inline constexpr int kHostSchemaVersion = 1;
+// Version 2 compares list codes (UsrDefCod) without regard to the case of A-Z.
+inline constexpr int kHostSchemaVersion = 2;
 
-// Creates or brings up to date every table the host uses, in one transaction.
+// Creates or brings up to date every table the host uses, in one transaction,
+// up to upToVersion (below kHostSchemaVersion only to make an older layout).
 // Running it again changes nothing. Throws AutomationError when a statement
 // fails or the database was made by a newer host.
-void createHostSchema(const QSqlDatabase& db, bool postgres);
+void createHostSchema(const QSqlDatabase& db, bool postgres, int upToVersion = kHostSchemaVersion);
 
 // The version recorded in HostSchemaVersion, 0 when there is none.
 int storedSchemaVersion(const QSqlDatabase& db);

@@ -1,4 +1,4 @@
-#include "SeedData.h"
+#include <viVavazuruv/SeedData.h>
 
 #include "Transaction.h"
 

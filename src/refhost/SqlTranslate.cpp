@@ -1,7 +1,12 @@
 #include "SqlTranslate.h"
 
+#include "TextRules.h"
+
 #include <QList>
 #include <QStringView>
+
+#include <algorithm>
+#include <utility>
 
 using namespace Qt::StringLiterals;
 
@@ -87,6 +92,8 @@ bool isSymbol(const Token& t, QChar c) {
     return t.kind == Kind::Symbol && t.text.size() == 1 && t.text.at(0) == c;
 }
 
+constexpr QStringView kConditionWords[] = {u"WHERE", u"AND", u"OR", u"NOT", u"ON", u"HAVING", u"WHEN"};
+
 bool isGap(const Token& t) {
     return t.kind == Kind::Space || t.kind == Kind::Comment;
 }
@@ -138,14 +145,78 @@ QString bracketedAsName(const QString& token) {
     return u'"' + quoted + u'"';
 }
 
+bool isName(const Token& t) {
+    return t.kind == Kind::Word || t.kind == Kind::QuotedName || t.kind == Kind::Bracketed;
+}
+
+qsizetype previousSolid(const QList<Token>& tokens, qsizetype from) {
+    while (from >= 0 && isGap(tokens.at(from)))
+        --from;
+    return from;
+}
+
+QString quotedLiteral(QString text) {
+    text.replace(u'\'', u"''"_s);
+    return u'\'' + text + u'\'';
+}
+
+// UsrDefCod = 'code' in a condition, at the column's token; see translateStatement.
+void foldCodeComparison(QList<Token>& tokens, qsizetype column, Dialect dialect) {
+    const qsizetype first =
+        column >= 2 && isSymbol(tokens.at(column - 1), u'.') && isName(tokens.at(column - 2)) ? column - 2
+                                                                                              : column;
+    const qsizetype before = previousSolid(tokens, first - 1);
+    const bool inCondition =
+        before >= 0 && (isSymbol(tokens.at(before), u'(') ||
+                        std::any_of(std::begin(kConditionWords), std::end(kConditionWords),
+                                    [&](QStringView w) { return isWord(tokens.at(before), w); }));
+    const qsizetype equals = nextSolid(tokens, column + 1);
+    const qsizetype literal = nextSolid(tokens, equals + 1);
+    if (!inCondition || literal >= tokens.size() || !isSymbol(tokens.at(equals), u'=') ||
+        tokens.at(literal).kind != Kind::Literal)
+        return;
+    const QString quoted = tokens.at(literal).text;
+    if (quoted.size() < 2 || !quoted.endsWith(u'\''))
+        return; // unterminated: left for the engine to refuse
+    // Only a literal standing alone: 'a' || 'b' or 'a' COLLATE x would change meaning.
+    const qsizetype after = nextSolid(tokens, literal + 1);
+    if (after < tokens.size() && !isSymbol(tokens.at(after), u')') && !isSymbol(tokens.at(after), u';') &&
+        (tokens.at(after).kind != Kind::Word || isWord(tokens.at(after), u"COLLATE")))
+        return;
+
+    const QString code = quoted.mid(1, quoted.size() - 2).replace(u"''"_s, u"'"_s);
+    const QString upper = code.toUpper();
+    const bool upperDiffers = asciiLower(upper) != asciiLower(code);
+    if (dialect == Dialect::SQLite) {
+        if (upperDiffers) {
+            tokens[equals].text = u"IN"_s;
+            tokens[literal].text = u'(' + quoted + u", "_s + quotedLiteral(upper) + u')';
+        }
+        return;
+    }
+    QString columnText;
+    for (qsizetype i = first; i <= column; ++i)
+        columnText += std::exchange(tokens[i].text, QString());
+    tokens[first].text = u"lower("_s + columnText + u" COLLATE \"C\")"_s;
+    if (upperDiffers) {
+        tokens[equals].text = u"IN"_s;
+        tokens[literal].text =
+            u'(' + quotedLiteral(asciiLower(code)) + u", "_s + quotedLiteral(asciiLower(upper)) + u')';
+    } else {
+        tokens[literal].text = quotedLiteral(asciiLower(code));
+    }
+}
+
 } // namespace
 
-QString translateStatement(const QString& statement) {
+QString translateStatement(const QString& statement, Dialect dialect) {
     QList<Token> tokens = tokenize(statement);
     for (qsizetype i = 0; i < tokens.size(); ++i) {
         Token& t = tokens[i];
         if (isWord(t, u"DELETE")) {
             dropDeleteStar(tokens, i);
+        } else if (isWord(t, u"UsrDefCod")) {
+            foldCodeComparison(tokens, i, dialect);
         } else if (t.kind == Kind::Bracketed) {
             t.text = bracketedAsName(t.text);
         } else if (isWord(t, u"TRUE") || isWord(t, u"FALSE")) {

@@ -118,23 +118,17 @@ QString sanitizedNamePart(const QString& part) {
     QString out;
     out.reserve(part.size());
     forEachCodePoint(part, [&](char32_t cp, int units) {
-        const bool keep =
-            (!isSurrogate(cp) && QChar::isLetterOrNumber(cp)) || cp == U'-' || cp == U'_' || cp == U'.';
+        const bool keep = (!isSurrogate(cp) && QChar::isLetterOrNumber(cp)) || cp == U'-' || cp == U'_';
         if (keep)
             out += QStringView(part).mid(out.size(), units);
         else
             out += QString(units, u'_'); // same length keeps the copy offsets aligned
     });
-    out.replace(u".."_s, u"__"_s);
-    if (out.startsWith(u'.'))
-        out[0] = u'_';
-    if (out.endsWith(u'.'))
-        out[out.size() - 1] = u'_';
     return out;
 }
 
 bool isReservedDeviceName(const QString& name) {
-    const QString base = name.section(u'.', 0, 0).toUpper();
+    const QString base = name.toUpper();
     static const QStringList fixed{u"CON"_s, u"PRN"_s, u"AUX"_s, u"NUL"_s};
     if (fixed.contains(base))
         return true;
@@ -171,15 +165,34 @@ QString layoutFileNameFor(const QString& listCode, const QString& extra) {
     return name;
 }
 
-QString sqlLiteral(const QString& text, bool emptyAsNull) {
+QString unstorablePart(const QString& text) {
     if (text.contains(QChar(u'\0')))
+        return u"a NUL character"_s;
+    if (!QStringView(text).isValidUtf16())
+        return u"an unpaired UTF-16 surrogate"_s;
+    return {};
+}
+
+QString sqlLiteral(const QString& text, bool emptyAsNull) {
+    if (const QString fault = unstorablePart(text); !fault.isEmpty())
         throw AutomationError(ErrorCode::InvalidProcedureCall,
-                              u"A text holding a NUL character cannot be used as an SQL value."_s);
+                              u"A text holding %1 cannot be used as an SQL value."_s.arg(fault));
     if (text.isEmpty() && emptyAsNull)
         return u"NULL"_s;
     QString literal = text;
     literal.replace(u'\'', u"''"_s);
     return u'\'' + literal + u'\'';
+}
+
+QString asciiLower(QString text) {
+    for (QChar& c : text)
+        if (c >= u'A' && c <= u'Z')
+            c = QChar(c.unicode() + (u'a' - u'A'));
+    return text;
+}
+
+bool isStorableListCode(const QString& code) {
+    return asciiLower(code) == asciiLower(code.toUpper());
 }
 
 std::optional<qint16> parseFlag(const QString& value) {

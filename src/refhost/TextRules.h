@@ -34,16 +34,32 @@ QString pipeVariableName(const QString& text);
 
 inline constexpr int kMaxLayoutNameLength = 60;
 // A file name for the list's layout settings that cannot leave its folder:
-// only letters, digits, '-', '_' and inner dots survive; everything else (path
-// separators, "..", controls, NUL, leading and trailing dots) becomes '_';
-// reserved device names get a leading '_'. When the name had to be changed or
-// shortened, '~' and 8 hex digits of a hash of the original are appended, so
-// distinct codes keep distinct files. "" gives "_unnamed".
+// only letters, digits, '-' and '_' survive; everything else (dots, path
+// separators, controls, NUL) becomes '_'; reserved device names get a leading
+// '_'. The window cuts the name at its first dot, so there is none. When the
+// name had to be changed or shortened, '~' and 8 hex digits of a hash of the
+// original are appended, so distinct codes keep distinct files. "" gives
+// "_unnamed".
 QString layoutFileNameFor(const QString& listCode, const QString& extra);
 
+// What makes text unfit for a database, "" when nothing does: a NUL character,
+// which no engine stores, or an unpaired UTF-16 surrogate, which has no UTF-8
+// form (SQLite's conversion merges it with the character after it).
+QString unstorablePart(const QString& text);
+
 // 'text' with single quotes doubled, or NULL for "" when emptyAsNull.
-// Throws AutomationError for a NUL character, which no engine can store.
+// Throws AutomationError for text that unstorablePart() objects to.
 QString sqlLiteral(const QString& text, bool emptyAsNull);
+
+// A-Z as a-z and every other character as it is: the case rule both engines
+// apply to list codes, since SQLite's NOCASE knows no other.
+QString asciiLower(QString text);
+
+// Whether a list code can be stored so that every later request for its list
+// finds it. The component asks for a list by any spelling and stores new rows
+// under the spelling's upper case, so a stored code must match its own upper
+// case under asciiLower: letters outside A-Z must already be upper case.
+bool isStorableListCode(const QString& code);
 
 // An option value as a flag: -1 for on, 0 for off; nothing when the text is
 // neither a number nor one of true/false, yes/no, on/off.

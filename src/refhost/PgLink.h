@@ -1,0 +1,67 @@
+#pragma once
+
+#include <QSqlDatabase>
+
+#include <sys/types.h>
+
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
+#include <thread>
+
+// What the host asks of a PostgreSQL connection beyond Qt's driver. The calls
+// go to the libpq that Qt's QPSQL plugin has loaded, found at run time, so the
+// host links no libpq of its own and builds without PostgreSQL headers.
+namespace viVavazuruv::refhost::pg {
+
+enum class State {
+    Unknown,       // not a PostgreSQL connection, or libpq's functions were not found
+    Idle,          // open, between statements, outside a transaction
+    InTransaction, // a transaction is open: the connection is left as it is
+    Broken,        // the server ended the connection or the socket failed
+};
+
+// Takes in whatever the server sent since the last statement (a termination
+// notice, the end of the connection) without waiting, then tells the state.
+State stateOf(const QSqlDatabase& db);
+
+// The connection's socket, -1 when it has none or it cannot be known.
+int socketOf(const QSqlDatabase& db);
+
+// Closes a connection's socket when the thread that runs its statements has
+// waited on it for longer than the limit with nothing arriving. The server
+// enforces statement_timeout itself and the kernel answers TCP keepalives for
+// a stopped process, so only the client notices a backend that is stopped or
+// frozen. The watching thread reads the kernel's view (what the waiting thread
+// polls, what the socket received) and never touches libpq.
+class AnswerWatch {
+public:
+    // The thread that makes the object is the one whose waits are watched.
+    explicit AnswerWatch(std::chrono::milliseconds limit);
+    ~AnswerWatch();
+    AnswerWatch(const AnswerWatch&) = delete;
+    AnswerWatch& operator=(const AnswerWatch&) = delete;
+
+    // The socket to watch from now on, -1 for none; called before the
+    // connection closes so a reused descriptor is never cut.
+    void watch(int socket);
+    // Whether it cut the socket since the last call.
+    bool takeCut() { return m_cut.exchange(false); }
+    std::chrono::milliseconds limit() const { return m_limit; }
+
+private:
+    void loop();
+
+    const std::chrono::milliseconds m_limit;
+    const pid_t m_waiter;
+    std::mutex m_mutex;
+    std::condition_variable m_wake;
+    int m_socket = -1;
+    ino_t m_inode = 0; // tells the socket from a later file given the same number
+    bool m_stop = false;
+    std::atomic<bool> m_cut{false};
+    std::thread m_thread;
+};
+
+} // namespace viVavazuruv::refhost::pg

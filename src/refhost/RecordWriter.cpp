@@ -1,0 +1,266 @@
+// Single-row inserts and updates for the host's SaveRecord.
+#include "RecordWriter.h"
+
+#include "TextRules.h"
+
+#include <viVavazuruv/AutomationError.h>
+
+#include <limits>
+
+using namespace Qt::StringLiterals;
+
+namespace viVavazuruv::refhost {
+
+namespace {
+
+QString quotedName(QString name) {
+    name.replace(u'"', u"\"\""_s);
+    return u'"' + name + u'"';
+}
+
+ValueKind sqliteKind(const QString& declared) {
+    // SQLite's own affinity rules, plus dates kept as text.
+    const QString t = declared.toUpper();
+    if (t.contains(u"INT"_s))
+        return ValueKind::Integer;
+    if (t.contains(u"CHAR"_s) || t.contains(u"CLOB"_s) || t.contains(u"TEXT"_s) || t.isEmpty())
+        return ValueKind::Text;
+    if (t.contains(u"REAL"_s) || t.contains(u"FLOA"_s) || t.contains(u"DOUB"_s))
+        return ValueKind::Real;
+    if (t.contains(u"DATE"_s) || t.contains(u"TIME"_s))
+        return ValueKind::Date;
+    if (t.contains(u"BOOL"_s))
+        return ValueKind::Integer;
+    return ValueKind::Numeric;
+}
+
+ValueKind postgresKind(const QString& dataType) {
+    if (dataType == u"smallint"_s || dataType == u"integer"_s || dataType == u"bigint"_s)
+        return ValueKind::Integer;
+    if (dataType == u"real"_s || dataType == u"double precision"_s)
+        return ValueKind::Real;
+    if (dataType == u"numeric"_s)
+        return ValueKind::Numeric;
+    if (dataType == u"boolean"_s)
+        return ValueKind::Boolean;
+    if (dataType.startsWith(u"timestamp"_s) || dataType.startsWith(u"time"_s) || dataType == u"date"_s)
+        return ValueKind::Date;
+    return ValueKind::Text;
+}
+
+QVariant nullOf(QMetaType::Type type) {
+    return QVariant(QMetaType(type));
+}
+
+// The text the component passes, as the value the column takes. Messages
+// name the table and field as the caller spelt them.
+QVariant columnValue(const QString& table, const QString& field, ValueKind kind, const QString& text) {
+    if (const QString fault = refhost::unstorablePart(text); !fault.isEmpty())
+        throw AutomationError(
+            ErrorCode::InvalidProcedureCall,
+            u"The value for field %1 of %2 holds %3, which cannot be stored."_s.arg(field, table, fault));
+    const QString trimmed = text.trimmed();
+    auto mismatch = [&](const QString& what) {
+        return AutomationError(
+            ErrorCode::TypeMismatch,
+            u"The value for field %1 of %2 must be %3, not \"%4\"."_s.arg(field, table, what, text.left(40)));
+    };
+    bool ok = false;
+    switch (kind) {
+    case ValueKind::Text:
+        // The component has no NULL text: an unset string is "", never NULL.
+        return text.isNull() ? QString(u""_s) : text;
+    case ValueKind::Integer: {
+        if (trimmed.isEmpty())
+            return nullOf(QMetaType::LongLong);
+        const qlonglong n = trimmed.toLongLong(&ok);
+        if (!ok)
+            throw mismatch(u"a whole number"_s);
+        return n;
+    }
+    case ValueKind::Real: {
+        if (trimmed.isEmpty())
+            return nullOf(QMetaType::Double);
+        const double v = trimmed.toDouble(&ok);
+        if (!ok)
+            throw mismatch(u"a number"_s);
+        return v;
+    }
+    case ValueKind::Numeric:
+        if (trimmed.isEmpty())
+            return nullOf(QMetaType::QString);
+        trimmed.toDouble(&ok);
+        if (!ok)
+            throw mismatch(u"a number"_s);
+        return trimmed; // as text, so no digit is lost on the way
+    case ValueKind::Date:
+        return trimmed.isEmpty() ? nullOf(QMetaType::QString) : QVariant(trimmed);
+    case ValueKind::Boolean: {
+        if (trimmed.isEmpty())
+            return nullOf(QMetaType::Bool);
+        const auto flag = refhost::parseFlag(trimmed);
+        if (!flag)
+            throw mismatch(u"true or false"_s);
+        return *flag != 0;
+    }
+    }
+    return text;
+}
+
+} // namespace
+
+RecordWriter::RecordWriter(HostConnection& connection) : m_connection(connection) {}
+
+// The table's real name and columns, from the engine's catalogue.
+std::optional<TableLayout> RecordWriter::readLayout(const QString& table) {
+    TableLayout layout;
+    if (m_connection.postgres()) {
+        QSqlQuery t = m_connection.prepare(
+            u"SELECT table_name FROM information_schema.tables WHERE table_schema = "
+            u"current_schema() AND lower(table_name) = lower(?) ORDER BY table_name = ? DESC"_s);
+        t.addBindValue(table);
+        t.addBindValue(table);
+        m_connection.run(t);
+        if (!t.next())
+            return std::nullopt;
+        layout.name = t.value(0).toString();
+        QSqlQuery c = m_connection.prepare(
+            u"SELECT column_name, data_type FROM information_schema.columns WHERE "
+            u"table_schema = current_schema() AND table_name = ? ORDER BY ordinal_position"_s);
+        c.addBindValue(layout.name);
+        m_connection.run(c);
+        while (c.next())
+            layout.columns.append({c.value(0).toString(), postgresKind(c.value(1).toString())});
+    } else {
+        QSqlQuery t = m_connection.prepare(
+            u"SELECT name FROM sqlite_master WHERE type = 'table' AND lower(name) = lower(?)"_s);
+        t.addBindValue(table);
+        m_connection.run(t);
+        if (!t.next())
+            return std::nullopt;
+        layout.name = t.value(0).toString();
+        QSqlQuery c = m_connection.prepare(u"SELECT name, type FROM pragma_table_info(?) ORDER BY cid"_s);
+        c.addBindValue(layout.name);
+        m_connection.run(c);
+        while (c.next())
+            layout.columns.append({c.value(0).toString(), sqliteKind(c.value(1).toString())});
+    }
+    return layout;
+}
+
+// Cached, since single-row saves are frequent and tables rarely change;
+// refresh drops the cached copy first (a column may have been added).
+const TableLayout& RecordWriter::layoutOf(const QString& table, bool refresh) {
+    const QString key = table.toLower();
+    if (refresh)
+        m_layouts.remove(key);
+    if (auto it = m_layouts.constFind(key); it != m_layouts.constEnd())
+        return *it;
+    std::optional<TableLayout> read = readLayout(table);
+    if (!read)
+        throw AutomationError(ErrorCode::ItemNotFound, u"The database has no table \"%1\"."_s.arg(table));
+    return *m_layouts.insert(key, std::move(*read));
+}
+
+const Column& RecordWriter::columnOf(const QString& table, const QString& field) {
+    if (const Column* c = layoutOf(table).find(field))
+        return *c;
+    const TableLayout& fresh = layoutOf(table, true);
+    if (const Column* c = fresh.find(field))
+        return *c;
+    throw AutomationError(ErrorCode::ItemNotFound,
+                          u"The table \"%1\" has no field \"%2\"."_s.arg(table, field));
+}
+
+bool RecordWriter::save(IHostServices& host, const QString& Table, const QString& KeyField, qint32& Key,
+                        const QStringList& FieldNames, const QStringList& Values) {
+    if (FieldNames.size() != Values.size())
+        throw AutomationError(ErrorCode::InvalidProcedureCall,
+                              u"SaveRecord on %1 got %2 field names but %3 values."_s.arg(
+                                  Table, QString::number(FieldNames.size()), QString::number(Values.size())));
+    const Column key = columnOf(Table, KeyField);
+    const Column* officeColumn = layoutOf(Table).find(u"OfficeID"_s);
+    const std::optional<Column> office = officeColumn ? std::optional<Column>(*officeColumn) : std::nullopt;
+    const QString table = layoutOf(Table).name;
+
+    QStringList names;
+    QVariantList values;
+    for (qsizetype i = 0; i < FieldNames.size(); ++i) {
+        const Column column = columnOf(Table, FieldNames.at(i));
+        if (office && column.name == office->name)
+            continue; // the host decides the office
+        if (column.name == key.name)
+            throw AutomationError(ErrorCode::InvalidProcedureCall,
+                                  u"The key field %1 of %2 cannot be written through SaveRecord."_s.arg(
+                                      FieldNames.at(i), Table));
+        if (names.contains(column.name))
+            throw AutomationError(ErrorCode::InvalidProcedureCall,
+                                  u"The field %1 of %2 is named twice."_s.arg(FieldNames.at(i), Table));
+        names << column.name;
+        values << columnValue(Table, FieldNames.at(i), column.kind, Values.at(i));
+        if (table.compare(u"UsrDefTable"_s, Qt::CaseInsensitive) == 0 &&
+            column.name.compare(u"UsrDefCod"_s, Qt::CaseInsensitive) == 0 &&
+            !refhost::isStorableListCode(Values.at(i)))
+            throw AutomationError(
+                ErrorCode::InvalidProcedureCall,
+                u"The list code \"%1\" cannot be stored: list codes are told apart without "
+                u"regard to the case of A-Z only, so other letters must be stored in upper "
+                u"case (\"%2\"), as the component stores them."_s.arg(Values.at(i), Values.at(i).toUpper()));
+    }
+
+    if (Key == 0) {
+        if (office) {
+            names << office->name;
+            values << QVariant(host.GetOfficeID());
+        }
+        QStringList quoted;
+        for (const QString& n : std::as_const(names))
+            quoted << quotedName(n);
+        QString sql = u"INSERT INTO "_s + quotedName(table);
+        sql += names.isEmpty() ? u" DEFAULT VALUES"_s
+                               : u" ("_s + quoted.join(u", "_s) + u") VALUES ("_s +
+                                     QStringList(names.size(), u"?"_s).join(u", "_s) + u')';
+        if (m_connection.postgres())
+            sql += u" RETURNING "_s + quotedName(key.name);
+        QSqlQuery q = m_connection.prepare(sql);
+        for (const QVariant& v : std::as_const(values))
+            q.addBindValue(v);
+        m_connection.run(q);
+        const QVariant newKey =
+            m_connection.postgres() ? (q.next() ? q.value(0) : QVariant()) : q.lastInsertId();
+        bool ok = false;
+        const qlonglong k = newKey.toLongLong(&ok);
+        if (!ok || k <= 0 || k > std::numeric_limits<qint32>::max())
+            throw AutomationError(
+                ErrorCode::DatabaseError,
+                u"The new row of %1 got no usable key in %2 (the key must be generated)."_s.arg(table,
+                                                                                                key.name));
+        Key = qint32(k);
+        return true;
+    }
+
+    const bool officeClause = office && host.GetOfficeMode() == 7;
+    QString where = u" WHERE "_s + quotedName(key.name) + u" = ?"_s;
+    if (officeClause)
+        where += u" AND "_s + quotedName(office->name) + u" = ?"_s;
+    QSqlQuery q = [&] {
+        if (names.isEmpty()) // nothing to write: tell whether the row is there
+            return m_connection.prepare(u"SELECT COUNT(*) FROM "_s + quotedName(table) + where);
+        QStringList sets;
+        for (const QString& n : std::as_const(names))
+            sets << quotedName(n) + u" = ?"_s;
+        return m_connection.prepare(u"UPDATE "_s + quotedName(table) + u" SET "_s + sets.join(u", "_s) +
+                                    where);
+    }();
+    for (const QVariant& v : std::as_const(values))
+        q.addBindValue(v);
+    q.addBindValue(Key);
+    if (officeClause)
+        q.addBindValue(host.GetOfficeID());
+    m_connection.run(q);
+    if (names.isEmpty())
+        return q.next() && q.value(0).toInt() == 1;
+    return q.numRowsAffected() == 1;
+}
+
+} // namespace viVavazuruv::refhost

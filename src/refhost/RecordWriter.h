@@ -1,0 +1,57 @@
+#pragma once
+
+#include "HostConnection.h"
+
+#include <viVavazuruv/IHostServices.h>
+
+#include <QHash>
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+namespace viVavazuruv::refhost {
+
+enum class ValueKind { Text, Integer, Real, Numeric, Date, Boolean };
+
+struct Column {
+    QString name; // as the catalogue spells it
+    ValueKind kind = ValueKind::Text;
+};
+
+struct TableLayout {
+    QString name;
+    QList<Column> columns;
+    const Column* find(const QString& wanted) const {
+        for (const Column& c : columns)
+            if (c.name.compare(wanted, Qt::CaseInsensitive) == 0)
+                return &c;
+        return nullptr;
+    }
+};
+
+// Writes one row for SaveRecord: field names are matched, without regard to
+// case, against the table's real columns (read from the engine's catalogue
+// once per table and read again when a name is not found), values are bound
+// as the column's type wants them, and the office is the host's business.
+class RecordWriter {
+public:
+    explicit RecordWriter(HostConnection& connection);
+
+    // Key 0 inserts and returns the new key through Key; another key updates
+    // that row, in office mode 7 only within the host's office. True when the
+    // row was written. Raises naming the table or field that was wrong.
+    bool save(IHostServices& host, const QString& Table, const QString& KeyField, qint32& Key,
+              const QStringList& FieldNames, const QStringList& Values);
+
+private:
+    std::optional<TableLayout> readLayout(const QString& table);
+    const TableLayout& layoutOf(const QString& table, bool refresh = false);
+    const Column& columnOf(const QString& table, const QString& field);
+
+    HostConnection& m_connection;
+    QHash<QString, TableLayout> m_layouts; // key: lower-case table name
+};
+
+} // namespace viVavazuruv::refhost
