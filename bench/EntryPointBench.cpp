@@ -1,7 +1,7 @@
 // A request answered from the list without a window, and the save of a long
 // list of edited rows, on SQLite and (when a server is given) PostgreSQL.
-#include <component/RequestState.h>
-#include <platform/ScriptedDialogs.h>
+#include <core/RequestState.h>
+#include <support/ScriptedDialogs.h>
 #include <viVavazuruv/ReferenceHost.h>
 #include <viVavazuruv/wkDatabases.h>
 #include <window/wkDatabases_Form.h>
@@ -21,7 +21,7 @@ namespace {
 
 struct BenchHost {
     QTemporaryDir dir;
-    std::shared_ptr<platform::ScriptedDialogs> dialogs = std::make_shared<platform::ScriptedDialogs>();
+    std::shared_ptr<test::ScriptedDialogs> dialogs = std::make_shared<test::ScriptedDialogs>();
     std::shared_ptr<ReferenceHost> host;
     QString schema;
 };

@@ -4,8 +4,8 @@
 // (QSqlTableModel with QTableView, fetched completely).
 #include "BenchMain.h"
 
-#include <component/RequestState.h>
-#include <platform/ScriptedDialogs.h>
+#include <core/RequestState.h>
+#include <support/ScriptedDialogs.h>
 #include <viVavazuruv/ReferenceHost.h>
 #include <window/wkDatabases_Form.h>
 
@@ -80,7 +80,7 @@ public:
 private:
     explicit BenchDatabase(int rows) {
         m_host = ReferenceHost::Open(QStringLiteral("sqlite:") + path(),
-                                     std::make_shared<platform::ScriptedDialogs>(),
+                                     std::make_shared<test::ScriptedDialogs>(),
                                      m_dir.filePath(QStringLiteral("data")));
         QSqlDatabase db = m_host->GetConnection();
         QRandomGenerator random(4215);
@@ -131,7 +131,7 @@ void BM_OpenList_Component(benchmark::State& bench) {
     RequestState& state = RequestState::instance();
     fillRequest(state, data.host());
     state.DatabaseCode = QStringLiteral("NOSUCHLIST");
-    wkDatabases_Form form(state, std::make_shared<platform::ScriptedDialogs>());
+    wkDatabases_Form form(state, std::make_shared<test::ScriptedDialogs>());
     form.Load(); // loaded but never shown, as an entry point has it before it answers
     for (auto _ : bench) {
         form.Load_Database(0, kListCode, true);
@@ -150,7 +150,7 @@ void BM_OpenList_ComponentMemory(benchmark::State& bench) {
     RequestState& state = RequestState::instance();
     fillRequest(state, data.host());
     state.DatabaseCode = QStringLiteral("NOSUCHLIST");
-    wkDatabases_Form form(state, std::make_shared<platform::ScriptedDialogs>());
+    wkDatabases_Form form(state, std::make_shared<test::ScriptedDialogs>());
     form.Load();
     // Free heap from making the test data goes back to the system first, so
     // the list's own pages show in the resident size.

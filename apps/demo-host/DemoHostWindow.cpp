@@ -1,6 +1,6 @@
 #include "DemoHostWindow.h"
 
-#include <platform/Twips.h>
+#include <QScreen>
 #include <viVavazuruv/AutomationError.h>
 
 #include <QCheckBox>
@@ -323,9 +323,12 @@ QWidget* DemoHostWindow::buildEntryPoints() {
 
 DemoHostWindow::PickerPosition DemoHostWindow::pickerPosition() const {
     // geometry() of a top-level window is its client area in screen coordinates.
+    // The component places its window in twips, 1440 to a logical inch.
     const QPoint origin = geometry().topLeft();
-    return {static_cast<float>(viVavazuruv::platform::pixelsToTwipsY(origin.y())),
-            static_cast<float>(viVavazuruv::platform::pixelsToTwipsX(origin.x()))};
+    const QScreen* display = screen();
+    const double dpiX = display ? display->logicalDotsPerInchX() : 96.0;
+    const double dpiY = display ? display->logicalDotsPerInchY() : 96.0;
+    return {static_cast<float>(origin.y() * 1440.0 / dpiY), static_cast<float>(origin.x() * 1440.0 / dpiX)};
 }
 
 void DemoHostWindow::run(const QString& entryPoint, const ResultView& view,

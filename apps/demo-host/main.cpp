@@ -7,10 +7,9 @@
 // office without lists or patients is filled with the demo office first.
 #include "DemoHostWindow.h"
 
-#include <platform/QtDialogs.h>
-#include <refhost/SeedData.h>
 #include <viVavazuruv/AutomationError.h>
 #include <viVavazuruv/ReferenceHost.h>
+#include <viVavazuruv/SeedData.h>
 #include <viVavazuruv/wkDatabases.h>
 
 #include <QApplication>
@@ -234,7 +233,7 @@ int run(QApplication& app) {
 
     // One dialogs object for the host and the component, as a host with its
     // own message boxes would lend them both.
-    const auto dialogs = std::make_shared<platform::QtDialogs>();
+    const auto dialogs = CreateQtDialogs();
     std::shared_ptr<ReferenceHost> host;
     bool seededNow = false;
     try {

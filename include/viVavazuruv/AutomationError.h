@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Export.h"
+
 #include <QString>
 
 #include <cstdint>
@@ -27,7 +29,7 @@ inline constexpr std::int32_t ComponentNotFound = -2147221164; // no component r
 // The one error type that reaches a host: every failing host, database or grid
 // call inside the component surfaces as this, with a numeric code and a text
 // meant for a person. It is the counterpart of an automation error.
-class AutomationError : public std::runtime_error {
+class VIVAVAZURUV_EXPORT AutomationError : public std::runtime_error {
 public:
     AutomationError(std::int32_t code, const QString& message)
         : std::runtime_error(message.toStdString()), m_code(code), m_message(message) {}

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Export.h"
+
 #include "wkDatabases.h"
 
 #include <QtPlugin>
@@ -11,7 +13,7 @@ namespace viVavazuruv {
 // What the component's shared library exports as a Qt plugin. Its metadata
 // carries "ProgID", "Version" and "HelpString", so a loader can find the
 // library for a ProgID without creating anything.
-class IComponentFactory {
+class VIVAVAZURUV_EXPORT IComponentFactory {
 public:
     virtual ~IComponentFactory() = default;
     // A new instance of the class named by progId, or null for an unknown ProgID.

@@ -1,9 +1,12 @@
 #pragma once
 
+#include "Export.h"
+
 #include <QString>
 
 #include <QtGlobal>
 
+#include <memory>
 #include <optional>
 
 namespace viVavazuruv {
@@ -31,7 +34,7 @@ inline constexpr qint32 AnswerNo = 7;
 // the reference host never open a message box, input box or file dialog
 // themselves. The Qt implementation shows real dialogs; tests pass a scripted
 // one that answers from a queue and records what was asked.
-class IDialogs {
+class VIVAVAZURUV_EXPORT IDialogs {
 public:
     virtual ~IDialogs() = default;
 
@@ -51,5 +54,9 @@ public:
     // The standard warning sound.
     virtual void Beep() = 0;
 };
+
+// Qt's own message boxes, input box and file dialog: what the component uses
+// while a host routes its dialogs nowhere else. Needs a QApplication.
+VIVAVAZURUV_EXPORT std::shared_ptr<IDialogs> CreateQtDialogs();
 
 } // namespace viVavazuruv

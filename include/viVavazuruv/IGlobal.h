@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Export.h"
+
 #include "IHostServices.h"
 
 #include <QObject>
@@ -17,7 +19,7 @@ using HostServicesRef = std::shared_ptr<IHostServices>;
 // A put takes a reference (the object lives at least as long as the component
 // holds it); a get returns a new reference, or null when nothing was put.
 // The values are component-wide: a put through any instance is seen by all.
-class IGlobal {
+class VIVAVAZURUV_EXPORT IGlobal {
 public:
     virtual ~IGlobal() = default;
 

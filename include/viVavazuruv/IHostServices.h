@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Export.h"
+
 #include <QSqlDatabase>
 #include <QString>
 #include <QStringList>
@@ -20,7 +22,7 @@ namespace viVavazuruv {
 //    passed by const reference or by value.
 // The reference host (viVavazuruv/ReferenceHost.h) implements every member over
 // SQLite or PostgreSQL and can be used as it stands or subclassed.
-class IHostServices {
+class VIVAVAZURUV_EXPORT IHostServices {
 public:
     virtual ~IHostServices() = default;
 

@@ -1,7 +1,9 @@
 #pragma once
 
-#include <viVavazuruv/ReferenceHost.h>
+#include "ReferenceHost.h"
 
+// The demo office of the reference host: what the demo host, the vv-seed tool
+// and the tests fill an empty database with.
 namespace viVavazuruv::refhost {
 
 struct SeedSummary {
@@ -12,13 +14,13 @@ struct SeedSummary {
 };
 
 // True when UsrDefTable or paTable holds any row, in any office.
-bool hasUserData(ReferenceHost& host);
+VIVAVAZURUV_REFHOST_EXPORT bool hasUserData(ReferenceHost& host);
 
 // Fills the host's database with the lists, providers, patients and host data
 // of a small dental office, in the host's current office and in one
 // transaction. Refuses (AutomationError) a database that already holds lists
 // or patients unless replace is true; replace first deletes the current
 // office's UsrDefTable and paTable rows. Host data rows are written over.
-SeedSummary seedDemoData(ReferenceHost& host, bool replace = false);
+VIVAVAZURUV_REFHOST_EXPORT SeedSummary seedDemoData(ReferenceHost& host, bool replace = false);
 
 } // namespace viVavazuruv::refhost

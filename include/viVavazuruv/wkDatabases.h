@@ -13,7 +13,7 @@ namespace viVavazuruv {
 // know. A host that loads the component at run time holds this interface and
 // the IGlobal that QueryIGlobal returns; a host that links the library may use
 // wkDatabases directly.
-class _wkDatabases {
+class VIVAVAZURUV_EXPORT _wkDatabases {
 public:
     virtual ~_wkDatabases() = default;
 

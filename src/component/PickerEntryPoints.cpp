@@ -1,13 +1,13 @@
 // The five picker entry points: fill the request state, load the window,
 // answer from the list or show it, and turn the selection records into the
 // caller's answer.
-#include "CaughtError.h"
-#include "RequestState.h"
+#include <core/CaughtError.h>
+#include <core/RequestState.h>
 
-#include <platform/GridControl.h>
-#include <platform/QtDialogs.h>
-#include <platform/VbStrings.h>
+#include <ado/VbStrings.h>
+#include <grid/GridControl.h>
 #include <viVavazuruv/wkDatabases.h>
+#include <window/QtDialogs.h>
 #include <window/wkDatabases_Form.h>
 
 #include <QApplication>
@@ -16,12 +16,12 @@ namespace viVavazuruv {
 
 namespace {
 
-const QString kLineFeed = QString(QChar(10));
-const QString kCarriageReturn = QString(QChar(13));
+const QString kFieldEnd = QString(SelectionRecord::FieldEnd);
+const QString kRecordEnd = QString(SelectionRecord::RecordEnd);
 
 std::shared_ptr<IDialogs> dialogsFor(RequestState& state) {
     if (!state.Dialogs)
-        state.Dialogs = std::make_shared<platform::QtDialogs>();
+        state.Dialogs = std::make_shared<QtDialogs>();
     return state.Dialogs;
 }
 
@@ -91,7 +91,7 @@ template <typename Body> QString asAutomationErrors(Body&& body) {
 }
 
 QString firstDescription(IHostServices& host, const QString& selection) {
-    return host.GetField(selection, kLineFeed, 2, 0);
+    return host.GetField(selection, kFieldEnd, 2, 0);
 }
 
 } // namespace
@@ -134,10 +134,10 @@ QString wkDatabases::UDDBS_Med_Alert(QString& Tmp, float& WTop, float& WLeft) {
         IHostServices& hostNow = state.Host();
         Tmp.clear();
         for (qint16 i = 1;; ++i) {
-            const QString record = hostNow.GetField(state.SelectionResult, kCarriageReturn, i, 0);
+            const QString record = hostNow.GetField(state.SelectionResult, kRecordEnd, i, 0);
             if (record.isEmpty())
                 break;
-            Tmp += QStringLiteral(", ") + hostNow.GetField(record, kLineFeed, 2, 0);
+            Tmp += QStringLiteral(", ") + hostNow.GetField(record, kFieldEnd, 2, 0);
         }
         if (Tmp.startsWith(QStringLiteral(", ")))
             Tmp = Tmp.mid(2);
@@ -162,12 +162,12 @@ QString wkDatabases::UDDBS_Sex_Title(QString& Tmp, float& WTop, float& WLeft, qi
         };
         switch (Flag) {
         case -1:
-            state.DatabaseCode = host.GetField(Tmp, kLineFeed, 1, 0);
-            request.columnCaption = host.GetField(Tmp, kLineFeed, 2, 0);
-            request.windowCaption = host.GetField(Tmp, kLineFeed, 3, 0);
-            request.frameCaption = host.GetField(Tmp, kLineFeed, 4, 0);
+            state.DatabaseCode = host.GetField(Tmp, kFieldEnd, 1, 0);
+            request.columnCaption = host.GetField(Tmp, kFieldEnd, 2, 0);
+            request.windowCaption = host.GetField(Tmp, kFieldEnd, 3, 0);
+            request.frameCaption = host.GetField(Tmp, kFieldEnd, 4, 0);
             // The fifth field may be missing; the appended separator makes it "".
-            Tmp = host.GetField(Tmp + kLineFeed, kLineFeed, 5, 0);
+            Tmp = host.GetField(Tmp + kFieldEnd, kFieldEnd, 5, 0);
             break;
         case 0:
             state.DatabaseCode = QStringLiteral("SXTITLE");
@@ -198,8 +198,8 @@ QString wkDatabases::UDDBS_Sex_Title(QString& Tmp, float& WTop, float& WLeft, qi
                 if (vb::Trim(grid.GetText(2, r)) == wanted) {
                     grid.setRow(r);
                     grid.setCol(1);
-                    grid.setAction(0);
-                    grid.setAction(1);
+                    grid.setAction(GridAction::ActivateCell);
+                    grid.setAction(GridAction::ScrollToCell);
                     break;
                 }
             }
@@ -228,12 +228,12 @@ QString wkDatabases::UDDBS_Selection(bool& MultiSelection, float& WTop, float& W
         IHostServices& hostNow = state.Host();
         QString answer;
         for (qint16 i = 1;; ++i) {
-            const QString record = hostNow.GetField(state.SelectionResult, kCarriageReturn, i, 0);
+            const QString record = hostNow.GetField(state.SelectionResult, kRecordEnd, i, 0);
             if (record.isEmpty())
                 break;
-            QString description = hostNow.GetField(record, kLineFeed, 2, 0);
+            QString description = hostNow.GetField(record, kFieldEnd, 2, 0);
             if (description.contains(QStringLiteral("|??"))) {
-                const QString typed = hostNow.GetField(record, kLineFeed, 10, 0);
+                const QString typed = hostNow.GetField(record, kFieldEnd, 10, 0);
                 const qsizetype at = description.indexOf(QStringLiteral("|??"));
                 description.replace(at, 3, typed);
             }
@@ -270,9 +270,9 @@ QString wkDatabases::UDDBS_1_Choice(QString& Tmp, float& WTop, float& WLeft, QSt
         IHostServices& hostNow = state.Host();
         Tmp = firstDescription(hostNow, state.SelectionResult);
         if (Tmp == QLatin1String("|??"))
-            Tmp = hostNow.GetField(state.SelectionResult, kLineFeed, 10, 0);
+            Tmp = hostNow.GetField(state.SelectionResult, kFieldEnd, 10, 0);
         if (showLetter && LetterName)
-            *LetterName = hostNow.GetField(state.SelectionResult, kLineFeed, 5, 0);
+            *LetterName = hostNow.GetField(state.SelectionResult, kFieldEnd, 5, 0);
         return Tmp;
     });
 }

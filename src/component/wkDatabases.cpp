@@ -1,4 +1,4 @@
-#include "RequestState.h"
+#include <core/RequestState.h>
 
 #include <viVavazuruv/wkDatabases.h>
 

@@ -13,6 +13,13 @@
 
 namespace viVavazuruv {
 
+// A selection record: fields each ended by a line feed, the record by a
+// carriage return (see SelectionResult).
+namespace SelectionRecord {
+inline constexpr QChar FieldEnd = QChar(10);
+inline constexpr QChar RecordEnd = QChar(13);
+} // namespace SelectionRecord
+
 // Where entry points and the picker window meet. One object serves the whole
 // loaded component and every wkDatabases instance: an entry point fills it,
 // the window reads it while it loads and works, the select action writes the

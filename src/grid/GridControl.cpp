@@ -18,7 +18,7 @@
 #include <exception>
 #include <viVavazuruv/AutomationError.h>
 
-namespace viVavazuruv::platform {
+namespace viVavazuruv::grid {
 
 namespace {
 
@@ -161,7 +161,7 @@ protected:
         QTableView::mousePressEvent(event);
         m_grid.endUserInput();
         if (event->button() == Qt::LeftButton && index.isValid()) {
-            if (m_grid.m_mode == 4)
+            if (m_grid.m_mode == GridMode::MultiSelect)
                 m_grid.m_model->setTicked(row, !m_grid.m_model->isTicked(row));
             m_grid.queueEvent([col, row](IGridEvents& sink) { sink.CellClick(col, row); });
         } else if (event->button() == Qt::RightButton) {
@@ -223,7 +223,7 @@ protected:
                 return;
             }
         }
-        if (m_grid.m_mode == 4 && event->key() == Qt::Key_Space) {
+        if (m_grid.m_mode == GridMode::MultiSelect && event->key() == Qt::Key_Space) {
             const QModelIndex current = currentIndex();
             if (current.isValid())
                 m_grid.m_model->setTicked(current.row() + 1, !m_grid.m_model->isTicked(current.row() + 1));
@@ -427,14 +427,14 @@ void GridControl::ClearRange(qint32 col, qint32 row, qint32 col2, qint32 row2, b
 void GridControl::setAction(qint16 action) {
     ApiScope scope(m_apiDepth);
     switch (action) {
-    case 0: { // make the addressed cell the active one
+    case GridAction::ActivateCell: {
         if (m_row < 1 || m_row > MaxRows() || MaxCols() < 1)
             break;
         const qint32 col = m_col >= 1 && m_col <= MaxCols() ? m_col : std::max(ActiveCol(), 1);
         m_view->setCurrentIndex(m_model->index(m_row - 1, col - 1));
         break;
     }
-    case 1: { // scroll the addressed cell into view
+    case GridAction::ScrollToCell: {
         if (MaxRows() < 1 || MaxCols() < 1)
             break;
         const qint32 row = std::clamp(m_row >= 1 ? m_row : std::max(ActiveRow(), 1), 1, MaxRows());
@@ -446,14 +446,15 @@ void GridControl::setAction(qint16 action) {
         m_view->scrollTo(m_model->index(row - 1, col - 1), hint);
         break;
     }
-    case 5: // delete row Row
+    case GridAction::DeleteRow:
         m_model->deleteRow(m_row);
         break;
-    case 25: { // sort the addressed block by rows
+    case GridAction::Sort: {
         QList<GridSortKey> keys;
         for (int i = 0; i < 2; ++i) {
-            if (m_sortOrder[i] != 0)
-                keys.append({m_sortKey[i], m_sortOrder[i] == 2 ? Qt::DescendingOrder : Qt::AscendingOrder});
+            if (m_sortOrder[i] != SortOrder::None)
+                keys.append({m_sortKey[i], m_sortOrder[i] == SortOrder::Descending ? Qt::DescendingOrder
+                                                                                   : Qt::AscendingOrder});
         }
         m_model->sortRows(m_row, m_row2, m_col, m_col2, keys);
         break;
@@ -503,23 +504,23 @@ void GridControl::setOperationMode(qint16 mode) {
     m_model->setTicked(-1, false);
     m_view->clearSelection();
     applyMode();
-    if (m_mode == 3)
+    if (m_mode == GridMode::SingleSelect)
         m_model->setOnlyTicked(ActiveRow());
 }
 
 void GridControl::applyMode() {
-    const bool rows = m_mode == 3 || m_mode == 4;
-    m_model->setEditable(m_mode == 0);
-    m_view->setEditTriggers(m_mode == 0
+    const bool rows = m_mode == GridMode::SingleSelect || m_mode == GridMode::MultiSelect;
+    m_model->setEditable(m_mode == GridMode::Edit);
+    m_view->setEditTriggers(m_mode == GridMode::Edit
                                 ? QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed |
                                       QAbstractItemView::AnyKeyPressed
                                 : QAbstractItemView::NoEditTriggers);
     m_view->setSelectionBehavior(rows ? QAbstractItemView::SelectRows : QAbstractItemView::SelectItems);
     // Ticks in mode 4 are the model's own and drawn by it; the view's
     // selection would only follow the cursor.
-    m_view->setSelectionMode(m_mode == 4 ? QAbstractItemView::NoSelection
-                                         : QAbstractItemView::SingleSelection);
-    if (m_mode == 4)
+    m_view->setSelectionMode(m_mode == GridMode::MultiSelect ? QAbstractItemView::NoSelection
+                                                             : QAbstractItemView::SingleSelection);
+    if (m_mode == GridMode::MultiSelect)
         m_model->setTickBrushes(palette().brush(QPalette::Highlight),
                                 palette().brush(QPalette::HighlightedText));
     else
@@ -527,7 +528,7 @@ void GridControl::applyMode() {
 }
 
 void GridControl::currentRowChanged(qint32 row) {
-    if (!m_destroying && m_mode == 3)
+    if (!m_destroying && m_mode == GridMode::SingleSelect)
         m_model->setOnlyTicked(row);
 }
 
@@ -541,13 +542,13 @@ bool GridControl::RowSelected() const {
 
 void GridControl::setRowSelected(bool selected) {
     ApiScope scope(m_apiDepth);
-    if (m_mode == 3 && selected && m_row >= 1 && m_row <= MaxRows() && MaxCols() >= 1) {
+    if (m_mode == GridMode::SingleSelect && selected && m_row >= 1 && m_row <= MaxRows() && MaxCols() >= 1) {
         // Single selection: the selected row is the cursor row.
         m_view->setCurrentIndex(m_model->index(m_row - 1, std::max(ActiveCol(), 1) - 1));
         m_model->setOnlyTicked(m_row);
         return;
     }
-    if (m_mode == 3 && !selected && (m_row == -1 || m_model->isTicked(m_row)))
+    if (m_mode == GridMode::SingleSelect && !selected && (m_row == -1 || m_model->isTicked(m_row)))
         m_view->clearSelection();
     m_model->setTicked(m_row, selected);
 }
@@ -891,4 +892,4 @@ void GridControl::editorClosing() {
         postFlush();
 }
 
-} // namespace viVavazuruv::platform
+} // namespace viVavazuruv::grid

@@ -7,11 +7,11 @@
 #include <QWidget>
 #include <deque>
 #include <functional>
-#include <viVavazuruv/IGridControl.h>
+#include <grid/IGridControl.h>
 
 class QTableView;
 
-namespace viVavazuruv::platform {
+namespace viVavazuruv::grid {
 
 class GridModel;
 class GridView;
@@ -176,4 +176,4 @@ private:
     QString m_editOriginal;
 };
 
-} // namespace viVavazuruv::platform
+} // namespace viVavazuruv::grid

@@ -1,4 +1,5 @@
 #include "GridModel.h"
+#include "GridSort.h"
 
 #include <algorithm>
 #include <array>
@@ -8,7 +9,7 @@
 #include <utility>
 #include <vector>
 
-namespace viVavazuruv::platform {
+namespace viVavazuruv::grid {
 
 namespace {
 
@@ -281,133 +282,6 @@ bool GridModel::deleteRow(qint32 row) {
     return true;
 }
 
-namespace {
-// Text order without regard to case. Plain ASCII, nearly every list, is
-// compared in place without folding copies; from the first character outside
-// ASCII where the texts differ, Qt's case-insensitive comparison decides.
-int compareIgnoringCase(const QString& a, const QString& b, qsizetype from = 0) {
-    const qsizetype n = std::min(a.size(), b.size());
-    const char16_t* pa = reinterpret_cast<const char16_t*>(a.constData());
-    const char16_t* pb = reinterpret_cast<const char16_t*>(b.constData());
-    for (qsizetype i = from; i < n; ++i) {
-        char16_t x = pa[i];
-        char16_t y = pb[i];
-        if (x == y)
-            continue;
-        if (x >= 0x80 || y >= 0x80)
-            return QtPrivate::compareStrings(QStringView(a).mid(i), QStringView(b).mid(i),
-                                             Qt::CaseInsensitive);
-        if (x >= u'A' && x <= u'Z')
-            x = char16_t(x + 32);
-        if (y >= u'A' && y <= u'Z')
-            y = char16_t(y + 32);
-        if (x != y)
-            return x < y ? -1 : 1;
-    }
-    return a.size() == b.size() ? 0 : (a.size() < b.size() ? -1 : 1);
-}
-
-// The first eight characters of a text, folded, as one number that orders as
-// the texts do (a byte a character, a missing character counts 0, below any
-// character). A text whose first eight characters leave ASCII, or that holds
-// NUL there, gets no prefix and is always compared in full.
-constexpr quint64 kNoPrefix = ~quint64(0);
-constexpr qsizetype kPrefixChars = 8;
-quint64 sortPrefix(const QString& text) {
-    quint64 prefix = 0;
-    const qsizetype n = std::min<qsizetype>(text.size(), kPrefixChars);
-    const char16_t* p = reinterpret_cast<const char16_t*>(text.constData());
-    for (qsizetype i = 0; i < kPrefixChars; ++i) {
-        quint64 unit = 0;
-        if (i < n) {
-            unit = p[i];
-            if (unit == 0 || unit >= 0x80)
-                return kNoPrefix;
-            if (unit >= u'A' && unit <= u'Z')
-                unit += 32;
-        }
-        prefix = (prefix << 8) | unit;
-    }
-    return prefix;
-}
-
-// Stable sort of sort entries (a prefix and a text length per key, and the
-// row) by the full comparison before(). When every key text has a prefix,
-// as in nearly every list, a radix sort by the numbers decides first; only
-// runs whose prefixes tie on a text longer than the prefix are then put in
-// order by the texts themselves.
-template <typename Entry, typename Before>
-void sortEntries(std::vector<Entry>& entries, const Before& before, qsizetype prefixedKeys, qsizetype keys,
-                 const QList<Qt::SortOrder>& orders) {
-    bool allPrefixed = keys <= 2;
-    for (size_t i = 0; i < entries.size() && allPrefixed; ++i) {
-        for (qsizetype k = 0; k < prefixedKeys; ++k)
-            allPrefixed = allPrefixed && entries[i].prefix[k] != kNoPrefix;
-    }
-    if (!allPrefixed) {
-        std::stable_sort(entries.begin(), entries.end(), before);
-        return;
-    }
-    // A descending key orders by the complement of its prefix.
-    quint64 flip[2] = {0, 0};
-    for (qsizetype k = 0; k < prefixedKeys; ++k)
-        flip[k] = orders[k] == Qt::AscendingOrder ? 0 : ~quint64(0);
-    const auto key = [&](const Entry& e, int k) {
-        return e.prefix[k] ^ flip[k];
-    };
-    // Least significant digit first, a byte at a time: each pass is stable,
-    // so ties keep their row order, and a byte every entry shares (the unused
-    // tail of a short code) costs no pass.
-    constexpr int kDigits = 16;
-    std::vector<std::array<quint32, 256>> counts(kDigits);
-    for (const Entry& e : entries) {
-        for (int d = 0; d < kDigits; ++d)
-            ++counts[size_t(d)][(key(e, d < 8 ? 1 : 0) >> (8 * (d % 8))) & 0xff];
-    }
-    std::vector<Entry> scattered(entries.size());
-    for (int d = 0; d < kDigits; ++d) {
-        std::array<quint32, 256>& count = counts[size_t(d)];
-        if (std::find(count.cbegin(), count.cend(), quint32(entries.size())) != count.cend())
-            continue;
-        quint32 next = 0;
-        for (quint32& c : count)
-            next += std::exchange(c, next);
-        const int k = d < 8 ? 1 : 0;
-        const int shift = 8 * (d % 8);
-        for (const Entry& e : entries)
-            scattered[count[(key(e, k) >> shift) & 0xff]++] = e;
-        entries.swap(scattered);
-    }
-    const auto beforeOrEarlier = [&](const Entry& a, const Entry& b) {
-        if (before(a, b))
-            return true;
-        return !before(b, a) && a.row < b.row;
-    };
-    // Runs tied on the first prefix whose texts go on past it are ordered by
-    // the full comparison; otherwise runs tied on both prefixes are, where a
-    // second key goes on past its prefix.
-    const auto refine = [&](auto sameRun, int lengthKey) {
-        for (size_t begin = 0; begin < entries.size();) {
-            size_t end = begin + 1;
-            bool longer = entries[begin].length[lengthKey] > kPrefixChars;
-            while (end < entries.size() && sameRun(entries[begin], entries[end])) {
-                longer = longer || entries[end].length[lengthKey] > kPrefixChars;
-                ++end;
-            }
-            if (end - begin > 1 && longer)
-                std::sort(entries.begin() + qsizetype(begin), entries.begin() + qsizetype(end),
-                          beforeOrEarlier);
-            begin = end;
-        }
-    };
-    refine([](const Entry& a, const Entry& b) { return a.prefix[0] == b.prefix[0]; }, 0);
-    if (prefixedKeys > 1)
-        refine([](const Entry& a,
-                  const Entry& b) { return a.prefix[0] == b.prefix[0] && a.prefix[1] == b.prefix[1]; },
-               1);
-}
-} // namespace
-
 void GridModel::sortRows(qint32 row, qint32 row2, qint32 col, qint32 col2, const QList<GridSortKey>& keys) {
     const std::pair<qint32, qint32> rows = clampRows(row, row2);
     const std::pair<qint32, qint32> cols = clampCols(col, col2);
@@ -428,53 +302,9 @@ void GridModel::sortRows(qint32 row, qint32 row2, qint32 col, qint32 col2, const
     if (keyColumns.isEmpty())
         return;
 
-    // Sort compact entries, never the strings (they move once, below). Each
-    // entry carries the first folded characters of its keys as a number, so
-    // most comparisons are decided without touching the texts.
-    struct Entry {
-        quint64 prefix[2];
-        qint32 length[2];
-        qint32 row;
-    };
-    const qsizetype keyCount = std::min<qsizetype>(keyColumns.size(), 2);
-    std::vector<Entry> entries(static_cast<size_t>(count));
-    for (qint32 i = 0; i < count; ++i) {
-        Entry& e = entries[size_t(i)];
-        e.row = base + i;
-        for (qsizetype k = 0; k < 2; ++k) {
-            const QString* text = k < keyCount ? &(*keyColumns[k])[base + i] : nullptr;
-            e.prefix[k] = text ? sortPrefix(*text) : 0;
-            e.length[k] = text ? qint32(std::min<qsizetype>(text->size(), 1 << 30)) : 0;
-        }
-    }
-    const auto before = [&](const Entry& a, const Entry& b) {
-        for (qsizetype k = 0; k < keyColumns.size(); ++k) {
-            int c = 0;
-            const bool prefixed = k < keyCount && a.prefix[k] != kNoPrefix && b.prefix[k] != kNoPrefix;
-            if (prefixed && a.prefix[k] != b.prefix[k])
-                c = a.prefix[k] < b.prefix[k] ? -1 : 1;
-            else if (prefixed && a.length[k] <= kPrefixChars && b.length[k] <= kPrefixChars)
-                c = 0; // the whole of both texts was in the prefix
-            else
-                c = compareIgnoringCase((*keyColumns[k])[a.row], (*keyColumns[k])[b.row],
-                                        prefixed ? kPrefixChars : 0);
-            if (c != 0)
-                return keyOrders[k] == Qt::AscendingOrder ? c < 0 : c > 0;
-        }
-        return false;
-    };
-    // A list is often sorted again as it stands (after a fill, after a save):
-    // one pass tells, and nothing moves.
-    bool sorted = true;
-    for (size_t i = 1; i < entries.size() && sorted; ++i)
-        sorted = !before(entries[i], entries[i - 1]);
-    if (sorted)
-        return;
-    sortEntries(entries, before, keyCount, keyColumns.size(), keyOrders);
-    std::vector<qint32> order(static_cast<size_t>(count));
-    for (qint32 i = 0; i < count; ++i)
-        order[size_t(i)] = entries[size_t(i)].row;
-
+    const std::vector<qint32> order = sortedOrder(keyColumns, keyOrders, base, count);
+    if (order.empty())
+        return; // already in order: nothing moves, no layout change
     const bool wholeRows = firstCol == 1 && lastCol == m_cols;
     Q_EMIT layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
 
@@ -714,4 +544,4 @@ std::pair<qint32, qint32> GridModel::clampCols(qint32 col, qint32 col2) const {
     return {std::max(col, 1), col2 == -1 ? m_cols : std::min(col2, m_cols)};
 }
 
-} // namespace viVavazuruv::platform
+} // namespace viVavazuruv::grid

@@ -9,7 +9,7 @@
 #include <QString>
 #include <QVector>
 
-namespace viVavazuruv::platform {
+namespace viVavazuruv::grid {
 
 // One key of a row sort: a grid column (from 1) and its direction.
 struct GridSortKey {
@@ -147,4 +147,4 @@ private:
     qint32 m_dirtyFirstHeader = 0, m_dirtyLastHeader = -1;
 };
 
-} // namespace viVavazuruv::platform
+} // namespace viVavazuruv::grid

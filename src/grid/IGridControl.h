@@ -1,11 +1,45 @@
 #pragma once
 
+#include <viVavazuruv/Export.h>
+
 #include <QObject>
 #include <QString>
 
 #include <QtGlobal>
 
 namespace viVavazuruv {
+
+// The grid's numeric codes, by name. Nobody keeps a copy of these numbers.
+namespace GridAction {
+inline constexpr qint16 ActivateCell = 0; // make the addressed cell the active one
+inline constexpr qint16 ScrollToCell = 1; // scroll it into view, placed as Position says
+inline constexpr qint16 DeleteRow = 5;    // delete row Row
+inline constexpr qint16 Sort = 25;        // sort the addressed block by SortKey/SortKeyOrder
+} // namespace GridAction
+
+namespace GridMode {
+inline constexpr qint16 Edit = 0;         // cells editable
+inline constexpr qint16 SingleSelect = 3; // one row chosen, the cursor's
+inline constexpr qint16 MultiSelect = 4;  // rows ticked independently of the cursor
+} // namespace GridMode
+
+namespace SortOrder {
+inline constexpr qint16 None = 0;
+inline constexpr qint16 Ascending = 1;
+inline constexpr qint16 Descending = 2;
+} // namespace SortOrder
+
+// What the picker keeps in its grids: the status letter in every row's
+// hidden last column, the mark of a title line, and the Edit button's
+// caption in each mode (the caption is the level's mode).
+namespace RowStatus {
+inline const QString Stored = QStringLiteral("E"); // as in the table
+inline const QString Edited = QStringLiteral("M"); // stored row changed by the user
+inline const QString New = QStringLiteral("N");    // not stored yet
+} // namespace RowStatus
+inline const QString TitleLinePrefix = QStringLiteral("$-");
+inline const QString BrowseCaption = QStringLiteral("&Edit");
+inline const QString EditingCaption = QStringLiteral("D&one");
 
 // Events a grid raises from real user input. The picker window registers one
 // sink per level; default implementations ignore the event.
@@ -104,18 +138,17 @@ public:
     // Clears the data of a block; (-1, -1, -1, -1) clears every cell, headers stay.
     virtual void ClearRange(qint32 col, qint32 row, qint32 col2, qint32 row2, bool dataOnly) = 0;
 
-    // 0 makes the addressed cell active, 1 scrolls it into view (placed as
-    // Position says), 5 deletes row Row, 25 sorts the addressed block.
+    // One of GridAction.
     virtual void setAction(qint16 action) = 0;
     virtual qint16 Action() const = 0;
     virtual void setSortBy(qint16 sortBy) = 0; // 0 sorts rows
     virtual qint16 SortBy() const = 0;
     virtual void setSortKey(qint16 index, qint32 col) = 0; // index 1 or 2
     virtual qint32 SortKey(qint16 index) const = 0;
-    virtual void setSortKeyOrder(qint16 index, qint16 order) = 0; // 1 ascending, 2 descending, 0 none
+    virtual void setSortKeyOrder(qint16 index, qint16 order) = 0; // one of SortOrder
     virtual qint16 SortKeyOrder(qint16 index) const = 0;
 
-    // 0 cells editable, 3 single selection, 4 rows ticked independently of the cursor.
+    // One of GridMode.
     virtual qint16 OperationMode() const = 0;
     virtual void setOperationMode(qint16 mode) = 0;
     virtual qint32 SelectedCount() const = 0;

@@ -6,7 +6,7 @@
 #include <cmath>
 #include <limits>
 
-namespace viVavazuruv::platform {
+namespace viVavazuruv::grid {
 
 namespace {
 
@@ -75,4 +75,4 @@ QSizeF availableScreenSizeTwips() {
     return {pixelsToTwipsX(pixels.width()), pixelsToTwipsY(pixels.height())};
 }
 
-} // namespace viVavazuruv::platform
+} // namespace viVavazuruv::grid

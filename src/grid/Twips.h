@@ -2,7 +2,7 @@
 
 #include <QSizeF>
 
-namespace viVavazuruv::platform {
+namespace viVavazuruv::grid {
 
 // Layout numbers the picker inherited are in twips: 1440 to a logical inch.
 // Every conversion to and from pixels goes through here, so the whole window
@@ -29,4 +29,4 @@ double pixelsToTwipsY(double pixels);
 QSizeF screenSizeTwips();
 QSizeF availableScreenSizeTwips();
 
-} // namespace viVavazuruv::platform
+} // namespace viVavazuruv::grid

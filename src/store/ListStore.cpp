@@ -1,9 +1,9 @@
 #include "ListStore.h"
 
-#include <platform/AdoConstants.h>
-#include <platform/Connection.h>
-#include <platform/Recordset.h>
-#include <platform/VbStrings.h>
+#include <ado/AdoConstants.h>
+#include <ado/Connection.h>
+#include <ado/Recordset.h>
+#include <ado/VbStrings.h>
 
 #include <QVector>
 

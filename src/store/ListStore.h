@@ -1,7 +1,7 @@
 #pragma once
 
-#include <component/VbArray.h>
-#include <viVavazuruv/IGridControl.h>
+#include <core/VbArray.h>
+#include <grid/IGridControl.h>
 #include <viVavazuruv/IHostServices.h>
 
 #include <QString>

@@ -1,9 +1,9 @@
 // The New, Delete and Close buttons of every level, and Close's keys.
 #include "wkDatabases_Form.h"
 
-#include <component/RequestState.h>
-#include <platform/GridControl.h>
-#include <platform/VbStrings.h>
+#include <ado/VbStrings.h>
+#include <core/RequestState.h>
+#include <grid/GridControl.h>
 #include <store/ListStore.h>
 
 #include <QGroupBox>
@@ -17,7 +17,7 @@ constexpr qint16 kKeyEscape = 27;
 void wkDatabases_Form::cmd_Add_Click(qint16 Index) {
     if (!UserAction)
         return;
-    FormLevel& lvl = level(Index);
+    PickerLevel& lvl = level(Index);
     IGridControl& grid = lvl.grid();
 
     qint32 firstVisible = 0;
@@ -36,19 +36,19 @@ void wkDatabases_Form::cmd_Add_Click(qint16 Index) {
     grid.setCol(lvl.ColumnCount);
     grid.setText(lvl.FrameTag);
     grid.setCol(grid.MaxCols());
-    grid.setText(QStringLiteral("N"));
+    grid.setText(RowStatus::New);
     grid.SetFocus();
     grid.setCol(firstVisible);
     grid.setPosition(3);
-    grid.setAction(0);
-    grid.setAction(1);
+    grid.setAction(GridAction::ActivateCell);
+    grid.setAction(GridAction::ScrollToCell);
     grid.Refresh();
 }
 
 void wkDatabases_Form::cmd_Del_Click(qint16 Index) {
     if (!UserAction)
         return;
-    FormLevel& lvl = level(Index);
+    PickerLevel& lvl = level(Index);
     IGridControl& grid = lvl.grid();
     if (grid.MaxRows() < 1)
         return;
@@ -64,12 +64,12 @@ void wkDatabases_Form::cmd_Del_Click(qint16 Index) {
     // A line that was never saved has no record: its key cell holds the list
     // code, whose leading digits could name somebody else's row. Nothing is
     // deleted from the table for it.
-    const bool unsaved = grid.GetText(lvl.StatusColumn, row) == QLatin1String("N");
+    const bool unsaved = grid.GetText(lvl.StatusColumn, row) == RowStatus::New;
     if (!unsaved && row >= 1) {
         const qint32 key = vb::KeyOf(grid.GetText(lvl.ColumnCount, row));
         store().DeleteRow(key);
     }
-    grid.setAction(5);
+    grid.setAction(GridAction::DeleteRow);
     grid.setMaxRows(grid.DataRowCnt());
     grid.SetFocus();
 }
@@ -79,7 +79,7 @@ void wkDatabases_Form::cmd_Cancel_Click(qint16 Index) {
         return;
     Save_Database(Index);
     if (Index > 0) {
-        FormLevel& lvl = level(Index);
+        PickerLevel& lvl = level(Index);
         lvl.Uddbs_Frame->hide();
         Enable_Level_Buttons(Index, false);
         // The nested level's controls are kept for a later nested list; only its frame is gone from view.

@@ -2,8 +2,8 @@
 #include "wkDatabases_Form.h"
 
 #include "FormTwips.h"
-#include <component/RequestState.h>
-#include <platform/GridControl.h>
+#include <core/RequestState.h>
+#include <grid/GridControl.h>
 
 #include <QGroupBox>
 
@@ -15,16 +15,9 @@ constexpr qint32 kFrameMargin = 45;
 constexpr qint32 kCascadeDown = 780;
 constexpr qint32 kCascadeRight = 650;
 constexpr qint32 kMinFrameHeight = 2000;
-constexpr qint32 kButtonWidth = 990;
-constexpr qint32 kButtonHeight = 375;
-constexpr qint32 kButtonTop = 240;
-constexpr qint32 kInset = 120;
-constexpr qint32 kGridGap = 45;
-constexpr qint32 kGridBottom = 90;
 constexpr float kFitRowUnits = 12.5f;
 constexpr qint32 kFitExtras = 90 + 90 + 225 + 510;
 constexpr qint32 kScreenFillingRows = 100;
-const QString kEditing = QStringLiteral("D&one");
 } // namespace
 
 void wkDatabases_Form::Arrange_Controls(bool ShowAddDelete) {
@@ -35,7 +28,7 @@ void wkDatabases_Form::Arrange_Controls(bool ShowAddDelete) {
         if (!hasLevel(i))
             break;
         try {
-            const FormLevel& lvl = level(i);
+            const PickerLevel& lvl = level(i);
             if (!lvl.Uddbs_Frame->isHidden()) {
                 topLevel = i;
                 rows = std::max(rows, lvl.grid().DataRowCnt());
@@ -44,7 +37,7 @@ void wkDatabases_Form::Arrange_Controls(bool ShowAddDelete) {
             // A level that cannot be read does not take part in the layout.
         }
     }
-    FormLevel& base = level(0);
+    PickerLevel& base = level(0);
     if (rows < 1)
         rows = base.grid().DataRowCnt();
     if (rows < 1)
@@ -69,7 +62,7 @@ void wkDatabases_Form::Arrange_Controls(bool ShowAddDelete) {
     const qint32 clientWidth = ClientWidth();
     const qint32 clientHeight = ClientHeight();
     for (int i = 0; i <= topLevel; ++i) {
-        FormLevel& lvl = level(i);
+        PickerLevel& lvl = level(i);
         qint32 frameTop = kFrameMargin + kCascadeDown * i;
         const qint32 frameLeft = kFrameMargin + kCascadeRight * i;
         const qint32 frameWidth = clientWidth - kFrameMargin - frameLeft;
@@ -78,33 +71,12 @@ void wkDatabases_Form::Arrange_Controls(bool ShowAddDelete) {
             frameTop = kFrameMargin;
             frameHeight = clientHeight - 2 * kFrameMargin;
         }
-        placeChild(lvl.Uddbs_Frame, frameLeft, frameTop, frameWidth, frameHeight);
-
-        placeChild(lvl.cmd_Select, kInset, kButtonTop, kButtonWidth, kButtonHeight);
-        placeChild(lvl.cmd_Edit, kInset + kButtonWidth + kInset, kButtonTop, kButtonWidth, kButtonHeight);
-        placeChild(lvl.cmd_Add, kInset, kButtonTop, kButtonWidth, kButtonHeight);
-        lvl.cmd_Add->setVisible(ShowAddDelete);
-        const qint32 rightButton = frameWidth - kInset - kButtonWidth;
-        placeChild(lvl.cmd_Cancel, rightButton, kButtonTop, kButtonWidth, kButtonHeight);
-        placeChild(lvl.cmd_Del, rightButton, kButtonTop, kButtonWidth, kButtonHeight);
-        lvl.cmd_Del->setVisible(ShowAddDelete);
-
-        const bool barShown = lvl.cmd_Edit->text().contains(kEditing);
-        lvl.uddbs_SBar->setVisible(barShown);
-        const qint32 barHeight = barShown ? twips::pixelsToTwipsY(lvl.uddbs_SBar->sizeHint().height()) : 0;
-
-        const qint32 gridTop = kButtonTop + kButtonHeight + kGridGap;
-        const qint32 gridWidth = frameWidth - 2 * kInset;
-        const qint32 gridHeight = frameHeight - gridTop - kGridBottom - barHeight;
-        lvl.grid().Move(kInset, gridTop, std::max(0, gridWidth), std::max(0, gridHeight));
-        lvl.grid().setReDraw(true);
-        if (barShown)
-            placeChild(lvl.uddbs_SBar, kInset, gridTop + gridHeight, gridWidth, barHeight);
+        lvl.place(frameLeft, frameTop, frameWidth, frameHeight, ShowAddDelete);
     }
 }
 
 void wkDatabases_Form::Enable_Level_Buttons(qint16 Level, bool Enabled) {
-    FormLevel& lvl = level(Level);
+    PickerLevel& lvl = level(Level);
     lvl.Uddbs_Frame->setEnabled(true);
     lvl.cmd_Add->setEnabled(Enabled);
     lvl.cmd_Select->setEnabled(Enabled);
@@ -124,7 +96,7 @@ void wkDatabases_Form::Open_Database_Level(qint16 Level, const QString& Database
     if (next >= kLevels)
         return;
     Create_Level_Controls(next);
-    FormLevel& lvl = level(next);
+    PickerLevel& lvl = level(next);
     lvl.Uddbs_Frame->raise();
     m_state.FrameCaptions.at(next) = QStringLiteral("Database = ") + DatabaseName;
     const QString code = host().CodeListKey(DatabaseName);
@@ -144,8 +116,8 @@ void wkDatabases_Form::Create_Level_Controls(qint16 Level) {
         createLevel(Level);
         level(Level).Uddbs_Frame->hide();
     }
-    FormLevel& lvl = level(Level);
-    const FormLevel& base = level(0);
+    PickerLevel& lvl = level(Level);
+    const PickerLevel& base = level(0);
     lvl.uddbs_SBar->hide();
     lvl.uddbs_SBarPanel->setText(base.uddbs_SBarPanel->text());
     CurrentLevel = Level;
@@ -171,14 +143,14 @@ void wkDatabases_Form::Create_Level_Controls(qint16 Level) {
 void wkDatabases_Form::Set_Button_Hints(qint16 Index) {
     qint16 flag = 0;
     host().ReadOptionFlag(QStringLiteral("POPUP_HELP_FLAG"), -1, nullptr, 0, flag);
-    FormLevel& lvl = level(Index);
+    PickerLevel& lvl = level(Index);
     if (flag == 0) {
         for (QPushButton* button : {lvl.cmd_Add, lvl.cmd_Edit, lvl.cmd_Select, lvl.cmd_Del, lvl.cmd_Cancel})
             button->setToolTip(QString());
         return;
     }
     lvl.cmd_Add->setToolTip(QStringLiteral(" New, Left mouse - To enter new "));
-    lvl.cmd_Edit->setToolTip(lvl.cmd_Edit->text() == kEditing
+    lvl.cmd_Edit->setToolTip(lvl.cmd_Edit->text() == EditingCaption
                                  ? QStringLiteral(" Editing Complete, Left mouse - Done ")
                                  : QStringLiteral(" Editing Selection, Left mouse - Edit selection "));
     lvl.cmd_Select->setToolTip(QStringLiteral(" Confirm Selection, Left mouse - OK "));

@@ -2,23 +2,19 @@
 #include "Hourglass.h"
 #include "wkDatabases_Form.h"
 
-#include <component/RequestState.h>
-#include <platform/GridControl.h>
-#include <platform/VbStrings.h>
+#include <ado/VbStrings.h>
+#include <core/RequestState.h>
+#include <grid/GridControl.h>
 #include <store/ListStore.h>
 
 namespace viVavazuruv {
 
-namespace {
-constexpr qint16 kAnswerNo = 7;
-} // namespace
-
 void wkDatabases_Form::Save_Database(qint16 Level) {
     Hourglass hourglass;
-    FormLevel& lvl = level(Level);
+    PickerLevel& lvl = level(Level);
     if (!lvl.ListChanged)
         return;
-    if (host().AskMessage(QStringLiteral("SA001"), QString(), QString()) == kAnswerNo) {
+    if (host().AskMessage(QStringLiteral("SA001"), QString(), QString()) == MsgBox::AnswerNo) {
         // Refused: the edits stay in the grid and are written by a later confirmed save.
         lvl.ListChanged = false;
         return;
@@ -29,8 +25,8 @@ void wkDatabases_Form::Save_Database(qint16 Level) {
     const qint32 rows = grid.MaxRows();
     for (qint32 r = 1; r <= rows; ++r) {
         const QString status = grid.GetText(lvl.StatusColumn, r);
-        const bool edited = status == QLatin1String("M");
-        const bool added = status == QLatin1String("N");
+        const bool edited = status == RowStatus::Edited;
+        const bool added = status == RowStatus::New;
         if (!edited && !added)
             continue;
         QStringList names;
@@ -59,7 +55,7 @@ void wkDatabases_Form::Save_Database(qint16 Level) {
         if (listStore.SaveRow(key, names, values)) {
             if (added)
                 grid.SetText(lvl.ColumnCount, r, QString::number(key));
-            grid.SetText(lvl.StatusColumn, r, QStringLiteral("E"));
+            grid.SetText(lvl.StatusColumn, r, RowStatus::Stored);
         }
     }
     lvl.ListChanged = false;

@@ -2,8 +2,8 @@
 #include "WindowSettings.h"
 #include "wkDatabases_Form.h"
 
-#include <component/RequestState.h>
-#include <platform/GridControl.h>
+#include <core/RequestState.h>
+#include <grid/GridControl.h>
 
 #include <cmath>
 
@@ -96,7 +96,7 @@ void wkDatabases_Form::Load_Window_Setting() {
 }
 
 void wkDatabases_Form::Save_Window_Setting() {
-    if (!hasLevel(CurrentLevel) || level(CurrentLevel).cmd_Edit->text().contains(QStringLiteral("D&one")))
+    if (!hasLevel(CurrentLevel) || level(CurrentLevel).editing())
         return;
     if (!m_state.KeepWindowLayout || Loading)
         return;

@@ -1,6 +1,6 @@
 #pragma once
 
-#include <platform/Twips.h>
+#include <grid/Twips.h>
 
 #include <QtGlobal>
 
@@ -9,22 +9,22 @@
 namespace viVavazuruv::twips {
 
 inline int twipsToPixelsX(double value) {
-    return platform::twipsToPixelsX(value);
+    return grid::twipsToPixelsX(value);
 }
 inline int twipsToPixelsY(double value) {
-    return platform::twipsToPixelsY(value);
+    return grid::twipsToPixelsY(value);
 }
 inline qint32 pixelsToTwipsX(int pixels) {
-    return qRound(platform::pixelsToTwipsX(pixels));
+    return qRound(grid::pixelsToTwipsX(pixels));
 }
 inline qint32 pixelsToTwipsY(int pixels) {
-    return qRound(platform::pixelsToTwipsY(pixels));
+    return qRound(grid::pixelsToTwipsY(pixels));
 }
 inline qint32 screenHeightTwips() {
-    return qRound(platform::screenSizeTwips().height());
+    return qRound(grid::screenSizeTwips().height());
 }
 inline qint32 screenWidthTwips() {
-    return qRound(platform::screenSizeTwips().width());
+    return qRound(grid::screenSizeTwips().width());
 }
 
 } // namespace viVavazuruv::twips

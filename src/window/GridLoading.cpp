@@ -1,9 +1,9 @@
 // Setting up a level's grid from the request, filling it from UsrDefTable, sorting it.
 #include "wkDatabases_Form.h"
 
-#include <component/RequestState.h>
-#include <platform/GridControl.h>
-#include <platform/VbStrings.h>
+#include <ado/VbStrings.h>
+#include <core/RequestState.h>
+#include <grid/GridControl.h>
 #include <store/ListStore.h>
 
 #include <QGroupBox>
@@ -16,15 +16,15 @@ constexpr double kCellFontSize = 10.0;
 constexpr double kHeaderFontSize = 8.75;
 constexpr quint32 kHeaderBack = 0x000080; // navy
 constexpr quint32 kHeaderText = 0xFFFFE8; // pale yellow
-const QString kTitlePrefix = QStringLiteral("$-");
 } // namespace
 
 void wkDatabases_Form::Set_Selection_Mode(qint16 Level) {
-    level(Level).grid().setOperationMode(m_state.MultiSelect ? 4 : 3);
+    level(Level).grid().setOperationMode(m_state.MultiSelect ? GridMode::MultiSelect
+                                                             : GridMode::SingleSelect);
 }
 
 void wkDatabases_Form::Load_Database(qint16 Level, const QString& ListCode, bool ShowPipeSigns) {
-    FormLevel& lvl = level(Level);
+    PickerLevel& lvl = level(Level);
     IGridControl& grid = lvl.grid();
     lvl.ListChanged = false;
     lvl.Uddbs_Frame->setTitle(host().CaptionText(m_state.FrameCaptions.at(Level)));
@@ -78,7 +78,7 @@ void wkDatabases_Form::Load_Database(qint16 Level, const QString& ListCode, bool
 void wkDatabases_Form::Fill_Database_Grid(qint16 Level, const QString& ListCode, bool ShowPipeSigns) {
     if (Level > 3)
         return;
-    FormLevel& lvl = level(Level);
+    PickerLevel& lvl = level(Level);
     IGridControl& grid = lvl.grid();
     // Painting and change notices wait until the whole list is in.
     const bool redraw = grid.ReDraw();
@@ -92,10 +92,10 @@ void wkDatabases_Form::Fill_Database_Grid(qint16 Level, const QString& ListCode,
 
     const qint32 rows =
         store().LoadList(ListCode, m_state.FieldNames, lvl.ColumnCount, grid, [&](qint32 row) {
-            grid.SetText(lvl.StatusColumn, row, QStringLiteral("E"));
+            grid.SetText(lvl.StatusColumn, row, RowStatus::Stored);
             // The first title line of the list decides whether it shows pipe-sign variables.
             if (lvl.DescriptionColumn >= 1 && lvl.PipeSignLevel == -2 &&
-                grid.GetText(lvl.DescriptionColumn, row).startsWith(kTitlePrefix)) {
+                grid.GetText(lvl.DescriptionColumn, row).startsWith(TitleLinePrefix)) {
                 const QString group = grid.GetText(lvl.GroupColumn, row).toUpper();
                 lvl.PipeSignLevel = group == QLatin1String("*M") ? -1 : 0;
             }
@@ -121,14 +121,14 @@ void wkDatabases_Form::Sort_Grid(qint16 Level) {
         grid.setSortKey(qint16(k), m_state.SortKeys(k));
         grid.setSortKeyOrder(qint16(k), m_state.SortKeyOrders(k));
     }
-    grid.setAction(25);
+    grid.setAction(GridAction::Sort);
 }
 
 bool wkDatabases_Form::IsTitleLine(qint16 Index, qint32 Row, qint32 Col, bool ShowMessage) {
     IGridControl& grid = level(Index).grid();
     grid.setRow(Row);
     grid.setCol(Col);
-    if (!grid.Text().startsWith(kTitlePrefix))
+    if (!grid.Text().startsWith(TitleLinePrefix))
         return false;
     if (ShowMessage)
         dialogs().MessageBox(QStringLiteral(" Lines with ($-) symbol are title lines. Try again. "),

@@ -1,29 +1,44 @@
 #pragma once
 
-#include <viVavazuruv/IGridControl.h>
+#include <grid/IGridControl.h>
 
+#include <QGroupBox>
 #include <QLabel>
-#include <QPointer>
 #include <QPushButton>
 #include <QStatusBar>
 #include <QString>
 
-#include <memory>
-
-class QGroupBox;
-
 namespace viVavazuruv {
 
-namespace platform {
+namespace grid {
 class GridControl;
 }
 
-// The controls of one picker level and the state that belongs to it. Levels
-// are numbered 0 to 3; every control's objectName is its name and level
+// One level of the picker window (0 to 3): its frame with the grid, the five
+// buttons and the status bar, where they stand, the level's list state, and
+// the sink of its grid's events. The controls keep the names office
+// developers know, and each control's objectName is its name and level
 // (cmd_Select_0, uddbs_SS_1, Uddbs_Frame_2, uddbs_SBar_0).
-struct FormLevel {
+class PickerLevel final : public IGridEvents {
+public:
+    // Creates the controls inside window; buttonWatcher sees every event of
+    // the buttons (a press with the mouse is what lets a Click act).
+    PickerLevel(QWidget* window, int index, QObject* buttonWatcher);
+    ~PickerLevel() override;
+    PickerLevel(const PickerLevel&) = delete;
+    PickerLevel& operator=(const PickerLevel&) = delete;
+
+    int index() const { return m_index; }
+    IGridControl& grid() const;
+
+    // Places the frame (in the window's client area) and, inside it, the
+    // buttons, the grid and, in edit mode, the status bar; all in twips.
+    void place(qint32 frameLeft, qint32 frameTop, qint32 frameWidth, qint32 frameHeight, bool showAddDelete);
+    // The level's mode is the Edit button's caption.
+    bool editing() const;
+
     QGroupBox* Uddbs_Frame = nullptr;
-    platform::GridControl* uddbs_SS = nullptr;
+    grid::GridControl* uddbs_SS = nullptr;
     QPushButton* cmd_Select = nullptr;
     QPushButton* cmd_Edit = nullptr;
     QPushButton* cmd_Add = nullptr;
@@ -43,7 +58,8 @@ struct FormLevel {
     // -2 undecided, -1 the level shows pipe-sign variables, 0 it does not.
     qint16 PipeSignLevel = -2;
 
-    IGridControl& grid() const;
+private:
+    int m_index;
 };
 
 } // namespace viVavazuruv

@@ -7,7 +7,7 @@
 #include <QRegularExpression>
 #include <viVavazuruv/AutomationError.h>
 
-namespace viVavazuruv::platform {
+namespace viVavazuruv {
 
 namespace {
 
@@ -156,4 +156,8 @@ void QtDialogs::Beep() {
     QApplication::beep();
 }
 
-} // namespace viVavazuruv::platform
+std::shared_ptr<IDialogs> CreateQtDialogs() {
+    return std::make_shared<QtDialogs>();
+}
+
+} // namespace viVavazuruv

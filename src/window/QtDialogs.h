@@ -6,7 +6,7 @@
 #include <optional>
 #include <viVavazuruv/IDialogs.h>
 
-namespace viVavazuruv::platform {
+namespace viVavazuruv {
 
 // The dialogs a person answers, as Qt's standard dialogs. Each is modal to
 // the active modal dialog or, when there is none, the active window.
@@ -37,4 +37,4 @@ public:
     void Beep() override;
 };
 
-} // namespace viVavazuruv::platform
+} // namespace viVavazuruv

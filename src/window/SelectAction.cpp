@@ -1,19 +1,15 @@
 // The OK button: chosen rows become selection records in the request state.
 #include "wkDatabases_Form.h"
 
-#include <component/RequestState.h>
-#include <platform/GridControl.h>
-#include <platform/VbStrings.h>
+#include <ado/VbStrings.h>
+#include <core/RequestState.h>
+#include <grid/GridControl.h>
 
 #include <QPointer>
 
 namespace viVavazuruv {
 
-namespace {
-const QChar kLineFeed = QChar(10);
-const QChar kCarriageReturn = QChar(13);
-const QString kTitlePrefix = QStringLiteral("$-");
-} // namespace
+namespace {} // namespace
 
 // What one press of OK is doing: go on, go on without telling about title
 // lines (the multi-selection fall-back), or a title line was refused.
@@ -79,7 +75,7 @@ void wkDatabases_Form::recordSelectedRow(qint16 Index, qint32 Row, SelectStatus&
             grid.setCol(c);
             const QString text = vb::Trim(grid.Text());
             if (c == 2) {
-                if (text.startsWith(kTitlePrefix)) {
+                if (text.startsWith(TitleLinePrefix)) {
                     if (status != SelectStatus::Quiet)
                         dialogs().MessageBox(
                             QStringLiteral(" Lines with ($-) symbol is a title line. Try again. "),
@@ -89,23 +85,24 @@ void wkDatabases_Form::recordSelectedRow(qint16 Index, qint32 Row, SelectStatus&
                 }
                 description = text;
             }
-            record += text + kLineFeed;
+            record += text + SelectionRecord::FieldEnd;
         }
     }
     const QString listCode = vb::Trim(vb::Mid(m_state.FrameCaptions.at(Index), 12));
-    m_state.SelectionResult +=
-        record + listCode + kLineFeed + QString::number(Index) + kLineFeed + kCarriageReturn;
+    m_state.SelectionResult += record + listCode + SelectionRecord::FieldEnd + QString::number(Index) +
+                               SelectionRecord::FieldEnd + SelectionRecord::RecordEnd;
     scanPlaceholders(Index, description, information);
 }
 
 void wkDatabases_Form::appendPlaceholderRecord(qint16 Index, const QString& placeholder,
                                                const QString& information) {
     QString record;
-    record += kLineFeed;               // group
-    record += information + kLineFeed; // the information text in place of a description
+    record += SelectionRecord::FieldEnd;               // group
+    record += information + SelectionRecord::FieldEnd; // the information text in place of a description
     for (int i = 3; i <= 6; ++i)
-        record += kLineFeed;
-    record += placeholder + kLineFeed + QString::number(Index + 1) + kLineFeed + kCarriageReturn;
+        record += SelectionRecord::FieldEnd;
+    record += placeholder + SelectionRecord::FieldEnd + QString::number(Index + 1) +
+              SelectionRecord::FieldEnd + SelectionRecord::RecordEnd;
     m_state.SelectionResult += record;
 }
 

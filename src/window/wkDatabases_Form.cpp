@@ -3,11 +3,11 @@
 #include "Hourglass.h"
 
 #include "FormTwips.h"
-#include <component/CaughtError.h>
-#include <component/RequestState.h>
-#include <help/HelpContext.h>
-#include <platform/GridControl.h>
+#include <core/CaughtError.h>
+#include <core/RequestState.h>
+#include <grid/GridControl.h>
 #include <store/ListStore.h>
+#include <window/HelpContext.h>
 
 #include <QCloseEvent>
 #include <QGroupBox>
@@ -24,10 +24,6 @@ constexpr qint32 kDesignWidth = 4125;
 // The help topic of the picker window.
 constexpr qint16 kPickerHelpTopic = 673;
 } // namespace
-
-IGridControl& FormLevel::grid() const {
-    return *uddbs_SS;
-}
 
 wkDatabases_Form::wkDatabases_Form(RequestState& state, std::shared_ptr<IDialogs> dialogs, QWidget* parent)
     : QDialog(parent), m_state(state), m_dialogs(std::move(dialogs)) {
@@ -54,58 +50,24 @@ bool wkDatabases_Form::hasLevel(int index) const {
     return index >= 0 && index < kLevels && m_levels[index] != nullptr;
 }
 
-FormLevel& wkDatabases_Form::level(int index) {
+PickerLevel& wkDatabases_Form::level(int index) {
     if (!hasLevel(index))
         throw AutomationError(ErrorCode::SubscriptOutOfRange,
                               QStringLiteral("Control array element %1 does not exist.").arg(index));
     return *m_levels[index];
 }
 
-const FormLevel& wkDatabases_Form::level(int index) const {
+const PickerLevel& wkDatabases_Form::level(int index) const {
     return const_cast<wkDatabases_Form*>(this)->level(index);
 }
 
 void wkDatabases_Form::createLevel(int index) {
-    auto lvl = std::make_unique<FormLevel>();
-    const QString suffix = QLatin1Char('_') + QString::number(index);
-    lvl->Uddbs_Frame = new QGroupBox(this);
-    lvl->Uddbs_Frame->setObjectName(QStringLiteral("Uddbs_Frame") + suffix);
-    lvl->uddbs_SS = new platform::GridControl(lvl->Uddbs_Frame);
-    lvl->uddbs_SS->setObjectName(QStringLiteral("uddbs_SS") + suffix);
-
-    const auto makeButton = [&](const QString& name, const QString& caption) {
-        auto* button = new QPushButton(caption, lvl->Uddbs_Frame);
-        button->setObjectName(name + suffix);
-        button->setAutoDefault(false);
-        // A press with the mouse is what allows a button's Click to act.
-        button->installEventFilter(this);
-        return button;
-    };
-    lvl->cmd_Add = makeButton(QStringLiteral("cmd_Add"), QStringLiteral("&New"));
-    lvl->cmd_Select = makeButton(QStringLiteral("cmd_Select"), QStringLiteral("&OK"));
-    lvl->cmd_Cancel = makeButton(QStringLiteral("cmd_Cancel"), QStringLiteral("&Close"));
-    lvl->cmd_Edit = makeButton(QStringLiteral("cmd_Edit"), QStringLiteral("&Edit"));
-    lvl->cmd_Del = makeButton(QStringLiteral("cmd_Del"), QStringLiteral("&Delete"));
-
-    lvl->uddbs_SBar = new QStatusBar(lvl->Uddbs_Frame);
-    lvl->uddbs_SBar->setObjectName(QStringLiteral("uddbs_SBar") + suffix);
-    lvl->uddbs_SBar->setSizeGripEnabled(false);
-    lvl->uddbs_SBarPanel = new QLabel(lvl->uddbs_SBar);
-    lvl->uddbs_SBarPanel->setObjectName(QStringLiteral("uddbs_SBarPanel") + suffix);
-    lvl->uddbs_SBar->addWidget(lvl->uddbs_SBarPanel, 1);
-
-    // Design positions of level 0 (Top 300, Lefts 120/855/1560/2280/3120);
-    // Arrange_Controls moves them before the window shows.
-    const qint32 lefts[] = {120, 855, 1560, 2280, 3120};
-    QPushButton* buttons[] = {lvl->cmd_Add, lvl->cmd_Select, lvl->cmd_Cancel, lvl->cmd_Edit, lvl->cmd_Del};
-    for (int i = 0; i < 5; ++i)
-        placeChild(buttons[i], lefts[i], 300, 990, 375);
-    m_levels[index] = std::move(lvl);
+    m_levels[index] = std::make_unique<PickerLevel>(this, index, this);
     connectLevel(index);
 }
 
 void wkDatabases_Form::connectLevel(int index) {
-    FormLevel& lvl = *m_levels[index];
+    PickerLevel& lvl = *m_levels[index];
     const auto level16 = qint16(index);
     // Handlers run for the level whose button was pressed; a failure is the
     // platform's to report, never a reason to leave the window half-done.
@@ -118,8 +80,6 @@ void wkDatabases_Form::connectLevel(int index) {
     connect(lvl.cmd_Del, &QPushButton::clicked, this, route(&wkDatabases_Form::cmd_Del_Click));
     connect(lvl.cmd_Cancel, &QPushButton::clicked, this, route(&wkDatabases_Form::cmd_Cancel_Click));
     connect(lvl.cmd_Select, &QPushButton::clicked, this, route(&wkDatabases_Form::cmd_Select_Click));
-    for (QPushButton* button : {lvl.cmd_Add, lvl.cmd_Del, lvl.cmd_Cancel, lvl.cmd_Select, lvl.cmd_Edit})
-        button->setProperty("level", index);
 }
 
 void wkDatabases_Form::Load() {
@@ -177,7 +137,7 @@ void wkDatabases_Form::Form_Resize() {
 void wkDatabases_Form::Form_QueryUnload(qint16& Cancel, qint16 UnloadMode) {
     Q_UNUSED(Cancel)
     // Closing from the title bar in edit mode keeps what was typed.
-    if (UnloadMode == 0 && level(0).cmd_Edit->text().contains(QStringLiteral("D&one"))) {
+    if (UnloadMode == 0 && level(0).editing()) {
         Save_Database(CurrentLevel);
     }
     Closing = true;
@@ -302,12 +262,6 @@ bool wkDatabases_Form::syncFrame() {
     applyGeometry();
     Form_Resize();
     return true;
-}
-
-void wkDatabases_Form::placeChild(QWidget* widget, qint32 left, qint32 top, qint32 width, qint32 height) {
-    widget->setGeometry(twips::twipsToPixelsX(left), twips::twipsToPixelsY(top),
-                        std::max(0, twips::twipsToPixelsX(width)),
-                        std::max(0, twips::twipsToPixelsY(height)));
 }
 
 void wkDatabases_Form::moveEvent(QMoveEvent* event) {

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "FormLevel.h"
+#include "PickerLevel.h"
 
 #include <viVavazuruv/AutomationError.h>
 #include <viVavazuruv/IDialogs.h>
@@ -25,9 +25,8 @@ class ListStore;
 // only through its dialogs object.
 //
 // Its procedures keep the names office developers know (Form_Load,
-// Load_Database, ...). They are split over several files by concern:
-// lifecycle here, layout (FormLayout.cpp), window settings
-// (FormSettings.cpp), grid loading (GridLoading.cpp).
+// Load_Database, ...) and are split over files by concern; each level's
+// controls and state are a PickerLevel.
 //
 // Geometry is in twips, as the layout rules are written; Twips converts to
 // pixels in one place.
@@ -86,18 +85,18 @@ public:
     // Makes (Row, Col) current and tells whether it holds a title line ("$-").
     bool IsTitleLine(qint16 Index, qint32 Row, qint32 Col, bool ShowMessage);
 
-    // Window variables.
-    qint16 CurrentLevel = 0;
-    bool Loading = false;
-    bool UserAction = false;
-    bool Closing = false;
-    qint32 PatientID = 0;
+    // The window's variables, for the entry points and tests.
+    qint16 currentLevel() const { return CurrentLevel; }
     // "NO STP" while the window has no stored layout and its height is still to be fitted.
-    QString Tag;
+    const QString& tag() const { return Tag; }
+    bool userAction() const { return UserAction; }
+    // Stands in for the mouse press or key that lets a button's Click act.
+    void setUserAction(bool value) { UserAction = value; }
+    bool closing() const { return Closing; }
 
     bool hasLevel(int index) const;
-    FormLevel& level(int index);
-    const FormLevel& level(int index) const;
+    PickerLevel& level(int index);
+    const PickerLevel& level(int index) const;
 
     // The window's outer placement and its client area, in twips.
     qint32 FormTop() const { return m_top; }
@@ -147,16 +146,23 @@ private:
     ListStore store() const;
     void createLevel(int index);
     void applyGeometry();
-    void placeChild(QWidget* widget, qint32 left, qint32 top, qint32 width, qint32 height);
     void applyDefaultPlacement();
     // The frame around the window: the real one once shown, else the last one seen.
     QMargins frameMarginsNow() const;
     // Re-applies the outer size when the real frame differs from the assumed one.
     bool syncFrame();
 
+    // Window variables, under the names the window's procedures use.
+    qint16 CurrentLevel = 0;
+    bool Loading = false;
+    bool UserAction = false;
+    bool Closing = false;
+    qint32 PatientID = 0;
+    QString Tag;
+
     RequestState& m_state;
     std::shared_ptr<IDialogs> m_dialogs;
-    std::array<std::unique_ptr<FormLevel>, kLevels> m_levels;
+    std::array<std::unique_ptr<PickerLevel>, kLevels> m_levels;
     qint32 m_top = 0;
     qint32 m_left = 0;
     qint32 m_height = 0;

@@ -1,0 +1,107 @@
+#include "PickerLevel.h"
+
+#include "FormTwips.h"
+#include <grid/GridControl.h>
+
+#include <QGroupBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QStatusBar>
+
+namespace viVavazuruv {
+
+namespace {
+// The layout inside a level's frame, in twips.
+constexpr qint32 kButtonWidth = 990;
+constexpr qint32 kButtonHeight = 375;
+constexpr qint32 kButtonTop = 240;
+constexpr qint32 kInset = 120;
+constexpr qint32 kGridGap = 45;
+constexpr qint32 kGridBottom = 90;
+
+void placeInTwips(QWidget* widget, qint32 left, qint32 top, qint32 width, qint32 height) {
+    widget->setGeometry(twips::twipsToPixelsX(left), twips::twipsToPixelsY(top),
+                        std::max(0, twips::twipsToPixelsX(width)),
+                        std::max(0, twips::twipsToPixelsY(height)));
+}
+} // namespace
+
+PickerLevel::PickerLevel(QWidget* window, int index, QObject* buttonWatcher) : m_index(index) {
+    const QString suffix = QLatin1Char('_') + QString::number(index);
+    Uddbs_Frame = new QGroupBox(window);
+    Uddbs_Frame->setObjectName(QStringLiteral("Uddbs_Frame") + suffix);
+    uddbs_SS = new grid::GridControl(Uddbs_Frame);
+    uddbs_SS->setObjectName(QStringLiteral("uddbs_SS") + suffix);
+    uddbs_SS->setEventSink(this);
+
+    const auto makeButton = [&](const QString& name, const QString& caption) {
+        auto* button = new QPushButton(caption, Uddbs_Frame);
+        button->setObjectName(name + suffix);
+        button->setAutoDefault(false);
+        button->setProperty("level", index);
+        button->installEventFilter(buttonWatcher);
+        return button;
+    };
+    cmd_Add = makeButton(QStringLiteral("cmd_Add"), QStringLiteral("&New"));
+    cmd_Select = makeButton(QStringLiteral("cmd_Select"), QStringLiteral("&OK"));
+    cmd_Cancel = makeButton(QStringLiteral("cmd_Cancel"), QStringLiteral("&Close"));
+    cmd_Edit = makeButton(QStringLiteral("cmd_Edit"), BrowseCaption);
+    cmd_Del = makeButton(QStringLiteral("cmd_Del"), QStringLiteral("&Delete"));
+
+    uddbs_SBar = new QStatusBar(Uddbs_Frame);
+    uddbs_SBar->setObjectName(QStringLiteral("uddbs_SBar") + suffix);
+    uddbs_SBar->setSizeGripEnabled(false);
+    uddbs_SBarPanel = new QLabel(uddbs_SBar);
+    uddbs_SBarPanel->setObjectName(QStringLiteral("uddbs_SBarPanel") + suffix);
+    uddbs_SBar->addWidget(uddbs_SBarPanel, 1);
+
+    // Design positions (Top 300, Lefts 120/855/1560/2280/3120); Arrange_Controls
+    // moves them before the window shows.
+    const qint32 lefts[] = {120, 855, 1560, 2280, 3120};
+    QPushButton* buttons[] = {cmd_Add, cmd_Select, cmd_Cancel, cmd_Edit, cmd_Del};
+    for (int i = 0; i < 5; ++i)
+        placeInTwips(buttons[i], lefts[i], 300, kButtonWidth, kButtonHeight);
+}
+
+PickerLevel::~PickerLevel() {
+    // The window owns the widgets; the grid must not call a sink that is gone.
+    if (uddbs_SS)
+        uddbs_SS->setEventSink(nullptr);
+}
+
+IGridControl& PickerLevel::grid() const {
+    return *uddbs_SS;
+}
+
+bool PickerLevel::editing() const {
+    return cmd_Edit->text().contains(EditingCaption);
+}
+
+void PickerLevel::place(qint32 frameLeft, qint32 frameTop, qint32 frameWidth, qint32 frameHeight,
+                        bool showAddDelete) {
+    placeInTwips(Uddbs_Frame, frameLeft, frameTop, frameWidth, frameHeight);
+
+    placeInTwips(cmd_Select, kInset, kButtonTop, kButtonWidth, kButtonHeight);
+    placeInTwips(cmd_Edit, kInset + kButtonWidth + kInset, kButtonTop, kButtonWidth, kButtonHeight);
+    placeInTwips(cmd_Add, kInset, kButtonTop, kButtonWidth, kButtonHeight);
+    cmd_Add->setVisible(showAddDelete);
+    const qint32 rightButton = frameWidth - kInset - kButtonWidth;
+    placeInTwips(cmd_Cancel, rightButton, kButtonTop, kButtonWidth, kButtonHeight);
+    placeInTwips(cmd_Del, rightButton, kButtonTop, kButtonWidth, kButtonHeight);
+    cmd_Del->setVisible(showAddDelete);
+
+    // The hint line belongs to edit mode.
+    const bool barShown = editing();
+    uddbs_SBar->setVisible(barShown);
+    const qint32 barHeight = barShown ? twips::pixelsToTwipsY(uddbs_SBar->sizeHint().height()) : 0;
+
+    const qint32 gridTop = kButtonTop + kButtonHeight + kGridGap;
+    const qint32 gridWidth = frameWidth - 2 * kInset;
+    const qint32 gridHeight = frameHeight - gridTop - kGridBottom - barHeight;
+    grid().Move(kInset, gridTop, std::max(0, gridWidth), std::max(0, gridHeight));
+    grid().setReDraw(true);
+    if (barShown)
+        placeInTwips(uddbs_SBar, kInset, gridTop + gridHeight, gridWidth, barHeight);
+}
+
+} // namespace viVavazuruv
