@@ -1,6 +1,6 @@
 #include "PickerEnv.h"
 
-#include <component/RequestState.h>
+#include <core/RequestState.h>
 
 #include <gtest/gtest.h>
 
@@ -17,7 +17,7 @@ std::unique_ptr<PickerEnv> PickerEnv::create(Engine engine) {
     env->m_db = TestDatabase::create(engine);
     if (!env->m_db)
         return nullptr;
-    env->m_dialogs = std::make_shared<platform::ScriptedDialogs>();
+    env->m_dialogs = std::make_shared<test::ScriptedDialogs>();
     env->m_host = ReferenceHost::Open(env->m_db->url(), env->m_dialogs, env->m_data.path());
     env->m_component.put_GIC(env->m_host);
     wkDatabases::SetDialogs(env->m_dialogs);
@@ -56,13 +56,10 @@ QStringList PickerEnv::storedDescriptions(const QString& listCode) const {
 
 qint64 PickerEnv::storedCount(const QString& listCode) const {
     QSqlQuery q(m_host->GetConnection());
-    if (listCode.isEmpty()) {
-        q.exec(QStringLiteral("SELECT COUNT(*) FROM UsrDefTable"));
-    } else {
-        q.prepare(QStringLiteral("SELECT COUNT(*) FROM UsrDefTable WHERE UsrDefCod = ?"));
-        q.addBindValue(listCode);
-        q.exec();
-    }
+    q.prepare(QStringLiteral("SELECT COUNT(*) FROM UsrDefTable WHERE UsrDefCod = ? OR ? = 1"));
+    q.addBindValue(listCode);
+    q.addBindValue(listCode.isEmpty() ? 1 : 0);
+    q.exec();
     return q.next() ? q.value(0).toLongLong() : -1;
 }
 
@@ -70,7 +67,7 @@ wkDatabases_Form* PickerEnv::form() {
     return qobject_cast<wkDatabases_Form*>(RequestState::instance().Window.data());
 }
 
-platform::GridControl& PickerEnv::grid(int level) {
+grid::GridControl& PickerEnv::grid(int level) {
     return *form()->level(level).uddbs_SS;
 }
 
@@ -90,14 +87,6 @@ void PickerEnv::clickCell(qint32 col, qint32 row, int level, Qt::MouseButton but
     const QModelIndex index = view->model()->index(row - 1, col - 1);
     view->scrollTo(index);
     QTest::mouseClick(view->viewport(), button, {}, view->visualRect(index).center());
-}
-
-void PickerEnv::keyOnGrid(Qt::Key key, Qt::KeyboardModifiers modifiers, int level) {
-    QTest::keyClick(grid(level).view(), key, modifiers);
-}
-
-void PickerEnv::tickRow(qint32 row, int level) {
-    clickCell(2, row, level);
 }
 
 std::unique_ptr<UiScript> PickerEnv::script() {

@@ -3,8 +3,8 @@
 #include "TestDatabase.h"
 #include "UiScript.h"
 
-#include <platform/GridControl.h>
-#include <platform/ScriptedDialogs.h>
+#include <grid/GridControl.h>
+#include <support/ScriptedDialogs.h>
 #include <viVavazuruv/ReferenceHost.h>
 #include <viVavazuruv/wkDatabases.h>
 #include <window/wkDatabases_Form.h>
@@ -26,8 +26,8 @@ public:
     TestDatabase& db() { return *m_db; }
     ReferenceHost& host() { return *m_host; }
     std::shared_ptr<ReferenceHost> hostRef() { return m_host; }
-    platform::ScriptedDialogs& dialogs() { return *m_dialogs; }
-    std::shared_ptr<platform::ScriptedDialogs> dialogsRef() { return m_dialogs; }
+    test::ScriptedDialogs& dialogs() { return *m_dialogs; }
+    std::shared_ptr<test::ScriptedDialogs> dialogsRef() { return m_dialogs; }
     wkDatabases& component() { return m_component; }
     QString dataFolder() const { return m_data.path(); }
 
@@ -40,13 +40,11 @@ public:
 
     // The picker window of the running request, or null.
     static wkDatabases_Form* form();
-    static platform::GridControl& grid(int level = 0);
+    static grid::GridControl& grid(int level = 0);
 
     // User actions on the window of the running request.
     static void pressButton(const QString& name, int level = 0); // mouse press and release, e.g. "cmd_Select"
     static void clickCell(qint32 col, qint32 row, int level = 0, Qt::MouseButton button = Qt::LeftButton);
-    static void keyOnGrid(Qt::Key key, Qt::KeyboardModifiers modifiers = {}, int level = 0);
-    static void tickRow(qint32 row, int level = 0); // a click that ticks in multiple selection
     static bool windowUp();
 
     // A script whose rescue closes the window, so a failing test does not hang.
@@ -57,7 +55,7 @@ private:
     std::unique_ptr<TestDatabase> m_db;
     QTemporaryDir m_data;
     std::shared_ptr<ReferenceHost> m_host;
-    std::shared_ptr<platform::ScriptedDialogs> m_dialogs;
+    std::shared_ptr<test::ScriptedDialogs> m_dialogs;
     wkDatabases m_component;
 };
 

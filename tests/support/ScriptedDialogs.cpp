@@ -2,7 +2,7 @@
 
 #include <viVavazuruv/AutomationError.h>
 
-namespace viVavazuruv::platform {
+namespace viVavazuruv::test {
 
 namespace {
 
@@ -16,38 +16,16 @@ QString quoted(const QString& text) {
 } // namespace
 
 QString ScriptedDialogs::kindName(Kind kind) {
-    switch (kind) {
-    case Kind::Message:
-        return QStringLiteral("message box");
-    case Kind::Input:
-        return QStringLiteral("input box");
-    case Kind::File:
-        return QStringLiteral("file dialog");
-    }
-    return {};
+    const char* names[] = {"message box", "input box", "file dialog"};
+    return QLatin1String(names[int(kind)]);
 }
 
 void ScriptedDialogs::expectMessage(qint32 answer, const QString& textContains) {
-    Answer a;
-    a.kind = Kind::Message;
-    a.message = answer;
-    a.mustContain = textContains;
-    m_script.push_back(std::move(a));
+    m_script.push_back({Kind::Message, answer, {}, textContains});
 }
 
 void ScriptedDialogs::expectInput(const QString& answer, const QString& promptContains) {
-    Answer a;
-    a.kind = Kind::Input;
-    a.input = answer;
-    a.mustContain = promptContains;
-    m_script.push_back(std::move(a));
-}
-
-void ScriptedDialogs::expectFile(const std::optional<QString>& path) {
-    Answer a;
-    a.kind = Kind::File;
-    a.file = path;
-    m_script.push_back(std::move(a));
+    m_script.push_back({Kind::Input, 0, answer, promptContains});
 }
 
 qint32 ScriptedDialogs::MessageBox(const QString& text, qint32 flags, const QString& title) {
@@ -60,7 +38,8 @@ QString ScriptedDialogs::InputBox(const QString& prompt, const QString& title, c
 
 std::optional<QString> ScriptedDialogs::OpenFile(const QString& initialFolder, const QString& filter,
                                                  qint32 flags) {
-    return take({Kind::File, initialFolder, {}, flags, filter}).file;
+    take({Kind::File, initialFolder, {}, flags, filter}); // never queued: nothing here asks for a file
+    return {};
 }
 
 ScriptedDialogs::Answer ScriptedDialogs::take(const Asked& asked) {
@@ -85,4 +64,4 @@ void ScriptedDialogs::fail(const QString& description) {
     throw AutomationError(ErrorCode::InvalidProcedureCall, description);
 }
 
-} // namespace viVavazuruv::platform
+} // namespace viVavazuruv::test

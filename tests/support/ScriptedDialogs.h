@@ -7,7 +7,7 @@
 #include <optional>
 #include <viVavazuruv/IDialogs.h>
 
-namespace viVavazuruv::platform {
+namespace viVavazuruv::test {
 
 // Dialogs answered from a script, for tests and unattended runs: each dialog
 // takes the next queued answer, and every dialog asked is recorded. A dialog
@@ -31,8 +31,6 @@ public:
     // textContains also requires the dialog's text (or prompt) to contain it.
     void expectMessage(qint32 answer, const QString& textContains = {});
     void expectInput(const QString& answer, const QString& promptContains = {});
-    // No path answers as a cancelled file dialog.
-    void expectFile(const std::optional<QString>& path);
 
     qint32 MessageBox(const QString& text, qint32 flags, const QString& title) override;
     QString InputBox(const QString& prompt, const QString& title, const QString& defaultText) override;
@@ -44,8 +42,6 @@ public:
     int beeps() const { return m_beeps; }
     // Answers queued and not yet taken.
     qsizetype pending() const { return qsizetype(m_script.size()); }
-    // True when every queued answer was taken and nothing unexpected was asked.
-    bool allAnswered() const { return m_script.empty() && m_unexpected.isEmpty(); }
     // A description of every dialog that had no fitting answer.
     QStringList unexpected() const { return m_unexpected; }
 
@@ -56,7 +52,6 @@ private:
         Kind kind = Kind::Message;
         qint32 message = 0;
         QString input;
-        std::optional<QString> file;
         QString mustContain;
     };
 
@@ -70,4 +65,4 @@ private:
     int m_beeps = 0;
 };
 
-} // namespace viVavazuruv::platform
+} // namespace viVavazuruv::test

@@ -33,61 +33,49 @@ std::unique_ptr<TestDatabase> TestDatabase::create(Engine engine) {
     t->m_connectionName = QStringLiteral("vvtest_") + uniqueSuffix();
     if (engine == Engine::SQLite) {
         t->m_dir = std::make_unique<QTemporaryDir>();
-        if (!t->m_dir->isValid()) {
-            ADD_FAILURE() << "no temporary folder";
-            return nullptr;
-        }
         t->m_sqlitePath = t->m_dir->filePath(QStringLiteral("test.db"));
         t->m_url = QStringLiteral("sqlite:") + t->m_sqlitePath;
-        if (!t->openConnection(t->m_connectionName))
+    } else {
+        const QString server = qEnvironmentVariable("VIVAVAZURUV_TEST_PG_URL");
+        if (server.isEmpty()) {
+            if (qEnvironmentVariable("CI") == QLatin1String("true"))
+                ADD_FAILURE()
+                    << "CI=true but VIVAVAZURUV_TEST_PG_URL is not set: PostgreSQL cases must run in CI";
             return nullptr;
-        return t;
+        }
+        t->m_schema = QStringLiteral("t_") + uniqueSuffix();
+        QUrl url(server);
+        QUrlQuery query(url);
+        query.removeAllQueryItems(QStringLiteral("schema"));
+        query.addQueryItem(QStringLiteral("schema"), t->m_schema);
+        url.setQuery(query);
+        t->m_url = url.toString();
     }
-
-    const QString server = qEnvironmentVariable("VIVAVAZURUV_TEST_PG_URL");
-    if (server.isEmpty()) {
-        if (qEnvironmentVariable("CI") == QLatin1String("true"))
-            ADD_FAILURE()
-                << "CI=true but VIVAVAZURUV_TEST_PG_URL is not set: PostgreSQL cases must run in CI";
-        return nullptr;
-    }
-    t->m_schema = QStringLiteral("t_") + uniqueSuffix();
-    QUrl url(server);
-    QUrlQuery query(url);
-    query.removeAllQueryItems(QStringLiteral("schema"));
-    query.addQueryItem(QStringLiteral("schema"), t->m_schema);
-    url.setQuery(query);
-    t->m_url = url.toString();
-    if (!t->openConnection(t->m_connectionName))
-        return nullptr;
-    return t;
+    return t->openConnection(t->m_connectionName) ? std::move(t) : nullptr;
 }
 
 bool TestDatabase::openConnection(const QString& name) const {
-    if (m_engine == Engine::SQLite) {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
+    const bool sqlite = m_engine == Engine::SQLite;
+    QSqlDatabase db =
+        QSqlDatabase::addDatabase(sqlite ? QStringLiteral("QSQLITE") : QStringLiteral("QPSQL"), name);
+    if (sqlite) {
         db.setDatabaseName(m_sqlitePath);
-        if (!db.open()) {
-            ADD_FAILURE() << "SQLite: " << db.lastError().text().toStdString();
-            return false;
-        }
-        return true;
+    } else {
+        const QUrl url(qEnvironmentVariable("VIVAVAZURUV_TEST_PG_URL"));
+        db.setHostName(url.host());
+        db.setPort(url.port(5432));
+        db.setUserName(url.userName());
+        db.setPassword(url.password());
+        db.setDatabaseName(url.path().mid(1));
     }
-    const QUrl url(qEnvironmentVariable("VIVAVAZURUV_TEST_PG_URL"));
-    QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), name);
-    db.setHostName(url.host());
-    db.setPort(url.port(5432));
-    db.setUserName(url.userName());
-    db.setPassword(url.password());
-    db.setDatabaseName(url.path().mid(1));
     if (!db.open()) {
-        ADD_FAILURE() << "PostgreSQL: " << db.lastError().text().toStdString();
+        ADD_FAILURE() << db.lastError().text().toStdString();
         return false;
     }
     QSqlQuery q(db);
-    if (!q.exec(QStringLiteral("CREATE SCHEMA IF NOT EXISTS ") + m_schema) ||
-        !q.exec(QStringLiteral("SET search_path TO ") + m_schema) ||
-        !q.exec(QStringLiteral("SET client_min_messages TO WARNING"))) {
+    if (!sqlite && (!q.exec(QStringLiteral("CREATE SCHEMA IF NOT EXISTS ") + m_schema) ||
+                    !q.exec(QStringLiteral("SET search_path TO ") + m_schema) ||
+                    !q.exec(QStringLiteral("SET client_min_messages TO WARNING")))) {
         ADD_FAILURE() << "PostgreSQL schema: " << q.lastError().text().toStdString();
         return false;
     }
@@ -117,11 +105,7 @@ TestDatabase::~TestDatabase() {
             QSqlQuery(d).exec(QStringLiteral("DROP SCHEMA IF EXISTS ") + m_schema +
                               QStringLiteral(" CASCADE"));
     }
-    {
-        QSqlDatabase d = QSqlDatabase::database(m_connectionName, false);
-        if (d.isValid())
-            d.close();
-    }
+    db().close();
     QSqlDatabase::removeDatabase(m_connectionName);
 }
 

@@ -10,10 +10,8 @@ UiScript::UiScript(int deadlineMs) : m_deadlineMs(deadlineMs) {
     connect(&m_timer, &QTimer::timeout, this, [this] { tick(); });
 }
 
-UiScript& UiScript::step(std::function<bool()> ready, std::function<void()> action, QString name) {
-    if (name.isEmpty())
-        name = QStringLiteral("step %1").arg(m_steps.size() + m_taken + 1);
-    m_steps.push_back({std::move(ready), std::move(action), std::move(name)});
+UiScript& UiScript::step(std::function<bool()> ready, std::function<void()> action) {
+    m_steps.push_back({std::move(ready), std::move(action), int(m_steps.size()) + m_taken + 1});
     return *this;
 }
 
@@ -29,7 +27,7 @@ void UiScript::tick() {
     }
     if (m_clock.elapsed() > m_deadlineMs) {
         for (const Step& s : m_steps)
-            m_failures << QStringLiteral("never ran: ") + s.name;
+            m_failures << QStringLiteral("never ran: step %1").arg(s.number);
         m_steps.clear();
         m_timer.stop();
         if (m_rescue)
@@ -48,7 +46,9 @@ void UiScript::tick() {
         try {
             current->action();
         } catch (const std::exception& e) {
-            m_failures << current->name + QStringLiteral(" threw: ") + QString::fromLocal8Bit(e.what());
+            m_failures << QStringLiteral("step %1 threw: %2")
+                              .arg(current->number)
+                              .arg(QString::fromLocal8Bit(e.what()));
         }
     });
 }

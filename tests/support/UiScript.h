@@ -20,11 +20,8 @@ class UiScript final : public QObject {
 public:
     explicit UiScript(int deadlineMs = 20000);
 
-    // Runs action once when(ready) holds; ready null means at once.
-    UiScript& step(std::function<bool()> ready, std::function<void()> action, QString name = {});
-    UiScript& step(std::function<void()> action, QString name = {}) {
-        return step(nullptr, std::move(action), std::move(name));
-    }
+    // Runs action once ready() holds; ready null means at once.
+    UiScript& step(std::function<bool()> ready, std::function<void()> action);
     void setRescue(std::function<void()> rescue) { m_rescue = std::move(rescue); }
 
     void start();
@@ -36,7 +33,7 @@ private:
     struct Step {
         std::function<bool()> ready;
         std::function<void()> action;
-        QString name;
+        int number;
     };
     void tick();
 
