@@ -1,6 +1,7 @@
 #include <support/TestDatabase.h>
 
 #include <ado/AdoConstants.h>
+#include <ado/Connection.h>
 #include <ado/Recordset.h>
 #include <viVavazuruv/AutomationError.h>
 
@@ -156,6 +157,24 @@ TEST_P(RecordsetTest, EveryValueMatchesWhatTheDriverReads) {
     }
     db.commit();
     expectReadAsByTheDriver(db, u"SELECT * FROM ItemList ORDER BY ItemKey"_s, 3003);
+}
+
+// The connection's Execute runs command text without records.
+TEST_P(RecordsetTest, ConnectionExecutesCommandTextAndFailuresRaiseAndChangeNothing) {
+    m_db->exec(u"CREATE TABLE Counter (Id INTEGER, Label VARCHAR(40))"_s);
+    ado::Connection connection(m_db->db());
+    connection.Execute(u"INSERT INTO Counter VALUES (1, 'one')"_s);
+    connection.Execute(u"INSERT INTO Counter VALUES (2, 'two')"_s);
+    qint32 affected = -1;
+    connection.Execute(u"DELETE FROM Counter WHERE Id = 1"_s, &affected, 129);
+    EXPECT_EQ(affected, 1);
+    EXPECT_THROW(connection.Execute(u"DELETE FROM NoSuchTable WHERE Id = 1"_s), AutomationError);
+    // Options other than command text are refused.
+    EXPECT_THROW(connection.Execute(u"DELETE FROM Counter"_s, nullptr, 128), AutomationError);
+    EXPECT_THROW(ado::Connection{QSqlDatabase()}.Execute(u"DELETE FROM Counter"_s), AutomationError);
+    QSqlQuery q(m_db->db());
+    q.exec(u"SELECT COUNT(*) FROM Counter"_s);
+    EXPECT_TRUE(q.next() && q.value(0).toInt() == 1);
 }
 
 INSTANTIATE_TEST_SUITE_P(Engines, RecordsetTest, ::testing::Values(Engine::SQLite, Engine::PostgreSQL),

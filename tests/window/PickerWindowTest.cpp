@@ -85,7 +85,8 @@ TEST_P(PickerWindowTest, LoadSortsTrimsMarksRowsAndFindsTheColumns) {
     EXPECT_EQ(grid.OperationMode(), 3);
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
     EXPECT_EQ(HelpContextID(form.get()), 673);
-    EXPECT_TRUE(lvl.cmd_Edit->isHidden()); // "NOADD": the list cannot be changed
+    EXPECT_EQ(HelpContextID(lvl.cmd_Select), 0); // every control defers to the window's topic
+    EXPECT_TRUE(lvl.cmd_Edit->isHidden());       // "NOADD": the list cannot be changed
     EXPECT_TRUE(lvl.cmd_Del->isHidden());
 
     prepareRequest(u"EMPTY"_s);
