@@ -1,16 +1,19 @@
 #pragma once
 
+#include <support/ScriptedDialogs.h>
 #include <support/TestDatabase.h>
 
-#include <viVavazuruv/IDialogs.h>
+#include <ado/Connection.h>
+#include <ado/Recordset.h>
+#include <viVavazuruv/AutomationError.h>
 #include <viVavazuruv/ReferenceHost.h>
 
 #include <gtest/gtest.h>
 
-#include <QList>
 #include <QSqlQuery>
 #include <QTemporaryDir>
 
+#include <functional>
 #include <memory>
 #include <ostream>
 
@@ -20,40 +23,25 @@ inline void PrintTo(const QString& s, std::ostream* os) {
 
 namespace viVavazuruv::test {
 
-inline void PrintTo(Engine engine, std::ostream* os) {
-    *os << engineName(engine);
-}
-
-// Answers message boxes from a queue (OK when it runs dry) and keeps what was asked.
-class ScriptedDialogs final : public IDialogs {
-public:
-    struct Asked {
-        QString text;
-        qint32 flags;
-        QString title;
-    };
-    QList<qint32> answers;
-    QList<Asked> asked;
-
-    qint32 MessageBox(const QString& text, qint32 flags, const QString& title) override {
-        asked.append({text, flags, title});
-        return answers.isEmpty() ? MsgBox::AnswerOk : answers.takeFirst();
+// Expects call to raise AutomationError with code, its message naming named.
+inline void expectError(const std::function<void()>& call, std::int32_t code, const QString& named) {
+    try {
+        call();
+        ADD_FAILURE() << "no error, expected one naming " << named.toStdString();
+    } catch (const AutomationError& e) {
+        EXPECT_EQ(e.code(), code) << e.message().toStdString();
+        EXPECT_TRUE(e.message().contains(named)) << e.message().toStdString();
     }
-    QString InputBox(const QString&, const QString&, const QString&) override { return {}; }
-    std::optional<QString> OpenFile(const QString&, const QString&, qint32) override { return std::nullopt; }
-    void Beep() override {}
-};
+}
 
 // A reference host on a database of the test's own, on the engine of the parameter.
 class HostTest : public ::testing::TestWithParam<Engine> {
 protected:
     void SetUp() override {
         VV_REQUIRE_DATABASE(m_db, GetParam());
-        ASSERT_TRUE(m_folder.isValid());
         m_dialogs = std::make_shared<ScriptedDialogs>();
         m_host = std::make_unique<ReferenceHost>(m_db->url(), m_dialogs, m_folder.path());
     }
-    void TearDown() override { m_host.reset(); }
 
     ReferenceHost& host() { return *m_host; }
 
@@ -62,14 +50,13 @@ protected:
         return std::make_unique<ReferenceHost>(m_db->url(), nullptr, m_folder.path());
     }
 
-    qint64 scalar(const QString& sql) const {
+    // The first column of the first row sql gives.
+    QVariant value(const QString& sql) const {
         QSqlQuery q(m_host->GetConnection());
-        if (!q.exec(sql) || !q.next()) {
-            ADD_FAILURE() << sql.toStdString();
-            return -1;
-        }
-        return q.value(0).toLongLong();
+        EXPECT_TRUE(q.exec(sql) && q.next()) << sql.toStdString();
+        return q.value(0);
     }
+    qint64 scalar(const QString& sql) const { return value(sql).toLongLong(); }
 
     // Inserts one UsrDefTable row through the host and returns its key.
     qint32 addEntry(const QString& code, const QString& description, ReferenceHost* through = nullptr) {
@@ -81,14 +68,45 @@ protected:
         return key;
     }
 
+    // SaveRecord as the component calls it, on paTable unless told otherwise.
+    bool save(qint32& key, const QStringList& names, const QStringList& values,
+              const QString& table = QStringLiteral("paTable"),
+              const QString& keyField = QStringLiteral("pID")) {
+        return m_host->SaveRecord(1, table, keyField, key, names, values, true);
+    }
+
+    // The component's statement for a list, as the host translates it.
+    QString loadStatement(const QString& code) {
+        return m_host->TranslateSql(QStringLiteral("select * from UsrDefTable where UsrDefCod = ") +
+                                        m_host->SqlValue(code, false, 1, 0),
+                                    1, 0);
+    }
+
+    // One field of every row the component's statement for the list (and more conditions) returns.
+    QStringList load(const QString& code, const QString& field = QStringLiteral("UsrDefCod"),
+                     const QString& andMore = {}) {
+        ado::Recordset rs;
+        rs.Open(loadStatement(code) + andMore, m_host->GetConnection(), 0, 1, 1);
+        QStringList values;
+        for (; !rs.Eof(); rs.MoveNext())
+            values << rs.Fields(field).toString();
+        values.sort();
+        return values;
+    }
+
+    // A statement of the component's dialect, translated and run; gives the rows it touched.
+    qint32 run(const QString& statement) {
+        qint32 affected = -1;
+        ado::Connection(m_host->GetConnection()).Execute(m_host->TranslateSql(statement, 1, 0), &affected);
+        return affected;
+    }
+
+    bool postgres() const { return GetParam() == Engine::PostgreSQL; }
+
     std::unique_ptr<TestDatabase> m_db;
     QTemporaryDir m_folder;
     std::shared_ptr<ScriptedDialogs> m_dialogs;
     std::unique_ptr<ReferenceHost> m_host;
-};
-
-inline auto engineParamName = [](const auto& info) {
-    return engineName(info.param);
 };
 
 } // namespace viVavazuruv::test
@@ -97,4 +115,4 @@ inline auto engineParamName = [](const auto& info) {
     INSTANTIATE_TEST_SUITE_P(                                                                                \
         Engines, suite,                                                                                      \
         ::testing::Values(::viVavazuruv::test::Engine::SQLite, ::viVavazuruv::test::Engine::PostgreSQL),     \
-        ::viVavazuruv::test::engineParamName)
+        [](const auto& info) { return ::viVavazuruv::test::engineName(info.param); })
