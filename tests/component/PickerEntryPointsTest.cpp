@@ -24,13 +24,11 @@ const QString kCR = QString(QChar(13));
 const QString kLF = QString(QChar(10));
 
 // The code of the error call raised, or 0.
-template <class F> std::int32_t errorOf(F&& call) {
-    try {
-        call();
-    } catch (const AutomationError& e) {
-        return e.code();
-    }
+template <class F> std::int32_t errorOf(F&& call) try {
+    call();
     return 0;
+} catch (const AutomationError& e) {
+    return e.code();
 }
 
 class PickerEntryPointsTest : public ::testing::TestWithParam<Engine> {
@@ -39,18 +37,16 @@ protected:
         m_env = PickerEnv::create(GetParam());
         if (!m_env)
             GTEST_SKIP() << test::engineName(GetParam()) << " is not available";
-        RequestState::instance().WindowTop = 0;
-        RequestState::instance().WindowLeft = 0;
     }
     void TearDown() override {
         if (m_script) {
-            EXPECT_TRUE(m_script->finished());
-            EXPECT_TRUE(m_script->failures().isEmpty()) << m_script->failures().join(u'\n').toStdString();
+            EXPECT_TRUE(m_script->finished() && m_script->failures().isEmpty())
+                << "unfinished script: " << m_script->failures().join(u'\n').toStdString();
         }
         if (m_env) {
-            EXPECT_TRUE(m_env->dialogs().unexpected().isEmpty())
+            EXPECT_TRUE(m_env->dialogs().unexpected().isEmpty() && m_env->dialogs().pending() == 0)
+                << "a dialog came unasked or never came: "
                 << m_env->dialogs().unexpected().join(u'\n').toStdString();
-            EXPECT_EQ(m_env->dialogs().pending(), 0) << "a dialog the test expected never came";
             EXPECT_EQ(PickerEnv::form(), nullptr) << "the window outlived its request";
             EXPECT_EQ(QApplication::overrideCursor(), nullptr);
         }
@@ -59,68 +55,76 @@ protected:
     // Steps played while the next entry point call is in its modal loop; the first waits for the window.
     void play(std::initializer_list<std::function<void()>> steps) {
         m_script = PickerEnv::script();
-        bool first = true;
+        std::function<bool()> ready = up;
         for (const auto& s : steps)
-            m_script->step(std::exchange(first, false) ? up : std::function<bool()>(), s);
+            m_script->step(std::exchange(ready, nullptr), s);
         m_script->start();
     }
-    static bool up() { return PickerEnv::windowUp(); }
-    static std::function<void()> press(const char* button) {
-        return [button] {
-            PickerEnv::pressButton(QLatin1String(button));
-        };
+    static bool up() { return PickerEnv::form() && PickerEnv::form()->isVisible(); }
+    static std::function<void()> press(const char* button, int level = 0) {
+        return std::bind(&PickerEnv::pressButton, QString::fromLatin1(button), level);
     }
     static std::function<void()> pick(qint32 row) {
-        return [row] {
-            PickerEnv::clickCell(2, row);
-        };
+        return std::bind(&PickerEnv::clickCell, 2, row, 0, Qt::LeftButton);
     }
     // Puts the cursor on a row as a user would, so commands act on it.
     static wkDatabases_Form* cursorTo(qint32 row) {
-        wkDatabases_Form* f = PickerEnv::form();
-        f->setUserAction(true);
+        PickerEnv::form()->setUserAction(true);
         PickerEnv::grid().setRow(row);
         PickerEnv::grid().setCol(2);
         PickerEnv::grid().setAction(0);
-        return f;
+        return PickerEnv::form();
     }
     template <class Host> std::shared_ptr<Host> putHost() {
         auto host = std::make_shared<Host>(m_env->db().url(), m_env->dialogsRef(), m_env->dataFolder());
         m_env->component().put_GIC(host);
         return host;
     }
-    void seed(const QString& list, const QStringList& groupsAndDescriptions) {
+    // Without arguments: the cards, stored out of order (V, MC, AX, E).
+    void seed(const QString& list = u"CRECARD"_s,
+              const QStringList& groupsAndDescriptions = {
+                  u"V"_s, u"Visa"_s, u"MC"_s, u"MasterCard"_s, u"AX"_s, u"American Express"_s, u"E"_s, {}}) {
         for (qsizetype i = 0; i + 1 < groupsAndDescriptions.size(); i += 2)
             m_env->addEntry(list, groupsAndDescriptions[i], groupsAndDescriptions[i + 1]);
     }
-    void seedCards() {
-        seed(u"CRECARD"_s,
-             {u"V"_s, u"Visa"_s, u"MC"_s, u"MasterCard"_s, u"AX"_s, u"American Express"_s, u"E"_s, {}});
+    // The caller's in-out value stays in m_tmp for the test to check.
+    QString card(QString tmp = {}) {
+        return m_env->component().UDDBS_Credit_Card(m_tmp = tmp, m_top, m_left);
     }
-    QString card(QString tmp = {}) { return m_env->component().UDDBS_Credit_Card(tmp, m_top, m_left); }
-    QString alert(QString tmp = {}) { return m_env->component().UDDBS_Med_Alert(tmp, m_top, m_left); }
+    QString alert(QString tmp = {}) { return m_env->component().UDDBS_Med_Alert(m_tmp = tmp, m_top, m_left); }
     QString selection(QString list, bool multi) {
-        QString caption = u"Caption"_s;
-        bool letter = false;
-        return m_env->component().UDDBS_Selection(multi, m_top, m_left, list, caption, letter);
+        return m_env->component().UDDBS_Selection(multi, m_top, m_left, list, m_caption, m_letter);
     }
     static QString result() { return RequestState::instance().SelectionResult; }
+    const QList<test::ScriptedDialogs::Asked>& asked() const { return m_env->dialogs().asked(); }
 
     std::unique_ptr<PickerEnv> m_env;
     std::unique_ptr<UiScript> m_script;
+    QString m_tmp, m_caption = u"Caption"_s;
+    bool m_letter = false;
     float m_top = 0;
     float m_left = 0;
 };
 
 TEST_P(PickerEntryPointsTest, AGroupCodeIsAnsweredAtOnceAndOtherwiseTheChosenRowsDescription) {
-    seedCards();             // stored out of order: V, MC, AX, E
-    QString tmp = u"  v "_s; // lower case, with blanks
-    EXPECT_EQ(m_env->component().UDDBS_Credit_Card(tmp, m_top, m_left), u"Visa"_s);
-    EXPECT_EQ(tmp, u"Visa"_s);
-    play({press("cmd_Cancel")}); // an empty description opens the window
-    tmp = u"e"_s;
-    EXPECT_EQ(m_env->component().UDDBS_Credit_Card(tmp, m_top, m_left), QString());
-    EXPECT_EQ(tmp, QString()); // the caller's value is overwritten
+    seed();
+    EXPECT_EQ(card(u"  v "_s), u"Visa"_s); // lower case, with blanks
+    EXPECT_EQ(m_tmp, u"Visa"_s);
+    bool stillUp = false;
+    play({[] {
+              // Keyboard and programmatic clicks arrive before any mouse press on a button: they do nothing.
+              PickerEnv::form()->level(0).cmd_Select->click();
+              PickerEnv::form()->cmd_Cancel_Click(0);
+          },
+          [&] {
+              stillUp = up();
+              QPushButton* close = PickerEnv::form()->level(0).cmd_Cancel;
+              close->setFocus();
+              QTest::keyClick(close, Qt::Key_Escape);
+          }});
+    EXPECT_EQ(card(u"e"_s), QString()); // an empty description opens the window
+    EXPECT_TRUE(stillUp);
+    EXPECT_EQ(m_tmp, QString()); // the caller's value is overwritten
     EXPECT_EQ(result(), QString());
     // OK at once takes the cursor's row, the first in sorted order, whatever the table returned first.
     play({press("cmd_Select")});
@@ -135,39 +139,32 @@ TEST_P(PickerEntryPointsTest, TickedRowsComeBackJoinedInOrder) {
     seed(u"ALERT"_s, {u"M"_s, u"Anticoagulants"_s, u"M"_s, u"Bisphosphonates"_s, u"M"_s,
                       u"Cardiac pacemaker"_s, u"M"_s, u"Diabetes"_s});
     play({pick(1), pick(2), pick(3), press("cmd_Select")});
-    QString tmp;
-    EXPECT_EQ(m_env->component().UDDBS_Med_Alert(tmp, m_top, m_left),
-              u"Anticoagulants, Bisphosphonates, Cardiac pacemaker"_s);
-    EXPECT_EQ(tmp, u"Anticoagulants, Bisphosphonates, Cardiac pacemaker"_s);
+    EXPECT_EQ(alert(), u"Anticoagulants, Bisphosphonates, Cardiac pacemaker"_s);
+    EXPECT_EQ(m_tmp, u"Anticoagulants, Bisphosphonates, Cardiac pacemaker"_s);
 }
 
 TEST_P(PickerEntryPointsTest, PackedSalutationRequestUsesItsOwnListAndCaptions) {
     seed(u"DRTTL"_s, {u"D"_s, u"Dr."_s, u"P"_s, u"Prof."_s});
-    QString caption, header;
-    qint32 active = 0;
+    const auto title = [&](QString tmp, QString key = {}, qint16 flag = -1) {
+        return m_env->component().UDDBS_Sex_Title(tmp, m_top, m_left, flag, key);
+    };
+    const QString packed = u"DRTTL\nDoctor Title\nDoctors\nDoctor list"_s;
+    QString captions;
     play({[&] {
-        caption = PickerEnv::form()->windowTitle();
-        header = PickerEnv::grid().GetText(2, 0);
+        captions = PickerEnv::form()->windowTitle() + u'|' + PickerEnv::grid().GetText(2, 0);
         PickerEnv::pressButton(u"cmd_Cancel"_s);
     }});
-    QString tmp = u"DRTTL\nDoctor Title\nDoctors\nDoctor list"_s, key;
-    qint16 flag = -1;
-    EXPECT_EQ(m_env->component().UDDBS_Sex_Title(tmp, m_top, m_left, flag, key), QString());
-    EXPECT_EQ(caption, u"Doctors"_s);
-    EXPECT_EQ(header, u"Doctor Title"_s);
-    EXPECT_EQ(RequestState::instance().FrameCaptions.at(0), u"Doctor list"_s);
-
+    EXPECT_EQ(title(packed), QString());
+    EXPECT_EQ(captions + u'|' + RequestState::instance().FrameCaptions.at(0),
+              u"Doctors|Doctor Title|Doctor list"_s);
     // The fifth field is the value to look up; Key puts the cursor on a row.
-    tmp = u"DRTTL\nDoctor Title\nDoctors\nDoctor list\np"_s;
-    EXPECT_EQ(m_env->component().UDDBS_Sex_Title(tmp, m_top, m_left, flag, key), u"Prof."_s);
+    EXPECT_EQ(title(packed + u"\np"_s), u"Prof."_s);
+    qint32 active = 0;
     play({[&] {
         active = PickerEnv::grid().ActiveRow();
         PickerEnv::pressButton(u"cmd_Select"_s);
     }});
-    tmp.clear();
-    key = u" Prof. "_s;
-    flag = 3;
-    EXPECT_EQ(m_env->component().UDDBS_Sex_Title(tmp, m_top, m_left, flag, key), u"Prof."_s);
+    EXPECT_EQ(title({}, u" Prof. "_s, 3), u"Prof."_s);
     EXPECT_EQ(active, 2);
 }
 
@@ -176,7 +173,7 @@ TEST_P(PickerEntryPointsTest, TypedInformationWithTwoLinesTravelsAsOneField) {
     m_env->dialogs().expectInput(u"pain\r\nswelling"_s, u"Patient reports"_s);
     play({press("cmd_Select")});
     EXPECT_EQ(selection(u"NOTES"_s, true), u"Patient reports  since\r\npain"_s + QChar(2) + u"swelling"_s);
-    EXPECT_EQ(m_env->dialogs().asked().at(0).title, u"Enter information"_s);
+    EXPECT_EQ(asked().at(0).title, u"Enter information"_s);
     EXPECT_EQ(result().section(kCR, 1, 1),
               kLF + u"pain\x02swelling"_s + kLF + kLF + kLF + kLF + kLF + u"|??"_s + kLF + u"1"_s + kLF);
 }
@@ -193,7 +190,7 @@ TEST_P(PickerEntryPointsTest, OneChoiceRefusesPipeSignsAndReturnsLetterNames) {
     play({press("cmd_Select")});
     EXPECT_EQ(oneChoice(), QString());
     EXPECT_EQ(tmp, QString());
-    EXPECT_EQ(m_env->dialogs().asked().at(0).title, u"User Definded Database"_s);
+    EXPECT_EQ(asked().at(0).title, u"User Definded Database"_s);
     play({pick(2), press("cmd_Select")});
     EXPECT_EQ(oneChoice(), u"Recall"_s);
     EXPECT_EQ(letter, u"RECALL.RTF"_s);
@@ -206,30 +203,13 @@ TEST_P(PickerEntryPointsTest, TitleLinesAreRefusedLoudlyOrQuietlyAndTheWindowSta
     play({press("cmd_Select"), [&] { stillUp = up(); }, pick(2), press("cmd_Select")}); // row 1: the title
     EXPECT_EQ(card(), u"Visa"_s);
     EXPECT_TRUE(stillUp);
-    EXPECT_EQ(m_env->dialogs().asked().at(0).text, u" Lines with ($-) symbol is a title line. Try again. "_s);
-    EXPECT_EQ(m_env->dialogs().asked().at(0).flags, MsgBox::Exclamation);
-}
-
-TEST_P(PickerEntryPointsTest, AClickBeforeAnyMousePressDoesNothingButEscapeOnCloseCloses) {
-    seedCards();
-    bool stillUp = false;
-    play({[] {
-              // Keyboard and programmatic clicks arrive before any mouse press on a button.
-              PickerEnv::form()->level(0).cmd_Select->click();
-              PickerEnv::form()->cmd_Cancel_Click(0);
-          },
-          [&] {
-              stillUp = up();
-              QPushButton* close = PickerEnv::form()->level(0).cmd_Cancel;
-              close->setFocus();
-              QTest::keyClick(close, Qt::Key_Escape);
-          }});
-    EXPECT_EQ(card(u"zz"_s), QString());
-    EXPECT_TRUE(stillUp);
+    EXPECT_EQ(
+        std::pair(asked().at(0).text, asked().at(0).flags),
+        std::pair(u" Lines with ($-) symbol is a title line. Try again. "_s, qint32(MsgBox::Exclamation)));
 }
 
 TEST_P(PickerEntryPointsTest, DeleteAsksAndHonoursNoUnsavedLinesAndTheOffice) {
-    seedCards();
+    seed();
     m_env->host().setOfficeID(2);
     m_env->addEntry(u"CRECARD"_s, u"DC"_s, u"Diners"_s);
     m_env->host().setOfficeID(1);
@@ -240,29 +220,28 @@ TEST_P(PickerEntryPointsTest, DeleteAsksAndHonoursNoUnsavedLinesAndTheOffice) {
     QList<qint32> rows;
     play({[&] {
         wkDatabases_Form* f = cursorTo(4); // V Visa
-        f->cmd_Del_Click(0);
-        rows << PickerEnv::grid().MaxRows();
-        f->cmd_Del_Click(0);
-        rows << PickerEnv::grid().MaxRows();
-        // A line added and never saved: its key cell holds the list code, which names no record.
-        f->cmd_Add_Click(0);
-        f->cmd_Del_Click(0);
-        rows << PickerEnv::grid().MaxRows();
+        for (int i = 0; i < 3; ++i) {
+            // Last a line added and never saved: its key cell holds the list code, which names no record.
+            if (i == 2)
+                f->cmd_Add_Click(0);
+            f->cmd_Del_Click(0);
+            rows << PickerEnv::grid().MaxRows();
+        }
         f->cmd_Cancel_Click(0);
     }});
     card();
     EXPECT_EQ(rows, (QList<qint32>{4, 3, 3}));
     EXPECT_EQ(m_env->dialogs().beeps(), 3);
-    EXPECT_EQ(m_env->dialogs().asked().at(0).title, u"Delete Record"_s);
-    EXPECT_EQ(m_env->dialogs().asked().at(0).flags,
-              MsgBox::YesNo + MsgBox::Question + MsgBox::DefaultButton2);
+    EXPECT_EQ(
+        std::pair(asked().at(0).title, asked().at(0).flags),
+        std::pair(u"Delete Record"_s, qint32(MsgBox::YesNo + MsgBox::Question + MsgBox::DefaultButton2)));
     m_env->host().setOfficeMode(0);
     EXPECT_EQ(m_env->storedDescriptions(u"CRECARD"_s),
               (QStringList{QString(), u"American Express"_s, u"Diners"_s, u"MasterCard"_s}));
 }
 
 TEST_P(PickerEntryPointsTest, SavingAnEditedAndANewRowAndAnsweringNoFirst) {
-    seedCards();
+    seed();
     // "No" first, then a further edit and "Yes": both edits are written.
     m_env->dialogs().expectMessage(MsgBox::AnswerNo, u"save"_s);
     m_env->dialogs().expectMessage(MsgBox::AnswerYes, u"save"_s);
@@ -320,12 +299,11 @@ TEST_P(PickerEntryPointsTest, ANestedListOpensFromAVariableAndItsChoiceFollowsTh
     m_script->start();
     EXPECT_EQ(selection(u"PROC"_s, true), u"Composite filling |SF |T#\r\nocclusal"_s);
     EXPECT_TRUE(outerDisabled);
-    const QStringList records = result().split(kCR, Qt::SkipEmptyParts);
-    ASSERT_EQ(records.size(), 3);
-    EXPECT_EQ(records.at(0).section(kLF, 7, 7), u"0"_s);
-    EXPECT_EQ(records.at(1).section(kLF, 1, 1), u"occlusal"_s);
-    EXPECT_EQ(records.at(1).section(kLF, 6, 7), u"|SURFACES\n1"_s);
-    EXPECT_EQ(records.at(2).section(kLF, 6, 7), u"|T#\n1"_s);
+    const QStringList r = result().split(kCR, Qt::SkipEmptyParts);
+    ASSERT_EQ(r.size(), 3);
+    EXPECT_EQ((QStringList{r[0].section(kLF, 7, 7), r[1].section(kLF, 1, 1), r[1].section(kLF, 6, 7),
+                           r[2].section(kLF, 6, 7)}),
+              (QStringList{u"0"_s, u"occlusal"_s, u"|SURFACES\n1"_s, u"|T#\n1"_s}));
 }
 
 // A host that fails where a test asks it to: its third SaveRecord answers
@@ -378,42 +356,36 @@ TEST_P(PickerEntryPointsTest, ASaveThatFailsOnTheThirdRowKeepsTheFirstTwoAndRais
         EXPECT_EQ(errorOf([&] { alert(); }), throwing ? ErrorCode::DatabaseError : 0);
         // Rows before the failing one are written, the failing one is not; a
         // false answer lets the rows after it be written, an error stops there.
-        const QString before = throwing ? u" (second try)"_s : u" (edited)"_s;
         EXPECT_EQ(m_env->storedDescriptions(u"ALERT"_s),
-                  (QStringList{u"Alert 1"_s + before, u"Alert 2"_s + before, u"Alert 3"_s,
+                  (QStringList{u"Alert 1"_s + suffix, u"Alert 2"_s + suffix, u"Alert 3"_s,
                                u"Alert 4 (edited)"_s, u"Alert 5 (edited)"_s}))
             << "throwing=" << throwing;
-        EXPECT_EQ(m_env->storedCount(), 5);
+        EXPECT_EQ(m_env->storedDescriptions({}).size(), 5);
     }
     // The component serves the next request normally.
-    m_env->component().put_GIC(m_env->hostRef());
+    putHost<ReferenceHost>();
     EXPECT_EQ(alert(u"1"_s), u"Alert 1 (second try)"_s);
 }
 
-TEST_P(PickerEntryPointsTest, AFailingDeleteLeavesTheLineInPlaceAndReachesTheCaller) {
-    seedCards();
-    putHost<FaultyHost>();
+TEST_P(PickerEntryPointsTest, HostFailuresOfAnyTypeReachTheCallerAndAHostPutLaterAnswers) {
+    seed();
+    auto faulty = putHost<FaultyHost>();
     m_env->dialogs().expectMessage(MsgBox::AnswerYes, u"delete"_s);
     m_env->dialogs().expectMessage(MsgBox::AnswerYes, u"delete"_s);
     qint32 rowsAfterFailure = 0;
-    bool raised = false;
     play({[&] {
         wkDatabases_Form* f = cursorTo(1);
-        raised = errorOf([f] { f->cmd_Del_Click(0); }) != 0;
+        EXPECT_NE(errorOf([f] { f->cmd_Del_Click(0); }), 0);
         rowsAfterFailure = PickerEnv::grid().MaxRows();
         // Through the button the same failure ends the request.
         f->level(0).cmd_Del->setVisible(true);
         PickerEnv::pressButton(u"cmd_Del"_s);
     }});
     EXPECT_NE(errorOf([&] { card(); }), 0);
-    EXPECT_TRUE(raised);
     EXPECT_EQ(rowsAfterFailure, 4);
-    EXPECT_EQ(m_env->storedCount(u"CRECARD"_s), 4);
-}
+    EXPECT_EQ(m_env->storedDescriptions(u"CRECARD"_s).size(), 4);
 
-TEST_P(PickerEntryPointsTest, AHostThatThrowsAnythingReachesTheCallerAndAHostPutLaterAnswers) {
-    seedCards();
-    putHost<FaultyHost>()->askThrows = true;
+    faulty->askThrows = true;
     play({[] {
         wkDatabases_Form* f = PickerEnv::form();
         f->level(0).cmd_Edit->setText(u"D&one"_s);
@@ -433,28 +405,12 @@ TEST_P(PickerEntryPointsTest, AHostThatThrowsAnythingReachesTheCallerAndAHostPut
     EXPECT_GT(later->fieldCalls, 0);
 }
 
-// Dialogs that close the window while an information box is open.
-class ClosingDialogs final : public IDialogs {
-public:
-    qint32 MessageBox(const QString&, qint32, const QString&) override { return MsgBox::AnswerOk; }
-    QString InputBox(const QString&, const QString&, const QString&) override {
-        ++inputs;
-        PickerEnv::form()->close();
-        return u"typed after the close"_s;
-    }
-    std::optional<QString> OpenFile(const QString&, const QString&, qint32) override { return {}; }
-    void Beep() override {}
-    int inputs = 0;
-};
-
 TEST_P(PickerEntryPointsTest, AWindowClosedWhileAQuestionIsOpenAsksAndRecordsNothingMore) {
     m_env->addEntry(u"NOTES"_s, u"A"_s, u"Crown |?? on |T# then |??"_s);
-    auto closing = std::make_shared<ClosingDialogs>();
-    wkDatabases::SetDialogs(closing);
+    // A second question would find no answer queued.
+    m_env->dialogs().expectInput(u"typed after the close"_s, {}, [] { PickerEnv::form()->close(); });
     play({press("cmd_Select")});
     selection(u"NOTES"_s, false);
-    wkDatabases::SetDialogs(m_env->dialogsRef());
-    EXPECT_EQ(closing->inputs, 1);
     EXPECT_EQ(result().count(kCR), 1) << "only the row's own record";
 
     m_env->component().put_GIC(nullptr);

@@ -14,7 +14,6 @@
 #include <grid/GridModel.h>
 #include <grid/Twips.h>
 #include <gtest/gtest.h>
-#include <limits>
 #include <memory>
 #include <ostream>
 #include <viVavazuruv/AutomationError.h>
@@ -40,8 +39,8 @@ public:
         add(u"EditModeChange", {c, r, m, ch});
     }
     void RightClick(qint16 t, qint32 c, qint32 r, qint32, qint32) override { add(u"RightClick", {t, c, r}); }
-    void TopLeftChange(qint32 l, qint32 t, qint32 nl, qint32 nt) override {
-        add(u"TopLeftChange", {l, t, nl, nt});
+    void TopLeftChange(qint32 l, qint32 t, qint32 n, qint32 m) override {
+        add(u"TopLeftChange", {l, t, n, m});
     }
     void KeyDown(qint16& keyCode, qint16& shift) override {
         const QList<qint32> pressed{keyCode, shift}; // logged as pressed, whatever the handler changes
@@ -130,13 +129,17 @@ protected:
     QLineEdit* editorAt(qint32 col, qint32 row) const {
         return qobject_cast<QLineEdit*>(view()->indexWidget(cell(col, row)));
     }
-    static void expectInvalidCall(const std::function<void()>& call) {
-        try {
-            call();
-            ADD_FAILURE() << "no AutomationError";
-        } catch (const AutomationError& error) {
-            EXPECT_EQ(error.code(), ErrorCode::InvalidProcedureCall);
-        }
+    // Each call must be refused as an invalid procedure call.
+    template <class... Calls> static void expectInvalidCalls(const Calls&... calls) {
+        const auto one = [](const auto& call) {
+            try {
+                call();
+                ADD_FAILURE() << "no AutomationError";
+            } catch (const AutomationError& error) {
+                EXPECT_EQ(error.code(), ErrorCode::InvalidProcedureCall);
+            }
+        };
+        (one(calls), ...);
     }
 
     std::unique_ptr<QWidget> m_window;
@@ -155,20 +158,14 @@ TEST_F(GridControlTest, AddressedTextReachesCellsAndHeaderAndBadArgumentsAreRefu
     m_grid->setText(u"no cell"_s);
     EXPECT_EQ(m_grid->Text(), QString());
     m_grid->setAction(0);
-    for (qint16 action : {qint16(-1), qint16(2), qint16(24), qint16(26)})
-        expectInvalidCall([this, action] { m_grid->setAction(action); });
-    expectInvalidCall([this] { m_grid->setMaxRows(-1); });
-    expectInvalidCall([this] { m_grid->setMaxCols(-1); });
-    expectInvalidCall([this] { m_grid->setSortKey(3, 1); });
-    expectInvalidCall([this] { m_grid->SortKeyOrder(0); });
-    expectInvalidCall([this] { m_grid->setSortKeyOrder(1, 3); });
-    expectInvalidCall([this] { m_grid->setSortBy(1); });
-    expectInvalidCall([this] { m_grid->setOperationMode(2); });
-    expectInvalidCall([this] { m_grid->setColWidth(1, std::nan("")); });
-    expectInvalidCall([this] { m_grid->setFontSize(0); });
     QObject notAWidget;
-    expectInvalidCall([&] { m_grid->setContainer(&notAWidget); });
-    expectInvalidCall([this] { m_grid->setContainer(m_grid->view()); });
+    GridControl& g = *m_grid;
+    expectInvalidCalls(
+        [&] { g.setAction(-1); }, [&] { g.setAction(2); }, [&] { g.setAction(24); }, [&] { g.setAction(26); },
+        [&] { g.setMaxRows(-1); }, [&] { g.setMaxCols(-1); }, [&] { g.setSortKey(3, 1); },
+        [&] { g.SortKeyOrder(0); }, [&] { g.setSortKeyOrder(1, 3); }, [&] { g.setSortBy(1); },
+        [&] { g.setOperationMode(2); }, [&] { g.setColWidth(1, std::nan("")); }, [&] { g.setFontSize(0); },
+        [&] { g.setContainer(&notAWidget); }, [&] { g.setContainer(g.view()); });
     EXPECT_EQ(m_grid->Action(), 0);
 }
 
@@ -261,8 +258,8 @@ TEST_F(GridControlTest, WidthsAreInCharactersAndPlacementInTwipsOfTheContainer) 
     EXPECT_TRUE(m_grid->isVisible());
 }
 
-TEST_F(GridControlTest, MouseAndKeysRaiseTheirEventsWithWindowsCodesBeforeTheGridActs) {
-    setUpCells(3, 40);
+TEST_F(GridControlTest, MouseKeysAndScrollingRaiseTheirEventsWithWindowsCodesBeforeTheGridActs) {
+    setUpCells(3, 300);
     click(2, 5);
     EXPECT_EQ(takeEvents(), (QStringList{u"CellClick 2 5"_s, u"MouseUp 1 0"_s}));
     click(3, 4, Qt::RightButton, Qt::ShiftModifier | Qt::ControlModifier);
@@ -304,6 +301,35 @@ TEST_F(GridControlTest, MouseAndKeysRaiseTheirEventsWithWindowsCodesBeforeTheGri
     EXPECT_EQ(m_grid->ActiveRow(), 6) << "an untouched key is handled as usual";
     QTest::keyClick(view(), Qt::Key_Up);
     EXPECT_EQ(m_grid->ActiveRow(), 6);
+
+    activate(1, 1);
+    takeEvents();
+    QTest::keyClick(view(), Qt::Key_PageDown);
+    const qint32 top = view()->rowAt(0) + 1;
+    ASSERT_GT(top, 1);
+    EXPECT_EQ(takeEvents(), (QStringList{u"KeyDown 34 0"_s, u"TopLeftChange 1 1 1 %1"_s.arg(top)}));
+    view()->verticalScrollBar()->triggerAction(QAbstractSlider::SliderPageStepAdd);
+    EXPECT_EQ(takeEvents(), (QStringList{u"TopLeftChange 1 %1 1 %2"_s.arg(top).arg(view()->rowAt(0) + 1)}));
+
+    // A handler may run a modal dialog, or disable the grid.
+    activate(1, 1); // back to the top
+    bool dialogRan = false;
+    m_sink.onEvent = [&](const QString& line) {
+        if (line == QLatin1String("CellClick 1 2")) {
+            QDialog dialog(m_grid);
+            QTimer::singleShot(0, &dialog, &QDialog::accept);
+            dialogRan = dialog.exec() == QDialog::Accepted;
+        } else if (line == QLatin1String("CellClick 1 3")) {
+            m_grid->setEnabled(false);
+        }
+    };
+    click(1, 2);
+    EXPECT_TRUE(dialogRan);
+    EXPECT_EQ(takeEvents(), (QStringList{u"CellClick 1 2"_s, u"MouseUp 1 0"_s}));
+    click(1, 3);
+    QTest::keyClick(view(), Qt::Key_Down);
+    EXPECT_EQ(takeEvents(), QStringList{u"CellClick 1 3"_s}) << "a disabled grid takes no more input";
+    EXPECT_EQ(m_grid->ActiveRow(), 3);
 }
 
 TEST_F(GridControlTest, EditingRaisesEditModeChangeAndCellChangeOnlyForAChange) {
@@ -344,41 +370,10 @@ TEST_F(GridControlTest, EditingRaisesEditModeChangeAndCellChangeOnlyForAChange) 
     EXPECT_TRUE(takeEvents().isEmpty());
 }
 
-TEST_F(GridControlTest, ScrollingByTheUserRaisesTopLeftChange) {
-    setUpCells(3, 300);
-    activate(1, 1);
-    view()->setFocus();
-    QTest::keyClick(view(), Qt::Key_PageDown);
-    const qint32 top = view()->rowAt(0) + 1;
-    ASSERT_GT(top, 1);
-    EXPECT_EQ(takeEvents(), (QStringList{u"KeyDown 34 0"_s, u"TopLeftChange 1 1 1 %1"_s.arg(top)}));
-    view()->verticalScrollBar()->triggerAction(QAbstractSlider::SliderPageStepAdd);
-    EXPECT_EQ(takeEvents(), (QStringList{u"TopLeftChange 1 %1 1 %2"_s.arg(top).arg(view()->rowAt(0) + 1)}));
-}
-
 // Handlers may delete the grid from a click, a key or an edit that closes.
 TEST_F(GridControlTest, AHandlerMayDestroyTheGrid) {
-    struct Case {
-        const char* event;
-        std::function<void()> act;
-    } const cases[] = {
-        {"CellClick",
-         [this] {
-             QTest::mousePress(view()->viewport(), Qt::LeftButton, {}, centre(1, 2));
-         }},
-        {"KeyDown",
-         [this] {
-             QTest::keyPress(view(), Qt::Key_Down);
-         }},
-        {"EditModeChange 1 1 0",
-         [this] {
-             activate(1, 1);
-             QTest::keyClick(view(), Qt::Key_F2);
-             QTest::keyClick(editorAt(1, 1), Qt::Key_Return);
-         }},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.event);
+    const auto destroyOn = [this](const char* event, const std::function<void()>& act) {
+        SCOPED_TRACE(event);
         if (!m_grid) {
             m_grid = new GridControl(m_window.get());
             m_grid->setEventSink(&m_sink);
@@ -388,36 +383,23 @@ TEST_F(GridControlTest, AHandlerMayDestroyTheGrid) {
         view()->setFocus();
         QPointer<GridControl> grid(m_grid);
         m_sink.onEvent = [&](const QString& line) {
-            if (line.startsWith(QLatin1String(c.event)))
+            if (line.startsWith(QLatin1String(event)))
                 delete grid.data();
         };
-        c.act();
+        act();
         takeEvents();
         EXPECT_TRUE(grid.isNull());
         m_grid = nullptr;
         m_sink.onEvent = nullptr;
-    }
-}
-
-TEST_F(GridControlTest, AHandlerMayDisableTheGridOrRunAModalDialog) {
-    setUpCells(2, 5);
-    bool dialogRan = false;
-    m_sink.onEvent = [&](const QString& line) {
-        if (line == QLatin1String("CellClick 1 2")) {
-            QDialog dialog(m_grid);
-            QTimer::singleShot(0, &dialog, &QDialog::accept);
-            dialogRan = dialog.exec() == QDialog::Accepted;
-        } else if (line == QLatin1String("CellClick 1 3")) {
-            m_grid->setEnabled(false);
-        }
     };
-    click(1, 2);
-    EXPECT_TRUE(dialogRan);
-    EXPECT_EQ(takeEvents(), (QStringList{u"CellClick 1 2"_s, u"MouseUp 1 0"_s}));
-    click(1, 3);
-    QTest::keyClick(view(), Qt::Key_Down);
-    EXPECT_EQ(takeEvents(), QStringList{u"CellClick 1 3"_s}) << "a disabled grid takes no more input";
-    EXPECT_EQ(m_grid->ActiveRow(), 3);
+    destroyOn("CellClick",
+              [this] { QTest::mousePress(view()->viewport(), Qt::LeftButton, {}, centre(1, 2)); });
+    destroyOn("KeyDown", [this] { QTest::keyPress(view(), Qt::Key_Down); });
+    destroyOn("EditModeChange 1 1 0", [this] {
+        activate(1, 1);
+        QTest::keyClick(view(), Qt::Key_F2);
+        QTest::keyClick(editorAt(1, 1), Qt::Key_Return);
+    });
 }
 
 } // namespace

@@ -92,7 +92,6 @@ TEST_F(GridModelTest, ResizingDeletingAndClearingKeepWhatBelongsToTheirRows) {
     m_model.setTickBrushes(QBrush(Qt::blue), QBrush(Qt::white));
     EXPECT_EQ(m_model.data(m_model.index(1, 0), Qt::BackgroundRole).value<QBrush>().color(),
               QColor(Qt::blue));
-    EXPECT_EQ(m_model.dataRowCount(), 4);
     ASSERT_TRUE(m_model.deleteRow(2));
     EXPECT_EQ(column(1), u"r1,r3,r4"_s);
     EXPECT_EQ(m_model.tickedCount(), 1);
@@ -164,36 +163,29 @@ TEST_F(GridModelTest, SortingMatchesACaseInsensitiveStableSortOfTheTexts) {
                 text += pieces->at(qsizetype(next(quint32(pieces->size()))));
             return text;
         };
-        QList<QStringList> rows;
+        QStringList rows; // no piece holds a comma
         for (int r = 0; r < 800; ++r)
-            rows.append({makeText(), makeText(), u"%1"_s.arg(r, 4, 10, QLatin1Char('0'))});
+            rows.append(
+                QStringList{makeText(), makeText(), u"%1"_s.arg(r, 4, 10, QLatin1Char('0'))}.join(u','));
         for (Qt::SortOrder first : {Qt::AscendingOrder, Qt::DescendingOrder}) {
             for (Qt::SortOrder second : {Qt::AscendingOrder, Qt::DescendingOrder}) {
-                m_model.setMaxCols(3);
-                m_model.setMaxRows(qint32(rows.size()));
                 m_model.setBatching(true);
-                for (qint32 r = 0; r < rows.size(); ++r) {
-                    for (qint32 c = 0; c < 3; ++c)
-                        m_model.setText(c + 1, r + 1, rows[r][c]);
-                }
+                fill(rows);
                 m_model.setBatching(false);
                 m_model.sortRows(-1, -1, -1, -1, {{1, first}, {2, second}});
-
-                QList<QStringList> expected = rows;
-                const auto compare = [](const QString& a, const QString& b, Qt::SortOrder order) {
-                    const int c = QString::compare(a, b, Qt::CaseInsensitive);
-                    return order == Qt::AscendingOrder ? c : -c;
-                };
-                std::stable_sort(expected.begin(), expected.end(),
-                                 [&](const QStringList& a, const QStringList& b) {
-                                     if (const int c = compare(a[0], b[0], first))
-                                         return c < 0;
-                                     return compare(a[1], b[1], second) < 0;
-                                 });
-                QStringList expectedIds;
-                for (const QStringList& row : expected)
-                    expectedIds.append(row[2]);
-                ASSERT_EQ(column(3), expectedIds.join(QLatin1Char(','))) << pieces->size() << first << second;
+                QStringList expected = rows;
+                std::stable_sort(expected.begin(), expected.end(), [&](const QString& a, const QString& b) {
+                    for (int k = 0; k < 2; ++k) {
+                        const int c = QString::compare(a.section(u',', k, k), b.section(u',', k, k),
+                                                       Qt::CaseInsensitive);
+                        if (c)
+                            return (k ? second : first) == Qt::AscendingOrder ? c < 0 : c > 0;
+                    }
+                    return false;
+                });
+                for (QString& row : expected)
+                    row = row.section(u',', 2);
+                ASSERT_EQ(column(3), expected.join(u',')) << pieces->size() << first << second;
             }
         }
     }

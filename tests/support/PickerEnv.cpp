@@ -44,8 +44,9 @@ qint32 PickerEnv::addEntry(const QString& listCode, const QString& group, const 
 
 QStringList PickerEnv::storedDescriptions(const QString& listCode) const {
     QSqlQuery q(m_host->GetConnection());
-    q.prepare(QStringLiteral("SELECT usrdefDes FROM UsrDefTable WHERE UsrDefCod = ?"));
+    q.prepare(QStringLiteral("SELECT usrdefDes FROM UsrDefTable WHERE UsrDefCod = ? OR ? = 1"));
     q.addBindValue(listCode);
+    q.addBindValue(listCode.isEmpty() ? 1 : 0);
     q.exec();
     QStringList result;
     while (q.next())
@@ -54,26 +55,12 @@ QStringList PickerEnv::storedDescriptions(const QString& listCode) const {
     return result;
 }
 
-qint64 PickerEnv::storedCount(const QString& listCode) const {
-    QSqlQuery q(m_host->GetConnection());
-    q.prepare(QStringLiteral("SELECT COUNT(*) FROM UsrDefTable WHERE UsrDefCod = ? OR ? = 1"));
-    q.addBindValue(listCode);
-    q.addBindValue(listCode.isEmpty() ? 1 : 0);
-    q.exec();
-    return q.next() ? q.value(0).toLongLong() : -1;
-}
-
 wkDatabases_Form* PickerEnv::form() {
     return qobject_cast<wkDatabases_Form*>(RequestState::instance().Window.data());
 }
 
 grid::GridControl& PickerEnv::grid(int level) {
     return *form()->level(level).uddbs_SS;
-}
-
-bool PickerEnv::windowUp() {
-    wkDatabases_Form* f = form();
-    return f && f->isVisible();
 }
 
 void PickerEnv::pressButton(const QString& name, int level) {

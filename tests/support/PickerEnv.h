@@ -25,7 +25,6 @@ public:
 
     TestDatabase& db() { return *m_db; }
     ReferenceHost& host() { return *m_host; }
-    std::shared_ptr<ReferenceHost> hostRef() { return m_host; }
     test::ScriptedDialogs& dialogs() { return *m_dialogs; }
     std::shared_ptr<test::ScriptedDialogs> dialogsRef() { return m_dialogs; }
     wkDatabases& component() { return m_component; }
@@ -34,9 +33,8 @@ public:
     // Stores one entry through the host (the current office) and returns its key.
     qint32 addEntry(const QString& listCode, const QString& group, const QString& description,
                     const QString& code = {}, const QString& letter = {});
-    // Descriptions of a list as stored, sorted, for assertions.
+    // Descriptions of a list (or of all lists) as stored, sorted, for assertions.
     QStringList storedDescriptions(const QString& listCode) const;
-    qint64 storedCount(const QString& listCode = {}) const;
 
     // The picker window of the running request, or null.
     static wkDatabases_Form* form();
@@ -45,7 +43,6 @@ public:
     // User actions on the window of the running request.
     static void pressButton(const QString& name, int level = 0); // mouse press and release, e.g. "cmd_Select"
     static void clickCell(qint32 col, qint32 row, int level = 0, Qt::MouseButton button = Qt::LeftButton);
-    static bool windowUp();
 
     // A script whose rescue closes the window, so a failing test does not hang.
     static std::unique_ptr<UiScript> script();

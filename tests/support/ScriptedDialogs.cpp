@@ -8,32 +8,26 @@ namespace {
 
 // Long texts are cut in failure descriptions; the whole text stays in asked().
 QString quoted(const QString& text) {
-    constexpr qsizetype Limit = 200;
-    const QString shown = text.size() > Limit ? text.left(Limit) + QStringLiteral("...") : text;
-    return QLatin1Char('"') + shown + QLatin1Char('"');
+    return QLatin1Char('"') + (text.size() > 200 ? text.left(200) + QStringLiteral("...") : text) +
+           QLatin1Char('"');
 }
 
-} // namespace
-
-QString ScriptedDialogs::kindName(Kind kind) {
+QString kindName(ScriptedDialogs::Kind kind) {
     const char* names[] = {"message box", "input box", "file dialog"};
     return QLatin1String(names[int(kind)]);
 }
 
-void ScriptedDialogs::expectMessage(qint32 answer, const QString& textContains) {
-    m_script.push_back({Kind::Message, answer, {}, textContains});
-}
-
-void ScriptedDialogs::expectInput(const QString& answer, const QString& promptContains) {
-    m_script.push_back({Kind::Input, 0, answer, promptContains});
-}
+} // namespace
 
 qint32 ScriptedDialogs::MessageBox(const QString& text, qint32 flags, const QString& title) {
     return take({Kind::Message, text, title, flags, {}}).message;
 }
 
 QString ScriptedDialogs::InputBox(const QString& prompt, const QString& title, const QString& defaultText) {
-    return take({Kind::Input, prompt, title, 0, defaultText}).input;
+    const Answer answer = take({Kind::Input, prompt, title, 0, defaultText});
+    if (answer.meanwhile)
+        answer.meanwhile();
+    return answer.input;
 }
 
 std::optional<QString> ScriptedDialogs::OpenFile(const QString& initialFolder, const QString& filter,

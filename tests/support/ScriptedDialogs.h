@@ -4,6 +4,7 @@
 #include <QString>
 #include <QStringList>
 #include <deque>
+#include <functional>
 #include <optional>
 #include <viVavazuruv/IDialogs.h>
 
@@ -28,9 +29,15 @@ public:
     };
 
     // Queue answers in the order the dialogs will come. A non-empty
-    // textContains also requires the dialog's text (or prompt) to contain it.
-    void expectMessage(qint32 answer, const QString& textContains = {});
-    void expectInput(const QString& answer, const QString& promptContains = {});
+    // textContains also requires the dialog's text (or prompt) to contain it;
+    // meanwhile runs while the input box is up, before it answers.
+    void expectMessage(qint32 answer, const QString& textContains = {}) {
+        m_script.push_back({Kind::Message, answer, {}, textContains, {}});
+    }
+    void expectInput(const QString& answer, const QString& promptContains = {},
+                     std::function<void()> meanwhile = {}) {
+        m_script.push_back({Kind::Input, 0, answer, promptContains, std::move(meanwhile)});
+    }
 
     qint32 MessageBox(const QString& text, qint32 flags, const QString& title) override;
     QString InputBox(const QString& prompt, const QString& title, const QString& defaultText) override;
@@ -45,14 +52,13 @@ public:
     // A description of every dialog that had no fitting answer.
     QStringList unexpected() const { return m_unexpected; }
 
-    static QString kindName(Kind kind);
-
 private:
     struct Answer {
         Kind kind = Kind::Message;
         qint32 message = 0;
         QString input;
         QString mustContain;
+        std::function<void()> meanwhile;
     };
 
     // Records the dialog and takes its answer; throws when there is none that fits.

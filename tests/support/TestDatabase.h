@@ -25,7 +25,6 @@ public:
     static std::unique_ptr<TestDatabase> create(Engine engine);
     ~TestDatabase();
 
-    Engine engine() const { return m_engine; }
     // A connection of the test's own, open, on the test's database or schema.
     QSqlDatabase db() const;
     // The same place as a reference-host URL (sqlite:PATH or postgresql://...?schema=NAME).

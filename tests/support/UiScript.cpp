@@ -11,7 +11,7 @@ UiScript::UiScript(int deadlineMs) : m_deadlineMs(deadlineMs) {
 }
 
 UiScript& UiScript::step(std::function<bool()> ready, std::function<void()> action) {
-    m_steps.push_back({std::move(ready), std::move(action), int(m_steps.size()) + m_taken + 1});
+    m_steps.push_back({std::move(ready), std::move(action), ++m_added});
     return *this;
 }
 
@@ -41,7 +41,6 @@ void UiScript::tick() {
     // may open the nested loop in which the next steps must be played.
     auto current = std::make_shared<Step>(std::move(m_steps.front()));
     m_steps.pop_front();
-    ++m_taken;
     QTimer::singleShot(0, this, [this, current] {
         try {
             current->action();

@@ -41,7 +41,7 @@ private:
     QTimer m_timer;
     QElapsedTimer m_clock;
     int m_deadlineMs;
-    int m_taken = 0;
+    int m_added = 0;
     QStringList m_failures;
     std::function<void()> m_rescue;
 };
