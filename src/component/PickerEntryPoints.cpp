@@ -90,6 +90,21 @@ template <typename Body> QString asAutomationErrors(Body&& body) {
     }
 }
 
+// A fixed list whose group codes answer Tmp: prepares the request and loads
+// the window; true (Tmp answered, window gone unseen) when the list knows
+// Tmp, otherwise the window has been shown and closed.
+bool answeredOrShown(RequestState& state, const QString& listCode, const ListRequest& request, QString& Tmp,
+                     float& WTop, float& WLeft) {
+    state.Host(); // no host, no change to the request state
+    state.DatabaseCode = listCode;
+    state.PrepareListRequest(request, WTop, WLeft);
+    PickerWindow window(state);
+    if (answeredFromList(window, Tmp))
+        return true;
+    window.showModal();
+    return false;
+}
+
 QString firstDescription(IHostServices& host, const QString& selection) {
     return host.GetField(selection, kFieldEnd, 2, 0);
 }
@@ -103,17 +118,11 @@ void wkDatabases::SetDialogs(std::shared_ptr<IDialogs> dialogs) {
 QString wkDatabases::UDDBS_Credit_Card(QString& Tmp, float& WTop, float& WLeft) {
     return asAutomationErrors([&] {
         RequestState& state = RequestState::instance();
-        state.Host(); // no host, no change to the request state
-        state.DatabaseCode = QStringLiteral("CRECARD");
-        state.PrepareListRequest({false, QStringLiteral("Credit Card"),
-                                  QStringLiteral("Credit Card Database"), QStringLiteral("Credit Card"),
-                                  QString(), QString()},
-                                 WTop, WLeft);
-        PickerWindow window(state);
-        if (answeredFromList(window, Tmp))
-            return Tmp;
-        window.showModal();
-        Tmp = firstDescription(state.Host(), state.SelectionResult);
+        if (!answeredOrShown(state, QStringLiteral("CRECARD"),
+                             {false, QStringLiteral("Credit Card"), QStringLiteral("Credit Card Database"),
+                              QStringLiteral("Credit Card"), QString(), QString()},
+                             Tmp, WTop, WLeft))
+            Tmp = firstDescription(state.Host(), state.SelectionResult);
         return Tmp;
     });
 }
@@ -121,23 +130,19 @@ QString wkDatabases::UDDBS_Credit_Card(QString& Tmp, float& WTop, float& WLeft) 
 QString wkDatabases::UDDBS_Med_Alert(QString& Tmp, float& WTop, float& WLeft) {
     return asAutomationErrors([&] {
         RequestState& state = RequestState::instance();
-        state.Host(); // no host, no change to the request state
-        state.DatabaseCode = QStringLiteral("ALERT");
-        state.PrepareListRequest({true, QStringLiteral("Medical Alert"),
-                                  QStringLiteral("Medical Alert Database"), QStringLiteral("Medical Alert"),
-                                  QString(), QString()},
-                                 WTop, WLeft);
-        PickerWindow window(state);
-        if (answeredFromList(window, Tmp))
+        if (answeredOrShown(state, QStringLiteral("ALERT"),
+                            {true, QStringLiteral("Medical Alert"), QStringLiteral("Medical Alert Database"),
+                             QStringLiteral("Medical Alert"), QString(), QString()},
+                            Tmp, WTop, WLeft))
             return Tmp;
-        window.showModal();
-        IHostServices& hostNow = state.Host();
+        // The host may have put another GIC while the window was up.
+        IHostServices& host = state.Host();
         Tmp.clear();
         for (qint16 i = 1;; ++i) {
-            const QString record = hostNow.GetField(state.SelectionResult, kRecordEnd, i, 0);
+            const QString record = host.GetField(state.SelectionResult, kRecordEnd, i, 0);
             if (record.isEmpty())
                 break;
-            Tmp += QStringLiteral(", ") + hostNow.GetField(record, kFieldEnd, 2, 0);
+            Tmp += QStringLiteral(", ") + host.GetField(record, kFieldEnd, 2, 0);
         }
         if (Tmp.startsWith(QStringLiteral(", ")))
             Tmp = Tmp.mid(2);
