@@ -35,7 +35,9 @@ void RequestState::ReleaseHostObjectsAtUnload() {
         // Qt SQL's connection registry is gone. A release registered now runs
         // before everything that exists now, the registry included, and at
         // the component's unload when it was loaded as a plugin.
+        // The request state itself must outlive the release, so it is made first too.
         QSqlDatabase::connectionNames();
+        instance();
         std::atexit(releaseHostObjectsAtExit);
     });
 }
