@@ -79,9 +79,9 @@ public:
 
 private:
     explicit BenchDatabase(int rows) {
-        m_host = ReferenceHost::Open(QStringLiteral("sqlite:") + path(),
-                                     std::make_shared<test::ScriptedDialogs>(),
-                                     m_dir.filePath(QStringLiteral("data")));
+        m_host =
+            ReferenceHost::Open(QStringLiteral("sqlite:") + path(), std::make_shared<test::ScriptedDialogs>(),
+                                m_dir.filePath(QStringLiteral("data")));
         QSqlDatabase db = m_host->GetConnection();
         QRandomGenerator random(4215);
         const QStringList words{

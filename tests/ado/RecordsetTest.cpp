@@ -13,6 +13,7 @@
 using namespace viVavazuruv;
 using namespace viVavazuruv::ado;
 using viVavazuruv::test::Engine;
+using viVavazuruv::test::errorOf;
 using viVavazuruv::test::TestDatabase;
 using namespace Qt::StringLiterals;
 
@@ -36,10 +37,10 @@ void expectReadAsByTheDriver(const QSqlDatabase& db, const QString& sql, int exp
     while (query.next()) {
         ASSERT_FALSE(rs.Eof());
         for (int c = 0; c < query.record().count(); ++c) {
-            const QVariant mine = rs.Value(c);
-            const QVariant driver = query.value(c);
-            EXPECT_EQ(mine.isNull(), driver.isNull()) << rows << ":" << c;
-            EXPECT_EQ(mine.toString(), driver.toString()) << rows << ":" << c;
+            const QVariant mine = rs.Value(c), driver = query.value(c);
+            EXPECT_EQ(std::pair(mine.isNull(), mine.toString()),
+                      std::pair(driver.isNull(), driver.toString()))
+                << rows << ":" << c;
         }
         rs.MoveNext();
         ++rows;
@@ -54,9 +55,8 @@ protected:
         VV_REQUIRE_DATABASE(m_db, GetParam());
         m_db->exec(QStringLiteral(
             "CREATE TABLE ItemList (ItemCode VARCHAR(20), ItemText VARCHAR(200), ItemKey INTEGER)"));
-        m_db->exec(u"INSERT INTO ItemList VALUES ('A', NULL, 1)"_s);
-        m_db->exec(u"INSERT INTO ItemList VALUES ('B', '', 2)"_s);
-        m_db->exec(u"INSERT INTO ItemList VALUES ('C', 'Zahnärztliche Füllung – 歯科', 3)"_s);
+        m_db->exec(
+            u"INSERT INTO ItemList VALUES ('A', NULL, 1), ('B', '', 2), ('C', 'Zahnärztliche Füllung – 歯科', 3)"_s);
     }
 
     Recordset openOrdered(const QString& where = {}) {
@@ -66,16 +66,6 @@ protected:
     std::unique_ptr<TestDatabase> m_db;
 };
 
-// The code of the error call raised, or 0.
-template <class F> std::int32_t errorOf(F&& call) {
-    try {
-        call();
-    } catch (const AutomationError& e) {
-        return e.code();
-    }
-    return 0;
-}
-
 TEST_P(RecordsetTest, NullStaysApartFromEmptyTextAndFieldsAreFoundInAnyCase) {
     Recordset rs = openOrdered();
     EXPECT_EQ(rs.Fields(u"ITEMCODE"_s).toString(), u"A"_s);
@@ -83,8 +73,7 @@ TEST_P(RecordsetTest, NullStaysApartFromEmptyTextAndFieldsAreFoundInAnyCase) {
     rs.MoveNext();
     EXPECT_FALSE(rs.Fields(u"ItemText"_s).isNull());
     EXPECT_EQ(errorOf([&] { rs.Fields(u"NoSuchField"_s); }), ErrorCode::ItemNotFound);
-    rs.MoveNext();
-    rs.MoveNext();
+    rs.MoveNext(), rs.MoveNext();
     EXPECT_TRUE(rs.Eof());
     EXPECT_NE(errorOf([&] { rs.MoveNext(); }), 0);
     Recordset empty = openOrdered(u"WHERE ItemCode = 'none'"_s);
@@ -138,8 +127,7 @@ TEST_P(RecordsetTest, FailuresRaiseTheirCodesAndUnsupportedModesAreRefused) {
 // Long lists read block by block, whether values repeat or not.
 TEST_P(RecordsetTest, EveryValueMatchesWhatTheDriverReads) {
     m_db->exec(u"CREATE TABLE Mixed (Whole INTEGER, Part REAL, Words VARCHAR(50), Absent VARCHAR(5))"_s);
-    m_db->exec(u"INSERT INTO Mixed VALUES (-2147483648, 2.5, 'it''s ☕', NULL)"_s);
-    m_db->exec(u"INSERT INTO Mixed VALUES (7, -0.125, '', '')"_s);
+    m_db->exec(u"INSERT INTO Mixed VALUES (-2147483648, 2.5, 'it''s ☕', NULL), (7, -0.125, '', '')"_s);
     expectReadAsByTheDriver(m_db->db(), u"SELECT * FROM Mixed ORDER BY Whole"_s, 2);
     // A key column's number comes as its text, and stays for a second reader.
     Recordset big = openClient(m_db->db(), u"SELECT CAST(9007199254740993 AS BIGINT) AS Big"_s);
@@ -163,8 +151,7 @@ TEST_P(RecordsetTest, EveryValueMatchesWhatTheDriverReads) {
 TEST_P(RecordsetTest, ConnectionExecutesCommandTextAndFailuresRaiseAndChangeNothing) {
     m_db->exec(u"CREATE TABLE Counter (Id INTEGER, Label VARCHAR(40))"_s);
     ado::Connection connection(m_db->db());
-    connection.Execute(u"INSERT INTO Counter VALUES (1, 'one')"_s);
-    connection.Execute(u"INSERT INTO Counter VALUES (2, 'two')"_s);
+    connection.Execute(u"INSERT INTO Counter VALUES (1, 'one'), (2, 'two')"_s);
     qint32 affected = -1;
     connection.Execute(u"DELETE FROM Counter WHERE Id = 1"_s, &affected, 129);
     EXPECT_EQ(affected, 1);
@@ -187,13 +174,11 @@ TEST(RecordsetSqliteBytes, StoredBytesReadAsTheDriverReadsThem) {
     std::unique_ptr<TestDatabase> db;
     VV_REQUIRE_DATABASE(db, Engine::SQLite);
     db->exec(u"CREATE TABLE Raw (Num INTEGER, Words TEXT)"_s);
-    db->exec(u"INSERT INTO Raw VALUES (1, 'before' || char(0) || 'after')"_s);
-    db->exec(u"INSERT INTO Raw VALUES (2, CAST(x'41ff80c3287a' AS TEXT))"_s);
-    db->exec(u"INSERT INTO Raw VALUES (3, CAST(x'e29882f09fa6b7c0af' AS TEXT))"_s);
-    db->exec(u"INSERT INTO Raw VALUES (4, '%1')"_s.arg(QString(20000, QChar(0x6B6F))));
-    db->exec(u"INSERT INTO Raw VALUES (5, 'it''s \"quoted\"')"_s);
-    const QString sql = u"SELECT * FROM Raw ORDER BY Num"_s;
-    expectReadAsByTheDriver(db->db(), sql, 5);
+    db->exec(
+        u"INSERT INTO Raw VALUES (1, 'before' || char(0) || 'after'), (2, CAST(x'41ff80c3287a' AS TEXT)), "
+        "(3, CAST(x'e29882f09fa6b7c0af' AS TEXT)), (4, '%1'), (5, 'it''s \"quoted\"')"_s.arg(
+            QString(20000, QChar(0x6B6F))));
+    expectReadAsByTheDriver(db->db(), u"SELECT * FROM Raw ORDER BY Num"_s, 5);
 }
 
 } // namespace

@@ -1,5 +1,5 @@
 #include <ado/VbStrings.h>
-#include <viVavazuruv/AutomationError.h>
+#include <support/TestDatabase.h>
 
 #include <gtest/gtest.h>
 
@@ -30,20 +30,12 @@ INSTANTIATE_TEST_SUITE_P(
                       ValCase{u"12\u00A03", 12}, ValCase{u"1e999", 0}));
 
 TEST(VbNumbersTest, RoundHalfToEvenAndOverflow) {
-    EXPECT_EQ(vb::CLng(2.5), 2);
-    EXPECT_EQ(vb::CLng(3.5), 4);
-    EXPECT_EQ(vb::CLng(-2.5), -2);
+    EXPECT_EQ((QList<qint32>{vb::CLng(2.5), vb::CLng(3.5), vb::CLng(-2.5)}), (QList<qint32>{2, 4, -2}));
     EXPECT_EQ(vb::CInt(32767.4), 32767);
     EXPECT_EQ(vb::KeyOf(u"  12 "_s), 12);
     EXPECT_EQ(vb::KeyOf(u"7ALERT"_s), 7); // why an unsaved line's key cell is dangerous
-    for (double tooBig : {2147483648.0, -2147483649.0, std::nan("")}) {
-        try {
-            vb::CLng(tooBig);
-            FAIL() << tooBig;
-        } catch (const AutomationError& e) {
-            EXPECT_EQ(e.code(), ErrorCode::Overflow);
-        }
-    }
+    for (double tooBig : {2147483648.0, -2147483649.0, std::nan("")})
+        EXPECT_EQ(test::errorOf([=] { vb::CLng(tooBig); }), ErrorCode::Overflow) << tooBig;
     EXPECT_THROW(vb::CInt(32767.5), AutomationError);
 }
 

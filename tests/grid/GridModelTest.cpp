@@ -1,18 +1,15 @@
 #include <QAbstractItemModelTester>
+#include <QRandomGenerator>
 #include <QSignalSpy>
 #include <algorithm>
 #include <grid/GridModel.h>
 #include <gtest/gtest.h>
-#include <memory>
-#include <ostream>
+#include <support/QtPrinting.h>
+#include <tuple>
 
 using viVavazuruv::grid::GridModel;
 using viVavazuruv::grid::GridSortKey;
 using namespace Qt::StringLiterals;
-
-static void PrintTo(const QString& text, std::ostream* os) {
-    *os << '"' << text.toStdString() << '"';
-}
 
 namespace {
 
@@ -20,19 +17,13 @@ namespace {
 // verified against what the model then reports.
 class GridModelTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        m_tester = std::make_unique<QAbstractItemModelTester>(
-            &m_model, QAbstractItemModelTester::FailureReportingMode::Fatal);
-    }
     // Rows of comma-separated cells, from row 1 and column 1.
     void fill(const QStringList& rows) {
         m_model.setMaxCols(qint32(rows.value(0).count(QLatin1Char(',')) + 1));
         m_model.setMaxRows(qint32(rows.size()));
-        for (qsizetype r = 0; r < rows.size(); ++r) {
-            const QStringList cells = rows[r].split(QLatin1Char(','));
-            for (qsizetype c = 0; c < cells.size(); ++c)
-                m_model.setText(qint32(c + 1), qint32(r + 1), cells[c]);
-        }
+        for (qsizetype r = 0; r < rows.size(); ++r)
+            for (qint32 c = 0; const QString& cell : rows[r].split(u','))
+                m_model.setText(++c, qint32(r + 1), cell);
     }
     // One column's texts, comma-joined.
     QString column(qint32 col) const {
@@ -42,7 +33,7 @@ protected:
         return texts.join(QLatin1Char(','));
     }
     GridModel m_model;
-    std::unique_ptr<QAbstractItemModelTester> m_tester;
+    QAbstractItemModelTester m_tester{&m_model, QAbstractItemModelTester::FailureReportingMode::Fatal};
 };
 
 TEST_F(GridModelTest, HostileTextRoundTripsAndAddressesOutsideTheGridReadEmpty) {
@@ -51,16 +42,17 @@ TEST_F(GridModelTest, HostileTextRoundTripsAndAddressesOutsideTheGridReadEmpty) 
     m_model.setMaxCols(2);
     m_model.setMaxRows(qint32(texts.size()));
     for (qint32 row = 1; row <= texts.size(); ++row) {
-        const QString& text = texts[row - 1];
-        ASSERT_TRUE(m_model.setData(m_model.index(row - 1, 1), text));
-        EXPECT_EQ(m_model.text(2, row), text) << row;
-        ASSERT_TRUE(m_model.setText(2, 0, text));
-        EXPECT_EQ(m_model.headerData(1, Qt::Horizontal).toString(), text) << row;
+        ASSERT_TRUE(m_model.setData(m_model.index(row - 1, 1), texts[row - 1]));
+        ASSERT_TRUE(m_model.setText(2, 0, texts[row - 1]));
+        EXPECT_EQ(std::tuple(m_model.text(2, row), m_model.headerData(1, Qt::Horizontal).toString()),
+                  std::tuple(texts[row - 1], texts[row - 1]))
+            << row;
     }
     for (const QPoint& p : {QPoint(0, 1), QPoint(3, 1), QPoint(1, 5), QPoint(1, -1), QPoint(INT32_MIN, 1),
                             QPoint(INT32_MAX, INT32_MAX)}) {
-        EXPECT_EQ(m_model.text(p.x(), p.y()), QString()) << p.x() << ',' << p.y();
-        EXPECT_FALSE(m_model.setText(p.x(), p.y(), u"x"_s)) << p.x() << ',' << p.y();
+        EXPECT_EQ((std::tuple{m_model.text(p.x(), p.y()), m_model.setText(p.x(), p.y(), u"x"_s)}),
+                  std::tuple(QString(), false))
+            << p.x() << ',' << p.y();
     }
     EXPECT_FALSE(m_model.flags(m_model.index(0, 0)).testFlag(Qt::ItemIsEditable));
     m_model.setEditable(true);
@@ -78,69 +70,57 @@ TEST_F(GridModelTest, ResizingDeletingAndClearingKeepWhatBelongsToTheirRows) {
     EXPECT_EQ(m_model.tickedCount(), 0);
     m_model.setMaxRows(5);
     m_model.setMaxCols(4);
-    EXPECT_EQ(column(1), u"a1,a2,,,"_s);
-    EXPECT_EQ(column(3), u",,,,"_s) << "a column dropped and added again starts empty";
-    EXPECT_FALSE(m_model.bold(3, 3)) << "a font setting must not outlive its cell";
+    // A column dropped and added again starts empty; a font setting must not outlive its cell.
+    EXPECT_EQ(std::tuple(column(1), column(3), m_model.bold(3, 3)),
+              std::tuple(u"a1,a2,,,"_s, u",,,,"_s, false));
 
     fill({u"r1,x"_s, u"r2,x"_s, u"r3,x"_s, u"r4,x"_s});
     m_model.setText(2, 0, u"H"_s);
-    m_model.setTicked(2, true);
-    m_model.setTicked(4, true);
+    for (qint32 row : {2, 4, 4}) // 4 again: no change
+        m_model.setTicked(row, true);
     m_model.setBold(1, 4, true);
     m_model.setPointSize(-1, 3, 20.0);
-    m_model.setTicked(4, true); // again: no change
     m_model.setTickBrushes(QBrush(Qt::blue), QBrush(Qt::white));
     EXPECT_EQ(m_model.data(m_model.index(1, 0), Qt::BackgroundRole).value<QBrush>().color(),
               QColor(Qt::blue));
     ASSERT_TRUE(m_model.deleteRow(2));
-    EXPECT_EQ(column(1), u"r1,r3,r4"_s);
-    EXPECT_EQ(m_model.tickedCount(), 1);
-    EXPECT_TRUE(m_model.isTicked(3));
-    EXPECT_TRUE(m_model.bold(1, 3)) << "the cell font moved with its row";
-    EXPECT_DOUBLE_EQ(m_model.pointSize(2, 2), 20.0) << "the row font moved with its row";
-    EXPECT_FALSE(m_model.deleteRow(4));
-    EXPECT_EQ(m_model.dataRowCount(), 3);
+    // The tick, the cell font and the row font all moved with their rows.
+    EXPECT_EQ((std::tuple{column(1), m_model.tickedCount(), m_model.isTicked(3), m_model.bold(1, 3),
+                          m_model.pointSize(2, 2), m_model.deleteRow(4), m_model.dataRowCount()}),
+              std::tuple(u"r1,r3,r4"_s, 1, true, true, 20.0, false, 3));
     m_model.setText(1, 3, QString());
     m_model.setText(2, 3, QString());
     EXPECT_EQ(m_model.dataRowCount(), 2) << "a trailing row emptied again no longer counts";
 
-    m_model.clearRange(2, 2, 1, 1, true); // corners given the other way round
-    EXPECT_EQ(column(2), u",,"_s);
-    EXPECT_EQ(column(1), u",,"_s);
-    EXPECT_TRUE(m_model.bold(1, 3)) << "data only keeps the fonts";
+    m_model.clearRange(2, 2, 1, 1, true); // corners given the other way round; data only keeps the fonts
+    EXPECT_EQ(std::tuple(column(1), column(2), m_model.bold(1, 3)), std::tuple(u",,"_s, u",,"_s, true));
     m_model.clearRange(-1, -1, -1, -1, false);
-    EXPECT_FALSE(m_model.bold(1, 3));
-    EXPECT_EQ(m_model.text(2, 0), u"H"_s);
-    EXPECT_TRUE(m_model.isTicked(3));
-    EXPECT_EQ(m_model.dataRowCount(), 0);
+    EXPECT_EQ(std::tuple(m_model.bold(1, 3), m_model.text(2, 0), m_model.isTicked(3), m_model.dataRowCount()),
+              std::tuple(false, u"H"_s, true, 0));
 }
 
 // Ties on every key keep their original order, in either direction; case
 // does not separate texts; a block moves only its own cells.
 TEST_F(GridModelTest, SortsByUpToTwoKeysStably) {
-    const struct {
-        QList<GridSortKey> keys;
-        const char* expectedIds;
-    } cases[] = {
+    const std::pair<QList<GridSortKey>, const char*> cases[] = {
         {{{1, Qt::DescendingOrder}}, "r1,r3,r5,r2,r4,r6"},
         {{{1, Qt::DescendingOrder}, {2, Qt::AscendingOrder}}, "r3,r1,r5,r2,r4,r6"},
         {{{9, Qt::AscendingOrder}, {2, Qt::AscendingOrder}}, "r2,r3,r4,r1,r5,r6"}, // key 9 is outside
         {{{0, Qt::AscendingOrder}}, "r1,r2,r3,r4,r5,r6"},
     };
-    for (const auto& c : cases) {
+    for (const auto& [keys, expectedIds] : cases) {
         fill({u"b,2,r1"_s, u"a,1,r2"_s, u"b,1,r3"_s, u"a,1,r4"_s, u"B,2,r5"_s, u",3,r6"_s});
-        m_model.sortRows(-1, -1, -1, -1, c.keys);
-        EXPECT_EQ(column(3), QLatin1String(c.expectedIds));
+        m_model.sortRows(-1, -1, -1, -1, keys);
+        EXPECT_EQ(column(3), QLatin1String(expectedIds));
     }
     fill({u"d,1,keep1"_s, u"c,2,keep2"_s, u"b,3,keep3"_s, u"a,4,keep4"_s});
     m_model.setTicked(2, true);
     m_model.setBold(1, 2, true);
     m_model.sortRows(2, 4, 1, 2, {{1, Qt::AscendingOrder}});
-    EXPECT_EQ(column(1), u"d,a,b,c"_s);
-    EXPECT_EQ(column(2), u"1,4,3,2"_s);
-    EXPECT_EQ(column(3), u"keep1,keep2,keep3,keep4"_s) << "a column outside the block stays";
-    EXPECT_TRUE(m_model.isTicked(2)) << "ticks belong to rows, and rows did not move as a whole";
-    EXPECT_TRUE(m_model.bold(1, 4)) << "the cell font moved with its text";
+    // A column outside the block stays; ticks belong to rows, and rows did not move as a
+    // whole; the cell font moved with its text.
+    EXPECT_EQ(std::tuple(column(1), column(2), column(3), m_model.isTicked(2), m_model.bold(1, 4)),
+              std::tuple(u"d,a,b,c"_s, u"1,4,3,2"_s, u"keep1,keep2,keep3,keep4"_s, true, true));
 }
 
 // Texts built to meet every way two keys can compare: equal beyond the first
@@ -151,22 +131,17 @@ TEST_F(GridModelTest, SortingMatchesACaseInsensitiveStableSortOfTheTexts) {
     const QStringList asciiPieces{QString(),      u"a"_s,         u"B"_s, u"abcdefgh"_s, u"ABCDEFGHx"_s,
                                   u"abcdefghY"_s, u"abcdefghy"_s, u"_"_s, u"z"_s};
     const QStringList widePieces = asciiPieces + QStringList{u"ä"_s, u"Äb"_s, u"abcdefgÄ"_s};
-    quint32 seed = 12345;
-    const auto next = [&seed](quint32 bound) {
-        seed = seed * 1103515245u + 12345u;
-        return (seed >> 16) % bound;
-    };
+    QRandomGenerator random(12345); // seeded, so a failure repeats
     for (const QStringList* pieces : {&asciiPieces, &widePieces}) {
         const auto makeText = [&] {
             QString text;
-            for (quint32 n = next(3) + 1; n > 0; --n)
-                text += pieces->at(qsizetype(next(quint32(pieces->size()))));
+            for (int n = random.bounded(3) + 1; n > 0; --n)
+                text += pieces->at(random.bounded(int(pieces->size())));
             return text;
         };
         QStringList rows; // no piece holds a comma
         for (int r = 0; r < 800; ++r)
-            rows.append(
-                QStringList{makeText(), makeText(), u"%1"_s.arg(r, 4, 10, QLatin1Char('0'))}.join(u','));
+            rows.append(u"%1,%2,%3"_s.arg(makeText(), makeText(), QString::number(r)));
         for (Qt::SortOrder first : {Qt::AscendingOrder, Qt::DescendingOrder}) {
             for (Qt::SortOrder second : {Qt::AscendingOrder, Qt::DescendingOrder}) {
                 m_model.setBatching(true);
@@ -176,8 +151,8 @@ TEST_F(GridModelTest, SortingMatchesACaseInsensitiveStableSortOfTheTexts) {
                 QStringList expected = rows;
                 std::stable_sort(expected.begin(), expected.end(), [&](const QString& a, const QString& b) {
                     for (int k = 0; k < 2; ++k) {
-                        const int c = QString::compare(a.section(u',', k, k), b.section(u',', k, k),
-                                                       Qt::CaseInsensitive);
+                        const int c =
+                            a.section(u',', k, k).compare(b.section(u',', k, k), Qt::CaseInsensitive);
                         if (c)
                             return (k ? second : first) == Qt::AscendingOrder ? c < 0 : c > 0;
                     }
@@ -194,22 +169,20 @@ TEST_F(GridModelTest, SortingMatchesACaseInsensitiveStableSortOfTheTexts) {
 TEST_F(GridModelTest, TheNewestFontSettingCoveringACellWins) {
     fill({u"a,b"_s, u"c,d"_s});
     const double base = m_model.pointSize(-1, -1);
-    const auto fontOf = [this](int row, int col) {
-        return m_model.data(m_model.index(row - 1, col - 1), Qt::FontRole);
-    };
     m_model.setBold(1, 1, true);   // one cell
     m_model.setBold(-1, 2, true);  // row 2
     m_model.setBold(2, -1, false); // column 2, newer than row 2
+    // The last two: a cell drawn bold, and a setting equal to the base font drawn as the base font.
     EXPECT_EQ((QList<bool>{m_model.bold(1, 1), m_model.bold(2, 1), m_model.bold(1, 2), m_model.bold(2, 2),
-                           m_model.bold(1, 0)}),
-              (QList<bool>{true, false, true, false, false}));
-    EXPECT_TRUE(fontOf(1, 1).value<QFont>().bold());
-    EXPECT_FALSE(fontOf(1, 2).isValid()) << "a setting equal to the base font draws as the base font";
+                           m_model.bold(1, 0),
+                           m_model.data(m_model.index(0, 0), Qt::FontRole).value<QFont>().bold(),
+                           m_model.data(m_model.index(0, 1), Qt::FontRole).isValid()}),
+              (QList<bool>{true, false, true, false, false, true, false}));
     m_model.setPointSize(-1, 0, base + 4); // the header row
     EXPECT_TRUE(m_model.headerData(0, Qt::Horizontal, Qt::FontRole).isValid());
     m_model.setBold(-1, -1, true); // everything: overrides go
     EXPECT_TRUE(m_model.baseFont().bold());
-    EXPECT_FALSE(fontOf(2, 2).isValid());
+    EXPECT_FALSE(m_model.data(m_model.index(1, 1), Qt::FontRole).isValid());
     m_model.setPointSize(1, 1, -3.0);
     m_model.setPointSize(1, 1, std::nan(""));
     EXPECT_DOUBLE_EQ(m_model.pointSize(1, 1), base) << "sizes that are no size are ignored";
@@ -221,20 +194,17 @@ TEST_F(GridModelTest, BatchedChangesSignalOnceWhenTheBatchEnds) {
     QSignalSpy data(&m_model, &QAbstractItemModel::dataChanged);
     QSignalSpy headers(&m_model, &QAbstractItemModel::headerDataChanged);
     m_model.setBatching(true);
-    m_model.setText(2, 10, u"x"_s);
-    m_model.setText(3, 40, u"y"_s);
-    m_model.setText(1, 0, u"H1"_s);
-    m_model.setText(4, 0, u"H4"_s);
+    for (const auto& [col, row, text] : {std::tuple(2, 10, u"x"_s), std::tuple(3, 40, u"y"_s),
+                                         std::tuple(1, 0, u"H1"_s), std::tuple(4, 0, u"H4"_s)})
+        m_model.setText(col, row, text);
     m_model.setTicked(20, true);
     m_model.deleteRow(45); // structure still signals at once, and the block stays inside the grid
     EXPECT_EQ(data.count() + headers.count(), 0);
     m_model.setBatching(false);
-    ASSERT_EQ(data.count(), 1);
-    const QModelIndex topLeft = data[0][0].value<QModelIndex>(),
-                      bottomRight = data[0][1].value<QModelIndex>();
+    ASSERT_EQ(std::tuple(data.count(), headers.count()), std::tuple(1, 1));
+    const auto topLeft = data[0][0].value<QModelIndex>(), bottomRight = data[0][1].value<QModelIndex>();
     EXPECT_TRUE(topLeft.row() <= 9 && bottomRight.row() >= 39 && topLeft.column() <= 1 &&
                 bottomRight.column() >= 2);
-    ASSERT_EQ(headers.count(), 1);
     EXPECT_EQ(headers[0][2].toInt(), 3);
 }
 

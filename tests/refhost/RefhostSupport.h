@@ -9,19 +9,17 @@
 #include <viVavazuruv/ReferenceHost.h>
 
 #include <gtest/gtest.h>
+#include <support/QtPrinting.h>
 
 #include <QSqlQuery>
 #include <QTemporaryDir>
 
 #include <functional>
 #include <memory>
-#include <ostream>
-
-inline void PrintTo(const QString& s, std::ostream* os) {
-    *os << '"' << s.toStdString() << '"';
-}
 
 namespace viVavazuruv::test {
+
+using namespace Qt::StringLiterals;
 
 // Expects call to raise AutomationError with code, its message naming named.
 inline void expectError(const std::function<void()>& call, std::int32_t code, const QString& named) {
@@ -29,8 +27,8 @@ inline void expectError(const std::function<void()>& call, std::int32_t code, co
         call();
         ADD_FAILURE() << "no error, expected one naming " << named.toStdString();
     } catch (const AutomationError& e) {
-        EXPECT_EQ(e.code(), code) << e.message().toStdString();
-        EXPECT_TRUE(e.message().contains(named)) << e.message().toStdString();
+        EXPECT_TRUE(e.code() == code && e.message().contains(named))
+            << e.code() << ' ' << e.message().toStdString();
     }
 }
 
@@ -50,40 +48,40 @@ protected:
         return std::make_unique<ReferenceHost>(m_db->url(), nullptr, m_folder.path());
     }
 
-    // The first column of the first row sql gives.
-    QVariant value(const QString& sql) const {
-        QSqlQuery q(m_host->GetConnection());
+    // The first column of the first row sql gives, through the host or on the test's own connection.
+    QVariant value(const QString& sql, bool own = false) const {
+        QSqlQuery q(own ? m_db->db() : m_host->GetConnection());
         EXPECT_TRUE(q.exec(sql) && q.next()) << sql.toStdString();
         return q.value(0);
     }
-    qint64 scalar(const QString& sql) const { return value(sql).toLongLong(); }
+    qint64 scalar(const QString& sql, bool own = false) const { return value(sql, own).toLongLong(); }
 
     // Inserts one UsrDefTable row through the host and returns its key.
     qint32 addEntry(const QString& code, const QString& description, ReferenceHost* through = nullptr) {
         qint32 key = 0;
-        EXPECT_TRUE((through ? through : m_host.get())
-                        ->SaveRecord(1, QStringLiteral("UsrDefTable"), QStringLiteral("usrdefInd"), key,
-                                     {QStringLiteral("UsrDefCod"), QStringLiteral("usrdefDes")},
-                                     {code, description}, true));
+        EXPECT_TRUE(saveEntry(key, {u"UsrDefCod"_s, u"usrdefDes"_s}, {code, description}, through));
         return key;
     }
 
     // SaveRecord as the component calls it, on paTable unless told otherwise.
     bool save(qint32& key, const QStringList& names, const QStringList& values,
-              const QString& table = QStringLiteral("paTable"),
-              const QString& keyField = QStringLiteral("pID")) {
+              const QString& table = u"paTable"_s, const QString& keyField = u"pID"_s) {
         return m_host->SaveRecord(1, table, keyField, key, names, values, true);
+    }
+    bool saveEntry(qint32& key, const QStringList& names, const QStringList& values,
+                   ReferenceHost* through = nullptr) {
+        return (through ? through : m_host.get())
+            ->SaveRecord(1, u"UsrDefTable"_s, u"usrdefInd"_s, key, names, values, true);
     }
 
     // The component's statement for a list, as the host translates it.
     QString loadStatement(const QString& code) {
-        return m_host->TranslateSql(QStringLiteral("select * from UsrDefTable where UsrDefCod = ") +
-                                        m_host->SqlValue(code, false, 1, 0),
-                                    1, 0);
+        return m_host->TranslateSql(
+            u"select * from UsrDefTable where UsrDefCod = "_s + m_host->SqlValue(code, false, 1, 0), 1, 0);
     }
 
     // One field of every row the component's statement for the list (and more conditions) returns.
-    QStringList load(const QString& code, const QString& field = QStringLiteral("UsrDefCod"),
+    QStringList load(const QString& code, const QString& field = u"UsrDefCod"_s,
                      const QString& andMore = {}) {
         ado::Recordset rs;
         rs.Open(loadStatement(code) + andMore, m_host->GetConnection(), 0, 1, 1);
@@ -116,3 +114,8 @@ protected:
         Engines, suite,                                                                                      \
         ::testing::Values(::viVavazuruv::test::Engine::SQLite, ::viVavazuruv::test::Engine::PostgreSQL),     \
         [](const auto& info) { return ::viVavazuruv::test::engineName(info.param); })
+
+// A suite of plain HostTest on both engines; its tests may come after this.
+#define VV_HOST_SUITE(suite)                                                                                 \
+    class suite : public ::viVavazuruv::test::HostTest {};                                                   \
+    VV_ON_BOTH_ENGINES(suite)

@@ -11,30 +11,27 @@ using namespace viVavazuruv::refhost;
 namespace {
 
 TEST(RefhostText, PiecesAtTheirBoundaries) {
-    EXPECT_EQ(fieldAt(u"a|b|c"_s, u"|"_s, 3), u"c"_s);
-    EXPECT_EQ(fieldAt(u"a|b|c"_s, u"|"_s, 4), QString());
-    EXPECT_EQ(fieldAt(u"a|b|c"_s, u"|"_s, 0), QString());
-    EXPECT_EQ(fieldAt(u"a<>b<>c"_s, u"<>"_s, 2), u"b"_s);
-    EXPECT_EQ(fieldAt(u"a|b"_s, {}, 1), u"a|b"_s);
-    EXPECT_EQ(fieldAt(u"a|b"_s, {}, 2), QString());
-
-    EXPECT_EQ(splitPieces({}, u"|"_s), QStringList());
-    EXPECT_EQ(splitPieces(u"a|b"_s, {}), QStringList({u"a|b"_s}));
-    EXPECT_EQ(splitPieces(u"x--y--"_s, u"--"_s), QStringList({u"x"_s, u"y"_s, {}}));
+    EXPECT_EQ(QStringList({fieldAt(u"a|b|c"_s, u"|"_s, 3), fieldAt(u"a|b|c"_s, u"|"_s, 4),
+                           fieldAt(u"a|b|c"_s, u"|"_s, 0), fieldAt(u"a<>b<>c"_s, u"<>"_s, 2),
+                           fieldAt(u"a|b"_s, {}, 1), fieldAt(u"a|b"_s, {}, 2)}),
+              QStringList({u"c"_s, {}, {}, u"b"_s, u"a|b"_s, {}}));
+    // Nothing from an empty text, the whole text without a separator, and an empty last piece.
+    EXPECT_EQ(splitPieces({}, u"|"_s) + splitPieces(u"a|b"_s, {}) + splitPieces(u"x--y--"_s, u"--"_s),
+              QStringList({u"a|b"_s, u"x"_s, u"y"_s, {}}));
     QStringList numbers;
     for (int i = 1; i <= 150; ++i)
         numbers << QString::number(i);
     const QStringList pieces = splitPieces(numbers.join(u'|'), u"|"_s);
-    ASSERT_EQ(pieces.size(), 100);
-    EXPECT_EQ(pieces.at(99), numbers.mid(99).join(u'|')); // nothing past the 99th separator is lost
+    // A hundred pieces: nothing past the 99th separator is lost.
+    EXPECT_EQ(pieces.mid(99), QStringList(numbers.mid(99).join(u'|'))) << pieces.size();
 }
 
 TEST(RefhostText, ReplaceVariableCountsAndStarts) {
     const QString twice = u"|PN and |PN"_s;
-    EXPECT_EQ(replaceFrom(twice, u"|PN"_s, u"Ann"_s, 1, 1), u"Ann and |PN"_s);
-    EXPECT_EQ(replaceFrom(twice, u"|PN"_s, u"Ann"_s, 0, 2), u"|PN and Ann"_s);
-    EXPECT_EQ(replaceFrom(twice, u"|PN"_s, u"Ann"_s, -1, -7), u"Ann and Ann"_s);
-    EXPECT_EQ(replaceFrom(twice, u"|PN"_s, u"Ann"_s, 0, 100), twice);
+    for (const auto& [count, start, expected] :
+         {std::tuple{1, 1, u"Ann and |PN"_s}, std::tuple{0, 2, u"|PN and Ann"_s},
+          std::tuple{-1, -7, u"Ann and Ann"_s}, std::tuple{0, 100, twice}})
+        EXPECT_EQ(replaceFrom(twice, u"|PN"_s, u"Ann"_s, count, start), expected);
     EXPECT_EQ(replaceFrom(u"aaa"_s, u"a"_s, u"aa"_s, 0, 1), u"aaaaaa"_s); // never rescans
     EXPECT_EQ(replaceFrom(u"abc"_s, {}, u"x"_s, 0, 1), u"abc"_s);
 }
@@ -59,16 +56,16 @@ TEST(RefhostText, LayoutFileNamesStayInTheirFolderAndDistinct) {
          {u"../../etc/passwd"_s, u".."_s, u"a\0b"_s, u"\x01\x1f tab\there"_s, QString(500, u'x'),
           QString(59, u'a') + u"🦷"_s, u"nul.txt"_s, u"C:\\Windows\\win.ini"_s, u"\xD800lone"_s}) {
         const QString name = layoutFileNameFor(code, {});
-        EXPECT_LE(name.size(), kMaxLayoutNameLength + 9);
-        EXPECT_TRUE(QStringView(name).isValidUtf16()) << name.toStdString();
         // No dot at all (the window cuts the name at its first one), no separator, no control.
+        EXPECT_TRUE(name.size() <= kMaxLayoutNameLength + 9 && QStringView(name).isValidUtf16())
+            << name.toStdString();
         for (QChar c : name)
             EXPECT_TRUE(c.isLetterOrNumber() || c.isSurrogate() || u"-_~"_s.contains(c))
                 << name.toStdString();
     }
-    EXPECT_EQ(layoutFileNameFor(u"Liste_Ä-1"_s, {}), u"Liste_Ä-1"_s);
-    EXPECT_EQ(layoutFileNameFor(u"DOC"_s, u"2"_s), u"DOC_2"_s);
-    EXPECT_EQ(layoutFileNameFor({}, {}), u"_unnamed"_s);
+    EXPECT_EQ(QStringList({layoutFileNameFor(u"Liste_Ä-1"_s, {}), layoutFileNameFor(u"DOC"_s, u"2"_s),
+                           layoutFileNameFor({}, {})}),
+              QStringList({u"Liste_Ä-1"_s, u"DOC_2"_s, u"_unnamed"_s}));
     EXPECT_TRUE(layoutFileNameFor(u"com1"_s, {}).startsWith(u"_com1~"_s)); // a device name on another system
     // "a/b" and "a_b" clean up alike; the hash keeps their files apart, also
     // after the window's cut at the first dot.

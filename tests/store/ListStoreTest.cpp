@@ -23,9 +23,7 @@ class RecordingHost final : public ReferenceHost {
 public:
     using ReferenceHost::ReferenceHost;
     QString TranslateSql(QString Statement, qint16 Mode, qint16 Reserved) override {
-        if (!replacement.isEmpty())
-            return replacement;
-        return ReferenceHost::TranslateSql(Statement, Mode, Reserved);
+        return replacement.isEmpty() ? ReferenceHost::TranslateSql(Statement, Mode, Reserved) : replacement;
     }
     QString replacement;
 };
@@ -72,11 +70,10 @@ TEST_P(ListStoreTest, LoadsOneListTrimmedAndStopsAtTheFirstRowOfAnotherList) {
     qint32 rowsSeen = 0;
     ASSERT_EQ(ListStore(*m_host).LoadList(u"CreCard"_s, m_fields, 6, m_grid, [&](qint32) { ++rowsSeen; }), 2);
     EXPECT_EQ(rowsSeen, 2);
-    EXPECT_EQ(m_grid.GetText(2, 1), u"Visa"_s);
-    EXPECT_EQ(m_grid.GetText(1, 1), u"V"_s);
-    EXPECT_EQ(m_grid.GetText(6, 1), QString::number(visa));
-    EXPECT_EQ(m_grid.GetText(3, 1), QString()); // NULL reaches the grid as ""
-    EXPECT_EQ(m_grid.GetText(2, 2), u"Discover"_s);
+    // Column 3's NULL reaches the grid as "".
+    EXPECT_EQ((QStringList{m_grid.GetText(2, 1), m_grid.GetText(1, 1), m_grid.GetText(6, 1),
+                           m_grid.GetText(3, 1), m_grid.GetText(2, 2)}),
+              (QStringList{u"Visa"_s, u"V"_s, QString::number(visa), QString(), u"Discover"_s}));
     m_host->replacement.clear();
     EXPECT_EQ(load(u"NOSUCHLIST"_s), 0);
 }
@@ -105,8 +102,7 @@ TEST_P(ListStoreTest, StatementsCarryTheOfficeClauseOnlyInMode7AndDeleteHonoursI
     ListStore store(*m_host);
     EXPECT_EQ(store.LoadStatement(u"O'Brien"_s), u"select * from UsrDefTable where UsrDefCod = 'O''Brien'"_s);
     EXPECT_EQ(store.DeleteStatement(12), u"Delete * from UsrDefTable where UsrDefInd=12"_s);
-    m_host->setOfficeMode(7);
-    m_host->setOfficeID(3);
+    m_host->setOfficeMode(7), m_host->setOfficeID(3);
     EXPECT_EQ(store.DeleteStatement(12), u"Delete * from UsrDefTable where UsrDefInd=12 and (OfficeID=3)"_s);
     EXPECT_EQ(store.LoadStatement(u"ALERT"_s),
               u"select * from UsrDefTable where UsrDefCod = 'ALERT' and (OfficeID=3)"_s);
@@ -116,8 +112,7 @@ TEST_P(ListStoreTest, StatementsCarryTheOfficeClauseOnlyInMode7AndDeleteHonoursI
     QSqlQuery q(m_db->db());
     q.exec(u"SELECT usrdefDes FROM UsrDefTable"_s);
     ASSERT_TRUE(q.next());
-    EXPECT_EQ(q.value(0).toString(), u"Theirs"_s);
-    EXPECT_FALSE(q.next());
+    EXPECT_TRUE(q.value(0).toString() == u"Theirs"_s && !q.next());
     m_host->replacement = u"DELETE FROM NoSuchTable"_s;
     EXPECT_THROW(store.DeleteRow(theirs), AutomationError);
 }
@@ -127,12 +122,10 @@ TEST_P(ListStoreTest, SaveInsertsWithANewKeyAndUpdatesNeverMoveARow) {
     qint32 key = 0;
     ASSERT_TRUE(store.SaveRow(key, {u"usrdefSeqCod"_s, u"usrdefDes"_s, u"UsrDefCod"_s},
                               {u"AX"_s, u"American Express"_s, u"CRECARD"_s}));
-    qint32 same = key;
+    qint32 same = key, unknown = key + 1000;
     ASSERT_TRUE(store.SaveRow(same, {u"usrdefDes"_s}, {u"Amex"_s}));
-    EXPECT_EQ(same, key);
     ASSERT_EQ(load(u"CRECARD"_s), 1);
-    EXPECT_EQ(m_grid.GetText(2, 1), u"Amex"_s);
-    qint32 unknown = key + 1000;
+    EXPECT_EQ(std::pair(same, m_grid.GetText(2, 1)), std::pair(key, u"Amex"_s));
     EXPECT_FALSE(store.SaveRow(unknown, {u"usrdefDes"_s}, {u"x"_s}));
 }
 

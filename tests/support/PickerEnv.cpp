@@ -4,7 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <QApplication>
 #include <QPushButton>
 #include <QSqlQuery>
 #include <QTableView>
@@ -33,12 +32,12 @@ PickerEnv::~PickerEnv() {
 qint32 PickerEnv::addEntry(const QString& listCode, const QString& group, const QString& description,
                            const QString& code, const QString& letter) {
     qint32 key = 0;
-    const bool saved = m_host->SaveRecord(1, QStringLiteral("UsrDefTable"), QStringLiteral("UsrDefInd"), key,
-                                          {QStringLiteral("UsrDefCod"), QStringLiteral("usrdefSeqCod"),
-                                           QStringLiteral("usrdefDes"), QStringLiteral("usrdefADA"),
-                                           QStringLiteral("usrdefLetNam")},
-                                          {listCode, group, description, code, letter}, true);
-    EXPECT_TRUE(saved) << description.toStdString();
+    using namespace Qt::StringLiterals;
+    EXPECT_TRUE(m_host->SaveRecord(
+        1, u"UsrDefTable"_s, u"UsrDefInd"_s, key,
+        {u"UsrDefCod"_s, u"usrdefSeqCod"_s, u"usrdefDes"_s, u"usrdefADA"_s, u"usrdefLetNam"_s},
+        {listCode, group, description, code, letter}, true))
+        << description.toStdString();
     return key;
 }
 

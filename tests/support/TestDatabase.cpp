@@ -87,9 +87,7 @@ QSqlDatabase TestDatabase::db() const {
 }
 
 QSqlDatabase TestDatabase::openAnother(const QString& connectionName) const {
-    if (!openConnection(connectionName))
-        return {};
-    return QSqlDatabase::database(connectionName, false);
+    return openConnection(connectionName) ? QSqlDatabase::database(connectionName, false) : QSqlDatabase();
 }
 
 void TestDatabase::exec(const QString& statement) const {

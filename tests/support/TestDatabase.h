@@ -1,5 +1,7 @@
 #pragma once
 
+#include <viVavazuruv/AutomationError.h>
+
 #include <QSqlDatabase>
 #include <QString>
 #include <QTemporaryDir>
@@ -12,6 +14,14 @@ namespace viVavazuruv::test {
 enum class Engine { SQLite, PostgreSQL };
 
 std::string engineName(Engine engine);
+
+// The code of the error call raised, or 0.
+template <class F> std::int32_t errorOf(F&& call) try {
+    call();
+    return 0;
+} catch (const AutomationError& e) {
+    return e.code();
+}
 
 // A database of its own for one test: a fresh SQLite file in a temporary
 // folder, or a fresh schema in the PostgreSQL test server named by

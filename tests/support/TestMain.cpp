@@ -12,7 +12,7 @@ int main(int argc, char** argv) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
     if (qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR")) {
         // A private runtime folder keeps Qt quiet on machines without a login session.
-        const QString runtime = QDir::tempPath() + QStringLiteral("/vv-runtime-") + qEnvironmentVariable("USER");
+        QString runtime = QDir::tempPath() + QStringLiteral("/vv-runtime-") + qEnvironmentVariable("USER");
         QDir().mkpath(runtime);
         QFile::setPermissions(runtime, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
         qputenv("XDG_RUNTIME_DIR", runtime.toLocal8Bit());

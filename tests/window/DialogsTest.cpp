@@ -1,21 +1,15 @@
-#include <QAbstractButton>
 #include <QApplication>
 #include <QInputDialog>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTimer>
-#include <functional>
 #include <gtest/gtest.h>
-#include <ostream>
+#include <support/QtPrinting.h>
 #include <viVavazuruv/AutomationError.h>
 #include <window/QtDialogs.h>
 
 using namespace viVavazuruv;
 using namespace Qt::StringLiterals;
-
-static void PrintTo(const QString& text, std::ostream* os) {
-    *os << '"' << text.toStdString() << '"';
-}
 
 namespace {
 
@@ -42,13 +36,10 @@ TEST(QtDialogsTest, FlagsChooseButtonsIconAndDefaultAndFiltersBecomeQtFilters) {
         const QtDialogs::MessageBoxLayout layout = QtDialogs::messageBoxLayout(c.flags);
         QList<QMessageBox::StandardButton> buttons;
         QList<qint32> answers;
-        for (const auto& b : layout.buttons) {
-            buttons.append(b.button);
-            answers.append(b.answer);
-        }
-        EXPECT_EQ(buttons, c.buttons) << c.flags;
-        EXPECT_EQ(answers, c.answers) << c.flags;
-        EXPECT_EQ(std::pair(layout.icon, layout.defaultButton), std::pair(c.icon, c.defaultButton))
+        for (const auto& b : layout.buttons)
+            buttons.append(b.button), answers.append(b.answer);
+        EXPECT_EQ(std::tuple(buttons, answers, layout.icon, layout.defaultButton),
+                  std::tuple(c.buttons, c.answers, c.icon, c.defaultButton))
             << c.flags;
     }
     for (qint32 unknown : {6, 7, 15})
@@ -70,8 +61,7 @@ template <class D> void whenModalUp(std::function<void(D*)> act) {
     poll->setInterval(10);
     QObject::connect(poll, &QTimer::timeout, poll, [poll, act] {
         if (auto* box = qobject_cast<D*>(QApplication::activeModalWidget())) {
-            poll->deleteLater();
-            poll->stop();
+            poll->stop(), poll->deleteLater();
             act(box);
         }
     });

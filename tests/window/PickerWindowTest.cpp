@@ -8,9 +8,6 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
-#include <QDir>
-#include <QGroupBox>
-#include <QPushButton>
 #include <QScreen>
 #include <QTest>
 
@@ -26,8 +23,7 @@ void prepareRequest(const QString& listCode, bool keepLayout = false, const QStr
                     const QString& groupCaption = u"Gp"_s,
                     const QString& descriptionCaption = u"Description"_s) {
     RequestState& state = RequestState::instance();
-    state.WindowTop = 0;
-    state.WindowLeft = 0;
+    state.WindowTop = state.WindowLeft = 0;
     state.PrepareListRequest(
         {false, descriptionCaption, u"Test Database"_s, u"Database = "_s + listCode, options, QString()}, 0,
         0);
@@ -86,23 +82,23 @@ TEST_P(PickerWindowTest, LoadSortsTrimsMarksRowsAndFindsTheColumns) {
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
     EXPECT_EQ(HelpContextID(form.get()), 673);
     EXPECT_EQ(HelpContextID(lvl.cmd_Select), 0); // every control defers to the window's topic
-    EXPECT_TRUE(lvl.cmd_Edit->isHidden());       // "NOADD": the list cannot be changed
-    EXPECT_TRUE(lvl.cmd_Del->isHidden());
+    EXPECT_TRUE(lvl.cmd_Edit->isHidden() && lvl.cmd_Del->isHidden()); // "NOADD": the list cannot be changed
 
     prepareRequest(u"EMPTY"_s);
     form = loadForm();
-    EXPECT_EQ(form->level(0).grid().MaxRows(), 0);
-    EXPECT_EQ(form->level(0).grid().GetText(2, 0), u"Description"_s);
+    EXPECT_EQ(std::pair(form->level(0).grid().MaxRows(), form->level(0).grid().GetText(2, 0)),
+              std::pair(0, u"Description"_s));
     EXPECT_FALSE(form->level(0).cmd_Edit->isHidden());
     EXPECT_EQ(form->tag(), u"NO STP"_s); // one header row only: nothing to fit
 }
 
 TEST_P(PickerWindowTest, TheFirstTitleLineDecidesAboutPipeSigns) {
-    m_env->addEntry(u"PROC"_s, u"10"_s, u"Exam |T#"_s);
-    m_env->addEntry(u"PROC"_s, u"*m"_s, u"$-Restorative"_s);
-    m_env->addEntry(u"PROC"_s, u"X"_s, u"$-Surgery"_s);
-    m_env->addEntry(u"LATER"_s, u"X"_s, u"$-First title"_s);
-    m_env->addEntry(u"LATER"_s, u"*M"_s, u"$-Second title"_s);
+    for (const auto& [list, group, description] : {std::tuple{u"PROC"_s, u"10"_s, u"Exam |T#"_s},
+                                                   {u"PROC"_s, u"*m"_s, u"$-Restorative"_s},
+                                                   {u"PROC"_s, u"X"_s, u"$-Surgery"_s},
+                                                   {u"LATER"_s, u"X"_s, u"$-First title"_s},
+                                                   {u"LATER"_s, u"*M"_s, u"$-Second title"_s}})
+        m_env->addEntry(list, group, description);
     prepareRequest(u"PROC"_s);
     EXPECT_EQ(loadForm()->level(0).PipeSignLevel, -1);
     prepareRequest(u"LATER"_s);
@@ -110,16 +106,15 @@ TEST_P(PickerWindowTest, TheFirstTitleLineDecidesAboutPipeSigns) {
     // Without a group column a list has no title lines at all.
     prepareRequest(u"PROC"_s, false, {}, u"Code"_s, u"Description"_s);
     auto form = loadForm();
-    EXPECT_EQ(form->level(0).GroupColumn, 0);
-    EXPECT_EQ(form->level(0).PipeSignLevel, -2);
+    EXPECT_EQ((QList<qint32>{form->level(0).GroupColumn, form->level(0).PipeSignLevel}),
+              (QList<qint32>{0, -2}));
 }
 
 TEST_P(PickerWindowTest, HeightIsFittedOnceForTwoRowsButNotForOne) {
     m_env->addEntry(u"ONE"_s, u"A"_s, u"Only"_s);
     prepareRequest(u"ONE"_s);
     auto form = loadForm();
-    EXPECT_EQ(form->tag(), u"NO STP"_s);
-    EXPECT_EQ(form->FormHeight(), 3255);
+    EXPECT_EQ(std::pair(form->tag(), form->FormHeight()), std::pair(u"NO STP"_s, 3255));
 
     addRows(u"TWENTY"_s, 20);
     prepareRequest(u"TWENTY"_s);
@@ -142,8 +137,7 @@ TEST_P(PickerWindowTest, NestedLevelsCascadeAndLevelThreeOpensNoFourth) {
 
     form->Open_Database_Level(0, u"|SF"_s);
     ASSERT_TRUE(form->hasLevel(1));
-    EXPECT_EQ(form->currentLevel(), 1);
-    EXPECT_EQ(form->level(1).grid().MaxRows(), 4);
+    EXPECT_EQ((QList<qint32>{form->currentLevel(), form->level(1).grid().MaxRows()}), (QList<qint32>{1, 4}));
     const auto frameTwips = [&](int lvl) {
         const QRect r = form->level(lvl).Uddbs_Frame->geometry();
         return QPoint(qRound(grid::pixelsToTwipsX(r.x())), qRound(grid::pixelsToTwipsY(r.y())));
@@ -159,8 +153,7 @@ TEST_P(PickerWindowTest, NestedLevelsCascadeAndLevelThreeOpensNoFourth) {
     EXPECT_NEAR(frameTwips(3).y(), 45, 15);
     EXPECT_NEAR(frameTwips(1).y(), 45 + 780, 15);
     form->Open_Database_Level(3, u"|SF"_s);
-    EXPECT_FALSE(form->hasLevel(4));
-    EXPECT_EQ(form->currentLevel(), 3);
+    EXPECT_TRUE(!form->hasLevel(4) && form->currentLevel() == 3);
     for (qint16 outside : {-1, 4})
         EXPECT_THROW(form->Create_Level_Controls(outside), AutomationError);
 }
@@ -168,14 +161,12 @@ TEST_P(PickerWindowTest, NestedLevelsCascadeAndLevelThreeOpensNoFourth) {
 TEST_P(PickerWindowTest, KeptLayoutIsReadWrittenAndNotWrittenInEditModeOrWithANestedLevel) {
     addRows(u"PROC"_s, 3);
     prepareRequest(u"PROC"_s, true);
-    RequestState::instance().WindowTop = 500;
-    RequestState::instance().WindowLeft = 700;
+    RequestState::instance().WindowTop = 500, RequestState::instance().WindowLeft = 700;
     QString path;
     {
         auto form = loadForm();
         form->Stp_File_Name(path);
-        EXPECT_TRUE(path.startsWith(m_env->dataFolder()));
-        EXPECT_FALSE(QFile::exists(path));
+        EXPECT_TRUE(path.startsWith(m_env->dataFolder()) && !QFile::exists(path));
         EXPECT_EQ(QRect(form->FormLeft(), form->FormTop(), form->FormWidth(), 0), QRect(700, 500, 4125, 0));
         form->Form_Activate(); // loading is over: resizes are now kept
         form->setFormWidth(6000);
@@ -202,12 +193,11 @@ TEST_P(PickerWindowTest, KeptLayoutIsReadWrittenAndNotWrittenInEditModeOrWithANe
     EXPECT_EQ(form->tag(), QString());
     // A file that is not ours gives the defaults, quietly.
     QFile garbage(path);
-    ASSERT_TRUE(garbage.open(QIODevice::WriteOnly));
-    garbage.write("\x01\x02 not numbers");
+    ASSERT_TRUE(garbage.open(QIODevice::WriteOnly) && garbage.write("\x01\x02 not numbers") > 0);
     garbage.close();
     form = loadForm(); // the default width; the height is then fitted to the rows
-    EXPECT_EQ(form->FormWidth(), 4125);
-    EXPECT_NE(form->FormHeight(), 5000);
+    EXPECT_TRUE(form->FormWidth() == 4125 && form->FormHeight() != 5000)
+        << form->FormWidth() << "x" << form->FormHeight();
     EXPECT_TRUE(m_env->dialogs().asked().isEmpty());
 }
 
@@ -221,9 +211,8 @@ public:
 };
 
 TEST_P(PickerWindowTest, TheHourglassIsGoneAfterAFailedLoad) {
-    auto broken =
-        std::make_shared<BrokenCaptionHost>(m_env->db().url(), m_env->dialogsRef(), m_env->dataFolder());
-    m_env->component().put_GIC(broken);
+    m_env->component().put_GIC(
+        std::make_shared<BrokenCaptionHost>(m_env->db().url(), m_env->dialogsRef(), m_env->dataFolder()));
     prepareRequest(u"CRECARD"_s);
     wkDatabases_Form form(RequestState::instance(), m_env->dialogsRef());
     EXPECT_THROW(form.Load(), AutomationError);
@@ -254,8 +243,7 @@ TEST_P(FramedWindowTest, ALongListEndsAtTheScreensBottomFrameIncluded) {
     prepareRequest(u"LONG"_s);
     RequestState::instance().WindowTop = 600;
     auto form = showForm();
-    const QRect screen = form->screen()->geometry();
-    EXPECT_NEAR(form->frameGeometry().bottom(), screen.bottom(), 2);
+    EXPECT_NEAR(form->frameGeometry().bottom(), form->screen()->geometry().bottom(), 2);
     EXPECT_NEAR(outerHeight(*form), form->FormHeight(), 15);
     form->Unload();
 }

@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 
@@ -11,24 +10,27 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
+const QByteArray kLine(" 4215 , 3255 , 4125 , 1000 , 3000 \r\n");
+
+// A file's bytes, or what was written in place of them.
+QByteArray raw(const QString& path, std::optional<QByteArray> write = {}) {
+    QFile f(path);
+    EXPECT_TRUE(f.open(write ? QIODevice::WriteOnly : QIODevice::ReadOnly));
+    return write ? (f.write(*write), *write) : f.readAll();
+}
+
 class WindowSettingsFileTest : public ::testing::Test {
 protected:
     QString path(const QString& name = u"CRECARD.STP"_s) const { return m_dir.filePath(name); }
-    void writeRaw(const QByteArray& bytes) const {
-        QFile f(path());
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write(bytes);
-    }
+    void writeRaw(const QByteArray& bytes) const { raw(path(), bytes); }
     QTemporaryDir m_dir;
 };
 
 TEST_F(WindowSettingsFileTest, WritesOneLineOfFiveBlankedNumbersAndReadsItBack) {
     const WindowSettings s{4215, 3255, 4125, 1000, 3000};
-    EXPECT_EQ(formatWindowSettings(s), QByteArray(" 4215 , 3255 , 4125 , 1000 , 3000 \r\n"));
+    EXPECT_EQ(formatWindowSettings(s), kLine);
     ASSERT_TRUE(writeWindowSettings(path(), s));
-    QFile f(path());
-    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
-    EXPECT_EQ(f.readAll(), QByteArray(" 4215 , 3255 , 4125 , 1000 , 3000 \r\n"));
+    EXPECT_EQ(raw(path()), kLine);
     EXPECT_EQ(readWindowSettings(path()), s);
 }
 
@@ -42,20 +44,14 @@ TEST_F(WindowSettingsFileTest, ReadingIgnoresBlanksAndReadsWhatTheWriterWrites) 
     EXPECT_EQ(readWindowSettings(path()), (WindowSettings{4215, 3255, 4125, 1, 2}));
 }
 
-// A literal with NULs inside, taken whole (without its terminator).
-template <size_t N> QByteArray withNul(const char (&bytes)[N]) {
-    return QByteArray(bytes, qsizetype(N - 1));
-}
-
 TEST_F(WindowSettingsFileTest, UnusableFilesGiveNothing) {
-    for (const QByteArray& bytes :
-         {QByteArray(), QByteArray("\r\n"), QByteArray("hello, world"), withNul("\x00\x01\x02\xff 4215"),
-          withNul(" 4215 , 3255\x00, 4125 , 1 , 2 "), QByteArray(" 4215 , 99999 , 4125 , 1000 , 3000 \r\n"),
-          QByteArray(" 4215 , 3255 , 4125 , -32769 , 3000 \r\n"),
-          QByteArray(" 4215 , 3255 , 4125 , 1000 \r\n"),
-          QByteArray(" 4215 , 3255 , 4125 , 1000 , 3000 , 7 \r\n"),
-          QByteArray(" 4215 , 3255.5 , 4125 , 1000 , 3000 \r\n"),
-          QByteArray(" 4215 , , 4125 , 1000 , 3000 \r\n"), QByteArray(100000, '7')}) {
+    // The two with NULs inside are taken whole, by length.
+    for (const QByteArray& bytes : QList<QByteArray>{
+             "", "\r\n", "hello, world", QByteArray("\x00\x01\x02\xff 4215", 9),
+             QByteArray(" 4215 , 3255\x00, 4125 , 1 , 2 ", 28), " 4215 , 99999 , 4125 , 1000 , 3000 \r\n",
+             " 4215 , 3255 , 4125 , -32769 , 3000 \r\n", " 4215 , 3255 , 4125 , 1000 \r\n",
+             " 4215 , 3255 , 4125 , 1000 , 3000 , 7 \r\n", " 4215 , 3255.5 , 4125 , 1000 , 3000 \r\n",
+             " 4215 , , 4125 , 1000 , 3000 \r\n", QByteArray(100000, '7')}) {
         writeRaw(bytes);
         EXPECT_FALSE(readWindowSettings(path()).has_value()) << bytes.left(60).toStdString();
     }
@@ -76,15 +72,11 @@ TEST_F(WindowSettingsFileTest, MissingFileGivesNothingAndAFailedWriteKeepsTheOld
 TEST_F(WindowSettingsFileTest, ALinkOutOfTheFolderIsNeitherReadNorWrittenThrough) {
     QTemporaryDir outside;
     const QString victim = outside.filePath(u"victim"_s);
-    QFile f(victim);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write(" 4215 , 3255 , 4125 , 1000 , 3000 \r\n");
-    f.close();
+    raw(victim, kLine);
     ASSERT_TRUE(QFile::link(victim, path()));
     EXPECT_FALSE(readWindowSettings(path()).has_value());
     EXPECT_FALSE(writeWindowSettings(path(), WindowSettings{4215, 1, 1, 1, 1}));
-    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
-    EXPECT_EQ(f.readAll(), QByteArray(" 4215 , 3255 , 4125 , 1000 , 3000 \r\n"));
+    EXPECT_EQ(raw(victim), kLine);
 
     // A link to a file beside it is the folder's own business.
     ASSERT_TRUE(writeWindowSettings(path(u"REAL.STP"_s), WindowSettings{4215, 2, 2, 2, 2}));
