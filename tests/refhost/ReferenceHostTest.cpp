@@ -169,8 +169,9 @@ TEST_P(RefhostSaveRecord, NamesAreCheckedAgainstTheRealTable) {
         {pa, id, {name}, {}, ErrorCode::InvalidProcedureCall, pa},
     };
     qint32 key = 0;
-    for (const auto& [table, keyField, names, values, code, named] : rows)
-        expectError([&] { save(key, names, values, table, keyField); }, code, named);
+    for (const Row& r : rows) // clang 14 cannot capture a structured binding
+        expectError([&] { save(key, std::get<2>(r), std::get<3>(r), std::get<0>(r), std::get<1>(r)); },
+                    std::get<4>(r), std::get<5>(r));
     EXPECT_EQ(key, 0);
     EXPECT_EQ(scalar(u"SELECT COUNT(*) FROM paTable"_s), 0);
 }
