@@ -21,9 +21,6 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-const QString kCR = QString(QChar(13));
-const QString kLF = QString(QChar(10));
-
 class PickerEntryPointsTest : public ::testing::TestWithParam<Engine> {
 protected:
     void SetUp() override {
@@ -122,7 +119,8 @@ TEST_P(PickerEntryPointsTest, AGroupCodeIsAnsweredAtOnceAndOtherwiseTheChosenRow
     EXPECT_EQ(card(u"NONE"_s), u"American Express"_s);
     play({pick(3), press("cmd_Select")}); // rows sort by group: AX, E, MC, V
     EXPECT_EQ(card(u"NONE"_s), u"MasterCard"_s);
-    EXPECT_TRUE(result().count(kCR) == 1 && result().endsWith(u"\n0\n\r"_s)) << result().toStdString();
+    EXPECT_TRUE(result().count(SelectionRecord::RecordEnd) == 1 && result().endsWith(u"\n0\n\r"_s))
+        << result().toStdString();
 }
 
 TEST_P(PickerEntryPointsTest, TickedRowsComeBackJoinedInOrder) {
@@ -163,8 +161,7 @@ TEST_P(PickerEntryPointsTest, TypedInformationWithTwoLinesTravelsAsOneField) {
     play({press("cmd_Select")});
     EXPECT_EQ(selection(u"NOTES"_s, true), u"Patient reports  since\r\npain"_s + QChar(2) + u"swelling"_s);
     EXPECT_EQ(asked().at(0).title, u"Enter information"_s);
-    EXPECT_EQ(result().section(kCR, 1, 1),
-              kLF + u"pain\x02swelling"_s + kLF + kLF + kLF + kLF + kLF + u"|??"_s + kLF + u"1"_s + kLF);
+    EXPECT_EQ(result().section(SelectionRecord::RecordEnd, 1, 1), u"\npain\x02swelling\n\n\n\n\n|??\n1\n"_s);
 }
 
 TEST_P(PickerEntryPointsTest, OneChoiceRefusesPipeSignsAndReturnsLetterNames) {
@@ -285,10 +282,11 @@ TEST_P(PickerEntryPointsTest, ANestedListOpensFromAVariableAndItsChoiceFollowsTh
     m_script->start();
     EXPECT_EQ(selection(u"PROC"_s, true), u"Composite filling |SF |T#\r\nocclusal"_s);
     EXPECT_TRUE(outerDisabled);
-    const QStringList r = result().split(kCR, Qt::SkipEmptyParts);
+    const QStringList r = result().split(SelectionRecord::RecordEnd, Qt::SkipEmptyParts);
     ASSERT_EQ(r.size(), 3);
-    EXPECT_EQ((QStringList{r[0].section(kLF, 7, 7), r[1].section(kLF, 1, 1), r[1].section(kLF, 6, 7),
-                           r[2].section(kLF, 6, 7)}),
+    const QChar f = SelectionRecord::FieldEnd;
+    EXPECT_EQ((QStringList{r[0].section(f, 7, 7), r[1].section(f, 1, 1), r[1].section(f, 6, 7),
+                           r[2].section(f, 6, 7)}),
               (QStringList{u"0"_s, u"occlusal"_s, u"|SURFACES\n1"_s, u"|T#\n1"_s}));
 }
 
@@ -393,7 +391,7 @@ TEST_P(PickerEntryPointsTest, AWindowClosedWhileAQuestionIsOpenAsksAndRecordsNot
     m_env->dialogs().expectInput(u"typed after the close"_s, {}, [] { PickerEnv::form()->close(); });
     play({press("cmd_Select")});
     selection(u"NOTES"_s, false);
-    EXPECT_EQ(result().count(kCR), 1) << "only the row's own record";
+    EXPECT_EQ(result().count(SelectionRecord::RecordEnd), 1) << "only the row's own record";
 
     m_env->component().put_GIC(nullptr);
     EXPECT_EQ(errorOf([&] { card(); }), ErrorCode::ObjectNotSet);
