@@ -63,6 +63,8 @@ constexpr bool everyMemberOnce() {
 static_assert(everyMemberOnce());
 
 template <class... F> struct Overloaded : F... { using F::operator()...; };
+// clang 14 does not deduce an aggregate's arguments by itself.
+template <class... F> Overloaded(F...) -> Overloaded<F...>;
 
 [[noreturn]] void overflow(const QString& what) {
     throw AutomationError(ErrorCode::Overflow, u"Overflow: %1 does not fit."_s.arg(what));
