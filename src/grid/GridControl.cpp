@@ -131,7 +131,16 @@ class GridView final : public QTableView {
 public:
     explicit GridView(GridControl& grid) : QTableView(&grid), m_grid(grid) {}
 
+    using QTableView::commitData;
     using QTableView::edit;
+
+    bool editing() const { return state() == EditingState; }
+
+    void closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hint) override {
+        // Before the base: with Tab it opens the next cell's editor at once.
+        m_grid.editorClosing();
+        QTableView::closeEditor(editor, hint);
+    }
 
     // Brings scroll ranges up to date now instead of at the next event loop
     // pass, so a scroll right after rows were added lands where it should.
@@ -211,6 +220,15 @@ protected:
         // Keys a cell editor passes on (Enter among them) were typed into the
         // cell, not given to the grid.
         qint16 keyCode = windowsKeyCode(event);
+        // Space ticks before KeyDown is raised, as a click ticks before CellClick,
+        // so a handler that refuses the row (a title line) has the last word.
+        const bool tickKey = m_grid.m_mode == GridMode::MultiSelect && event->key() == Qt::Key_Space &&
+                             state() != EditingState;
+        if (tickKey) {
+            const QModelIndex current = currentIndex();
+            if (current.isValid())
+                m_grid.m_model->setTicked(current.row() + 1, !m_grid.m_model->isTicked(current.row() + 1));
+        }
         if (keyCode != 0 && m_grid.m_sink && state() != EditingState) {
             qint16 shift = shiftState(event->modifiers());
             // Raised before the grid acts on the key; a handler that sets the
@@ -223,10 +241,7 @@ protected:
                 return;
             }
         }
-        if (m_grid.m_mode == GridMode::MultiSelect && event->key() == Qt::Key_Space) {
-            const QModelIndex current = currentIndex();
-            if (current.isValid())
-                m_grid.m_model->setTicked(current.row() + 1, !m_grid.m_model->isTicked(current.row() + 1));
+        if (tickKey) {
             event->accept();
         } else {
             m_grid.beginUserInput();
@@ -245,6 +260,9 @@ protected:
         m_grid.flushEvents();
     }
 
+    // Finding a row by typing is the picker's business (KeyDown), not the view's.
+    void keyboardSearch(const QString&) override {}
+
     void scrollContentsBy(int dx, int dy) override {
         QTableView::scrollContentsBy(dx, dy);
         m_grid.viewScrolled();
@@ -256,12 +274,6 @@ protected:
         if (!hadEditor && index.isValid() && indexWidget(index) != nullptr)
             m_grid.editorOpened(index);
         return result;
-    }
-
-    void closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hint) override {
-        // Before the base: with Tab it opens the next cell's editor at once.
-        m_grid.editorClosing();
-        QTableView::closeEditor(editor, hint);
     }
 
 private:
@@ -413,6 +425,10 @@ void GridControl::setText(const QString& text) {
 
 QString GridControl::GetText(qint32 col, qint32 row) const {
     return m_model->text(col, row);
+}
+
+QStringView GridControl::TextView(qint32 col, qint32 row) const {
+    return m_model->textView(col, row);
 }
 
 void GridControl::SetText(qint32 col, qint32 row, const QString& text) {
@@ -729,6 +745,16 @@ void GridControl::Refresh() {
 
 void GridControl::SetFocus() {
     m_view->setFocus(Qt::OtherFocusReason);
+}
+
+void GridControl::CommitEdit() {
+    if (m_editIndex.isValid() && m_view->editing()) {
+        if (QWidget* editor = m_view->indexWidget(m_editIndex)) {
+            m_view->commitData(editor);
+            m_view->closeEditor(editor, QAbstractItemDelegate::NoHint);
+        }
+    }
+    flushEvents();
 }
 
 qint32 GridControl::Left() const {

@@ -54,6 +54,7 @@ public:
     QString Text() const override;
     void setText(const QString& text) override;
     QString GetText(qint32 col, qint32 row) const override;
+    QStringView TextView(qint32 col, qint32 row) const override;
     void SetText(qint32 col, qint32 row, const QString& text) override;
     void ClearRange(qint32 col, qint32 row, qint32 col2, qint32 row2, bool dataOnly) override;
 
@@ -98,6 +99,7 @@ public:
     float RowHeightToTwips(qint32 row, float height) const override;
     void Refresh() override;
     void SetFocus() override;
+    void CommitEdit() override;
 
     qint32 Left() const override;
     qint32 Top() const override;

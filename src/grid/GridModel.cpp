@@ -191,6 +191,12 @@ QString GridModel::text(qint32 col, qint32 row) const {
     return row == 0 ? m_headers[col - 1] : m_cells[col - 1][row - 1];
 }
 
+QStringView GridModel::textView(qint32 col, qint32 row) const {
+    if (col < 1 || col > m_cols || row < 0 || row > m_rows)
+        return {};
+    return row == 0 ? QStringView(m_headers[col - 1]) : QStringView(m_cells[col - 1][row - 1]);
+}
+
 bool GridModel::setText(qint32 col, qint32 row, const QString& text) {
     if (col < 1 || col > m_cols || row < 0 || row > m_rows)
         return false;

@@ -44,6 +44,7 @@ public:
 
     // Text of a cell; row 0 is the header. "" outside the grid.
     QString text(qint32 col, qint32 row) const;
+    QStringView textView(qint32 col, qint32 row) const;
     // False (and nothing changes) outside the grid.
     bool setText(qint32 col, qint32 row, const QString& text);
     // Empties the data cells of a block (-1 for every row or column); the

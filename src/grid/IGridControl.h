@@ -4,6 +4,7 @@
 
 #include <QObject>
 #include <QString>
+#include <QStringView>
 
 #include <QtGlobal>
 
@@ -134,6 +135,9 @@ public:
     virtual QString Text() const = 0;
     virtual void setText(const QString& text) = 0;
     virtual QString GetText(qint32 col, qint32 row) const = 0;
+    // The same without a copy, for loops over a whole list; valid until the
+    // grid next changes.
+    virtual QStringView TextView(qint32 col, qint32 row) const = 0;
     virtual void SetText(qint32 col, qint32 row, const QString& text) = 0;
     // Clears the data of a block; (-1, -1, -1, -1) clears every cell, headers stay.
     virtual void ClearRange(qint32 col, qint32 row, qint32 col2, qint32 row2, bool dataOnly) = 0;
@@ -189,6 +193,10 @@ public:
     virtual float RowHeightToTwips(qint32 row, float height) const = 0;
     virtual void Refresh() = 0;
     virtual void SetFocus() = 0;
+    // Ends an open cell editor keeping what was typed, as Enter would; its
+    // EditModeChange and CellChange, and any event still queued, reach the
+    // sink before this returns. Commands call it before they read the cells.
+    virtual void CommitEdit() = 0;
 
     // Placement in twips within the container, visibility and state.
     virtual qint32 Left() const = 0;
