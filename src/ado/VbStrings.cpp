@@ -107,6 +107,38 @@ int InStr(int start, const QString& text, const QString& what) {
     return at < 0 ? 0 : int(at) + 1;
 }
 
+namespace {
+char16_t upperOf(char16_t c) {
+    if (c < 0x80)
+        return c >= u'a' && c <= u'z' ? char16_t(c - (u'a' - u'A')) : c;
+    const char32_t upper = QChar::toUpper(char32_t(c));
+    return upper <= 0xFFFF ? char16_t(upper) : c;
+}
+} // namespace
+
+bool TrimmedContainsUpper(QStringView text, QStringView upperKey) {
+    qsizetype begin = 0;
+    qsizetype end = text.size();
+    while (begin < end && text[begin] == u' ')
+        ++begin;
+    while (end > begin && text[end - 1] == u' ')
+        --end;
+    const qsizetype n = upperKey.size();
+    if (n == 0)
+        return true;
+    const char16_t first = upperKey[0].unicode();
+    for (qsizetype i = begin; i + n <= end; ++i) {
+        if (upperOf(text[i].unicode()) != first)
+            continue;
+        qsizetype j = 1;
+        while (j < n && upperOf(text[i + j].unicode()) == upperKey[j].unicode())
+            ++j;
+        if (j == n)
+            return true;
+    }
+    return false;
+}
+
 QString Mid(const QString& text, int start, int length) {
     if (start < 1)
         start = 1;

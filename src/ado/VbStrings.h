@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringView>
 
 #include <QtGlobal>
 
@@ -35,6 +36,11 @@ int InStr(int start, const QString& text, const QString& what);
 inline int InStr(const QString& text, const QString& what) {
     return InStr(1, text, what);
 }
+
+// Whether text, blanks trimmed, contains upperKey (already in upper case),
+// each character of text taken in its upper-case form. Allocates nothing:
+// searches run it over every cell of a list.
+bool TrimmedContainsUpper(QStringView text, QStringView upperKey);
 
 // 1-based substring; length < 0 means to the end.
 QString Mid(const QString& text, int start, int length = -1);
