@@ -102,10 +102,9 @@ void wkDatabases_Form::Fill_Database_Grid(qint16 Level, const QString& ListCode,
         });
     grid.setMaxRows(rows);
 
-    // Showing pipe-sign variables as "(?)" is the pipe-sign pass's work; a
-    // level without that pass shows the stored texts.
-    Q_UNUSED(ShowPipeSigns)
     Sort_Grid(Level);
+    if (ShowPipeSigns)
+        Pipsign_Replace(Level);
 }
 
 void wkDatabases_Form::Sort_Grid(qint16 Level) {

@@ -1,6 +1,7 @@
 #include "PickerLevel.h"
 
 #include "FormTwips.h"
+#include "wkDatabases_Form.h"
 #include <grid/GridControl.h>
 
 #include <QGroupBox>
@@ -26,9 +27,9 @@ void placeInTwips(QWidget* widget, qint32 left, qint32 top, qint32 width, qint32
 }
 } // namespace
 
-PickerLevel::PickerLevel(QWidget* window, int index, QObject* buttonWatcher) : m_index(index) {
+PickerLevel::PickerLevel(wkDatabases_Form& form, int index) : m_form(form), m_index(index) {
     const QString suffix = QLatin1Char('_') + QString::number(index);
-    Uddbs_Frame = new QGroupBox(window);
+    Uddbs_Frame = new QGroupBox(&form);
     Uddbs_Frame->setObjectName(QStringLiteral("Uddbs_Frame") + suffix);
     uddbs_SS = new grid::GridControl(Uddbs_Frame);
     uddbs_SS->setObjectName(QStringLiteral("uddbs_SS") + suffix);
@@ -39,7 +40,7 @@ PickerLevel::PickerLevel(QWidget* window, int index, QObject* buttonWatcher) : m
         button->setObjectName(name + suffix);
         button->setAutoDefault(false);
         button->setProperty("level", index);
-        button->installEventFilter(buttonWatcher);
+        button->installEventFilter(&form);
         return button;
     };
     cmd_Add = makeButton(QStringLiteral("cmd_Add"), QStringLiteral("&New"));
@@ -102,6 +103,39 @@ void PickerLevel::place(qint32 frameLeft, qint32 frameTop, qint32 frameWidth, qi
     grid().setReDraw(true);
     if (barShown)
         placeInTwips(uddbs_SBar, kInset, gridTop + gridHeight, gridWidth, barHeight);
+}
+
+void PickerLevel::CellChange(qint32 Col, qint32 Row) {
+    m_form.runHandler([&] { m_form.uddbs_SS_CellChange(qint16(m_index), Col, Row); });
+}
+
+void PickerLevel::CellClick(qint32 Col, qint32 Row) {
+    m_form.runHandler([&] { m_form.uddbs_SS_CellClick(qint16(m_index), Col, Row); });
+}
+
+void PickerLevel::CellDoubleClick(qint32 Col, qint32 Row) {
+    m_form.runHandler([&] { m_form.uddbs_SS_CellDoubleClick(qint16(m_index), Col, Row); });
+}
+
+void PickerLevel::EditModeChange(qint32 Col, qint32 Row, qint16 Mode, bool ChangeMade) {
+    m_form.runHandler([&] { m_form.uddbs_SS_EditModeChange(qint16(m_index), Col, Row, Mode, ChangeMade); });
+}
+
+void PickerLevel::RightClick(qint16 ClickType, qint32 Col, qint32 Row, qint32 X, qint32 Y) {
+    m_form.runHandler([&] { m_form.uddbs_SS_RightClick(qint16(m_index), ClickType, Col, Row, X, Y); });
+}
+
+void PickerLevel::TopLeftChange(qint32 OldLeft, qint32 OldTop, qint32 NewLeft, qint32 NewTop) {
+    m_form.runHandler(
+        [&] { m_form.uddbs_SS_TopLeftChange(qint16(m_index), OldLeft, OldTop, NewLeft, NewTop); });
+}
+
+void PickerLevel::KeyDown(qint16& KeyCode, qint16& Shift) {
+    m_form.runHandler([&] { m_form.uddbs_SS_KeyDown(qint16(m_index), KeyCode, Shift); });
+}
+
+void PickerLevel::MouseUp(qint16& Button, qint16& Shift, float X, float Y) {
+    m_form.runHandler([&] { m_form.uddbs_SS_MouseUp(qint16(m_index), Button, Shift, X, Y); });
 }
 
 } // namespace viVavazuruv

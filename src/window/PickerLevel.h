@@ -13,17 +13,19 @@ namespace viVavazuruv {
 namespace grid {
 class GridControl;
 }
+class wkDatabases_Form;
 
 // One level of the picker window (0 to 3): its frame with the grid, the five
 // buttons and the status bar, where they stand, the level's list state, and
 // the sink of its grid's events. The controls keep the names office
 // developers know, and each control's objectName is its name and level
-// (cmd_Select_0, uddbs_SS_1, Uddbs_Frame_2, uddbs_SBar_0).
+// (cmd_Select_0, uddbs_SS_1, Uddbs_Frame_2, uddbs_SBar_0). The grid's
+// events go to the window's handlers for this level, through its one guard.
 class PickerLevel final : public IGridEvents {
 public:
-    // Creates the controls inside window; buttonWatcher sees every event of
+    // Creates the controls inside the window, which also sees every event of
     // the buttons (a press with the mouse is what lets a Click act).
-    PickerLevel(QWidget* window, int index, QObject* buttonWatcher);
+    PickerLevel(wkDatabases_Form& form, int index);
     ~PickerLevel() override;
     PickerLevel(const PickerLevel&) = delete;
     PickerLevel& operator=(const PickerLevel&) = delete;
@@ -58,7 +60,18 @@ public:
     // -2 undecided, -1 the level shows pipe-sign variables, 0 it does not.
     qint16 PipeSignLevel = -2;
 
+    // IGridEvents: each goes to the window's uddbs_SS_ handler of the same name.
+    void CellChange(qint32 Col, qint32 Row) override;
+    void CellClick(qint32 Col, qint32 Row) override;
+    void CellDoubleClick(qint32 Col, qint32 Row) override;
+    void EditModeChange(qint32 Col, qint32 Row, qint16 Mode, bool ChangeMade) override;
+    void RightClick(qint16 ClickType, qint32 Col, qint32 Row, qint32 X, qint32 Y) override;
+    void TopLeftChange(qint32 OldLeft, qint32 OldTop, qint32 NewLeft, qint32 NewTop) override;
+    void KeyDown(qint16& KeyCode, qint16& Shift) override;
+    void MouseUp(qint16& Button, qint16& Shift, float X, float Y) override;
+
 private:
+    wkDatabases_Form& m_form;
     int m_index;
 };
 

@@ -12,6 +12,7 @@
 #include <QCloseEvent>
 #include <QGroupBox>
 #include <QKeyEvent>
+#include <QMenu>
 #include <QStyle>
 #include <QTimer>
 
@@ -31,6 +32,7 @@ wkDatabases_Form::wkDatabases_Form(RequestState& state, std::shared_ptr<IDialogs
     setModal(true);
     setSizeGripEnabled(true);
     createLevel(0);
+    createPopUpMenu();
     m_height = kDesignHeight;
     m_width = kDesignWidth;
     applyGeometry();
@@ -62,24 +64,49 @@ const PickerLevel& wkDatabases_Form::level(int index) const {
 }
 
 void wkDatabases_Form::createLevel(int index) {
-    m_levels[index] = std::make_unique<PickerLevel>(this, index, this);
+    m_levels[index] = std::make_unique<PickerLevel>(*this, index);
     connectLevel(index);
 }
 
 void wkDatabases_Form::connectLevel(int index) {
     PickerLevel& lvl = *m_levels[index];
     const auto level16 = qint16(index);
-    // Handlers run for the level whose button was pressed; a failure is the
-    // platform's to report, never a reason to leave the window half-done.
+    // Handlers run for the level whose button was pressed, on what the grids
+    // show: an edit still open in a cell counts as typed.
     const auto route = [this, level16](void (wkDatabases_Form::*handler)(qint16)) {
         return [this, level16, handler] {
-            runHandler([&] { (this->*handler)(level16); });
+            runHandler([&] {
+                if (commitGridEdits())
+                    (this->*handler)(level16);
+            });
         };
     };
     connect(lvl.cmd_Add, &QPushButton::clicked, this, route(&wkDatabases_Form::cmd_Add_Click));
     connect(lvl.cmd_Del, &QPushButton::clicked, this, route(&wkDatabases_Form::cmd_Del_Click));
     connect(lvl.cmd_Cancel, &QPushButton::clicked, this, route(&wkDatabases_Form::cmd_Cancel_Click));
     connect(lvl.cmd_Select, &QPushButton::clicked, this, route(&wkDatabases_Form::cmd_Select_Click));
+    connect(lvl.cmd_Edit, &QPushButton::clicked, this, route(&wkDatabases_Form::cmd_Edit_Click));
+}
+
+void wkDatabases_Form::createPopUpMenu() {
+    m_popUp = new QMenu(this);
+    m_popUp->setObjectName(QStringLiteral("mnuPopUp"));
+    const QString captions[] = {QStringLiteral("Select Codes"), QStringLiteral("Select Letter")};
+    for (int i = 0; i < 2; ++i) {
+        mnuPopUps[i] = m_popUp->addAction(captions[i]);
+        mnuPopUps[i]->setObjectName(QStringLiteral("mnuPopUps_%1").arg(i));
+        const auto item = qint16(i);
+        connect(mnuPopUps[i], &QAction::triggered, this,
+                [this, item] { runHandler([this, item] { mnuPopUps_Click(item); }); });
+    }
+}
+
+bool wkDatabases_Form::commitGridEdits() {
+    for (int i = 0; i < kLevels && !m_unloaded; ++i) {
+        if (hasLevel(i))
+            level(i).grid().CommitEdit();
+    }
+    return !m_unloaded;
 }
 
 void wkDatabases_Form::Load() {
@@ -161,8 +188,12 @@ void wkDatabases_Form::Unload(qint16 unloadMode) {
 
 void wkDatabases_Form::closeEvent(QCloseEvent* event) {
     if (!m_unloaded) {
-        // The title bar's close button; in edit mode it saves first.
-        runHandler([this] { Unload(0); });
+        // The title bar's close button; in edit mode it saves first, what
+        // was typed into a cell included.
+        runHandler([this] {
+            if (commitGridEdits())
+                Unload(0);
+        });
     }
     event->accept();
 }
@@ -343,7 +374,10 @@ bool wkDatabases_Form::eventFilter(QObject* watched, QEvent* event) {
             cmd_Cancel_KeyDown(level16, qint16(key->key() & 0x7fff), 0);
             if (key->key() == Qt::Key_Escape) {
                 qint16 ascii = 27;
-                runHandler([&] { cmd_Cancel_KeyPress(level16, ascii); });
+                runHandler([&] {
+                    if (commitGridEdits())
+                        cmd_Cancel_KeyPress(level16, ascii);
+                });
                 return true;
             }
         }

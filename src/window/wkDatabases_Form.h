@@ -2,12 +2,17 @@
 
 #include "PickerLevel.h"
 
+#include <patient/PatientRecord.h>
+
 #include <viVavazuruv/AutomationError.h>
 #include <viVavazuruv/IDialogs.h>
 #include <viVavazuruv/IHostServices.h>
 
 #include <QDialog>
 #include <QMargins>
+
+class QAction;
+class QMenu;
 
 #include <array>
 #include <functional>
@@ -85,6 +90,27 @@ public:
     // Makes (Row, Col) current and tells whether it holds a title line ("$-").
     bool IsTitleLine(qint16 Index, qint32 Row, qint32 Col, bool ShowMessage);
 
+    // Edit mode: the Edit/Done button switches a level between browse and edit.
+    void cmd_Edit_Click(qint16 Index);
+    // The first row, searching column by column, whose trimmed text contains
+    // Text (trimmed) in any case; it becomes the active row. 0 when none does.
+    qint32 Find_Grid_Text(qint16 Index, const QString& Text, qint32 FromCol, qint32 ToCol, bool SkipHidden);
+    // Shows a pipe-sign level's two-character variables as "(?)".
+    void Pipsign_Replace(qint16 Level);
+
+    // Events of each level's grid; other handlers call some of them directly.
+    void uddbs_SS_CellChange(qint16 Index, qint32 Col, qint32 Row);
+    void uddbs_SS_CellClick(qint16 Index, qint32 Col, qint32 Row);
+    void uddbs_SS_CellDoubleClick(qint16 Index, qint32 Col, qint32 Row);
+    void uddbs_SS_EditModeChange(qint16 Index, qint32 Col, qint32 Row, qint16 Mode, bool ChangeMade);
+    void uddbs_SS_RightClick(qint16 Index, qint16 ClickType, qint32 Col, qint32 Row, qint32 X, qint32 Y);
+    void uddbs_SS_TopLeftChange(qint16 Index, qint32 OldLeft, qint32 OldTop, qint32 NewLeft, qint32 NewTop);
+    void uddbs_SS_KeyDown(qint16 Index, qint16& KeyCode, qint16& Shift);
+    void uddbs_SS_MouseUp(qint16 Index, qint16& Button, qint16& Shift, float X, float Y);
+    // The grid's pop-up menu: item 0 "Select Codes", item 1 "Select Letter".
+    void mnuPopUps_Click(qint16 Index);
+    QMenu* mnuPopUp() const { return m_popUp; }
+
     // The window's variables, for the entry points and tests.
     qint16 currentLevel() const { return CurrentLevel; }
     // "NO STP" while the window has no stored layout and its height is still to be fitted.
@@ -93,6 +119,8 @@ public:
     // Stands in for the mouse press or key that lets a button's Click act.
     void setUserAction(bool value) { UserAction = value; }
     bool closing() const { return Closing; }
+    // The patient the window loaded for its pipe-sign lists.
+    const PatientRecord& patient() const { return Patient; }
 
     bool hasLevel(int index) const;
     PickerLevel& level(int index);
@@ -131,11 +159,22 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    friend class PickerLevel;
     enum class SelectStatus;
     void recordSelectedRow(qint16 Index, qint32 Row, SelectStatus& status, QString& information);
     void appendPlaceholderRecord(qint16 Index, const QString& placeholder, const QString& information);
     void scanPlaceholders(qint16 Index, QString description, QString& information);
     void connectLevel(int index);
+    void createPopUpMenu();
+    // Ends the cell editors of every level and delivers their events, so a
+    // command sees what was typed; false when that closed the window.
+    bool commitGridEdits();
+    // The row of a level whose key cell holds exactly key; 0 when none does.
+    qint32 findKeyRow(qint16 Index, const QString& key);
+    void enterEditMode(qint16 Index);
+    void leaveEditMode(qint16 Index);
+    void typeToFind(qint16 Index, qint16 KeyCode);
+    void chooseLetterFile(qint32 row);
     // The one way into window code from Qt's event loop: whatever the handler
     // throws ends the request (the window unloads) and is kept for the entry
     // point to raise once the modal loop has returned.
@@ -157,12 +196,18 @@ private:
     bool Loading = false;
     bool UserAction = false;
     bool Closing = false;
+    bool KeyBusy = false;
     qint32 PatientID = 0;
+    PatientRecord Patient;
     QString Tag;
 
     RequestState& m_state;
     std::shared_ptr<IDialogs> m_dialogs;
     std::array<std::unique_ptr<PickerLevel>, kLevels> m_levels;
+    QMenu* m_popUp = nullptr;
+    std::array<QAction*, 2> mnuPopUps{};
+    QString mnuPopUpTag;   // "BUSY" while a menu command runs
+    QString mnuPopUps0Tag; // the grid row the menu was opened on
     qint32 m_top = 0;
     qint32 m_left = 0;
     qint32 m_height = 0;

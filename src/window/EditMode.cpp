@@ -1,0 +1,206 @@
+// The Edit/Done button: a level switches between picking rows and editing
+// them in place; and the grid search that finds a row again afterwards.
+#include "FormTwips.h"
+#include "Hourglass.h"
+#include "wkDatabases_Form.h"
+
+#include <ado/VbStrings.h>
+#include <core/CaughtError.h>
+#include <core/RequestState.h>
+#include <grid/GridControl.h>
+
+#include <QGroupBox>
+
+namespace viVavazuruv {
+
+namespace {
+const QString kEditingMark = QStringLiteral(" ( Editing )");
+constexpr double kEditLeft = 0.1;  // of the screen's width
+constexpr double kEditWidth = 0.8; // of the screen's width
+constexpr qint32 kReadAhead = 16;  // rows
+
+// Runs one step of leaving edit mode: a step that fails does not keep the
+// level from returning to browse mode.
+template <class Step> void tolerated(Step&& step) {
+    try {
+        step();
+    } catch (...) {
+    }
+}
+} // namespace
+
+void wkDatabases_Form::cmd_Edit_Click(qint16 Index) {
+    if (!UserAction)
+        return;
+    Hourglass hourglass;
+    PickerLevel& lvl = level(Index);
+    if (lvl.editing())
+        leaveEditMode(Index);
+    else
+        enterEditMode(Index);
+
+    IGridControl& grid = lvl.grid();
+    grid.setAction(GridAction::ActivateCell);
+    grid.setAction(GridAction::ScrollToCell);
+    grid.setReDraw(true);
+    grid.SetFocus();
+    grid.Refresh();
+}
+
+void wkDatabases_Form::enterEditMode(qint16 Index) {
+    PickerLevel& lvl = level(Index);
+    IGridControl& grid = lvl.grid();
+    Save_Window_Setting();
+    lvl.Uddbs_Frame->setTitle(host().CaptionText(m_state.FrameCaptions.at(Index)) + kEditingMark);
+    lvl.cmd_Cancel->hide();
+    lvl.cmd_Select->hide();
+    lvl.cmd_Add->show();
+    lvl.cmd_Del->show();
+    lvl.cmd_Edit->setText(EditingCaption);
+
+    // The editing starts on the row the cursor is on.
+    grid.setRow(grid.ActiveRow());
+    if (lvl.PipeSignLevel == -1) {
+        // The grid shows "(?)" for variables; the user edits the stored texts.
+        grid.setReDraw(false);
+        const qint32 c0 = grid.ActiveCol();
+        const QString key = grid.GetText(grid.MaxCols() - 1, grid.ActiveRow());
+        Fill_Database_Grid(Index, lvl.FrameTag, false);
+        grid.setRow(findKeyRow(Index, key));
+        grid.setCol(c0);
+    }
+    for (qint32 c = 1; c <= grid.MaxCols(); ++c) {
+        if (grid.ColWidth(c) > 0) {
+            grid.setCol(c);
+            break;
+        }
+    }
+    grid.setOperationMode(GridMode::Edit);
+    grid.setBrowseFlag(false);
+
+    // Wider, for the texts being edited; the settings file keeps the browse placement.
+    const qint32 screenWidth = twips::screenWidthTwips();
+    setFormLeft(qRound(kEditLeft * screenWidth));
+    setFormWidth(qRound(kEditWidth * screenWidth));
+    Set_Button_Hints(Index);
+}
+
+void wkDatabases_Form::leaveEditMode(qint16 Index) {
+    PickerLevel& lvl = level(Index);
+    IGridControl& grid = lvl.grid();
+    qint32 c0 = 1;
+    qint32 row = 0;
+    QString text;
+    QString key;
+    tolerated([&] {
+        c0 = grid.ActiveCol();
+        row = grid.ActiveRow();
+        text = grid.GetText(c0, row);
+        key = grid.GetText(grid.MaxCols() - 1, row);
+    });
+    tolerated([&] { lvl.Uddbs_Frame->setTitle(host().CaptionText(m_state.FrameCaptions.at(Index))); });
+    tolerated([&] {
+        lvl.cmd_Add->hide();
+        lvl.cmd_Del->hide();
+        lvl.cmd_Cancel->show();
+        lvl.cmd_Select->show();
+    });
+    lvl.cmd_Edit->setText(BrowseCaption);
+
+    // A save that fails must not pass unseen: the rows it did not write keep
+    // their marks and the list stays changed, so Close saves them again.
+    try {
+        Save_Database(Index);
+    } catch (...) {
+        const AutomationError error = caughtAsAutomationError(std::current_exception());
+        tolerated([&] {
+            dialogs().MessageBox(QStringLiteral("The list could not be saved: ") + error.message(),
+                                 MsgBox::Critical, QStringLiteral(" User Defined Database"));
+        });
+    }
+
+    // Browse mode picks rows again even when nothing was saved (and so
+    // nothing refilled the grid): cells that looked like a list to choose
+    // from must not stay editable.
+    tolerated([&] {
+        if (grid.OperationMode() == GridMode::Edit)
+            Set_Selection_Mode(Index);
+        grid.setBrowseFlag(true);
+    });
+
+    if (lvl.PipeSignLevel == -1) {
+        tolerated([&] {
+            grid.setReDraw(false);
+            Fill_Database_Grid(Index, lvl.FrameTag, true);
+            host().NotifyHost(1);
+            // The record by its key where it has one; a row never saved by its text.
+            qint32 found = findKeyRow(Index, key);
+            if (found == 0)
+                found = Find_Grid_Text(Index, text, c0, c0, false);
+            grid.setRow(found);
+            grid.setCol(c0);
+        });
+    } else {
+        tolerated([&] {
+            grid.setRow(row);
+            grid.setCol(c0);
+        });
+    }
+    tolerated([&] {
+        Load_Window_Setting();
+        Form_Resize();
+    });
+    tolerated([&] { Set_Button_Hints(Index); });
+}
+
+qint32 wkDatabases_Form::findKeyRow(qint16 Index, const QString& key) {
+    // An exact match: a containment search for key 5 would stop at key 15.
+    const QString wanted = vb::Trim(key);
+    bool isNumber = false;
+    wanted.toLongLong(&isNumber);
+    if (!isNumber)
+        return 0;
+    IGridControl& grid = level(Index).grid();
+    const qint32 keyColumn = grid.MaxCols() - 1;
+    for (qint32 r = 1; r <= grid.MaxRows(); ++r) {
+        if (vb::Trim(grid.GetText(keyColumn, r)) == wanted)
+            return r;
+    }
+    return 0;
+}
+
+qint32 wkDatabases_Form::Find_Grid_Text(qint16 Index, const QString& Text, qint32 FromCol, qint32 ToCol,
+                                        bool SkipHidden) {
+    if (Text.isEmpty())
+        return 0;
+    const QString key = vb::Trim(Text).toUpper();
+    IGridControl& grid = level(Index).grid();
+    qint32 found = 0;
+    for (qint32 c = FromCol; c <= ToCol && found == 0; ++c) {
+        grid.setRow(1);
+        grid.setCol(c);
+        if (SkipHidden && grid.ColHidden())
+            continue;
+        const qint32 rows = grid.MaxRows();
+        for (qint32 r = 1; r <= rows; ++r) {
+            // A sorted list's texts lie all over the heap: asking for rows
+            // ahead early lets their memory arrive while this one is compared.
+            if (r + kReadAhead <= rows)
+                __builtin_prefetch(grid.TextView(c, r + kReadAhead).data());
+            if (vb::TrimmedContainsUpper(grid.TextView(c, r), key)) {
+                found = r;
+                break;
+            }
+        }
+    }
+    if (found == 0)
+        return 0;
+    grid.setRow(found);
+    grid.setCol(1);
+    grid.setPosition(6);
+    grid.setAction(GridAction::ActivateCell);
+    grid.setAction(GridAction::ScrollToCell);
+    return found;
+}
+
+} // namespace viVavazuruv

@@ -1,0 +1,191 @@
+// What each level's grid does with a person's keys, clicks and typing.
+#include "wkDatabases_Form.h"
+
+#include <core/RequestState.h>
+#include <grid/GridControl.h>
+
+#include <QCursor>
+#include <QGroupBox>
+#include <QMenu>
+#include <QScopeGuard>
+
+namespace viVavazuruv {
+
+namespace {
+namespace Key {
+constexpr qint16 Enter = 13;
+constexpr qint16 Escape = 27;
+constexpr qint16 Space = 32;
+// Digits, letters and a few signs find rows; 31 is accepted with them.
+constexpr qint16 FirstFinding = 48;
+constexpr qint16 LastFinding = 95;
+constexpr qint16 AlsoFinding = 31;
+} // namespace Key
+constexpr qint16 kShiftOnly = 1;
+constexpr qint16 kRightButton = 2;
+constexpr qint16 kCodeColumn = 4;
+constexpr qint16 kLetterColumn = 5;
+} // namespace
+
+void wkDatabases_Form::uddbs_SS_CellChange(qint16 Index, qint32 Col, qint32 Row) {
+    PickerLevel& lvl = level(Index);
+    IGridControl& grid = lvl.grid();
+    lvl.ListChanged = true;
+    const QString status = grid.GetText(lvl.StatusColumn, Row);
+    if (status.isEmpty() || status == RowStatus::Stored)
+        grid.SetText(lvl.StatusColumn, Row, RowStatus::Edited);
+    if (Col == lvl.DescriptionColumn &&
+        (QLatin1Char(' ') + m_state.WindowOptions).contains(QStringLiteral("NOPIPSIGN")) &&
+        grid.GetText(lvl.DescriptionColumn, Row).contains(QLatin1Char('|')))
+        Pipsign_Not_Support();
+}
+
+void wkDatabases_Form::uddbs_SS_CellClick(qint16 Index, qint32 Col, qint32 Row) {
+    Q_UNUSED(Col)
+    if (!level(Index).editing())
+        IsTitleLine(Index, Row, 2, true);
+}
+
+void wkDatabases_Form::uddbs_SS_CellDoubleClick(qint16 Index, qint32 Col, qint32 Row) {
+    uddbs_SS_CellClick(Index, Col, Row);
+}
+
+void wkDatabases_Form::uddbs_SS_EditModeChange(qint16 Index, qint32 Col, qint32 Row, qint16 Mode,
+                                               bool ChangeMade) {
+    Q_UNUSED(Col)
+    Q_UNUSED(Row)
+    Q_UNUSED(Mode)
+    Q_UNUSED(ChangeMade)
+    level(Index).ListChanged = true;
+}
+
+void wkDatabases_Form::uddbs_SS_TopLeftChange(qint16 Index, qint32 OldLeft, qint32 OldTop, qint32 NewLeft,
+                                              qint32 NewTop) {
+    Q_UNUSED(OldLeft)
+    Q_UNUSED(OldTop)
+    Q_UNUSED(NewLeft)
+    Q_UNUSED(NewTop)
+    IGridControl& grid = level(Index).grid();
+    if (m_state.MultiSelect && grid.SelectedCount() >= 1)
+        grid.Refresh();
+}
+
+void wkDatabases_Form::uddbs_SS_MouseUp(qint16 Index, qint16& Button, qint16& Shift, float X, float Y) {
+    Q_UNUSED(Shift)
+    Q_UNUSED(X)
+    Q_UNUSED(Y)
+    if (Button != kRightButton)
+        return;
+    IGridControl& grid = level(Index).grid();
+    // Disabled while the choice is made, so a second release cannot choose twice.
+    grid.setEnabled(false);
+    if (!level(Index).editing()) {
+        if (m_state.MultiSelect && grid.NextSelectedRow(0) == -1 &&
+            dialogs().MessageBox(QStringLiteral("Are you sure you want to exit?"),
+                                 MsgBox::YesNo + MsgBox::Exclamation + MsgBox::DefaultButton2,
+                                 QStringLiteral("Exit")) != MsgBox::AnswerYes) {
+            grid.setEnabled(true);
+            return;
+        }
+        UserAction = true;
+        cmd_Select_Click(Index);
+    }
+    if (Closing)
+        return;
+    grid.setEnabled(true);
+}
+
+void wkDatabases_Form::uddbs_SS_RightClick(qint16 Index, qint16 ClickType, qint32 Col, qint32 Row, qint32 X,
+                                           qint32 Y) {
+    Q_UNUSED(ClickType)
+    Q_UNUSED(X)
+    Q_UNUSED(Y)
+    const bool codes = m_state.ColumnWidths(kCodeColumn) >= 1;
+    const bool letters = m_state.ColumnWidths(kLetterColumn) >= 1;
+    if (!level(Index).editing() || (!codes && !letters))
+        return;
+    IGridControl& grid = level(Index).grid();
+    if (grid.GetText(2, Row).startsWith(TitleLinePrefix))
+        return;
+    grid.setRow(Row);
+    grid.setCol(Col);
+    grid.setAction(GridAction::ActivateCell);
+    grid.setAction(GridAction::ScrollToCell);
+    mnuPopUps0Tag = QString::number(Row);
+    mnuPopUps[0]->setEnabled(m_state.ColumnWidths(kCodeColumn) > 0);
+    mnuPopUps[1]->setEnabled(m_state.ColumnWidths(kLetterColumn) > 0);
+    m_popUp->popup(QCursor::pos());
+}
+
+void wkDatabases_Form::uddbs_SS_KeyDown(qint16 Index, qint16& KeyCode, qint16& Shift) {
+    // A key that arrives while a message of the last one is up waits its turn.
+    if (KeyBusy)
+        return;
+    KeyBusy = true;
+    const auto done = qScopeGuard([this] { KeyBusy = false; });
+    PickerLevel& lvl = level(Index);
+    IGridControl& grid = lvl.grid();
+    const bool browsing = !lvl.editing();
+
+    switch (KeyCode) {
+    case Key::Escape:
+        if (browsing) {
+            UserAction = true;
+            cmd_Cancel_Click(Index);
+            return;
+        }
+        // Throws the edits away: the stored list comes back, and leaving edit
+        // mode finds nothing to save.
+        lvl.Uddbs_Frame->setEnabled(false);
+        grid.setReDraw(false);
+        Load_Database(Index, lvl.FrameTag, true);
+        grid.setReDraw(true);
+        lvl.Uddbs_Frame->setEnabled(true);
+        UserAction = true;
+        cmd_Edit_Click(Index);
+        return;
+    case Key::Enter:
+        if (browsing) {
+            UserAction = true;
+            cmd_Select_Click(Index);
+        }
+        return;
+    case Key::Space:
+        uddbs_SS_CellClick(Index, grid.ActiveCol(), grid.ActiveRow());
+        return;
+    default:
+        break;
+    }
+    const bool finding =
+        (KeyCode >= Key::FirstFinding && KeyCode <= Key::LastFinding) || KeyCode == Key::AlsoFinding;
+    if (browsing && finding && (Shift == 0 || Shift == kShiftOnly))
+        typeToFind(Index, KeyCode);
+}
+
+void wkDatabases_Form::typeToFind(qint16 Index, qint16 KeyCode) {
+    const QString prefix = host().KeyPrefix();
+    const QString typed{QChar(char16_t(KeyCode))};
+    const QString text = prefix.size() == 1 ? prefix.toUpper() + typed.toLower() : typed;
+    if (text.isEmpty())
+        return;
+    IGridControl& grid = level(Index).grid();
+    if (text.contains(QLatin1Char(',')) && m_state.MultiSelect) {
+        // Several entries at once: each piece ticks the first row whose first column holds it.
+        QStringList pieces;
+        qint16 count = 0;
+        host().SplitText(text, QStringLiteral(","), pieces, count);
+        for (qint16 i = 0; i < count && i < pieces.size(); ++i) {
+            const qint32 row = Find_Grid_Text(Index, pieces.at(i), 1, 1, true);
+            if (row > 0) {
+                grid.setRow(row);
+                grid.setRowSelected(true);
+            }
+        }
+        return;
+    }
+    if (Find_Grid_Text(Index, text, 1, grid.MaxCols(), true) == 0)
+        dialogs().MessageBox(QStringLiteral(" Can't find [ ") + text + QStringLiteral(" ]"),
+                             MsgBox::Information, QString());
+}
+
+} // namespace viVavazuruv

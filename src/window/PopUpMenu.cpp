@@ -1,0 +1,69 @@
+// The grid's right-click menu in edit mode: a letter or document file for a row.
+#include "wkDatabases_Form.h"
+
+#include <ado/VbStrings.h>
+#include <core/RequestState.h>
+#include <grid/GridControl.h>
+
+#include <QScopeGuard>
+
+namespace viVavazuruv {
+
+namespace {
+const QString kBusy = QStringLiteral("BUSY");
+constexpr qint16 kSelectCodes = 0;
+constexpr qint16 kSelectLetter = 1;
+constexpr qint32 kLetterColumn = 5;
+constexpr qint32 kHideReadOnly = 4;
+} // namespace
+
+void wkDatabases_Form::mnuPopUps_Click(qint16 Index) {
+    // A second command while the first one's file dialog is up is ignored.
+    if (mnuPopUpTag == kBusy)
+        return;
+    mnuPopUpTag = kBusy;
+    const auto done = qScopeGuard([this] { mnuPopUpTag.clear(); });
+
+    const qint32 row = vb::CLng(vb::Val(mnuPopUps0Tag));
+    if (level(CurrentLevel).grid().GetText(2, row).startsWith(TitleLinePrefix))
+        return;
+    try {
+        switch (Index) {
+        case kSelectCodes:
+            // Where the codes would come from is not part of this component:
+            // the item is shown (enabled with the code column) and changes nothing.
+            break;
+        case kSelectLetter:
+            chooseLetterFile(row);
+            break;
+        default:
+            break;
+        }
+    } catch (...) {
+        // The menu's work is a convenience; a failing dialog or grid leaves the row as it was.
+    }
+}
+
+void wkDatabases_Form::chooseLetterFile(qint32 row) {
+    // The pointer stays an arrow: the only long part is the person choosing.
+    const std::optional<QString> chosen =
+        dialogs().OpenFile(host().GetHostPath() + QStringLiteral("WP"),
+                           QStringLiteral("Tavi Word Processor File (*.RTF)| *.RTF|Text File (*.txt)|*.txt|"
+                                          "Both File (*.RTF, *.txt)|*.RTF;*.txt"),
+                           kHideReadOnly);
+    if (!chosen)
+        return;
+    const QString name = chosen->toUpper();
+    if (name.isEmpty())
+        return;
+    if (!name.contains(QStringLiteral(".RTF")) && !name.contains(QStringLiteral(".TXT"))) {
+        dialogs().MessageBox(QStringLiteral("Document file has to be TAVI word processor file or text file."
+                                            "\r\n\r\ni.e. files with extension '.RTF',  or '.TXT'"),
+                             MsgBox::Information, QStringLiteral("Document File"));
+        return;
+    }
+    level(CurrentLevel).grid().SetText(kLetterColumn, row, name);
+    uddbs_SS_CellChange(CurrentLevel, kLetterColumn, row);
+}
+
+} // namespace viVavazuruv
