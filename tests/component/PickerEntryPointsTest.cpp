@@ -55,7 +55,9 @@ protected:
         return std::bind(&PickerEnv::pressButton, QString::fromLatin1(button), level);
     }
     static std::function<void()> pick(qint32 row) {
-        return std::bind(&PickerEnv::clickCell, 2, row, 0, Qt::LeftButton);
+        return [row] {
+            PickerEnv::clickCell(2, row);
+        };
     }
     // Puts the cursor on a row as a user would, so commands act on it.
     static wkDatabases_Form* cursorTo(qint32 row) {
@@ -232,18 +234,14 @@ TEST_P(PickerEntryPointsTest, SavingAnEditedAndANewRowAndAnsweringNoFirst) {
     QString newKey, statuses;
     play({[&] {
         wkDatabases_Form* f = PickerEnv::form();
-        IGridControl& grid = PickerEnv::grid();
-        f->setUserAction(true);
-        grid.setOperationMode(0);
-        // What the grid's cell-change handling does when a person types.
-        grid.SetText(2, 4, u"Visa Debit"_s);
-        grid.SetText(7, 4, u"M"_s);
-        f->level(0).ListChanged = true;
+        grid::GridControl& grid = PickerEnv::grid();
+        PickerEnv::pressButton(u"cmd_Edit"_s);
+        PickerEnv::typeIntoCell(grid, 2, 4, u"Visa Debit"_s);
         f->Save_Database(0);
         EXPECT_EQ(grid.GetText(7, 4), u"M"_s); // refused: the edit stays in the grid
-        f->cmd_Add_Click(0);
-        grid.SetText(1, grid.MaxRows(), u"JCB"_s);
-        grid.SetText(2, grid.MaxRows(), u"Japan Credit Bureau"_s);
+        PickerEnv::pressButton(u"cmd_Add"_s);
+        PickerEnv::typeIntoCell(grid, 1, grid.MaxRows(), u"JCB"_s);
+        PickerEnv::typeIntoCell(grid, 2, grid.MaxRows(), u"Japan Credit Bureau"_s);
         f->Save_Database(0);
         for (qint32 r = 1; r <= grid.MaxRows(); ++r) {
             gridAfterSave << grid.GetText(2, r);
@@ -326,13 +324,10 @@ TEST_P(PickerEntryPointsTest, ASaveThatFailsOnTheThirdRowKeepsTheFirstTwoAndRais
         m_env->dialogs().expectMessage(MsgBox::AnswerYes, u"save"_s);
         const QString suffix = throwing ? u" (second try)"_s : u" (edited)"_s;
         play({[&] {
-            PickerEnv::form()->setUserAction(true);
-            for (qint32 r = 1; r <= 5; ++r) {
-                PickerEnv::grid().SetText(2, r, u"Alert %1"_s.arg(r) + suffix);
-                PickerEnv::grid().SetText(7, r, u"M"_s);
-            }
-            PickerEnv::form()->level(0).ListChanged = true;
-            PickerEnv::pressButton(u"cmd_Cancel"_s); // Close saves first
+            PickerEnv::pressButton(u"cmd_Edit"_s);
+            for (qint32 r = 1; r <= 5; ++r)
+                PickerEnv::typeIntoCell(PickerEnv::grid(), 2, r, u"Alert %1"_s.arg(r) + suffix);
+            PickerEnv::form()->close(); // closing in edit mode saves first
         }});
         EXPECT_EQ(errorOf([&] { alert(); }), throwing ? ErrorCode::DatabaseError : 0);
         // Rows before the failing one are written, the failing one is not; a

@@ -54,6 +54,42 @@ QStringList PickerEnv::storedDescriptions(const QString& listCode) const {
     return result;
 }
 
+void PickerEnv::prepareRequest(const QString& listCode, bool keepLayout, const QString& options,
+                               const QString& groupCaption, const QString& descriptionCaption,
+                               bool multiSelect, const QString& letterCaption) {
+    RequestState& state = RequestState::instance();
+    state.WindowTop = state.WindowLeft = 0;
+    state.PrepareListRequest({multiSelect, descriptionCaption, QStringLiteral("Test Database"),
+                              QStringLiteral("Database = ") + listCode, options, letterCaption},
+                             0, 0);
+    state.ColumnCaptions(1) = groupCaption;
+    state.KeepWindowLayout = keepLayout;
+    state.DatabaseCode = listCode;
+}
+
+std::unique_ptr<wkDatabases_Form> PickerEnv::loadForm() {
+    auto form = std::make_unique<wkDatabases_Form>(RequestState::instance(), m_dialogs);
+    form->Load();
+    return form;
+}
+
+void PickerEnv::typeIntoCell(grid::GridControl& grid, qint32 col, qint32 row, const QString& text,
+                             Qt::Key commitKey) {
+    QTableView* view = grid.view();
+    const QModelIndex index = view->model()->index(row - 1, col - 1);
+    view->setCurrentIndex(index);
+    QTest::keyClick(view, Qt::Key_F2);
+    QWidget* editor = view->indexWidget(index);
+    ASSERT_NE(editor, nullptr) << "no editor opened in cell " << col << "," << row;
+    QTest::keyClick(editor, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClicks(editor, text);
+    if (commitKey != Qt::Key_unknown)
+        QTest::keyClick(editor, commitKey);
+    // The editor commits, and the grid's events reach the window, from the
+    // event loop, as they do for a person.
+    QTest::qWait(10);
+}
+
 wkDatabases_Form* PickerEnv::form() {
     return qobject_cast<wkDatabases_Form*>(RequestState::instance().Window.data());
 }
@@ -69,7 +105,11 @@ void PickerEnv::pressButton(const QString& name, int level) {
 }
 
 void PickerEnv::clickCell(qint32 col, qint32 row, int level, Qt::MouseButton button) {
-    QTableView* view = grid(level).view();
+    clickCell(grid(level), col, row, button);
+}
+
+void PickerEnv::clickCell(grid::GridControl& grid, qint32 col, qint32 row, Qt::MouseButton button) {
+    QTableView* view = grid.view();
     const QModelIndex index = view->model()->index(row - 1, col - 1);
     view->scrollTo(index);
     QTest::mouseClick(view->viewport(), button, {}, view->visualRect(index).center());

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "QtPrinting.h"
 #include "TestDatabase.h"
 #include "UiScript.h"
 
@@ -36,6 +37,18 @@ public:
     // Descriptions of a list (or of all lists) as stored, sorted, for assertions.
     QStringList storedDescriptions(const QString& listCode) const;
 
+    // The request an entry point makes for a list with a group column and a
+    // description column (column 5, the letter, shown when it has a caption).
+    static void prepareRequest(const QString& listCode, bool keepLayout = false, const QString& options = {},
+                               const QString& groupCaption = QStringLiteral("Gp"),
+                               const QString& descriptionCaption = QStringLiteral("Description"),
+                               bool multiSelect = false, const QString& letterCaption = {});
+    // A window loaded for the prepared request, outside any entry point.
+    std::unique_ptr<wkDatabases_Form> loadForm();
+    // Types text into a cell of an editable grid, as a person does: F2, select all, type, then commitKey.
+    static void typeIntoCell(grid::GridControl& grid, qint32 col, qint32 row, const QString& text,
+                             Qt::Key commitKey = Qt::Key_Return);
+
     // The picker window of the running request, or null.
     static wkDatabases_Form* form();
     static grid::GridControl& grid(int level = 0);
@@ -43,6 +56,8 @@ public:
     // User actions on the window of the running request.
     static void pressButton(const QString& name, int level = 0); // mouse press and release, e.g. "cmd_Select"
     static void clickCell(qint32 col, qint32 row, int level = 0, Qt::MouseButton button = Qt::LeftButton);
+    static void clickCell(grid::GridControl& grid, qint32 col, qint32 row,
+                          Qt::MouseButton button = Qt::LeftButton);
 
     // A script whose rescue closes the window, so a failing test does not hang.
     static std::unique_ptr<UiScript> script();

@@ -32,8 +32,10 @@ QString ScriptedDialogs::InputBox(const QString& prompt, const QString& title, c
 
 std::optional<QString> ScriptedDialogs::OpenFile(const QString& initialFolder, const QString& filter,
                                                  qint32 flags) {
-    take({Kind::File, initialFolder, {}, flags, filter}); // never queued: nothing here asks for a file
-    return {};
+    const Answer answer = take({Kind::File, initialFolder, {}, flags, filter});
+    if (answer.meanwhile)
+        answer.meanwhile();
+    return answer.file;
 }
 
 ScriptedDialogs::Answer ScriptedDialogs::take(const Asked& asked) {

@@ -32,11 +32,15 @@ public:
     // textContains also requires the dialog's text (or prompt) to contain it;
     // meanwhile runs while the input box is up, before it answers.
     void expectMessage(qint32 answer, const QString& textContains = {}) {
-        m_script.push_back({Kind::Message, answer, {}, textContains, {}});
+        m_script.push_back({Kind::Message, answer, {}, textContains, {}, {}});
     }
     void expectInput(const QString& answer, const QString& promptContains = {},
                      std::function<void()> meanwhile = {}) {
-        m_script.push_back({Kind::Input, 0, answer, promptContains, std::move(meanwhile)});
+        m_script.push_back({Kind::Input, 0, answer, promptContains, std::move(meanwhile), {}});
+    }
+    // A file dialog answered with file, or cancelled when file is empty.
+    void expectFile(std::optional<QString> file, std::function<void()> meanwhile = {}) {
+        m_script.push_back({Kind::File, 0, {}, {}, std::move(meanwhile), std::move(file)});
     }
 
     qint32 MessageBox(const QString& text, qint32 flags, const QString& title) override;
@@ -59,6 +63,7 @@ private:
         QString input;
         QString mustContain;
         std::function<void()> meanwhile;
+        std::optional<QString> file;
     };
 
     // Records the dialog and takes its answer; throws when there is none that fits.

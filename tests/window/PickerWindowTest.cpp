@@ -18,20 +18,6 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-// The request an entry point makes for a list with a group and a description column.
-void prepareRequest(const QString& listCode, bool keepLayout = false, const QString& options = {},
-                    const QString& groupCaption = u"Gp"_s,
-                    const QString& descriptionCaption = u"Description"_s) {
-    RequestState& state = RequestState::instance();
-    state.WindowTop = state.WindowLeft = 0;
-    state.PrepareListRequest(
-        {false, descriptionCaption, u"Test Database"_s, u"Database = "_s + listCode, options, QString()}, 0,
-        0);
-    state.ColumnCaptions(1) = groupCaption;
-    state.KeepWindowLayout = keepLayout;
-    state.DatabaseCode = listCode;
-}
-
 class PickerWindowTest : public ::testing::TestWithParam<Engine> {
 protected:
     void SetUp() override {
@@ -39,11 +25,7 @@ protected:
         if (!m_env)
             GTEST_SKIP() << test::engineName(GetParam()) << " is not available";
     }
-    std::unique_ptr<wkDatabases_Form> loadForm() {
-        auto form = std::make_unique<wkDatabases_Form>(RequestState::instance(), m_env->dialogsRef());
-        form->Load();
-        return form;
-    }
+    std::unique_ptr<wkDatabases_Form> loadForm() { return m_env->loadForm(); }
     void addRows(const QString& code, int count) {
         for (int i = 1; i <= count; ++i)
             m_env->addEntry(code, u"G"_s, u"Entry %1"_s.arg(i, 3, 10, QLatin1Char('0')));
@@ -58,7 +40,7 @@ TEST_P(PickerWindowTest, LoadSortsTrimsMarksRowsAndFindsTheColumns) {
                                              {u"AX"_s, u"Amex Blue"_s}})
         m_env->addEntry(u"CRECARD"_s, group, description);
     m_env->addEntry(u"ALERT"_s, u"AX"_s, u"Not this list"_s);
-    prepareRequest(u"CRECARD"_s, false, u"NOADD,NODELETE"_s);
+    PickerEnv::prepareRequest(u"CRECARD"_s, false, u"NOADD,NODELETE"_s);
     auto form = loadForm();
     const PickerLevel& lvl = form->level(0);
     IGridControl& grid = lvl.grid();
@@ -84,7 +66,7 @@ TEST_P(PickerWindowTest, LoadSortsTrimsMarksRowsAndFindsTheColumns) {
     EXPECT_EQ(HelpContextID(lvl.cmd_Select), 0); // every control defers to the window's topic
     EXPECT_TRUE(lvl.cmd_Edit->isHidden() && lvl.cmd_Del->isHidden()); // "NOADD": the list cannot be changed
 
-    prepareRequest(u"EMPTY"_s);
+    PickerEnv::prepareRequest(u"EMPTY"_s);
     form = loadForm();
     EXPECT_EQ(std::pair(form->level(0).grid().MaxRows(), form->level(0).grid().GetText(2, 0)),
               std::pair(0, u"Description"_s));
@@ -99,12 +81,12 @@ TEST_P(PickerWindowTest, TheFirstTitleLineDecidesAboutPipeSigns) {
                                                    {u"LATER"_s, u"X"_s, u"$-First title"_s},
                                                    {u"LATER"_s, u"*M"_s, u"$-Second title"_s}})
         m_env->addEntry(list, group, description);
-    prepareRequest(u"PROC"_s);
+    PickerEnv::prepareRequest(u"PROC"_s);
     EXPECT_EQ(loadForm()->level(0).PipeSignLevel, -1);
-    prepareRequest(u"LATER"_s);
+    PickerEnv::prepareRequest(u"LATER"_s);
     EXPECT_EQ(loadForm()->level(0).PipeSignLevel, 0);
     // Without a group column a list has no title lines at all.
-    prepareRequest(u"PROC"_s, false, {}, u"Code"_s, u"Description"_s);
+    PickerEnv::prepareRequest(u"PROC"_s, false, {}, u"Code"_s, u"Description"_s);
     auto form = loadForm();
     EXPECT_EQ((QList<qint32>{form->level(0).GroupColumn, form->level(0).PipeSignLevel}),
               (QList<qint32>{0, -2}));
@@ -112,12 +94,12 @@ TEST_P(PickerWindowTest, TheFirstTitleLineDecidesAboutPipeSigns) {
 
 TEST_P(PickerWindowTest, HeightIsFittedOnceForTwoRowsButNotForOne) {
     m_env->addEntry(u"ONE"_s, u"A"_s, u"Only"_s);
-    prepareRequest(u"ONE"_s);
+    PickerEnv::prepareRequest(u"ONE"_s);
     auto form = loadForm();
     EXPECT_EQ(std::pair(form->tag(), form->FormHeight()), std::pair(u"NO STP"_s, 3255));
 
     addRows(u"TWENTY"_s, 20);
-    prepareRequest(u"TWENTY"_s);
+    PickerEnv::prepareRequest(u"TWENTY"_s);
     form = loadForm();
     EXPECT_EQ(form->tag(), QString());
     const qint32 rowTwips = qRound(form->level(0).grid().RowHeightToTwips(1, 12.5f));
@@ -130,7 +112,7 @@ TEST_P(PickerWindowTest, NestedLevelsCascadeAndLevelThreeOpensNoFourth) {
     addRows(u"OUTER"_s, 3);
     addRows(u"SURFACES"_s, 4);
     m_env->host().setCodeListKey(u"|SF"_s, u"SURFACES"_s);
-    prepareRequest(u"OUTER"_s);
+    PickerEnv::prepareRequest(u"OUTER"_s);
     auto form = loadForm();
     form->setFormHeight(9000);
     form->setFormWidth(9000);
@@ -160,7 +142,7 @@ TEST_P(PickerWindowTest, NestedLevelsCascadeAndLevelThreeOpensNoFourth) {
 
 TEST_P(PickerWindowTest, KeptLayoutIsReadWrittenAndNotWrittenInEditModeOrWithANestedLevel) {
     addRows(u"PROC"_s, 3);
-    prepareRequest(u"PROC"_s, true);
+    PickerEnv::prepareRequest(u"PROC"_s, true);
     RequestState::instance().WindowTop = 500, RequestState::instance().WindowLeft = 700;
     QString path;
     {
@@ -213,7 +195,7 @@ public:
 TEST_P(PickerWindowTest, TheHourglassIsGoneAfterAFailedLoad) {
     m_env->component().put_GIC(
         std::make_shared<BrokenCaptionHost>(m_env->db().url(), m_env->dialogsRef(), m_env->dataFolder()));
-    prepareRequest(u"CRECARD"_s);
+    PickerEnv::prepareRequest(u"CRECARD"_s);
     wkDatabases_Form form(RequestState::instance(), m_env->dialogsRef());
     EXPECT_THROW(form.Load(), AutomationError);
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
@@ -240,7 +222,7 @@ protected:
 
 TEST_P(FramedWindowTest, ALongListEndsAtTheScreensBottomFrameIncluded) {
     addRows(u"LONG"_s, 150);
-    prepareRequest(u"LONG"_s);
+    PickerEnv::prepareRequest(u"LONG"_s);
     RequestState::instance().WindowTop = 600;
     auto form = showForm();
     EXPECT_NEAR(form->frameGeometry().bottom(), form->screen()->geometry().bottom(), 2);
@@ -250,7 +232,7 @@ TEST_P(FramedWindowTest, ALongListEndsAtTheScreensBottomFrameIncluded) {
 
 TEST_P(FramedWindowTest, AStoredSizeIsTheOuterSizeAndDoesNotGrowFromOpenToOpen) {
     addRows(u"PROC"_s, 3);
-    prepareRequest(u"PROC"_s, true);
+    PickerEnv::prepareRequest(u"PROC"_s, true);
     QString path;
     loadForm()->Stp_File_Name(path);
     ASSERT_TRUE(writeWindowSettings(path, WindowSettings{4215, 5000, 6000, 600, 900}));

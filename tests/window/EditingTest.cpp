@@ -1,0 +1,335 @@
+// Working in a list with the keyboard and the mouse: edit mode, the grid's
+// keys and clicks, the right-click menu, hints and pipe-sign lists, through
+// the real window on both engines.
+#include <support/PickerEnv.h>
+
+#include <core/RequestState.h>
+#include <grid/Twips.h>
+#include <window/PipeSigns.h>
+
+#include <gtest/gtest.h>
+
+#include <QGroupBox>
+#include <QMenu>
+#include <QSqlQuery>
+#include <QTableView>
+#include <QTest>
+
+using namespace viVavazuruv;
+using viVavazuruv::test::Engine;
+using viVavazuruv::test::PickerEnv;
+using namespace Qt::StringLiterals;
+
+namespace {
+
+class EditingTest : public ::testing::TestWithParam<Engine> {
+protected:
+    void SetUp() override {
+        m_env = PickerEnv::create(GetParam());
+        if (!m_env)
+            GTEST_SKIP() << test::engineName(GetParam()) << " is not available";
+    }
+    void TearDown() override {
+        if (m_env) {
+            EXPECT_TRUE(m_env->dialogs().unexpected().isEmpty() && m_env->dialogs().pending() == 0)
+                << m_env->dialogs().unexpected().join(u'\n').toStdString();
+        }
+    }
+    // The cards (AX, MC, V in grid order) in a shown window.
+    std::unique_ptr<wkDatabases_Form> openCards(const QString& options = {}, bool multi = false) {
+        for (const auto& [group, description] :
+             {std::pair{u"V"_s, u"Visa"_s}, {u"MC"_s, u"MasterCard"_s}, {u"AX"_s, u"American Express"_s}})
+            m_env->addEntry(u"CRECARD"_s, group, description);
+        PickerEnv::prepareRequest(u"CRECARD"_s, false, options, u"Gp"_s, u"Description"_s, multi);
+        return show();
+    }
+    std::unique_ptr<wkDatabases_Form> show() {
+        auto form = m_env->loadForm();
+        form->show();
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(form.get()));
+        return form;
+    }
+    static void click(QPushButton* button) { QTest::mouseClick(button, Qt::LeftButton); }
+    static void key(wkDatabases_Form& form, Qt::Key key, Qt::KeyboardModifiers modifiers = {}) {
+        QTest::keyClick(form.level(0).uddbs_SS->view(), key, modifiers);
+    }
+    static QString column(const IGridControl& grid, qint32 col) {
+        QStringList texts;
+        for (qint32 r = 1; r <= grid.MaxRows(); ++r)
+            texts << grid.GetText(col, r);
+        return texts.join(u'|');
+    }
+    std::unique_ptr<PickerEnv> m_env;
+};
+
+TEST_P(EditingTest, EditAndDoneSwitchTheModeAndSaveWhatWasTypedCommittedOrNot) {
+    auto form = openCards();
+    PickerLevel& lvl = form->level(0);
+    IGridControl& grid = lvl.grid();
+    const QRect browsePlace(form->FormLeft(), form->FormTop(), form->FormWidth(), form->FormHeight());
+    const auto state = [&] {
+        return QStringList{lvl.cmd_Edit->text(),
+                           lvl.Uddbs_Frame->title(),
+                           QString::number(grid.OperationMode()),
+                           grid.BrowseFlag() ? u"browse"_s : u"cells"_s,
+                           lvl.cmd_Add->isVisible() && lvl.cmd_Del->isVisible() ? u"New Delete"_s : u""_s,
+                           lvl.cmd_Select->isVisible() && lvl.cmd_Cancel->isVisible() ? u"OK Close"_s
+                                                                                      : u""_s};
+    };
+    const QStringList browsing{u"&Edit"_s, u"Database = CRECARD"_s, u"3"_s, u"browse"_s, {}, u"OK Close"_s};
+    const QStringList editing{
+        u"D&one"_s, u"Database = CRECARD ( Editing )"_s, u"0"_s, u"cells"_s, u"New Delete"_s, {}};
+
+    lvl.cmd_Edit->click(); // an access key before any mouse press on a button does nothing
+    EXPECT_EQ(state(), browsing);
+    click(lvl.cmd_Edit);
+    EXPECT_EQ(state(), editing);
+    const qint32 screenWidth = qRound(grid::screenSizeTwips().width());
+    EXPECT_NEAR(form->FormLeft(), 0.1 * screenWidth, 1);
+    EXPECT_NEAR(form->FormWidth(), 0.8 * screenWidth, 1);
+    click(lvl.cmd_Edit); // nothing opened, nothing asked
+    EXPECT_EQ(state(), browsing);
+    EXPECT_EQ(QRect(form->FormLeft(), form->FormTop(), form->FormWidth(), form->FormHeight()), browsePlace);
+
+    // An editor opened and closed alone changes the list: Done asks, and writes no row.
+    click(lvl.cmd_Edit);
+    PickerEnv::typeIntoCell(*lvl.uddbs_SS, 2, 1, u"dropped"_s, Qt::Key_Escape);
+    EXPECT_TRUE(lvl.ListChanged);
+    EXPECT_EQ(column(grid, 7), u"E|E|E"_s);
+    m_env->dialogs().expectMessage(MsgBox::AnswerYes, u"save"_s);
+    click(lvl.cmd_Edit);
+
+    // One cell committed with Enter, one still in its editor when Done is pressed.
+    click(lvl.cmd_Edit);
+    PickerEnv::typeIntoCell(*lvl.uddbs_SS, 2, 2, u"MasterCard Gold"_s);
+    EXPECT_EQ(column(grid, 7), u"E|M|E"_s);
+    PickerEnv::typeIntoCell(*lvl.uddbs_SS, 2, 3, u"Visa Debit"_s, Qt::Key_unknown);
+    m_env->dialogs().expectMessage(MsgBox::AnswerYes, u"save"_s);
+    click(lvl.cmd_Edit);
+    EXPECT_EQ(state(), browsing);
+    EXPECT_EQ(m_env->storedDescriptions(u"CRECARD"_s),
+              (QStringList{u"American Express"_s, u"MasterCard Gold"_s, u"Visa Debit"_s}));
+    EXPECT_EQ(column(grid, 7), u"E|E|E"_s);
+    form->Unload();
+}
+
+TEST_P(EditingTest, EscapeThrowsEditsAwayEnterChoosesInBrowseModeAndClosingKeepsWhatWasTyped) {
+    auto form = openCards();
+    PickerLevel& lvl = form->level(0);
+    click(lvl.cmd_Edit);
+    PickerEnv::typeIntoCell(*lvl.uddbs_SS, 2, 1, u"Amex"_s);
+    click(lvl.cmd_Add);
+    PickerEnv::typeIntoCell(*lvl.uddbs_SS, 2, 4, u"Diners"_s);
+    key(*form, Qt::Key_Return); // edit mode: Enter chooses nothing
+    key(*form, Qt::Key_Escape);
+    EXPECT_EQ(lvl.cmd_Edit->text(), u"&Edit"_s);
+    EXPECT_EQ(column(lvl.grid(), 2), u"American Express|MasterCard|Visa"_s);
+    EXPECT_TRUE(RequestState::instance().SelectionResult.isEmpty());
+    PickerEnv::clickCell(*lvl.uddbs_SS, 2, 2);
+    key(*form, Qt::Key_Return);
+    EXPECT_TRUE(form->closing());
+    EXPECT_EQ(RequestState::instance().SelectionResult.section(SelectionRecord::FieldEnd, 1, 1),
+              u"MasterCard"_s);
+
+    // The title bar's close in edit mode saves, the open editor's text included.
+    form = show();
+    click(form->level(0).cmd_Edit);
+    PickerEnv::typeIntoCell(*form->level(0).uddbs_SS, 2, 3, u"Visa Classic"_s, Qt::Key_unknown);
+    m_env->dialogs().expectMessage(MsgBox::AnswerYes, u"save"_s);
+    form->close();
+    EXPECT_EQ(m_env->storedDescriptions(u"CRECARD"_s),
+              (QStringList{u"American Express"_s, u"MasterCard"_s, u"Visa Classic"_s}));
+}
+
+TEST_P(EditingTest, TypingFindsTheFirstVisibleCellContainingTheLetter) {
+    for (const auto& [group, description] :
+         {std::pair{u"AX"_s, u"Zed"_s}, {u"BX"_s, u"Vector"_s}, {u"CX"_s, u"Avid"_s}})
+        m_env->addEntry(u"FIND"_s, group, description);
+    PickerEnv::prepareRequest(u"FIND"_s);
+    auto form = show();
+    IGridControl& grid = form->level(0).grid();
+    const struct {
+        Qt::Key key;
+        Qt::KeyboardModifiers modifiers;
+        QString prefix;
+        qint32 row; // the active row afterwards; 3 where it stays
+        QString notFound;
+    } cases[] = {
+        {Qt::Key_V, {}, {}, 2, {}},                     // column 2 only: "Vector" before "Avid"
+        {Qt::Key_X, {}, {}, 1, {}},                     // column 1 comes first
+        {Qt::Key_D, Qt::ShiftModifier, {}, 1, {}},      // "Zed"
+        {Qt::Key_V, Qt::ControlModifier, {}, 3, {}},    // Ctrl and Alt do not search
+        {Qt::Key_V, Qt::AltModifier, {}, 3, {}},        //
+        {Qt::Key_Q, {}, {}, 3, u" Can't find [ Q ]"_s}, //
+        {Qt::Key_2, {}, {}, 3, u" Can't find [ 2 ]"_s}, // the keys are in a hidden column
+        {Qt::Key_E, {}, u"z"_s, 1, {}},                 // a one-letter prefix: "Ze"
+        {Qt::Key_V, {}, u"zz"_s, 2, {}},                // a longer one is not used
+    };
+    for (const auto& c : cases) {
+        m_env->host().setOption(u"KeyPrefix"_s, c.prefix);
+        grid.setRow(3);
+        grid.setAction(GridAction::ActivateCell);
+        if (!c.notFound.isEmpty())
+            m_env->dialogs().expectMessage(MsgBox::AnswerOk, c.notFound);
+        key(*form, c.key, c.modifiers);
+        EXPECT_EQ(grid.ActiveRow(), c.row) << QTest::toString(c.key) << " " << c.modifiers;
+        if (!c.notFound.isEmpty()) {
+            EXPECT_EQ(std::pair(m_env->dialogs().asked().last().text, m_env->dialogs().asked().last().flags),
+                      std::pair(c.notFound, qint32(MsgBox::Information)));
+        }
+    }
+    form->Unload();
+}
+
+TEST_P(EditingTest, TheRightClickMenuAttachesALetterFileToARowInEditMode) {
+    for (const auto& [group, description] :
+         {std::pair{u"A"_s, u"$-Letters"_s}, {u"B"_s, u"Referral"_s}, {u"C"_s, u"Thanks"_s}})
+        m_env->addEntry(u"DOCS"_s, group, description);
+    PickerEnv::prepareRequest(u"DOCS"_s, false, {}, u"Gp"_s, u"Description"_s, false, u"Letter"_s);
+    auto form = show();
+    PickerLevel& lvl = form->level(0);
+    IGridControl& grid = lvl.grid();
+    QMenu* menu = form->mnuPopUp();
+    click(lvl.cmd_Edit);
+    PickerEnv::clickCell(*form->level(0).uddbs_SS, 2, 1, Qt::RightButton); // a title line has no menu
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(menu->isVisible());
+    PickerEnv::clickCell(*form->level(0).uddbs_SS, 2, 2, Qt::RightButton);
+    QCoreApplication::processEvents();
+    ASSERT_TRUE(menu->isVisible());
+    EXPECT_EQ((QList<bool>{menu->actions()[0]->isEnabled(), menu->actions()[1]->isEnabled()}),
+              (QList<bool>{false, true})); // codes hidden, letters shown
+    menu->hide();
+
+    const auto chooseLetter = [&](std::optional<QString> file, std::function<void()> meanwhile = {},
+                                  const QString& refusal = {}) {
+        m_env->dialogs().expectFile(std::move(file), std::move(meanwhile));
+        if (!refusal.isEmpty())
+            m_env->dialogs().expectMessage(MsgBox::AnswerOk, refusal);
+        menu->actions()[1]->trigger();
+    };
+    // The extension may stand anywhere; a second command while the dialog is up is ignored.
+    chooseLetter(u"/office/wp/Referral.txt.bak"_s, [&] { menu->actions()[1]->trigger(); });
+    const auto& asked = m_env->dialogs().asked().last();
+    EXPECT_EQ((QStringList{asked.text, asked.detail, QString::number(asked.flags)}),
+              (QStringList{m_env->host().GetHostPath() + u"WP"_s,
+                           u"Tavi Word Processor File (*.RTF)| *.RTF|Text File (*.txt)|*.txt|"
+                           "Both File (*.RTF, *.txt)|*.RTF;*.txt"_s,
+                           u"4"_s}));
+    EXPECT_EQ(grid.GetText(5, 2) + grid.GetText(7, 2), u"/OFFICE/WP/REFERRAL.TXT.BAKM"_s);
+
+    chooseLetter(std::nullopt); // cancelled
+    chooseLetter(u"/office/wp/Referral.doc"_s, {},
+                 u"Document file has to be TAVI word processor file or text file.\r\n\r\n"
+                 "i.e. files with extension '.RTF',  or '.TXT'"_s);
+    EXPECT_EQ(m_env->dialogs().asked().last().title, u"Document File"_s);
+    EXPECT_EQ(grid.GetText(5, 2), u"/OFFICE/WP/REFERRAL.TXT.BAK"_s);
+
+    click(lvl.cmd_Add);
+    PickerEnv::typeIntoCell(*lvl.uddbs_SS, 2, 4, u"Welcome"_s);
+    PickerEnv::clickCell(*form->level(0).uddbs_SS, 2, 4, Qt::RightButton);
+    menu->hide();
+    chooseLetter(u"welcome.rtf"_s);
+    EXPECT_EQ(grid.GetText(5, 4) + grid.GetText(7, 4), u"WELCOME.RTFN"_s); // a new row stays new
+    m_env->dialogs().expectMessage(MsgBox::AnswerYes, u"save"_s);
+    click(lvl.cmd_Edit);
+    EXPECT_EQ(column(grid, 5), u"WELCOME.RTF||/OFFICE/WP/REFERRAL.TXT.BAK|"_s); // as stored
+    form->Unload();
+}
+
+TEST_P(EditingTest, TheRightButtonChoosesAndAsksFirstWhenNothingIsTicked) {
+    auto form = openCards({}, true);
+    m_env->dialogs().expectMessage(MsgBox::AnswerNo, u"Are you sure you want to exit?"_s);
+    PickerEnv::clickCell(*form->level(0).uddbs_SS, 2, 2, Qt::RightButton);
+    EXPECT_FALSE(form->closing());
+    EXPECT_EQ(m_env->dialogs().asked().last().flags, 308);
+    EXPECT_TRUE(form->level(0).grid().Enabled());
+    PickerEnv::clickCell(*form->level(0).uddbs_SS, 2, 3); // ticks Visa
+    PickerEnv::clickCell(*form->level(0).uddbs_SS, 2, 2, Qt::RightButton);
+    EXPECT_TRUE(form->closing());
+    EXPECT_EQ(RequestState::instance().SelectionResult.section(SelectionRecord::FieldEnd, 1, 1), u"Visa"_s);
+}
+
+TEST_P(EditingTest, ButtonHintsFollowTheOptionAndTheMode) {
+    for (const bool on : {true, false}) {
+        m_env->host().setOption(u"POPUP_HELP_FLAG"_s, on ? u"-1"_s : u"0"_s);
+        auto form = on ? openCards() : show();
+        PickerLevel& lvl = form->level(0);
+        const auto hints = [&] {
+            QStringList tips;
+            for (QPushButton* b : {lvl.cmd_Add, lvl.cmd_Select, lvl.cmd_Cancel, lvl.cmd_Edit, lvl.cmd_Del})
+                tips << b->toolTip();
+            return tips.join(u'|');
+        };
+        EXPECT_EQ(hints(),
+                  on ? u" New, Left mouse - To enter new | Confirm Selection, Left mouse - OK | Close, "
+                       "Left mouse - Exit | Editing Selection, Left mouse - Edit selection | Delete "
+                       "Selection, Left mouse - Delete "_s
+                     : u"||||"_s);
+        click(lvl.cmd_Edit);
+        EXPECT_EQ(lvl.cmd_Edit->toolTip(), on ? u" Editing Complete, Left mouse - Done "_s : QString());
+        form->Unload();
+    }
+}
+
+TEST_P(EditingTest, APipeSignInADescriptionWhereNoneAreSupportedIsWarnedAndKept) {
+    auto form = openCards(u"NOPIPSIGN"_s);
+    click(form->level(0).cmd_Edit);
+    m_env->dialogs().expectMessage(MsgBox::AnswerOk, u"Pipe sign variables are not supported"_s);
+    PickerEnv::typeIntoCell(*form->level(0).uddbs_SS, 2, 1, u"Amex |T#"_s);
+    EXPECT_EQ(form->level(0).grid().GetText(2, 1), u"Amex |T#"_s);
+    form->Unload(1);
+}
+
+TEST(PipeSigns, TwoCharacterVariablesShowAsUnknown) {
+    const std::pair<QString, QString> cases[] = {
+        {u"Exam of |PN today, twice."_s, u"Exam of (?) today, twice."_s},
+        {u"Tooth |1AB and |?? stay"_s, u"Tooth |1AB and |?? stay"_s},
+        {u"|CARIES"_s, u"(?)RIES"_s},
+        {u"||AB"_s, u"(?)B"_s},
+        {u"| A, |A , |A"_s, u"(?), |A , |A"_s}, // a blank may stand inside, not at the end
+        {u"Ends with |"_s, u"Ends with |"_s},
+        {u"No variable"_s, u"No variable"_s},
+    };
+    for (const auto& [stored, shown] : cases)
+        EXPECT_EQ(ShowPipeVariables(stored), shown);
+}
+
+TEST_P(EditingTest, APipeSignListShowsStoredTextsOnlyInEditModeAndLoadsThePatient) {
+    m_env->host().setOption(u"DefaultProvider"_s, u"5"_s);
+    qint32 patient = 0;
+    ASSERT_TRUE(m_env->host().SaveRecord(1, u"paTable"_s, u"pID"_s, patient, {u"pLASNAM"_s, u"pPROIND"_s},
+                                         {u"Doe"_s, u"0"_s}, true));
+    for (const auto& [group, description] : {std::pair{u"*M"_s, u"$-Restorative"_s},
+                                             {u"10"_s, u"Filling |PN surface"_s},
+                                             {u"20"_s, u"Crown |1AB"_s}})
+        m_env->addEntry(u"PROC"_s, group, description);
+    for (const qint32 current : {0, patient}) {
+        m_env->host().SetCurrentPatientID(current);
+        PickerEnv::prepareRequest(u"PROC"_s);
+        auto form = show();
+        PickerLevel& lvl = form->level(0);
+        IGridControl& grid = lvl.grid();
+        EXPECT_EQ(column(grid, 2), current ? u"$-Restorative|Filling (?) surface|Crown |1AB"_s
+                                           : u"$-Restorative|Filling |PN surface|Crown |1AB"_s);
+        if (current == 0)
+            continue;
+        EXPECT_EQ(form->patient().pPROIND, 5);
+        QSqlQuery stored(m_env->host().GetConnection());
+        ASSERT_TRUE(stored.exec(u"SELECT pPROIND FROM paTable WHERE pID = %1"_s.arg(patient)) &&
+                    stored.next());
+        EXPECT_EQ(stored.value(0).toInt(), 5);
+
+        PickerEnv::clickCell(*form->level(0).uddbs_SS, 2, 2);
+        click(lvl.cmd_Edit);
+        EXPECT_EQ(grid.GetText(2, grid.ActiveRow()), u"Filling |PN surface"_s);
+        click(lvl.cmd_Edit);
+        EXPECT_EQ(grid.GetText(2, grid.ActiveRow()), u"Filling (?) surface"_s);
+        form->Unload();
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Engines, EditingTest, ::testing::Values(Engine::SQLite, Engine::PostgreSQL),
+                         [](const auto& info) { return test::engineName(info.param); });
+
+} // namespace
