@@ -2,6 +2,7 @@
 // a loaded but unshown window) beside the practical floor (sqlite3 straight
 // into string vectors and std::stable_sort) and the stock Qt approach
 // (QSqlTableModel with QTableView, fetched completely).
+#include "BenchList.h"
 #include "BenchMain.h"
 
 #include <core/RequestState.h>
@@ -33,8 +34,6 @@ using namespace viVavazuruv;
 
 namespace {
 
-const QString kListCode = QStringLiteral("BENCH");
-
 // Resident and peak memory of this process in kB, from /proc.
 long procStatusKb(const char* field) {
     QFile status(QStringLiteral("/proc/self/status"));
@@ -54,78 +53,6 @@ void resetPeakMemory() {
         clearRefs.write("5");
 }
 
-// One SQLite database per list length, made once and reused by all three contenders.
-class BenchDatabase;
-// Made once per list length; emptied before the application object goes.
-std::map<int, std::unique_ptr<BenchDatabase>> g_databases;
-
-class BenchDatabase {
-public:
-    static BenchDatabase& forRows(int rows) {
-        auto& slot = g_databases[rows];
-        if (!slot) {
-            if (g_databases.size() == 1)
-                atBenchExit([] {
-                    RequestState::instance().GIC.reset();
-                    g_databases.clear();
-                });
-            slot.reset(new BenchDatabase(rows));
-        }
-        return *slot;
-    }
-
-    QString path() const { return m_dir.filePath(QStringLiteral("bench.db")); }
-    std::shared_ptr<ReferenceHost> host() const { return m_host; }
-
-private:
-    explicit BenchDatabase(int rows) {
-        m_host =
-            ReferenceHost::Open(QStringLiteral("sqlite:") + path(), std::make_shared<test::ScriptedDialogs>(),
-                                m_dir.filePath(QStringLiteral("data")));
-        QSqlDatabase db = m_host->GetConnection();
-        QRandomGenerator random(4215);
-        const QStringList words{
-            QStringLiteral("composite"), QStringLiteral("amalgam"), QStringLiteral("crown"),
-            QStringLiteral("bridge"),    QStringLiteral("implant"), QStringLiteral("sealant"),
-            QStringLiteral("prophy"),    QStringLiteral("root"),    QStringLiteral("canal"),
-            QStringLiteral("surface"),   QStringLiteral("molar"),   QStringLiteral("premolar")};
-        db.transaction();
-        QSqlQuery insert(db);
-        insert.prepare(
-            QStringLiteral("INSERT INTO UsrDefTable (UsrDefCod, usrdefSeqCod, usrdefDes, usrdefCDSDRWFla, "
-                           "usrdefADA, usrdefLetNam, OfficeID) VALUES (?, ?, ?, ?, ?, ?, 1)"));
-        for (int i = 0; i < rows; ++i) {
-            const QString group =
-                QString(QChar(u'A' + random.bounded(26))) + QChar(u'A' + random.bounded(26));
-            QString description;
-            for (int w = 0; w < 4; ++w)
-                description += words.at(random.bounded(words.size())) + QLatin1Char(' ');
-            description += QString::number(random.bounded(100000));
-            insert.addBindValue(kListCode);
-            insert.addBindValue(group);
-            insert.addBindValue(description);
-            insert.addBindValue(QString());
-            insert.addBindValue(QStringLiteral("D%1").arg(random.bounded(10000), 4, 10, QLatin1Char('0')));
-            insert.addBindValue(QString());
-            if (!insert.exec())
-                qFatal("bench data: %s", qPrintable(insert.lastError().text()));
-        }
-        db.commit();
-    }
-
-    QTemporaryDir m_dir;
-    std::shared_ptr<ReferenceHost> m_host;
-};
-
-// The request an entry point makes for a generic list.
-void fillRequest(RequestState& state, const std::shared_ptr<ReferenceHost>& host) {
-    state.GIC = host;
-    state.PrepareListRequest({false, QStringLiteral("Description"), QStringLiteral("Benchmark"),
-                              QStringLiteral("Benchmark"), QString(), QString()},
-                             0, 0);
-    state.DatabaseCode = kListCode;
-}
-
 void BM_OpenList_Component(benchmark::State& bench) {
     BenchDatabase& data = BenchDatabase::forRows(int(bench.range(0)));
     RequestState& state = RequestState::instance();
@@ -134,7 +61,7 @@ void BM_OpenList_Component(benchmark::State& bench) {
     wkDatabases_Form form(state, std::make_shared<test::ScriptedDialogs>());
     form.Load(); // loaded but never shown, as an entry point has it before it answers
     for (auto _ : bench) {
-        form.Load_Database(0, kListCode, true);
+        form.Load_Database(0, kBenchListCode, true);
         benchmark::DoNotOptimize(form.level(0).grid().MaxRows());
     }
     if (form.level(0).grid().MaxRows() != bench.range(0))
@@ -158,7 +85,7 @@ void BM_OpenList_ComponentMemory(benchmark::State& bench) {
     const long baseline = procStatusKb("VmRSS");
     resetPeakMemory();
     for (auto _ : bench)
-        form.Load_Database(0, kListCode, true);
+        form.Load_Database(0, kBenchListCode, true);
     const long peak = procStatusKb("VmHWM");
     bench.counters["peak_MB_above_empty_window"] = double(peak - baseline) / 1024.0;
     bench.counters["resident_MB_after_load"] = double(procStatusKb("VmRSS") - baseline) / 1024.0;
