@@ -21,22 +21,15 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-class PickerEntryPointsTest : public ::testing::TestWithParam<Engine> {
+class PickerEntryPointsTest : public test::PickerTest {
 protected:
-    void SetUp() override {
-        m_env = PickerEnv::create(GetParam());
-        if (!m_env)
-            GTEST_SKIP() << test::engineName(GetParam()) << " is not available";
-    }
     void TearDown() override {
+        PickerTest::TearDown();
         if (m_script) {
             EXPECT_TRUE(m_script->finished() && m_script->failures().isEmpty())
                 << "unfinished script: " << m_script->failures().join(u'\n').toStdString();
         }
         if (m_env) {
-            EXPECT_TRUE(m_env->dialogs().unexpected().isEmpty() && m_env->dialogs().pending() == 0)
-                << "a dialog came unasked or never came: "
-                << m_env->dialogs().unexpected().join(u'\n').toStdString();
             EXPECT_EQ(PickerEnv::form(), nullptr) << "the window outlived its request";
             EXPECT_EQ(QApplication::overrideCursor(), nullptr);
         }
@@ -90,7 +83,6 @@ protected:
     static QString result() { return RequestState::instance().SelectionResult; }
     const QList<test::ScriptedDialogs::Asked>& asked() const { return m_env->dialogs().asked(); }
 
-    std::unique_ptr<PickerEnv> m_env;
     std::unique_ptr<UiScript> m_script;
     QString m_tmp, m_caption = u"Caption"_s;
     bool m_letter = false;

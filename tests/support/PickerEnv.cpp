@@ -124,4 +124,18 @@ std::unique_ptr<UiScript> PickerEnv::script() {
     return s;
 }
 
+void PickerTest::SetUp() {
+    m_env = PickerEnv::create(GetParam());
+    if (!m_env)
+        GTEST_SKIP() << engineName(GetParam()) << " is not available";
+}
+
+void PickerTest::TearDown() {
+    if (m_env) {
+        EXPECT_TRUE(m_env->dialogs().unexpected().isEmpty() && m_env->dialogs().pending() == 0)
+            << "a dialog came unasked or never came: "
+            << m_env->dialogs().unexpected().join(u'\n').toStdString();
+    }
+}
+
 } // namespace viVavazuruv::test

@@ -12,6 +12,8 @@
 
 #include <QTemporaryDir>
 
+#include <gtest/gtest.h>
+
 #include <memory>
 
 namespace viVavazuruv::test {
@@ -69,6 +71,16 @@ private:
     std::shared_ptr<ReferenceHost> m_host;
     std::shared_ptr<test::ScriptedDialogs> m_dialogs;
     wkDatabases m_component;
+};
+
+// A test on each engine with a PickerEnv; skipped (failed in CI) where the
+// engine is missing. Afterwards every queued dialog must have been asked and
+// none asked that nobody queued.
+class PickerTest : public ::testing::TestWithParam<Engine> {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+    std::unique_ptr<PickerEnv> m_env;
 };
 
 } // namespace viVavazuruv::test

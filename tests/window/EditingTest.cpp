@@ -22,19 +22,8 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-class EditingTest : public ::testing::TestWithParam<Engine> {
+class EditingTest : public test::PickerTest {
 protected:
-    void SetUp() override {
-        m_env = PickerEnv::create(GetParam());
-        if (!m_env)
-            GTEST_SKIP() << test::engineName(GetParam()) << " is not available";
-    }
-    void TearDown() override {
-        if (m_env) {
-            EXPECT_TRUE(m_env->dialogs().unexpected().isEmpty() && m_env->dialogs().pending() == 0)
-                << m_env->dialogs().unexpected().join(u'\n').toStdString();
-        }
-    }
     // The cards (AX, MC, V in grid order) in a shown window.
     std::unique_ptr<wkDatabases_Form> openCards(const QString& options = {}, bool multi = false) {
         for (const auto& [group, description] :
@@ -59,7 +48,6 @@ protected:
             texts << grid.GetText(col, r);
         return texts.join(u'|');
     }
-    std::unique_ptr<PickerEnv> m_env;
 };
 
 TEST_P(EditingTest, EditAndDoneSwitchTheModeAndSaveWhatWasTypedCommittedOrNot) {

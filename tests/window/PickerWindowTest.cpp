@@ -18,19 +18,13 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-class PickerWindowTest : public ::testing::TestWithParam<Engine> {
+class PickerWindowTest : public test::PickerTest {
 protected:
-    void SetUp() override {
-        m_env = PickerEnv::create(GetParam());
-        if (!m_env)
-            GTEST_SKIP() << test::engineName(GetParam()) << " is not available";
-    }
     std::unique_ptr<wkDatabases_Form> loadForm() { return m_env->loadForm(); }
     void addRows(const QString& code, int count) {
         for (int i = 1; i <= count; ++i)
             m_env->addEntry(code, u"G"_s, u"Entry %1"_s.arg(i, 3, 10, QLatin1Char('0')));
     }
-    std::unique_ptr<PickerEnv> m_env;
 };
 
 TEST_P(PickerWindowTest, LoadSortsTrimsMarksRowsAndFindsTheColumns) {
