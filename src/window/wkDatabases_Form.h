@@ -196,7 +196,8 @@ private:
     bool Loading = false;
     bool UserAction = false;
     bool Closing = false;
-    bool KeyBusy = false;
+    // Per level: Enter on a row may open a nested level and wait for it, whose keys must still work.
+    std::array<bool, kLevels> KeyBusy{};
     qint32 PatientID = 0;
     PatientRecord Patient;
     QString Tag;

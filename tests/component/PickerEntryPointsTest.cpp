@@ -10,6 +10,7 @@
 #include <QApplication>
 #include <QGroupBox>
 #include <QPushButton>
+#include <QTableView>
 #include <QTest>
 
 using namespace viVavazuruv;
@@ -259,7 +260,11 @@ TEST_P(PickerEntryPointsTest, ANestedListOpensFromAVariableAndItsChoiceFollowsTh
     m_env->host().setCodeListKey(u"|SURFACES"_s, u"SURFACES"_s);
     bool outerDisabled = false;
     m_script = PickerEnv::script();
-    m_script->step(up, press("cmd_Select"))
+    // With the keyboard: Enter chooses on the outer level and again on the nested one.
+    const auto enter = [](int level) {
+        QTest::keyClick(PickerEnv::grid(level).view(), Qt::Key_Return);
+    };
+    m_script->step(up, [&] { enter(0); })
         .step(
             [] {
                 return PickerEnv::form()->hasLevel(1) && !PickerEnv::form()->level(1).Uddbs_Frame->isHidden();
@@ -267,7 +272,7 @@ TEST_P(PickerEntryPointsTest, ANestedListOpensFromAVariableAndItsChoiceFollowsTh
             [&] {
                 outerDisabled = !PickerEnv::grid(0).Enabled();
                 PickerEnv::clickCell(2, 2, 1);
-                PickerEnv::pressButton(u"cmd_Select"_s, 1);
+                enter(1);
             });
     m_script->start();
     EXPECT_EQ(selection(u"PROC"_s, true), u"Composite filling |SF |T#\r\nocclusal"_s);
