@@ -101,9 +101,13 @@ public:
     // CodeListKey table; without a row: trimmed, leading bars removed, upper case.
     QString CodeListKey(const QString& ListReference) override;
     void PipeVariableList(const QString& VariableText, QString& ListCode) override;
-    // ListJoinWords table; defaults ", ", " and ", "" and " ".
+    // ListJoinWords table for the list a reference names (a list code, or a
+    // reference such as "|TEETH", as CodeListKey resolves it); defaults ",",
+    // " and", "" and " ". A composed entry starts with a blank of its own, so
+    // the words carry none at their end.
     void ListJoinWords(const QString& ListCode, QString& Between, QString& BeforeLast, QString& AfterLast,
                        QString& CodeJoin) override;
+    // InsertEachItem table, for the list a reference names as above.
     bool InsertEachItem(const QString& ListCode) override;
     bool LetterColumnsOff() override;
     bool CanModifyLists() override;

@@ -19,6 +19,15 @@ public:
 
     // Accepted and dropped: the office comes from the host's GIC.
     virtual void put_LocationID(qint32 lNewValue) = 0;
+    // Composes the chart note from what UDDBS_Cds_Qrp returned (the five
+    // outputs as they came back, one line per record, and the count): the
+    // top list's entries, joined with that list's words, and each nested
+    // level's entries filling the variables ("|T#", "|??", a list's variable)
+    // of the level above, in order. Ret_String receives the text ("" when
+    // Ret_DBName is empty); Ret_ID is not used.
+    virtual void Cds_Qrp_Compose(QString& Ret_String, QString& Ret_DBName, QString& Ret_Level,
+                                 QString& Ret_Description, QString& Ret_ADA, QString& Ret_Letter,
+                                 QString& Ret_ID, qint16& nUDDBS_Selected) = 0;
     // Always "".
     virtual QString get_LoginName() const = 0;
     // Accepted and dropped.
@@ -37,6 +46,19 @@ public:
     // value the previous request's list. Key is the description the cursor
     // starts on. Tmp receives the chosen text; the result equals it.
     virtual QString UDDBS_Sex_Title(QString& Tmp, float& WTop, float& WLeft, qint16& Flag, QString& Key) = 0;
+    // A dental code list: Code is the list's reference; a leading "||" asks
+    // for one row only and loses its first character. Pat_ID becomes the
+    // host's current patient. The window keeps its size and place per list,
+    // shows "Code" (ShowCode) and "Letter File Name" (ShowLetter), both put
+    // back to false when the host turns those columns off, and lets the list be
+    // changed only when the host or Mod_Flag allows it. Every chosen record,
+    // nested levels and "|??" answers included, adds one line (ended by a line
+    // feed) to DBName (its list), Level, Desc, Ada (when ShowCode), Letter
+    // (when ShowLetter) and id (its key); nUDDBS_Selected counts them.
+    virtual void UDDBS_Cds_Qrp(QString& Code, qint16& Mod_Flag, QString& DBName, QString& Level,
+                               QString& Desc, QString& Ada, QString& Letter, QString& id,
+                               qint16& nUDDBS_Selected, float& WTop, float& WLeft, qint32& Pat_ID,
+                               bool* ShowCode = nullptr, bool* ShowLetter = nullptr) = 0;
     // Credit card kind ("CRECARD"); Tmp in: value to look up, out: the choice.
     virtual QString UDDBS_Credit_Card(QString& Tmp, float& WTop, float& WLeft) = 0;
     // Medical alerts ("ALERT"), several at once, joined by ", " in tick order.
@@ -74,9 +96,16 @@ public:
     Q_DISABLE_COPY_MOVE(wkDatabases)
 
     void put_LocationID(qint32 lNewValue) override;
+    void Cds_Qrp_Compose(QString& Ret_String, QString& Ret_DBName, QString& Ret_Level,
+                         QString& Ret_Description, QString& Ret_ADA, QString& Ret_Letter, QString& Ret_ID,
+                         qint16& nUDDBS_Selected) override;
     QString get_LoginName() const override;
     void put_LoginName(QString vNewValue) override;
     QString UDDBS_Sex_Title(QString& Tmp, float& WTop, float& WLeft, qint16& Flag, QString& Key) override;
+    void UDDBS_Cds_Qrp(QString& Code, qint16& Mod_Flag, QString& DBName, QString& Level, QString& Desc,
+                       QString& Ada, QString& Letter, QString& id, qint16& nUDDBS_Selected, float& WTop,
+                       float& WLeft, qint32& Pat_ID, bool* ShowCode = nullptr,
+                       bool* ShowLetter = nullptr) override;
     QString UDDBS_Credit_Card(QString& Tmp, float& WTop, float& WLeft) override;
     QString UDDBS_Med_Alert(QString& Tmp, float& WTop, float& WLeft) override;
     QString UDDBS_Selection(bool& MultiSelection, float& WTop, float& WLeft, QString& DBNM, QString& Captn,

@@ -1,7 +1,8 @@
 // The five picker entry points: fill the request state, load the window,
 // answer from the list or show it, and turn the selection records into the
 // caller's answer.
-#include <core/CaughtError.h>
+#include "PickerWindow.h"
+
 #include <core/RequestState.h>
 
 #include <ado/VbStrings.h>
@@ -18,44 +19,6 @@ namespace {
 
 const QString kFieldEnd = QString(SelectionRecord::FieldEnd);
 const QString kRecordEnd = QString(SelectionRecord::RecordEnd);
-
-std::shared_ptr<IDialogs> dialogsFor(RequestState& state) {
-    if (!state.Dialogs)
-        state.Dialogs = std::make_shared<QtDialogs>();
-    return state.Dialogs;
-}
-
-// The one window of a request: loaded on creation, gone with this object on
-// every way out, errors included.
-class PickerWindow final {
-public:
-    explicit PickerWindow(RequestState& state) : m_state(state) {
-        // Modal over whatever window of the host is active.
-        m_form = std::make_unique<wkDatabases_Form>(state, dialogsFor(state), QApplication::activeWindow());
-        state.Window = m_form.get();
-        m_form->Load();
-    }
-    ~PickerWindow() { m_state.Window = nullptr; }
-    Q_DISABLE_COPY_MOVE(PickerWindow)
-
-    wkDatabases_Form& form() { return *m_form; }
-    IGridControl& grid() { return m_form->level(0).grid(); }
-
-    // Unloads without showing (the list answered the request).
-    void unloadUnseen() { m_form->Unload(1); }
-
-    // Shows the window modally until it is unloaded; an error raised inside
-    // the window's handlers reaches the caller from here.
-    void showModal() {
-        m_form->exec();
-        if (auto error = m_form->takePendingError())
-            throw *error;
-    }
-
-private:
-    RequestState& m_state;
-    std::unique_ptr<wkDatabases_Form> m_form;
-};
 
 // The description of the first row whose group code equals value (trimmed,
 // upper case); "" when no row matches or the matching description is empty.
@@ -79,15 +42,6 @@ bool answeredFromList(PickerWindow& window, QString& Tmp) {
     Tmp = description;
     window.unloadUnseen();
     return true;
-}
-
-// Runs an entry point's work; whatever a host throws reaches the caller as AutomationError.
-template <typename Body> QString asAutomationErrors(Body&& body) {
-    try {
-        return body();
-    } catch (...) {
-        throw caughtAsAutomationError(std::current_exception());
-    }
 }
 
 // A fixed list whose group codes answer Tmp: prepares the request and loads

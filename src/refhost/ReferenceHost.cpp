@@ -198,14 +198,14 @@ void ReferenceHost::PipeVariableList(const QString& VariableText, QString& ListC
 
 void ReferenceHost::ListJoinWords(const QString& ListCode, QString& Between, QString& BeforeLast,
                                   QString& AfterLast, QString& CodeJoin) {
-    Between = u", "_s;
-    BeforeLast = u" and "_s;
+    Between = u","_s;
+    BeforeLast = u" and"_s;
     AfterLast = QString();
     CodeJoin = u" "_s;
     QSqlQuery q =
         d->prepare(u"SELECT JoinBetween, JoinBeforeLast, JoinAfterLast, CodeJoin FROM ListJoinWords "
                    u"WHERE upper(ListCode) = ?"_s);
-    q.addBindValue(listCodeKey(ListCode));
+    q.addBindValue(CodeListKey(ListCode));
     d->run(q);
     if (!q.next())
         return;
@@ -218,7 +218,7 @@ void ReferenceHost::ListJoinWords(const QString& ListCode, QString& Between, QSt
 
 bool ReferenceHost::InsertEachItem(const QString& ListCode) {
     const auto value =
-        d->lookup(u"SELECT EachItem FROM InsertEachItem WHERE upper(ListCode) = ?"_s, listCodeKey(ListCode));
+        d->lookup(u"SELECT EachItem FROM InsertEachItem WHERE upper(ListCode) = ?"_s, CodeListKey(ListCode));
     return value && value->toInt() != 0;
 }
 

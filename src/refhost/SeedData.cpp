@@ -124,33 +124,33 @@ QList<List> demoLists() {
           {u"EXC"_s, u"Comprehensive exam, new patient"_s, {}, u"D0150"_s},
           {u"FMX"_s, u"Full-mouth X-rays"_s, {}, u"D0210"_s},
           {u"BWX"_s, u"Four bitewing X-rays"_s, {}, u"D0274"_s},
-          {u"PAX"_s, u"Periapical X-ray |T#"_s, {}, u"D0220"_s},
+          {u"PAX"_s, u"Periapical X-ray |TEETH"_s, {}, u"D0220"_s},
           {{}, u"$-Preventive"_s},
           {u"PRA"_s, u"Cleaning, adult"_s, {}, u"D1110"_s},
           {u"PRC"_s, u"Cleaning, child"_s, {}, u"D1120"_s},
           {u"FLV"_s, u"Fluoride varnish"_s, {}, u"D1206"_s},
-          {u"SEA"_s, u"Sealant |T#"_s, u"S"_s, u"D1351"_s},
+          {u"SEA"_s, u"Sealant |TEETH"_s, u"S"_s, u"D1351"_s},
           {{}, u"$-Restorative"_s},
-          {u"AM1"_s, u"Amalgam filling |T# |SF"_s, u"F"_s, u"D2140"_s},
-          {u"CF1"_s, u"Composite filling |T# |SF"_s, u"F"_s, u"D2391"_s},
-          {u"CFA"_s, u"Composite filling, front tooth |T# |SF"_s, u"F"_s, u"D2330"_s},
-          {u"CRP"_s, u"Porcelain crown |T#, |MT"_s, u"C"_s, u"D2740"_s},
-          {u"BUI"_s, u"Core buildup |T#"_s, u"F"_s, u"D2950"_s},
+          {u"AM1"_s, u"Amalgam filling |TEETH |SURFACES"_s, u"F"_s, u"D2140"_s},
+          {u"CF1"_s, u"Composite filling |TEETH |SURFACES, |MATERIALS"_s, u"F"_s, u"D2391"_s},
+          {u"CFA"_s, u"Composite filling, front tooth |TEETH |SURFACES"_s, u"F"_s, u"D2330"_s},
+          {u"CRP"_s, u"Porcelain crown |TEETH, |MATERIALS"_s, u"C"_s, u"D2740"_s},
+          {u"BUI"_s, u"Core buildup |TEETH"_s, u"F"_s, u"D2950"_s},
           {{}, u"$-Endodontics"_s},
-          {u"RCA"_s, u"Root canal, front tooth |T#"_s, u"R"_s, u"D3310"_s},
-          {u"RCM"_s, u"Root canal, molar |T#"_s, u"R"_s, u"D3330"_s},
+          {u"RCA"_s, u"Root canal, front tooth |TEETH"_s, u"R"_s, u"D3310"_s},
+          {u"RCM"_s, u"Root canal, molar |TEETH"_s, u"R"_s, u"D3330"_s},
           {{}, u"$-Periodontics"_s},
           {u"SRP"_s, u"Scaling and root planing, quadrant |??"_s, {}, u"D4341"_s},
           {u"PMT"_s, u"Periodontal maintenance"_s, {}, u"D4910"_s},
           {{}, u"$-Oral surgery"_s},
-          {u"EXT"_s, u"Extraction |T#"_s, u"X"_s, u"D7140"_s},
-          {u"SXT"_s, u"Surgical extraction |T#"_s, u"X"_s, u"D7210"_s}}},
+          {u"EXT"_s, u"Extraction |TEETH"_s, u"X"_s, u"D7140"_s},
+          {u"SXT"_s, u"Surgical extraction |TEETH"_s, u"X"_s, u"D7210"_s}}},
         // The pipe-sign list: "*M" in the group of its first title line.
         {u"TXNOTES"_s,
          {{u"*M"_s, u"$-Operative notes"_s},
           {u"OP1"_s, u"|PN seen today for |??"_s},
           {u"OP2"_s, u"Anesthetic: |1AB carpules of 2% lidocaine with 1:100,000 epinephrine"_s},
-          {u"OP3"_s, u"Composite filling |T# |SF"_s},
+          {u"OP3"_s, u"Composite filling |T# |SURFACES"_s},
           {u"OP4"_s, u"Caries found on |CARIES"_s},
           {u"OP5"_s, u"Missing teeth: |MISSING"_s},
           {u"OP6"_s, u"|PN tolerated the procedure well; post-op instructions given by |DR"_s},
@@ -158,31 +158,32 @@ QList<List> demoLists() {
           {u"HY1"_s, u"Cleaning done, bleeding on probing |??"_s},
           {u"HY2"_s, u"Home care reviewed with |PN"_s},
           {u"HY3"_s, u"Recall in |3MO months"_s}}},
-        // Three levels of nested lists: surfaces name a material, materials a shade.
+        // Nested lists a procedure opens: teeth, surfaces, a material, and
+        // from some materials a shade, three levels deep.
         {u"SURFACES"_s,
-         {{u"M"_s, u"Mesial |MT"_s},
-          {u"O"_s, u"Occlusal |MT"_s},
-          {u"D"_s, u"Distal |MT"_s},
-          {u"B"_s, u"Buccal |MT"_s},
-          {u"L"_s, u"Lingual |MT"_s},
-          {u"I"_s, u"Incisal |MT"_s},
-          {u"F"_s, u"Facial |MT"_s}}},
+         {{u"M"_s, u"mesial"_s},
+          {u"O"_s, u"occlusal"_s},
+          {u"D"_s, u"distal"_s},
+          {u"B"_s, u"buccal"_s},
+          {u"L"_s, u"lingual"_s},
+          {u"I"_s, u"incisal"_s},
+          {u"F"_s, u"facial"_s}}},
         {u"MATERIALS"_s,
-         {{u"CR"_s, u"Composite resin, shade |SH"_s},
-          {u"AM"_s, u"Amalgam"_s},
-          {u"GI"_s, u"Glass ionomer"_s},
-          {u"RMGI"_s, u"Resin-modified glass ionomer, shade |SH"_s},
-          {u"POR"_s, u"Porcelain, shade |SH"_s},
-          {u"ZIR"_s, u"Zirconia, shade |SH"_s}}},
+         {{u"CR"_s, u"composite resin, shade |SHADES"_s},
+          {u"AM"_s, u"amalgam"_s},
+          {u"GI"_s, u"glass ionomer"_s},
+          {u"RMGI"_s, u"resin-modified glass ionomer, shade |SHADES"_s},
+          {u"POR"_s, u"porcelain, shade |SHADES"_s},
+          {u"ZIR"_s, u"zirconia, shade |SHADES"_s}}},
         {u"SHADES"_s,
-         {{u"A1"_s, u"Shade A1"_s},
-          {u"A2"_s, u"Shade A2"_s},
-          {u"A3"_s, u"Shade A3"_s},
-          {u"A35"_s, u"Shade A3.5"_s},
-          {u"B1"_s, u"Shade B1"_s},
-          {u"B2"_s, u"Shade B2"_s},
-          {u"C2"_s, u"Shade C2"_s},
-          {u"D2"_s, u"Shade D2"_s}}},
+         {{u"A1"_s, u"A1"_s},
+          {u"A2"_s, u"A2"_s},
+          {u"A3"_s, u"A3"_s},
+          {u"A35"_s, u"A3.5"_s},
+          {u"B1"_s, u"B1"_s},
+          {u"B2"_s, u"B2"_s},
+          {u"C2"_s, u"C2"_s},
+          {u"D2"_s, u"D2"_s}}},
         {u"TEETH"_s, teeth()},
     };
 }
@@ -262,18 +263,19 @@ SeedSummary seedDemoData(ReferenceHost& host, bool replace) {
         }
     }
 
-    // Variables that open another list; |PN, |DR, |1AB, |3MO, |??, |CARIES and
-    // |MISSING are filled by the host or typed, so they open none.
-    host.setPipeVariable(u"T#"_s, u"TEETH"_s);
-    host.setPipeVariable(u"SF"_s, u"SURFACES"_s);
-    host.setPipeVariable(u"MT"_s, u"MATERIALS"_s);
-    host.setPipeVariable(u"SH"_s, u"SHADES"_s);
+    // Variables that open another list are named after it, so the composed
+    // note can put the list's entries in their place; |PN, |DR, |1AB, |3MO,
+    // |??, |T#, |CARIES and |MISSING are filled by the host or typed.
+    for (const QString& list : {u"TEETH"_s, u"SURFACES"_s, u"MATERIALS"_s, u"SHADES"_s})
+        host.setPipeVariable(list, list);
 
-    host.setListJoinWords(u"ALERT"_s, u", "_s, u" and "_s, QString(), u" "_s);
-    host.setListJoinWords(u"TEETH"_s, u", "_s, u" and "_s, QString(), u","_s);
-    host.setListJoinWords(u"SURFACES"_s, QString(), QString(), QString(), QString()); // "MOD"
-    host.setListJoinWords(u"MATERIALS"_s, u", "_s, u" or "_s, QString(), u"/"_s);
-    host.setListJoinWords(u"TXNOTES"_s, u". "_s, u". "_s, u"."_s, u" "_s);
+    // A composed entry brings its own leading blank: the words end without one.
+    host.setListJoinWords(u"PROCS"_s, u";"_s, u";"_s, u"."_s, u" "_s);
+    host.setListJoinWords(u"ALERT"_s, u","_s, u" and"_s, QString(), u" "_s);
+    host.setListJoinWords(u"TEETH"_s, u","_s, u" and"_s, QString(), u","_s);
+    host.setListJoinWords(u"SURFACES"_s, u","_s, u" and"_s, QString(), QString());
+    host.setListJoinWords(u"MATERIALS"_s, u","_s, u" or"_s, QString(), u"/"_s);
+    host.setListJoinWords(u"TXNOTES"_s, u"."_s, u"."_s, u"."_s, u" "_s);
     host.setInsertEachItem(u"TXNOTES"_s, true);
     host.setInsertEachItem(u"ALERT"_s, false);
 

@@ -249,9 +249,10 @@ TEST_P(RefhostHost, OptionsFlagsHostTablesPatientsMessagesFilesAndEvents) {
 
     QString between, beforeLast, afterLast, codeJoin;
     m_db->exec(u"INSERT INTO ListJoinWords (ListCode, JoinBetween) VALUES ('TEETH', '+')"_s);
-    host().ListJoinWords(u"TEETH"_s, between, beforeLast, afterLast, codeJoin); // NULL words keep defaults
+    // NULL words keep the defaults; a list reference finds its list's words.
+    host().ListJoinWords(u"|teeth"_s, between, beforeLast, afterLast, codeJoin);
     EXPECT_EQ(QStringList({between, beforeLast, afterLast, codeJoin}),
-              QStringList({u"+"_s, u" and "_s, QString(), u" "_s}));
+              QStringList({u"+"_s, u" and"_s, QString(), u" "_s}));
     EXPECT_FALSE(host().InsertEachItem(u"TXNOTES"_s)); // and with a row: RefhostSeed
 
     bool zero = true, three = false, threeAfterwards = true;

@@ -34,10 +34,10 @@ TEST_P(RefhostSeed, FillsEveryEntryPointsListAndThreeLevelsOfNestedLists) {
     const QString notes = load(u"TXNOTES"_s, u"usrdefDes"_s).join(u'\n');
     for (const QString& variable : {u"|PN"_s, u"|1AB"_s, u"|??"_s, u"|T#"_s, u"|CARIES"_s, u"|MISSING"_s})
         EXPECT_TRUE(notes.contains(variable)) << variable.toStdString();
-    // PROCS opens three lists, SURFACES one, MATERIALS one, SHADES none.
+    // PROCS opens three lists, MATERIALS a third level, SURFACES and SHADES none.
     EXPECT_EQ(listsOpenedBy(u"PROCS"_s) + listsOpenedBy(u"SURFACES"_s) + listsOpenedBy(u"MATERIALS"_s) +
                   listsOpenedBy(u"SHADES"_s),
-              QStringList({u"MATERIALS"_s, u"SURFACES"_s, u"TEETH"_s, u"MATERIALS"_s, u"SHADES"_s}));
+              QStringList({u"MATERIALS"_s, u"SURFACES"_s, u"TEETH"_s, u"SHADES"_s}));
     EXPECT_TRUE(load(u"TEETH"_s).size() == 32 && host().InsertEachItem(u"TXNOTES"_s));
 }
 

@@ -1,0 +1,64 @@
+#pragma once
+
+#include <core/CaughtError.h>
+#include <core/RequestState.h>
+#include <grid/IGridControl.h>
+#include <window/QtDialogs.h>
+#include <window/wkDatabases_Form.h>
+
+#include <QApplication>
+
+#include <memory>
+
+// What every entry point shares: the window of one request and the rule that
+// whatever a host throws reaches the caller as AutomationError.
+namespace viVavazuruv {
+
+inline std::shared_ptr<IDialogs> dialogsFor(RequestState& state) {
+    if (!state.Dialogs)
+        state.Dialogs = std::make_shared<QtDialogs>();
+    return state.Dialogs;
+}
+
+// The one window of a request: loaded on creation, gone with this object on
+// every way out, errors included.
+class PickerWindow final {
+public:
+    explicit PickerWindow(RequestState& state) : m_state(state) {
+        // Modal over whatever window of the host is active.
+        m_form = std::make_unique<wkDatabases_Form>(state, dialogsFor(state), QApplication::activeWindow());
+        state.Window = m_form.get();
+        m_form->Load();
+    }
+    ~PickerWindow() { m_state.Window = nullptr; }
+    Q_DISABLE_COPY_MOVE(PickerWindow)
+
+    wkDatabases_Form& form() { return *m_form; }
+    IGridControl& grid() { return m_form->level(0).grid(); }
+
+    // Unloads without showing (the list answered the request).
+    void unloadUnseen() { m_form->Unload(1); }
+
+    // Shows the window modally until it is unloaded; an error raised inside
+    // the window's handlers reaches the caller from here.
+    void showModal() {
+        m_form->exec();
+        if (auto error = m_form->takePendingError())
+            throw *error;
+    }
+
+private:
+    RequestState& m_state;
+    std::unique_ptr<wkDatabases_Form> m_form;
+};
+
+// Runs an entry point's work; whatever a host throws reaches the caller as AutomationError.
+template <typename Body> auto asAutomationErrors(Body&& body) -> decltype(body()) {
+    try {
+        return body();
+    } catch (...) {
+        throw caughtAsAutomationError(std::current_exception());
+    }
+}
+
+} // namespace viVavazuruv
