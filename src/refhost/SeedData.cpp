@@ -44,7 +44,7 @@ QList<Entry> teeth() {
         // Universal numbering runs back to front on the left side of each arch.
         const int kind = (quadrant % 2 == 0) ? place : 7 - place;
         rows.append({QString::number(tooth),
-                     u"Tooth %1, %2 %3"_s.arg(QString::number(tooth), QLatin1String(quadrants[quadrant]),
+                     u"#%1 %2 %3"_s.arg(QString::number(tooth), QLatin1String(quadrants[quadrant]),
                                               QLatin1String(kinds[kind]))});
     }
     return rows;
@@ -124,27 +124,27 @@ QList<List> demoLists() {
           {u"EXC"_s, u"Comprehensive exam, new patient"_s, {}, u"D0150"_s},
           {u"FMX"_s, u"Full-mouth X-rays"_s, {}, u"D0210"_s},
           {u"BWX"_s, u"Four bitewing X-rays"_s, {}, u"D0274"_s},
-          {u"PAX"_s, u"Periapical X-ray |TEETH"_s, {}, u"D0220"_s},
+          {u"PAX"_s, u"Periapical X-ray of |TEETH"_s, {}, u"D0220"_s},
           {{}, u"$-Preventive"_s},
           {u"PRA"_s, u"Cleaning, adult"_s, {}, u"D1110"_s},
           {u"PRC"_s, u"Cleaning, child"_s, {}, u"D1120"_s},
           {u"FLV"_s, u"Fluoride varnish"_s, {}, u"D1206"_s},
-          {u"SEA"_s, u"Sealant |TEETH"_s, u"S"_s, u"D1351"_s},
+          {u"SEA"_s, u"Sealant on |TEETH"_s, u"S"_s, u"D1351"_s},
           {{}, u"$-Restorative"_s},
-          {u"AM1"_s, u"Amalgam filling |TEETH |SURFACES"_s, u"F"_s, u"D2140"_s},
-          {u"CF1"_s, u"Composite filling |TEETH |SURFACES, |MATERIALS"_s, u"F"_s, u"D2391"_s},
-          {u"CFA"_s, u"Composite filling, front tooth |TEETH |SURFACES"_s, u"F"_s, u"D2330"_s},
-          {u"CRP"_s, u"Porcelain crown |TEETH, |MATERIALS"_s, u"C"_s, u"D2740"_s},
-          {u"BUI"_s, u"Core buildup |TEETH"_s, u"F"_s, u"D2950"_s},
+          {u"AM1"_s, u"Amalgam filling on |TEETH: |SURFACES surfaces"_s, u"F"_s, u"D2140"_s},
+          {u"CF1"_s, u"Composite filling on |TEETH: |SURFACES surfaces; |MATERIALS"_s, u"F"_s, u"D2391"_s},
+          {u"CFA"_s, u"Composite filling, front tooth, on |TEETH: |SURFACES surfaces"_s, u"F"_s, u"D2330"_s},
+          {u"CRP"_s, u"Porcelain crown on |TEETH, |MATERIALS"_s, u"C"_s, u"D2740"_s},
+          {u"BUI"_s, u"Core buildup on |TEETH"_s, u"F"_s, u"D2950"_s},
           {{}, u"$-Endodontics"_s},
-          {u"RCA"_s, u"Root canal, front tooth |TEETH"_s, u"R"_s, u"D3310"_s},
-          {u"RCM"_s, u"Root canal, molar |TEETH"_s, u"R"_s, u"D3330"_s},
+          {u"RCA"_s, u"Root canal, front tooth, on |TEETH"_s, u"R"_s, u"D3310"_s},
+          {u"RCM"_s, u"Root canal, molar, on |TEETH"_s, u"R"_s, u"D3330"_s},
           {{}, u"$-Periodontics"_s},
           {u"SRP"_s, u"Scaling and root planing, quadrant |??"_s, {}, u"D4341"_s},
           {u"PMT"_s, u"Periodontal maintenance"_s, {}, u"D4910"_s},
           {{}, u"$-Oral surgery"_s},
-          {u"EXT"_s, u"Extraction |TEETH"_s, u"X"_s, u"D7140"_s},
-          {u"SXT"_s, u"Surgical extraction |TEETH"_s, u"X"_s, u"D7210"_s}}},
+          {u"EXT"_s, u"Extraction of |TEETH"_s, u"X"_s, u"D7140"_s},
+          {u"SXT"_s, u"Surgical extraction of |TEETH"_s, u"X"_s, u"D7210"_s}}},
         // The pipe-sign list: "*M" in the group of its first title line.
         {u"TXNOTES"_s,
          {{u"*M"_s, u"$-Operative notes"_s},
@@ -266,7 +266,9 @@ SeedSummary seedDemoData(ReferenceHost& host, bool replace) {
     // Variables that open another list are named after it, so the composed
     // note can put the list's entries in their place; |PN, |DR, |1AB, |3MO,
     // |??, |T#, |CARIES and |MISSING are filled by the host or typed.
-    for (const QString& list : {u"TEETH"_s, u"SURFACES"_s, u"MATERIALS"_s, u"SHADES"_s})
+    // The code lists a host opens are variables too: the note starts as their reference.
+    for (const QString& list :
+         {u"PROCS"_s, u"TXNOTES"_s, u"TEETH"_s, u"SURFACES"_s, u"MATERIALS"_s, u"SHADES"_s})
         host.setPipeVariable(list, list);
 
     // A composed entry brings its own leading blank: the words end without one.

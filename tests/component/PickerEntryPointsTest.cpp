@@ -22,32 +22,8 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-class PickerEntryPointsTest : public test::PickerTest {
+class PickerEntryPointsTest : public test::EntryPointTest {
 protected:
-    void TearDown() override {
-        PickerTest::TearDown();
-        if (m_script) {
-            EXPECT_TRUE(m_script->finished() && m_script->failures().isEmpty())
-                << "unfinished script: " << m_script->failures().join(u'\n').toStdString();
-        }
-        if (m_env) {
-            EXPECT_EQ(PickerEnv::form(), nullptr) << "the window outlived its request";
-            EXPECT_EQ(QApplication::overrideCursor(), nullptr);
-        }
-    }
-
-    // Steps played while the next entry point call is in its modal loop; the first waits for the window.
-    void play(std::initializer_list<std::function<void()>> steps) {
-        m_script = PickerEnv::script();
-        std::function<bool()> ready = up;
-        for (const auto& s : steps)
-            m_script->step(std::exchange(ready, nullptr), s);
-        m_script->start();
-    }
-    static bool up() { return PickerEnv::form() && PickerEnv::form()->isVisible(); }
-    static std::function<void()> press(const char* button, int level = 0) {
-        return std::bind(&PickerEnv::pressButton, QString::fromLatin1(button), level);
-    }
     static std::function<void()> pick(qint32 row) {
         return [row] {
             PickerEnv::clickCell(2, row);
@@ -84,7 +60,6 @@ protected:
     static QString result() { return RequestState::instance().SelectionResult; }
     const QList<test::ScriptedDialogs::Asked>& asked() const { return m_env->dialogs().asked(); }
 
-    std::unique_ptr<UiScript> m_script;
     QString m_tmp, m_caption = u"Caption"_s;
     bool m_letter = false;
     float m_top = 0, m_left = 0;

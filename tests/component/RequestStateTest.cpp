@@ -2,6 +2,7 @@
 #include <viVavazuruv/AutomationError.h>
 
 #include <gtest/gtest.h>
+#include <support/QtPrinting.h>
 
 #include <QPointF>
 #include <limits>

@@ -2,6 +2,7 @@
 #include <viVavazuruv/wkDatabases.h>
 
 #include <gtest/gtest.h>
+#include <support/QtPrinting.h>
 
 using namespace viVavazuruv;
 

@@ -38,6 +38,9 @@ TEST_P(RefhostSeed, FillsEveryEntryPointsListAndThreeLevelsOfNestedLists) {
     EXPECT_EQ(listsOpenedBy(u"PROCS"_s) + listsOpenedBy(u"SURFACES"_s) + listsOpenedBy(u"MATERIALS"_s) +
                   listsOpenedBy(u"SHADES"_s),
               QStringList({u"MATERIALS"_s, u"SURFACES"_s, u"TEETH"_s, u"SHADES"_s}));
+    QString opened;
+    host().PipeVariableList(u"|PROCS"_s, opened); // a code list's own reference, where a note starts
+    EXPECT_EQ(opened, u"PROCS"_s);
     EXPECT_TRUE(load(u"TEETH"_s).size() == 32 && host().InsertEachItem(u"TXNOTES"_s));
 }
 

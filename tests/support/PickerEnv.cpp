@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QPushButton>
 #include <QSqlQuery>
 #include <QTableView>
@@ -136,6 +137,26 @@ void PickerTest::TearDown() {
             << "a dialog came unasked or never came: "
             << m_env->dialogs().unexpected().join(u'\n').toStdString();
     }
+}
+
+void EntryPointTest::TearDown() {
+    PickerTest::TearDown();
+    if (m_script) {
+        EXPECT_TRUE(m_script->finished() && m_script->failures().isEmpty())
+            << "unfinished script: " << m_script->failures().join(u'\n').toStdString();
+    }
+    if (m_env) {
+        EXPECT_EQ(PickerEnv::form(), nullptr) << "the window outlived its request";
+        EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+    }
+}
+
+void EntryPointTest::play(std::initializer_list<std::function<void()>> steps) {
+    m_script = PickerEnv::script();
+    std::function<bool()> ready = up;
+    for (const auto& s : steps)
+        m_script->step(std::exchange(ready, nullptr), s);
+    m_script->start();
 }
 
 } // namespace viVavazuruv::test

@@ -83,4 +83,20 @@ protected:
     std::unique_ptr<PickerEnv> m_env;
 };
 
+// An entry point driven through its modal window: steps played while the call
+// runs; afterwards the script must be done, and the window and the hourglass gone.
+class EntryPointTest : public PickerTest {
+protected:
+    void TearDown() override;
+    // Steps played while the next entry point call is in its modal loop; the first waits for the window.
+    void play(std::initializer_list<std::function<void()>> steps);
+    static bool up() { return PickerEnv::form() && PickerEnv::form()->isVisible(); }
+    static std::function<void()> press(const char* button, int level = 0) {
+        return [name = QString::fromLatin1(button), level] {
+            PickerEnv::pressButton(name, level);
+        };
+    }
+    std::unique_ptr<UiScript> m_script;
+};
+
 } // namespace viVavazuruv::test

@@ -1,0 +1,126 @@
+// A dental code list opened by a host, chosen in across nested levels with the
+// mouse, and composed into the chart note, on the demo office's lists.
+#include <support/PickerEnv.h>
+
+#include <core/RequestState.h>
+#include <viVavazuruv/SeedData.h>
+
+#include <gtest/gtest.h>
+
+#include <QGroupBox>
+
+using namespace viVavazuruv;
+using viVavazuruv::test::Engine;
+using viVavazuruv::test::PickerEnv;
+using namespace Qt::StringLiterals;
+
+namespace {
+
+class CodeListEntryPointTest : public test::EntryPointTest {
+protected:
+    void SetUp() override {
+        EntryPointTest::SetUp();
+        if (m_env)
+            refhost::seedDemoData(m_env->host());
+    }
+    struct Outputs {
+        QString code, dbName, level, desc, ada, letter, id;
+        qint16 count = -1;
+    };
+    Outputs codeList(const QString& code, bool showCode = false) {
+        Outputs o{code, u"stale"_s, u"stale"_s, u"stale"_s, u"stale"_s, u"stale"_s, u"stale"_s};
+        qint16 modFlag = 0;
+        float top = 0, left = 0;
+        qint32 patient = 0;
+        bool letters = false;
+        m_env->component().UDDBS_Cds_Qrp(o.code, modFlag, o.dbName, o.level, o.desc, o.ada, o.letter, o.id,
+                                         o.count, top, left, patient, &showCode, &letters);
+        return o;
+    }
+    QString compose(Outputs& o) {
+        QString note;
+        m_env->component().Cds_Qrp_Compose(note, o.dbName, o.level, o.desc, o.ada, o.letter, o.id, o.count);
+        return note;
+    }
+    // Ticks (or, choosing one, picks) the row of a level whose description starts with text.
+    static void choose(const QString& text, int level = 0) {
+        const IGridControl& grid = PickerEnv::grid(level);
+        for (qint32 r = 1; r <= grid.MaxRows(); ++r) {
+            if (grid.GetText(2, r).startsWith(text))
+                return PickerEnv::clickCell(2, r, level);
+        }
+        ADD_FAILURE() << "no row " << text.toStdString();
+    }
+    // A nested level showing list, ready for the mouse.
+    static std::function<bool()> showing(int level, const QString& list) {
+        return [=] {
+            wkDatabases_Form* form = PickerEnv::form();
+            return form && form->hasLevel(level) && form->level(level).FrameTag == list &&
+                   form->level(level).Uddbs_Frame->isVisible() && form->level(level).grid().Enabled();
+        };
+    }
+};
+
+TEST_P(CodeListEntryPointTest, EveryChosenRowIsALineOfEveryOutput) {
+    play({[] {
+        choose(u"Periodic exam"_s);
+        choose(u"Full-mouth X-rays"_s);
+        PickerEnv::pressButton(u"cmd_Select"_s);
+    }});
+    Outputs o = codeList(u"|PROCS"_s);
+    EXPECT_EQ(o.count, 2);
+    EXPECT_EQ(
+        (QStringList{o.code, o.desc, o.dbName, o.level, o.ada}),
+        (QStringList{
+            u"|PROCS"_s, u"Periodic exam\nFull-mouth X-rays\n"_s, u"|PROCS\n|PROCS\n"_s, u"0\n0\n"_s, {}}));
+    EXPECT_EQ(o.id.count(u'\n'), 2);
+    EXPECT_EQ(compose(o), u"Periodic exam; Full-mouth X-rays."_s);
+    EXPECT_TRUE(RequestState::instance().KeepWindowLayout);
+}
+
+TEST_P(CodeListEntryPointTest, DoubleBarsChooseOneRowAndAPromptAddsItsAnswer) {
+    m_env->host().setOption(u"CanModifyLists"_s, u"0"_s);
+    QStringList seen;
+    m_env->dialogs().expectInput(u"upper right"_s, u"quadrant"_s);
+    play({[&] {
+        const PickerLevel& level = PickerEnv::form()->level(0);
+        seen << level.Uddbs_Frame->title() << QString::number(level.grid().OperationMode())
+             << (level.cmd_Edit->isHidden() ? u"no Edit"_s : u"Edit"_s);
+        choose(u"Scaling and root planing"_s);
+        PickerEnv::pressButton(u"cmd_Select"_s);
+    }});
+    Outputs o = codeList(u"||PROCS"_s);
+    EXPECT_EQ(seen, (QStringList{u"Database = |PROCS"_s, u"3"_s, u"no Edit"_s}));
+    EXPECT_EQ((QStringList{o.code, o.desc, o.dbName, o.level, QString::number(o.count)}),
+              (QStringList{u"|PROCS"_s, u"Scaling and root planing, quadrant |??\nupper right\n"_s,
+                           u"|PROCS\n|??\n"_s, u"0\n1\n"_s, u"2"_s}));
+    EXPECT_EQ(compose(o), u"Scaling and root planing, quadrant upper right."_s);
+}
+
+TEST_P(CodeListEntryPointTest, TeethSurfacesAMaterialAndItsShadeComposeOneSentence) {
+    m_script = PickerEnv::script();
+    const auto pickAndConfirm = [](QStringList rows, int level) {
+        return [=] {
+            for (const QString& row : rows)
+                choose(row, level);
+            PickerEnv::pressButton(u"cmd_Select"_s, level);
+        };
+    };
+    m_script->step(up, pickAndConfirm({u"Composite filling on"_s}, 0))
+        .step(showing(1, u"TEETH"_s), pickAndConfirm({u"#14 "_s}, 1))
+        .step(showing(1, u"SURFACES"_s), pickAndConfirm({u"mesial"_s, u"occlusal"_s}, 1))
+        .step(showing(1, u"MATERIALS"_s), pickAndConfirm({u"composite resin"_s}, 1))
+        .step(showing(2, u"SHADES"_s), pickAndConfirm({u"A2"_s}, 2));
+    m_script->start();
+    Outputs o = codeList(u"|PROCS"_s, true);
+    EXPECT_EQ(o.level, u"0\n1\n1\n1\n1\n2\n"_s);
+    EXPECT_EQ(o.ada.section(u'\n', 0, 0), u"D2391"_s);
+    EXPECT_EQ(compose(o), u"Composite filling on #14 upper left first molar: mesial and occlusal surfaces; "
+                          "composite resin, shade A2 D2391."_s);
+}
+
+INSTANTIATE_TEST_SUITE_P(Engines, CodeListEntryPointTest,
+                         ::testing::Values(Engine::SQLite, Engine::PostgreSQL),
+                         [](const auto& info) { return test::engineName(info.param); });
+
+} // namespace
