@@ -316,6 +316,23 @@ QWidget* DemoHostWindow::buildEntryPoints() {
            oneChoiceCall, m_oneChoiceResult);
     connect(oneChoiceCall, &QPushButton::clicked, this, &DemoHostWindow::callOneChoice);
 
+    // A dental code list: the chosen records come back line by line and are
+    // composed into the chart note; "||" in front of the code asks for one row.
+    m_codeListCode = lineEdit(u"codeListCode"_s, u"|PROCS"_s, u"list reference"_s, 90);
+    m_codeListModify = checkBox(u"codeListModify"_s, u"Mod_Flag"_s, false);
+    m_codeListShowCode = checkBox(u"codeListShowCode"_s, u"Show code"_s, true);
+    m_codeListShowLetter = checkBox(u"codeListShowLetter"_s, u"Show letter"_s, false);
+    auto* codeListCall = callButton(u"codeListCall"_s);
+    m_codeListResult = makeResultView(u"codeList"_s);
+    addRow(grid, row++, u"Code list, composed"_s, u"UDDBS_Cds_Qrp + Cds_Qrp_Compose"_s,
+           noTmp(u"codeListNoTmp"_s, u"(no Tmp)"_s),
+           argumentRow({{u"Code"_s, m_codeListCode},
+                        {QString(), m_codeListModify},
+                        {QString(), m_codeListShowCode},
+                        {QString(), m_codeListShowLetter}}),
+           codeListCall, m_codeListResult);
+    connect(codeListCall, &QPushButton::clicked, this, &DemoHostWindow::callCodeList);
+
     grid->setColumnStretch(4, 1);
     grid->setRowStretch(row, 1);
     return box;
@@ -417,6 +434,31 @@ void DemoHostWindow::callOneChoice() {
         outputs << u"Tmp = "_s + quoted(tmp) << u"ShowLetter = "_s + yesNo(showLetter)
                 << u"LetterName = "_s + quoted(letterName);
         return answer;
+    });
+}
+
+void DemoHostWindow::callCodeList() {
+    run(u"UDDBS_Cds_Qrp"_s, m_codeListResult, [this](PickerPosition at, QStringList& outputs) {
+        QString code = m_codeListCode->text().trimmed();
+        qint16 modify = m_codeListModify->isChecked() ? -1 : 0;
+        QString dbName, level, desc, ada, letter, id;
+        qint16 selected = 0;
+        qint32 patient = m_host->GetCurrentPatientID();
+        bool showCode = m_codeListShowCode->isChecked();
+        bool showLetter = m_codeListShowLetter->isChecked();
+        m_component.UDDBS_Cds_Qrp(code, modify, dbName, level, desc, ada, letter, id, selected, at.top,
+                                  at.left, patient, &showCode, &showLetter);
+        // One record a line: shown with the line feeds as " / ".
+        const auto lines = [](const QString& text) {
+            return quoted(QString(text).replace(u'\n', u" / "_s));
+        };
+        outputs << u"Code = "_s + quoted(code) << u"nUDDBS_Selected = %1"_s.arg(selected)
+                << u"DBName = "_s + lines(dbName) << u"Level = "_s + lines(level)
+                << u"Desc = "_s + lines(desc) << u"Ada = "_s + lines(ada) << u"Letter = "_s + lines(letter)
+                << u"id = "_s + lines(id);
+        QString note;
+        m_component.Cds_Qrp_Compose(note, dbName, level, desc, ada, letter, id, selected);
+        return note;
     });
 }
 

@@ -61,6 +61,7 @@ private:
     void callMedAlert();
     void callSelection();
     void callOneChoice();
+    void callCodeList();
 
     PickerPosition pickerPosition() const;
     // Runs one call and shows its answer; call adds "name = value" lines for
@@ -97,6 +98,12 @@ private:
     QLineEdit* m_oneChoiceCaption = nullptr;
     QCheckBox* m_oneChoiceLetter = nullptr;
     ResultView m_oneChoiceResult;
+
+    QLineEdit* m_codeListCode = nullptr;
+    QCheckBox* m_codeListModify = nullptr;
+    QCheckBox* m_codeListShowCode = nullptr;
+    QCheckBox* m_codeListShowLetter = nullptr;
+    ResultView m_codeListResult;
 };
 
 } // namespace vvdemo
