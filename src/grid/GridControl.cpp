@@ -9,8 +9,10 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QScrollBar>
+#include <QStyle>
 #include <QTableView>
 #include <QTimer>
+#include <QToolTip>
 #include <QVBoxLayout>
 #include <QWheelEvent>
 #include <algorithm>
@@ -260,6 +262,23 @@ protected:
         m_grid.flushEvents();
     }
 
+    // A cell too narrow for its text shows the whole text as its tool-tip.
+    bool viewportEvent(QEvent* event) override {
+        if (event->type() != QEvent::ToolTip)
+            return QTableView::viewportEvent(event);
+        const auto* help = static_cast<QHelpEvent*>(event);
+        const QModelIndex index = indexAt(help->pos());
+        const QString text = index.isValid() ? index.data(Qt::DisplayRole).toString() : QString();
+        const QVariant cellFont = index.isValid() ? index.data(Qt::FontRole) : QVariant();
+        const QFontMetrics metrics(cellFont.isValid() ? cellFont.value<QFont>() : font());
+        const int margin = style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, this) + 1;
+        if (!text.isEmpty() && metrics.horizontalAdvance(text) > visualRect(index).width() - 2 * margin)
+            QToolTip::showText(help->globalPos(), text, viewport(), visualRect(index));
+        else
+            QToolTip::hideText();
+        return true;
+    }
+
     // Finding a row by typing is the picker's business (KeyDown), not the view's.
     void keyboardSearch(const QString&) override {}
 
@@ -316,7 +335,13 @@ GridControl::GridControl(QWidget* parent) : QWidget(parent) {
     m_hidden.fill(false, 1);
     m_shadowColor = palette().color(QPalette::Button).rgb() & 0xFFFFFFu;
     m_shadowText = palette().color(QPalette::ButtonText).rgb() & 0xFFFFFFu;
-    applyGridFont(m_view->font());
+    // A sans with the metrics office software is laid out for, rather than a
+    // wide one: the column widths a list asks for then show what they should.
+    QFont gridFont = m_view->font();
+    gridFont.setFamilies({QStringLiteral("Liberation Sans"), QStringLiteral("Arimo"), QStringLiteral("Arial"),
+                          QStringLiteral("Helvetica")});
+    gridFont.setStyleHint(QFont::SansSerif);
+    applyGridFont(gridFont);
 
     connect(
         m_view->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
@@ -344,7 +369,7 @@ GridControl::GridControl(QWidget* parent) : QWidget(parent) {
         // A width the user dragged becomes the column's width.
         if (m_destroying || m_applyingWidth || newSize <= 0 || logical + 1 >= m_widthChars.size())
             return;
-        m_widthChars[logical + 1] = newSize / charWidth();
+        m_widthChars[logical + 1] = charsOfPixels(newSize);
     });
     for (QScrollBar* bar : {m_view->horizontalScrollBar(), m_view->verticalScrollBar()}) {
         // A scroll bar moved by the user announces it here, before its value changes.
@@ -578,12 +603,28 @@ double GridControl::charWidth() const {
     return width > 0 ? width : 7.0;
 }
 
+double GridControl::columnSlack() const {
+    // The cell's text margins on both sides, and one wide letter: a column of
+    // width 3 shows a three-letter code in capitals, one of width 40 forty
+    // characters of ordinary text.
+    const int margin = m_view->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, m_view) + 1;
+    return 2.0 * margin + QFontMetricsF(m_view->font()).horizontalAdvance(QLatin1Char('W'));
+}
+
+int GridControl::pixelsOfChars(double chars) const {
+    return std::max(1, qRound(chars * charWidth() + columnSlack()));
+}
+
+double GridControl::charsOfPixels(int pixels) const {
+    return std::max(0.0, (pixels - columnSlack()) / charWidth());
+}
+
 double GridControl::ColWidth(qint32 col) const {
     if (col < 0 || col > MaxCols())
         return 0.0;
     if (m_widthChars[col] >= 0)
         return m_widthChars[col];
-    return col == 0 ? 0.0 : m_view->horizontalHeader()->defaultSectionSize() / charWidth();
+    return col == 0 ? 0.0 : charsOfPixels(m_view->horizontalHeader()->defaultSectionSize());
 }
 
 void GridControl::setColWidth(qint32 col, double width) {
@@ -610,14 +651,13 @@ void GridControl::applyColumnWidth(qint32 col) {
         QHeaderView* rowNumbers = m_view->verticalHeader();
         rowNumbers->setVisible(chars > 0);
         if (chars > 0)
-            rowNumbers->setFixedWidth(std::max(1, qRound(chars * charWidth())));
+            rowNumbers->setFixedWidth(pixelsOfChars(chars));
     } else {
         QHeaderView* header = m_view->horizontalHeader();
         const bool hide = m_hidden[col] || chars == 0;
         header->setSectionHidden(col - 1, hide);
         if (!hide)
-            header->resizeSection(col - 1, chars > 0 ? std::max(1, qRound(chars * charWidth()))
-                                                     : header->defaultSectionSize());
+            header->resizeSection(col - 1, chars > 0 ? pixelsOfChars(chars) : header->defaultSectionSize());
     }
     m_applyingWidth = false;
 }

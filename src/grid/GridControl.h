@@ -127,6 +127,10 @@ private:
     void applyColumnWidth(qint32 col);
     void applyHeaderColours();
     double charWidth() const;
+    // A column's pixels for a width in characters, and back.
+    double columnSlack() const;
+    int pixelsOfChars(double chars) const;
+    double charsOfPixels(int pixels) const;
     QPoint topLeftCell() const;
     QPointF twipsFromView(const QPoint& viewportPos) const;
 

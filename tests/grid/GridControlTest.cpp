@@ -201,15 +201,19 @@ TEST_F(GridControlTest, SpaceTicksRowsIndependentlyOfTheCursorInMultipleSelectio
 
 TEST_F(GridControlTest, WidthsAreInCharactersAndPlacementInTwipsOfTheContainer) {
     setUpCells(3, 3);
-    const int width = qRound(12.5 * QFontMetricsF(view()->font()).averageCharWidth());
+    // Each unit is the grid font's average character; the column keeps room for its margins besides.
+    m_grid->setColWidth(2, 25);
+    const int wider = view()->horizontalHeader()->sectionSize(1);
     m_grid->setColWidth(2, 12.5);
+    const int width = view()->horizontalHeader()->sectionSize(1);
+    EXPECT_NEAR(wider - width, 12.5 * QFontMetricsF(view()->font()).averageCharWidth(), 1.0);
     m_grid->setCol(2);
     m_grid->setColHidden(true);
     EXPECT_DOUBLE_EQ(m_grid->ColWidth(2), 12.5);
     EXPECT_GT(m_grid->ColWidth(3), 0.0) << "an unset width reads as the default";
     EXPECT_EQ(twipsToPixels(std::nan(""), 96), 0);
     m_grid->setColHidden(false);
-    EXPECT_EQ(view()->horizontalHeader()->sectionSize(1), width);
+    EXPECT_EQ(view()->horizontalHeader()->sectionSize(1), width) << "a shown column keeps its width";
     m_grid->setColWidth(0, 5);
     EXPECT_TRUE(view()->verticalHeader()->isVisible()) << "row numbers when asked for";
     m_grid->setRow(-1);

@@ -84,11 +84,13 @@ void PickerEnv::typeIntoCell(grid::GridControl& grid, qint32 col, qint32 row, co
     ASSERT_NE(editor, nullptr) << "no editor opened in cell " << col << "," << row;
     QTest::keyClick(editor, Qt::Key_A, Qt::ControlModifier);
     QTest::keyClicks(editor, text);
-    if (commitKey != Qt::Key_unknown)
-        QTest::keyClick(editor, commitKey);
-    // The editor commits, and the grid's events reach the window, from the
-    // event loop, as they do for a person.
-    QTest::qWait(10);
+    if (commitKey == Qt::Key_unknown)
+        return;
+    QTest::keyClick(editor, commitKey);
+    // The editor commits and closes from the event loop, and the grid's events
+    // reach the window in a posted call after that, as they do for a person.
+    EXPECT_TRUE(QTest::qWaitFor([&] { return view->indexWidget(index) == nullptr; }));
+    QCoreApplication::sendPostedEvents();
 }
 
 wkDatabases_Form* PickerEnv::form() {

@@ -8,7 +8,10 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QFontInfo>
 #include <QScreen>
+#include <QStyle>
+#include <QTableView>
 #include <QTest>
 
 using namespace viVavazuruv;
@@ -238,6 +241,34 @@ TEST_P(FramedWindowTest, AStoredSizeIsTheOuterSizeAndDoesNotGrowFromOpenToOpen) 
         form->Unload();
         EXPECT_EQ(readWindowSettings(path)->height, 5000) << "open " << open;
     }
+}
+
+TEST_P(FramedWindowTest, ColumnWidthsShowAsManyCharactersInTheGridFont) {
+    // The widths a code list asks for: a three-letter group, forty characters of description, the letter
+    // file.
+    const QString forty = u"Composite filling on tooth 14, mesial an"_s;
+    m_env->addEntry(u"CODES"_s, u"MRS"_s, forty, {}, u"WELCOME.RTF"_s);
+    PickerEnv::prepareRequest(u"CODES"_s, false, {}, u"Gp"_s, u"Description"_s, false, u"Letter File Name"_s);
+    RequestState::instance().ColumnWidths(2) = 40;
+    auto form = showForm();
+    const QTableView* view = form->level(0).uddbs_SS->view();
+    EXPECT_EQ(QFontInfo(view->font()).family(), u"Liberation Sans"_s);
+    const int cellMargins = 2 * (view->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, view) + 1);
+    const int headerMargins = 2 * view->style()->pixelMetric(QStyle::PM_HeaderMargin, nullptr, view);
+    QFont headerFont = view->font();
+    headerFont.setBold(true);
+    headerFont.setPointSizeF(8.75);
+    for (const auto& [col, cell, header] : {std::tuple{1, u"MRS"_s, u"Gp"_s},
+                                            {2, forty, u"Description"_s},
+                                            {5, u"WELCOME.RTF"_s, u"Letter File Name"_s}}) {
+        EXPECT_LE(QFontMetrics(view->font()).horizontalAdvance(cell),
+                  view->columnWidth(col - 1) - cellMargins)
+            << cell.toStdString();
+        EXPECT_LE(QFontMetrics(headerFont).horizontalAdvance(header),
+                  view->columnWidth(col - 1) - headerMargins)
+            << header.toStdString();
+    }
+    form->Unload();
 }
 
 INSTANTIATE_TEST_SUITE_P(SQLite, FramedWindowTest, ::testing::Values(Engine::SQLite),
