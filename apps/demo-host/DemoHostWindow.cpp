@@ -1,6 +1,5 @@
 #include "DemoHostWindow.h"
 
-#include <QScreen>
 #include <viVavazuruv/AutomationError.h>
 
 #include <QCheckBox>
@@ -15,6 +14,8 @@
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScreen>
+#include <QSpinBox>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QStatusBar>
@@ -124,13 +125,25 @@ QWidget* DemoHostWindow::buildHeader() {
     database->setTextInteractionFlags(Qt::TextSelectableByMouse);
     form->addRow(u"Database:"_s, database);
 
-    const qint32 mode = m_host->GetOfficeMode();
-    QString officeText = QString::number(m_host->GetOfficeID());
-    officeText += mode == 7 ? u"  (office mode 7: each office keeps its own lists)"_s
-                            : u"  (office mode %1: lists are shared by all offices)"_s.arg(mode);
-    auto* office = new QLabel(officeText);
-    office->setObjectName(u"officeLabel"_s);
-    form->addRow(u"Office:"_s, office);
+    // Office mode 7 gives each office its own lists and patients; switching
+    // shows the component filtering every statement by office.
+    auto* office = new QSpinBox;
+    office->setObjectName(u"officeSpin"_s);
+    office->setRange(1, 999);
+    office->setValue(m_host->GetOfficeID());
+    auto* ownLists =
+        checkBox(u"officeMode7"_s, u"office mode 7: each office keeps its own lists and patients"_s,
+                 m_host->GetOfficeMode() == 7);
+    const auto switchOffice = [this, office, ownLists] {
+        m_host->setOfficeMode(ownLists->isChecked() ? 7 : 0);
+        m_host->setOfficeID(office->value());
+        fillPatients();
+        statusBar()->showMessage(u"GetOfficeMode() now answers %1, GetOfficeID() %2."_s.arg(
+            QString::number(m_host->GetOfficeMode()), QString::number(m_host->GetOfficeID())));
+    };
+    connect(office, &QSpinBox::valueChanged, this, switchOffice);
+    connect(ownLists, &QCheckBox::toggled, this, switchOffice);
+    form->addRow(u"Office:"_s, argumentRow({{QString(), office}, {QString(), ownLists}}));
 
     m_patients = new QComboBox;
     m_patients->setObjectName(u"patientCombo"_s);
@@ -333,24 +346,36 @@ QWidget* DemoHostWindow::buildEntryPoints() {
            codeListCall, m_codeListResult);
     connect(codeListCall, &QPushButton::clicked, this, &DemoHostWindow::callCodeList);
 
+    // Enter in a row's code box calls its entry point, as the Call button does.
+    const std::pair<QLineEdit*, void (DemoHostWindow::*)()> enterCalls[] = {
+        {m_sexTitleTmp, &DemoHostWindow::callSexTitle},    {m_creditCardTmp, &DemoHostWindow::callCreditCard},
+        {m_medAlertTmp, &DemoHostWindow::callMedAlert},    {m_selectionList, &DemoHostWindow::callSelection},
+        {m_oneChoiceList, &DemoHostWindow::callOneChoice}, {m_codeListCode, &DemoHostWindow::callCodeList},
+    };
+    for (const auto& [edit, call] : enterCalls)
+        connect(edit, &QLineEdit::returnPressed, this, call);
+
     grid->setColumnStretch(4, 1);
     grid->setRowStretch(row, 1);
     return box;
 }
 
-DemoHostWindow::PickerPosition DemoHostWindow::pickerPosition() const {
-    // geometry() of a top-level window is its client area in screen coordinates.
-    // The component places its window in twips, 1440 to a logical inch.
-    const QPoint origin = geometry().topLeft();
+DemoHostWindow::PickerPosition DemoHostWindow::pickerPosition(const QObject* caller) const {
+    // Just right of the button (or field) that called, as an office program
+    // opens a list where the person is working; else this window's corner.
+    const auto* anchor = qobject_cast<const QWidget*>(caller);
+    const QPoint origin = anchor ? anchor->mapToGlobal(QPoint(anchor->width() + 8, 0)) : geometry().topLeft();
     const QScreen* display = screen();
     const double dpiX = display ? display->logicalDotsPerInchX() : 96.0;
     const double dpiY = display ? display->logicalDotsPerInchY() : 96.0;
-    return {static_cast<float>(origin.y() * 1440.0 / dpiY), static_cast<float>(origin.x() * 1440.0 / dpiX)};
+    // The component places its window in twips, 1440 to a logical inch; 0 would mean "no position".
+    return {static_cast<float>(std::max(1, origin.y()) * 1440.0 / dpiY),
+            static_cast<float>(std::max(1, origin.x()) * 1440.0 / dpiX)};
 }
 
 void DemoHostWindow::run(const QString& entryPoint, const ResultView& view,
                          const std::function<QString(PickerPosition, QStringList&)>& call) {
-    const PickerPosition position = pickerPosition();
+    const PickerPosition position = pickerPosition(sender());
     const QString where = u"top %1, left %2 twips"_s.arg(QString::number(position.top, 'f', 0),
                                                          QString::number(position.left, 'f', 0));
     statusBar()->showMessage(u"%1 running (window at %2)..."_s.arg(entryPoint, where));
@@ -366,6 +391,10 @@ void DemoHostWindow::run(const QString& entryPoint, const ResultView& view,
             entryPoint, QString::number(answer.size()), QString::number(clock.elapsed()), where));
     } catch (const AutomationError& e) {
         statusBar()->showMessage(u"%1 raised error %2."_s.arg(entryPoint, QString::number(e.code())));
+        if (m_quiet) {
+            view.answer->setPlainText(u"error %1: %2"_s.arg(QString::number(e.code()), e.message()));
+            return;
+        }
         QMessageBox::warning(this, u"%1 failed"_s.arg(entryPoint),
                              u"Error %1 (0x%2)\n\n%3"_s.arg(
                                  QString::number(e.code()),

@@ -33,9 +33,11 @@ public:
 
     // Patients of the current office offered in the chooser (without "no patient").
     int patientCount() const;
+    // Quiet: a failing call is shown in its row only, with no message box to click away.
+    void setQuiet(bool quiet) { m_quiet = quiet; }
 
 private:
-    // Where the picker opens: this window's top-left corner on the screen, in twips.
+    // Where the picker opens: beside the control that called it, on the screen, in twips.
     struct PickerPosition {
         float top = 0.0f;
         float left = 0.0f;
@@ -63,7 +65,7 @@ private:
     void callOneChoice();
     void callCodeList();
 
-    PickerPosition pickerPosition() const;
+    PickerPosition pickerPosition(const QObject* caller) const;
     // Runs one call and shows its answer; call adds "name = value" lines for
     // its by-reference outputs. An AutomationError is shown in a message box
     // and leaves the window as it was.
@@ -71,6 +73,7 @@ private:
              const std::function<QString(PickerPosition, QStringList&)>& call);
 
     std::shared_ptr<viVavazuruv::ReferenceHost> m_host;
+    bool m_quiet = false;
     viVavazuruv::_wkDatabases& m_component;
 
     QComboBox* m_patients = nullptr;

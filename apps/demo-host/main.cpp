@@ -1,11 +1,15 @@
 // vv-demo-host: a small office host around the component, to see how a host
 // lends its database and services and calls the picker entry points.
 //
-//   vv-demo-host [--database URL] [--data-folder DIR] [--office N] [--fresh] [--smoke-test]
+//   vv-demo-host [--database URL] [--data-folder DIR] [--office N] [--fresh]
+//                [--smoke-test | --tour [--pictures DIR]]
 //
 // Without --database it works on sqlite:<per-user data folder>/demo.db. An
 // office without lists or patients is filled with the demo office first.
+// --tour calls every entry point with a person's answers played by a script
+// and prints what came back, for machines without a display.
 #include "DemoHostWindow.h"
+#include "DemoTour.h"
 
 #include <viVavazuruv/AutomationError.h>
 #include <viVavazuruv/ReferenceHost.h>
@@ -42,6 +46,8 @@ struct Options {
     std::optional<qint32> office;
     bool fresh = false;
     bool smokeTest = false;
+    bool tour = false;
+    QString pictures;
 };
 
 // A startup failure: shown to the person who started the demo, or only
@@ -175,11 +181,21 @@ std::optional<Options> parseOptions(const QApplication& app, const Reporter& rep
     const QCommandLineOption smoke(u"smoke-test"_s,
                                    u"Open and fill the database, ask the credit card list for \"V\", print "
                                    u"the answer and exit (0 when there is one)."_s);
-    parser.addOptions({database, dataFolder, office, fresh, smoke});
+    const QCommandLineOption tour(u"tour"_s,
+                                  u"Call every entry point, the dental code list and its composed note "
+                                  u"included, with answers a script gives in the picker windows; print what "
+                                  u"each returned and exit (0 when every answer is the expected one)."_s);
+    const QCommandLineOption pictures(
+        u"pictures"_s,
+        u"With --tour: save pictures of the demo window and of a picker with nested levels in DIR."_s,
+        u"DIR"_s);
+    parser.addOptions({database, dataFolder, office, fresh, smoke, tour, pictures});
     parser.process(app);
 
     Options options;
     options.smokeTest = parser.isSet(smoke);
+    options.tour = parser.isSet(tour);
+    options.pictures = parser.value(pictures);
     options.fresh = parser.isSet(fresh);
     options.dataFolder = parser.value(dataFolder);
     if (!parser.positionalArguments().isEmpty()) {
@@ -212,7 +228,8 @@ std::optional<Options> parseOptions(const QApplication& app, const Reporter& rep
 
 int run(QApplication& app) {
     // Settled before parsing, so --help and errors are quiet in a smoke test.
-    const bool interactive = !app.arguments().contains(u"--smoke-test"_s);
+    const bool interactive =
+        !app.arguments().contains(u"--smoke-test"_s) && !app.arguments().contains(u"--tour"_s);
     const Reporter reporter(interactive);
     const std::optional<Options> options = parseOptions(app, reporter);
     if (!options)
@@ -277,6 +294,12 @@ int run(QApplication& app) {
             return ExitNoAnswer;
         }
         return smokeTest(component, seededNow);
+    }
+    if (options->tour) {
+        window.setQuiet(true);
+        window.show();
+        QTextStream out(stdout);
+        return vvdemo::runTour(*host, window, out, options->pictures);
     }
     window.show();
     return QApplication::exec();

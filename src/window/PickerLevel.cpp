@@ -31,6 +31,8 @@ PickerLevel::PickerLevel(wkDatabases_Form& form, int index) : m_form(form), m_in
     const QString suffix = QLatin1Char('_') + QString::number(index);
     Uddbs_Frame = new QGroupBox(&form);
     Uddbs_Frame->setObjectName(QStringLiteral("Uddbs_Frame") + suffix);
+    // A nested level's frame lies over the levels below it and must hide them.
+    Uddbs_Frame->setAutoFillBackground(true);
     uddbs_SS = new grid::GridControl(Uddbs_Frame);
     uddbs_SS->setObjectName(QStringLiteral("uddbs_SS") + suffix);
     uddbs_SS->setEventSink(this);

@@ -28,8 +28,12 @@ protected:
 TEST_P(RefhostSeed, FillsEveryEntryPointsListAndThreeLevelsOfNestedLists) {
     refhost::seedDemoData(host());
     for (const QString& list : {u"SXTITLE"_s, u"TITLE"_s, u"DRSXTTL"_s, u"DRTTL"_s, u"CRECARD"_s, u"ALERT"_s,
-                                u"DOCLIST"_s, u"PROCS"_s, u"TXNOTES"_s})
+                                u"DOCLIST"_s, u"PROCS"_s, u"TXNOTES"_s, u"MATERIALS"_s, u"SHADES"_s}) {
         EXPECT_GE(load(list).size(), 4) << list.toStdString();
+        // Every entry point shows the group in a column three characters wide.
+        for (const QString& group : load(list, u"usrdefSeqCod"_s))
+            EXPECT_LE(group.size(), 3) << list.toStdString() << ' ' << group.toStdString();
+    }
 
     const QString notes = load(u"TXNOTES"_s, u"usrdefDes"_s).join(u'\n');
     for (const QString& variable : {u"|PN"_s, u"|1AB"_s, u"|??"_s, u"|T#"_s, u"|CARIES"_s, u"|MISSING"_s})
