@@ -15,6 +15,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScreen>
+#include <QScrollArea>
 #include <QSpinBox>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -99,14 +100,20 @@ DemoHostWindow::DemoHostWindow(std::shared_ptr<viVavazuruv::ReferenceHost> host,
     auto* central = new QWidget;
     auto* layout = new QVBoxLayout(central);
     layout->addWidget(buildHeader());
-    layout->addWidget(buildEntryPoints(), 1);
+    // A long answer makes its row taller; the rows scroll rather than overlap.
+    auto* rows = new QScrollArea;
+    rows->setObjectName(u"entryPointsScroll"_s);
+    rows->setWidgetResizable(true);
+    rows->setFrameShape(QFrame::NoFrame);
+    rows->setWidget(buildEntryPoints());
+    layout->addWidget(rows, 1);
     setCentralWidget(central);
     statusBar()->setObjectName(u"statusBar"_s);
     statusBar()->showMessage(u"Type a group code into Tmp to be answered from the list, or leave it empty "
                              u"to open the picker."_s);
 
     fillPatients();
-    resize(1180, 640);
+    resize(1260, 880);
 }
 
 DemoHostWindow::~DemoHostWindow() = default;
@@ -221,14 +228,14 @@ DemoHostWindow::ResultView DemoHostWindow::makeResultView(const QString& prefix)
     view.answer = new QPlainTextEdit;
     view.answer->setObjectName(prefix + u"Result"_s);
     view.answer->setReadOnly(true);
-    view.answer->setLineWrapMode(QPlainTextEdit::NoWrap);
+    view.answer->setLineWrapMode(QPlainTextEdit::WidgetWidth);
     view.answer->setPlaceholderText(u"returned string"_s);
     const int lineHeight = view.answer->fontMetrics().lineSpacing();
     view.answer->setFixedHeight(lineHeight * 3 + 12);
     view.outputs = new QLabel;
     view.outputs->setObjectName(prefix + u"Outputs"_s);
     view.outputs->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    view.outputs->setWordWrap(true);
+    view.outputs->setWordWrap(false); // one output a line, each whole
     return view;
 }
 
@@ -386,7 +393,7 @@ void DemoHostWindow::run(const QString& entryPoint, const ResultView& view,
         QString answer = call(position, outputs);
         answer.replace(u"\r\n"_s, u"\n"_s);
         view.answer->setPlainText(answer);
-        view.outputs->setText(outputs.join(u"    "_s));
+        view.outputs->setText(outputs.join(u"\n"_s));
         statusBar()->showMessage(u"%1 returned %2 characters after %3 ms (window at %4)."_s.arg(
             entryPoint, QString::number(answer.size()), QString::number(clock.elapsed()), where));
     } catch (const AutomationError& e) {
