@@ -4,6 +4,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QCompleter>
 #include <QElapsedTimer>
 #include <QFormLayout>
 #include <QGridLayout>
@@ -20,6 +21,7 @@
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QStatusBar>
+#include <QStringListModel>
 #include <QVBoxLayout>
 
 #include <exception>
@@ -113,6 +115,7 @@ DemoHostWindow::DemoHostWindow(std::shared_ptr<viVavazuruv::ReferenceHost> host,
                              u"to open the picker."_s);
 
     fillPatients();
+    fillListCodes();
     resize(1260, 880);
 }
 
@@ -145,6 +148,7 @@ QWidget* DemoHostWindow::buildHeader() {
         m_host->setOfficeMode(ownLists->isChecked() ? 7 : 0);
         m_host->setOfficeID(office->value());
         fillPatients();
+        fillListCodes();
         statusBar()->showMessage(u"GetOfficeMode() now answers %1, GetOfficeID() %2."_s.arg(
             QString::number(m_host->GetOfficeMode()), QString::number(m_host->GetOfficeID())));
     };
@@ -165,6 +169,24 @@ QWidget* DemoHostWindow::buildHeader() {
     form->addRow(u"Current patient:"_s, patientRow);
     connect(m_patients, &QComboBox::currentIndexChanged, this, &DemoHostWindow::patientChosen);
     return box;
+}
+
+void DemoHostWindow::fillListCodes() {
+    // The lists the database holds, offered as the list boxes are typed into.
+    const bool officeClause = m_host->GetOfficeMode() == 7;
+    QSqlQuery q(m_host->GetConnection());
+    q.prepare(u"SELECT DISTINCT UsrDefCod FROM UsrDefTable"_s +
+              (officeClause ? u" WHERE OfficeID = ?"_s : QString()) + u" ORDER BY 1"_s);
+    if (officeClause)
+        q.addBindValue(m_host->GetOfficeID());
+    QStringList codes;
+    if (q.exec()) {
+        while (q.next())
+            codes << q.value(0).toString();
+    }
+    m_listCodes->setStringList(codes);
+    for (QLineEdit* edit : {m_selectionList, m_oneChoiceList})
+        edit->setToolTip(u"Lists in this office: "_s + codes.join(u", "_s));
 }
 
 void DemoHostWindow::fillPatients() {
@@ -309,6 +331,7 @@ QWidget* DemoHostWindow::buildEntryPoints() {
            m_medAlertResult);
     connect(medAlertCall, &QPushButton::clicked, this, &DemoHostWindow::callMedAlert);
 
+    m_listCodes = new QStringListModel(this);
     m_selectionList = lineEdit(u"selectionList"_s, u"PROCS"_s, u"list code"_s, 90);
     m_selectionCaption = lineEdit(u"selectionCaption"_s, u"Procedures"_s, u"window caption"_s, 120);
     m_selectionMulti = checkBox(u"selectionMulti"_s, u"Multi"_s, true);
@@ -353,6 +376,12 @@ QWidget* DemoHostWindow::buildEntryPoints() {
            codeListCall, m_codeListResult);
     connect(codeListCall, &QPushButton::clicked, this, &DemoHostWindow::callCodeList);
 
+    for (QLineEdit* edit : {m_selectionList, m_oneChoiceList}) {
+        auto* completer = new QCompleter(m_listCodes, edit);
+        completer->setCaseSensitivity(Qt::CaseInsensitive);
+        completer->setCompletionMode(QCompleter::UnfilteredPopupCompletion);
+        edit->setCompleter(completer);
+    }
     // Enter in a row's code box calls its entry point, as the Call button does.
     const std::pair<QLineEdit*, void (DemoHostWindow::*)()> enterCalls[] = {
         {m_sexTitleTmp, &DemoHostWindow::callSexTitle},    {m_creditCardTmp, &DemoHostWindow::callCreditCard},

@@ -15,6 +15,7 @@ class QLabel;
 class QLineEdit;
 class QPlainTextEdit;
 class QPushButton;
+class QStringListModel;
 
 namespace vvdemo {
 
@@ -52,6 +53,7 @@ private:
     QWidget* buildHeader();
     QWidget* buildEntryPoints();
     void fillPatients();
+    void fillListCodes();
     void patientChosen(int index);
 
     void addRow(QGridLayout* grid, int row, const QString& title, const QString& entryPoint, QWidget* tmp,
@@ -91,6 +93,7 @@ private:
     QLineEdit* m_medAlertTmp = nullptr;
     ResultView m_medAlertResult;
 
+    QStringListModel* m_listCodes = nullptr;
     QLineEdit* m_selectionList = nullptr;
     QLineEdit* m_selectionCaption = nullptr;
     QCheckBox* m_selectionMulti = nullptr;

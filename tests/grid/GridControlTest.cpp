@@ -7,6 +7,7 @@
 #include <QTableView>
 #include <QTest>
 #include <QTimer>
+#include <QToolTip>
 #include <functional>
 #include <grid/GridControl.h>
 #include <grid/GridModel.h>
@@ -234,6 +235,18 @@ TEST_F(GridControlTest, WidthsAreInCharactersAndPlacementInTwipsOfTheContainer) 
     m_grid->setVisible(true);
     m_grid->setContainer(m_window.get());
     EXPECT_TRUE(m_grid->isVisible());
+}
+
+TEST_F(GridControlTest, ACellTooNarrowForItsTextShowsItAsItsToolTip) {
+    setUpCells(2, 2);
+    m_grid->setColWidth(1, 3);
+    m_grid->SetText(1, 1, u"A text far longer than three characters"_s);
+    for (const auto& [row, tip] :
+         {std::pair{1, u"A text far longer than three characters"_s}, {2, QString()}}) {
+        QHelpEvent help(QEvent::ToolTip, centre(1, row), view()->viewport()->mapToGlobal(centre(1, row)));
+        QCoreApplication::sendEvent(view()->viewport(), &help);
+        EXPECT_EQ(QToolTip::isVisible() ? QToolTip::text() : QString(), tip) << row;
+    }
 }
 
 TEST_F(GridControlTest, MouseKeysAndScrollingRaiseTheirEventsWithWindowsCodesBeforeTheGridActs) {
