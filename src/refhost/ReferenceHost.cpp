@@ -246,6 +246,10 @@ QString ReferenceHost::LayoutFileName(const QString& ListCode, const QString& Ex
 void ReferenceHost::ReadOptionFlag(const QString& Key, qint16 Default, QSqlDatabase* Connection, qint16,
                                    qint16& Flag) {
     const bool useGiven = Connection && Connection->isValid() && Connection->isOpen();
+    // Workstations sharing this database never overwrite each other's list
+    // edits unasked, unless an office turns the check off.
+    if (Key.compare(u"LIST_CONFLICT_CHECK"_s, Qt::CaseInsensitive) == 0)
+        Default = -1;
     Flag = d->flagOption(Key, Default, useGiven ? *Connection : d->connection.database());
 }
 

@@ -99,6 +99,52 @@ qint32 ListStore::LoadList(const QString& listCode, const VbArray<QString>& fiel
     return row;
 }
 
+namespace {
+// Reads every row a statement gives into texts of fields 1..count, by key.
+QHash<qint32, QStringList> readRows(IHostServices& host, const QString& statement,
+                                    const VbArray<QString>& fieldNames, qint16 count,
+                                    const QString& listCode) {
+    ado::Recordset rs;
+    rs.setCursorLocation(ado::adUseClient);
+    rs.Open(host.TranslateSql(statement, 1, 0), host.GetConnection(), ado::adOpenForwardOnly,
+            ado::adLockReadOnly, ado::adCmdText);
+    rs.DetachConnection();
+    QHash<qint32, QStringList> rows;
+    const int keyField = rs.FieldIndex(kKeyField);
+    const int codeField = rs.FieldIndex(kCodeField);
+    QVector<int> fields;
+    for (int c = 1; c <= count; ++c)
+        fields << rs.FieldIndex(fieldNames(c));
+    for (; keyField >= 0 && !rs.Eof(); rs.MoveNext()) {
+        // The same rows a load shows: its list, in any case of the code.
+        if (!listCode.isEmpty() && codeField >= 0 &&
+            textOf(rs.CurrentValue(codeField)).toUpper() != listCode.toUpper())
+            continue;
+        QStringList values;
+        for (const int field : std::as_const(fields))
+            values << (field >= 0 ? vb::Trim(textOf(rs.CurrentValue(field))) : QString());
+        rows.insert(qint32(rs.CurrentValue(keyField).toLongLong()), values);
+    }
+    rs.Close();
+    return rows;
+}
+} // namespace
+
+QHash<qint32, QStringList> ListStore::StoredRows(const QString& listCode, const VbArray<QString>& fieldNames,
+                                                 qint16 count) const {
+    return readRows(m_host, LoadStatement(listCode), fieldNames, count, listCode);
+}
+
+std::optional<QStringList> ListStore::StoredRow(qint32 key, const VbArray<QString>& fieldNames,
+                                                qint16 count) const {
+    const QString statement =
+        QStringLiteral("select * from UsrDefTable where UsrDefInd=") + QString::number(key) + OfficeClause();
+    const QHash<qint32, QStringList> rows = readRows(m_host, statement, fieldNames, count, {});
+    if (!rows.contains(key))
+        return std::nullopt;
+    return rows.value(key);
+}
+
 void ListStore::DeleteRow(qint32 key) const {
     const QString sql = m_host.TranslateSql(DeleteStatement(key), 1, 0);
     ado::Connection(m_host.GetConnection()).Execute(sql, nullptr, ado::adCmdText | ado::adExecuteNoRecords);

@@ -7,7 +7,10 @@
 #include <QString>
 #include <QStringList>
 
+#include <QHash>
+
 #include <functional>
+#include <optional>
 
 namespace viVavazuruv {
 
@@ -38,6 +41,13 @@ public:
     // shrinking to the caller. Returns the number of rows read.
     qint32 LoadList(const QString& listCode, const VbArray<QString>& fieldNames, qint16 columnCount,
                     IGridControl& grid, const RowLoaded& rowLoaded = {}) const;
+
+    // The stored rows of a list by key, each as the texts of fields 1 to
+    // count (trimmed, as a grid shows them): one read of the whole list.
+    QHash<qint32, QStringList> StoredRows(const QString& listCode, const VbArray<QString>& fieldNames,
+                                          qint16 count) const;
+    // The same for one row; empty when the row is not stored (in this office).
+    std::optional<QStringList> StoredRow(qint32 key, const VbArray<QString>& fieldNames, qint16 count) const;
 
     // Deletes the row with this key (office clause included). Raises when the statement fails.
     void DeleteRow(qint32 key) const;

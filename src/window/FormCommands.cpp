@@ -67,6 +67,8 @@ void wkDatabases_Form::cmd_Del_Click(qint16 Index) {
     const bool unsaved = grid.GetText(lvl.StatusColumn, row) == RowStatus::New;
     if (!unsaved && row >= 1) {
         const qint32 key = vb::KeyOf(grid.GetText(lvl.ColumnCount, row));
+        if (!mayDelete(lvl, key))
+            return;
         store().DeleteRow(key);
     }
     grid.setAction(GridAction::DeleteRow);

@@ -89,10 +89,17 @@ void wkDatabases_Form::Fill_Database_Grid(qint16 Level, const QString& ListCode,
     grid.setMaxRows(0);
     lvl.ListChanged = false;
     lvl.FrameTag = ListCode;
+    lvl.LoadedRows.clear();
 
     const qint32 rows =
         store().LoadList(ListCode, m_state.FieldNames, lvl.ColumnCount, grid, [&](qint32 row) {
             grid.SetText(lvl.StatusColumn, row, RowStatus::Stored);
+            if (ConflictCheck) {
+                QStringList loaded;
+                for (int c = 1; c < lvl.ColumnCount; ++c)
+                    loaded << grid.GetText(c, row);
+                lvl.LoadedRows.insert(vb::KeyOf(grid.GetText(lvl.ColumnCount, row)), loaded);
+            }
             // The first title line of the list decides whether it shows pipe-sign variables.
             if (lvl.DescriptionColumn >= 1 && lvl.PipeSignLevel == -2 &&
                 grid.GetText(lvl.DescriptionColumn, row).startsWith(TitleLinePrefix)) {

@@ -175,6 +175,12 @@ private:
     void leaveEditMode(qint16 Index);
     void typeToFind(qint16 Index, qint16 KeyCode);
     void chooseLetterFile(qint32 row);
+    // What to do with an edited row another workstation changed or deleted since it was loaded.
+    enum class Conflict { Write, WriteAsNew, Leave };
+    Conflict resolveConflict(const PickerLevel& lvl, qint32 key, const QHash<qint32, QStringList>& stored,
+                             const QStringList& mine);
+    // Whether a stored row may be deleted: unchanged since loaded, or the user says so.
+    bool mayDelete(const PickerLevel& lvl, qint32 key);
     // The one way into window code from Qt's event loop: whatever the handler
     // throws ends the request (the window unloads) and is kept for the entry
     // point to raise once the modal loop has returned.
@@ -200,6 +206,8 @@ private:
     std::array<bool, kLevels> KeyBusy{};
     qint32 PatientID = 0;
     PatientRecord Patient;
+    // The host's LIST_CONFLICT_CHECK: saves and deletes check what another workstation did meanwhile.
+    bool ConflictCheck = false;
     QString Tag;
 
     RequestState& m_state;
