@@ -185,6 +185,7 @@ HostConnection::~HostConnection() {
 }
 
 void HostConnection::release() {
+    m_reusable.clear();
     watch.reset();
     if (db.isValid())
         db.close();
@@ -211,6 +212,7 @@ QSqlDatabase& HostConnection::usable() {
         return db;
     if (watch)
         watch->watch(-1);
+    m_reusable.clear(); // prepared on the connection that is gone
     db.close();
     if (!db.open())
         connectionFailed(
@@ -238,6 +240,17 @@ QSqlQuery HostConnection::prepare(const QString& sql, QSqlDatabase on) {
         throw AutomationError(ErrorCode::DatabaseError,
                               u"The host could not prepare a statement: %1"_s.arg(q.lastError().text()));
     return q;
+}
+
+QSqlQuery& HostConnection::reusable(const QString& sql) {
+    QSqlDatabase& on = usable();
+    // A long-lived host writing many kinds of rows keeps only so many.
+    if (m_reusable.size() > 64)
+        m_reusable.clear();
+    auto& kept = m_reusable[sql];
+    if (!kept)
+        kept = std::make_unique<QSqlQuery>(prepare(sql, on));
+    return *kept;
 }
 
 void HostConnection::run(QSqlQuery& q) {

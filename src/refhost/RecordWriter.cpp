@@ -222,12 +222,14 @@ bool RecordWriter::save(IHostServices& host, const QString& Table, const QString
                                      QStringList(names.size(), u"?"_s).join(u", "_s) + u')';
         if (m_connection.postgres())
             sql += u" RETURNING "_s + quotedName(key.name);
-        QSqlQuery q = m_connection.prepare(sql);
-        for (const QVariant& v : std::as_const(values))
-            q.addBindValue(v);
+        QSqlQuery& q = m_connection.reusable(sql);
+        for (int i = 0; i < values.size(); ++i)
+            q.bindValue(i, values.at(i));
         m_connection.run(q);
         const QVariant newKey =
             m_connection.postgres() ? (q.next() ? q.value(0) : QVariant()) : q.lastInsertId();
+        // A kept statement must not hold its result (and SQLite its lock) until the next use.
+        q.finish();
         bool ok = false;
         const qlonglong k = newKey.toLongLong(&ok);
         if (!ok || k <= 0 || k > std::numeric_limits<qint32>::max())
@@ -243,24 +245,26 @@ bool RecordWriter::save(IHostServices& host, const QString& Table, const QString
     QString where = u" WHERE "_s + quotedName(key.name) + u" = ?"_s;
     if (officeClause)
         where += u" AND "_s + quotedName(office->name) + u" = ?"_s;
-    QSqlQuery q = [&] {
-        if (names.isEmpty()) // nothing to write: tell whether the row is there
-            return m_connection.prepare(u"SELECT COUNT(*) FROM "_s + quotedName(table) + where);
+    QString sql;
+    if (names.isEmpty()) { // nothing to write: tell whether the row is there
+        sql = u"SELECT COUNT(*) FROM "_s + quotedName(table) + where;
+    } else {
         QStringList sets;
         for (const QString& n : std::as_const(names))
             sets << quotedName(n) + u" = ?"_s;
-        return m_connection.prepare(u"UPDATE "_s + quotedName(table) + u" SET "_s + sets.join(u", "_s) +
-                                    where);
-    }();
+        sql = u"UPDATE "_s + quotedName(table) + u" SET "_s + sets.join(u", "_s) + where;
+    }
+    QSqlQuery& q = m_connection.reusable(sql);
+    int at = 0;
     for (const QVariant& v : std::as_const(values))
-        q.addBindValue(v);
-    q.addBindValue(Key);
+        q.bindValue(at++, v);
+    q.bindValue(at++, Key);
     if (officeClause)
-        q.addBindValue(host.GetOfficeID());
+        q.bindValue(at++, host.GetOfficeID());
     m_connection.run(q);
-    if (names.isEmpty())
-        return q.next() && q.value(0).toInt() == 1;
-    return q.numRowsAffected() == 1;
+    const bool written = names.isEmpty() ? q.next() && q.value(0).toInt() == 1 : q.numRowsAffected() == 1;
+    q.finish();
+    return written;
 }
 
 } // namespace viVavazuruv::refhost
