@@ -242,6 +242,7 @@ TEST_P(ListTools, TheProgramExitsWithTwoForUsageOneForFindingsAndRefusals) {
         {{u"export"_s, url, u"--format"_s, u"xml"_s}, 2, u"--format is csv or json"_s},
         {{u"import"_s, url, bad, u"--office"_s, u"0"_s}, 2, u"--office needs a number above 0"_s},
         {{u"list"_s}, 2, u"unknown command"_s},
+        {{u"check"_s, u"sqlite:"_s + dir.filePath(u"typo.db"_s)}, 2, u"there is no database file"_s},
     };
     for (const auto& c : cases) {
         QProcess program;
