@@ -273,6 +273,9 @@ void createHostSchema(const QSqlDatabase& db, bool postgres, int upToVersion) {
     if (postgres) {
         // A large table's steps may outlast the connection's statement timeout.
         run(q, u"SET LOCAL statement_timeout = 0"_s);
+        // "IF NOT EXISTS" on a ready schema makes the server send notices, which
+        // libpq prints on the program's standard error.
+        run(q, u"SET LOCAL client_min_messages = warning"_s);
         // Two hosts opening one fresh schema at once would race on CREATE TABLE.
         run(q, u"SELECT pg_advisory_xact_lock(7605250)"_s);
     }

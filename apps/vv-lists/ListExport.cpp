@@ -1,0 +1,148 @@
+#include "ListExport.h"
+
+#include "Csv.h"
+
+#include <viVavazuruv/AutomationError.h>
+
+#include <QSqlError>
+#include <QSqlRecord>
+
+#include <cmath>
+
+using namespace Qt::StringLiterals;
+
+namespace viVavazuruv::lists {
+
+namespace {
+
+void appendJsonString(QString& out, QStringView text) {
+    out += u'"';
+    for (const QChar c : text) {
+        switch (c.unicode()) {
+        case u'"':
+            out += u"\\\""_s;
+            break;
+        case u'\\':
+            out += u"\\\\"_s;
+            break;
+        case u'\n':
+            out += u"\\n"_s;
+            break;
+        case u'\r':
+            out += u"\\r"_s;
+            break;
+        case u'\t':
+            out += u"\\t"_s;
+            break;
+        default:
+            if (c.unicode() < 0x20)
+                out += u"\\u%1"_s.arg(c.unicode(), 4, 16, QLatin1Char('0'));
+            else
+                out += c;
+        }
+    }
+    out += u'"';
+}
+
+bool isNumber(const QVariant& value) {
+    switch (value.typeId()) {
+    case QMetaType::Int:
+    case QMetaType::UInt:
+    case QMetaType::LongLong:
+    case QMetaType::ULongLong:
+    case QMetaType::Short:
+    case QMetaType::UShort:
+    case QMetaType::Double:
+    case QMetaType::Float:
+        return true;
+    default:
+        return false;
+    }
+}
+
+// Text gathered and written in pieces, so a long list costs neither a write
+// a row nor the whole file in memory.
+class Output {
+public:
+    explicit Output(QIODevice& device) : m_device(device) {}
+    QString& text() { return m_text; }
+    void flushIfFull() {
+        if (m_text.size() >= 32 * 1024)
+            flush();
+    }
+    void flush() {
+        const QByteArray bytes = m_text.toUtf8();
+        if (m_device.write(bytes) != bytes.size())
+            throw AutomationError(ErrorCode::HostError,
+                                  u"Writing the lists failed: %1"_s.arg(m_device.errorString()));
+        m_text.clear();
+    }
+
+private:
+    QIODevice& m_device;
+    QString m_text;
+};
+
+} // namespace
+
+qint64 exportLists(ReferenceHost& host, const QStringList& codes, FileFormat format, QIODevice& out,
+                   const Progress& progress) {
+    QSqlQuery rows = selectRows(host, codes);
+    const QSqlRecord record = rows.record();
+    QStringList names;
+    for (int c = 0; c < record.count(); ++c)
+        names << columnName(record.fieldName(c));
+
+    Output output(out);
+    QString& text = output.text();
+    if (format == FileFormat::Csv) {
+        for (int c = 0; c < names.size(); ++c) {
+            if (c > 0)
+                text += u',';
+            appendCsvField(text, names.at(c));
+        }
+        text += u"\r\n"_s;
+    } else {
+        text += u'[';
+    }
+
+    qint64 count = 0;
+    while (rows.next()) {
+        if (format == FileFormat::Csv) {
+            for (int c = 0; c < names.size(); ++c) {
+                if (c > 0)
+                    text += u',';
+                appendCsvField(text, rows.value(c).toString());
+            }
+            text += u"\r\n"_s;
+        } else {
+            text += count == 0 ? u"\n{"_s : u",\n{"_s;
+            for (int c = 0; c < names.size(); ++c) {
+                if (c > 0)
+                    text += u", "_s;
+                appendJsonString(text, names.at(c));
+                text += u": "_s;
+                const QVariant value = rows.value(c);
+                if (value.isNull())
+                    text += u"null"_s;
+                else if (isNumber(value) && std::isfinite(value.toDouble()))
+                    text += value.toString();
+                else
+                    appendJsonString(text, value.toString());
+            }
+            text += u'}';
+        }
+        output.flushIfFull();
+        if (++count % kProgressStep == 0 && progress)
+            progress(count);
+    }
+    if (rows.lastError().isValid())
+        throw AutomationError(ErrorCode::DatabaseError,
+                              u"Reading the lists failed: %1"_s.arg(rows.lastError().text()));
+    if (format == FileFormat::Json)
+        text += u"\n]\n"_s;
+    output.flush();
+    return count;
+}
+
+} // namespace viVavazuruv::lists

@@ -1,0 +1,83 @@
+#include "ListTable.h"
+
+#include <viVavazuruv/AutomationError.h>
+
+#include <QSqlError>
+
+using namespace Qt::StringLiterals;
+
+namespace viVavazuruv::lists {
+
+QString columnName(const QString& name) {
+    for (const QString& own : kTextColumns + QStringList{kKeyColumn, kOfficeColumn})
+        if (own.compare(name, Qt::CaseInsensitive) == 0)
+            return own;
+    return name;
+}
+
+void useOffice(ReferenceHost& host, std::optional<qint32> office) {
+    if (!office)
+        return;
+    host.setOfficeMode(7);
+    host.setOfficeID(*office);
+}
+
+QString codeCondition(ReferenceHost& host, const QStringList& codes) {
+    QStringList each;
+    for (const QString& code : codes)
+        each << u"UsrDefCod = "_s + host.SqlValue(code, false, 1, 0);
+    return each.isEmpty() ? QString() : u'(' + each.join(u" or "_s) + u')';
+}
+
+QString officeCondition(ReferenceHost& host) {
+    return host.GetOfficeMode() == 7 ? u"OfficeID = "_s + QString::number(host.GetOfficeID()) : QString();
+}
+
+QSqlQuery selectRows(ReferenceHost& host, const QStringList& codes) {
+    QStringList conditions{codeCondition(host, codes), officeCondition(host)};
+    conditions.removeAll(QString());
+    QString sql = u"select * from UsrDefTable"_s;
+    if (!conditions.isEmpty())
+        sql += u" where "_s + conditions.join(u" and "_s);
+    // The host makes the code conditions case-free on A-Z; the order follows
+    // the same rule on both engines (SQLite's column is NOCASE).
+    sql =
+        host.TranslateSql(sql, 1, 0) +
+        (host.engine() == ReferenceHost::Engine::PostgreSQL ? u" order by lower(UsrDefCod collate \"C\"), "_s
+                                                            : u" order by UsrDefCod, "_s) +
+        kKeyColumn;
+    QSqlQuery q(host.GetConnection());
+    q.setForwardOnly(true);
+    if (!q.exec(sql))
+        throw AutomationError(ErrorCode::DatabaseError,
+                              u"Reading the lists failed: %1"_s.arg(q.lastError().text()));
+    return q;
+}
+
+QString unstorablePart(QStringView text) {
+    if (text.contains(QChar(u'\0')))
+        return u"a NUL character"_s;
+    if (!text.isValidUtf16())
+        return u"an unpaired UTF-16 surrogate"_s;
+    return {};
+}
+
+QString asciiLower(QString text) {
+    for (QChar& c : text)
+        if (c >= u'A' && c <= u'Z')
+            c = QChar(c.unicode() + (u'a' - u'A'));
+    return text;
+}
+
+bool isStorableListCode(const QString& code) {
+    return asciiLower(code) == asciiLower(code.toUpper());
+}
+
+bool isSameList(const QString& a, const QString& b) {
+    // The host also finds a code's upper case when it differs beyond A-Z.
+    const QString lowerA = asciiLower(a);
+    const QString lowerB = asciiLower(b);
+    return lowerA == lowerB || lowerA == asciiLower(b.toUpper()) || asciiLower(a.toUpper()) == lowerB;
+}
+
+} // namespace viVavazuruv::lists

@@ -1,0 +1,62 @@
+#pragma once
+
+#include <viVavazuruv/ReferenceHost.h>
+
+#include <QSqlQuery>
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+#include <optional>
+
+// What export, import and check share: UsrDefTable's columns, the rows of an
+// office's lists, and the host's rules for text it will store.
+namespace viVavazuruv::lists {
+
+inline const QString kCodeColumn = QStringLiteral("UsrDefCod");
+inline const QString kGroupColumn = QStringLiteral("usrdefSeqCod");
+inline const QString kDescriptionColumn = QStringLiteral("usrdefDes");
+inline const QString kKeyColumn = QStringLiteral("usrdefInd");
+inline const QString kOfficeColumn = QStringLiteral("OfficeID");
+inline const QString kTitlePrefix = QStringLiteral("$-");
+
+// The text columns the host creates UsrDefTable with.
+inline const QStringList kTextColumns{kCodeColumn,
+                                      kGroupColumn,
+                                      kDescriptionColumn,
+                                      QStringLiteral("usrdefCDSDRWFla"),
+                                      QStringLiteral("usrdefADA"),
+                                      QStringLiteral("usrdefLetNam")};
+
+// Called with the number of rows done, every kProgressStep rows.
+using Progress = std::function<void(qint64 rows)>;
+inline constexpr qint64 kProgressStep = 10000;
+
+// The host's own spelling of a UsrDefTable column (PostgreSQL reports them in
+// lower case), so a file reads the same whichever engine wrote it; other
+// columns keep the name they were given.
+QString columnName(const QString& name);
+
+// A workstation of that office: office mode 7, so every statement keeps to it.
+void useOffice(ReferenceHost& host, std::optional<qint32> office);
+
+// Every column of the rows of the lists codes (all lists when empty) that the
+// host's office sees, by list code (A-Z without regard to case) then key.
+QSqlQuery selectRows(ReferenceHost& host, const QStringList& codes);
+
+// "UsrDefCod = 'X' or ..." in the component's dialect, and the office
+// condition in office mode 7; "" for no codes or no office.
+QString codeCondition(ReferenceHost& host, const QStringList& codes);
+QString officeCondition(ReferenceHost& host);
+
+// The host refuses these in any stored text: "" when nothing is wrong, else
+// what is (a NUL character, an unpaired surrogate).
+QString unstorablePart(QStringView text);
+
+// List codes are told apart by A-Z without regard to case only; other
+// letters must be stored in upper case, as the component stores them.
+QString asciiLower(QString text);
+bool isStorableListCode(const QString& code);
+bool isSameList(const QString& a, const QString& b);
+
+} // namespace viVavazuruv::lists

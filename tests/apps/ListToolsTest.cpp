@@ -1,0 +1,259 @@
+// vv-lists on both engines: export and import keep a whole office, a bad file
+// changes nothing, --replace replaces one list, and check finds each fault.
+#include <refhost/RefhostSupport.h>
+
+#include "ListCheck.h"
+#include "ListExport.h"
+#include "ListImport.h"
+
+#include <viVavazuruv/SeedData.h>
+
+#include <QBuffer>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+
+using namespace Qt::StringLiterals;
+using namespace viVavazuruv;
+using namespace viVavazuruv::lists;
+
+namespace {
+
+class ListTools : public test::HostTest {
+protected:
+    void SetUp() override {
+        HostTest::SetUp();
+        if (!IsSkipped())
+            refhost::seedDemoData(host());
+    }
+
+    QByteArray exported(FileFormat format = FileFormat::Csv) {
+        QBuffer buffer;
+        buffer.open(QIODevice::WriteOnly);
+        exportLists(host(), {}, format, buffer);
+        return buffer.data();
+    }
+    // The file's records without the key and office columns, which an import sets anew.
+    static QList<QStringList> content(const QByteArray& csv) {
+        QList<QStringList> rows;
+        for (CsvRecord& r : readCsv(csv))
+            rows << r.fields.mid(0, 6);
+        return rows;
+    }
+    qint64 count(const QString& where = u"1 = 1"_s) {
+        return scalar(u"SELECT COUNT(*) FROM UsrDefTable WHERE "_s + where);
+    }
+};
+VV_ON_BOTH_ENGINES(ListTools);
+
+TEST_P(ListTools, ExportImportIntoAFreshOfficeKeepsEveryRowAndColumn) {
+    const QString awkward = u" \"Quoted\", comma;\r\nline break, Zoë 🦷 "_s;
+    qint32 key = 0;
+    saveEntry(key, {u"UsrDefCod"_s, u"usrdefSeqCod"_s, u"usrdefDes"_s, u"usrdefLetNam"_s},
+              {u"NOTES"_s, u" A,"_s, awkward, u"x\"y.rtf"_s});
+    const QByteArray office1 = exported();
+    ASSERT_TRUE(office1.startsWith("UsrDefCod,usrdefSeqCod,usrdefDes,usrdefCDSDRWFla,usrdefADA,usrdefLetNam,"
+                                   "usrdefInd,OfficeID\r\n"));
+
+    const qint64 rows = count();
+    useOffice(host(), 2);
+    EXPECT_EQ(importLists(host(), office1, {}).added, rows);
+    const QByteArray office2 = exported();
+    EXPECT_EQ(content(office2), content(office1));
+    EXPECT_EQ(count(u"OfficeID = 2"_s), rows);
+    EXPECT_GT(scalar(u"SELECT MIN(usrdefInd) FROM UsrDefTable WHERE OfficeID = 2"_s), key);
+
+    const QJsonArray json = QJsonDocument::fromJson(exported(FileFormat::Json)).array();
+    EXPECT_EQ(json.size(), rows);
+    const auto notes = std::find_if(json.begin(), json.end(),
+                                    [](const QJsonValue& row) { return row[u"UsrDefCod"_s] == u"NOTES"_s; });
+    ASSERT_NE(notes, json.end());
+    EXPECT_EQ((*notes)[u"usrdefDes"_s].toString(), awkward);
+    EXPECT_EQ((*notes)[u"OfficeID"_s].toInt(), 2);
+}
+
+TEST_P(ListTools, ABadFileIsRefusedWholeNamingItsLine) {
+    // Line 3 starts a record that goes on over line 4; the fault is on line 7.
+    const QByteArray good = "UsrDefCod,usrdefSeqCod,usrdefDes\n"
+                            "ALERT,N1,One\n"
+                            "ALERT,N2,\"Two\nlines\"\r\n"
+                            "ALERT,N3,Three\n"
+                            "ALERT,N4,Four\n";
+    const struct {
+        const char* fault;
+        QByteArray line7;
+    } cases[] = {
+        {"a NUL character", QByteArray("ALERT,N5,bad\0text", 17)},
+        {"a quote in an unquoted field", "ALERT,N5,bad\"text"},
+        {"text after a closing quote", "ALERT,N5,\"bad\"text"},
+        {"a quoted field never closed", "ALERT,N5,\"bad text\nALERT,N6,more"},
+        {"a field too few", "ALERT,N5"},
+        {"bytes that are not UTF-8", "ALERT,N5,bad \xff text"},
+        {"a list code no request finds", "ärzte,N5,text"},
+        {"no list code", ",N5,text"},
+    };
+    const qint64 before = count();
+    for (const auto& c : cases) {
+        try {
+            importLists(host(), good + c.line7 + "\nALERT,N9,Nine\n", {});
+            ADD_FAILURE() << c.fault << ": imported";
+        } catch (const FileFault& fault) {
+            EXPECT_TRUE(fault.text().startsWith(u"line 7: "_s))
+                << c.fault << ": " << fault.text().toStdString();
+        }
+        EXPECT_EQ(count(), before) << c.fault;
+    }
+}
+
+TEST_P(ListTools, ReplaceSwapsOneListOfOneOfficeAndADryRunWritesNothing) {
+    const QByteArray file = "usrdefdes,UsrDefCod,usrdefInd\n"
+                            "#1 upper right,teeth,77\n"
+                            "Not this one,ALERT,78\n"
+                            "#2 upper right,TEETH,79\n";
+    useOffice(host(), 2);
+    importLists(host(), "UsrDefCod,usrdefDes\nTEETH,office two\n", {});
+    useOffice(host(), 1);
+    const qint64 alerts = count(u"UsrDefCod = 'ALERT'"_s);
+
+    const ImportSummary dry = importLists(host(), file, {u"TEETH"_s, true});
+    EXPECT_EQ(std::tuple(dry.deleted, dry.added, dry.passedOver), std::tuple(32, 2, 1));
+    EXPECT_EQ(count(u"UsrDefCod = 'TEETH'"_s), 33);
+
+    importLists(host(), file, {u"TEETH"_s, false});
+    EXPECT_EQ(load(u"TEETH"_s, u"usrdefDes"_s),
+              QStringList({u"#1 upper right"_s, u"#2 upper right"_s, u"office two"_s}));
+    EXPECT_EQ(count(u"UsrDefCod = 'ALERT'"_s), alerts);
+    EXPECT_THROW(importLists(host(), file, {u"SHADES"_s, false}), FileFault); // nothing to replace it with
+}
+
+TEST_P(ListTools, CheckFindsNothingInTheDemoOfficeAndEachSeededFaultOnce) {
+    EXPECT_TRUE(checkLists(host(), {}).isEmpty());
+    for (const QString& list : {u"XRAY"_s, u"LOOP"_s, u"LV2"_s, u"LV3"_s, u"LV4"_s, u"LV5"_s})
+        host().setPipeVariable(list, list);
+    struct Row {
+        QString code, group, description;
+    };
+    const QList<Row> fiveLevels{{u"LV1"_s, u"1"_s, u"|LV2"_s},
+                                {u"LV2"_s, u"2"_s, u"|LV3"_s},
+                                {u"LV3"_s, u"3"_s, u"|LV4"_s},
+                                {u"LV4"_s, u"4"_s, u"|LV5"_s},
+                                {u"LV5"_s, u"5"_s, u"five"_s}};
+    const QString tooDeep =
+        u"LV1\t{0}\terror\tit opens lists more than 4 levels deep: LV1 > LV2 > LV3 > LV4 > LV5"_s;
+    // {N} is the key of the case's row N, {pen} that of the demo's PEN row.
+    const struct {
+        QList<Row> rows;
+        QStringList codes; // the lists checked; all when empty
+        QStringList expected;
+    } cases[] = {
+        {{{u"PROCS"_s, u"XR1"_s, u"X-ray of |XRAY"_s}},
+         {},
+         {u"PROCS\t{0}\terror\t|XRAY opens list XRAY, which has no rows"_s}},
+        {{{u"INTO"_s, u"I"_s, u"Into |LOOP"_s}, {u"LOOP"_s, u"L"_s, u"Again |LOOP"_s}},
+         {},
+         {u"INTO\t{0}\terror\tit opens nested lists that loop: INTO > LOOP"_s,
+          u"LOOP\t{1}\terror\tnested lists lead back to it: LOOP > LOOP"_s}},
+        {fiveLevels, {}, {tooDeep}},
+        // Nested lists are followed through lists not asked for; LV2 itself is four deep.
+        {fiveLevels, {u"lv1"_s, u"LV2"_s}, {tooDeep}},
+        {{{u"MNOTE"_s, u"*m"_s, u"$-Notes"_s}, {u"MNOTE"_s, u"N1"_s, u"A plain note"_s}},
+         {},
+         {u"MNOTE\t{0}\twarning\tthe list is marked *M for pipe signs but no entry holds a variable"_s}},
+        {{{u"ALERT"_s, u"PN"_s, u"Told |PN"_s}},
+         {},
+         {u"ALERT\t{0}\twarning\t|PN opens no list and the list's first title line is not marked *M, so it "
+          u"is never shown as (?)"_s}},
+        {{{u"ALERT"_s, u"pen"_s, u"Penicillin again"_s}},
+         {},
+         {u"ALERT\t{0}\twarning\tgroup pen is also on key {pen}; a look-up finds only that one"_s}},
+        {{{u"ALERT"_s, u"BAR"_s, u"Ends with a bar |"_s}},
+         {},
+         {u"ALERT\t{0}\terror\tthe description ends with a bar, which is never filled"_s}},
+        {{}, {u"NOLIST"_s}, {u"NOLIST\t0\terror\tthe list has no rows in this office"_s}},
+    };
+    for (const auto& c : cases) {
+        refhost::seedDemoData(host(), true);
+        QStringList expected = c.expected;
+        for (qsizetype r = 0; r < c.rows.size(); ++r) {
+            qint32 key = 0;
+            saveEntry(key, {u"UsrDefCod"_s, u"usrdefSeqCod"_s, u"usrdefDes"_s},
+                      {c.rows[r].code, c.rows[r].group, c.rows[r].description});
+            expected.replaceInStrings(u"{%1}"_s.arg(r), QString::number(key));
+        }
+        expected.replaceInStrings(
+            u"{pen}"_s, value(u"SELECT usrdefInd FROM UsrDefTable WHERE usrdefSeqCod = 'PEN'"_s).toString());
+        QStringList found;
+        for (const Finding& f : checkLists(host(), c.codes))
+            found << f.line();
+        EXPECT_EQ(found, expected);
+    }
+}
+
+TEST_P(ListTools, ManyRowsGoInBatchesAndProgressComesEveryTenThousand) {
+    QByteArray file = "UsrDefCod,usrdefSeqCod,usrdefDes\n";
+    for (int i = 0; i <= 20000; ++i)
+        file += "BIG,G" + QByteArray::number(i) + ",Entry " + QByteArray::number(i) + "\n";
+    QList<qint64> imported, written;
+    importLists(host(), file, {}, [&](qint64 rows) { imported << rows; });
+    QBuffer out;
+    out.open(QIODevice::WriteOnly);
+    EXPECT_EQ(exportLists(host(), {u"big"_s}, FileFormat::Csv, out, [&](qint64 rows) { written << rows; }),
+              20001);
+    EXPECT_EQ(imported, QList<qint64>({10000, 20000}));
+    EXPECT_EQ(written, imported);
+    EXPECT_EQ(content(out.data()).last(), QStringList({u"BIG"_s, u"G20000"_s, u"Entry 20000"_s, {}, {}, {}}));
+    EXPECT_EQ(scalar(u"SELECT COUNT(DISTINCT usrdefDes) FROM UsrDefTable WHERE usrdefDes LIKE 'Entry %'"_s),
+              20001);
+}
+
+// A column the host does not create takes SaveRecord's conversions.
+TEST_P(ListTools, AnAddedColumnGoesInAsItsTypeWants) {
+    m_db->exec(u"ALTER TABLE UsrDefTable ADD COLUMN Fee numeric(9,2)"_s);
+    importLists(host(), "UsrDefCod,usrdefDes,Fee\nFEES,Exam,45.50\nFEES,Free,\n", {});
+    EXPECT_EQ(value(u"SELECT Fee FROM UsrDefTable WHERE usrdefDes = 'Exam'"_s).toDouble(), 45.5);
+    EXPECT_TRUE(value(u"SELECT Fee FROM UsrDefTable WHERE usrdefDes = 'Free'"_s).isNull());
+    const qint64 before = count();
+    try {
+        importLists(host(), "UsrDefCod,usrdefDes,Fee\nFEES,Cheap,1\nFEES,Dear,lots\n", {});
+        ADD_FAILURE() << "imported";
+    } catch (const FileFault& fault) {
+        EXPECT_TRUE(fault.text().startsWith(u"line 3: "_s)) << fault.text().toStdString();
+    }
+    EXPECT_EQ(count(), before);
+}
+
+// The program itself: its exit statuses and one-line errors.
+TEST_P(ListTools, TheProgramExitsWithTwoForUsageOneForFindingsAndRefusals) {
+    QTemporaryDir dir;
+    const QString bad = dir.filePath(u"bad.csv"_s);
+    QFile file(bad);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write("UsrDefCod,usrdefDes\nALERT,\"open\n") > 0);
+    file.close();
+    const QString url = m_db->url();
+    const struct {
+        QStringList args;
+        int status;
+        QString error;
+    } cases[] = {
+        {{u"check"_s, url}, 0, u"errors: 0, warnings: 0 (office 1)"_s},
+        {{u"check"_s, url, u"NOLIST"_s}, 1, u"errors: 1, warnings: 0"_s},
+        {{u"import"_s, url, bad}, 1, u"line 2: a quoted field is never closed"_s},
+        {{u"export"_s}, 2, u"export takes a database address"_s},
+        {{u"export"_s, url, u"--format"_s, u"xml"_s}, 2, u"--format is csv or json"_s},
+        {{u"import"_s, url, bad, u"--office"_s, u"0"_s}, 2, u"--office needs a number above 0"_s},
+        {{u"list"_s}, 2, u"unknown command"_s},
+        {{u"check"_s, u"sqlite:"_s + dir.filePath(u"typo.db"_s)}, 2, u"there is no database file"_s},
+    };
+    for (const auto& c : cases) {
+        QProcess program;
+        program.start(QStringLiteral(VV_LISTS_PROGRAM), c.args);
+        ASSERT_TRUE(program.waitForFinished(60000));
+        const QString error = QString::fromUtf8(program.readAllStandardError());
+        EXPECT_EQ(program.exitCode(), c.status) << c.args.join(u' ').toStdString();
+        EXPECT_TRUE(error.startsWith(u"vv-lists: "_s) && error.contains(c.error) && error.count(u'\n') == 1)
+            << error.toStdString();
+    }
+}
+
+} // namespace
