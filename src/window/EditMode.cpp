@@ -77,6 +77,7 @@ void wkDatabases_Form::enterEditMode(qint16 Index) {
     }
     grid.setOperationMode(GridMode::Edit);
     grid.setBrowseFlag(false);
+    rememberLoadedRows(Index);
 
     // Wider, for the texts being edited; the settings file keeps the browse placement.
     const qint32 screenWidth = twips::screenWidthTwips();

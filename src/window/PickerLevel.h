@@ -60,9 +60,9 @@ public:
     qint32 GroupColumn = 0;
     // -2 undecided, -1 the level shows pipe-sign variables, 0 it does not.
     qint16 PipeSignLevel = -2;
-    // Each stored row as it was loaded (fields 1 to ColumnCount - 1, by key),
-    // kept while the host asks for conflict checks: what another workstation
-    // may have changed since is measured against it.
+    // Each stored row as it stood when editing began (fields 1 to
+    // ColumnCount - 1, by key), kept while the host asks for conflict checks:
+    // what another workstation changed since is measured against it.
     QHash<qint32, QStringList> LoadedRows;
 
     // IGridEvents: each goes to the window's uddbs_SS_ handler of the same name.

@@ -179,6 +179,8 @@ private:
     enum class Conflict { Write, WriteAsNew, Leave };
     Conflict resolveConflict(const PickerLevel& lvl, qint32 key, const QHash<qint32, QStringList>& stored,
                              const QStringList& mine);
+    // Keeps the level's stored rows as they stand, for the conflict check of its next save.
+    void rememberLoadedRows(qint16 Level);
     // Whether a stored row may be deleted: unchanged since loaded, or the user says so.
     bool mayDelete(const PickerLevel& lvl, qint32 key);
     // The one way into window code from Qt's event loop: whatever the handler
