@@ -83,8 +83,11 @@ wkDatabases_Form::Conflict wkDatabases_Form::resolveConflict(const PickerLevel& 
                                                              const QHash<qint32, QStringList>& stored,
                                                              const QStringList& mine) {
     const auto theirs = stored.constFind(key);
-    const QStringList loaded = lvl.LoadedRows.value(key);
-    if (theirs != stored.constEnd() && (*theirs == loaded || *theirs == mine))
+    // A row remembered from no edit session (changed by code, not in edit
+    // mode) has nothing to be measured against: only its deletion can tell.
+    const auto loaded = lvl.LoadedRows.constFind(key);
+    if (theirs != stored.constEnd() &&
+        (loaded == lvl.LoadedRows.constEnd() || *theirs == *loaded || *theirs == mine))
         return Conflict::Write;
     const QString entry = mine.value(1);
     const qint32 flags = MsgBox::YesNo + MsgBox::Exclamation + MsgBox::DefaultButton2;
@@ -112,8 +115,8 @@ bool wkDatabases_Form::mayDelete(const PickerLevel& lvl, qint32 key) {
         return true;
     const std::optional<QStringList> theirs =
         store().StoredRow(key, m_state.FieldNames, qint16(lvl.ColumnCount - 1));
-    if (!theirs || *theirs == lvl.LoadedRows.value(key))
-        return true; // gone already, or as it was loaded
+    if (!theirs || !lvl.LoadedRows.contains(key) || *theirs == lvl.LoadedRows.value(key))
+        return true; // gone already, nothing to measure against, or as it was loaded
     return dialogs().MessageBox(QStringLiteral("\"%1\" was changed at another workstation since you opened "
                                                "the list; it now reads \"%2\".\r\n\r\nDelete it all the "
                                                "same?")
