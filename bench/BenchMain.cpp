@@ -5,6 +5,9 @@
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
+#include <QDir>
+#include <QUrl>
+#include <QUrlQuery>
 
 #include <vector>
 
@@ -17,6 +20,19 @@ std::vector<std::function<void()>>& cleanups() {
 
 void atBenchExit(std::function<void()> cleanup) {
     cleanups().push_back(std::move(cleanup));
+}
+
+QString benchDatabaseUrl(const QString& folder, const QString& schema) {
+    if (schema.isEmpty())
+        return QStringLiteral("sqlite:") + QDir(folder).filePath(QStringLiteral("bench.db"));
+    const QString server = qEnvironmentVariable("VIVAVAZURUV_TEST_PG_URL");
+    if (server.isEmpty())
+        return {};
+    QUrl url(server);
+    QUrlQuery query(url);
+    query.addQueryItem(QStringLiteral("schema"), schema);
+    url.setQuery(query);
+    return url.toString();
 }
 
 int main(int argc, char** argv) {

@@ -1,5 +1,7 @@
 // A request answered from the list without a window, and the save of a long
 // list of edited rows, on SQLite and (when a server is given) PostgreSQL.
+#include "BenchMain.h"
+
 #include <core/RequestState.h>
 #include <support/ScriptedDialogs.h>
 #include <viVavazuruv/ReferenceHost.h>
@@ -12,8 +14,6 @@
 #include <QCoreApplication>
 #include <QSqlQuery>
 #include <QTemporaryDir>
-#include <QUrl>
-#include <QUrlQuery>
 
 using namespace viVavazuruv;
 
@@ -30,18 +30,11 @@ struct BenchHost {
 // server named by VIVAVAZURUV_TEST_PG_URL. Null when that server is not given.
 std::unique_ptr<BenchHost> openHost(bool postgres) {
     auto bench = std::make_unique<BenchHost>();
-    QString url = QStringLiteral("sqlite:") + bench->dir.filePath(QStringLiteral("bench.db"));
-    if (postgres) {
-        const QString server = qEnvironmentVariable("VIVAVAZURUV_TEST_PG_URL");
-        if (server.isEmpty())
-            return nullptr;
-        QUrl u(server);
-        QUrlQuery query(u);
+    if (postgres)
         bench->schema = QStringLiteral("bench_%1").arg(QCoreApplication::applicationPid());
-        query.addQueryItem(QStringLiteral("schema"), bench->schema);
-        u.setQuery(query);
-        url = u.toString();
-    }
+    const QString url = benchDatabaseUrl(bench->dir.path(), bench->schema);
+    if (url.isEmpty())
+        return nullptr;
     bench->host = ReferenceHost::Open(url, bench->dialogs, bench->dir.filePath(QStringLiteral("data")));
     QSqlQuery(bench->host->GetConnection()).exec(QStringLiteral("DELETE FROM UsrDefTable"));
     return bench;

@@ -14,8 +14,6 @@
 #include <QCoreApplication>
 #include <QSqlQuery>
 #include <QTemporaryDir>
-#include <QUrl>
-#include <QUrlQuery>
 
 #include <map>
 #include <memory>
@@ -61,18 +59,11 @@ BenchHost* hostFor(bool postgres) {
     if (made)
         return made.get();
     auto bench = std::make_unique<BenchHost>();
-    QString url = QStringLiteral("sqlite:") + bench->dir.filePath(QStringLiteral("bench.db"));
-    if (postgres) {
-        const QString server = qEnvironmentVariable("VIVAVAZURUV_TEST_PG_URL");
-        if (server.isEmpty())
-            return nullptr;
-        QUrl u(server);
-        QUrlQuery query(u);
+    if (postgres)
         bench->schema = QStringLiteral("bench_lists_%1").arg(QCoreApplication::applicationPid());
-        query.addQueryItem(QStringLiteral("schema"), bench->schema);
-        u.setQuery(query);
-        url = u.toString();
-    }
+    const QString url = benchDatabaseUrl(bench->dir.path(), bench->schema);
+    if (url.isEmpty())
+        return nullptr;
     bench->host = std::make_unique<ReferenceHost>(url, nullptr, bench->dir.filePath(QStringLiteral("data")));
     useOffice(*bench->host, 1);
     bench->empty();
