@@ -190,23 +190,6 @@ TEST_P(ListTools, CheckFindsNothingInTheDemoOfficeAndEachSeededFaultOnce) {
     }
 }
 
-TEST_P(ListTools, ManyRowsGoInBatchesAndProgressComesEveryTenThousand) {
-    QByteArray file = "UsrDefCod,usrdefSeqCod,usrdefDes\n";
-    for (int i = 0; i <= 20000; ++i)
-        file += "BIG,G" + QByteArray::number(i) + ",Entry " + QByteArray::number(i) + "\n";
-    QList<qint64> imported, written;
-    importLists(host(), file, {}, [&](qint64 rows) { imported << rows; });
-    QBuffer out;
-    out.open(QIODevice::WriteOnly);
-    EXPECT_EQ(exportLists(host(), {u"big"_s}, FileFormat::Csv, out, [&](qint64 rows) { written << rows; }),
-              20001);
-    EXPECT_EQ(imported, QList<qint64>({10000, 20000}));
-    EXPECT_EQ(written, imported);
-    EXPECT_EQ(content(out.data()).last(), QStringList({u"BIG"_s, u"G20000"_s, u"Entry 20000"_s, {}, {}, {}}));
-    EXPECT_EQ(scalar(u"SELECT COUNT(DISTINCT usrdefDes) FROM UsrDefTable WHERE usrdefDes LIKE 'Entry %'"_s),
-              20001);
-}
-
 // A column the host does not create takes SaveRecord's conversions.
 TEST_P(ListTools, AnAddedColumnGoesInAsItsTypeWants) {
     m_db->exec(u"ALTER TABLE UsrDefTable ADD COLUMN Fee numeric(9,2)"_s);

@@ -90,10 +90,6 @@ protected:
         QTest::mouseClick(view()->viewport(), button, mods, centre(col, row));
     }
     // The events a real double click delivers: press, release, double click, release.
-    void doubleClick(qint32 col, qint32 row) {
-        for (auto action : {QTest::MousePress, QTest::MouseRelease, QTest::MouseDClick, QTest::MouseRelease})
-            QTest::mouseEvent(action, view()->viewport(), Qt::LeftButton, {}, centre(col, row));
-    }
     void activate(qint32 col, qint32 row) {
         m_grid->setCol(col);
         m_grid->setRow(row);
@@ -316,43 +312,6 @@ TEST_F(GridControlTest, MouseKeysAndScrollingRaiseTheirEventsWithWindowsCodesBef
     // A disabled grid takes no more input.
     EXPECT_EQ((std::tuple{takeEvents(), m_grid->ActiveRow()}),
               std::tuple(QStringList{u"CellClick 1 3"_s}, 3));
-}
-
-TEST_F(GridControlTest, EditingRaisesEditModeChangeAndCellChangeOnlyForAChange) {
-    setUpCells(3, 10, 0);
-    doubleClick(2, 3);
-    QLineEdit* editor = editorAt(2, 3);
-    ASSERT_NE(editor, nullptr);
-    EXPECT_EQ(takeEvents(), (QStringList{u"CellClick 2 3"_s, u"MouseUp 1 0"_s, u"CellDoubleClick 2 3"_s,
-                                         u"EditModeChange 2 3 1 0"_s, u"MouseUp 1 0"_s}));
-    editor->selectAll();
-    editor->insert(u"O'Neil \"x\" – 歯科"_s);
-    QTest::keyClick(editor, Qt::Key_Return);
-    EXPECT_EQ(takeEvents(), (QStringList{u"EditModeChange 2 3 0 1"_s, u"CellChange 2 3"_s}));
-    EXPECT_EQ(m_grid->GetText(2, 3), u"O'Neil \"x\" – 歯科"_s);
-
-    // F2 opens; Escape drops the typing.
-    activate(1, 4);
-    view()->setFocus();
-    QTest::keyClick(view(), Qt::Key_F2);
-    QTest::keyClicks(editorAt(1, 4), u"zzz"_s);
-    QTest::keyClick(editorAt(1, 4), Qt::Key_Escape);
-    EXPECT_EQ(takeEvents(),
-              (QStringList{u"KeyDown 113 0"_s, u"EditModeChange 1 4 1 0"_s, u"EditModeChange 1 4 0 0"_s}));
-    EXPECT_EQ(m_grid->GetText(1, 4), u"r4c1"_s);
-
-    // Typing starts an editor with the key typed; a mode change in code closes it quietly.
-    view()->setFocus();
-    QTest::keyClick(view(), Qt::Key_Q);
-    ASSERT_NE(editorAt(1, 4), nullptr);
-    QTest::keyClick(editorAt(1, 4), Qt::Key_Return);
-    EXPECT_EQ(takeEvents(), (QStringList{u"KeyDown 81 0"_s, u"EditModeChange 1 4 1 0"_s,
-                                         u"EditModeChange 1 4 0 1"_s, u"CellChange 1 4"_s}));
-    EXPECT_EQ(m_grid->GetText(1, 4), u"q"_s);
-    doubleClick(1, 1);
-    takeEvents();
-    m_grid->setOperationMode(4);
-    EXPECT_EQ((std::tuple{editorAt(1, 1), takeEvents()}), std::tuple(nullptr, QStringList()));
 }
 
 // Handlers may delete the grid from a click, a key or an edit that closes.
