@@ -5,14 +5,9 @@
 
 #include <viVavazuruv/AutomationError.h>
 
-#include <sqlite3.h>
+#include <charconv>
+#include <cstring>
 
-#include <string>
-#include <string_view>
-#include <unordered_map>
-
-#include <QScopeGuard>
-#include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlRecord>
@@ -43,7 +38,7 @@ void Recordset::Open(const QString& source, const QSqlDatabase& activeConnection
                                   .arg(lockType)
                                   .arg(options));
     requireOpen(activeConnection);
-    if (openSqliteDirect(source, activeConnection))
+    if (openSqliteDirect(source, activeConnection) || openPostgresDirect(source, activeConnection))
         return;
 
     QSqlQuery query(activeConnection);
@@ -57,188 +52,98 @@ void Recordset::Open(const QString& source, const QSqlDatabase& activeConnection
 
     const QSqlRecord record = query.record();
     const int columns = record.count();
-    m_fieldNames.resize(columns);
-    m_fieldIndex.clear();
-    for (int c = 0; c < columns; ++c) {
-        m_fieldNames[c] = record.fieldName(c);
-    }
-    // Filled backwards so the first of two equally named columns wins.
-    for (int c = columns - 1; c >= 0; --c)
-        m_fieldIndex.insert(m_fieldNames[c].toLower(), c);
-
-    m_chunks.clear();
-    m_rowCount = 0;
+    QVector<QString> names(columns);
+    for (int c = 0; c < columns; ++c)
+        names[c] = record.fieldName(c);
+    beginRows(std::move(names));
     while (query.next()) {
-        if (m_rowCount % kChunkRows == 0) {
-            m_chunks.emplace_back();
-            m_chunks.back().reserve(size_t(kChunkRows) * size_t(columns));
-        }
-        std::vector<QVariant>& chunk = m_chunks.back();
+        Chunk& chunk = nextRow();
         for (int c = 0; c < columns; ++c)
-            chunk.push_back(query.value(c));
-        ++m_rowCount;
+            putValue(chunk, query.value(c));
     }
     if (query.lastError().isValid())
         throw AutomationError(ErrorCode::DatabaseError,
                               QStringLiteral("Reading the rows failed: %1").arg(query.lastError().text()));
-    m_position = 0;
-    m_open = true;
-    m_connected = true;
+    endRows();
 }
 
-namespace {
-// The stored bytes of a text value. Plain ASCII, nearly every list, widens
-// straight from SQLite's own UTF-8 without the engine converting (and
-// allocating) on the way; anything else takes SQLite's UTF-16 conversion, so
-// even malformed bytes read exactly as the driver reads them.
-struct StoredText {
-    std::string_view utf8;
-    bool ascii = true;
-};
-
-StoredText storedText(sqlite3_stmt* statement, int column) {
-    const auto* bytes = reinterpret_cast<const char*>(sqlite3_column_text(statement, column));
-    const auto size = size_t(sqlite3_column_bytes(statement, column));
-    StoredText text{std::string_view(bytes ? bytes : "", bytes ? size : 0)};
-    for (const char byte : text.utf8) {
-        if (static_cast<unsigned char>(byte) >= 0x80) {
-            text.ascii = false;
-            break;
-        }
-    }
-    return text;
-}
-
-QString widen(sqlite3_stmt* statement, int column, const StoredText& text) {
-    if (text.ascii)
-        return QString::fromLatin1(text.utf8.data(), qsizetype(text.utf8.size()));
-    const auto* wide = static_cast<const char16_t*>(sqlite3_column_text16(statement, column));
-    return QString::fromUtf16(wide, sqlite3_column_bytes16(statement, column) / qsizetype(sizeof(char16_t)));
-}
-
-struct BytesHash {
-    using is_transparent = void;
-    size_t operator()(std::string_view bytes) const { return std::hash<std::string_view>()(bytes); }
-};
-
-// Lists repeat themselves: every row carries the same list code, group codes
-// and file names recur. A column whose values keep coming back shares one
-// string per value instead of allocating (and later freeing) one per row; a
-// column of mostly different values soon stops looking.
-class RepeatedTexts {
-public:
-    QString take(sqlite3_stmt* statement, int column) {
-        const StoredText text = storedText(statement, column);
-        if (text.utf8.empty())
-            return QString();
-        if (!m_active)
-            return widen(statement, column, text);
-        ++m_lookups;
-        const auto found = m_seen.find(text.utf8);
-        if (found != m_seen.end()) {
-            ++m_hits;
-            return found->second;
-        }
-        if (m_seen.size() >= kMaxValues || (m_lookups >= kTrialRows && m_hits * 2 < m_lookups)) {
-            m_active = false;
-            m_seen.clear();
-            return widen(statement, column, text);
-        }
-        // Kept before widening: a conversion may move the engine's bytes.
-        std::string key(text.utf8);
-        QString made = widen(statement, column, text);
-        m_seen.emplace(std::move(key), made);
-        return made;
-    }
-
-private:
-    static constexpr size_t kMaxValues = 4096;
-    static constexpr qint64 kTrialRows = 256;
-    std::unordered_map<std::string, QString, BytesHash, std::equal_to<>> m_seen;
-    qint64 m_lookups = 0;
-    qint64 m_hits = 0;
-    bool m_active = true;
-};
-} // namespace
-
-bool Recordset::openSqliteDirect(const QString& source, const QSqlDatabase& db) {
-    // On SQLite the rows are read straight from the connection's own handle:
-    // the same rows and values the driver would give, without its row cache
-    // and its extra copy of every value. Anything unusual goes the driver's way.
-    if (db.driverName() != QLatin1String("QSQLITE"))
-        return false;
-    const QVariant handle = db.driver()->handle();
-    if (!handle.isValid() || qstrcmp(handle.typeName(), "sqlite3*") != 0)
-        return false;
-    sqlite3* connection = *static_cast<sqlite3* const*>(handle.constData());
-    if (!connection)
-        return false;
-
-    sqlite3_stmt* statement = nullptr;
-    const void* tail = nullptr;
-    const int prepared = sqlite3_prepare16_v2(connection, source.utf16(),
-                                              int(source.size() * sizeof(char16_t)), &statement, &tail);
-    const auto finalize = qScopeGuard([&] { sqlite3_finalize(statement); });
-    if (prepared != SQLITE_OK)
-        throw AutomationError(
-            ErrorCode::DatabaseError,
-            QStringLiteral("The query failed: %1").arg(QString::fromUtf8(sqlite3_errmsg(connection))));
-    // Only one statement that returns rows takes this way.
-    const QString rest = QString::fromUtf16(static_cast<const char16_t*>(tail)).trimmed();
-    if (!statement || sqlite3_column_count(statement) == 0 || !(rest.isEmpty() || rest == QLatin1String(";")))
-        return false;
-
-    const int columns = sqlite3_column_count(statement);
-    m_fieldNames.resize(columns);
+void Recordset::beginRows(QVector<QString> names) {
+    m_fieldNames = std::move(names);
+    const int columns = m_fieldNames.size();
     m_fieldIndex.clear();
-    for (int c = 0; c < columns; ++c)
-        m_fieldNames[c] =
-            QString::fromUtf16(static_cast<const char16_t*>(sqlite3_column_name16(statement, c)));
+    // Filled backwards so the first of two equally named columns wins.
     for (int c = columns - 1; c >= 0; --c)
         m_fieldIndex.insert(m_fieldNames[c].toLower(), c);
-
     m_chunks.clear();
     m_rowCount = 0;
-    std::vector<RepeatedTexts> texts(static_cast<size_t>(columns));
-    int step = SQLITE_ROW;
-    while ((step = sqlite3_step(statement)) == SQLITE_ROW) {
-        if (m_rowCount % kChunkRows == 0) {
-            m_chunks.emplace_back();
-            m_chunks.back().reserve(size_t(kChunkRows) * size_t(columns));
-        }
-        std::vector<QVariant>& chunk = m_chunks.back();
-        for (int c = 0; c < columns; ++c) {
-            switch (sqlite3_column_type(statement, c)) {
-            case SQLITE_INTEGER:
-                chunk.emplace_back(qlonglong(sqlite3_column_int64(statement, c)));
-                break;
-            case SQLITE_FLOAT:
-                chunk.emplace_back(sqlite3_column_double(statement, c));
-                break;
-            case SQLITE_BLOB: {
-                const int bytes = sqlite3_column_bytes(statement, c);
-                chunk.emplace_back(
-                    QByteArray(static_cast<const char*>(sqlite3_column_blob(statement, c)), bytes));
-                break;
-            }
-            case SQLITE_NULL:
-                chunk.emplace_back();
-                break;
-            default:
-                chunk.emplace_back(texts[size_t(c)].take(statement, c));
-                break;
-            }
-        }
-        ++m_rowCount;
+    m_chunkBytesHint = 0;
+    m_values.assign(size_t(columns), QVariant());
+    m_valueRow.assign(size_t(columns), -1);
+    m_texts.assign(size_t(columns), RepeatedTexts());
+}
+
+Recordset::Chunk& Recordset::nextRow() {
+    if (m_rowCount % kChunkRows == 0) {
+        // A chunk is sized from the one before, so its bytes are seldom moved.
+        if (!m_chunks.empty())
+            m_chunkBytesHint = m_chunks.back().bytes.size() + m_chunks.back().bytes.size() / 8;
+        m_chunks.emplace_back();
+        m_chunks.back().cells.reserve(size_t(kChunkRows) * size_t(m_fieldNames.size()));
+        m_chunks.back().bytes.reserve(m_chunkBytesHint);
     }
-    if (step != SQLITE_DONE)
-        throw AutomationError(
-            ErrorCode::DatabaseError,
-            QStringLiteral("Reading the rows failed: %1").arg(QString::fromUtf8(sqlite3_errmsg(connection))));
+    ++m_rowCount;
+    return m_chunks.back();
+}
+
+void Recordset::putNull(Chunk& chunk, int typeId) {
+    Cell cell;
+    cell.offset = quint32(typeId);
+    cell.kind = quint32(Kind::Null);
+    chunk.cells.push_back(cell);
+}
+
+void Recordset::putBytes(Chunk& chunk, Kind kind, const void* bytes, size_t size) {
+    constexpr size_t kMaxValueBytes = (size_t(1) << 28) - 1;
+    if (size > kMaxValueBytes || chunk.bytes.size() + size > UINT32_MAX)
+        throw AutomationError(ErrorCode::DatabaseError,
+                              QStringLiteral("A value of %1 bytes is too long to read.").arg(size));
+    // UTF-16 is read in place, so it starts on an even byte.
+    if (kind == Kind::Utf16 && chunk.bytes.size() % 2 != 0)
+        chunk.bytes.push_back('\0');
+    Cell cell;
+    cell.offset = quint32(chunk.bytes.size());
+    cell.size = quint32(size);
+    cell.kind = quint32(kind);
+    chunk.bytes.append(static_cast<const char*>(bytes), size);
+    chunk.cells.push_back(cell);
+}
+
+void Recordset::putValue(Chunk& chunk, const QVariant& value) {
+    if (value.isNull())
+        return putNull(chunk, value.typeId());
+    switch (value.typeId()) {
+    case QMetaType::QString: {
+        const auto* text = static_cast<const QString*>(value.constData());
+        return putBytes(chunk, Kind::Utf16, text->utf16(), size_t(text->size()) * sizeof(char16_t));
+    }
+    case QMetaType::Int:
+        return putNumber(chunk, Kind::Int32, value.toInt());
+    case QMetaType::LongLong:
+        return putNumber(chunk, Kind::Int64, value.toLongLong());
+    default: {
+        Cell cell;
+        cell.offset = quint32(chunk.variants.size());
+        cell.kind = quint32(Kind::Variant);
+        chunk.variants.push_back(value);
+        chunk.cells.push_back(cell);
+    }
+    }
+}
+
+void Recordset::endRows() {
     m_position = 0;
     m_open = true;
     m_connected = true;
-    return true;
 }
 
 void Recordset::DetachConnection() {
@@ -269,7 +174,7 @@ void Recordset::MoveNext() {
     // The cursor only moves forward: a chunk it has left is never read again,
     // and a long list's copy shrinks while the caller takes its values over.
     if (m_position % kChunkRows == 0)
-        std::vector<QVariant>().swap(m_chunks[size_t(m_position / kChunkRows - 1)]);
+        m_chunks[size_t(m_position / kChunkRows - 1)] = Chunk();
 }
 
 void Recordset::Close() {
@@ -280,6 +185,9 @@ void Recordset::Close() {
     m_connected = false;
     m_chunks.clear();
     m_chunks.shrink_to_fit();
+    m_values.clear();
+    m_valueRow.clear();
+    m_texts.clear();
     m_rowCount = 0;
     m_position = 0;
 }
@@ -299,27 +207,104 @@ void Recordset::requireCurrentRow() const {
         throw AutomationError(ErrorCode::NoCurrentRecord, QStringLiteral("There is no current row."));
 }
 
+Recordset::Cell& Recordset::cellAt(int index) const {
+    return m_chunks[size_t(m_position / kChunkRows)]
+        .cells[size_t(m_position % kChunkRows) * size_t(m_fieldNames.size()) + size_t(index)];
+}
+
 const QVariant& Recordset::ValueRef(int index) const {
     requireCurrentRow();
     if (index < 0 || index >= m_fieldNames.size())
         throw AutomationError(ErrorCode::ItemNotFound,
                               QStringLiteral("Field number %1 does not exist in the recordset.").arg(index));
-    const std::vector<QVariant>& chunk = m_chunks[size_t(m_position / kChunkRows)];
-    return chunk[size_t(m_position % kChunkRows) * size_t(m_fieldNames.size()) + size_t(index)];
+    return CurrentValue(index);
 }
 
-QString Recordset::TakeText(int index) {
-    QVariant& value = m_chunks[size_t(m_position / kChunkRows)]
-                              [size_t(m_position % kChunkRows) * size_t(m_fieldNames.size()) + size_t(index)];
-    if (value.isNull())
-        return {}; // left alone: writable access would clear the NULL mark
-    switch (value.typeId()) {
-    case QMetaType::QString:
-        return std::move(*static_cast<QString*>(value.data()));
-    case QMetaType::LongLong: // the key column, on every row: spared the general conversion
-        return QString::number(*static_cast<const qlonglong*>(value.constData()));
+namespace {
+template <typename T> T numberAt(const char* bytes) {
+    T value;
+    std::memcpy(&value, bytes, sizeof value);
+    return value;
+}
+
+QString utf16At(const char* bytes, quint32 size) {
+    QString text(qsizetype(size / sizeof(char16_t)), Qt::Uninitialized);
+    std::memcpy(text.data(), bytes, size);
+    return text;
+}
+} // namespace
+
+const QVariant& Recordset::CurrentValue(int index) const {
+    QVariant& value = m_values[size_t(index)];
+    if (m_valueRow[size_t(index)] == m_position)
+        return value;
+    const Chunk& chunk = m_chunks[size_t(m_position / kChunkRows)];
+    const Cell& cell = cellAt(index);
+    const char* bytes = chunk.bytes.data() + cell.offset;
+    switch (Kind(cell.kind)) {
+    case Kind::Null:
+        value = cell.offset ? QVariant(QMetaType(int(cell.offset))) : QVariant();
+        break;
+    case Kind::Int32:
+        value = numberAt<qint32>(bytes);
+        break;
+    case Kind::Int64:
+        value = qlonglong(numberAt<qint64>(bytes));
+        break;
+    case Kind::UInt64:
+        value = qulonglong(numberAt<quint64>(bytes));
+        break;
+    case Kind::Double:
+        value = numberAt<double>(bytes);
+        break;
+    case Kind::Bool:
+        value = bytes[0] != 0;
+        break;
+    case Kind::Ascii:
+        value = m_texts[size_t(index)].fromAscii(std::string_view(bytes, cell.size));
+        break;
+    case Kind::Utf8:
+        value = QString::fromUtf8(bytes, qsizetype(cell.size));
+        break;
+    case Kind::Utf16:
+        value = utf16At(bytes, cell.size);
+        break;
+    case Kind::Blob:
+        value = QByteArray(bytes, qsizetype(cell.size));
+        break;
+    case Kind::Variant:
+        return chunk.variants[cell.offset];
+    }
+    m_valueRow[size_t(index)] = m_position;
+    return value;
+}
+
+QAnyStringView Recordset::CurrentText(int index, QString& buffer) const {
+    const Cell& cell = cellAt(index);
+    const char* bytes = m_chunks[size_t(m_position / kChunkRows)].bytes.data() + cell.offset;
+    switch (Kind(cell.kind)) {
+    case Kind::Null:
+        return {};
+    case Kind::Ascii:
+        return QLatin1StringView(bytes, qsizetype(cell.size));
+    case Kind::Utf8:
+        return QUtf8StringView(bytes, qsizetype(cell.size));
+    case Kind::Utf16:
+        return QStringView(reinterpret_cast<const char16_t*>(bytes), qsizetype(cell.size / sizeof(char16_t)));
+    case Kind::Int64:
+    case Kind::Int32: {
+        // The key column, on every row: spared the general conversion.
+        char digits[24];
+        const qint64 number =
+            Kind(cell.kind) == Kind::Int64 ? numberAt<qint64>(bytes) : numberAt<qint32>(bytes);
+        const auto end = std::to_chars(digits, digits + sizeof digits, number).ptr;
+        // Reuses buffer's room: no allocation once it has held a number.
+        buffer = QLatin1StringView(digits, end - digits);
+        return buffer;
+    }
     default:
-        return value.toString();
+        buffer = CurrentValue(index).toString();
+        return buffer;
     }
 }
 

@@ -1,11 +1,15 @@
 #pragma once
 
+#include "RepeatedTexts.h"
+
+#include <QAnyStringView>
 #include <QHash>
 #include <QSqlDatabase>
 #include <QString>
 #include <QVariant>
 #include <QVector>
 
+#include <string>
 #include <vector>
 
 namespace viVavazuruv::ado {
@@ -55,35 +59,66 @@ public:
     const QVariant& ValueRef(int index) const;
     // The same for a caller that has checked there is a current row and that
     // the index names a field (FieldIndex): no checks, for long read loops.
-    const QVariant& CurrentValue(int index) const {
-        return m_chunks[size_t(m_position / kChunkRows)]
-                       [size_t(m_position % kChunkRows) * size_t(m_fieldNames.size()) + size_t(index)];
-    }
-    // The current value as text (NULL gives ""), moved out of the copy when it
-    // is a text, so a loop that reads each value once shares the string
-    // instead of copying it; the value reads as "" afterwards. No checks, as
-    // for CurrentValue.
-    QString TakeText(int index);
+    const QVariant& CurrentValue(int index) const;
+    // The current value as text (NULL gives ""), without making a string
+    // when it can: a view of the stored bytes (Latin-1, UTF-8 or UTF-16), or
+    // of buffer written with the text. Valid until the recordset moves or
+    // buffer changes. No checks, as for CurrentValue.
+    QAnyStringView CurrentText(int index, QString& buffer) const;
     int FieldCount() const { return m_fieldNames.size(); }
     QString FieldName(int index) const { return m_fieldNames.value(index); }
 
 private:
+    // How a value is kept. Most values are a few bytes of text, kept as the
+    // engine gave them and turned into a QString or QVariant only when read:
+    // a long list costs its bytes and eight more a value until then.
+    enum class Kind : quint8 { Null, Int32, Int64, UInt64, Double, Bool, Ascii, Utf8, Utf16, Blob, Variant };
+    struct Cell {
+        quint32 offset = 0; // into the chunk's bytes; a Variant's index; a Null's type
+        quint32 size : 28 = 0;
+        quint32 kind : 4 = 0;
+    };
+    // Rows in chunks, row-major inside: a long list grows without moving or
+    // re-touching what it already holds, and a chunk the cursor has left goes.
+    struct Chunk {
+        std::vector<Cell> cells;
+        std::string bytes;
+        std::vector<QVariant> variants;
+    };
+    static constexpr qint32 kChunkRows = 256;
+
+    // Filling, while opening.
+    void beginRows(QVector<QString> names);
+    Chunk& nextRow();
+    void putNull(Chunk& chunk, int typeId = 0);
+    void putBytes(Chunk& chunk, Kind kind, const void* bytes, size_t size);
+    template <typename T> void putNumber(Chunk& chunk, Kind kind, T value) {
+        putBytes(chunk, kind, &value, sizeof value);
+    }
+    // A value as a driver gives it.
+    void putValue(Chunk& chunk, const QVariant& value);
+    void endRows();
+
     void requireCurrentRow() const;
-    // Reads an SQLite result through the connection's own handle; false when
-    // this connection or statement is not one for that way.
+    Cell& cellAt(int index) const;
+    // Reads an SQLite or PostgreSQL result through the connection's own
+    // handle; false when this connection or statement is not one for that way.
     bool openSqliteDirect(const QString& source, const QSqlDatabase& db);
+    bool openPostgresDirect(const QString& source, const QSqlDatabase& db);
 
     qint32 m_cursorLocation = 2;
     bool m_open = false;
     bool m_connected = false;
     QVector<QString> m_fieldNames;
     QHash<QString, int> m_fieldIndex; // lower-cased name -> column
-    // Rows in chunks, row-major inside: a long list grows without moving or
-    // re-touching what it already holds.
-    static constexpr qint32 kChunkRows = 2048;
-    std::vector<std::vector<QVariant>> m_chunks;
+    mutable std::vector<Chunk> m_chunks;
     qint32 m_rowCount = 0;
     qint32 m_position = 0;
+    size_t m_chunkBytesHint = 0;
+    // The current row's values once read, by column, and the row each is of.
+    mutable std::vector<QVariant> m_values;
+    mutable std::vector<qint32> m_valueRow;
+    mutable std::vector<RepeatedTexts> m_texts;
 };
 
 } // namespace viVavazuruv::ado

@@ -37,6 +37,25 @@ QString Trim(QString&& text) {
     return text.mid(begin, end - begin);
 }
 
+QAnyStringView Trim(QAnyStringView text) {
+    // A blank is one unit in every encoding, UTF-8 included.
+    return text.visit([](auto chars) {
+        const auto blank = [&](qsizetype i) {
+            if constexpr (std::is_same_v<decltype(chars[i]), char>)
+                return chars[i] == ' ';
+            else
+                return chars[i] == QLatin1Char(' ');
+        };
+        qsizetype begin = 0;
+        qsizetype end = chars.size();
+        while (begin < end && blank(begin))
+            ++begin;
+        while (end > begin && blank(end - 1))
+            --end;
+        return QAnyStringView(chars.sliced(begin, end - begin));
+    });
+}
+
 QString LTrim(const QString& text) {
     qsizetype begin = 0;
     while (begin < text.size() && text.at(begin) == QLatin1Char(' '))

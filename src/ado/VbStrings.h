@@ -14,6 +14,7 @@ namespace viVavazuruv::vb {
 QString Trim(const QString& text);
 // The same, handing the text on without a copy when there is nothing to trim.
 QString Trim(QString&& text);
+QAnyStringView Trim(QAnyStringView text);
 QString LTrim(const QString& text);
 
 // The numeric value of the leading number in text, as a 64-bit float: blanks,

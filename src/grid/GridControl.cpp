@@ -456,7 +456,7 @@ QStringView GridControl::TextView(qint32 col, qint32 row) const {
     return m_model->textView(col, row);
 }
 
-void GridControl::SetText(qint32 col, qint32 row, const QString& text) {
+void GridControl::SetText(qint32 col, qint32 row, QAnyStringView text) {
     m_model->setText(col, row, text);
 }
 

@@ -55,7 +55,7 @@ public:
     void setText(const QString& text) override;
     QString GetText(qint32 col, qint32 row) const override;
     QStringView TextView(qint32 col, qint32 row) const override;
-    void SetText(qint32 col, qint32 row, const QString& text) override;
+    void SetText(qint32 col, qint32 row, QAnyStringView text) override;
     void ClearRange(qint32 col, qint32 row, qint32 col2, qint32 row2, bool dataOnly) override;
 
     void setAction(qint16 action) override;

@@ -79,7 +79,7 @@ QVariant GridModel::data(const QModelIndex& index, int role) const {
     switch (role) {
     case Qt::DisplayRole:
     case Qt::EditRole:
-        return m_cells[col][row];
+        return m_cells[col].at(row).toString();
     case Qt::FontRole: {
         if (!m_bold.hasOverrides() && !m_size.hasOverrides())
             return {};
@@ -144,7 +144,7 @@ void GridModel::setMaxRows(qint32 rows) {
         return;
     if (rows > m_rows) {
         beginInsertRows(QModelIndex(), m_rows, rows - 1);
-        for (QVector<QString>& column : m_cells)
+        for (TextColumn& column : m_cells)
             column.resize(rows);
         m_ticks.append(rows - m_rows, '\0');
         m_rows = rows;
@@ -152,7 +152,7 @@ void GridModel::setMaxRows(qint32 rows) {
         return;
     }
     beginRemoveRows(QModelIndex(), rows, m_rows - 1);
-    for (QVector<QString>& column : m_cells)
+    for (TextColumn& column : m_cells)
         column.resize(rows);
     m_tickCount -= qint32(std::count(m_ticks.cbegin() + rows, m_ticks.cend(), '\1'));
     m_ticks.truncate(rows);
@@ -188,29 +188,29 @@ void GridModel::setMaxCols(qint32 cols) {
 QString GridModel::text(qint32 col, qint32 row) const {
     if (col < 1 || col > m_cols || row < 0 || row > m_rows)
         return {};
-    return row == 0 ? m_headers[col - 1] : m_cells[col - 1][row - 1];
+    return row == 0 ? m_headers[col - 1] : m_cells[col - 1].at(row - 1).toString();
 }
 
 QStringView GridModel::textView(qint32 col, qint32 row) const {
     if (col < 1 || col > m_cols || row < 0 || row > m_rows)
         return {};
-    return row == 0 ? QStringView(m_headers[col - 1]) : QStringView(m_cells[col - 1][row - 1]);
+    return row == 0 ? QStringView(m_headers[col - 1]) : m_cells[col - 1].at(row - 1);
 }
 
-bool GridModel::setText(qint32 col, qint32 row, const QString& text) {
+bool GridModel::setText(qint32 col, qint32 row, QAnyStringView text) {
     if (col < 1 || col > m_cols || row < 0 || row > m_rows)
         return false;
     if (row == 0) {
-        if (m_headers[col - 1] != text) {
-            m_headers[col - 1] = text;
+        if (QAnyStringView(m_headers[col - 1]) != text) {
+            m_headers[col - 1] = text.toString();
             headersChanged(col - 1, col - 1);
         }
         return true;
     }
-    QString& cell = m_cells[col - 1][row - 1];
-    if (cell == text)
+    TextColumn& column = m_cells[col - 1];
+    if (QAnyStringView(column.at(row - 1)) == text)
         return true;
-    cell = text;
+    column.set(row - 1, text);
     if (!text.isEmpty()) {
         if (m_lastDataRow >= 0 && row > m_lastDataRow)
             m_lastDataRow = row;
@@ -228,12 +228,8 @@ void GridModel::clearRange(qint32 col, qint32 row, qint32 col2, qint32 row2, boo
     const qint32 firstCol = cols.first, lastCol = cols.second;
     if (firstRow > lastRow || firstCol > lastCol)
         return;
-    for (qint32 c = firstCol - 1; c < lastCol; ++c) {
-        // Moving an empty text in frees the old one without a call per cell.
-        QString* column = m_cells[c].data();
-        for (qint32 r = firstRow - 1; r < lastRow; ++r)
-            column[r] = QString();
-    }
+    for (qint32 c = firstCol - 1; c < lastCol; ++c)
+        m_cells[c].clear(firstRow - 1, lastRow - 1);
     if (!dataOnly) {
         const auto inBlock = [&](quint64 key) {
             const qint32 r = keyRow(key), c = keyCol(key);
@@ -252,9 +248,9 @@ qint32 GridModel::dataRowCount() const {
     // Column by column from the bottom: each column only needs scanning down
     // to the best row found so far.
     qint32 last = 0;
-    for (const QVector<QString>& column : m_cells) {
+    for (const TextColumn& column : m_cells) {
         for (qint32 r = m_rows - 1; r >= last; --r) {
-            if (!column[r].isEmpty()) {
+            if (!column.isEmpty(r)) {
                 last = r + 1;
                 break;
             }
@@ -268,7 +264,7 @@ bool GridModel::deleteRow(qint32 row) {
     if (row < 1 || row > m_rows)
         return false;
     beginRemoveRows(QModelIndex(), row - 1, row - 1);
-    for (QVector<QString>& column : m_cells)
+    for (TextColumn& column : m_cells)
         column.remove(row - 1);
     if (m_ticks[row - 1])
         --m_tickCount;
@@ -297,7 +293,7 @@ void GridModel::sortRows(qint32 row, qint32 row2, qint32 col, qint32 col2, const
         return;
     const qint32 count = lastRow - firstRow + 1;
     const qint32 base = firstRow - 1;
-    QList<const QVector<QString>*> keyColumns;
+    QList<const TextColumn*> keyColumns;
     QList<Qt::SortOrder> keyOrders;
     for (const GridSortKey& key : keys) {
         if (key.column >= 1 && key.column <= m_cols) {
@@ -317,15 +313,8 @@ void GridModel::sortRows(qint32 row, qint32 row2, qint32 col, qint32 col2, const
     std::vector<qint32> newPosition(count); // old position - base -> new position (from 0)
     for (qint32 i = 0; i < count; ++i)
         newPosition[order[i] - base] = base + i;
-    QVector<QString> scratch(count);
-    for (qint32 c = firstCol - 1; c < lastCol; ++c) {
-        QString* column = m_cells[c].data();
-        QString* moved = scratch.data();
-        for (qint32 i = 0; i < count; ++i)
-            moved[i] = std::move(column[order[i]]);
-        for (qint32 i = 0; i < count; ++i)
-            column[base + i] = std::move(moved[i]);
-    }
+    for (qint32 c = firstCol - 1; c < lastCol; ++c)
+        m_cells[c].reorder(base, order);
     if (wholeRows) {
         const QByteArray before = m_ticks;
         for (qint32 i = 0; i < count; ++i)

@@ -9,6 +9,10 @@
 #include <QString>
 #include <QVector>
 
+#include <vector>
+
+#include "TextColumn.h"
+
 namespace viVavazuruv::grid {
 
 // One key of a row sort: a grid column (from 1) and its direction.
@@ -20,9 +24,9 @@ struct GridSortKey {
 // Cell storage of the grid control. The model is addressed two ways: the
 // QAbstractItemModel way (rows and columns from 0, data rows only) for the
 // view, and the grid way (rows and columns from 1, row 0 the header row, -1
-// all) for the control. Texts live in one vector per column; ticks in one byte
-// per row; fonts only where someone set them, so 100,000 rows by 7 columns
-// cost the strings and little else.
+// all) for the control. Texts live in one TextColumn per column; ticks in one
+// byte per row; fonts only where someone set them, so 100,000 rows by 7
+// columns cost their characters and little else.
 class GridModel final : public QAbstractTableModel {
     Q_OBJECT
 public:
@@ -46,7 +50,7 @@ public:
     QString text(qint32 col, qint32 row) const;
     QStringView textView(qint32 col, qint32 row) const;
     // False (and nothing changes) outside the grid.
-    bool setText(qint32 col, qint32 row, const QString& text);
+    bool setText(qint32 col, qint32 row, QAnyStringView text);
     // Empties the data cells of a block (-1 for every row or column); the
     // header row is never touched. Without dataOnly the cells' fonts go too.
     void clearRange(qint32 col, qint32 row, qint32 col2, qint32 row2, bool dataOnly);
@@ -128,7 +132,7 @@ private:
 
     qint32 m_rows = 0;
     qint32 m_cols = 0;
-    QVector<QVector<QString>> m_cells; // [column][row], both from 0
+    std::vector<TextColumn> m_cells; // [column][row], both from 0
     QVector<QString> m_headers;
     QByteArray m_ticks; // one byte per data row, from 0
     qint32 m_tickCount = 0;

@@ -11,17 +11,17 @@ namespace {
 // Text order without regard to case. Plain ASCII, nearly every list, is
 // compared in place without folding copies; from the first character outside
 // ASCII where the texts differ, Qt's case-insensitive comparison decides.
-int compareIgnoringCase(const QString& a, const QString& b, qsizetype from = 0) {
+int compareIgnoringCase(QStringView a, QStringView b, qsizetype from = 0) {
     const qsizetype n = std::min(a.size(), b.size());
-    const char16_t* pa = reinterpret_cast<const char16_t*>(a.constData());
-    const char16_t* pb = reinterpret_cast<const char16_t*>(b.constData());
+    const char16_t* pa = a.utf16();
+    const char16_t* pb = b.utf16();
     for (qsizetype i = from; i < n; ++i) {
         char16_t x = pa[i];
         char16_t y = pb[i];
         if (x == y)
             continue;
         if (x >= 0x80 || y >= 0x80)
-            return QStringView(a).mid(i).compare(QStringView(b).mid(i), Qt::CaseInsensitive);
+            return a.mid(i).compare(b.mid(i), Qt::CaseInsensitive);
         if (x >= u'A' && x <= u'Z')
             x = char16_t(x + 32);
         if (y >= u'A' && y <= u'Z')
@@ -38,10 +38,10 @@ int compareIgnoringCase(const QString& a, const QString& b, qsizetype from = 0) 
 // NUL there, gets no prefix and is always compared in full.
 constexpr quint64 kNoPrefix = ~quint64(0);
 constexpr qsizetype kPrefixChars = 8;
-quint64 sortPrefix(const QString& text) {
+quint64 sortPrefix(QStringView text) {
     quint64 prefix = 0;
     const qsizetype n = std::min<qsizetype>(text.size(), kPrefixChars);
-    const char16_t* p = reinterpret_cast<const char16_t*>(text.constData());
+    const char16_t* p = text.utf16();
     for (qsizetype i = 0; i < kPrefixChars; ++i) {
         quint64 unit = 0;
         if (i < n) {
@@ -133,7 +133,7 @@ void sortEntries(std::vector<Entry>& entries, const Before& before, qsizetype pr
 }
 } // namespace
 
-std::vector<qint32> sortedOrder(const QList<const QVector<QString>*>& keyColumns,
+std::vector<qint32> sortedOrder(const QList<const TextColumn*>& keyColumns,
                                 const QList<Qt::SortOrder>& keyOrders, qint32 base, qint32 count) {
     // Sort compact entries, never the strings (they move once, below). Each
     // entry carries the first folded characters of its keys as a number, so
@@ -149,9 +149,9 @@ std::vector<qint32> sortedOrder(const QList<const QVector<QString>*>& keyColumns
         Entry& e = entries[size_t(i)];
         e.row = base + i;
         for (qsizetype k = 0; k < 2; ++k) {
-            const QString* text = k < keyCount ? &(*keyColumns[k])[base + i] : nullptr;
-            e.prefix[k] = text ? sortPrefix(*text) : 0;
-            e.length[k] = text ? qint32(std::min<qsizetype>(text->size(), 1 << 30)) : 0;
+            const QStringView text = k < keyCount ? keyColumns[k]->at(base + i) : QStringView();
+            e.prefix[k] = k < keyCount ? sortPrefix(text) : 0;
+            e.length[k] = qint32(std::min<qsizetype>(text.size(), 1 << 30));
         }
     }
     const auto before = [&](const Entry& a, const Entry& b) {
@@ -163,7 +163,7 @@ std::vector<qint32> sortedOrder(const QList<const QVector<QString>*>& keyColumns
             else if (prefixed && a.length[k] <= kPrefixChars && b.length[k] <= kPrefixChars)
                 c = 0; // the whole of both texts was in the prefix
             else
-                c = compareIgnoringCase((*keyColumns[k])[a.row], (*keyColumns[k])[b.row],
+                c = compareIgnoringCase(keyColumns[k]->at(a.row), keyColumns[k]->at(b.row),
                                         prefixed ? kPrefixChars : 0);
             if (c != 0)
                 return keyOrders[k] == Qt::AscendingOrder ? c < 0 : c > 0;

@@ -1,8 +1,8 @@
 #pragma once
 
+#include "TextColumn.h"
+
 #include <QList>
-#include <QString>
-#include <QVector>
 
 #include <vector>
 
@@ -12,7 +12,7 @@ namespace viVavazuruv::grid {
 // columns, each in its order: texts compare without regard to case, ties
 // keep their row order. Empty when the rows are in order already, so a
 // list sorted again as it stands moves nothing.
-std::vector<qint32> sortedOrder(const QList<const QVector<QString>*>& keyColumns,
+std::vector<qint32> sortedOrder(const QList<const TextColumn*>& keyColumns,
                                 const QList<Qt::SortOrder>& keyOrders, qint32 base, qint32 count);
 
 } // namespace viVavazuruv::grid

@@ -138,7 +138,7 @@ public:
     // The same without a copy, for loops over a whole list; valid until the
     // grid next changes.
     virtual QStringView TextView(qint32 col, qint32 row) const = 0;
-    virtual void SetText(qint32 col, qint32 row, const QString& text) = 0;
+    virtual void SetText(qint32 col, qint32 row, QAnyStringView text) = 0;
     // Clears the data of a block; (-1, -1, -1, -1) clears every cell, headers stay.
     virtual void ClearRange(qint32 col, qint32 row, qint32 col2, qint32 row2, bool dataOnly) = 0;
 

@@ -57,12 +57,10 @@ qint32 ListStore::LoadList(const QString& listCode, const VbArray<QString>& fiel
             } catch (const AutomationError&) {
             }
         }
-        // Each value is read once: moved out of the recordset, unless a later
-        // column shows the same field.
-        QVector<bool> takeField(columnCount + 1, false);
-        for (int c = 1; c <= columnCount; ++c)
-            takeField[c] = columnField[c] >= 0 && !columnField.mid(c + 1).contains(columnField[c]);
         const int codeField = rs.FieldIndex(kCodeField);
+        // Values go from the recordset into the grid as views: no string is
+        // made for a value on the way.
+        QString codeBuffer, textBuffer;
         const QString wanted = listCode.toUpper();
         if (grid.MaxRows() < rs.RecordCount())
             grid.setMaxRows(rs.RecordCount());
@@ -70,8 +68,8 @@ qint32 ListStore::LoadList(const QString& listCode, const VbArray<QString>& fiel
         while (!rs.Eof()) {
             if (codeField >= 0) {
                 // Nearly every row carries the code exactly as asked; only the rest pay for upper-casing.
-                const QString code = textOf(rs.CurrentValue(codeField));
-                if (code != listCode && code.toUpper() != wanted)
+                const QAnyStringView code = rs.CurrentText(codeField, codeBuffer);
+                if (code != listCode && code.toString().toUpper() != wanted)
                     break;
             }
             ++row;
@@ -79,10 +77,7 @@ qint32 ListStore::LoadList(const QString& listCode, const VbArray<QString>& fiel
                 if (columnField[c] < 0)
                     continue;
                 try {
-                    const int field = columnField[c];
-                    grid.SetText(c, row,
-                                 takeField[c] ? vb::Trim(rs.TakeText(field))
-                                              : vb::Trim(textOf(rs.CurrentValue(field))));
+                    grid.SetText(c, row, vb::Trim(rs.CurrentText(columnField[c], textBuffer)));
                 } catch (const AutomationError&) {
                 }
             }

@@ -96,7 +96,7 @@ void wkDatabases_Form::Fill_Database_Grid(qint16 Level, const QString& ListCode,
             grid.SetText(lvl.StatusColumn, row, RowStatus::Stored);
             // The first title line of the list decides whether it shows pipe-sign variables.
             if (lvl.DescriptionColumn >= 1 && lvl.PipeSignLevel == -2 &&
-                grid.GetText(lvl.DescriptionColumn, row).startsWith(TitleLinePrefix)) {
+                grid.TextView(lvl.DescriptionColumn, row).startsWith(TitleLinePrefix)) {
                 const QString group = grid.GetText(lvl.GroupColumn, row).toUpper();
                 lvl.PipeSignLevel = group == QLatin1String("*M") ? -1 : 0;
             }

@@ -99,6 +99,37 @@ TEST_F(GridModelTest, ResizingDeletingAndClearingKeepWhatBelongsToTheirRows) {
               std::tuple(false, u"H"_s, true, 0));
 }
 
+// Texts are kept in shared blocks that are compacted as edits replace them
+// and reused when a list is refilled: every cell must read back what was
+// last written, whatever was replaced, moved or refilled around it.
+TEST_F(GridModelTest, EveryCellReadsItsLastTextThroughEditsCompactionAndRefills) {
+    QRandomGenerator random(7);
+    for (const int rows : {300, 40}) {
+        m_model.setMaxRows(0);
+        m_model.setMaxCols(1);
+        m_model.setMaxRows(rows);
+        QStringList expected(rows);
+        for (int edit = 0; edit < 6000; ++edit) {
+            const int row = int(random.bounded(rows));
+            const int length = edit % 997 == 0 ? 20000 : int(random.bounded(12));
+            expected[row] = QString(length, QChar(u'a' + random.bounded(3)));
+            const QByteArray latin1 = expected[row].toLatin1();
+            if (random.bounded(2))
+                m_model.setText(1, row + 1, expected[row]);
+            else
+                m_model.setText(1, row + 1, QLatin1StringView(latin1));
+            if (edit % 1500 == 1499) { // a deleted row takes its text along
+                const int gone = int(random.bounded(rows));
+                ASSERT_TRUE(m_model.deleteRow(gone + 1));
+                expected.removeAt(gone);
+                expected.append(QString());
+                m_model.setMaxRows(rows);
+            }
+        }
+        EXPECT_EQ(column(1), expected.join(QLatin1Char(',')));
+    }
+}
+
 // Ties on every key keep their original order, in either direction; case
 // does not separate texts; a block moves only its own cells.
 TEST_F(GridModelTest, SortsByUpToTwoKeysStably) {
