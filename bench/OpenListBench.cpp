@@ -99,12 +99,14 @@ struct RawRow {
 void BM_OpenList_RawSqlite(benchmark::State& bench) {
     BenchDatabase& data = BenchDatabase::forRows(int(bench.range(0)));
     const QByteArray file = QFile::encodeName(data.path());
+    // One connection for every iteration, as the component keeps its host's:
+    // the floor reads from a warm page cache too.
+    sqlite3* db = nullptr;
+    if (sqlite3_open_v2(file.constData(), &db, SQLITE_OPEN_READONLY, nullptr) != SQLITE_OK) {
+        bench.SkipWithError("sqlite3_open_v2 failed");
+        return;
+    }
     for (auto _ : bench) {
-        sqlite3* db = nullptr;
-        if (sqlite3_open_v2(file.constData(), &db, SQLITE_OPEN_READONLY, nullptr) != SQLITE_OK) {
-            bench.SkipWithError("sqlite3_open_v2 failed");
-            break;
-        }
         sqlite3_stmt* stmt = nullptr;
         sqlite3_prepare_v2(db, "select * from UsrDefTable where UsrDefCod = 'BENCH'", -1, &stmt, nullptr);
         const auto text = [&](int column) {
@@ -115,14 +117,16 @@ void BM_OpenList_RawSqlite(benchmark::State& bench) {
         std::map<std::string, int> at;
         for (int c = 0; c < sqlite3_column_count(stmt); ++c)
             at[sqlite3_column_name(stmt, c)] = c;
+        // Sized once: growing a vector of rows would fault in fresh pages at
+        // every doubling and make the floor the machine's page-fault rate.
         std::vector<RawRow> rows;
+        rows.reserve(size_t(bench.range(0)));
         while (sqlite3_step(stmt) == SQLITE_ROW) {
             rows.push_back({text(at["usrdefSeqCod"]), text(at["usrdefDes"]), text(at["usrdefCDSDRWFla"]),
                             text(at["usrdefADA"]), text(at["usrdefLetNam"]),
                             sqlite3_column_int64(stmt, at["usrdefInd"])});
         }
         sqlite3_finalize(stmt);
-        sqlite3_close(db);
         std::stable_sort(rows.begin(), rows.end(), [](const RawRow& a, const RawRow& b) {
             if (a.group != b.group)
                 return a.group < b.group;
@@ -132,6 +136,7 @@ void BM_OpenList_RawSqlite(benchmark::State& bench) {
         if (qint64(rows.size()) != bench.range(0))
             bench.SkipWithError("the list did not load completely");
     }
+    sqlite3_close(db);
 }
 
 class SortedListModel final : public QSqlTableModel {

@@ -29,6 +29,10 @@ void wkDatabases_Form::Load_Database(qint16 Level, const QString& ListCode, bool
     lvl.ListChanged = false;
     lvl.Uddbs_Frame->setTitle(host().CaptionText(m_state.FrameCaptions.at(Level)));
     Set_Selection_Mode(Level);
+    // The fonts, captions and rows below reach the view as one change.
+    const bool redraw = grid.ReDraw();
+    grid.setReDraw(false);
+    const auto restoreRedraw = qScopeGuard([&] { grid.setReDraw(redraw); });
 
     grid.setBrowseFlag(true);
     grid.setRow(-1);
