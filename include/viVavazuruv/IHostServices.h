@@ -122,6 +122,18 @@ public:
     // Processes pending window events (Mode 1), so a nested modal interaction
     // proceeds while an outer action waits.
     virtual void NotifyHost(qint16 Mode) = 0;
+
+    // A run of SaveRecord calls, for hosts that write several rows faster
+    // together (one transaction instead of one commit per row). The component
+    // calls nothing but SaveRecord between the two, and never waits for the
+    // user. BeginSaveRecords answers true when the host holds the run's rows
+    // back until EndSaveRecords: EndSaveRecords(true) then writes every row
+    // whose call returned true, or raises having written none of them;
+    // EndSaveRecords(false) writes none (after a call raised; the component
+    // then writes the rows before it again, one call each, without a run).
+    // By default a host holds nothing back: each row is written as its call returns.
+    virtual bool BeginSaveRecords() { return false; }
+    virtual void EndSaveRecords(bool Write) { static_cast<void>(Write); }
 };
 
 } // namespace viVavazuruv

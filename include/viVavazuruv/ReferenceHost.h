@@ -134,6 +134,11 @@ public:
     // Mode 1: processes pending events, then waits up to 50 ms for more.
     // Other modes only process what is pending.
     void NotifyHost(qint16 Mode) override;
+    // One transaction for the run, unless one is open on the connection
+    // already (then false: the caller's transaction decides). A connection
+    // lost or made again during the run makes EndSaveRecords(true) raise.
+    bool BeginSaveRecords() override;
+    void EndSaveRecords(bool Write) override;
 
     // ---- The host application's side -----------------------------------------
     Engine engine() const;

@@ -210,6 +210,10 @@ QSqlDatabase& HostConnection::usable() {
                          u"again."_s.arg(sqliteFile));
     if (db.isOpen() && (!postgres() || refhost::pg::stateOf(db) != refhost::pg::State::Broken))
         return db;
+    // Statements of the run on a new connection would be written at once
+    // while those before were lost with the old one.
+    if (m_run)
+        connectionFailed(u"The connection to %1 was lost while rows were being saved."_s.arg(m_description));
     if (watch)
         watch->watch(-1);
     m_reusable.clear(); // prepared on the connection that is gone
@@ -262,6 +266,34 @@ void HostConnection::run(QSqlQuery& q) {
               u"request connects again"_s.arg(watch->limit().count())
             : q.lastError().text();
     throw AutomationError(ErrorCode::DatabaseError, u"A host statement failed: %1"_s.arg(reason));
+}
+
+bool HostConnection::beginRun() {
+    if (m_run)
+        return false;
+    QSqlDatabase& on = usable();
+    // PostgreSQL would begin inside a caller's transaction with a mere
+    // warning; SQLite refuses, which answers the same question.
+    if (postgres() && pg::stateOf(on) != pg::State::Idle)
+        return false;
+    m_run = on.transaction();
+    return m_run;
+}
+
+void HostConnection::endRun(bool write) {
+    if (!m_run)
+        return;
+    m_run = false;
+    if (!write) {
+        db.rollback();
+        return;
+    }
+    if (!db.commit()) {
+        const QString reason = db.lastError().text();
+        db.rollback();
+        throw AutomationError(ErrorCode::DatabaseError,
+                              u"The saved rows could not be committed: %1"_s.arg(reason));
+    }
 }
 
 void HostConnection::startSqliteSession(const QString& path) {

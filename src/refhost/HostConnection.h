@@ -76,6 +76,15 @@ public:
     // Raises DatabaseError with the driver's reason.
     void run(QSqlQuery& q);
 
+    // A run of saves in one transaction. False when a transaction is open
+    // already (the caller's to end) or none can be begun.
+    bool beginRun();
+    // Commits (write) or rolls back the run; raises, having kept nothing of
+    // it, when the commit fails. A connection lost during the run is made
+    // again only after it: its statements raise instead.
+    void endRun(bool write);
+    bool inRun() const { return m_run; }
+
 private:
     using FileIdentity = std::optional<std::tuple<quint32, quint32, quint64, qint64, quint32>>;
 
@@ -94,6 +103,7 @@ private:
     FileIdentity fileIdentity;
     std::unique_ptr<pg::AnswerWatch> watch;
     std::unordered_map<QString, std::unique_ptr<QSqlQuery>> m_reusable;
+    bool m_run = false;
 };
 
 } // namespace viVavazuruv::refhost

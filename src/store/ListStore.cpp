@@ -149,4 +149,12 @@ bool ListStore::SaveRow(qint32& key, const QStringList& fieldNames, const QStrin
     return m_host.SaveRecord(1, kTable, kKeyField, key, fieldNames, values, true);
 }
 
+bool ListStore::BeginSaveRun() const {
+    return m_host.BeginSaveRecords();
+}
+
+void ListStore::EndSaveRun(bool write) const {
+    m_host.EndSaveRecords(write);
+}
+
 } // namespace viVavazuruv

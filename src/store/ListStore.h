@@ -55,6 +55,10 @@ public:
     // Inserts (key 0; the new key comes back through key) or updates one row
     // through the host. True when the row was written.
     bool SaveRow(qint32& key, const QStringList& fieldNames, const QStringList& values) const;
+    // A run of SaveRow calls the host may write together (IHostServices::
+    // BeginSaveRecords); true when it holds the rows back until EndSaveRun.
+    bool BeginSaveRun() const;
+    void EndSaveRun(bool write) const;
 
 private:
     IHostServices& m_host;

@@ -10,6 +10,7 @@
 #include <QApplication>
 #include <QGroupBox>
 #include <QPushButton>
+#include <QSqlQuery>
 #include <QTableView>
 #include <QTest>
 
@@ -261,15 +262,18 @@ TEST_P(PickerEntryPointsTest, ANestedListOpensFromAVariableAndItsChoiceFollowsTh
 }
 
 // A host that fails where a test asks it to: its third SaveRecord answers
-// false or raises, its delete statement names no table, its questions throw
+// false or raises after a statement failed (on PostgreSQL that ends any open
+// transaction), its delete statement names no table, its questions throw
 // something that is not a standard exception.
 class FaultyHost final : public ReferenceHost {
 public:
     using ReferenceHost::ReferenceHost;
     bool SaveRecord(qint16 Mode, const QString& Table, const QString& KeyField, qint32& Key,
                     const QStringList& FieldNames, const QStringList& Values, bool Required) override {
-        if (++saves == 3 && throwOnThirdSave)
+        if (++saves == 3 && throwOnThirdSave) {
+            QSqlQuery(GetConnection()).exec(u"UPDATE NoSuchTable SET a = 1"_s);
             throw AutomationError(ErrorCode::DatabaseError, u"disk full while saving"_s);
+        }
         return saves != 3 &&
                ReferenceHost::SaveRecord(Mode, Table, KeyField, Key, FieldNames, Values, Required);
     }

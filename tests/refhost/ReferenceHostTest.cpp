@@ -155,6 +155,22 @@ TEST_P(RefhostSaveRecord, InsertReturnsTheNewKeyAndSetsTheOfficeAndUpdateWritesO
     EXPECT_TRUE(save(id, {u"pNote"_s}, {u"later"_s}));
 }
 
+TEST_P(RefhostSaveRecord, ARunOfSavesIsKeptWholeOrNotAtAllAndLeavesACallersTransactionAlone) {
+    for (const bool write : {false, true}) {
+        ASSERT_TRUE(host().BeginSaveRecords());
+        EXPECT_FALSE(host().BeginSaveRecords()); // no run within a run
+        addEntry(write ? u"KEPT"_s : u"DROPPED"_s, {});
+        host().EndSaveRecords(write);
+    }
+    QSqlDatabase connection = host().GetConnection();
+    ASSERT_TRUE(connection.transaction());
+    EXPECT_FALSE(host().BeginSaveRecords());
+    addEntry(u"CALLER"_s, {});
+    host().EndSaveRecords(true); // not the host's to commit
+    connection.rollback();
+    EXPECT_EQ(value(u"SELECT COUNT(*) || ' ' || MIN(UsrDefCod) FROM UsrDefTable"_s).toString(), u"1 KEPT"_s);
+}
+
 TEST_P(RefhostSaveRecord, NamesAreCheckedAgainstTheRealTable) {
     using Row = std::tuple<QString, QString, QStringList, QStringList, std::int32_t, QString>;
     const QString pa = u"paTable"_s, id = u"pID"_s, name = u"pLASNAM"_s, a = u"a"_s;
