@@ -24,5 +24,8 @@ inline constexpr char kProgId[] = "viVavazuruv.wkDatabases";
 
 } // namespace viVavazuruv
 
-#define VIVAVAZURUV_COMPONENT_FACTORY_IID "org.viVavazuruv.IComponentFactory/30.0"
+// Changes whenever a host-facing interface's layout does (30.1: IHostServices
+// gained the run of saves), so a host built against other headers is refused
+// a plugin instead of calling into the wrong slots.
+#define VIVAVAZURUV_COMPONENT_FACTORY_IID "org.viVavazuruv.IComponentFactory/30.1"
 Q_DECLARE_INTERFACE(viVavazuruv::IComponentFactory, VIVAVAZURUV_COMPONENT_FACTORY_IID)
