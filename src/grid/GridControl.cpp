@@ -483,6 +483,7 @@ void GridControl::setAction(qint16 action) {
         const auto hint = m_position == 3   ? QAbstractItemView::PositionAtTop
                           : m_position == 6 ? QAbstractItemView::PositionAtCenter
                                             : QAbstractItemView::EnsureVisible;
+        applyHeaderSheet(); // the header's height decides how many rows fit
         m_view->layoutNow();
         m_view->scrollTo(m_model->index(row - 1, col - 1), hint);
         break;
@@ -649,6 +650,8 @@ void GridControl::applyColumnWidth(qint32 col) {
     const double chars = m_widthChars[col];
     if (col == 0) {
         QHeaderView* rowNumbers = m_view->verticalHeader();
+        if (chars > 0)
+            applyRowNumbersSheet();
         rowNumbers->setVisible(chars > 0);
         if (chars > 0)
             rowNumbers->setFixedWidth(pixelsOfChars(chars));
@@ -751,10 +754,41 @@ void GridControl::applyHeaderColours() {
                        "padding: 0px 3px; }")
             .arg(colourName(m_shadowColor), colourName(m_shadowText), background.darker(130).name());
     // Restyling is costly and every list set-up asks for the same colours again.
-    if (m_view->horizontalHeader()->styleSheet() == sheet)
+    if (m_headerSheet == sheet)
         return;
-    m_view->horizontalHeader()->setStyleSheet(sheet);
-    m_view->verticalHeader()->setStyleSheet(sheet);
+    m_headerSheet = sheet;
+    m_headerSheetPending = true;
+    // A grid not on the screen yet is restyled once, just before it shows: a
+    // new list sets the background and then the text, and each restyle costs
+    // a fresh style and header layout.
+    if (isVisible())
+        applyHeaderSheet();
+}
+
+void GridControl::applyHeaderSheet() {
+    if (!m_headerSheetPending)
+        return;
+    m_headerSheetPending = false;
+    m_view->horizontalHeader()->setStyleSheet(m_headerSheet);
+    // Most lists hide the row numbers: their header is restyled when it shows.
+    m_rowNumbersSheetPending = true;
+    if (!m_view->verticalHeader()->isHidden())
+        applyRowNumbersSheet();
+}
+
+void GridControl::applyRowNumbersSheet() {
+    if (!m_rowNumbersSheetPending)
+        return;
+    m_rowNumbersSheetPending = false;
+    m_view->verticalHeader()->setStyleSheet(m_headerSheet);
+}
+
+bool GridControl::event(QEvent* event) {
+    // Polish comes before the headers are polished themselves, Show before
+    // anything is painted.
+    if (event->type() == QEvent::Polish || event->type() == QEvent::Show)
+        applyHeaderSheet();
+    return QWidget::event(event);
 }
 
 void GridControl::setReDraw(bool on) {

@@ -118,6 +118,9 @@ public:
     QTableView* view() const;
     GridModel* model() const { return m_model; }
 
+protected:
+    bool event(QEvent* event) override;
+
 private:
     friend class GridView;
     using Event = std::function<void(IGridEvents&)>;
@@ -126,6 +129,9 @@ private:
     void applyGridFont(const QFont& font);
     void applyColumnWidth(qint32 col);
     void applyHeaderColours();
+    // Puts a header style sheet that waits for the grid to show onto the headers.
+    void applyHeaderSheet();
+    void applyRowNumbersSheet();
     double charWidth() const;
     // A column's pixels for a width in characters, and back.
     double columnSlack() const;
@@ -160,6 +166,9 @@ private:
     quint32 m_shadowColor = 0xC0C0C0;
     quint32 m_shadowText = 0x000000;
     bool m_shadowSet = false;
+    QString m_headerSheet;
+    bool m_headerSheetPending = false;
+    bool m_rowNumbersSheetPending = false;
 
     // Column widths in characters (index 0 the row-number column); negative
     // while a column keeps the view's default width.
