@@ -208,7 +208,8 @@ bool GridModel::setText(qint32 col, qint32 row, QAnyStringView text) {
         return true;
     }
     TextColumn& column = m_cells[col - 1];
-    if (QAnyStringView(column.at(row - 1)) == text)
+    // A list being filled writes into empty cells: nothing to compare.
+    if (column.isEmpty(row - 1) ? text.isEmpty() : QAnyStringView(column.at(row - 1)) == text)
         return true;
     column.set(row - 1, text);
     if (!text.isEmpty()) {
