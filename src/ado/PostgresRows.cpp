@@ -16,7 +16,7 @@ namespace {
 
 // libpq's own values (libpq-fe.h, pg_type.h).
 constexpr int kTuplesOk = 2;
-constexpr int kTransactionIdle = 0;
+constexpr int kTransactionIdle = 0, kTransactionActive = 1;
 constexpr unsigned kBoolOid = 16, kInt8Oid = 20, kInt2Oid = 21, kInt4Oid = 23;
 
 // The few libpq calls needed, taken from the libpq that Qt's driver has
@@ -33,6 +33,7 @@ struct LibPq {
     int (*getlength)(const void*, int, int) = nullptr;
     int (*getisnull)(const void*, int, int) = nullptr;
     void (*clear)(void*) = nullptr;
+    void* (*getResult)(void*) = nullptr;
     int (*transactionStatus)(const void*) = nullptr;
     int (*clientEncoding)(const void*) = nullptr;
     const char* (*encodingName)(int) = nullptr;
@@ -60,6 +61,7 @@ const LibPq* libpq() {
         resolve(h, l.getlength, "PQgetlength");
         resolve(h, l.getisnull, "PQgetisnull");
         resolve(h, l.clear, "PQclear");
+        resolve(h, l.getResult, "PQgetResult");
         resolve(h, l.transactionStatus, "PQtransactionStatus");
         resolve(h, l.clientEncoding, "PQclientEncoding");
         resolve(h, l.encodingName, "pg_encoding_to_char");
@@ -67,9 +69,25 @@ const LibPq* libpq() {
     }();
     const bool complete = lib.execParams && lib.resultStatus && lib.ntuples && lib.nfields && lib.fname &&
                           lib.ftype && lib.getvalue && lib.getlength && lib.getisnull && lib.clear &&
-                          lib.transactionStatus && lib.clientEncoding && lib.encodingName;
+                          lib.getResult && lib.transactionStatus && lib.clientEncoding && lib.encodingName;
     return complete ? &lib : nullptr;
 }
+
+} // namespace
+
+struct Recordset::PostgresRows {
+    PostgresRows(const LibPq* lib, void* rows) : pq(lib), result(rows) {}
+    ~PostgresRows() {
+        if (result)
+            pq->clear(result);
+    }
+    Q_DISABLE_COPY_MOVE(PostgresRows)
+    const LibPq* pq;
+    void* result;
+    std::vector<unsigned> types;
+};
+
+namespace {
 
 bool startsWithSelect(const QString& source) {
     const QStringView text = QStringView(source).trimmed();
@@ -107,72 +125,98 @@ bool Recordset::openPostgresDirect(const QString& source, const QSqlDatabase& db
         return false;
     void* connection = *static_cast<void* const*>(handle.constData());
     const LibPq* pq = libpq();
-    if (!connection || !pq || pq->transactionStatus(connection) != kTransactionIdle ||
+    if (!connection || !pq)
+        return false;
+    // What a forward-only query of the driver left unread (a kept statement's
+    // last result) is dropped, as the driver drops it before a statement of
+    // its own; the connection is then idle unless a transaction is open.
+    if (pq->transactionStatus(connection) == kTransactionActive) {
+        while (void* pending = pq->getResult(connection))
+            pq->clear(pending);
+    }
+    if (pq->transactionStatus(connection) != kTransactionIdle ||
         qstrcmp(pq->encodingName(pq->clientEncoding(connection)), "UTF8") != 0)
         return false;
 
     // One statement only, unlike a simple query, so text holding several runs as the driver runs it.
-    const std::unique_ptr<void, void (*)(void*)> result(
-        pq->execParams(connection, source.toUtf8().constData(), 0, nullptr, nullptr, nullptr, nullptr, 0),
-        pq->clear);
-    if (!result || pq->resultStatus(result.get()) != kTuplesOk)
+    auto rows = std::make_shared<PostgresRows>(pq, pq->execParams(connection, source.toUtf8().constData(), 0,
+                                                                  nullptr, nullptr, nullptr, nullptr, 0));
+    if (!rows->result || pq->resultStatus(rows->result) != kTuplesOk)
         return false;
-    void* const rows = result.get();
-    const int columns = pq->nfields(rows);
+    const int columns = pq->nfields(rows->result);
+    QVector<QString> names(columns);
     for (int c = 0; c < columns; ++c) {
-        const unsigned type = pq->ftype(rows, c);
+        const unsigned type = pq->ftype(rows->result, c);
         // Dates, fractions, binary strings and unsigned identifiers depend on
         // the driver's own conversions.
         static constexpr unsigned driverTypes[] = {17,  24,   26,   28,   29,   700,  701, 702,
                                                    703, 1082, 1083, 1114, 1184, 1266, 1700};
         if (std::find(std::begin(driverTypes), std::end(driverTypes), type) != std::end(driverTypes))
             return false;
-    }
-
-    QVector<QString> names(columns);
-    std::vector<unsigned> types(static_cast<size_t>(columns), 0u);
-    for (int c = 0; c < columns; ++c) {
-        names[c] = QString::fromUtf8(pq->fname(rows, c));
-        types[size_t(c)] = pq->ftype(rows, c);
+        rows->types.push_back(type);
+        names[c] = QString::fromUtf8(pq->fname(rows->result, c));
     }
     beginRows(std::move(names));
-    const int count = pq->ntuples(rows);
-    for (int r = 0; r < count; ++r) {
-        Chunk& chunk = nextRow();
-        for (int c = 0; c < columns; ++c) {
-            const unsigned type = types[size_t(c)];
-            if (pq->getisnull(rows, r, c)) {
-                putNull(chunk, type == kBoolOid                       ? QMetaType::Bool
-                               : type == kInt8Oid                     ? QMetaType::LongLong
-                               : type == kInt2Oid || type == kInt4Oid ? QMetaType::Int
-                                                                      : QMetaType::QString);
-                continue;
-            }
-            const char* value = pq->getvalue(rows, r, c);
-            const int size = pq->getlength(rows, r, c);
-            switch (type) {
-            case kBoolOid:
-                putNumber(chunk, Kind::Bool, char(value[0] == 't'));
-                break;
-            case kInt2Oid:
-            case kInt4Oid:
-                putNumber(chunk, Kind::Int32, parsed<qint32>(value, size));
-                break;
-            case kInt8Oid:
-                // As the driver reads it: unsigned unless negative.
-                if (value[0] == '-')
-                    putNumber(chunk, Kind::Int64, parsed<qint64>(value, size));
-                else
-                    putNumber(chunk, Kind::UInt64, parsed<quint64>(value, size));
-                break;
-            default:
-                putBytes(chunk, isAscii(value, size) ? Kind::Ascii : Kind::Utf8, value, size_t(size));
-                break;
-            }
-        }
-    }
+    m_postgres = std::move(rows);
+    m_rowCount = pq->ntuples(m_postgres->result);
     endRows();
     return true;
+}
+
+const QVariant& Recordset::postgresValue(int index) const {
+    const PostgresRows& rows = *m_postgres;
+    const unsigned type = rows.types[size_t(index)];
+    QVariant& value = m_values[size_t(index)];
+    if (rows.pq->getisnull(rows.result, m_position, index)) {
+        value = QVariant(QMetaType(type == kBoolOid                       ? QMetaType::Bool
+                                   : type == kInt8Oid                     ? QMetaType::LongLong
+                                   : type == kInt2Oid || type == kInt4Oid ? QMetaType::Int
+                                                                          : QMetaType::QString));
+    } else {
+        const char* text = rows.pq->getvalue(rows.result, m_position, index);
+        const int size = rows.pq->getlength(rows.result, m_position, index);
+        switch (type) {
+        case kBoolOid:
+            value = text[0] == 't';
+            break;
+        case kInt2Oid:
+        case kInt4Oid:
+            value = parsed<qint32>(text, size);
+            break;
+        case kInt8Oid:
+            // As the driver reads it: unsigned unless negative.
+            if (text[0] == '-')
+                value = qlonglong(parsed<qint64>(text, size));
+            else
+                value = qulonglong(parsed<quint64>(text, size));
+            break;
+        default:
+            value = isAscii(text, size)
+                        ? m_texts[size_t(index)].fromAscii(std::string_view(text, size_t(size)))
+                        : QString::fromUtf8(text, size);
+            break;
+        }
+    }
+    m_valueRow[size_t(index)] = m_position;
+    return value;
+}
+
+QAnyStringView Recordset::postgresText(int index, QString& buffer) const {
+    const PostgresRows& rows = *m_postgres;
+    if (rows.pq->getisnull(rows.result, m_position, index))
+        return {};
+    const unsigned type = rows.types[size_t(index)];
+    const char* text = rows.pq->getvalue(rows.result, m_position, index);
+    const int size = rows.pq->getlength(rows.result, m_position, index);
+    if (type == kBoolOid) {
+        buffer = postgresValue(index).toString();
+        return buffer;
+    }
+    // Numbers come as their digits already; texts as UTF-8, plain ASCII
+    // (nearly every list) read as Latin-1 without a conversion.
+    if (isAscii(text, size))
+        return QLatin1StringView(text, size);
+    return QUtf8StringView(text, size);
 }
 
 } // namespace viVavazuruv::ado

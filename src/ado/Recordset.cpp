@@ -75,6 +75,7 @@ void Recordset::beginRows(QVector<QString> names) {
     for (int c = columns - 1; c >= 0; --c)
         m_fieldIndex.insert(m_fieldNames[c].toLower(), c);
     m_chunks.clear();
+    m_postgres.reset();
     m_rowCount = 0;
     m_chunkBytesHint = 0;
     m_values.assign(size_t(columns), QVariant());
@@ -173,7 +174,7 @@ void Recordset::MoveNext() {
     ++m_position;
     // The cursor only moves forward: a chunk it has left is never read again,
     // and a long list's copy shrinks while the caller takes its values over.
-    if (m_position % kChunkRows == 0)
+    if (m_position % kChunkRows == 0 && !m_postgres)
         m_chunks[size_t(m_position / kChunkRows - 1)] = Chunk();
 }
 
@@ -185,6 +186,7 @@ void Recordset::Close() {
     m_connected = false;
     m_chunks.clear();
     m_chunks.shrink_to_fit();
+    m_postgres.reset();
     m_values.clear();
     m_valueRow.clear();
     m_texts.clear();
@@ -238,6 +240,8 @@ const QVariant& Recordset::CurrentValue(int index) const {
     QVariant& value = m_values[size_t(index)];
     if (m_valueRow[size_t(index)] == m_position)
         return value;
+    if (m_postgres)
+        return postgresValue(index);
     const Chunk& chunk = m_chunks[size_t(m_position / kChunkRows)];
     const Cell& cell = cellAt(index);
     const char* bytes = chunk.bytes.data() + cell.offset;
@@ -280,6 +284,8 @@ const QVariant& Recordset::CurrentValue(int index) const {
 }
 
 QAnyStringView Recordset::CurrentText(int index, QString& buffer) const {
+    if (m_postgres)
+        return postgresText(index, buffer);
     const Cell& cell = cellAt(index);
     const char* bytes = m_chunks[size_t(m_position / kChunkRows)].bytes.data() + cell.offset;
     switch (Kind(cell.kind)) {

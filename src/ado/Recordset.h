@@ -9,6 +9,7 @@
 #include <QVariant>
 #include <QVector>
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -105,6 +106,9 @@ private:
     // handle; false when this connection or statement is not one for that way.
     bool openSqliteDirect(const QString& source, const QSqlDatabase& db);
     bool openPostgresDirect(const QString& source, const QSqlDatabase& db);
+    // The current row's values read from libpq's own copy of the rows.
+    const QVariant& postgresValue(int index) const;
+    QAnyStringView postgresText(int index, QString& buffer) const;
 
     qint32 m_cursorLocation = 2;
     bool m_open = false;
@@ -112,6 +116,10 @@ private:
     QVector<QString> m_fieldNames;
     QHash<QString, int> m_fieldIndex; // lower-cased name -> column
     mutable std::vector<Chunk> m_chunks;
+    // A PostgreSQL result is already a client-side copy of every row: it is
+    // kept and read in place instead of the chunks.
+    struct PostgresRows;
+    std::shared_ptr<const PostgresRows> m_postgres;
     qint32 m_rowCount = 0;
     qint32 m_position = 0;
     size_t m_chunkBytesHint = 0;

@@ -132,6 +132,10 @@ TEST_P(RecordsetTest, EveryValueMatchesWhatTheDriverReads) {
     m_db->exec(u"CREATE TABLE Mixed (Whole INTEGER, Part REAL, Words VARCHAR(50), Absent VARCHAR(5))"_s);
     m_db->exec(u"INSERT INTO Mixed VALUES (-2147483648, 2.5, 'it''s ☕', NULL), (7, -0.125, '', '')"_s);
     expectReadAsByTheDriver(m_db->db(), u"SELECT * FROM Mixed ORDER BY Whole"_s, 2);
+    expectReadAsByTheDriver(m_db->db(),
+                            u"SELECT CAST(9007199254740993 AS BIGINT) AS Big, CAST(-5 AS BIGINT) AS Negative, "
+                            u"1 = 1 AS Truth, CAST(NULL AS VARCHAR(5)) AS Missing, '  spaced ☕ ' AS Words"_s,
+                            1);
     // A key column's number comes as its text.
     Recordset big = openClient(m_db->db(), u"SELECT CAST(-9007199254740993 AS BIGINT) AS Big"_s);
     QString buffer;
