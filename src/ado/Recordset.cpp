@@ -104,7 +104,7 @@ void Recordset::putNull(Chunk& chunk, int typeId) {
 }
 
 void Recordset::putBytes(Chunk& chunk, Kind kind, const void* bytes, size_t size) {
-    constexpr size_t kMaxValueBytes = (size_t(1) << 28) - 1;
+    constexpr size_t kMaxValueBytes = (size_t(1) << 29) - 1;
     if (size > kMaxValueBytes || chunk.bytes.size() + size > UINT32_MAX)
         throw AutomationError(ErrorCode::DatabaseError,
                               QStringLiteral("A value of %1 bytes is too long to read.").arg(size));
@@ -209,7 +209,7 @@ void Recordset::requireCurrentRow() const {
         throw AutomationError(ErrorCode::NoCurrentRecord, QStringLiteral("There is no current row."));
 }
 
-Recordset::Cell& Recordset::cellAt(int index) const {
+const Recordset::Cell& Recordset::cellAt(int index) const {
     return m_chunks[size_t(m_position / kChunkRows)]
         .cells[size_t(m_position % kChunkRows) * size_t(m_fieldNames.size()) + size_t(index)];
 }
@@ -255,20 +255,11 @@ const QVariant& Recordset::CurrentValue(int index) const {
     case Kind::Int64:
         value = qlonglong(numberAt<qint64>(bytes));
         break;
-    case Kind::UInt64:
-        value = qulonglong(numberAt<quint64>(bytes));
-        break;
     case Kind::Double:
         value = numberAt<double>(bytes);
         break;
-    case Kind::Bool:
-        value = bytes[0] != 0;
-        break;
     case Kind::Ascii:
         value = m_texts[size_t(index)].fromAscii(std::string_view(bytes, cell.size));
-        break;
-    case Kind::Utf8:
-        value = QString::fromUtf8(bytes, qsizetype(cell.size));
         break;
     case Kind::Utf16:
         value = utf16At(bytes, cell.size);
@@ -293,8 +284,6 @@ QAnyStringView Recordset::CurrentText(int index, QString& buffer) const {
         return {};
     case Kind::Ascii:
         return QLatin1StringView(bytes, qsizetype(cell.size));
-    case Kind::Utf8:
-        return QUtf8StringView(bytes, qsizetype(cell.size));
     case Kind::Utf16:
         return QStringView(reinterpret_cast<const char16_t*>(bytes), qsizetype(cell.size / sizeof(char16_t)));
     case Kind::Int64:

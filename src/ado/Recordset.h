@@ -73,11 +73,11 @@ private:
     // How a value is kept. Most values are a few bytes of text, kept as the
     // engine gave them and turned into a QString or QVariant only when read:
     // a long list costs its bytes and eight more a value until then.
-    enum class Kind : quint8 { Null, Int32, Int64, UInt64, Double, Bool, Ascii, Utf8, Utf16, Blob, Variant };
+    enum class Kind : quint8 { Null, Int32, Int64, Double, Ascii, Utf16, Blob, Variant };
     struct Cell {
         quint32 offset = 0; // into the chunk's bytes; a Variant's index; a Null's type
-        quint32 size : 28 = 0;
-        quint32 kind : 4 = 0;
+        quint32 size : 29 = 0;
+        quint32 kind : 3 = 0;
     };
     // Rows in chunks, row-major inside: a long list grows without moving or
     // re-touching what it already holds, and a chunk the cursor has left goes.
@@ -101,7 +101,7 @@ private:
     void endRows();
 
     void requireCurrentRow() const;
-    Cell& cellAt(int index) const;
+    const Cell& cellAt(int index) const;
     // Reads an SQLite or PostgreSQL result through the connection's own
     // handle; false when this connection or statement is not one for that way.
     bool openSqliteDirect(const QString& source, const QSqlDatabase& db);
@@ -115,7 +115,7 @@ private:
     bool m_connected = false;
     QVector<QString> m_fieldNames;
     QHash<QString, int> m_fieldIndex; // lower-cased name -> column
-    mutable std::vector<Chunk> m_chunks;
+    std::vector<Chunk> m_chunks;
     // A PostgreSQL result is already a client-side copy of every row: it is
     // kept and read in place instead of the chunks.
     struct PostgresRows;
