@@ -1,7 +1,6 @@
 #include "TextColumn.h"
 
 #include <algorithm>
-#include <cstring>
 #include <limits>
 #include <stdexcept>
 
