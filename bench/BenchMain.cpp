@@ -6,6 +6,8 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QSqlTableModel>
+#include <QTableView>
 #include <QUrl>
 #include <QUrlQuery>
 
@@ -20,6 +22,17 @@ std::vector<std::function<void()>>& cleanups() {
 
 void atBenchExit(std::function<void()> cleanup) {
     cleanups().push_back(std::move(cleanup));
+}
+
+void loadStockModel(benchmark::State& bench, QSqlTableModel& model) {
+    QTableView view;
+    view.setModel(&model);
+    model.select();
+    while (model.canFetchMore())
+        model.fetchMore();
+    if (model.rowCount() != bench.range(0))
+        bench.SkipWithError("the list did not load completely");
+    benchmark::DoNotOptimize(model.rowCount());
 }
 
 QString benchDatabaseUrl(const QString& folder, const QString& schema) {

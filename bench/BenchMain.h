@@ -4,6 +4,11 @@
 
 #include <functional>
 
+class QSqlTableModel;
+namespace benchmark {
+class State;
+}
+
 // Runs cleanup after the benchmarks and before the application object goes,
 // for what must not outlive it (database connections, windows).
 void atBenchExit(std::function<void()> cleanup);
@@ -12,3 +17,8 @@ void atBenchExit(std::function<void()> cleanup);
 // name, that schema on the PostgreSQL server VIVAVAZURUV_TEST_PG_URL names
 // ("" when it names none).
 QString benchDatabaseUrl(const QString& folder, const QString& schema = {});
+
+// The stock approach to showing a list: model shown in a QTableView, selected
+// and fetched completely (every row must be searchable); the run fails
+// unless it holds the benchmark's row count.
+void loadStockModel(benchmark::State& bench, QSqlTableModel& model);

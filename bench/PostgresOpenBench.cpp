@@ -18,7 +18,6 @@
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlTableModel>
-#include <QTableView>
 #include <QTemporaryDir>
 
 #include <algorithm>
@@ -160,14 +159,7 @@ void BM_OpenListPg_QtTableModel(benchmark::State& bench) {
         model.setTable(QStringLiteral("usrdeftable"));
         model.setFilter(QStringLiteral("usrdefcod = 'BENCH'"));
         model.setSort(model.fieldIndex(QStringLiteral("usrdefseqcod")), Qt::AscendingOrder);
-        QTableView view;
-        view.setModel(&model);
-        model.select();
-        while (model.canFetchMore())
-            model.fetchMore();
-        if (model.rowCount() != bench.range(0))
-            bench.SkipWithError("the list did not load completely");
-        benchmark::DoNotOptimize(model.rowCount());
+        loadStockModel(bench, model);
     }
 }
 

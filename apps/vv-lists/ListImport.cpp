@@ -1,5 +1,6 @@
 #include "ListImport.h"
 
+#include <refhost/Transaction.h>
 #include <viVavazuruv/AutomationError.h>
 
 #include <QSqlError>
@@ -25,32 +26,6 @@ QStringList tableColumns(ReferenceHost& host) {
         names << columnName(q.record().fieldName(c));
     return names;
 }
-
-// Rolled back unless committed, so a failure leaves the office as it was.
-class Transaction {
-public:
-    explicit Transaction(QSqlDatabase db) : m_db(std::move(db)) {
-        if (!m_db.transaction())
-            throw AutomationError(ErrorCode::DatabaseError,
-                                  u"Cannot begin a transaction: %1"_s.arg(m_db.lastError().text()));
-    }
-    ~Transaction() {
-        if (!m_committed)
-            m_db.rollback();
-    }
-    Transaction(const Transaction&) = delete;
-    Transaction& operator=(const Transaction&) = delete;
-    void commit() {
-        if (!m_db.commit())
-            throw AutomationError(ErrorCode::DatabaseError,
-                                  u"Cannot commit the import: %1"_s.arg(m_db.lastError().text()));
-        m_committed = true;
-    }
-
-private:
-    QSqlDatabase m_db;
-    bool m_committed = false;
-};
 
 // Which of the file's columns are written, and where they are in a record.
 struct Layout {
@@ -240,7 +215,8 @@ ImportSummary importLists(ReferenceHost& host, const QByteArray& file, const Imp
             summary.deleted = runOnList(host, u"select count(*) from UsrDefTable"_s, *options.replace);
         return summary;
     }
-    Transaction transaction(host.GetConnection());
+    // Rolled back unless committed, so a failure leaves the office as it was.
+    refhost::Transaction transaction(host.GetConnection());
     if (options.replace)
         summary.deleted = runOnList(host, u"Delete * from UsrDefTable"_s, *options.replace);
     if (std::all_of(layout.fields.begin(), layout.fields.end(),

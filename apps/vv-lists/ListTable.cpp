@@ -54,25 +54,6 @@ QSqlQuery selectRows(ReferenceHost& host, const QStringList& codes) {
     return q;
 }
 
-QString unstorablePart(QStringView text) {
-    if (text.contains(QChar(u'\0')))
-        return u"a NUL character"_s;
-    if (!text.isValidUtf16())
-        return u"an unpaired UTF-16 surrogate"_s;
-    return {};
-}
-
-QString asciiLower(QString text) {
-    for (QChar& c : text)
-        if (c >= u'A' && c <= u'Z')
-            c = QChar(c.unicode() + (u'a' - u'A'));
-    return text;
-}
-
-bool isStorableListCode(const QString& code) {
-    return asciiLower(code) == asciiLower(code.toUpper());
-}
-
 bool isSameList(const QString& a, const QString& b) {
     // The host also finds a code's upper case when it differs beyond A-Z.
     const QString lowerA = asciiLower(a);

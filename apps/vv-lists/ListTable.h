@@ -1,5 +1,6 @@
 #pragma once
 
+#include <refhost/TextRules.h>
 #include <viVavazuruv/ReferenceHost.h>
 
 #include <QSqlQuery>
@@ -49,14 +50,11 @@ QSqlQuery selectRows(ReferenceHost& host, const QStringList& codes);
 QString codeCondition(ReferenceHost& host, const QStringList& codes);
 QString officeCondition(ReferenceHost& host);
 
-// The host refuses these in any stored text: "" when nothing is wrong, else
-// what is (a NUL character, an unpaired surrogate).
-QString unstorablePart(QStringView text);
-
-// List codes are told apart by A-Z without regard to case only; other
-// letters must be stored in upper case, as the component stores them.
-QString asciiLower(QString text);
-bool isStorableListCode(const QString& code);
+// The host's own rules for the text it stores and for list codes.
+using refhost::asciiLower;
+using refhost::isStorableListCode;
+using refhost::unstorablePart;
+// Whether two codes name one list, as the host finds them.
 bool isSameList(const QString& a, const QString& b);
 
 } // namespace viVavazuruv::lists
