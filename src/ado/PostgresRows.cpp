@@ -191,9 +191,7 @@ const QVariant& Recordset::postgresValue(int index) const {
                 value = qulonglong(parsed<quint64>(text, size));
             break;
         default:
-            value = isAscii(text, size)
-                        ? m_texts[size_t(index)].fromAscii(std::string_view(text, size_t(size)))
-                        : QString::fromUtf8(text, size);
+            value = QString::fromUtf8(text, size);
             break;
         }
     }

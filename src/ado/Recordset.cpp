@@ -80,7 +80,6 @@ void Recordset::beginRows(QVector<QString> names) {
     m_chunkBytesHint = 0;
     m_values.assign(size_t(columns), QVariant());
     m_valueRow.assign(size_t(columns), -1);
-    m_texts.assign(size_t(columns), RepeatedTexts());
 }
 
 Recordset::Chunk& Recordset::nextRow() {
@@ -189,7 +188,6 @@ void Recordset::Close() {
     m_postgres.reset();
     m_values.clear();
     m_valueRow.clear();
-    m_texts.clear();
     m_rowCount = 0;
     m_position = 0;
 }
@@ -259,7 +257,7 @@ const QVariant& Recordset::CurrentValue(int index) const {
         value = numberAt<double>(bytes);
         break;
     case Kind::Ascii:
-        value = m_texts[size_t(index)].fromAscii(std::string_view(bytes, cell.size));
+        value = QString::fromLatin1(bytes, qsizetype(cell.size));
         break;
     case Kind::Utf16:
         value = utf16At(bytes, cell.size);

@@ -1,7 +1,5 @@
 #pragma once
 
-#include "RepeatedTexts.h"
-
 #include <QAnyStringView>
 #include <QHash>
 #include <QSqlDatabase>
@@ -126,7 +124,6 @@ private:
     // The current row's values once read, by column, and the row each is of.
     mutable std::vector<QVariant> m_values;
     mutable std::vector<qint32> m_valueRow;
-    mutable std::vector<RepeatedTexts> m_texts;
 };
 
 } // namespace viVavazuruv::ado
