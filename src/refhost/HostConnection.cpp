@@ -274,10 +274,25 @@ bool HostConnection::beginRun() {
     QSqlDatabase& on = usable();
     // PostgreSQL would begin inside a caller's transaction with a mere
     // warning; SQLite refuses, which answers the same question.
-    if (postgres() && pg::stateOf(on) != pg::State::Idle)
-        return false;
-    m_run = on.transaction();
-    return m_run;
+    if (postgres()) {
+        if (pg::stateOf(on) != pg::State::Idle)
+            return false;
+        m_run = on.transaction();
+        return m_run;
+    }
+    // The write lock from the start: a run that reads rows to compare them
+    // before writing must not let another workstation write in between, and
+    // two deferred runs would each hold a read lock the other waits on.
+    QSqlQuery begin(on);
+    if (begin.exec(u"BEGIN IMMEDIATE"_s)) {
+        m_run = true;
+        return true;
+    }
+    if (begin.lastError().nativeErrorCode() == u"5"_s || begin.lastError().nativeErrorCode() == u"6"_s)
+        throw AutomationError(ErrorCode::DatabaseError,
+                              u"The list could not be saved: another workstation kept the database busy "
+                              u"for too long (%1)."_s.arg(begin.lastError().text()));
+    return false; // a caller's transaction is open: its rows are written as it commits
 }
 
 void HostConnection::endRun(bool write) {

@@ -25,6 +25,7 @@ namespace {
 // libpq's own values (libpq-fe.h).
 constexpr int kConnectionOk = 0;
 constexpr int kTransactionIdle = 0;
+constexpr int kTransactionActive = 1;
 constexpr int kTransactionUnknown = 4;
 
 struct LibPq {
@@ -32,6 +33,8 @@ struct LibPq {
     int (*transactionStatus)(const void*) = nullptr;
     int (*consumeInput)(void*) = nullptr;
     int (*socket)(const void*) = nullptr;
+    void* (*getResult)(void*) = nullptr;
+    void (*clear)(void*) = nullptr;
 };
 
 // Looked up on first use, which follows opening a QPSQL connection, so the
@@ -45,10 +48,14 @@ const LibPq* libpq() {
                 reinterpret_cast<decltype(l.transactionStatus)>(dlsym(h, "PQtransactionStatus"));
             l.consumeInput = reinterpret_cast<decltype(l.consumeInput)>(dlsym(h, "PQconsumeInput"));
             l.socket = reinterpret_cast<decltype(l.socket)>(dlsym(h, "PQsocket"));
+            l.getResult = reinterpret_cast<decltype(l.getResult)>(dlsym(h, "PQgetResult"));
+            l.clear = reinterpret_cast<decltype(l.clear)>(dlsym(h, "PQclear"));
         }
         return l;
     }();
-    return lib.status && lib.transactionStatus && lib.consumeInput && lib.socket ? &lib : nullptr;
+    return lib.status && lib.transactionStatus && lib.consumeInput && lib.socket && lib.getResult && lib.clear
+               ? &lib
+               : nullptr;
 }
 
 void* connectionOf(const QSqlDatabase& db) {
@@ -67,7 +74,15 @@ State stateOf(const QSqlDatabase& db) {
     void* conn = connectionOf(db);
     if (!lib || !conn)
         return State::Unknown;
-    const int transaction = lib->transactionStatus(conn);
+    int transaction = lib->transactionStatus(conn);
+    // What a forward-only statement left unread (the end of a kept
+    // statement's rows) is dropped, as the driver drops it before its next
+    // statement; only then does the connection tell whether a transaction is open.
+    if (transaction == kTransactionActive) {
+        while (void* pending = lib->getResult(conn))
+            lib->clear(pending);
+        transaction = lib->transactionStatus(conn);
+    }
     if (transaction != kTransactionIdle && transaction != kTransactionUnknown)
         return State::InTransaction;
     // The first read may only take in the server's last words (a termination

@@ -207,6 +207,19 @@ void foldCodeComparison(QList<Token>& tokens, qsizetype column, Dialect dialect)
     }
 }
 
+// SQLite locks no single rows: a run of saves takes the database's write
+// lock as it begins, so "... FOR UPDATE" reads are serialised already.
+void dropRowLocking(QList<Token>& tokens) {
+    qsizetype last = previousSolid(tokens, tokens.size() - 1);
+    if (last >= 0 && isSymbol(tokens.at(last), u';'))
+        last = previousSolid(tokens, last - 1);
+    const qsizetype before = last >= 0 ? previousSolid(tokens, last - 1) : -1;
+    if (before < 0 || !isWord(tokens.at(last), u"UPDATE") || !isWord(tokens.at(before), u"FOR"))
+        return;
+    for (qsizetype i = previousSolid(tokens, before - 1) + 1; i <= last; ++i)
+        tokens[i].text.clear();
+}
+
 } // namespace
 
 QString translateStatement(const QString& statement, Dialect dialect) {
@@ -228,6 +241,8 @@ QString translateStatement(const QString& statement, Dialect dialect) {
                 t.text = isWord(t, u"TRUE") ? u"-1"_s : u"0"_s;
         }
     }
+    if (dialect == Dialect::SQLite)
+        dropRowLocking(tokens);
     QString out;
     out.reserve(statement.size());
     for (const Token& t : tokens)

@@ -13,6 +13,8 @@ enum class Dialect { SQLite, PostgreSQL };
 //   DELETE * FROM t, DELETE t.* FROM t  -> DELETE FROM t
 //   [Name] -> Name, [Two words] -> "Two words"
 //   bare True / False                   -> -1 / 0 (the dialect's values)
+//   SELECT ... FOR UPDATE               -> SELECT ... on SQLite, whose run of
+//                                          saves holds the write lock from its start
 // A condition UsrDefCod = 'code' (after WHERE, AND, OR, NOT, ON, HAVING, WHEN
 // or '(') compares list codes ignoring the case of A-Z. SQLite's column does
 // that itself (COLLATE NOCASE); PostgreSQL gets

@@ -56,4 +56,17 @@ TEST(RefhostTranslate, ComparesListCodesIgnoringTheCaseOfAToZ) {
               u"select * from t where lower(UsrDefCod COLLATE \"C\") IN ('straße', 'strasse')"_s);
 }
 
+// A read that locks its rows for the run of saves: SQLite's run holds the
+// whole database already; only a trailing lock clause goes.
+TEST(RefhostTranslate, DropsTheRowLockOnlyOnSQLite) {
+    for (const auto& [input, sqlite] :
+         {std::pair{u"select * from t where a=1 for update"_s, u"select * from t where a=1"_s},
+          std::pair{u"select * from t FOR\n UPDATE;"_s, u"select * from t;"_s},
+          std::pair{u"select 'for update' from t"_s, u"select 'for update' from t"_s},
+          std::pair{u"select * from t -- for update"_s, u"select * from t -- for update"_s}}) {
+        EXPECT_EQ(translated(input), sqlite);
+        EXPECT_EQ(translated(input, true), input);
+    }
+}
+
 } // namespace
