@@ -124,9 +124,13 @@ public:
     virtual void NotifyHost(qint16 Mode) = 0;
 
     // A run of SaveRecord calls, for hosts that write several rows faster
-    // together (one transaction instead of one commit per row). The component
-    // calls nothing but SaveRecord between the two, and never waits for the
-    // user. BeginSaveRecords answers true when the host holds the run's rows
+    // together (one transaction instead of one commit per row). Between the
+    // two the component calls SaveRecord and, with the option
+    // LIST_CONFLICT_CHECK on, reads the rows it is about to write on
+    // GetConnection()'s connection with "select ... for update" (through
+    // TranslateSql), so a run must be one transaction on that connection for
+    // its comparison and writes to be one step. It never waits for the user
+    // inside a run. BeginSaveRecords answers true when the host holds the run's rows
     // back until EndSaveRecords: EndSaveRecords(true) then writes every row
     // whose call returned true, or raises having written none of them;
     // EndSaveRecords(false) writes none (after a call raised; the component

@@ -126,8 +126,10 @@ QHash<qint32, QStringList> readRows(IHostServices& host, const QString& statemen
 } // namespace
 
 QHash<qint32, QStringList> ListStore::StoredRows(const QString& listCode, const VbArray<QString>& fieldNames,
-                                                 qint16 count) const {
-    return readRows(m_host, LoadStatement(listCode), fieldNames, count, listCode);
+                                                 qint16 count, bool lock) const {
+    const QString statement =
+        lock ? LoadStatement(listCode) + QStringLiteral(" for update") : LoadStatement(listCode);
+    return readRows(m_host, statement, fieldNames, count, listCode);
 }
 
 std::optional<QStringList> ListStore::StoredRow(qint32 key, const VbArray<QString>& fieldNames,
@@ -138,6 +140,20 @@ std::optional<QStringList> ListStore::StoredRow(qint32 key, const VbArray<QStrin
     if (!rows.contains(key))
         return std::nullopt;
     return rows.value(key);
+}
+
+bool ListStore::RowExists(qint32 key) const {
+    // No office clause: a row another office now holds is still not deleted.
+    const QString statement =
+        QStringLiteral("select UsrDefInd from UsrDefTable where UsrDefInd=") + QString::number(key);
+    ado::Recordset rs;
+    rs.setCursorLocation(ado::adUseClient);
+    rs.Open(m_host.TranslateSql(statement, 1, 0), m_host.GetConnection(), ado::adOpenForwardOnly,
+            ado::adLockReadOnly, ado::adCmdText);
+    rs.DetachConnection();
+    const bool found = !rs.Eof();
+    rs.Close();
+    return found;
 }
 
 void ListStore::DeleteRow(qint32 key) const {

@@ -44,10 +44,16 @@ public:
 
     // The stored rows of a list by key, each as the texts of fields 1 to
     // count (trimmed, as a grid shows them): one read of the whole list.
+    // With lock, inside a run of saves that the host holds as one
+    // transaction, the rows stay locked until the run ends: nobody changes
+    // them between this read and the run's writes.
     QHash<qint32, QStringList> StoredRows(const QString& listCode, const VbArray<QString>& fieldNames,
-                                          qint16 count) const;
+                                          qint16 count, bool lock = false) const;
     // The same for one row; empty when the row is not stored (in this office).
     std::optional<QStringList> StoredRow(qint32 key, const VbArray<QString>& fieldNames, qint16 count) const;
+    // Whether a row with this key is stored at all, in any list or office:
+    // tells a row moved elsewhere from one deleted.
+    bool RowExists(qint32 key) const;
 
     // Deletes the row with this key (office clause included). Raises when the statement fails.
     void DeleteRow(qint32 key) const;

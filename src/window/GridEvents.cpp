@@ -119,10 +119,10 @@ void wkDatabases_Form::uddbs_SS_RightClick(qint16 Index, qint16 ClickType, qint3
 
 void wkDatabases_Form::uddbs_SS_KeyDown(qint16 Index, qint16& KeyCode, qint16& Shift) {
     // A key that arrives while a message of the last one is up waits its turn.
-    if (KeyBusy.at(Index))
+    if (KeyBusy)
         return;
-    KeyBusy.at(Index) = true;
-    const auto done = qScopeGuard([this, Index] { KeyBusy.at(Index) = false; });
+    KeyBusy = true;
+    const auto done = qScopeGuard([this] { KeyBusy = false; });
     PickerLevel& lvl = level(Index);
     IGridControl& grid = lvl.grid();
     const bool browsing = !lvl.editing();

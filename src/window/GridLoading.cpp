@@ -107,9 +107,10 @@ void wkDatabases_Form::Fill_Database_Grid(qint16 Level, const QString& ListCode,
         });
     grid.setMaxRows(rows);
 
-    Sort_Grid(Level);
+    // Sorted by what the rows show: a variable shown as "(?)" sorts as "(?)".
     if (ShowPipeSigns)
         Pipsign_Replace(Level);
+    Sort_Grid(Level);
     // A level refilled while it is being edited is measured against what it now holds.
     if (lvl.editing())
         rememberLoadedRows(Level);
@@ -129,24 +130,6 @@ void wkDatabases_Form::Sort_Grid(qint16 Level) {
         grid.setSortKeyOrder(qint16(k), m_state.SortKeyOrders(k));
     }
     grid.setAction(GridAction::Sort);
-}
-
-void wkDatabases_Form::rememberLoadedRows(qint16 Level) {
-    PickerLevel& lvl = level(Level);
-    lvl.LoadedRows.clear();
-    if (!ConflictCheck)
-        return;
-    // Only an edited list is ever compared, so only an edited list pays for
-    // the copy: the rows as stored, before the person changes any of them.
-    const IGridControl& grid = lvl.grid();
-    for (qint32 row = 1; row <= grid.MaxRows(); ++row) {
-        if (grid.GetText(lvl.StatusColumn, row) != RowStatus::Stored)
-            continue;
-        QStringList loaded;
-        for (int c = 1; c < lvl.ColumnCount; ++c)
-            loaded << grid.GetText(c, row);
-        lvl.LoadedRows.insert(vb::KeyOf(grid.GetText(lvl.ColumnCount, row)), loaded);
-    }
 }
 
 bool wkDatabases_Form::IsTitleLine(qint16 Index, qint32 Row, qint32 Col, bool ShowMessage) {

@@ -6,6 +6,7 @@
 #include <grid/GridControl.h>
 
 #include <QPointer>
+#include <QScopedValueRollback>
 
 namespace viVavazuruv {
 
@@ -164,7 +165,10 @@ void wkDatabases_Form::scanPlaceholders(qint16 Index, QString description, QStri
             host().PipeVariableList(vb::Mid(description, p, 15), listCode);
             if (!listCode.isEmpty()) {
                 Open_Database_Level(Index, QLatin1Char('|') + listCode);
-                // The user works in the nested level; its Close re-enables this grid.
+                // The user works in the nested level; its Close re-enables this
+                // grid. Its keys are the user's next keys, not ones arriving
+                // during this key's handling, so they are let through meanwhile.
+                const QScopedValueRollback keysFree(KeyBusy, false);
                 while (alive && !Closing && !level(Index).grid().Enabled())
                     host().NotifyHost(1);
             }

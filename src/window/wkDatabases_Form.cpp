@@ -166,11 +166,27 @@ void wkDatabases_Form::Form_Resize() {
 
 void wkDatabases_Form::Form_QueryUnload(qint16& Cancel, qint16 UnloadMode) {
     Q_UNUSED(Cancel)
-    // Closing from the title bar in edit mode keeps what was typed.
-    if (UnloadMode == 0 && level(0).editing()) {
-        Save_Database(CurrentLevel);
-    }
     Closing = true;
+    if (UnloadMode != 0)
+        return;
+    // Closing from the title bar keeps what was typed on every level being
+    // edited, a nested one as much as the first, after asking as Done does.
+    for (int i = kLevels - 1; i >= 0; --i) {
+        if (!hasLevel(i) || !level(i).editing())
+            continue;
+        try {
+            Save_Database(qint16(i));
+        } catch (...) {
+            const AutomationError error = caughtAsAutomationError(std::current_exception());
+            try {
+                dialogs().MessageBox(QStringLiteral("Your changes to the list were not saved: ") +
+                                         error.message(),
+                                     MsgBox::Critical, QStringLiteral(" User Defined Database"));
+            } catch (...) { // the error itself still reaches the caller
+            }
+            throw;
+        }
+    }
 }
 
 void wkDatabases_Form::Form_Unload(qint16& Cancel) {

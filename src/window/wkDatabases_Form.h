@@ -23,6 +23,8 @@ namespace viVavazuruv {
 
 class RequestState;
 class ListStore;
+class SaveRun;
+struct PendingRow;
 
 // The modal picker window: one user-defined list per level, up to four
 // nested levels, each with a frame, a grid, five buttons and a status bar.
@@ -175,11 +177,22 @@ private:
     void leaveEditMode(qint16 Index);
     void typeToFind(qint16 Index, qint16 KeyCode);
     void chooseLetterFile(qint32 row);
-    // What to do with an edited row another workstation changed or deleted since it was loaded.
-    enum class Conflict { Write, WriteAsNew, Leave };
-    Conflict resolveConflict(const PickerLevel& lvl, qint32 key, const QHash<qint32, QStringList>& stored,
-                             const QStringList& mine);
-    // Keeps the level's stored rows as they stand, for the conflict check of its next save.
+    // What a save compares its edited rows with: the stored rows as read,
+    // locked, within the open run, and the versions of another workstation
+    // the user chose to overwrite.
+    struct RowComparison {
+        std::optional<QHash<qint32, QStringList>> stored;
+        QHash<qint32, QStringList> overruled;
+    };
+    // Whether an edited row is to be written (turned into an insert when the
+    // user adds a deleted row again): compared with what is stored now, in
+    // the run that writes it; another workstation's change since editing
+    // began is asked about first.
+    bool settleConflict(const PickerLevel& lvl, PendingRow& row, SaveRun& run, RowComparison& comparison);
+    // One line per field that differs: its column's caption, then and now.
+    QString describeChanges(const QStringList& before, const QStringList& now) const;
+    // Keeps the level's stored rows as they stand, for the conflict check of
+    // its next save; a row still marked edited keeps what it was measured against.
     void rememberLoadedRows(qint16 Level);
     // Whether a stored row may be deleted: unchanged since loaded, or the user says so.
     bool mayDelete(const PickerLevel& lvl, qint32 key);
@@ -204,8 +217,9 @@ private:
     bool Loading = false;
     bool UserAction = false;
     bool Closing = false;
-    // Per level: Enter on a row may open a nested level and wait for it, whose keys must still work.
-    std::array<bool, kLevels> KeyBusy{};
+    // True while a grid's key handler runs: a key that arrives meanwhile (a
+    // message of the last one is up) is not handled, on whatever level.
+    bool KeyBusy = false;
     qint32 PatientID = 0;
     PatientRecord Patient;
     // The host's LIST_CONFLICT_CHECK: saves and deletes check what another workstation did meanwhile.

@@ -298,6 +298,8 @@ TEST_P(PickerEntryPointsTest, ASaveThatFailsOnTheThirdRowKeepsTheFirstTwoAndRais
     for (const bool throwing : {false, true}) {
         putHost<FaultyHost>()->throwOnThirdSave = throwing;
         m_env->dialogs().expectMessage(MsgBox::AnswerYes, u"save"_s);
+        if (throwing) // closed from the title bar: the user hears what was lost
+            m_env->dialogs().expectMessage(MsgBox::AnswerOk, u"were not saved: disk full"_s);
         const QString suffix = throwing ? u" (second try)"_s : u" (edited)"_s;
         play({[&] {
             PickerEnv::pressButton(u"cmd_Edit"_s);
@@ -338,6 +340,7 @@ TEST_P(PickerEntryPointsTest, HostFailuresOfAnyTypeReachTheCallerAndAHostPutLate
               std::pair(4, qsizetype(4)));
 
     faulty->askThrows = true;
+    m_env->dialogs().expectMessage(MsgBox::AnswerOk, u"Your changes to the list were not saved"_s);
     play({[] {
         wkDatabases_Form* f = PickerEnv::form();
         f->level(0).cmd_Edit->setText(u"D&one"_s);

@@ -20,7 +20,10 @@ QString kindName(ScriptedDialogs::Kind kind) {
 } // namespace
 
 qint32 ScriptedDialogs::MessageBox(const QString& text, qint32 flags, const QString& title) {
-    return take({Kind::Message, text, title, flags, {}}).message;
+    const Answer answer = take({Kind::Message, text, title, flags, {}});
+    if (answer.meanwhile)
+        answer.meanwhile();
+    return answer.message;
 }
 
 QString ScriptedDialogs::InputBox(const QString& prompt, const QString& title, const QString& defaultText) {

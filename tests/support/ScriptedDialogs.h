@@ -30,9 +30,10 @@ public:
 
     // Queue answers in the order the dialogs will come. A non-empty
     // textContains also requires the dialog's text (or prompt) to contain it;
-    // meanwhile runs while the input box is up, before it answers.
-    void expectMessage(qint32 answer, const QString& textContains = {}) {
-        m_script.push_back({Kind::Message, answer, {}, textContains, {}, {}});
+    // meanwhile runs while the dialog is up, before it answers.
+    void expectMessage(qint32 answer, const QString& textContains = {},
+                       std::function<void()> meanwhile = {}) {
+        m_script.push_back({Kind::Message, answer, {}, textContains, std::move(meanwhile), {}});
     }
     void expectInput(const QString& answer, const QString& promptContains = {},
                      std::function<void()> meanwhile = {}) {

@@ -34,6 +34,7 @@ TEST_P(ConflictCheckTest, TheOtherWorkstationsChangeIsKeptUnlessTheUserSaysOther
          true,
          MsgBox::AnswerNo,
          {u"Amex (theirs)"_s, u"MasterCard"_s}},
+        {"edit/move: told, never added twice", "move", "edit", true, MsgBox::AnswerOk, {u"MasterCard"_s}},
         {"edit/edit, overwrite",
          "edit",
          "edit",
@@ -72,6 +73,9 @@ TEST_P(ConflictCheckTest, TheOtherWorkstationsChangeIsKeptUnlessTheUserSaysOther
         if (theirs == u"edit"_s) {
             ASSERT_TRUE(other->SaveRecord(1, u"UsrDefTable"_s, u"UsrDefInd"_s, amex, {u"usrdefDes"_s},
                                           {u"Amex (theirs)"_s}, true));
+        } else if (theirs == u"move"_s) {
+            ASSERT_TRUE(other->SaveRecord(1, u"UsrDefTable"_s, u"UsrDefInd"_s, amex, {u"UsrDefCod"_s},
+                                          {u"OTHER"_s}, true));
         } else if (theirs == u"delete"_s) {
             ASSERT_TRUE(QSqlQuery(other->GetConnection())
                             .exec(u"DELETE FROM UsrDefTable WHERE UsrDefInd = %1"_s.arg(amex)));
@@ -81,7 +85,8 @@ TEST_P(ConflictCheckTest, TheOtherWorkstationsChangeIsKeptUnlessTheUserSaysOther
             PickerEnv::typeIntoCell(*form->level(0).uddbs_SS, 2, 1, u"Amex (mine)"_s);
             m_env->dialogs().expectMessage(MsgBox::AnswerYes, u"save"_s);
             if (c.answer)
-                m_env->dialogs().expectMessage(*c.answer, u"at another workstation"_s);
+                m_env->dialogs().expectMessage(*c.answer, theirs == u"move"_s ? u"was moved to another list"_s
+                                                                              : u"at another workstation"_s);
             QTest::mouseClick(form->level(0).cmd_Edit, Qt::LeftButton); // Done saves
         } else {
             PickerEnv::clickCell(*form->level(0).uddbs_SS, 2, 1);
@@ -91,9 +96,42 @@ TEST_P(ConflictCheckTest, TheOtherWorkstationsChangeIsKeptUnlessTheUserSaysOther
             QTest::mouseClick(form->level(0).cmd_Del, Qt::LeftButton);
         }
         EXPECT_EQ(m_env->storedDescriptions(u"CRECARD"_s), c.stored);
+        EXPECT_EQ(m_env->storedDescriptions(u"OTHER"_s).size(), theirs == u"move"_s ? 1 : 0);
         EXPECT_EQ(m_env->dialogs().pending(), 0);
         form->Unload();
     }
+}
+
+// A row whose save was refused stays edited; when it is finally saved it is
+// still measured against the state editing began from, and the question
+// names every field the other workstation changed.
+TEST_P(ConflictCheckTest, ARefusedSaveStillCountsAndTheQuestionNamesWhatChanged) {
+    qint32 amex = m_env->addEntry(u"CRECARD"_s, u"AX"_s, u"American Express"_s);
+    m_env->addEntry(u"CRECARD"_s, u"MC"_s, u"MasterCard"_s);
+    m_env->host().setOption(u"LIST_CONFLICT_CHECK"_s, u"-1"_s);
+    PickerEnv::prepareRequest(u"CRECARD"_s);
+    auto form = m_env->loadForm();
+    form->show();
+    PickerLevel& lvl = form->level(0);
+    QTest::mouseClick(lvl.cmd_Edit, Qt::LeftButton);
+    PickerEnv::typeIntoCell(*lvl.uddbs_SS, 2, 1, u"Amex (mine)"_s);
+    m_env->dialogs().expectMessage(MsgBox::AnswerNo, u"save"_s);
+    QTest::mouseClick(lvl.cmd_Edit, Qt::LeftButton);
+
+    auto other = ReferenceHost::Open(m_env->db().url(), m_env->dialogsRef(), m_env->dataFolder());
+    ASSERT_TRUE(other->SaveRecord(1, u"UsrDefTable"_s, u"UsrDefInd"_s, amex,
+                                  {u"usrdefSeqCod"_s, u"usrdefDes"_s}, {u"AM"_s, u"Amex (theirs)"_s}, true));
+
+    QTest::mouseClick(lvl.cmd_Edit, Qt::LeftButton);
+    PickerEnv::typeIntoCell(*lvl.uddbs_SS, 2, 2, u"MasterCard Gold"_s);
+    m_env->dialogs().expectMessage(MsgBox::AnswerYes, u"save"_s);
+    m_env->dialogs().expectMessage(MsgBox::AnswerNo,
+                                   u"since you started editing it:\r\n    Gp: \"AX\", now \"AM\"\r\n"
+                                   u"    Description: \"American Express\", now \"Amex (theirs)\"\r\n"_s);
+    QTest::mouseClick(lvl.cmd_Edit, Qt::LeftButton);
+    EXPECT_EQ(m_env->storedDescriptions(u"CRECARD"_s),
+              (QStringList{u"Amex (theirs)"_s, u"MasterCard Gold"_s}));
+    form->Unload();
 }
 
 INSTANTIATE_TEST_SUITE_P(Engines, ConflictCheckTest, ::testing::Values(Engine::SQLite, Engine::PostgreSQL),

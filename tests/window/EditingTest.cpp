@@ -129,6 +129,61 @@ TEST_P(EditingTest, EscapeThrowsEditsAwayEnterChoosesInBrowseModeAndClosingKeeps
               (QStringList{u"American Express"_s, u"MasterCard"_s, u"Visa Classic"_s}));
 }
 
+TEST_P(EditingTest, TheTitleBarAsksAboutTheEditsOfWhicheverLevelIsBeingEdited) {
+    m_env->addEntry(u"PROCS"_s, u"F"_s, u"Filling |SF"_s);
+    for (const auto& [group, description] : {std::pair{u"M"_s, u"Mesial"_s}, {u"O"_s, u"Occlusal"_s}})
+        m_env->addEntry(u"SURFACES"_s, group, description);
+    m_env->host().setCodeListKey(u"|SF"_s, u"SURFACES"_s);
+    const struct {
+        int level;
+        bool editorOpen;
+        bool hostFails; // the host refuses the row: the user hears the edits were not saved
+    } cases[] = {{0, false, false}, {1, false, false}, {1, true, false}, {1, false, true}};
+    int n = 0;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(++n);
+        PickerEnv::prepareRequest(u"PROCS"_s);
+        auto form = show();
+        if (c.level == 1)
+            form->Open_Database_Level(0, u"|SF"_s);
+        PickerLevel& lvl = form->level(c.level);
+        const QString list = c.level == 0 ? u"PROCS"_s : u"SURFACES"_s;
+        const QString typed = u"Typed %1"_s.arg(n);
+        click(lvl.cmd_Edit);
+        if (c.hostFails) {
+            lvl.grid().SetText(2, 1, u"Nul\u0000here"_s);
+            form->uddbs_SS_CellChange(qint16(c.level), 2, 1);
+        } else {
+            PickerEnv::typeIntoCell(*lvl.uddbs_SS, 2, 1, typed,
+                                    c.editorOpen ? Qt::Key_unknown : Qt::Key_Return);
+        }
+        m_env->dialogs().expectMessage(MsgBox::AnswerYes, u"save"_s);
+        if (c.hostFails)
+            m_env->dialogs().expectMessage(MsgBox::AnswerOk, u"Your changes to the list were not saved"_s);
+        form->close();
+        EXPECT_TRUE(form->closing());
+        EXPECT_EQ(m_env->storedDescriptions(list).contains(typed), !c.hostFails);
+        EXPECT_EQ(form->takePendingError().has_value(), c.hostFails);
+    }
+}
+
+TEST_P(EditingTest, AKeyArrivingWhileAnotherKeysMessageIsUpIsIgnoredOnEveryLevel) {
+    m_env->addEntry(u"OUTER"_s, u"G"_s, u"Entry"_s);
+    m_env->addEntry(u"SURFACES"_s, u"M"_s, u"Mesial"_s);
+    m_env->host().setCodeListKey(u"|SF"_s, u"SURFACES"_s);
+    PickerEnv::prepareRequest(u"OUTER"_s);
+    auto form = show();
+    form->Open_Database_Level(0, u"|SF"_s);
+    // Escape on level 0 would close the window, had it been handled.
+    m_env->dialogs().expectMessage(MsgBox::AnswerOk, u"Can't find"_s, [&] {
+        qint16 escape = 27, shift = 0;
+        form->uddbs_SS_KeyDown(0, escape, shift);
+    });
+    QTest::keyClick(form->level(1).uddbs_SS->view(), Qt::Key_Q);
+    EXPECT_FALSE(form->closing());
+    form->Unload();
+}
+
 TEST_P(EditingTest, TypingFindsTheFirstVisibleCellContainingTheLetter) {
     for (const auto& [group, description] :
          {std::pair{u"AX"_s, u"Zed"_s}, {u"BX"_s, u"Vector"_s}, {u"CX"_s, u"Avid"_s}})
@@ -290,7 +345,9 @@ TEST_P(EditingTest, APipeSignListShowsStoredTextsOnlyInEditModeAndLoadsThePatien
                                          {u"Doe"_s, u"0"_s}, true));
     for (const auto& [group, description] : {std::pair{u"*M"_s, u"$-Restorative"_s},
                                              {u"10"_s, u"Filling |PN surface"_s},
-                                             {u"20"_s, u"Crown |1AB"_s}})
+                                             {u"20"_s, u"Crown |1AB"_s},
+                                             {u"30"_s, u"Crown |PN"_s},
+                                             {u"30"_s, u"Crown on implant"_s}})
         m_env->addEntry(u"PROC"_s, group, description);
     for (const qint32 current : {0, patient}) {
         m_env->host().SetCurrentPatientID(current);
@@ -298,8 +355,10 @@ TEST_P(EditingTest, APipeSignListShowsStoredTextsOnlyInEditModeAndLoadsThePatien
         auto form = show();
         PickerLevel& lvl = form->level(0);
         IGridControl& grid = lvl.grid();
-        EXPECT_EQ(column(grid, 2), current ? u"$-Restorative|Filling (?) surface|Crown |1AB"_s
-                                           : u"$-Restorative|Filling |PN surface|Crown |1AB"_s);
+        // Sorted by what is shown: "(?)" before "on", where the stored bar sorts after it.
+        EXPECT_EQ(column(grid, 2),
+                  current ? u"$-Restorative|Filling (?) surface|Crown |1AB|Crown (?)|Crown on implant"_s
+                          : u"$-Restorative|Filling |PN surface|Crown |1AB|Crown on implant|Crown |PN"_s);
         if (current == 0)
             continue;
         EXPECT_EQ(form->patient().pPROIND, 5);

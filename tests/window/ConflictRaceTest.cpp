@@ -1,0 +1,152 @@
+// Two workstations press Done on the same row at the same moment, as two
+// processes on one database: with the conflict check on, one of them writes
+// and the other is always asked; never do both write unasked.
+#include <support/PickerEnv.h>
+
+#include <core/RequestState.h>
+
+#include <QProcess>
+#include <QProcessEnvironment>
+#include <QScopeGuard>
+#include <QTest>
+
+#include <iostream>
+#include <string>
+
+using namespace viVavazuruv;
+using viVavazuruv::test::PickerEnv;
+using namespace Qt::StringLiterals;
+
+namespace {
+
+const QString kList = u"RACE"_s;
+
+// Saves when asked to, and keeps theirs when told another workstation changed the row.
+class WorkstationDialogs final : public IDialogs {
+public:
+    qint32 MessageBox(const QString& text, qint32, const QString&) override {
+        if (text.contains(u"another workstation"_s)) {
+            ++conflicts;
+            return MsgBox::AnswerNo;
+        }
+        return MsgBox::AnswerYes;
+    }
+    QString InputBox(const QString&, const QString&, const QString&) override { return {}; }
+    std::optional<QString> OpenFile(const QString&, const QString&, qint32) override { return {}; }
+    void Beep() override {}
+    int conflicts = 0;
+};
+
+std::string nextLine() {
+    std::string line;
+    std::getline(std::cin, line);
+    return line;
+}
+
+// One workstation, run by the test below in a process of its own: each round
+// it loads the list, types into the first row, says "ready", waits for "save",
+// presses Done and says whether it was asked about the other's change.
+TEST(ConflictRaceWorker, PlaysOneWorkstation) {
+    const QString url = qEnvironmentVariable("VV_RACE_URL");
+    if (url.isEmpty())
+        GTEST_SKIP() << "started by TwoWorkstationsPressingDoneAtOnce";
+    const QString name = qEnvironmentVariable("VV_RACE_NAME");
+    QTemporaryDir data;
+    auto dialogs = std::make_shared<WorkstationDialogs>();
+    auto host = ReferenceHost::Open(url, dialogs, data.path());
+    wkDatabases component;
+    component.put_GIC(host);
+    for (int round = 1; nextLine() == "load"; ++round) {
+        PickerEnv::prepareRequest(kList);
+        wkDatabases_Form form(RequestState::instance(), dialogs);
+        form.Load();
+        form.show();
+        QTest::mouseClick(form.level(0).cmd_Edit, Qt::LeftButton);
+        PickerEnv::typeIntoCell(*form.level(0).uddbs_SS, 2, 1, u"%1 %2"_s.arg(name).arg(round));
+        std::cout << "@ready" << std::endl;
+        if (nextLine() != "save")
+            break;
+        const int before = dialogs->conflicts;
+        QTest::mouseClick(form.level(0).cmd_Edit, Qt::LeftButton);
+        std::cout << (dialogs->conflicts > before ? "@asked" : "@saved") << std::endl;
+        form.Unload();
+    }
+    component.put_GIC(nullptr);
+}
+
+class ConflictRaceTest : public test::PickerTest {};
+
+TEST_P(ConflictRaceTest, TwoWorkstationsPressingDoneAtOnceNeverOverwriteEachOtherUnasked) {
+    const int rounds = qEnvironmentVariableIntValue("VV_RACE_ROUNDS") > 0
+                           ? qEnvironmentVariableIntValue("VV_RACE_ROUNDS")
+                           : 40;
+    m_env->host().setOption(u"LIST_CONFLICT_CHECK"_s, u"-1"_s);
+    qint32 key = m_env->addEntry(kList, u"R"_s, u"Start"_s);
+    m_env->addEntry(kList, u"S"_s, u"Second"_s);
+
+    QProcess workstations[2];
+    for (int i = 0; i < 2; ++i) {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(u"VV_RACE_URL"_s, m_env->db().url());
+        env.insert(u"VV_RACE_NAME"_s, i == 0 ? u"Front desk"_s : u"Surgery"_s);
+        workstations[i].setProcessEnvironment(env);
+        workstations[i].setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        workstations[i].start(QCoreApplication::applicationFilePath(),
+                              {u"--gtest_filter=ConflictRaceWorker.*"_s});
+        ASSERT_TRUE(workstations[i].waitForStarted());
+    }
+    const auto tell = [&](const char* line) {
+        for (QProcess& p : workstations)
+            p.write(QByteArray(line) + '\n');
+        for (QProcess& p : workstations)
+            p.waitForBytesWritten();
+    };
+    // The workstation's own lines start with "@"; the test runner's are passed over.
+    const auto hear = [](QProcess& p) {
+        for (;;) {
+            while (!p.canReadLine())
+                if (!p.waitForReadyRead(30000))
+                    return QByteArray("(nothing)");
+            const QByteArray line = p.readLine().trimmed();
+            if (line.startsWith('@'))
+                return line.mid(1);
+        }
+    };
+    const auto stop = qScopeGuard([&] {
+        for (QProcess& p : workstations) {
+            p.closeWriteChannel();
+            if (!p.waitForFinished(30000))
+                p.kill();
+        }
+    });
+
+    int silentOverwrites = 0;
+    for (int round = 1; round <= rounds; ++round) {
+        ASSERT_TRUE(m_env->host().SaveRecord(1, u"UsrDefTable"_s, u"UsrDefInd"_s, key, {u"usrdefDes"_s},
+                                             {u"Start"_s}, true));
+        tell("load");
+        for (QProcess& p : workstations)
+            ASSERT_EQ(hear(p), "ready") << "round " << round;
+        tell("save");
+        QByteArray outcome[2];
+        for (int i = 0; i < 2; ++i)
+            outcome[i] = hear(workstations[i]);
+        ASSERT_TRUE(outcome[0] == "saved" || outcome[0] == "asked") << outcome[0].toStdString();
+        ASSERT_TRUE(outcome[1] == "saved" || outcome[1] == "asked") << outcome[1].toStdString();
+        // Both loaded the same row before either wrote: whoever writes second must be asked.
+        if (outcome[0] == "saved" && outcome[1] == "saved")
+            ++silentOverwrites;
+        EXPECT_NE(outcome[0], outcome[1]) << "round " << round;
+        // Whoever was asked kept the other's text: the row holds one of theirs, not "Start".
+        EXPECT_TRUE(m_env->storedDescriptions(kList).contains(u"Front desk %1"_s.arg(round)) ||
+                    m_env->storedDescriptions(kList).contains(u"Surgery %1"_s.arg(round)))
+            << "round " << round;
+    }
+    EXPECT_EQ(silentOverwrites, 0) << "of " << rounds << " rounds";
+}
+
+INSTANTIATE_TEST_SUITE_P(Engines, ConflictRaceTest,
+                         ::testing::Values(test::Engine::SQLite, test::Engine::PostgreSQL),
+                         [](const auto& info) { return test::engineName(info.param); });
+
+} // namespace
