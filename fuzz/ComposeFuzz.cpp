@@ -1,11 +1,15 @@
 // libFuzzer over the composition: arbitrary outputs and counts must never
 // crash, hang or trip a sanitizer, and the composed text must equal what a
-// plain, slow reading of the rules gives (the composer splices in place and
-// remembers the host's answers; this reading re-reads everything each time).
+// plain, slow reading of the rules gives (the composer splices in place, lends
+// the host only the part of the text it works on and remembers the host's
+// answers; this reading re-reads everything each time and lends the host
+// whole texts).
 // Input: count, list codes, levels, descriptions, codes, letters, separated by
-// the byte 0x1F; the rest of the texts as UTF-8.
+// the byte 0x1F; the rest of the texts as UTF-8. Anything after a seventh
+// 0x1F gives the host text rules of its own.
 #include <ado/VbStrings.h>
 #include <compose/CodeStringComposer.h>
+#include <refhost/TextRules.h>
 
 #include <QStringList>
 
@@ -19,11 +23,27 @@ namespace {
 
 const QChar kEntryEnd(1);
 
+const QString kLineFeed = QStringLiteral("\n");
+
 // A host whose answers follow from the texts alone, with join words that hold
 // bars, entry marks and carets, and lists named like the variables that only
-// look like them.
+// look like them. Its text services are the reference host's, or, with rules
+// of its own, ones whose pieces lose a closing carriage return and whose
+// replacements go in upper case.
 class FuzzHost final : public IHostServices {
 public:
+    explicit FuzzHost(bool ownRules) : m_ownRules(ownRules) {}
+
+    QString GetField(const QString& Text, const QString& Separator, qint16 Index, qint16) override {
+        return piece(refhost::fieldAt(Text, Separator, Index));
+    }
+    void SplitText(const QString& Text, const QString& Separator, QStringList& Pieces,
+                   qint16& Count) override {
+        Pieces = refhost::splitPieces(Text, Separator);
+        for (QString& p : Pieces)
+            p = piece(p);
+        Count = qint16(Pieces.size());
+    }
     void PipeVariableList(const QString& VariableText, QString& ListCode) override {
         QString name;
         for (qsizetype i = 1; i < VariableText.size(); ++i) {
@@ -57,14 +77,8 @@ public:
     bool InsertEachItem(const QString& ListCode) override { return ListCode.size() % 3 == 0; }
     void ReplaceVariable(QString& Text, const QString& Find, const QString& Replacement, qint16 Count,
                          qint32 Start, qint16) override {
-        qsizetype at = std::max<qint32>(Start, 1) - 1;
-        for (int done = 0; (Count <= 0 || done < Count) && !Find.isEmpty(); ++done) {
-            at = Text.indexOf(Find, at);
-            if (at < 0)
-                break;
-            Text.replace(at, Find.size(), Replacement);
-            at += Replacement.size();
-        }
+        Text =
+            refhost::replaceFrom(Text, Find, m_ownRules ? Replacement.toUpper() : Replacement, Count, Start);
     }
 
     [[noreturn]] static void unused() { std::abort(); }
@@ -78,8 +92,6 @@ public:
         unused();
     }
     qint16 AskMessage(const QString&, const QString&, const QString&) override { unused(); }
-    QString GetField(const QString&, const QString&, qint16, qint16) override { unused(); }
-    void SplitText(const QString&, const QString&, QStringList&, qint16&) override { unused(); }
     QString CaptionText(const QString&) override { unused(); }
     QString KeyPrefix() override { unused(); }
     QString CodeListKey(const QString&) override { unused(); }
@@ -97,37 +109,54 @@ public:
     void NotifyHost(qint16) override { unused(); }
 
 private:
+    QString piece(QString text) const {
+        if (m_ownRules && text.endsWith(u'\r'))
+            text.chop(1);
+        return text;
+    }
     static unsigned sum(const QString& text) {
         unsigned total = 0;
         for (const QChar c : text)
             total += c.unicode();
         return total;
     }
+
+    bool m_ownRules;
 };
 
-QString lineOf(const QString& text, qint32 i) {
-    return text.isEmpty() ? QString() : text.split(u'\n').value(i - 1);
+// Line i of an output, as the host cuts it.
+QString lineOf(IHostServices& host, const QString& text, qint32 i) {
+    return host.GetField(text, kLineFeed, qint16(i), 0);
 }
 
-QString replaceFirst(QString text, const QString& find, const QString& by) {
-    const qsizetype at = text.indexOf(find);
-    if (at >= 0)
-        text.replace(at, find.size(), by);
-    return text;
+// Each record's level as text: the host's split pieces, and from the 100th on
+// (when it gives that many, the last may stand for the rest) the level's line.
+QStringList levelsOf(IHostServices& host, const QString& levels, qint32 count) {
+    QStringList pieces;
+    qint16 pieceCount = 0;
+    host.SplitText(levels, kLineFeed, pieces, pieceCount);
+    QStringList each;
+    for (qint32 j = 1; j <= count; ++j) {
+        if (pieceCount == 100 && j >= 100)
+            each << lineOf(host, levels, j);
+        else
+            each << (j <= pieceCount ? pieces.value(j - 1) : QString());
+    }
+    return each;
 }
 
 // The rules read word for word: every level from 0, every search from the start.
-QString plainCompose(IHostServices& host, const QString& lists, const QString& levels,
+QString plainCompose(IHostServices& host, const QString& lists, const QStringList& levels,
                      const QString& descriptions, const QString& codes, const QString& letters,
                      qint32 count) {
     if (lists.isEmpty())
         return {};
     qint16 highest = 0;
     for (qint32 j = 1; j <= count; ++j) {
-        if (vb::Val(lineOf(levels, j)) > highest)
-            highest = vb::CInt(vb::Val(lineOf(levels, j)));
+        if (vb::Val(levels.at(j - 1)) > highest)
+            highest = vb::CInt(vb::Val(levels.at(j - 1)));
     }
-    QString result = lineOf(lists, 1);
+    QString result = lineOf(host, lists, 1);
     QString levelText, between, beforeLast, afterLast, codeJoin;
     qint32 entries = 0;
     const auto insert = [&] {
@@ -161,7 +190,7 @@ QString plainCompose(IHostServices& host, const QString& lists, const QString& l
                     find = QLatin1Char('|') + list.toUpper();
             }
             if (find) {
-                result = replaceFirst(result, *find, joined);
+                host.ReplaceVariable(result, *find, joined, 1, 1, 0);
                 break;
             }
         }
@@ -171,14 +200,14 @@ QString plainCompose(IHostServices& host, const QString& lists, const QString& l
     for (qint32 level = 0; level <= highest; ++level) {
         QString previous;
         for (qint32 j = 1; j <= count; ++j) {
-            const double own = vb::Val(lineOf(levels, j));
+            const double own = vb::Val(levels.at(j - 1));
             if (own > level)
                 continue;
             if (own < level) {
                 insert();
                 continue;
             }
-            const QString list = lineOf(lists, j);
+            const QString list = lineOf(host, lists, j);
             if (previous.isEmpty()) {
                 host.ListJoinWords(list, between, beforeLast, afterLast, codeJoin);
                 previous = list;
@@ -186,12 +215,13 @@ QString plainCompose(IHostServices& host, const QString& lists, const QString& l
                 insert();
                 previous.clear();
             }
-            QString d = vb::Trim(lineOf(descriptions, j));
+            QString d = vb::Trim(lineOf(host, descriptions, j));
             if (!codeJoin.isEmpty()) {
-                if (!vb::Trim(lineOf(codes, j)).isEmpty())
-                    d += codeJoin + vb::Trim(lineOf(codes, j));
-                if (!vb::Trim(lineOf(letters, j)).isEmpty())
-                    d += codeJoin + vb::Trim(lineOf(letters, j));
+                for (const QString& extra :
+                     {vb::Trim(lineOf(host, codes, j)), vb::Trim(lineOf(host, letters, j))}) {
+                    if (!extra.isEmpty())
+                        d += codeJoin + extra;
+                }
             }
             while (d.startsWith(u'-'))
                 d.remove(0, 1);
@@ -215,7 +245,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         QString::fromUtf8(reinterpret_cast<const char*>(data), qsizetype(size)).split(QChar(0x1F));
     // Counts beyond the lines only add empty records; a few hundred say all.
     const auto count = qint16(std::clamp(parts.value(0).toInt(), -4, 400));
-    FuzzHost host;
+    FuzzHost host(parts.size() > 6);
     VbArray<QString> composeParts;
     QString composed;
     std::optional<QString> fast, plain;
@@ -226,14 +256,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     } catch (const AutomationError&) {
         // A level too large for 16 bits is refused, as a host would see it.
     }
-    bool fewLevels = true;
-    for (qint32 j = 1; j <= count; ++j)
-        fewLevels = fewLevels && vb::Val(lineOf(parts.value(2), j)) <= 64;
-    if (!fewLevels)
-        return 0; // the plain reading would walk every level up to the highest
+    const QStringList levels = levelsOf(host, parts.value(2), std::max<qint32>(count, 0));
+    for (const QString& level : levels) {
+        if (vb::Val(level) > 64)
+            return 0; // the plain reading would walk every level up to the highest
+    }
     try {
-        plain = plainCompose(host, parts.value(1), parts.value(2), parts.value(3), parts.value(4),
-                             parts.value(5), std::max<qint32>(count, 0));
+        plain = plainCompose(host, parts.value(1), levels, parts.value(3), parts.value(4), parts.value(5),
+                             std::max<qint32>(count, 0));
     } catch (const AutomationError&) {
     }
     if (fast != plain)

@@ -8,7 +8,7 @@
 
 #include <QHash>
 
-#include <map>
+#include <algorithm>
 #include <set>
 #include <vector>
 
@@ -21,23 +21,55 @@ const QChar kTypedBreak(2); // a line break typed into a "|??" answer
 const QString kLineBreak = QStringLiteral("\r\n");
 constexpr int kVariableLength = 15;
 
-// The lines of one output, cut once; line i counts from 1 and is "" past the
-// end, as the host's GetField answers.
+const QString kLineFeed = QStringLiteral("\n");
+// The host's SplitText gives pieces 1 to 100 at most.
+constexpr qint32 kMostPieces = 100;
+// Lines of one output lent to the host's GetField in one text (see Lines).
+constexpr qint32 kLinesLent = 64;
+
+// The lines of one output as the host's GetField reads them: line i is the
+// i-th piece of the output cut at line feeds, from 1. An output of up to
+// kLinesLent lines is lent whole, GetField(output, LF, i) as the rules read
+// it. A longer one is lent in blocks of kLinesLent lines, cut at line feeds
+// once (the last block keeps the rest), and line i is asked of its block, so
+// that reading every line costs the host the output's length rather than its
+// square; each piece the host makes (and what it makes of it) is its own.
 class Lines {
 public:
-    explicit Lines(const QString& text) {
-        if (text.isEmpty())
-            return;
-        for (const QStringView line : QStringView(text).split(QLatin1Char('\n')))
-            m_lines.push_back(line);
+    Lines(IHostServices& host, const QString& text) : m_host(host), m_text(text) {}
+
+    QString at(qint32 i) {
+        qint32 block = (i - 1) / kLinesLent;
+        while (qint32(m_blocks.size()) <= block && !m_allCut)
+            cutNextBlock();
+        // Past the end the last block is asked, as the whole output would be.
+        block = std::min(block, qint32(m_blocks.size()) - 1);
+        return m_host.GetField(m_blocks[size_t(block)], kLineFeed, qint16(i - block * kLinesLent), 0);
     }
-    QString at(qsizetype i) const {
-        return i >= 1 && i <= qsizetype(m_lines.size()) ? m_lines[i - 1].toString() : QString();
-    }
-    qsizetype count() const { return qsizetype(m_lines.size()); }
 
 private:
-    std::vector<QStringView> m_lines;
+    void cutNextBlock() {
+        qsizetype end = m_next - 1;
+        for (qint32 k = 0; k < kLinesLent; ++k) {
+            end = m_text.indexOf(QLatin1Char('\n'), end + 1);
+            if (end < 0)
+                break;
+        }
+        // A block ends at its last line's line feed only when more text follows.
+        if (end < 0 || end + 1 >= m_text.size()) {
+            m_blocks.push_back(m_next == 0 ? m_text : m_text.mid(m_next));
+            m_allCut = true;
+            return;
+        }
+        m_blocks.push_back(m_text.mid(m_next, end - m_next));
+        m_next = end + 1;
+    }
+
+    IHostServices& m_host;
+    const QString& m_text;
+    std::vector<QString> m_blocks;
+    qsizetype m_next = 0; // where the next block starts
+    bool m_allCut = false;
 };
 
 struct JoinWords {
@@ -133,20 +165,26 @@ QString Composer::fillTarget(const QString& variable) {
 }
 
 void Composer::replaceFirst(const QString& find) {
-    // The first occurrence in the whole text. At the cursor in all but odd
-    // texts (a variable read one way and spelt another), where the text is
-    // spliced as a whole and read again from the start.
+    // The host's ReplaceVariable fills the first occurrence in the whole
+    // text. That stands at the cursor in all but odd texts (a variable read
+    // one way and spelt another): there the host is lent the variable as the
+    // rules read it (up to 15 characters from its bar) and what it answers
+    // takes the variable's place, so the settled text is not lent again for
+    // every level's text. Otherwise the whole text is lent, and read again
+    // from the start.
     const bool passedOverFirst = m_text.firstPassedOverStartingWith(find) >= 0;
     if (!passedOverFirst && m_text.variableAtCursor(int(find.size())) == find) {
-        m_text.replaceAtCursor(find.size(), m_levelText);
+        QString variable = m_text.textAtCursor(kVariableLength);
+        const qsizetype length = variable.size();
+        m_host.ReplaceVariable(variable, find, m_levelText, 1, 1, 0);
+        m_text.replaceAtCursor(length, variable);
         return;
     }
-    QString whole = m_text.text();
-    const qsizetype at = whole.indexOf(find);
-    if (at < 0)
-        return; // nothing to fill: the level's text is dropped
-    whole.replace(at, find.size(), m_levelText);
-    m_text.reset(std::move(whole));
+    const QString before = m_text.text();
+    QString whole = before;
+    m_host.ReplaceVariable(whole, find, m_levelText, 1, 1, 0);
+    if (whole != before)
+        m_text.reset(std::move(whole));
 }
 
 void Composer::insertLevelText() {
@@ -199,15 +237,26 @@ void Compose_Code_String(IHostServices& host, VbArray<QString>& ComposeParts, QS
     if (Ret_DBName.isEmpty())
         return;
     const qint32 records = std::max<qint32>(nUDDBS_Selected, 0);
-    const Lines lists(Ret_DBName), levels(Ret_Level), descriptions(Ret_Description), codes(Ret_ADA),
-        letters(Ret_Letter);
+    Lines lists(host, Ret_DBName), levels(host, Ret_Level), descriptions(host, Ret_Description),
+        codes(host, Ret_ADA), letters(host, Ret_Letter);
 
-    // Every record's level, not only as many as the host's SplitText gives.
+    // The levels as the host's SplitText cuts them. It gives 100 pieces at
+    // most, and the 100th may stand for all the rest, so when it gives that
+    // many, the levels from the 100th on are read as lines; when it gives
+    // fewer, the records past its pieces have none ("").
     ComposeParts.Redim(records + 2);
+    QStringList pieces;
+    qint16 pieceCount = 0;
+    host.SplitText(Ret_Level, kLineFeed, pieces, pieceCount);
+    const qint32 split =
+        std::clamp<qint32>(std::min<qint32>(pieceCount, qint32(pieces.size())), 0, kMostPieces);
     std::vector<double> levelOf(size_t(records) + 1, 0.0);
     std::set<qint16> levelsToFill{0};
     for (qint32 j = 1; j <= records; ++j) {
-        ComposeParts(j) = levels.at(j);
+        if (split == kMostPieces && j >= kMostPieces)
+            ComposeParts(j) = levels.at(j);
+        else if (j <= split)
+            ComposeParts(j) = pieces.at(j - 1);
         levelOf[size_t(j)] = vb::Val(ComposeParts(j));
     }
     qint16 highest = 0;

@@ -13,6 +13,13 @@ namespace viVavazuruv {
 // words, fill the first variable still open. ComposeParts receives the
 // records' levels. Ret_ID is not used. Host failures raise AutomationError.
 //
+// The text work is the host's, so its own text rules apply: SplitText cuts the
+// levels, GetField reads each record's lines and ReplaceVariable fills each
+// variable. To keep a composition linear the host is lent the part it works
+// on rather than the whole text every time: an output of more than 64 lines
+// in blocks of 64 lines, and a variable that is the first of its spelling as
+// the 15 characters read from its bar.
+//
 // The host's answers (join words, whether a list inserts each item, the list
 // a variable opens) are taken to stay the same during one composition: each
 // is asked once per list or variable.

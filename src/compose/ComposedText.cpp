@@ -90,6 +90,13 @@ QString ComposedText::variableAtCursor(int count) const {
     return read(cursor(), count);
 }
 
+QString ComposedText::textAtCursor(int count) const {
+    QString result;
+    for (auto chunk = m_rest.rbegin(); chunk != m_rest.rend() && result.size() < count; ++chunk)
+        result += QStringView(chunk->text).mid(chunk->offset, count - result.size());
+    return result;
+}
+
 std::vector<qsizetype> ComposedText::recentPassedOver(int count) const {
     std::vector<qsizetype> recent;
     for (auto p = m_passedOver.rbegin(); p != m_passedOver.rend() && *p > cursor() - count; ++p)

@@ -26,6 +26,8 @@ public:
     // Up to count characters from the bar at the cursor, the text followed by
     // one space, as the variable is read.
     QString variableAtCursor(int count) const;
+    // Up to count characters of the text itself from the cursor (no space appended).
+    QString textAtCursor(int count) const;
     // Replaces length characters at the cursor by text; the cursor stays on
     // the first character of text, so variables inside it are found next.
     void replaceAtCursor(qsizetype length, const QString& text);

@@ -1,6 +1,11 @@
-// The chart note composed from a code-list request's records, case by case,
-// with the join words and variables a practice keeps in its database.
+// The chart note composed from a code-list request's records, case by case:
+// as text work over a host without a database, whose text rules are the
+// host's own, and with the join words and variables a practice keeps in its
+// database.
+#include "TextHost.h"
+
 #include <compose/CodeStringComposer.h>
+#include <refhost/TextRules.h>
 #include <support/QtPrinting.h>
 #include <support/ScriptedDialogs.h>
 #include <support/TestDatabase.h>
@@ -27,42 +32,23 @@ struct Case {
     qint16 count = -1; // -1: as many as records
 };
 
-class CodeStringComposerTest : public ::testing::TestWithParam<Engine> {
-protected:
-    void SetUp() override {
-        VV_REQUIRE_DATABASE(m_db, GetParam());
-        m_host = ReferenceHost::Open(m_db->url(), std::make_shared<test::ScriptedDialogs>(), m_dir.path());
-        m_host->setListJoinWords(u"PROC"_s, u","_s, u" and"_s, u"."_s, u" "_s);
-        m_host->setListJoinWords(u"TEETH"_s, u","_s, u" &"_s, {}, {});
-        m_host->setListJoinWords(u"SURF"_s, u"-"_s, u"-"_s, {}, {});
-        m_host->setInsertEachItem(u"SURF"_s, true);
-        for (const auto& [variable, list] : {std::pair{u"PROC"_s, u"PROC"_s},
-                                             {u"SURF"_s, u"SURF"_s},
-                                             {u"SU"_s, u"SURFACE"_s},
-                                             {u"TN"_s, u"TOOTH#"_s}})
-            m_host->setPipeVariable(variable, list);
+QString compose(IHostServices& host, const std::vector<Record>& records, qint16 count = -1,
+                QStringView lineEnd = u"\n") {
+    QString outputs[5];
+    for (const Record& r : records) {
+        const QString fields[] = {r.list, r.level, r.description, r.code, r.letter};
+        for (int i = 0; i < 5; ++i)
+            outputs[i] += fields[i] + lineEnd.toString();
     }
-    QString compose(const Case& c) {
-        QString outputs[5];
-        for (const Record& r : c.records) {
-            const QString fields[] = {r.list, r.level, r.description, r.code, r.letter};
-            for (int i = 0; i < 5; ++i)
-                outputs[i] += fields[i] + u'\n';
-        }
-        QString composed = u"stale"_s;
-        VbArray<QString> parts;
-        Compose_Code_String(*m_host, parts, composed, outputs[0], outputs[1], outputs[2], outputs[3],
-                            outputs[4], {}, c.count >= 0 ? c.count : qint16(c.records.size()));
-        return composed;
-    }
+    QString composed = u"stale"_s;
+    VbArray<QString> parts;
+    Compose_Code_String(host, parts, composed, outputs[0], outputs[1], outputs[2], outputs[3], outputs[4], {},
+                        count >= 0 ? count : qint16(records.size()));
+    return composed;
+}
 
-    std::unique_ptr<test::TestDatabase> m_db;
-    QTemporaryDir m_dir;
-    std::shared_ptr<ReferenceHost> m_host;
-};
-
-TEST_P(CodeStringComposerTest, ComposesTheSentenceAPersonWouldWrite) {
-    const Case cases[] = {
+const std::vector<Case>& sentences() {
+    static const std::vector<Case> cases = {
         {"nothing chosen", {}, {}},
         {"one entry", {{u"|PROC"_s, u"0"_s, u"Exam"_s}}, u"Exam."_s},
         {"three entries of one list, a code joined",
@@ -105,11 +91,110 @@ TEST_P(CodeStringComposerTest, ComposesTheSentenceAPersonWouldWrite) {
          {{u"|PROC"_s, u"0"_s, u"Crown |T#"_s}, {u"TEETH"_s, u"2"_s, u"3"_s}},
          u"Crown 3."_s},
     };
-    for (const Case& c : cases)
-        EXPECT_EQ(compose(c), c.composed) << c.name;
+    return cases;
 }
 
-INSTANTIATE_TEST_SUITE_P(Engines, CodeStringComposerTest,
+// A crown on its own tooth for each of n procedures: 2n records.
+std::vector<Record> crowns(int n) {
+    std::vector<Record> records;
+    for (int i = 1; i <= n; ++i) {
+        records.push_back({u"|PROC"_s, u"0"_s, u"Crown |T#"_s});
+        records.push_back({u"TEETH"_s, u"1"_s, QString::number(i)});
+    }
+    return records;
+}
+
+QString crownsNote(int n) {
+    QStringList each;
+    for (int i = 1; i <= n; ++i)
+        each << u"Crown %1"_s.arg(i);
+    const QString last = each.takeLast();
+    return each.join(u", "_s) + u" and "_s + last + u'.';
+}
+
+class CodeStringComposerTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        m_host.joinWords = {{u"PROC"_s, {u","_s, u" and"_s, u"."_s, u" "_s}},
+                            {u"TEETH"_s, {u","_s, u" &"_s, {}, {}}},
+                            {u"SURF"_s, {u"-"_s, u"-"_s, {}, {}}}};
+        m_host.eachItem = {{u"SURF"_s, true}};
+        m_host.listOfVariable = {
+            {u"PROC"_s, u"PROC"_s}, {u"SURF"_s, u"SURF"_s}, {u"SU"_s, u"SURFACE"_s}, {u"TN"_s, u"TOOTH#"_s}};
+    }
+    test::TextHost m_host;
+};
+
+TEST_F(CodeStringComposerTest, ComposesTheSentenceAPersonWouldWrite) {
+    for (const Case& c : sentences())
+        EXPECT_EQ(compose(m_host, c.records, c.count), c.composed) << c.name;
+    EXPECT_EQ(compose(m_host, crowns(65)), crownsNote(65)) << "more records than the host splits at once";
+}
+
+TEST_F(CodeStringComposerTest, TheHostsOwnTextRulesShowInTheNote) {
+    // A host whose outputs end their lines with CR LF: its pieces drop the CR.
+    const auto withoutCr = [](QString piece) {
+        return piece.endsWith(u'\r') ? piece.chopped(1) : piece;
+    };
+    m_host.getField = [&](const QString& text, const QString& separator, qint16 index) {
+        return withoutCr(refhost::fieldAt(text, separator, index));
+    };
+    m_host.splitText = [&](const QString& text, const QString& separator) {
+        QStringList pieces = refhost::splitPieces(text, separator);
+        for (QString& piece : pieces)
+            piece = withoutCr(piece);
+        return pieces;
+    };
+    const std::vector<Record> twoTeeth = sentences()[3].records;
+    EXPECT_EQ(compose(m_host, twoTeeth, -1, u"\r\n"), u"Crown on 3 & 5."_s);
+    EXPECT_EQ(compose(m_host, crowns(65), -1, u"\r\n"), crownsNote(65));
+
+    // A host that fills variables in capitals.
+    m_host.replaceVariable = [](const QString& text, const QString& find, const QString& replacement,
+                                qint16 count, qint32 start) {
+        return refhost::replaceFrom(text, find, replacement.toUpper(), count, start);
+    };
+    EXPECT_EQ(compose(m_host, twoTeeth), u"CROWN ON 3 & 5."_s);
+}
+
+TEST_F(CodeStringComposerTest, TheTextLentToTheHostGrowsWithTheNoteNotItsSquare) {
+    compose(m_host, crowns(250));
+    const qint64 small = m_host.charactersLent;
+    m_host.charactersLent = 0;
+    compose(m_host, crowns(1000));
+    EXPECT_GT(small, 0);
+    EXPECT_LT(m_host.charactersLent, 6 * small) << "four times the records";
+}
+
+// The same sentences with the answers a practice keeps in its database.
+class ReferenceHostComposeTest : public ::testing::TestWithParam<Engine> {
+protected:
+    void SetUp() override {
+        VV_REQUIRE_DATABASE(m_db, GetParam());
+        m_host = ReferenceHost::Open(m_db->url(), std::make_shared<test::ScriptedDialogs>(), m_dir.path());
+        m_host->setListJoinWords(u"PROC"_s, u","_s, u" and"_s, u"."_s, u" "_s);
+        m_host->setListJoinWords(u"TEETH"_s, u","_s, u" &"_s, {}, {});
+        m_host->setListJoinWords(u"SURF"_s, u"-"_s, u"-"_s, {}, {});
+        m_host->setInsertEachItem(u"SURF"_s, true);
+        for (const auto& [variable, list] : {std::pair{u"PROC"_s, u"PROC"_s},
+                                             {u"SURF"_s, u"SURF"_s},
+                                             {u"SU"_s, u"SURFACE"_s},
+                                             {u"TN"_s, u"TOOTH#"_s}})
+            m_host->setPipeVariable(variable, list);
+    }
+
+    std::unique_ptr<test::TestDatabase> m_db;
+    QTemporaryDir m_dir;
+    std::shared_ptr<ReferenceHost> m_host;
+};
+
+TEST_P(ReferenceHostComposeTest, ComposesTheSentenceAPersonWouldWrite) {
+    for (const Case& c : sentences())
+        EXPECT_EQ(compose(*m_host, c.records, c.count), c.composed) << c.name;
+    EXPECT_EQ(compose(*m_host, crowns(65)), crownsNote(65));
+}
+
+INSTANTIATE_TEST_SUITE_P(Engines, ReferenceHostComposeTest,
                          ::testing::Values(Engine::SQLite, Engine::PostgreSQL),
                          [](const auto& info) { return test::engineName(info.param); });
 
