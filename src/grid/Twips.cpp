@@ -112,7 +112,8 @@ QPoint keptOnAScreen(std::int64_t x, std::int64_t y, std::int64_t width, std::in
     const auto into = [](std::int64_t from, std::int64_t size, std::int64_t areaFrom, std::int64_t areaSize) {
         return int(std::clamp(from, areaFrom, std::max(areaFrom, areaFrom + areaSize - size)));
     };
-    return QPoint(into(x, width, nearest->x(), nearest->width()), into(y, height, nearest->y(), nearest->height()));
+    return QPoint(into(x, width, nearest->x(), nearest->width()),
+                  into(y, height, nearest->y(), nearest->height()));
 }
 
 } // namespace viVavazuruv::grid

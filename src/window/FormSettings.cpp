@@ -6,8 +6,6 @@
 #include <core/RequestState.h>
 #include <grid/GridControl.h>
 
-#include <cmath>
-
 namespace viVavazuruv {
 
 namespace {
@@ -123,8 +121,9 @@ void wkDatabases_Form::Save_Window_Setting() {
     };
     if (!fits(m_height) || !fits(m_width) || !fits(m_top) || !fits(m_left))
         return; // a value the file cannot hold is not written; the old file stays
-    writeWindowSettings(path, folder, WindowSettings{m_state.LayoutMarker, qint16(m_height), qint16(m_width),
-                                             qint16(m_top), qint16(m_left)});
+    writeWindowSettings(path, folder,
+                        WindowSettings{m_state.LayoutMarker, qint16(m_height), qint16(m_width), qint16(m_top),
+                                       qint16(m_left)});
 }
 
 } // namespace viVavazuruv

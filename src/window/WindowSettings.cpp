@@ -91,8 +91,8 @@ QString realFolder(const QString& folder) {
     const QString parent = resolved(slash == 0 ? QStringLiteral("/") : named.left(slash));
     if (parent.isEmpty())
         return {};
-    const QString expected = (parent.endsWith(QLatin1Char('/')) ? parent : parent + QLatin1Char('/')) +
-                             named.mid(slash + 1);
+    const QString expected =
+        (parent.endsWith(QLatin1Char('/')) ? parent : parent + QLatin1Char('/')) + named.mid(slash + 1);
     return canonical == expected ? canonical : QString();
 }
 
@@ -245,7 +245,8 @@ bool writeWindowSettings(const QString& path, const QString& folder, const Windo
     QByteArray temporary;
     Fd file;
     for (int attempt = 0; attempt < 16 && !file; ++attempt) {
-        temporary = '.' + place->name + ".tmp" + QByteArray::number(QRandomGenerator::global()->generate(), 36);
+        temporary =
+            '.' + place->name + ".tmp" + QByteArray::number(QRandomGenerator::global()->generate(), 36);
         file = Fd(::openat(dir, temporary.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
                            place->exists ? place->mode : 0666));
         if (!file && errno != EEXIST)

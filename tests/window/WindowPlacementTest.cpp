@@ -40,8 +40,8 @@ void writeFile(const QString& path, const QByteArray& bytes) {
     f.write(bytes);
 }
 
-// Every file under a folder (links not followed) with its bytes.
-QMap<QString, QByteArray> snapshot(const QString& folder) {
+// Every file under a folder (links not followed) with its bytes, one a line.
+std::string snapshot(const QString& folder) {
     QMap<QString, QByteArray> files;
     QDirIterator it(folder, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
                     QDirIterator::Subdirectories);
@@ -50,7 +50,10 @@ QMap<QString, QByteArray> snapshot(const QString& folder) {
         QFile f(path);
         files.insert(path, QFileInfo(path).isFile() && f.open(QIODevice::ReadOnly) ? f.readAll() : "(other)");
     }
-    return files;
+    std::string text;
+    for (auto it = files.cbegin(); it != files.cend(); ++it)
+        text += it.key().toStdString() + ": " + it.value().trimmed().toStdString() + "\n";
+    return text;
 }
 
 bool isFifo(const QString& path) {
@@ -72,7 +75,8 @@ public:
             if (fd < 0)
                 return;
             m_rescued = true;
-            [[maybe_unused]] const auto written = ::write(fd, kVictimLine.constData(), size_t(kVictimLine.size()));
+            [[maybe_unused]] const auto written =
+                ::write(fd, kVictimLine.constData(), size_t(kVictimLine.size()));
             m_done.wait(lock, [this] { return m_finished; });
             ::close(fd);
         });
@@ -161,8 +165,8 @@ TEST_P(WindowPlacementTest, OnlyARegularFileInsideTheStpFolderIsReadOrWritten) {
         QTemporaryDir outside;
         ASSERT_TRUE(QDir().mkpath(stpFolder()));
         if (hostile.folderInName)
-            m_env->component().put_GIC(
-                std::make_shared<FolderLayoutHost>(m_env->db().url(), m_env->dialogsRef(), m_env->dataFolder()));
+            m_env->component().put_GIC(std::make_shared<FolderLayoutHost>(
+                m_env->db().url(), m_env->dialogsRef(), m_env->dataFolder()));
         hostile.plant(stpFolder(), outside.path());
         const QString fifo = stpFolder() + u"/PROC.STP"_s;
         const bool planted = isFifo(fifo);
@@ -197,7 +201,8 @@ TEST_P(WindowPlacementTest, OnlyARegularFileInsideTheStpFolderIsReadOrWritten) {
     // And a plain file there is still read and written.
     PickerEnv::prepareRequest(u"PROC"_s, true);
     ASSERT_TRUE(QDir().mkpath(stpFolder()));
-    ASSERT_TRUE(writeWindowSettings(stpFolder() + u"/PROC.STP"_s, WindowSettings{4215, 5000, 6500, 900, 900}));
+    ASSERT_TRUE(
+        writeWindowSettings(stpFolder() + u"/PROC.STP"_s, WindowSettings{4215, 5000, 6500, 900, 900}));
     auto form = loadForm();
     EXPECT_EQ(std::pair(form->FormWidth(), form->tag()), std::pair(6500, QString()));
     form->Form_Activate();
@@ -220,8 +225,8 @@ QRect placed(const wkDatabases_Form& form) {
 TEST_P(WindowPlacementTest, AnyCallersPositionOpensTheWindowOnTheScreen) {
     addRows(u"PROC"_s, 3);
     constexpr float inf = std::numeric_limits<float>::infinity();
-    const float positions[] = {2147483648.0f, 3.4e38f,  2147483520.0f, 1e9f,   -1e9f, -2147483648.0f,
-                               -3.4e38f,      std::nanf(""), inf,     -inf,   4e6f,  -4e6f};
+    const float positions[] = {2147483648.0f, 3.4e38f,       2147483520.0f, 1e9f, -1e9f, -2147483648.0f,
+                               -3.4e38f,      std::nanf(""), inf,           -inf, 4e6f,  -4e6f};
     const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
     QString path;
     for (const bool keep : {false, true}) {
@@ -242,7 +247,8 @@ TEST_P(WindowPlacementTest, AnyCallersPositionOpensTheWindowOnTheScreen) {
                 EXPECT_TRUE(screen.contains(form->pos())) << text(QRect(form->pos(), QSize(1, 1)));
                 form->Form_Activate();
                 // The sizes and positions a caller can set, out of range too.
-                for (const qint32 value : {std::numeric_limits<qint32>::max(), std::numeric_limits<qint32>::min()}) {
+                for (const qint32 value :
+                     {std::numeric_limits<qint32>::max(), std::numeric_limits<qint32>::min()}) {
                     form->setFormTop(value);
                     form->setFormLeft(value);
                     form->setFormHeight(value);
