@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <optional>
 
 namespace viVavazuruv::grid {
 
@@ -73,6 +74,46 @@ QSizeF availableScreenSizeTwips() {
     const QScreen* screen = primaryScreen();
     const QSize pixels = screen ? screen->availableGeometry().size() : FallbackScreenPixels;
     return {pixelsToTwipsX(pixels.width()), pixelsToTwipsY(pixels.height())};
+}
+
+QPoint keptOnAScreen(std::int64_t x, std::int64_t y, std::int64_t width, std::int64_t height) {
+    constexpr std::int64_t lowest = std::numeric_limits<int>::min();
+    constexpr std::int64_t highest = std::numeric_limits<int>::max();
+    const QPoint given(int(std::clamp(x, lowest, highest)), int(std::clamp(y, lowest, highest)));
+    if (!primaryScreen())
+        return given;
+    width = std::max<std::int64_t>(width, 1);
+    height = std::max<std::int64_t>(height, 1);
+    // The distance from the window to an area along one axis, 0 when they overlap on it.
+    const auto gap = [](std::int64_t from, std::int64_t size, std::int64_t areaFrom, std::int64_t areaSize) {
+        if (from + size <= areaFrom)
+            return double(areaFrom - (from + size) + 1);
+        if (from >= areaFrom + areaSize)
+            return double(from - (areaFrom + areaSize) + 1);
+        return 0.0;
+    };
+    std::optional<QRect> nearest;
+    double nearestDistance = std::numeric_limits<double>::infinity();
+    for (const QScreen* screen : QGuiApplication::screens()) {
+        const QRect area = screen->availableGeometry();
+        if (area.isEmpty())
+            continue;
+        const double dx = gap(x, width, area.x(), area.width());
+        const double dy = gap(y, height, area.y(), area.height());
+        if (dx == 0.0 && dy == 0.0)
+            return given;
+        if (const double distance = std::hypot(dx, dy); distance < nearestDistance) {
+            nearestDistance = distance;
+            nearest = area;
+        }
+    }
+    if (!nearest)
+        return given;
+    const auto into = [](std::int64_t from, std::int64_t size, std::int64_t areaFrom, std::int64_t areaSize) {
+        return int(std::clamp(from, areaFrom, std::max(areaFrom, areaFrom + areaSize - size)));
+    };
+    return QPoint(into(x, width, nearest->x(), nearest->width()),
+                  into(y, height, nearest->y(), nearest->height()));
 }
 
 } // namespace viVavazuruv::grid

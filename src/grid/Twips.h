@@ -1,6 +1,9 @@
 #pragma once
 
+#include <QPoint>
 #include <QSizeF>
+
+#include <cstdint>
 
 namespace viVavazuruv::grid {
 
@@ -28,5 +31,12 @@ double pixelsToTwipsY(double pixels);
 // taken by panels and task bars). 1024 x 768 pixels when there is no screen.
 QSizeF screenSizeTwips();
 QSizeF availableScreenSizeTwips();
+
+// Where a window whose outer rectangle (pixels, size at least 1 x 1) should
+// open: where it is when it lies at least partly on some screen's available
+// area (or there is no screen at all); otherwise on the available area of the
+// nearest screen, as much of the window on it as fits, moved no further than
+// that takes.
+QPoint keptOnAScreen(std::int64_t x, std::int64_t y, std::int64_t width, std::int64_t height);
 
 } // namespace viVavazuruv::grid

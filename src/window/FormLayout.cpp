@@ -44,19 +44,24 @@ void wkDatabases_Form::Arrange_Controls(bool ShowAddDelete) {
         rows = 1;
     rows += 1; // the header row
 
-    // The height the rows want, never past the screen's bottom.
-    const qint32 border = BorderHeight();
-    const qint32 rowTwips = qRound(base.grid().RowHeightToTwips(1, kFitRowUnits));
-    qint32 wanted = twips::pixelsToTwipsY(base.cmd_Add->height()) + rows * rowTwips + kFitExtras;
-    const qint32 screenHeight = twips::screenHeightTwips();
-    if (rows >= kScreenFillingRows || FormTop() + wanted > screenHeight - border)
-        wanted = screenHeight - FormTop() - border;
+    // The height the rows want, never past the screen's bottom. In 64 bits:
+    // a Top or a row count far out of range must not overflow the sums.
+    const qint64 border = BorderHeight();
+    const qint64 rowTwips = twips::roundedTwips(base.grid().RowHeightToTwips(1, kFitRowUnits));
+    qint64 wanted = twips::pixelsToTwipsY(base.cmd_Add->height()) + qint64(rows) * rowTwips + kFitExtras;
+    const qint64 screenHeight = twips::screenHeightTwips();
+    const qint64 top = FormTop();
+    if (rows >= kScreenFillingRows || top + wanted > screenHeight - border)
+        wanted = screenHeight - top - border;
 
     // Fitted once, and only by growing, while no stored layout applies.
     if (Tag == QLatin1String("NO STP") && rows >= 3) {
         Tag.clear();
-        if (FormHeight() < wanted + border)
-            setFormHeight(wanted + border);
+        const qint32 before = FormHeight();
+        if (before < wanted + border)
+            setFormHeight(twips::clampTwips(wanted + border));
+        // Fitted with the frame as assumed now; syncFrame fits again with the real one.
+        m_heightBeforeFit = before;
     }
 
     const qint32 clientWidth = ClientWidth();

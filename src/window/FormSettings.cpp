@@ -1,11 +1,10 @@
 // Where the window's size and position are kept between uses.
+#include "FormTwips.h"
 #include "WindowSettings.h"
 #include "wkDatabases_Form.h"
 
 #include <core/RequestState.h>
 #include <grid/GridControl.h>
-
-#include <cmath>
 
 namespace viVavazuruv {
 
@@ -17,11 +16,11 @@ constexpr qint32 kDefaultTop = 1000;
 constexpr qint32 kDefaultLeft = 3000;
 const QString kNoStoredLayout = QStringLiteral("NO STP");
 
-// A float position as a whole number of twips, halves to the even neighbour.
-qint32 wholeTwips(float value) {
-    if (!std::isfinite(value))
-        return 0;
-    return qint32(std::nearbyint(double(value)));
+using twips::wholeTwips;
+
+// The folder every settings file lives in; nothing outside it is read or written.
+QString settingsFolder(IHostServices& host) {
+    return host.GetHostPath() + QStringLiteral("Stp/");
 }
 } // namespace
 
@@ -34,7 +33,7 @@ void wkDatabases_Form::Stp_File_Name(QString& result) {
         result.clear();
         return;
     }
-    result = host().GetHostPath() + QStringLiteral("Stp/") + name + QStringLiteral(".STP");
+    result = settingsFolder(host()) + name + QStringLiteral(".STP");
 }
 
 void wkDatabases_Form::applyDefaultPlacement() {
@@ -49,15 +48,19 @@ void wkDatabases_Form::applyDefaultPlacement() {
 
 void wkDatabases_Form::Load_Window_Setting() {
     Tag = kNoStoredLayout;
+    m_heightBeforeFit.reset();
     if (!m_state.KeepWindowLayout) {
         applyDefaultPlacement();
         return;
     }
 
     QString path;
+    QString folder;
     std::optional<WindowSettings> stored;
     try {
         Stp_File_Name(path);
+        if (!path.isEmpty())
+            folder = settingsFolder(host());
     } catch (const AutomationError&) {
         applyDefaultPlacement();
         return;
@@ -65,7 +68,7 @@ void wkDatabases_Form::Load_Window_Setting() {
     WindowSettings values;
     values.marker = m_state.LayoutMarker;
     if (!path.isEmpty()) {
-        stored = readWindowSettings(path);
+        stored = readWindowSettings(path, folder);
         if (!stored) {
             // Missing, unreadable or malformed: the window fits itself to the list instead.
             applyDefaultPlacement();
@@ -104,20 +107,23 @@ void wkDatabases_Form::Save_Window_Setting() {
     if (!level(0).grid().Enabled())
         return;
     QString path;
+    QString folder;
     try {
         Stp_File_Name(path);
+        if (path.isEmpty())
+            return;
+        folder = settingsFolder(host());
     } catch (const AutomationError&) {
         return;
     }
-    if (path.isEmpty())
-        return;
     const auto fits = [](qint32 v) {
         return v >= -32768 && v <= 32767;
     };
     if (!fits(m_height) || !fits(m_width) || !fits(m_top) || !fits(m_left))
         return; // a value the file cannot hold is not written; the old file stays
-    writeWindowSettings(path, WindowSettings{m_state.LayoutMarker, qint16(m_height), qint16(m_width),
-                                             qint16(m_top), qint16(m_left)});
+    writeWindowSettings(path, folder,
+                        WindowSettings{m_state.LayoutMarker, qint16(m_height), qint16(m_width), qint16(m_top),
+                                       qint16(m_left)});
 }
 
 } // namespace viVavazuruv

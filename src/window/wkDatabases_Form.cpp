@@ -250,6 +250,10 @@ QMargins wkDatabases_Form::frameMarginsNow() const {
     return s_lastFrame.value_or(styleFrame(*this));
 }
 
+void wkDatabases_Form::assumeFrame(const QMargins& frame) {
+    s_lastFrame = frame;
+}
+
 qint32 wkDatabases_Form::BorderHeight() const {
     const QMargins frame = m_assumedFrame;
     return twips::pixelsToTwipsY(frame.top() + frame.bottom());
@@ -268,23 +272,24 @@ qint32 wkDatabases_Form::ClientWidth() const {
 }
 
 void wkDatabases_Form::setFormTop(qint32 twipsValue) {
-    m_top = twipsValue;
+    m_top = twips::clampTwips(twipsValue);
     applyGeometry();
 }
 
 void wkDatabases_Form::setFormLeft(qint32 twipsValue) {
-    m_left = twipsValue;
+    m_left = twips::clampTwips(twipsValue);
     applyGeometry();
 }
 
 void wkDatabases_Form::setFormHeight(qint32 twipsValue) {
-    m_height = std::max<qint32>(twipsValue, 0);
+    m_height = std::max<qint32>(twips::clampTwips(twipsValue), 0);
+    m_heightBeforeFit.reset();
     applyGeometry();
     Form_Resize();
 }
 
 void wkDatabases_Form::setFormWidth(qint32 twipsValue) {
-    m_width = std::max<qint32>(twipsValue, 0);
+    m_width = std::max<qint32>(twips::clampTwips(twipsValue), 0);
     applyGeometry();
     Form_Resize();
 }
@@ -294,6 +299,8 @@ void wkDatabases_Form::applyGeometry() {
     // rules and the settings file mean them; Qt sizes the client area.
     m_applyingGeometry = true;
     m_assumedFrame = frameMarginsNow();
+    // A window that would open off every screen opens on the nearest one.
+    twips::keepOnAScreen(m_left, m_top, m_width, m_height);
     move(twips::twipsToPixelsX(m_left), twips::twipsToPixelsY(m_top));
     resize(std::max(1, twips::twipsToPixelsX(m_width) - m_assumedFrame.left() - m_assumedFrame.right()),
            std::max(1, twips::twipsToPixelsY(m_height) - m_assumedFrame.top() - m_assumedFrame.bottom()));
@@ -309,6 +316,11 @@ bool wkDatabases_Form::syncFrame() {
     // The window manager drew a frame other than the one assumed: the outer
     // size stays what was asked, the client area gives way.
     s_lastFrame = actual;
+    if (m_heightBeforeFit) {
+        // The height was fitted to the rows with the frame assumed: fit it again with this one.
+        m_height = *std::exchange(m_heightBeforeFit, std::nullopt);
+        Tag = QStringLiteral("NO STP");
+    }
     applyGeometry();
     Form_Resize();
     return true;
@@ -343,8 +355,10 @@ void wkDatabases_Form::resizeEvent(QResizeEvent* event) {
     const QRect outer = frameGeometry();
     if (twips::twipsToPixelsX(m_width) != outer.width())
         m_width = twips::pixelsToTwipsX(outer.width());
-    if (twips::twipsToPixelsY(m_height) != outer.height())
+    if (twips::twipsToPixelsY(m_height) != outer.height()) {
         m_height = twips::pixelsToTwipsY(outer.height());
+        m_heightBeforeFit.reset();
+    }
     runHandler([this] { Form_Resize(); });
 }
 

@@ -142,6 +142,8 @@ public:
     // Window height less client height (title bar and borders).
     qint32 BorderHeight() const;
     qint32 BorderWidth() const;
+    // The frame a window assumes until the window manager has drawn its own (for tests).
+    static void assumeFrame(const QMargins& frame);
 
     IDialogs& dialogs() const { return *m_dialogs; }
 
@@ -238,6 +240,9 @@ private:
     qint32 m_height = 0;
     qint32 m_width = 0;
     QMargins m_assumedFrame;
+    // The Height before Arrange_Controls fitted it to the rows with the frame
+    // assumed; the fit is made again once the real frame is known.
+    std::optional<qint32> m_heightBeforeFit;
     bool m_activated = false;
     bool m_unloaded = false;
     bool m_applyingGeometry = false;

@@ -2,8 +2,14 @@
 
 #include <gtest/gtest.h>
 
+#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
+
+#include <chrono>
+#include <future>
+
+#include <sys/stat.h>
 
 using namespace viVavazuruv;
 using namespace Qt::StringLiterals;
@@ -82,6 +88,62 @@ TEST_F(WindowSettingsFileTest, ALinkOutOfTheFolderIsNeitherReadNorWrittenThrough
     ASSERT_TRUE(writeWindowSettings(path(u"REAL.STP"_s), WindowSettings{4215, 2, 2, 2, 2}));
     ASSERT_TRUE(QFile::link(path(u"REAL.STP"_s), path(u"ALIAS.STP"_s)));
     EXPECT_TRUE(readWindowSettings(path(u"ALIAS.STP"_s)).has_value());
+}
+
+TEST_F(WindowSettingsFileTest, OnlyARegularFileThatStaysInsideTheFolderIsUsed) {
+    QTemporaryDir outside;
+    const QString victim = outside.filePath(u"victim"_s);
+    raw(victim, kLine);
+    const WindowSettings mine{4215, 1, 1, 1, 1};
+
+    // Two hops: the first link stays in the folder, the second leaves it.
+    ASSERT_TRUE(QFile::link(victim, path(u"HOP"_s)));
+    ASSERT_TRUE(QFile::link(path(u"HOP"_s), path(u"TWO.STP"_s)));
+    EXPECT_FALSE(readWindowSettings(path(u"TWO.STP"_s)).has_value());
+    EXPECT_FALSE(writeWindowSettings(path(u"TWO.STP"_s), mine));
+    EXPECT_EQ(raw(victim), kLine);
+
+    // A dangling chain out of the folder creates nothing at its end.
+    ASSERT_TRUE(QFile::link(outside.filePath(u"new"_s), path(u"DANGLE"_s)));
+    ASSERT_TRUE(QFile::link(path(u"DANGLE"_s), path(u"NEW.STP"_s)));
+    EXPECT_FALSE(writeWindowSettings(path(u"NEW.STP"_s), mine));
+    EXPECT_FALSE(QFile::exists(outside.filePath(u"new"_s)));
+
+    // The folder itself a link to another one.
+    ASSERT_TRUE(QFile::link(outside.path(), path(u"Stp"_s)));
+    EXPECT_FALSE(readWindowSettings(path(u"Stp/victim"_s), path(u"Stp"_s)).has_value());
+    EXPECT_FALSE(writeWindowSettings(path(u"Stp/victim"_s), path(u"Stp"_s), mine));
+    EXPECT_FALSE(writeWindowSettings(path(u"Stp/other"_s), path(u"Stp"_s), mine));
+    // A folder part of the name that links out.
+    EXPECT_FALSE(readWindowSettings(path(u"Stp/victim"_s), m_dir.path()).has_value());
+    EXPECT_FALSE(writeWindowSettings(path(u"Stp/victim"_s), m_dir.path(), mine));
+    EXPECT_FALSE(writeWindowSettings(path(u"../x.STP"_s), m_dir.path(), mine));
+    EXPECT_EQ(raw(victim), kLine);
+    EXPECT_EQ(QDir(outside.path()).entryList(QDir::Files | QDir::Hidden), QStringList{u"victim"_s});
+
+    // A real folder below it is inside it; a link beside it is written where it leads, and stays a link.
+    ASSERT_TRUE(QDir(m_dir.path()).mkdir(u"sub"_s));
+    EXPECT_TRUE(writeWindowSettings(path(u"sub/IN.STP"_s), m_dir.path(), mine));
+    EXPECT_EQ(readWindowSettings(path(u"sub/IN.STP"_s), m_dir.path()), mine);
+    ASSERT_TRUE(writeWindowSettings(path(u"REAL.STP"_s), WindowSettings{4215, 2, 2, 2, 2}));
+    ASSERT_TRUE(QFile::link(path(u"REAL.STP"_s), path(u"ALIAS.STP"_s)));
+    EXPECT_TRUE(writeWindowSettings(path(u"ALIAS.STP"_s), mine));
+    EXPECT_EQ(readWindowSettings(path(u"REAL.STP"_s)), mine);
+    EXPECT_TRUE(QFileInfo(path(u"ALIAS.STP"_s)).isSymLink());
+    // No temporary file is left behind.
+    EXPECT_FALSE(QDir(m_dir.path()).entryList(QDir::Files | QDir::Hidden).join(u' ').contains(u".tmp"_s));
+}
+
+TEST_F(WindowSettingsFileTest, AFifoIsNeitherWaitedForNorReplaced) {
+    ASSERT_EQ(::mkfifo(QFile::encodeName(path()).constData(), 0600), 0);
+    auto reading = std::async(std::launch::async, [&] { return readWindowSettings(path()); });
+    if (reading.wait_for(std::chrono::seconds(2)) != std::future_status::ready) {
+        raw(path(), kLine); // lets the blocked read go, so the test fails instead of hanging
+        FAIL() << "the read waited for a writer";
+    }
+    EXPECT_FALSE(reading.get().has_value());
+    EXPECT_FALSE(writeWindowSettings(path(), WindowSettings{4215, 1, 1, 1, 1}));
+    EXPECT_FALSE(QFileInfo(path()).isFile());
 }
 
 } // namespace
