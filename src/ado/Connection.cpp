@@ -2,6 +2,7 @@
 
 #include "AdoConstants.h"
 
+#include <core/Logging.h>
 #include <viVavazuruv/AutomationError.h>
 
 #include <QSqlError>
@@ -24,6 +25,7 @@ void Connection::Execute(const QString& commandText, qint32* recordsAffected, qi
         throw AutomationError(ErrorCode::InvalidProcedureCall,
                               QStringLiteral("Only command text can be executed (options %1).").arg(options));
     requireOpen(m_database);
+    qCDebug(lcSql).noquote() << "execute:" << commandText;
     QSqlQuery query(m_database);
     if (!query.exec(commandText))
         throw AutomationError(ErrorCode::DatabaseError,

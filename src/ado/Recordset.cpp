@@ -3,6 +3,7 @@
 #include "AdoConstants.h"
 #include "Connection.h"
 
+#include <core/Logging.h>
 #include <viVavazuruv/AutomationError.h>
 
 #include <charconv>
@@ -38,6 +39,7 @@ void Recordset::Open(const QString& source, const QSqlDatabase& activeConnection
                                   .arg(lockType)
                                   .arg(options));
     requireOpen(activeConnection);
+    qCDebug(lcSql).noquote() << "open:" << source;
     if (openSqliteDirect(source, activeConnection) || openPostgresDirect(source, activeConnection))
         return;
 

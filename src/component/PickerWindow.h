@@ -1,6 +1,7 @@
 #pragma once
 
 #include <core/CaughtError.h>
+#include <core/Logging.h>
 #include <core/RequestState.h>
 #include <grid/IGridControl.h>
 #include <window/QtDialogs.h>
@@ -57,7 +58,9 @@ template <typename Body> auto asAutomationErrors(Body&& body) -> decltype(body()
     try {
         return body();
     } catch (...) {
-        throw caughtAsAutomationError(std::current_exception());
+        const AutomationError error = caughtAsAutomationError(std::current_exception());
+        qCWarning(lcHost).noquote() << "the call ends with error" << error.code() << error.message();
+        throw error;
     }
 }
 

@@ -6,6 +6,7 @@
 
 #include <ado/VbStrings.h>
 #include <core/CaughtError.h>
+#include <core/Logging.h>
 #include <core/RequestState.h>
 #include <grid/GridControl.h>
 
@@ -21,10 +22,11 @@ constexpr qint32 kReadAhead = 16;  // rows
 
 // Runs one step of leaving edit mode: a step that fails does not keep the
 // level from returning to browse mode.
-template <class Step> void tolerated(Step&& step) {
+template <class Step> void tolerated(const char* what, Step&& step) {
     try {
         step();
     } catch (...) {
+        logPassedOver(lcWindow, what, std::current_exception());
     }
 }
 } // namespace
@@ -93,14 +95,15 @@ void wkDatabases_Form::leaveEditMode(qint16 Index) {
     qint32 row = 0;
     QString text;
     QString key;
-    tolerated([&] {
+    tolerated("leaving edit mode: reading the active cell", [&] {
         c0 = grid.ActiveCol();
         row = grid.ActiveRow();
         text = grid.GetText(c0, row);
         key = grid.GetText(grid.MaxCols() - 1, row);
     });
-    tolerated([&] { lvl.Uddbs_Frame->setTitle(host().CaptionText(m_state.FrameCaptions.at(Index))); });
-    tolerated([&] {
+    tolerated("leaving edit mode: the frame caption",
+              [&] { lvl.Uddbs_Frame->setTitle(host().CaptionText(m_state.FrameCaptions.at(Index))); });
+    tolerated("leaving edit mode: the buttons", [&] {
         lvl.cmd_Add->hide();
         lvl.cmd_Del->hide();
         lvl.cmd_Cancel->show();
@@ -114,7 +117,7 @@ void wkDatabases_Form::leaveEditMode(qint16 Index) {
         Save_Database(Index);
     } catch (...) {
         const AutomationError error = caughtAsAutomationError(std::current_exception());
-        tolerated([&] {
+        tolerated("leaving edit mode: telling that the save failed", [&] {
             dialogs().MessageBox(QStringLiteral("The list could not be saved: ") + error.message(),
                                  MsgBox::Critical, QStringLiteral(" User Defined Database"));
         });
@@ -123,14 +126,14 @@ void wkDatabases_Form::leaveEditMode(qint16 Index) {
     // Browse mode picks rows again even when nothing was saved (and so
     // nothing refilled the grid): cells that looked like a list to choose
     // from must not stay editable.
-    tolerated([&] {
+    tolerated("leaving edit mode: picking rows again", [&] {
         if (grid.OperationMode() == GridMode::Edit)
             Set_Selection_Mode(Index);
         grid.setBrowseFlag(true);
     });
 
     if (lvl.PipeSignLevel == -1) {
-        tolerated([&] {
+        tolerated("leaving edit mode: refilling the pipe-sign list", [&] {
             grid.setReDraw(false);
             Fill_Database_Grid(Index, lvl.FrameTag, true);
             host().NotifyHost(1);
@@ -142,16 +145,16 @@ void wkDatabases_Form::leaveEditMode(qint16 Index) {
             grid.setCol(c0);
         });
     } else {
-        tolerated([&] {
+        tolerated("leaving edit mode: returning to the row", [&] {
             grid.setRow(row);
             grid.setCol(c0);
         });
     }
-    tolerated([&] {
+    tolerated("leaving edit mode: placing the window again", [&] {
         Load_Window_Setting();
         Form_Resize();
     });
-    tolerated([&] { Set_Button_Hints(Index); });
+    tolerated("leaving edit mode: the button hints", [&] { Set_Button_Hints(Index); });
 }
 
 qint32 wkDatabases_Form::findKeyRow(qint16 Index, const QString& key) {

@@ -2,6 +2,7 @@
 #include "wkDatabases_Form.h"
 
 #include "FormTwips.h"
+#include <core/Logging.h>
 #include <core/RequestState.h>
 #include <grid/GridControl.h>
 
@@ -35,6 +36,7 @@ void wkDatabases_Form::Arrange_Controls(bool ShowAddDelete) {
             }
         } catch (const AutomationError&) {
             // A level that cannot be read does not take part in the layout.
+            logPassedOver(lcWindow, "reading a level for the layout", std::current_exception());
         }
     }
     PickerLevel& base = level(0);

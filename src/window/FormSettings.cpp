@@ -3,6 +3,7 @@
 #include "WindowSettings.h"
 #include "wkDatabases_Form.h"
 
+#include <core/Logging.h>
 #include <core/RequestState.h>
 #include <grid/GridControl.h>
 
@@ -62,6 +63,7 @@ void wkDatabases_Form::Load_Window_Setting() {
         if (!path.isEmpty())
             folder = settingsFolder(host());
     } catch (const AutomationError&) {
+        logPassedOver(lcWindow, "finding the settings file", std::current_exception());
         applyDefaultPlacement();
         return;
     }
@@ -114,6 +116,7 @@ void wkDatabases_Form::Save_Window_Setting() {
             return;
         folder = settingsFolder(host());
     } catch (const AutomationError&) {
+        logPassedOver(lcWindow, "finding the settings file to write", std::current_exception());
         return;
     }
     const auto fits = [](qint32 v) {

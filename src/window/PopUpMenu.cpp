@@ -2,6 +2,7 @@
 #include "wkDatabases_Form.h"
 
 #include <ado/VbStrings.h>
+#include <core/Logging.h>
 #include <core/RequestState.h>
 #include <grid/GridControl.h>
 
@@ -41,6 +42,7 @@ void wkDatabases_Form::mnuPopUps_Click(qint16 Index) {
         }
     } catch (...) {
         // The menu's work is a convenience; a failing dialog or grid leaves the row as it was.
+        logPassedOver(lcWindow, "a pop-up menu command", std::current_exception());
     }
 }
 

@@ -4,6 +4,7 @@
 
 #include "FormTwips.h"
 #include <core/CaughtError.h>
+#include <core/Logging.h>
 #include <core/RequestState.h>
 #include <grid/GridControl.h>
 #include <store/ListStore.h>
@@ -153,6 +154,7 @@ void wkDatabases_Form::Form_Activate() {
         level(0).uddbs_SBarPanel->setText(hint);
     } catch (const AutomationError&) {
         // The hint is a nicety; a request without column widths simply has none.
+        logPassedOver(lcWindow, "the status bar's hint", std::current_exception());
     }
     Loading = false;
 }
@@ -429,7 +431,9 @@ void wkDatabases_Form::runHandler(const std::function<void()>& handler) noexcept
         handler();
         return;
     } catch (...) {
-        keepError(caughtAsAutomationError(std::current_exception()));
+        const AutomationError error = caughtAsAutomationError(std::current_exception());
+        qCWarning(lcHost).noquote() << "the request ends with error" << error.code() << error.message();
+        keepError(error);
     }
     try {
         Unload(1);

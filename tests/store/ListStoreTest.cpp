@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include <QLoggingCategory>
+#include <QScopeGuard>
 #include <QSqlQuery>
 #include <QTemporaryDir>
 
@@ -94,6 +96,28 @@ TEST_P(ListStoreTest, AFieldShownTwiceOrMissingAndAFailingStatement) {
               (QStringList{u"Recall letter"_s, u"DOCLIST"_s, u"Recall letter"_s}));
     m_host->replacement = u"SELECT * FROM NoSuchTable"_s;
     EXPECT_THROW(load(u"DOCLIST"_s), AutomationError);
+}
+
+// An office that asks sees every statement run, as translated; by default nothing is said.
+TEST_P(ListStoreTest, StatementsReachTheLogOnlyWhenAsked) {
+    static QStringList logged;
+    logged.clear();
+    const QtMessageHandler previous =
+        qInstallMessageHandler([](QtMsgType, const QMessageLogContext& context, const QString& text) {
+            if (QLatin1String(context.category) == QLatin1String("viVavazuruv.sql"))
+                logged << text;
+        });
+    const auto restore = qScopeGuard([previous] {
+        qInstallMessageHandler(previous);
+        QLoggingCategory::setFilterRules({});
+    });
+    load(u"DOCLIST"_s);
+    EXPECT_TRUE(logged.isEmpty());
+    QLoggingCategory::setFilterRules(u"viVavazuruv.sql=true"_s);
+    load(u"DOCLIST"_s);
+    ASSERT_EQ(logged.size(), 1);
+    EXPECT_TRUE(logged.first().contains(u"from UsrDefTable where"_s, Qt::CaseInsensitive))
+        << logged.first().toStdString();
 }
 
 TEST_P(ListStoreTest, StatementsCarryTheOfficeClauseOnlyInMode7AndDeleteHonoursIt) {
