@@ -68,10 +68,10 @@ BenchDatabase::BenchDatabase(int rows) {
     db.commit();
 }
 
-void fillRequest(RequestState& state, const std::shared_ptr<ReferenceHost>& host) {
+PickerRequest benchRequest(RequestState& state, const std::shared_ptr<ReferenceHost>& host,
+                           const QString& listCode) {
     state.GIC = host;
-    state.PrepareListRequest({false, QStringLiteral("Description"), QStringLiteral("Benchmark"),
-                              QStringLiteral("Benchmark"), QString(), QString()},
-                             0, 0);
-    state.DatabaseCode = kBenchListCode;
+    return PickerRequest::ForList(listCode,
+                                  {false, QStringLiteral("Description"), QStringLiteral("Benchmark"),
+                                   QStringLiteral("Benchmark"), QString(), QString()});
 }

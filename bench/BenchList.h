@@ -1,5 +1,6 @@
 #pragma once
 
+#include <core/PickerRequest.h>
 #include <viVavazuruv/ReferenceHost.h>
 
 #include <QString>
@@ -31,5 +32,7 @@ private:
     std::shared_ptr<viVavazuruv::ReferenceHost> m_host;
 };
 
-// The request an entry point makes for a generic list.
-void fillRequest(viVavazuruv::RequestState& state, const std::shared_ptr<viVavazuruv::ReferenceHost>& host);
+// The request an entry point makes for a generic list, over the host put as GIC.
+viVavazuruv::PickerRequest benchRequest(viVavazuruv::RequestState& state,
+                                        const std::shared_ptr<viVavazuruv::ReferenceHost>& host,
+                                        const QString& listCode);

@@ -83,12 +83,12 @@ void saveEdited(benchmark::State& state, bool postgres) {
     addEntries(*bench->host, QStringLiteral("ALERT"), rows);
     RequestState& request = RequestState::instance();
     request.GIC = bench->host;
-    request.PrepareListRequest({false, QStringLiteral("Medical Alert"),
-                                QStringLiteral("Medical Alert Database"), QStringLiteral("Medical Alert"),
-                                QString(), QString()},
-                               0, 0);
-    request.DatabaseCode = QStringLiteral("ALERT");
-    wkDatabases_Form form(request, bench->dialogs);
+    wkDatabases_Form form(request,
+                          PickerRequest::ForList(QStringLiteral("ALERT"),
+                                                 {false, QStringLiteral("Medical Alert"),
+                                                  QStringLiteral("Medical Alert Database"),
+                                                  QStringLiteral("Medical Alert"), QString(), QString()}),
+                          bench->dialogs);
     form.Load();
     IGridControl& grid = form.level(0).grid();
     int round = 0;

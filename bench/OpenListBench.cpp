@@ -57,9 +57,8 @@ void resetPeakMemory() {
 void BM_OpenList_Component(benchmark::State& bench) {
     BenchDatabase& data = BenchDatabase::forRows(int(bench.range(0)));
     RequestState& state = RequestState::instance();
-    fillRequest(state, data.host());
-    state.DatabaseCode = QStringLiteral("NOSUCHLIST");
-    wkDatabases_Form form(state, std::make_shared<test::ScriptedDialogs>());
+    wkDatabases_Form form(state, benchRequest(state, data.host(), QStringLiteral("NOSUCHLIST")),
+                          std::make_shared<test::ScriptedDialogs>());
     form.Load(); // loaded but never shown, as an entry point has it before it answers
     for (auto _ : bench) {
         form.Load_Database(0, kBenchListCode, true);
@@ -84,9 +83,8 @@ double heapInUseMB() {
 void BM_OpenList_ComponentMemory(benchmark::State& bench) {
     BenchDatabase& data = BenchDatabase::forRows(int(bench.range(0)));
     RequestState& state = RequestState::instance();
-    fillRequest(state, data.host());
-    state.DatabaseCode = QStringLiteral("NOSUCHLIST");
-    wkDatabases_Form form(state, std::make_shared<test::ScriptedDialogs>());
+    wkDatabases_Form form(state, benchRequest(state, data.host(), QStringLiteral("NOSUCHLIST")),
+                          std::make_shared<test::ScriptedDialogs>());
     form.Load();
     // Free heap from making the test data goes back to the system first, so
     // the list's own pages show in the resident size.

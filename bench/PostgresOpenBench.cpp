@@ -97,11 +97,12 @@ void BM_OpenListPg_Component(benchmark::State& bench) {
         return bench.SkipWithError("no PostgreSQL server: set VIVAVAZURUV_TEST_PG_URL (scripts/pg-server)");
     RequestState& state = RequestState::instance();
     state.GIC = list->host;
-    state.PrepareListRequest({false, QStringLiteral("Description"), QStringLiteral("Benchmark"),
-                              QStringLiteral("Benchmark"), QString(), QString()},
-                             0, 0);
-    state.DatabaseCode = QStringLiteral("NOSUCHLIST");
-    wkDatabases_Form form(state, std::make_shared<test::ScriptedDialogs>());
+    wkDatabases_Form form(
+        state,
+        PickerRequest::ForList(QStringLiteral("NOSUCHLIST"),
+                               {false, QStringLiteral("Description"), QStringLiteral("Benchmark"),
+                                QStringLiteral("Benchmark"), QString(), QString()}),
+        std::make_shared<test::ScriptedDialogs>());
     form.Load();
     for (auto _ : bench) {
         form.Load_Database(0, kList, true);

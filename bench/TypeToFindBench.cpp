@@ -54,9 +54,8 @@ void BM_TypeToFind(benchmark::State& bench) {
     const auto rows = qint32(bench.range(0));
     BenchDatabase& data = BenchDatabase::forRows(rows);
     RequestState& state = RequestState::instance();
-    fillRequest(state, data.host());
     auto dialogs = std::make_shared<AnsweringDialogs>();
-    wkDatabases_Form form(state, dialogs);
+    wkDatabases_Form form(state, benchRequest(state, data.host(), kBenchListCode), dialogs);
     form.Load();
     grid::GridControl& grid = *form.level(0).uddbs_SS;
     if (grid.MaxRows() != rows) {

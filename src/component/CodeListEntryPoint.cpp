@@ -10,7 +10,6 @@ namespace viVavazuruv {
 
 namespace {
 const QString kLineEnd = QStringLiteral("\n");
-const QString kFieldEnd = QString(SelectionRecord::FieldEnd);
 constexpr qint16 kDescriptionWidth = 40;
 constexpr qint16 kCodeWidth = 8;
 constexpr qint16 kLetterWidth = 15;
@@ -23,21 +22,19 @@ void wkDatabases::UDDBS_Cds_Qrp(QString& Code, qint16& Mod_Flag, QString& DBName
     asAutomationErrors([&] {
         RequestState& state = RequestState::instance();
         IHostServices& host = state.Host();
-        state.ResetColumns();
         host.SetCurrentPatientID(Pat_ID);
+        PickerRequest request = PickerRequest::Blank();
         // Only code-list windows remember their size and place.
-        state.KeepWindowLayout = true;
-        state.MultiSelect = !Code.startsWith(QStringLiteral("||"));
-        if (!state.MultiSelect)
+        request.KeepWindowLayout = true;
+        request.MultiSelect = !Code.startsWith(QStringLiteral("||"));
+        if (!request.MultiSelect)
             Code.remove(0, 1);
-        state.DatabaseCode = host.CodeListKey(Code);
-        state.SetWindowPosition(WTop, WLeft);
-        qint16 fields = 6;
-        state.InitFieldNames(fields);
-        state.ColumnCaptions(1) = QStringLiteral("Gp");
-        state.ColumnWidths(1) = 3;
-        state.ColumnCaptions(2) = QStringLiteral("Description");
-        state.ColumnWidths(2) = kDescriptionWidth;
+        request.DatabaseCode = state.DatabaseCode = host.CodeListKey(Code);
+        state.PlaceRequest(request, WTop, WLeft);
+        request.ColumnCaptions(1) = QStringLiteral("Gp");
+        request.ColumnWidths(1) = 3;
+        request.ColumnCaptions(2) = QStringLiteral("Description");
+        request.ColumnWidths(2) = kDescriptionWidth;
         bool showCode = ShowCode && *ShowCode;
         bool showLetter = ShowLetter && *ShowLetter;
         if (host.LetterColumnsOff()) {
@@ -48,28 +45,18 @@ void wkDatabases::UDDBS_Cds_Qrp(QString& Code, qint16& Mod_Flag, QString& DBName
                 *ShowLetter = false;
         }
         if (showCode) {
-            state.ColumnCaptions(4) = QStringLiteral("Code");
-            state.ColumnWidths(4) = kCodeWidth;
+            request.ColumnCaptions(4) = QStringLiteral("Code");
+            request.ColumnWidths(4) = kCodeWidth;
         }
         if (showLetter) {
-            state.ColumnCaptions(5) = QStringLiteral("Letter File Name");
-            state.ColumnWidths(5) = kLetterWidth;
+            request.ColumnCaptions(5) = QStringLiteral("Letter File Name");
+            request.ColumnWidths(5) = kLetterWidth;
         }
-        state.WindowCaption = QStringLiteral("User Defined Data Base");
-        state.FrameCaptions.at(0) = QStringLiteral("Database = ") + Code;
-        state.SortKeys.Redim(2);
-        state.SortKeyOrders.Redim(2);
-        for (int k = 1; k <= 2; ++k) {
-            state.SortKeys(k) = qint16(k);
-            state.SortKeyOrders(k) = SortOrder::Ascending;
-        }
-        state.WindowOptions =
+        request.WindowCaption = QStringLiteral("User Defined Data Base");
+        request.FrameCaptions.at(0) = QStringLiteral("Database = ") + Code;
+        request.WindowOptions =
             host.CanModifyLists() || Mod_Flag != 0 ? QString() : QStringLiteral("NOADD,NODELETE");
-        state.SelectionResult.clear();
-        {
-            PickerWindow window(state);
-            window.showModal();
-        }
+        const Selection chosen = PickerWindow(state, std::move(request)).showModal();
 
         DBName.clear();
         Level.clear();
@@ -78,27 +65,17 @@ void wkDatabases::UDDBS_Cds_Qrp(QString& Code, qint16& Mod_Flag, QString& DBName
         Ada.clear();
         Letter.clear();
         nUDDBS_Selected = 0;
-        // The host may have put another GIC while the window was up.
-        IHostServices& hostNow = state.Host();
-        QString& records = state.SelectionResult;
-        while (!vb::Trim(records).isEmpty()) {
+        // One line per record in each output, answers' records included.
+        for (const SelectionRecord& record : chosen) {
             nUDDBS_Selected = vb::CInt(double(nUDDBS_Selected) + 1);
-            const auto field = [&](qint16 index) {
-                return hostNow.GetField(records, kFieldEnd, index, 0) + kLineEnd;
-            };
-            Desc += field(2);
+            Desc += record.field(2) + kLineEnd;
             if (showCode)
-                Ada += field(4);
+                Ada += record.field(4) + kLineEnd;
             if (showLetter)
-                Letter += field(5);
-            id += field(6);
-            DBName += field(7);
-            Level += field(8);
-            const qsizetype end = records.indexOf(SelectionRecord::RecordEnd);
-            if (end >= 0)
-                records.remove(0, end + 1);
-            else
-                records.clear();
+                Letter += record.field(5) + kLineEnd;
+            id += record.field(6) + kLineEnd;
+            DBName += record.field(7) + kLineEnd;
+            Level += record.field(8) + kLineEnd;
         }
     });
 }
@@ -107,8 +84,8 @@ void wkDatabases::Cds_Qrp_Compose(QString& Ret_String, QString& Ret_DBName, QStr
                                   QString& Ret_Description, QString& Ret_ADA, QString& Ret_Letter,
                                   QString& Ret_ID, qint16& nUDDBS_Selected) {
     asAutomationErrors([&] {
-        RequestState& state = RequestState::instance();
-        Compose_Code_String(state.Host(), state.ComposeParts, Ret_String, Ret_DBName, Ret_Level,
+        VbArray<QString> parts; // the levels of the records, a work array of one call
+        Compose_Code_String(RequestState::instance().Host(), parts, Ret_String, Ret_DBName, Ret_Level,
                             Ret_Description, Ret_ADA, Ret_Letter, Ret_ID, nUDDBS_Selected);
     });
 }

@@ -17,8 +17,7 @@ namespace viVavazuruv {
 
 namespace {
 
-const QString kFieldEnd = QString(SelectionRecord::FieldEnd);
-const QString kRecordEnd = QString(SelectionRecord::RecordEnd);
+const QString kFieldEnd = QStringLiteral("\n");
 
 // The description of the first row whose group code equals value (trimmed,
 // upper case); "" when no row matches or the matching description is empty.
@@ -44,23 +43,30 @@ bool answeredFromList(PickerWindow& window, QString& Tmp) {
     return true;
 }
 
-// A fixed list whose group codes answer Tmp: prepares the request and loads
-// the window; true (Tmp answered, window gone unseen) when the list knows
-// Tmp, otherwise the window has been shown and closed.
-bool answeredOrShown(RequestState& state, const QString& listCode, const ListRequest& request, QString& Tmp,
-                     float& WTop, float& WLeft) {
-    state.Host(); // no host, no change to the request state
+// The request for a fixed list, placed where the caller asked (or where the last one was).
+PickerRequest listRequest(RequestState& state, const QString& listCode, const ListRequest& request, float top,
+                          float left) {
+    state.Host(); // no host, no change to the component's state
     state.DatabaseCode = listCode;
-    state.PrepareListRequest(request, WTop, WLeft);
-    PickerWindow window(state);
+    PickerRequest r = PickerRequest::ForList(listCode, request);
+    state.PlaceRequest(r, top, left);
+    return r;
+}
+
+// A fixed list whose group codes answer Tmp: loads the window; when the list
+// knows Tmp it is answered and the window goes unseen (nothing in chosen),
+// otherwise the window is shown and chosen holds what the user chose.
+bool answeredOrShown(RequestState& state, const QString& listCode, const ListRequest& request, QString& Tmp,
+                     float& WTop, float& WLeft, Selection& chosen) {
+    PickerWindow window(state, listRequest(state, listCode, request, WTop, WLeft));
     if (answeredFromList(window, Tmp))
         return true;
-    window.showModal();
+    chosen = window.showModal();
     return false;
 }
 
-QString firstDescription(IHostServices& host, const QString& selection) {
-    return host.GetField(selection, kFieldEnd, 2, 0);
+QString firstDescription(const Selection& chosen) {
+    return chosen.empty() ? QString() : chosen.front().description();
 }
 
 } // namespace
@@ -71,35 +77,29 @@ void wkDatabases::SetDialogs(std::shared_ptr<IDialogs> dialogs) {
 
 QString wkDatabases::UDDBS_Credit_Card(QString& Tmp, float& WTop, float& WLeft) {
     return asAutomationErrors([&] {
-        RequestState& state = RequestState::instance();
-        if (!answeredOrShown(state, QStringLiteral("CRECARD"),
+        Selection chosen;
+        if (!answeredOrShown(RequestState::instance(), QStringLiteral("CRECARD"),
                              {false, QStringLiteral("Credit Card"), QStringLiteral("Credit Card Database"),
                               QStringLiteral("Credit Card"), QString(), QString()},
-                             Tmp, WTop, WLeft))
-            Tmp = firstDescription(state.Host(), state.SelectionResult);
+                             Tmp, WTop, WLeft, chosen))
+            Tmp = firstDescription(chosen);
         return Tmp;
     });
 }
 
 QString wkDatabases::UDDBS_Med_Alert(QString& Tmp, float& WTop, float& WLeft) {
     return asAutomationErrors([&] {
-        RequestState& state = RequestState::instance();
-        if (answeredOrShown(state, QStringLiteral("ALERT"),
+        Selection chosen;
+        if (answeredOrShown(RequestState::instance(), QStringLiteral("ALERT"),
                             {true, QStringLiteral("Medical Alert"), QStringLiteral("Medical Alert Database"),
                              QStringLiteral("Medical Alert"), QString(), QString()},
-                            Tmp, WTop, WLeft))
+                            Tmp, WTop, WLeft, chosen))
             return Tmp;
-        // The host may have put another GIC while the window was up.
-        IHostServices& host = state.Host();
-        Tmp.clear();
-        for (qint16 i = 1;; ++i) {
-            const QString record = host.GetField(state.SelectionResult, kRecordEnd, i, 0);
-            if (record.isEmpty())
-                break;
-            Tmp += QStringLiteral(", ") + host.GetField(record, kFieldEnd, 2, 0);
-        }
-        if (Tmp.startsWith(QStringLiteral(", ")))
-            Tmp = Tmp.mid(2);
+        // Every record, an answer's record among them, gives one description.
+        QStringList descriptions;
+        for (const SelectionRecord& record : chosen)
+            descriptions << record.description();
+        Tmp = descriptions.join(QStringLiteral(", "));
         return Tmp;
     });
 }
@@ -145,8 +145,9 @@ QString wkDatabases::UDDBS_Sex_Title(QString& Tmp, float& WTop, float& WLeft, qi
         default:
             break; // the previous request's list
         }
-        state.PrepareListRequest(request, WTop, WLeft);
-        PickerWindow window(state);
+        PickerRequest pickerRequest = PickerRequest::ForList(state.DatabaseCode, request);
+        state.PlaceRequest(pickerRequest, WTop, WLeft);
+        PickerWindow window(state, std::move(pickerRequest));
         if (answeredFromList(window, Tmp))
             return Tmp;
 
@@ -164,8 +165,7 @@ QString wkDatabases::UDDBS_Sex_Title(QString& Tmp, float& WTop, float& WLeft, qi
             }
         }
         host.ResetHostText(QString());
-        window.showModal();
-        Tmp = firstDescription(state.Host(), state.SelectionResult);
+        Tmp = firstDescription(window.showModal());
         return Tmp;
     });
 }
@@ -174,36 +174,27 @@ QString wkDatabases::UDDBS_Selection(bool& MultiSelection, float& WTop, float& W
                                      QString& Captn, bool& ShowLetter) {
     return asAutomationErrors([&] {
         RequestState& state = RequestState::instance();
-        IHostServices& host = state.Host();
-        state.DatabaseCode = DBNM;
-        if (host.LetterColumnsOff())
+        if (state.Host().LetterColumnsOff())
             ShowLetter = false;
-        state.PrepareListRequest({MultiSelection, QStringLiteral("Description"), Captn, QString(), QString(),
-                                  ShowLetter ? QStringLiteral("Document File Name") : QString()},
-                                 WTop, WLeft);
-        PickerWindow window(state);
-        window.showModal();
-
-        IHostServices& hostNow = state.Host();
-        QString answer;
-        for (qint16 i = 1;; ++i) {
-            const QString record = hostNow.GetField(state.SelectionResult, kRecordEnd, i, 0);
-            if (record.isEmpty())
-                break;
-            QString description = hostNow.GetField(record, kFieldEnd, 2, 0);
-            if (description.contains(QStringLiteral("|??"))) {
-                const QString typed = hostNow.GetField(record, kFieldEnd, 10, 0);
-                const qsizetype at = description.indexOf(QStringLiteral("|??"));
-                description.replace(at, 3, typed);
-            }
+        PickerWindow window(
+            state, listRequest(state, DBNM,
+                               {MultiSelection, QStringLiteral("Description"), Captn, QString(), QString(),
+                                ShowLetter ? QStringLiteral("Document File Name") : QString()},
+                               WTop, WLeft));
+        QStringList lines;
+        for (const SelectionRecord& record : window.showModal()) {
+            // The answer typed for a "|??" comes as a line of its own, the
+            // record after; the chosen row's line leaves the variable out.
+            QString description = record.description();
+            const qsizetype at = description.indexOf(QStringLiteral("|??"));
+            if (at >= 0)
+                description.remove(at, 3);
             if (!description.isEmpty())
-                answer += QStringLiteral("\r\n") + description;
+                lines << description;
             if (!MultiSelection)
                 break;
         }
-        if (answer.startsWith(QStringLiteral("\r\n")))
-            answer = answer.mid(2);
-        return answer;
+        return lines.join(QStringLiteral("\r\n"));
     });
 }
 
@@ -211,27 +202,23 @@ QString wkDatabases::UDDBS_1_Choice(QString& Tmp, float& WTop, float& WLeft, QSt
                                     bool* ShowLetter, QString* LetterName) {
     return asAutomationErrors([&] {
         RequestState& state = RequestState::instance();
-        IHostServices& host = state.Host();
         bool showLetter = ShowLetter ? *ShowLetter : false;
-        state.DatabaseCode = DBNM;
-        if (host.LetterColumnsOff())
+        if (state.Host().LetterColumnsOff())
             showLetter = false;
         if (ShowLetter)
             *ShowLetter = showLetter;
-        state.PrepareListRequest({false, QStringLiteral("Description"), Captn, QString(),
-                                  QStringLiteral("NOPIPSIGN"),
-                                  showLetter ? QStringLiteral("Letter File Name") : QString()},
-                                 WTop, WLeft);
-        PickerWindow window(state);
-        window.showModal();
-
-        // The host may have put another GIC while the window was up.
-        IHostServices& hostNow = state.Host();
-        Tmp = firstDescription(hostNow, state.SelectionResult);
+        PickerWindow window(state, listRequest(state, DBNM,
+                                               {false, QStringLiteral("Description"), Captn, QString(),
+                                                QStringLiteral("NOPIPSIGN"),
+                                                showLetter ? QStringLiteral("Letter File Name") : QString()},
+                                               WTop, WLeft));
+        const Selection chosen = window.showModal();
+        Tmp = firstDescription(chosen);
+        // An entry that is nothing but a question answers with what was typed.
         if (Tmp == QLatin1String("|??"))
-            Tmp = hostNow.GetField(state.SelectionResult, kFieldEnd, 10, 0);
+            Tmp = chosen.size() > 1 ? chosen.at(1).description() : QString();
         if (showLetter && LetterName)
-            *LetterName = hostNow.GetField(state.SelectionResult, kFieldEnd, 5, 0);
+            *LetterName = chosen.empty() ? QString() : chosen.front().field(5);
         return Tmp;
     });
 }

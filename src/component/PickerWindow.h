@@ -21,35 +21,34 @@ inline std::shared_ptr<IDialogs> dialogsFor(RequestState& state) {
     return state.Dialogs;
 }
 
-// The one window of a request: loaded on creation, gone with this object on
-// every way out, errors included.
+// The one window of a request: loaded on creation from the request, gone
+// with this object on every way out, errors included.
 class PickerWindow final {
 public:
-    explicit PickerWindow(RequestState& state) : m_state(state) {
+    PickerWindow(RequestState& state, PickerRequest request) {
         // Modal over whatever window of the host is active.
-        m_form = std::make_unique<wkDatabases_Form>(state, dialogsFor(state), QApplication::activeWindow());
-        state.Window = m_form.get();
+        m_form = std::make_unique<wkDatabases_Form>(state, std::move(request), dialogsFor(state),
+                                                    QApplication::activeWindow());
         m_form->Load();
     }
-    ~PickerWindow() { m_state.Window = nullptr; }
     Q_DISABLE_COPY_MOVE(PickerWindow)
 
-    wkDatabases_Form& form() { return *m_form; }
     IGridControl& grid() { return m_form->level(0).grid(); }
 
     // Unloads without showing (the list answered the request).
     void unloadUnseen() { m_form->Unload(1); }
 
-    // Shows the window modally until it is unloaded; an error raised inside
-    // the window's handlers reaches the caller from here.
-    void showModal() {
+    // Shows the window modally until it is unloaded and returns what the user
+    // chose (nothing when the window was closed); an error raised inside the
+    // window's handlers reaches the caller from here.
+    Selection showModal() {
         m_form->exec();
         if (auto error = m_form->takePendingError())
             throw *error;
+        return m_form->takeSelection();
     }
 
 private:
-    RequestState& m_state;
     std::unique_ptr<wkDatabases_Form> m_form;
 };
 

@@ -42,54 +42,17 @@ void RequestState::ReleaseHostObjectsAtUnload() {
     });
 }
 
-void RequestState::InitFieldNames(qint16& n) {
-    FieldNames.Redim(n);
-    FieldNames(0) = QStringLiteral("UsrDefCod");
-    FieldNames(1) = QStringLiteral("usrdefSeqCod");
-    FieldNames(2) = QStringLiteral("usrdefDes");
-    FieldNames(3) = QStringLiteral("usrdefCDSDRWFla");
-    FieldNames(4) = QStringLiteral("usrdefADA");
-    FieldNames(5) = QStringLiteral("usrdefLetNam");
-    FieldNames(6) = QStringLiteral("usrdefInd");
-}
-
-void RequestState::ResetColumns() {
-    ColumnCaptions.Redim(6);
-    ColumnWidths.Redim(6);
-}
-
-void RequestState::PrepareListRequest(const ListRequest& request, float top, float left) {
-    ResetColumns();
-    KeepWindowLayout = false;
-    MultiSelect = request.multiSelect;
-    SetWindowPosition(top, left);
-    qint16 fields = 6;
-    InitFieldNames(fields);
-    ColumnCaptions(1) = QStringLiteral("Gp");
-    ColumnWidths(1) = 3;
-    ColumnCaptions(2) = request.columnCaption;
-    ColumnWidths(2) = 30;
-    if (!request.letterCaption.isEmpty()) {
-        ColumnCaptions(5) = request.letterCaption;
-        ColumnWidths(5) = 15;
-    }
-    WindowCaption = request.windowCaption;
-    FrameCaptions.at(0) = request.frameCaption;
-    SortKeys.Redim(2);
-    SortKeyOrders.Redim(2);
-    SortKeys(1) = 1;
-    SortKeys(2) = 2;
-    SortKeyOrders(1) = 1;
-    SortKeyOrders(2) = 1;
-    WindowOptions = request.windowOptions;
-    SelectionResult.clear();
-}
-
 void RequestState::SetWindowPosition(float top, float left) {
     if (top > 0.0f)
         WindowTop = top;
     if (left > 0.0f)
         WindowLeft = left;
+}
+
+void RequestState::PlaceRequest(PickerRequest& request, float top, float left) {
+    SetWindowPosition(top, left);
+    request.WindowTop = WindowTop;
+    request.WindowLeft = WindowLeft;
 }
 
 IHostServices& RequestState::Host() const {

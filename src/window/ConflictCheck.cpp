@@ -53,10 +53,11 @@ QString wkDatabases_Form::describeChanges(const QStringList& before, const QStri
         if (before.at(i) == now.at(i))
             continue;
         const auto column = qint16(i + 1);
-        QString name =
-            m_state.ColumnCaptions.UBound() >= column ? vb::Trim(m_state.ColumnCaptions(column)) : QString();
+        QString name = m_request.ColumnCaptions.UBound() >= column
+                           ? vb::Trim(m_request.ColumnCaptions(column))
+                           : QString();
         if (name.isEmpty())
-            name = m_state.FieldNames(column);
+            name = m_request.FieldNames(column);
         lines += QStringLiteral("    %1: \"%2\", now \"%3\"\r\n").arg(name, before.at(i), now.at(i));
     }
     return lines;
@@ -67,7 +68,7 @@ bool wkDatabases_Form::settleConflict(const PickerLevel& lvl, PendingRow& row, S
     const ListStore listStore = store();
     for (;;) {
         if (!comparison.stored)
-            comparison.stored = listStore.StoredRows(lvl.FrameTag, m_state.FieldNames,
+            comparison.stored = listStore.StoredRows(lvl.FrameTag, m_request.FieldNames,
                                                      qint16(lvl.ColumnCount - 1), run.begin());
         const auto theirs = comparison.stored->constFind(row.key);
         const auto loaded = lvl.LoadedRows.constFind(row.key);
@@ -117,7 +118,7 @@ bool wkDatabases_Form::settleConflict(const PickerLevel& lvl, PendingRow& row, S
             return false;
         row.key = 0;
         row.added = true;
-        row.names << m_state.FieldNames(0);
+        row.names << m_request.FieldNames(0);
         row.values << lvl.FrameTag.toUpper();
         return true;
     }
@@ -127,7 +128,7 @@ bool wkDatabases_Form::mayDelete(const PickerLevel& lvl, qint32 key) {
     if (!ConflictCheck)
         return true;
     const std::optional<QStringList> theirs =
-        store().StoredRow(key, m_state.FieldNames, qint16(lvl.ColumnCount - 1));
+        store().StoredRow(key, m_request.FieldNames, qint16(lvl.ColumnCount - 1));
     const auto loaded = lvl.LoadedRows.constFind(key);
     if (!theirs || loaded == lvl.LoadedRows.constEnd() || *theirs == *loaded)
         return true; // gone already, nothing to measure against, or as it was loaded

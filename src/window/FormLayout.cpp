@@ -93,9 +93,9 @@ void wkDatabases_Form::Enable_Level_Buttons(qint16 Level, bool Enabled) {
 }
 
 void wkDatabases_Form::Show_Edit_Button(qint16 Level) {
-    if (m_state.WindowOptions.isEmpty())
+    if (m_request.WindowOptions.isEmpty())
         return;
-    level(Level).cmd_Edit->setVisible(!m_state.WindowOptions.contains(QStringLiteral("NOADD")));
+    level(Level).cmd_Edit->setVisible(!m_request.WindowOptions.contains(QStringLiteral("NOADD")));
 }
 
 void wkDatabases_Form::Open_Database_Level(qint16 Level, const QString& DatabaseName) {
@@ -105,7 +105,7 @@ void wkDatabases_Form::Open_Database_Level(qint16 Level, const QString& Database
     Create_Level_Controls(next);
     PickerLevel& lvl = level(next);
     lvl.Uddbs_Frame->raise();
-    m_state.FrameCaptions.at(next) = QStringLiteral("Database = ") + DatabaseName;
+    m_request.FrameCaptions.at(next) = QStringLiteral("Database = ") + DatabaseName;
     const QString code = host().CodeListKey(DatabaseName);
     Load_Database(next, code, true);
     lvl.Uddbs_Frame->setVisible(true);

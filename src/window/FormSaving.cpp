@@ -42,7 +42,7 @@ void wkDatabases_Form::Save_Database(qint16 Level) {
                 continue;
             PendingRow p{r, 0, added, {}, {}};
             for (int c = 1; c <= lvl.ColumnCount - 1; ++c) {
-                p.names << m_state.FieldNames(c);
+                p.names << m_request.FieldNames(c);
                 p.values << grid.GetText(c, r);
             }
             if (edited) {
@@ -60,7 +60,7 @@ void wkDatabases_Form::Save_Database(qint16 Level) {
                 if (ConflictCheck && !settleConflict(lvl, p, run, comparison))
                     continue;
             } else {
-                p.names << m_state.FieldNames(0);
+                p.names << m_request.FieldNames(0);
                 p.values << lvl.FrameTag.toUpper();
             }
             run.add(std::move(p));

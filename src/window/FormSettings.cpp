@@ -39,8 +39,8 @@ void wkDatabases_Form::Stp_File_Name(QString& result) {
 
 void wkDatabases_Form::applyDefaultPlacement() {
     m_state.LayoutMarker = kMinMarker;
-    m_top = m_state.WindowTop > 0.0f ? wholeTwips(m_state.WindowTop) : kDefaultTop;
-    m_left = m_state.WindowLeft > 0.0f ? wholeTwips(m_state.WindowLeft) : kDefaultLeft;
+    m_top = m_request.WindowTop > 0.0f ? wholeTwips(m_request.WindowTop) : kDefaultTop;
+    m_left = m_request.WindowLeft > 0.0f ? wholeTwips(m_request.WindowLeft) : kDefaultLeft;
     m_height = kDefaultHeight;
     m_width = kDefaultWidth;
     applyGeometry();
@@ -50,7 +50,7 @@ void wkDatabases_Form::applyDefaultPlacement() {
 void wkDatabases_Form::Load_Window_Setting() {
     Tag = kNoStoredLayout;
     m_heightBeforeFit.reset();
-    if (!m_state.KeepWindowLayout) {
+    if (!m_request.KeepWindowLayout) {
         applyDefaultPlacement();
         return;
     }
@@ -91,8 +91,8 @@ void wkDatabases_Form::Load_Window_Setting() {
         applyDefaultPlacement();
         return;
     }
-    m_top = values.top < 1 ? wholeTwips(m_state.WindowTop) : values.top;
-    m_left = values.left < 1 ? wholeTwips(m_state.WindowLeft) : values.left;
+    m_top = values.top < 1 ? wholeTwips(m_request.WindowTop) : values.top;
+    m_left = values.left < 1 ? wholeTwips(m_request.WindowLeft) : values.left;
     m_height = height;
     m_width = width;
     applyGeometry();
@@ -103,7 +103,7 @@ void wkDatabases_Form::Load_Window_Setting() {
 void wkDatabases_Form::Save_Window_Setting() {
     if (!hasLevel(CurrentLevel) || level(CurrentLevel).editing())
         return;
-    if (!m_state.KeepWindowLayout || Loading)
+    if (!m_request.KeepWindowLayout || Loading)
         return;
     // While a nested level is open the window's size belongs to that moment, not to the list.
     if (!level(0).grid().Enabled())

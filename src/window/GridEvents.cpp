@@ -35,7 +35,7 @@ void wkDatabases_Form::uddbs_SS_CellChange(qint16 Index, qint32 Col, qint32 Row)
     if (status.isEmpty() || status == RowStatus::Stored)
         grid.SetText(lvl.StatusColumn, Row, RowStatus::Edited);
     if (Col == lvl.DescriptionColumn &&
-        (QLatin1Char(' ') + m_state.WindowOptions).contains(QStringLiteral("NOPIPSIGN")) &&
+        (QLatin1Char(' ') + m_request.WindowOptions).contains(QStringLiteral("NOPIPSIGN")) &&
         grid.GetText(lvl.DescriptionColumn, Row).contains(QLatin1Char('|')))
         Pipsign_Not_Support();
 }
@@ -66,7 +66,7 @@ void wkDatabases_Form::uddbs_SS_TopLeftChange(qint16 Index, qint32 OldLeft, qint
     Q_UNUSED(NewLeft)
     Q_UNUSED(NewTop)
     IGridControl& grid = level(Index).grid();
-    if (m_state.MultiSelect && grid.SelectedCount() >= 1)
+    if (m_request.MultiSelect && grid.SelectedCount() >= 1)
         grid.Refresh();
 }
 
@@ -80,7 +80,7 @@ void wkDatabases_Form::uddbs_SS_MouseUp(qint16 Index, qint16& Button, qint16& Sh
     // Disabled while the choice is made, so a second release cannot choose twice.
     grid.setEnabled(false);
     if (!level(Index).editing()) {
-        if (m_state.MultiSelect && grid.NextSelectedRow(0) == -1 &&
+        if (m_request.MultiSelect && grid.NextSelectedRow(0) == -1 &&
             dialogs().MessageBox(QStringLiteral("Are you sure you want to exit?"),
                                  MsgBox::YesNo + MsgBox::Exclamation + MsgBox::DefaultButton2,
                                  QStringLiteral("Exit")) != MsgBox::AnswerYes) {
@@ -100,8 +100,8 @@ void wkDatabases_Form::uddbs_SS_RightClick(qint16 Index, qint16 ClickType, qint3
     Q_UNUSED(ClickType)
     Q_UNUSED(X)
     Q_UNUSED(Y)
-    const bool codes = m_state.ColumnWidths(kCodeColumn) >= 1;
-    const bool letters = m_state.ColumnWidths(kLetterColumn) >= 1;
+    const bool codes = m_request.ColumnWidths(kCodeColumn) >= 1;
+    const bool letters = m_request.ColumnWidths(kLetterColumn) >= 1;
     if (!level(Index).editing() || (!codes && !letters))
         return;
     IGridControl& grid = level(Index).grid();
@@ -112,8 +112,8 @@ void wkDatabases_Form::uddbs_SS_RightClick(qint16 Index, qint16 ClickType, qint3
     grid.setAction(GridAction::ActivateCell);
     grid.setAction(GridAction::ScrollToCell);
     mnuPopUps0Tag = QString::number(Row);
-    mnuPopUps[0]->setEnabled(m_state.ColumnWidths(kCodeColumn) > 0);
-    mnuPopUps[1]->setEnabled(m_state.ColumnWidths(kLetterColumn) > 0);
+    mnuPopUps[0]->setEnabled(m_request.ColumnWidths(kCodeColumn) > 0);
+    mnuPopUps[1]->setEnabled(m_request.ColumnWidths(kLetterColumn) > 0);
     m_popUp->popup(QCursor::pos());
 }
 
@@ -169,7 +169,7 @@ void wkDatabases_Form::typeToFind(qint16 Index, qint16 KeyCode) {
     if (text.isEmpty())
         return;
     IGridControl& grid = level(Index).grid();
-    if (text.contains(QLatin1Char(',')) && m_state.MultiSelect) {
+    if (text.contains(QLatin1Char(',')) && m_request.MultiSelect) {
         // Several entries at once: each piece ticks the first row whose first column holds it.
         QStringList pieces;
         qint16 count = 0;

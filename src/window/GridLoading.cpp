@@ -19,15 +19,15 @@ constexpr quint32 kHeaderText = 0xFFFFE8; // pale yellow
 } // namespace
 
 void wkDatabases_Form::Set_Selection_Mode(qint16 Level) {
-    level(Level).grid().setOperationMode(m_state.MultiSelect ? GridMode::MultiSelect
-                                                             : GridMode::SingleSelect);
+    level(Level).grid().setOperationMode(m_request.MultiSelect ? GridMode::MultiSelect
+                                                               : GridMode::SingleSelect);
 }
 
 void wkDatabases_Form::Load_Database(qint16 Level, const QString& ListCode, bool ShowPipeSigns) {
     PickerLevel& lvl = level(Level);
     IGridControl& grid = lvl.grid();
     lvl.ListChanged = false;
-    lvl.Uddbs_Frame->setTitle(host().CaptionText(m_state.FrameCaptions.at(Level)));
+    lvl.Uddbs_Frame->setTitle(host().CaptionText(m_request.FrameCaptions.at(Level)));
     Set_Selection_Mode(Level);
     // The fonts, captions and rows below reach the view as one change.
     const bool redraw = grid.ReDraw();
@@ -43,7 +43,7 @@ void wkDatabases_Form::Load_Database(qint16 Level, const QString& ListCode, bool
     grid.setFontBold(true);
     grid.setFontSize(kHeaderFontSize);
 
-    lvl.ColumnCount = qint16(m_state.ColumnWidths.UBound());
+    lvl.ColumnCount = qint16(m_request.ColumnWidths.UBound());
     grid.setMaxCols(lvl.ColumnCount + 1);
     lvl.PipeSignLevel = -2;
     lvl.DescriptionColumn = 0;
@@ -51,8 +51,8 @@ void wkDatabases_Form::Load_Database(qint16 Level, const QString& ListCode, bool
     lvl.StatusColumn = qint16(lvl.ColumnCount + 1);
 
     for (int c = 1; c <= lvl.ColumnCount; ++c) {
-        const QString caption = m_state.ColumnCaptions(c);
-        const qint16 width = m_state.ColumnWidths(c);
+        const QString caption = m_request.ColumnCaptions(c);
+        const qint16 width = m_request.ColumnWidths(c);
         grid.SetText(c, 0, caption);
         grid.setColWidth(c, width);
         const QString upper = caption.toUpper();
@@ -96,7 +96,7 @@ void wkDatabases_Form::Fill_Database_Grid(qint16 Level, const QString& ListCode,
     lvl.LoadedRows.clear();
 
     const qint32 rows =
-        store().LoadList(ListCode, m_state.FieldNames, lvl.ColumnCount, grid, [&](qint32 row) {
+        store().LoadList(ListCode, m_request.FieldNames, lvl.ColumnCount, grid, [&](qint32 row) {
             grid.SetText(lvl.StatusColumn, row, RowStatus::Stored);
             // The first title line of the list decides whether it shows pipe-sign variables.
             if (lvl.DescriptionColumn >= 1 && lvl.PipeSignLevel == -2 &&
@@ -117,7 +117,7 @@ void wkDatabases_Form::Fill_Database_Grid(qint16 Level, const QString& ListCode,
 }
 
 void wkDatabases_Form::Sort_Grid(qint16 Level) {
-    if (m_state.SortKeys.UBound() < 1 || m_state.SortKeys(1) < 1)
+    if (m_request.SortKeys.UBound() < 1 || m_request.SortKeys(1) < 1)
         return;
     IGridControl& grid = level(Level).grid();
     grid.setRow(1);
@@ -125,9 +125,9 @@ void wkDatabases_Form::Sort_Grid(qint16 Level) {
     grid.setRow2(grid.MaxRows());
     grid.setCol2(grid.MaxCols());
     grid.setSortBy(0);
-    for (int k = 1; k <= m_state.SortKeys.UBound(); ++k) {
-        grid.setSortKey(qint16(k), m_state.SortKeys(k));
-        grid.setSortKeyOrder(qint16(k), m_state.SortKeyOrders(k));
+    for (int k = 1; k <= m_request.SortKeys.UBound(); ++k) {
+        grid.setSortKey(qint16(k), m_request.SortKeys(k));
+        grid.setSortKeyOrder(qint16(k), m_request.SortKeyOrders(k));
     }
     grid.setAction(GridAction::Sort);
 }
@@ -141,7 +141,7 @@ bool wkDatabases_Form::IsTitleLine(qint16 Index, qint32 Row, qint32 Col, bool Sh
     if (ShowMessage)
         dialogs().MessageBox(QStringLiteral(" Lines with ($-) symbol are title lines. Try again. "),
                              MsgBox::Exclamation, QStringLiteral(" User Defined Database"));
-    if (m_state.MultiSelect)
+    if (m_request.MultiSelect)
         grid.setRowSelected(false);
     return true;
 }

@@ -1,4 +1,4 @@
-// The OK button: chosen rows become selection records in the request state.
+// The OK button: chosen rows become the selection records the window returns.
 #include "wkDatabases_Form.h"
 
 #include <ado/VbStrings.h>
@@ -9,8 +9,6 @@
 #include <QScopedValueRollback>
 
 namespace viVavazuruv {
-
-namespace {} // namespace
 
 // What one press of OK is doing: go on, go on without telling about title
 // lines (the multi-selection fall-back), or a title line was refused.
@@ -35,7 +33,7 @@ void wkDatabases_Form::cmd_Select_Click(qint16 Index) {
         return active >= 0 && active <= grid.MaxRows() ? active : -1;
     };
 
-    if (m_state.MultiSelect) {
+    if (m_request.MultiSelect) {
         qint32 counted = 0;
         qint32 row = 0;
         while ((row = grid.NextSelectedRow(row)) > 0) {
@@ -67,7 +65,7 @@ void wkDatabases_Form::cmd_Select_Click(qint16 Index) {
 void wkDatabases_Form::recordSelectedRow(qint16 Index, qint32 Row, SelectStatus& status,
                                          QString& information) {
     IGridControl& grid = level(Index).grid();
-    QString record;
+    SelectionRecord record;
     QString description;
     if (Row > 0) {
         grid.setRow(Row);
@@ -86,25 +84,23 @@ void wkDatabases_Form::recordSelectedRow(qint16 Index, qint32 Row, SelectStatus&
                 }
                 description = text;
             }
-            record += text + SelectionRecord::FieldEnd;
+            record.columns << text;
         }
     }
-    const QString listCode = vb::Trim(vb::Mid(m_state.FrameCaptions.at(Index), 12));
-    m_state.SelectionResult += record + listCode + SelectionRecord::FieldEnd + QString::number(Index) +
-                               SelectionRecord::FieldEnd + SelectionRecord::RecordEnd;
+    record.listCode = vb::Trim(vb::Mid(m_request.FrameCaptions.at(Index), 12));
+    record.level = Index;
+    m_selection.push_back(std::move(record));
     scanPlaceholders(Index, description, information);
 }
 
 void wkDatabases_Form::appendPlaceholderRecord(qint16 Index, const QString& placeholder,
                                                const QString& information) {
-    QString record;
-    record += SelectionRecord::FieldEnd;               // group
-    record += information + SelectionRecord::FieldEnd; // the information text in place of a description
-    for (int i = 3; i <= 6; ++i)
-        record += SelectionRecord::FieldEnd;
-    record += placeholder + SelectionRecord::FieldEnd + QString::number(Index + 1) +
-              SelectionRecord::FieldEnd + SelectionRecord::RecordEnd;
-    m_state.SelectionResult += record;
+    // Lined up with a row's record: the information text in place of a description.
+    SelectionRecord record;
+    record.columns = QStringList{QString(), information, QString(), QString(), QString(), QString()};
+    record.listCode = placeholder;
+    record.level = qint16(Index + 1);
+    m_selection.push_back(std::move(record));
 }
 
 void wkDatabases_Form::scanPlaceholders(qint16 Index, QString description, QString& information) {
@@ -116,7 +112,7 @@ void wkDatabases_Form::scanPlaceholders(qint16 Index, QString description, QStri
         const int p = vb::InStr(position, description + QLatin1Char(' '), QStringLiteral("|"));
         if (p == 0)
             return;
-        if ((m_state.WindowOptions + QLatin1Char(' ')).contains(QStringLiteral("NOPIPSIGN"))) {
+        if ((m_request.WindowOptions + QLatin1Char(' ')).contains(QStringLiteral("NOPIPSIGN"))) {
             Pipsign_Not_Support();
             return;
         }

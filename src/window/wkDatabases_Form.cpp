@@ -27,8 +27,9 @@ constexpr qint32 kDesignWidth = 4125;
 constexpr qint16 kPickerHelpTopic = 673;
 } // namespace
 
-wkDatabases_Form::wkDatabases_Form(RequestState& state, std::shared_ptr<IDialogs> dialogs, QWidget* parent)
-    : QDialog(parent), m_state(state), m_dialogs(std::move(dialogs)) {
+wkDatabases_Form::wkDatabases_Form(RequestState& state, PickerRequest request,
+                                   std::shared_ptr<IDialogs> dialogs, QWidget* parent)
+    : QDialog(parent), m_state(state), m_request(std::move(request)), m_dialogs(std::move(dialogs)) {
     setObjectName(QStringLiteral("wkDatabases_Form"));
     setModal(true);
     setSizeGripEnabled(true);
@@ -120,7 +121,7 @@ void wkDatabases_Form::Form_Load() {
     Closing = false;
     {
         Hourglass hourglass;
-        setWindowTitle(m_state.WindowCaption);
+        setWindowTitle(m_request.WindowCaption);
 
         PatientID = host().GetCurrentPatientID();
         QString lastName, firstName, chart, provider;
@@ -130,10 +131,10 @@ void wkDatabases_Form::Form_Load() {
         qint16 conflictCheck = 0;
         host().ReadOptionFlag(QStringLiteral("LIST_CONFLICT_CHECK"), 0, nullptr, 0, conflictCheck);
         ConflictCheck = conflictCheck != 0;
-        level(0).FrameTag = m_state.DatabaseCode;
+        level(0).FrameTag = m_request.DatabaseCode;
         Show_Edit_Button(0);
         Load_Window_Setting();
-        Load_Database(0, m_state.DatabaseCode, true);
+        Load_Database(0, m_request.DatabaseCode, true);
         Arrange_Controls(false);
     }
     Set_HelpContextID(this, kPickerHelpTopic);
@@ -142,8 +143,8 @@ void wkDatabases_Form::Form_Load() {
 
 void wkDatabases_Form::Form_Activate() {
     try {
-        const bool codes = m_state.ColumnWidths(4) >= 1;
-        const bool letters = m_state.ColumnWidths(5) >= 1;
+        const bool codes = m_request.ColumnWidths(4) >= 1;
+        const bool letters = m_request.ColumnWidths(5) >= 1;
         QString hint;
         if (codes || letters) {
             const QString what = codes && letters ? QStringLiteral("codes and letters")
@@ -193,7 +194,7 @@ void wkDatabases_Form::Form_QueryUnload(qint16& Cancel, qint16 UnloadMode) {
 
 void wkDatabases_Form::Form_Unload(qint16& Cancel) {
     Q_UNUSED(Cancel)
-    m_state.WindowOptions.clear();
+    m_request.WindowOptions.clear();
     Closing = true;
 }
 
@@ -449,6 +450,10 @@ void wkDatabases_Form::keepError(const AutomationError& error) {
     // The first error is the cause; what follows from it is not news.
     if (!m_pendingError)
         m_pendingError = error;
+}
+
+Selection wkDatabases_Form::takeSelection() {
+    return std::exchange(m_selection, {});
 }
 
 std::optional<AutomationError> wkDatabases_Form::takePendingError() {

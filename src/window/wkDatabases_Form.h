@@ -2,6 +2,8 @@
 
 #include "PickerLevel.h"
 
+#include <core/PickerRequest.h>
+#include <core/SelectionRecord.h>
 #include <patient/PatientRecord.h>
 
 #include <viVavazuruv/AutomationError.h>
@@ -43,7 +45,9 @@ class wkDatabases_Form final : public QDialog {
 public:
     static constexpr int kLevels = 4;
 
-    wkDatabases_Form(RequestState& state, std::shared_ptr<IDialogs> dialogs, QWidget* parent = nullptr);
+    // state: what outlives the request (the host, the settings marker).
+    wkDatabases_Form(RequestState& state, PickerRequest request, std::shared_ptr<IDialogs> dialogs,
+                     QWidget* parent = nullptr);
     ~wkDatabases_Form() override;
     Q_DISABLE_COPY_MOVE(wkDatabases_Form)
 
@@ -146,6 +150,10 @@ public:
     static void assumeFrame(const QMargins& frame);
 
     IDialogs& dialogs() const { return *m_dialogs; }
+    // The request the window shows; a nested level's frame caption is added as it opens.
+    const PickerRequest& request() const { return m_request; }
+    // The rows chosen so far, in the order they were chosen; the window keeps none after.
+    Selection takeSelection();
 
     // The error that ended the request from inside an event handler, if any;
     // the entry point raises it once the modal window has returned.
@@ -229,6 +237,8 @@ private:
     QString Tag;
 
     RequestState& m_state;
+    PickerRequest m_request;
+    Selection m_selection;
     std::shared_ptr<IDialogs> m_dialogs;
     std::array<std::unique_ptr<PickerLevel>, kLevels> m_levels;
     QMenu* m_popUp = nullptr;

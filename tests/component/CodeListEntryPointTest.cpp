@@ -75,7 +75,6 @@ TEST_P(CodeListEntryPointTest, EveryChosenRowIsALineOfEveryOutput) {
             u"|PROCS"_s, u"Periodic exam\nFull-mouth X-rays\n"_s, u"|PROCS\n|PROCS\n"_s, u"0\n0\n"_s, {}}));
     EXPECT_EQ(o.id.count(u'\n'), 2);
     EXPECT_EQ(compose(o), u"Periodic exam; Full-mouth X-rays."_s);
-    EXPECT_TRUE(RequestState::instance().KeepWindowLayout);
 }
 
 TEST_P(CodeListEntryPointTest, DoubleBarsChooseOneRowAndAPromptAddsItsAnswer) {

@@ -1,6 +1,6 @@
 #include <support/TestDatabase.h>
 
-#include <core/RequestState.h>
+#include <core/PickerRequest.h>
 #include <grid/GridControl.h>
 #include <store/ListStore.h>
 #include <viVavazuruv/ReferenceHost.h>
@@ -35,10 +35,7 @@ protected:
     void SetUp() override {
         VV_REQUIRE_DATABASE(m_db, GetParam());
         m_host = std::make_unique<RecordingHost>(m_db->url(), nullptr, m_data.path());
-        qint16 n = 6;
-        RequestState state;
-        state.InitFieldNames(n);
-        m_fields = state.FieldNames;
+        m_fields = PickerRequest::ListFields();
         m_grid.setMaxCols(7);
     }
 

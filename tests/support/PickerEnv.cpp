@@ -55,21 +55,23 @@ QStringList PickerEnv::storedDescriptions(const QString& listCode) const {
     return result;
 }
 
+PickerRequest& PickerEnv::request() {
+    static PickerRequest prepared;
+    return prepared;
+}
+
 void PickerEnv::prepareRequest(const QString& listCode, bool keepLayout, const QString& options,
                                const QString& groupCaption, const QString& descriptionCaption,
                                bool multiSelect, const QString& letterCaption) {
-    RequestState& state = RequestState::instance();
-    state.WindowTop = state.WindowLeft = 0;
-    state.PrepareListRequest({multiSelect, descriptionCaption, QStringLiteral("Test Database"),
-                              QStringLiteral("Database = ") + listCode, options, letterCaption},
-                             0, 0);
-    state.ColumnCaptions(1) = groupCaption;
-    state.KeepWindowLayout = keepLayout;
-    state.DatabaseCode = listCode;
+    PickerRequest& r = request();
+    r = PickerRequest::ForList(listCode, {multiSelect, descriptionCaption, QStringLiteral("Test Database"),
+                                          QStringLiteral("Database = ") + listCode, options, letterCaption});
+    r.ColumnCaptions(1) = groupCaption;
+    r.KeepWindowLayout = keepLayout;
 }
 
 std::unique_ptr<wkDatabases_Form> PickerEnv::loadForm() {
-    auto form = std::make_unique<wkDatabases_Form>(RequestState::instance(), m_dialogs);
+    auto form = std::make_unique<wkDatabases_Form>(RequestState::instance(), request(), m_dialogs);
     form->Load();
     return form;
 }
@@ -94,7 +96,16 @@ void PickerEnv::typeIntoCell(grid::GridControl& grid, qint32 col, qint32 row, co
 }
 
 wkDatabases_Form* PickerEnv::form() {
-    return qobject_cast<wkDatabases_Form*>(RequestState::instance().Window.data());
+    // The entry point's window: the one on the screen, else the one loaded.
+    wkDatabases_Form* loaded = nullptr;
+    for (QWidget* widget : QApplication::topLevelWidgets()) {
+        if (auto* f = qobject_cast<wkDatabases_Form*>(widget)) {
+            if (f->isVisible())
+                return f;
+            loaded = f;
+        }
+    }
+    return loaded;
 }
 
 grid::GridControl& PickerEnv::grid(int level) {

@@ -39,6 +39,8 @@ public:
     // Descriptions of a list (or of all lists) as stored, sorted, for assertions.
     QStringList storedDescriptions(const QString& listCode) const;
 
+    // The request the next loadForm() shows; a test may change it after prepareRequest.
+    static PickerRequest& request();
     // The request an entry point makes for a list with a group column and a
     // description column (column 5, the letter, shown when it has a caption).
     static void prepareRequest(const QString& listCode, bool keepLayout = false, const QString& options = {},

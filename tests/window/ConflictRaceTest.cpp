@@ -58,7 +58,7 @@ TEST(ConflictRaceWorker, PlaysOneWorkstation) {
     component.put_GIC(host);
     for (int round = 1; nextLine() == "load"; ++round) {
         PickerEnv::prepareRequest(kList);
-        wkDatabases_Form form(RequestState::instance(), dialogs);
+        wkDatabases_Form form(RequestState::instance(), PickerEnv::request(), dialogs);
         form.Load();
         form.show();
         QTest::mouseClick(form.level(0).cmd_Edit, Qt::LeftButton);

@@ -112,12 +112,13 @@ TEST_P(EditingTest, EscapeThrowsEditsAwayEnterChoosesInBrowseModeAndClosingKeeps
     key(*form, Qt::Key_Escape);
     EXPECT_EQ(lvl.cmd_Edit->text(), u"&Edit"_s);
     EXPECT_EQ(column(lvl.grid(), 2), u"American Express|MasterCard|Visa"_s);
-    EXPECT_TRUE(RequestState::instance().SelectionResult.isEmpty());
+    EXPECT_TRUE(form->takeSelection().empty());
     PickerEnv::clickCell(*lvl.uddbs_SS, 2, 2);
     key(*form, Qt::Key_Return);
     EXPECT_TRUE(form->closing());
-    EXPECT_EQ(RequestState::instance().SelectionResult.section(SelectionRecord::FieldEnd, 1, 1),
-              u"MasterCard"_s);
+    const Selection chosen = form->takeSelection();
+    ASSERT_EQ(chosen.size(), 1u);
+    EXPECT_EQ(chosen.front().description(), u"MasterCard"_s);
 
     // The title bar's close in edit mode saves, the open editor's text included.
     form = show();
@@ -290,7 +291,7 @@ TEST_P(EditingTest, TheRightButtonChoosesAndAsksFirstWhenNothingIsTicked) {
     PickerEnv::clickCell(*form->level(0).uddbs_SS, 2, 3); // ticks Visa
     PickerEnv::clickCell(*form->level(0).uddbs_SS, 2, 2, Qt::RightButton);
     EXPECT_TRUE(form->closing());
-    EXPECT_EQ(RequestState::instance().SelectionResult.section(SelectionRecord::FieldEnd, 1, 1), u"Visa"_s);
+    EXPECT_EQ(form->takeSelection().at(0).description(), u"Visa"_s);
 }
 
 TEST_P(EditingTest, ButtonHintsFollowTheOptionAndTheMode) {

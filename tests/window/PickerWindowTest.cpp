@@ -140,7 +140,7 @@ TEST_P(PickerWindowTest, NestedLevelsCascadeAndLevelThreeOpensNoFourth) {
 TEST_P(PickerWindowTest, KeptLayoutIsReadWrittenAndNotWrittenInEditModeOrWithANestedLevel) {
     addRows(u"PROC"_s, 3);
     PickerEnv::prepareRequest(u"PROC"_s, true);
-    RequestState::instance().WindowTop = 500, RequestState::instance().WindowLeft = 700;
+    PickerEnv::request().WindowTop = 500, PickerEnv::request().WindowLeft = 700;
     QString path;
     {
         auto form = loadForm();
@@ -165,7 +165,7 @@ TEST_P(PickerWindowTest, KeptLayoutIsReadWrittenAndNotWrittenInEditModeOrWithANe
     }
     // A Top past the screen's edge (as a dragged window stores it) takes the caller's position.
     ASSERT_TRUE(writeWindowSettings(path, WindowSettings{4215, 5000, 6500, -300, 900}));
-    RequestState::instance().WindowTop = 1500;
+    PickerEnv::request().WindowTop = 1500;
     auto form = loadForm();
     EXPECT_EQ(QRect(form->FormLeft(), form->FormTop(), form->FormWidth(), form->FormHeight()),
               QRect(900, 1500, 6500, 5000));
@@ -193,7 +193,7 @@ TEST_P(PickerWindowTest, TheHourglassIsGoneAfterAFailedLoad) {
     m_env->component().put_GIC(
         std::make_shared<BrokenCaptionHost>(m_env->db().url(), m_env->dialogsRef(), m_env->dataFolder()));
     PickerEnv::prepareRequest(u"CRECARD"_s);
-    wkDatabases_Form form(RequestState::instance(), m_env->dialogsRef());
+    wkDatabases_Form form(RequestState::instance(), PickerEnv::request(), m_env->dialogsRef());
     EXPECT_THROW(form.Load(), AutomationError);
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
 }
@@ -220,7 +220,7 @@ protected:
 TEST_P(FramedWindowTest, ALongListEndsAtTheScreensBottomFrameIncluded) {
     addRows(u"LONG"_s, 150);
     PickerEnv::prepareRequest(u"LONG"_s);
-    RequestState::instance().WindowTop = 600;
+    PickerEnv::request().WindowTop = 600;
     auto form = showForm();
     EXPECT_NEAR(form->frameGeometry().bottom(), form->screen()->geometry().bottom(), 2);
     EXPECT_NEAR(outerHeight(*form), form->FormHeight(), 15);
@@ -249,7 +249,7 @@ TEST_P(FramedWindowTest, ColumnWidthsShowAsManyCharactersInTheGridFont) {
     const QString forty = u"Composite filling on tooth 14, mesial an"_s;
     m_env->addEntry(u"CODES"_s, u"MRS"_s, forty, {}, u"WELCOME.RTF"_s);
     PickerEnv::prepareRequest(u"CODES"_s, false, {}, u"Gp"_s, u"Description"_s, false, u"Letter File Name"_s);
-    RequestState::instance().ColumnWidths(2) = 40;
+    PickerEnv::request().ColumnWidths(2) = 40;
     auto form = showForm();
     const QTableView* view = form->level(0).uddbs_SS->view();
     EXPECT_EQ(QFontInfo(view->font()).family(), u"Liberation Sans"_s);

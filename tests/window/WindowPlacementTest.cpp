@@ -240,8 +240,8 @@ TEST_P(WindowPlacementTest, AnyCallersPositionOpensTheWindowOnTheScreen) {
                         loadForm()->Stp_File_Name(path);
                     ASSERT_TRUE(writeWindowSettings(path, WindowSettings{4215, 3255, 4125, 0, 0}));
                 }
-                RequestState::instance().WindowTop = top;
-                RequestState::instance().WindowLeft = left;
+                PickerEnv::request().WindowTop = top;
+                PickerEnv::request().WindowLeft = left;
                 auto form = loadForm();
                 EXPECT_TRUE(screen.contains(placed(*form).topLeft())) << text(placed(*form));
                 EXPECT_TRUE(screen.contains(form->pos())) << text(QRect(form->pos(), QSize(1, 1)));

@@ -1,0 +1,50 @@
+#include "PickerRequest.h"
+
+namespace viVavazuruv {
+
+VbArray<QString> PickerRequest::ListFields() {
+    VbArray<QString> fields;
+    fields.Redim(6);
+    fields(0) = QStringLiteral("UsrDefCod");
+    fields(1) = QStringLiteral("usrdefSeqCod");
+    fields(2) = QStringLiteral("usrdefDes");
+    fields(3) = QStringLiteral("usrdefCDSDRWFla");
+    fields(4) = QStringLiteral("usrdefADA");
+    fields(5) = QStringLiteral("usrdefLetNam");
+    fields(6) = QStringLiteral("usrdefInd");
+    return fields;
+}
+
+PickerRequest PickerRequest::Blank() {
+    PickerRequest r;
+    r.ColumnCaptions.Redim(6);
+    r.ColumnWidths.Redim(6);
+    r.FieldNames = ListFields();
+    r.SortKeys.Redim(2);
+    r.SortKeyOrders.Redim(2);
+    for (int k = 1; k <= 2; ++k) {
+        r.SortKeys(k) = qint16(k);
+        r.SortKeyOrders(k) = 1; // ascending
+    }
+    return r;
+}
+
+PickerRequest PickerRequest::ForList(const QString& listCode, const ListRequest& request) {
+    PickerRequest r = Blank();
+    r.DatabaseCode = listCode;
+    r.MultiSelect = request.multiSelect;
+    r.ColumnCaptions(1) = QStringLiteral("Gp");
+    r.ColumnWidths(1) = 3;
+    r.ColumnCaptions(2) = request.columnCaption;
+    r.ColumnWidths(2) = 30;
+    if (!request.letterCaption.isEmpty()) {
+        r.ColumnCaptions(5) = request.letterCaption;
+        r.ColumnWidths(5) = 15;
+    }
+    r.WindowCaption = request.windowCaption;
+    r.FrameCaptions.at(0) = request.frameCaption;
+    r.WindowOptions = request.windowOptions;
+    return r;
+}
+
+} // namespace viVavazuruv
