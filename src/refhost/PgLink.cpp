@@ -77,6 +77,15 @@ State stateOf(const QSqlDatabase& db) {
     return lib->status(conn) == kConnectionOk ? State::Idle : State::Broken;
 }
 
+bool transactionOpen(const QSqlDatabase& db) {
+    const LibPq* lib = libpq();
+    void* conn = connectionOf(db);
+    if (!lib || !conn)
+        return false;
+    const int transaction = lib->transactionStatus(conn);
+    return transaction != kTransactionIdle && transaction != kTransactionUnknown;
+}
+
 int socketOf(const QSqlDatabase& db) {
     const LibPq* lib = libpq();
     void* conn = connectionOf(db);

@@ -26,6 +26,10 @@ enum class State {
 // notice, the end of the connection) without waiting, then tells the state.
 State stateOf(const QSqlDatabase& db);
 
+// Whether a transaction is open on the connection, as libpq last heard:
+// nothing is read from the server. False for anything but PostgreSQL.
+bool transactionOpen(const QSqlDatabase& db);
+
 // The connection's socket, -1 when it has none or it cannot be known.
 int socketOf(const QSqlDatabase& db);
 
@@ -48,6 +52,8 @@ public:
     void watch(int socket);
     // Whether it cut the socket since the last call.
     bool takeCut() { return m_cut.exchange(false); }
+    // Whether it cut the socket since the last takeCut(), leaving that to tell.
+    bool cutPending() const { return m_cut.load(); }
     std::chrono::milliseconds limit() const { return m_limit; }
 
 private:

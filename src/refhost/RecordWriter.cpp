@@ -58,7 +58,7 @@ QVariant columnValue(const QString& table, const QString& field, ValueKind kind,
     if (const QString fault = refhost::unstorablePart(text); !fault.isEmpty())
         throw AutomationError(
             ErrorCode::InvalidProcedureCall,
-            u"The value for field %1 of %2 holds %3, which cannot be stored."_s.arg(field, table, fault));
+            u"The value for field %1 of %2 holds %3, which is not allowed: no database stores it."_s.arg(field, table, fault));
     const QString trimmed = text.trimmed();
     auto mismatch = [&](const QString& what) {
         return AutomationError(
