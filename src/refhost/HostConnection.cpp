@@ -309,14 +309,24 @@ void HostConnection::watchSocket() {
 }
 
 QSqlQuery HostConnection::prepare(const QString& sql, QSqlDatabase on) {
-    if (on.connectionName() == m_connectionName)
+    const bool ours = on.connectionName() == m_connectionName;
+    if (ours)
         on = usable();
     QSqlQuery q(on);
     q.setForwardOnly(true);
-    if (!q.prepare(sql))
-        throw AutomationError(ErrorCode::DatabaseError,
-                              u"The host could not prepare a statement: %1"_s.arg(q.lastError().text()));
-    return q;
+    const bool wasIdle = ours && postgres() && !m_run && !pg::transactionOpen(db);
+    if (q.prepare(sql))
+        return q;
+    // QPSQL prepares on the server: a connection found lost only now is made
+    // again, once, outside a transaction (preparing writes nothing).
+    if (wasIdle && !(watch && watch->cutPending()) && pg::stateOf(db) == pg::State::Broken) {
+        q = QSqlQuery(usable());
+        q.setForwardOnly(true);
+        if (q.prepare(sql))
+            return q;
+    }
+    throw AutomationError(ErrorCode::DatabaseError,
+                          u"The host could not prepare a statement: %1"_s.arg(q.lastError().text()));
 }
 
 QSqlQuery& HostConnection::reusable(const QString& sql) {
@@ -330,6 +340,13 @@ QSqlQuery& HostConnection::reusable(const QString& sql) {
     else if (kept->lastQuery().isEmpty()) // emptied when the connection was made again
         *kept = prepare(sql, on);
     return *kept;
+}
+
+void HostConnection::done(QSqlQuery& q) {
+    if (q.isActive() && q.isSelect())
+        while (q.next()) {
+        }
+    q.finish();
 }
 
 void HostConnection::run(QSqlQuery& q) {

@@ -82,6 +82,10 @@ public:
     // (prepared anew after the connection was made again); bind by position.
     // Saves a round trip or two to the server for each row written.
     QSqlQuery& reusable(const QString& sql);
+    // Ends a kept statement once read: reads what the server still has for it,
+    // so the connection is idle again (libpq's single-row reads otherwise
+    // leave it busy, where a lost connection is not seen and no run begins).
+    void done(QSqlQuery& q);
     // Raises DatabaseError with the driver's reason (a lock wait or the
     // statement limit named as such). A statement on this connection that
     // failed because the connection was lost before it could write anything

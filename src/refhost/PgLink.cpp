@@ -25,6 +25,7 @@ namespace {
 // libpq's own values (libpq-fe.h).
 constexpr int kConnectionOk = 0;
 constexpr int kTransactionIdle = 0;
+constexpr int kTransactionActive = 1;
 constexpr int kTransactionUnknown = 4;
 
 struct LibPq {
@@ -32,6 +33,9 @@ struct LibPq {
     int (*transactionStatus)(const void*) = nullptr;
     int (*consumeInput)(void*) = nullptr;
     int (*socket)(const void*) = nullptr;
+    int (*isBusy)(void*) = nullptr;
+    void* (*getResult)(void*) = nullptr;
+    void (*clear)(void*) = nullptr;
 };
 
 // Looked up on first use, which follows opening a QPSQL connection, so the
@@ -45,10 +49,16 @@ const LibPq* libpq() {
                 reinterpret_cast<decltype(l.transactionStatus)>(dlsym(h, "PQtransactionStatus"));
             l.consumeInput = reinterpret_cast<decltype(l.consumeInput)>(dlsym(h, "PQconsumeInput"));
             l.socket = reinterpret_cast<decltype(l.socket)>(dlsym(h, "PQsocket"));
+            l.isBusy = reinterpret_cast<decltype(l.isBusy)>(dlsym(h, "PQisBusy"));
+            l.getResult = reinterpret_cast<decltype(l.getResult)>(dlsym(h, "PQgetResult"));
+            l.clear = reinterpret_cast<decltype(l.clear)>(dlsym(h, "PQclear"));
         }
         return l;
     }();
-    return lib.status && lib.transactionStatus && lib.consumeInput && lib.socket ? &lib : nullptr;
+    return lib.status && lib.transactionStatus && lib.consumeInput && lib.socket && lib.isBusy && lib.getResult &&
+                   lib.clear
+               ? &lib
+               : nullptr;
 }
 
 void* connectionOf(const QSqlDatabase& db) {
@@ -67,7 +77,23 @@ State stateOf(const QSqlDatabase& db) {
     void* conn = connectionOf(db);
     if (!lib || !conn)
         return State::Unknown;
-    const int transaction = lib->transactionStatus(conn);
+    int transaction = lib->transactionStatus(conn);
+    if (transaction == kTransactionActive) {
+        // Qt reads a forward-only statement a row at a time and leaves what
+        // follows its last row (the end of the statement, the server's "ready")
+        // until the next statement, so libpq still counts it running and hides
+        // whether a transaction is open. What has arrived is taken in, never
+        // waited for: the state below it then shows, and a connection the
+        // server ended is seen.
+        lib->consumeInput(conn);
+        while (!lib->isBusy(conn)) {
+            void* result = lib->getResult(conn);
+            if (!result)
+                break;
+            lib->clear(result);
+        }
+        transaction = lib->transactionStatus(conn);
+    }
     if (transaction != kTransactionIdle && transaction != kTransactionUnknown)
         return State::InTransaction;
     // The first read may only take in the server's last words (a termination

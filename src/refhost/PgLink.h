@@ -24,6 +24,8 @@ enum class State {
 
 // Takes in whatever the server sent since the last statement (a termination
 // notice, the end of the connection) without waiting, then tells the state.
+// The unread end of a statement already read to its last row (Qt's
+// forward-only reads leave it) is taken in and dropped, so the state under it shows.
 State stateOf(const QSqlDatabase& db);
 
 // Whether a transaction is open on the connection, as libpq last heard:

@@ -71,7 +71,7 @@ struct ReferenceHost::Impl {
             std::optional<QString> value;
             if (q.next() && !q.isNull(0))
                 value = q.value(0).toString();
-            q.finish();
+            connection.done(q);
             return value;
         }
         QSqlQuery q = connection.prepare(sql, on);
