@@ -289,7 +289,8 @@ QSqlDatabase& HostConnection::usable() {
     // (a statement run again after the loss), so each is emptied, not destroyed,
     // and prepared again on its next use.
     for (auto& [sql, kept] : m_reusable)
-        *kept = QSqlQuery(db);
+        if (kept) // null while reusable() is making it
+            *kept = QSqlQuery(db);
     db.close();
     if (!db.open())
         connectionFailed(
