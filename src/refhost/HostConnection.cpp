@@ -2,8 +2,11 @@
 // keeping it usable from one statement to the next.
 #include "HostConnection.h"
 
+#include "TextRules.h"
+
 #include <viVavazuruv/AutomationError.h>
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -17,6 +20,9 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cstdlib>
+#include <mutex>
+#include <unordered_set>
 
 using namespace Qt::StringLiterals;
 
@@ -38,6 +44,7 @@ struct NumberSetting {
 constexpr NumberSetting kNumberSettings[] = {
     {u"connect_timeout", &DatabaseAddress::connectTimeout, 1, 3600},
     {u"statement_timeout", &DatabaseAddress::statementTimeoutMs, 0, 86400000},
+    {u"lock_timeout", &DatabaseAddress::lockTimeoutMs, 0, 86400000},
     {u"keepalives_idle", &DatabaseAddress::keepalivesIdle, 1, 3600},
     {u"keepalives_interval", &DatabaseAddress::keepalivesInterval, 1, 3600},
     {u"keepalives_count", &DatabaseAddress::keepalivesCount, 1, 100},
@@ -136,7 +143,7 @@ DatabaseAddress parseDatabaseAddress(const QString& rawUrl) {
         } else {
             connectionFailed(
                 u"The PostgreSQL address has an unknown setting \"%1\" (known: schema, "
-                u"sslmode, application_name, connect_timeout, statement_timeout, "
+                u"sslmode, application_name, connect_timeout, statement_timeout, lock_timeout, "
                 u"keepalives_idle, keepalives_interval, keepalives_count, tcp_user_timeout)."_s.arg(name));
         }
     }
@@ -146,9 +153,11 @@ DatabaseAddress parseDatabaseAddress(const QString& rawUrl) {
                      << u"keepalives_count=%1"_s.arg(t.keepalivesCount)
                      << u"tcp_user_timeout=%1"_s.arg(t.tcpUserTimeoutMs);
     // Settings of the session itself, sent with every connect, so a connection
-    // made again has them too: literal backslashes, the statement limit, and
-    // the schema, which must never fall back to another practice's tables.
-    QString session = u"-cstandard_conforming_strings=on -cstatement_timeout=%1"_s.arg(t.statementTimeoutMs);
+    // made again has them too: literal backslashes, the statement and lock
+    // limits, and the schema, which must never fall back to another practice's tables.
+    QString session = u"-cstandard_conforming_strings=on -cstatement_timeout=%1 -clock_timeout=%2"_s.arg(
+        t.statementTimeoutMs)
+                          .arg(t.lockTimeoutMs);
     if (!t.schema.isEmpty())
         session += u" -csearch_path="_s + t.schema; // checked to be a plain name above
     t.connectOptions << u"options='"_s + session + u'\'';
@@ -166,9 +175,61 @@ QString withoutPassword(QString text, const QString& password) {
     return text;
 }
 
+// ---- Leaving before Qt SQL does ----------------------------------------------------------
+
+// Every connection not yet released. Never destroyed: it is used at exit,
+// after statics made later than it are gone.
+struct LiveConnections {
+    std::mutex mutex;
+    std::unordered_set<HostConnection*> all;
+    // What a released connection keeps in place of its own: an invalid
+    // connection that is never the last copy, so destroying it later, whenever
+    // that is, touches nothing of Qt's.
+    QSqlDatabase* parked = nullptr;
+    bool postRoutine = false;
+
+    static LiveConnections& instance() {
+        static auto* live = new LiveConnections;
+        return *live;
+    }
+};
+
+void HostConnection::enlist() {
+    LiveConnections& live = LiveConnections::instance();
+    const std::lock_guard lock(live.mutex);
+    if (!live.parked) {
+        // Qt SQL's statics (the connection registry, the invalid connection,
+        // the driver loader) are made now, before the release at exit is
+        // registered, so they are destroyed after it has run: exit handlers
+        // and static destructors run in the reverse order of their making.
+        QSqlDatabase::connectionNames();
+        QSqlDatabase::drivers();
+        live.parked = new QSqlDatabase;
+        std::atexit(&HostConnection::releaseEveryConnection);
+    }
+    // Earlier still when the application object goes: Qt's own post routines
+    // and the plugins' unloading follow it.
+    if (!live.postRoutine && QCoreApplication::instance()) {
+        qAddPostRoutine(&HostConnection::releaseEveryConnection);
+        live.postRoutine = true;
+    }
+    live.all.insert(this);
+}
+
+void HostConnection::releaseEveryConnection() {
+    LiveConnections& live = LiveConnections::instance();
+    const std::lock_guard lock(live.mutex);
+    live.postRoutine = false; // a later application object registers again
+    for (HostConnection* connection : live.all)
+        connection->release();
+    live.all.clear();
+}
+
 HostConnection::HostConnection(const DatabaseAddress& address)
     : m_connectionName(u"vv_refhost_%1"_s.arg(g_connectionCounter.fetch_add(1))), m_engine(address.engine),
-      m_description(address.description), m_password(address.password) {
+      m_description(address.description), m_password(address.password), m_lockTimeoutMs(address.lockTimeoutMs),
+      m_statementTimeoutMs(address.statementTimeoutMs) {
+    enlist();
     try {
         if (address.engine == ReferenceHost::Engine::SQLite)
             openSqlite(address);
@@ -181,15 +242,21 @@ HostConnection::HostConnection(const DatabaseAddress& address)
 }
 
 HostConnection::~HostConnection() {
+    LiveConnections& live = LiveConnections::instance();
+    const std::lock_guard lock(live.mutex);
+    live.all.erase(this);
     release();
 }
 
 void HostConnection::release() {
+    if (m_released)
+        return; // released at exit already: Qt SQL may be gone by now
+    m_released = true;
     m_reusable.clear();
     watch.reset();
     if (db.isValid())
         db.close();
-    db = QSqlDatabase();
+    db = *LiveConnections::instance().parked; // the connection's last copy goes with its name
     QSqlDatabase::removeDatabase(m_connectionName);
 }
 
@@ -204,6 +271,8 @@ void HostConnection::watchAnswers(int statementTimeoutMs) {
 // it lends out: refuses a database file that is no longer the one opened,
 // and makes a lost connection again, once, but never inside a transaction.
 QSqlDatabase& HostConnection::usable() {
+    if (m_released)
+        connectionFailed(u"The connection to %1 was closed as the application ended."_s.arg(m_description));
     if (!sqliteFile.isEmpty() && identityOf(sqliteFile) != fileIdentity)
         connectionFailed(u"The database file \"%1\" was removed or replaced while the host had it "
                          u"open; the host writes nothing more to it. Restore the file, then start "
@@ -216,7 +285,12 @@ QSqlDatabase& HostConnection::usable() {
         connectionFailed(u"The connection to %1 was lost while rows were being saved."_s.arg(m_description));
     if (watch)
         watch->watch(-1);
-    m_reusable.clear(); // prepared on the connection that is gone
+    // Prepared on the connection that is gone. A caller may hold one of them
+    // (a statement run again after the loss), so each is emptied, not destroyed,
+    // and prepared again on its next use.
+    for (auto& [sql, kept] : m_reusable)
+        if (kept) // null while reusable() is making it
+            *kept = QSqlQuery(db);
     db.close();
     if (!db.open())
         connectionFailed(
@@ -236,14 +310,24 @@ void HostConnection::watchSocket() {
 }
 
 QSqlQuery HostConnection::prepare(const QString& sql, QSqlDatabase on) {
-    if (on.connectionName() == m_connectionName)
+    const bool ours = on.connectionName() == m_connectionName;
+    if (ours)
         on = usable();
     QSqlQuery q(on);
     q.setForwardOnly(true);
-    if (!q.prepare(sql))
-        throw AutomationError(ErrorCode::DatabaseError,
-                              u"The host could not prepare a statement: %1"_s.arg(q.lastError().text()));
-    return q;
+    const bool wasIdle = ours && postgres() && !m_run && !pg::transactionOpen(db);
+    if (q.prepare(sql))
+        return q;
+    // QPSQL prepares on the server: a connection found lost only now is made
+    // again, once, outside a transaction (preparing writes nothing).
+    if (wasIdle && !(watch && watch->cutPending()) && pg::stateOf(db) == pg::State::Broken) {
+        q = QSqlQuery(usable());
+        q.setForwardOnly(true);
+        if (q.prepare(sql))
+            return q;
+    }
+    throw AutomationError(ErrorCode::DatabaseError,
+                          u"The host could not prepare a statement: %1"_s.arg(q.lastError().text()));
 }
 
 QSqlQuery& HostConnection::reusable(const QString& sql) {
@@ -254,18 +338,81 @@ QSqlQuery& HostConnection::reusable(const QString& sql) {
     auto& kept = m_reusable[sql];
     if (!kept)
         kept = std::make_unique<QSqlQuery>(prepare(sql, on));
+    else if (kept->lastQuery().isEmpty()) // emptied when the connection was made again
+        *kept = prepare(sql, on);
     return *kept;
 }
 
+void HostConnection::done(QSqlQuery& q) {
+    if (q.isActive() && q.isSelect())
+        while (q.next()) {
+        }
+    q.finish();
+}
+
 void HostConnection::run(QSqlQuery& q) {
+    // Refused alike on both engines: QPSQL would cut the text at a NUL
+    // ("unterminated quoted string"), SQLite would store it.
+    const QVariantList values = q.boundValues();
+    for (const QVariant& value : values)
+        if (value.typeId() == QMetaType::QString)
+            requireStorable(value.toString());
+    const bool ours = !m_released && q.driver() && q.driver() == db.driver();
+    const bool wasIdle = ours && postgres() && !m_run && !pg::transactionOpen(db);
     if (q.exec())
         return;
-    const QString reason =
-        watch && watch->takeCut()
-            ? u"the server did not answer within %1 ms, so the host closed the connection; the next "
-              u"request connects again"_s.arg(watch->limit().count())
-            : q.lastError().text();
-    throw AutomationError(ErrorCode::DatabaseError, u"A host statement failed: %1"_s.arg(reason));
+    if (ours && retryable(q, wasIdle)) {
+        // Once, on a connection made again; the statement is prepared anew in
+        // place, so a kept statement the caller holds stays the one it holds.
+        const QString sql = q.lastQuery();
+        q = QSqlQuery(db);
+        q = prepare(sql, db); // makes the connection again
+        for (qsizetype i = 0; i < values.size(); ++i)
+            q.bindValue(int(i), values.at(i));
+        if (q.exec())
+            return;
+    }
+    throw AutomationError(ErrorCode::DatabaseError, u"A host statement failed: %1"_s.arg(failureReason(q)));
+}
+
+// Whether a statement that failed may run once more on a new connection: the
+// connection is gone now, it was not inside a transaction or a run (whose
+// earlier statements went with the connection), the host did not cut it
+// itself (a server that stopped answering would only be waited for again),
+// and it cannot have written anything: the server ended the session (class
+// 57P: an unfinished statement is rolled back with it), the statement never
+// reached it, or it only reads.
+bool HostConnection::retryable(const QSqlQuery& q, bool wasIdle) {
+    if (!wasIdle || (watch && watch->cutPending()))
+        return false;
+    if (pg::stateOf(db) != pg::State::Broken)
+        return false;
+    const QSqlError error = q.lastError();
+    if (error.nativeErrorCode().startsWith(u"57P"_s))
+        return true;
+    if (error.databaseText().contains(u"no connection to the server"_s))
+        return true;
+    static const QRegularExpression reads(u"^\\s*(SELECT|SHOW)\\b"_s, QRegularExpression::CaseInsensitiveOption);
+    return reads.match(q.lastQuery()).hasMatch();
+}
+
+// The reason a statement failed, in words a person can act on.
+QString HostConnection::failureReason(const QSqlQuery& q) {
+    if (watch && watch->takeCut())
+        return u"the server did not answer within %1 ms, so the host closed the connection; the next "
+               u"request connects again"_s.arg(watch->limit().count());
+    const QSqlError error = q.lastError();
+    const QString code = error.nativeErrorCode();
+    if (code == u"55P03"_s) // lock_not_available: lock_timeout
+        return u"it waited %1 ms for a lock that another session (another workstation saving the same "
+               u"rows, or a program holding the table) keeps, and gave up (the address setting "
+               u"lock_timeout); nothing was written. Try again once the other session is done. (%2)"_s.arg(
+                   QString::number(m_lockTimeoutMs), error.text());
+    if (code == u"57014"_s && error.databaseText().contains(u"statement timeout"_s))
+        return u"it ran longer than %1 ms, the address setting statement_timeout (a slow statement, or a "
+               u"wait for a lock another session keeps); nothing was written. (%2)"_s.arg(
+                   QString::number(m_statementTimeoutMs), error.text());
+    return error.text();
 }
 
 bool HostConnection::beginRun() {

@@ -29,6 +29,9 @@ struct DatabaseAddress {
     // Seconds unless named _MS: a hung server must cost the user seconds, not minutes.
     int connectTimeout = 5;
     int statementTimeoutMs = 10000;
+    // Below the statement limit, so a wait for another session's lock ends as
+    // one and is reported as one.
+    int lockTimeoutMs = 5000;
     int keepalivesIdle = 10;
     int keepalivesInterval = 3;
     int keepalivesCount = 3;
@@ -46,7 +49,13 @@ QString withoutPassword(QString text, const QString& password);
 
 // The host's own connection, opened from an address. Before each statement
 // it refuses a database file that is no longer the one opened, and makes a
-// lost connection again, once, never inside a transaction.
+// lost connection again, once, never inside a transaction. A statement of its
+// own that failed because the server had ended the connection is run once
+// more on a new one, unless it was part of a transaction or may have written.
+//
+// Every connection is closed and removed before Qt SQL's statics go: when the
+// application object is destroyed, or at exit, whichever comes first. A
+// destructor that runs later (a host kept in a static) then does nothing.
 class HostConnection {
 public:
     explicit HostConnection(const DatabaseAddress& address);
@@ -73,7 +82,16 @@ public:
     // (prepared anew after the connection was made again); bind by position.
     // Saves a round trip or two to the server for each row written.
     QSqlQuery& reusable(const QString& sql);
-    // Raises DatabaseError with the driver's reason.
+    // Ends a kept statement once read: reads what the server still has for it,
+    // so the connection is idle again (libpq's single-row reads otherwise
+    // leave it busy, where a lost connection is not seen and no run begins).
+    void done(QSqlQuery& q);
+    // Raises DatabaseError with the driver's reason (a lock wait or the
+    // statement limit named as such). A statement on this connection that
+    // failed because the connection was lost before it could write anything
+    // (the server ended the session, or it is a plain read) is run once more
+    // on a new connection, outside a transaction or run only. A bound text
+    // no engine stores raises InvalidProcedureCall before anything is sent.
     void run(QSqlQuery& q);
 
     // A run of saves in one transaction. False when a transaction is open
@@ -86,6 +104,13 @@ public:
     bool inRun() const { return m_run; }
 
 private:
+    friend struct LiveConnections;
+    // Closes and removes every connection still open (exit, end of the application object).
+    static void releaseEveryConnection();
+    void enlist();
+    bool retryable(const QSqlQuery& q, bool wasIdle);
+    QString failureReason(const QSqlQuery& q);
+
     using FileIdentity = std::optional<std::tuple<quint32, quint32, quint64, qint64, quint32>>;
 
     void release();
@@ -104,6 +129,9 @@ private:
     std::unique_ptr<pg::AnswerWatch> watch;
     std::unordered_map<QString, std::unique_ptr<QSqlQuery>> m_reusable;
     bool m_run = false;
+    bool m_released = false; // closed and removed; nothing is done with it any more
+    int m_lockTimeoutMs = 0;
+    int m_statementTimeoutMs = 0;
 };
 
 } // namespace viVavazuruv::refhost

@@ -33,6 +33,7 @@ struct LibPq {
     int (*transactionStatus)(const void*) = nullptr;
     int (*consumeInput)(void*) = nullptr;
     int (*socket)(const void*) = nullptr;
+    int (*isBusy)(void*) = nullptr;
     void* (*getResult)(void*) = nullptr;
     void (*clear)(void*) = nullptr;
 };
@@ -48,12 +49,14 @@ const LibPq* libpq() {
                 reinterpret_cast<decltype(l.transactionStatus)>(dlsym(h, "PQtransactionStatus"));
             l.consumeInput = reinterpret_cast<decltype(l.consumeInput)>(dlsym(h, "PQconsumeInput"));
             l.socket = reinterpret_cast<decltype(l.socket)>(dlsym(h, "PQsocket"));
+            l.isBusy = reinterpret_cast<decltype(l.isBusy)>(dlsym(h, "PQisBusy"));
             l.getResult = reinterpret_cast<decltype(l.getResult)>(dlsym(h, "PQgetResult"));
             l.clear = reinterpret_cast<decltype(l.clear)>(dlsym(h, "PQclear"));
         }
         return l;
     }();
-    return lib.status && lib.transactionStatus && lib.consumeInput && lib.socket && lib.getResult && lib.clear
+    return lib.status && lib.transactionStatus && lib.consumeInput && lib.socket && lib.isBusy && lib.getResult &&
+                   lib.clear
                ? &lib
                : nullptr;
 }
@@ -75,12 +78,20 @@ State stateOf(const QSqlDatabase& db) {
     if (!lib || !conn)
         return State::Unknown;
     int transaction = lib->transactionStatus(conn);
-    // What a forward-only statement left unread (the end of a kept
-    // statement's rows) is dropped, as the driver drops it before its next
-    // statement; only then does the connection tell whether a transaction is open.
     if (transaction == kTransactionActive) {
-        while (void* pending = lib->getResult(conn))
-            lib->clear(pending);
+        // Qt reads a forward-only statement a row at a time and leaves what
+        // follows its last row (the end of the statement, the server's "ready")
+        // until the next statement, so libpq still counts it running and hides
+        // whether a transaction is open. What has arrived is taken in, never
+        // waited for: the state below it then shows, and a connection the
+        // server ended is seen.
+        lib->consumeInput(conn);
+        while (!lib->isBusy(conn)) {
+            void* result = lib->getResult(conn);
+            if (!result)
+                break;
+            lib->clear(result);
+        }
         transaction = lib->transactionStatus(conn);
     }
     if (transaction != kTransactionIdle && transaction != kTransactionUnknown)
@@ -90,6 +101,15 @@ State stateOf(const QSqlDatabase& db) {
     lib->consumeInput(conn);
     lib->consumeInput(conn);
     return lib->status(conn) == kConnectionOk ? State::Idle : State::Broken;
+}
+
+bool transactionOpen(const QSqlDatabase& db) {
+    const LibPq* lib = libpq();
+    void* conn = connectionOf(db);
+    if (!lib || !conn)
+        return false;
+    const int transaction = lib->transactionStatus(conn);
+    return transaction != kTransactionIdle && transaction != kTransactionUnknown;
 }
 
 int socketOf(const QSqlDatabase& db) {

@@ -24,7 +24,13 @@ enum class State {
 
 // Takes in whatever the server sent since the last statement (a termination
 // notice, the end of the connection) without waiting, then tells the state.
+// The unread end of a statement already read to its last row (Qt's
+// forward-only reads leave it) is taken in and dropped, so the state under it shows.
 State stateOf(const QSqlDatabase& db);
+
+// Whether a transaction is open on the connection, as libpq last heard:
+// nothing is read from the server. False for anything but PostgreSQL.
+bool transactionOpen(const QSqlDatabase& db);
 
 // The connection's socket, -1 when it has none or it cannot be known.
 int socketOf(const QSqlDatabase& db);
@@ -48,6 +54,8 @@ public:
     void watch(int socket);
     // Whether it cut the socket since the last call.
     bool takeCut() { return m_cut.exchange(false); }
+    // Whether it cut the socket since the last takeCut(), leaving that to tell.
+    bool cutPending() const { return m_cut.load(); }
     std::chrono::milliseconds limit() const { return m_limit; }
 
 private:

@@ -58,7 +58,7 @@ QVariant columnValue(const QString& table, const QString& field, ValueKind kind,
     if (const QString fault = refhost::unstorablePart(text); !fault.isEmpty())
         throw AutomationError(
             ErrorCode::InvalidProcedureCall,
-            u"The value for field %1 of %2 holds %3, which cannot be stored."_s.arg(field, table, fault));
+            u"The value for field %1 of %2 holds %3, which is not allowed: no database stores it."_s.arg(field, table, fault));
     const QString trimmed = text.trimmed();
     auto mismatch = [&](const QString& what) {
         return AutomationError(
@@ -229,7 +229,7 @@ bool RecordWriter::save(IHostServices& host, const QString& Table, const QString
         const QVariant newKey =
             m_connection.postgres() ? (q.next() ? q.value(0) : QVariant()) : q.lastInsertId();
         // A kept statement must not hold its result (and SQLite its lock) until the next use.
-        q.finish();
+        m_connection.done(q);
         bool ok = false;
         const qlonglong k = newKey.toLongLong(&ok);
         if (!ok || k <= 0 || k > std::numeric_limits<qint32>::max())
@@ -263,7 +263,7 @@ bool RecordWriter::save(IHostServices& host, const QString& Table, const QString
         q.bindValue(at++, host.GetOfficeID());
     m_connection.run(q);
     const bool written = names.isEmpty() ? q.next() && q.value(0).toInt() == 1 : q.numRowsAffected() == 1;
-    q.finish();
+    m_connection.done(q);
     return written;
 }
 

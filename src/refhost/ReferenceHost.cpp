@@ -59,7 +59,8 @@ struct ReferenceHost::Impl {
     QSqlQuery prepare(const QString& sql) { return connection.prepare(sql); }
     void run(QSqlQuery& q) { connection.run(q); }
 
-    std::optional<QString> readOption(const QSqlDatabase& on, const QString& name) {
+    std::optional<QString> readOption(const QSqlDatabase& on, const QString& rawName) {
+        const QString name = rawName.trimmed(); // stored trimmed by setOption
         const QString sql = u"SELECT OptionValue FROM HostOptions WHERE lower(OptionName) = lower(?)"_s;
         // Asked for every row a save writes: on the host's own connection the
         // statement is kept, one round trip instead of three on PostgreSQL.
@@ -70,7 +71,7 @@ struct ReferenceHost::Impl {
             std::optional<QString> value;
             if (q.next() && !q.isNull(0))
                 value = q.value(0).toString();
-            q.finish();
+            connection.done(q);
             return value;
         }
         QSqlQuery q = connection.prepare(sql, on);
@@ -110,6 +111,13 @@ QString listCodeKey(const QString& code) {
     return code.trimmed().toUpper();
 }
 } // namespace
+
+// The key of the ListJoinWords and InsertEachItem tables for a list code or
+// reference, for their setters and getters alike: resolved as CodeListKey
+// resolves it, in upper case.
+static QString joinTableKey(ReferenceHost& host, const QString& listCode) {
+    return listCodeKey(host.CodeListKey(listCode));
+}
 
 ReferenceHost::ReferenceHost(const QString& url, std::shared_ptr<IDialogs> dialogs,
                              const QString& dataFolder) {
@@ -244,7 +252,7 @@ void ReferenceHost::ListJoinWords(const QString& ListCode, QString& Between, QSt
     QSqlQuery q =
         d->prepare(u"SELECT JoinBetween, JoinBeforeLast, JoinAfterLast, CodeJoin FROM ListJoinWords "
                    u"WHERE upper(ListCode) = ?"_s);
-    q.addBindValue(CodeListKey(ListCode));
+    q.addBindValue(joinTableKey(*this, ListCode));
     d->run(q);
     if (!q.next())
         return;
@@ -257,7 +265,7 @@ void ReferenceHost::ListJoinWords(const QString& ListCode, QString& Between, QSt
 
 bool ReferenceHost::InsertEachItem(const QString& ListCode) {
     const auto value =
-        d->lookup(u"SELECT EachItem FROM InsertEachItem WHERE upper(ListCode) = ?"_s, CodeListKey(ListCode));
+        d->lookup(u"SELECT EachItem FROM InsertEachItem WHERE upper(ListCode) = ?"_s, joinTableKey(*this, ListCode));
     return value && value->toInt() != 0;
 }
 
@@ -407,7 +415,8 @@ QString ReferenceHost::option(const QString& name, const QString& defaultValue) 
     return d->readOption(d->connection.database(), name).value_or(defaultValue);
 }
 
-void ReferenceHost::setOption(const QString& name, const QString& value) {
+void ReferenceHost::setOption(const QString& rawName, const QString& value) {
+    const QString name = rawName.trimmed(); // as option() and the host's own reads look it up
     // Names match without regard to case, so a differently spelt old row goes
     // first. No transaction of its own: a caller's transaction may be open.
     QSqlQuery del =
@@ -425,58 +434,65 @@ void ReferenceHost::setOption(const QString& name, const QString& value) {
 
 void ReferenceHost::removeOption(const QString& name) {
     QSqlQuery del = d->prepare(u"DELETE FROM HostOptions WHERE lower(OptionName) = lower(?)"_s);
-    del.addBindValue(name);
+    del.addBindValue(name.trimmed());
     d->run(del);
 }
 
 namespace {
 // One row per key in a host data table; both engines know ON CONFLICT.
-void upsert(QSqlQuery q, const QVariantList& values) {
+void upsert(refhost::HostConnection& connection, const QString& sql, const QVariantList& values) {
+    QSqlQuery q = connection.prepare(sql);
     // An unset QString is a real "" word here; NULL would mean "use the default".
     for (const QVariant& v : values)
         q.addBindValue(v.typeId() == QMetaType::QString && v.toString().isNull() ? QVariant(QString(u""_s))
                                                                                  : v);
-    if (!q.exec())
-        throw AutomationError(ErrorCode::DatabaseError,
-                              u"Storing host data failed: %1"_s.arg(q.lastError().text()));
+    connection.run(q);
 }
 } // namespace
 
 void ReferenceHost::setCodeListKey(const QString& listReference, const QString& listCode) {
-    upsert(d->prepare(u"INSERT INTO CodeListKey (ListReference, UsrDefCod) VALUES (?, ?) "
-                      u"ON CONFLICT (ListReference) DO UPDATE SET UsrDefCod = excluded.UsrDefCod"_s),
-           {refhost::normalizedListKey(listReference), listCode});
+    upsert(d->connection,
+           u"INSERT INTO CodeListKey (ListReference, UsrDefCod) VALUES (?, ?) "
+           u"ON CONFLICT (ListReference) DO UPDATE SET UsrDefCod = excluded.UsrDefCod"_s,
+           {refhost::normalizedListKey(listReference), listCodeKey(listCode)});
 }
 
 void ReferenceHost::setListJoinWords(const QString& listCode, const QString& between,
                                      const QString& beforeLast, const QString& afterLast,
                                      const QString& codeJoin) {
-    upsert(d->prepare(
-               u"INSERT INTO ListJoinWords (ListCode, JoinBetween, JoinBeforeLast, JoinAfterLast, CodeJoin) "
-               u"VALUES (?, ?, ?, ?, ?) ON CONFLICT (ListCode) DO UPDATE SET JoinBetween = "
-               u"excluded.JoinBetween, JoinBeforeLast = excluded.JoinBeforeLast, JoinAfterLast = "
-               u"excluded.JoinAfterLast, CodeJoin = excluded.CodeJoin"_s),
-           {listCodeKey(listCode), between, beforeLast, afterLast, codeJoin});
+    upsert(d->connection,
+           u"INSERT INTO ListJoinWords (ListCode, JoinBetween, JoinBeforeLast, JoinAfterLast, CodeJoin) "
+           u"VALUES (?, ?, ?, ?, ?) ON CONFLICT (ListCode) DO UPDATE SET JoinBetween = "
+           u"excluded.JoinBetween, JoinBeforeLast = excluded.JoinBeforeLast, JoinAfterLast = "
+           u"excluded.JoinAfterLast, CodeJoin = excluded.CodeJoin"_s,
+           {joinTableKey(*this, listCode), between, beforeLast, afterLast, codeJoin});
 }
 
 void ReferenceHost::setInsertEachItem(const QString& listCode, bool eachItem) {
-    upsert(d->prepare(u"INSERT INTO InsertEachItem (ListCode, EachItem) VALUES (?, ?) "
-                      u"ON CONFLICT (ListCode) DO UPDATE SET EachItem = excluded.EachItem"_s),
-           {listCodeKey(listCode), eachItem ? -1 : 0});
+    upsert(d->connection,
+           u"INSERT INTO InsertEachItem (ListCode, EachItem) VALUES (?, ?) "
+           u"ON CONFLICT (ListCode) DO UPDATE SET EachItem = excluded.EachItem"_s,
+           {joinTableKey(*this, listCode), eachItem ? -1 : 0});
 }
 
 void ReferenceHost::setPipeVariable(const QString& variableName, const QString& listCode) {
-    QString name = variableName.trimmed();
-    if (name.startsWith(u'|'))
-        name = name.mid(1);
-    upsert(d->prepare(u"INSERT INTO PipeVariableList (VariableName, ListCode) VALUES (?, ?) "
-                      u"ON CONFLICT (VariableName) DO UPDATE SET ListCode = excluded.ListCode"_s),
-           {name.toUpper(), listCode});
+    // Stored as PipeVariableList reads it from a record: the name after the
+    // bar, up to the first character a variable name cannot hold.
+    const QString name = refhost::normalizedListKey(variableName);
+    if (name.isEmpty() || refhost::pipeVariableName(u'|' + name) != name)
+        throw AutomationError(ErrorCode::InvalidProcedureCall,
+                              u"The variable name \"%1\" cannot be looked up: after its bar a variable holds "
+                              u"letters, digits, '#' and '?' only."_s.arg(variableName));
+    upsert(d->connection,
+           u"INSERT INTO PipeVariableList (VariableName, ListCode) VALUES (?, ?) "
+           u"ON CONFLICT (VariableName) DO UPDATE SET ListCode = excluded.ListCode"_s,
+           {name, listCodeKey(listCode)});
 }
 
 void ReferenceHost::setFeeType(qint16 feeType, const QString& description) {
-    upsert(d->prepare(u"INSERT INTO FeeTypes (FeeType, Description) VALUES (?, ?) "
-                      u"ON CONFLICT (FeeType) DO UPDATE SET Description = excluded.Description"_s),
+    upsert(d->connection,
+           u"INSERT INTO FeeTypes (FeeType, Description) VALUES (?, ?) "
+           u"ON CONFLICT (FeeType) DO UPDATE SET Description = excluded.Description"_s,
            {feeType, description});
 }
 

@@ -173,10 +173,15 @@ QString unstorablePart(const QString& text) {
     return {};
 }
 
-QString sqlLiteral(const QString& text, bool emptyAsNull) {
+void requireStorable(const QString& text) {
     if (const QString fault = unstorablePart(text); !fault.isEmpty())
         throw AutomationError(ErrorCode::InvalidProcedureCall,
-                              u"A text holding %1 cannot be used as an SQL value."_s.arg(fault));
+                              u"A text holding %1 is not allowed as an SQL value: no database stores it."_s.arg(
+                                  fault));
+}
+
+QString sqlLiteral(const QString& text, bool emptyAsNull) {
+    requireStorable(text);
     if (text.isEmpty() && emptyAsNull)
         return u"NULL"_s;
     QString literal = text;

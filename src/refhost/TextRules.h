@@ -47,6 +47,11 @@ QString layoutFileNameFor(const QString& listCode, const QString& extra);
 // form (SQLite's conversion merges it with the character after it).
 QString unstorablePart(const QString& text);
 
+// Throws AutomationError (InvalidProcedureCall) for text that unstorablePart()
+// objects to, with the one message every engine gives: a literal, a bound
+// value and a lookup key are refused alike, before any statement is made.
+void requireStorable(const QString& text);
+
 // 'text' with single quotes doubled, or NULL for "" when emptyAsNull.
 // Throws AutomationError for text that unstorablePart() objects to.
 QString sqlLiteral(const QString& text, bool emptyAsNull);

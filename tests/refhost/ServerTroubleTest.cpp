@@ -1,0 +1,207 @@
+// A PostgreSQL server that restarts under the host, and a lock another
+// session holds: the first request after a restart succeeds, a run of saves a
+// restart broke says so, and a lock wait ends once, within the host's limit.
+#include "RefhostSupport.h"
+
+#include <QElapsedTimer>
+#include <QProcess>
+#include <QSqlError>
+#include <QRegularExpression>
+
+using namespace Qt::StringLiterals;
+using namespace viVavazuruv;
+using viVavazuruv::test::Engine;
+using viVavazuruv::test::expectError;
+
+namespace {
+
+// ---- A server restart ------------------------------------------------------------------------
+
+// A throwaway server of the test's own (scripts/pg-server), so restarting it
+// never disturbs the tests running beside it on the shared one.
+class PrivateServer {
+public:
+    PrivateServer() {
+        QProcess start;
+        start.start(u"" VIVAVAZURUV_PG_SERVER_SCRIPT ""_s, {u"start"_s});
+        if (!start.waitForFinished(120000) || start.exitCode() != 0) {
+            m_failure = QString::fromLocal8Bit(start.readAllStandardError());
+            return;
+        }
+        const QString exports = QString::fromLocal8Bit(start.readAllStandardOutput());
+        static const QRegularExpression url(u"VIVAVAZURUV_TEST_PG_URL='([^']*)'"_s);
+        static const QRegularExpression dir(u"VIVAVAZURUV_TEST_PG_DIR='([^']*)'"_s);
+        m_url = url.match(exports).captured(1);
+        m_dir = dir.match(exports).captured(1);
+    }
+    ~PrivateServer() {
+        if (!m_dir.isEmpty())
+            QProcess::execute(u"" VIVAVAZURUV_PG_SERVER_SCRIPT ""_s, {u"stop"_s, m_dir});
+    }
+    PrivateServer(const PrivateServer&) = delete;
+    PrivateServer& operator=(const PrivateServer&) = delete;
+
+    bool ready() const { return !m_url.isEmpty() && !m_dir.isEmpty(); }
+    QString failure() const { return m_failure; }
+    QString url() const { return m_url; }
+    // Restarts the server (fast shutdown: every session is ended) and waits until it answers again.
+    bool restart() const {
+        return QProcess::execute(u"" VIVAVAZURUV_PG_SERVER_SCRIPT ""_s, {u"restart"_s, m_dir}) == 0;
+    }
+
+private:
+    QString m_url, m_dir, m_failure;
+};
+
+class RefhostServerRestart : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (qEnvironmentVariableIsEmpty("VIVAVAZURUV_TEST_PG_URL")) {
+            if (qEnvironmentVariable("CI") == u"true"_s)
+                FAIL() << "CI never skips the PostgreSQL cases";
+            GTEST_SKIP() << "no PostgreSQL test server (run scripts/test)";
+        }
+        m_server = std::make_unique<PrivateServer>();
+        ASSERT_TRUE(m_server->ready()) << m_server->failure().toStdString();
+        m_host = std::make_unique<ReferenceHost>(m_server->url() + u"?schema=office"_s);
+    }
+
+    qint32 addEntry(const QString& code) {
+        qint32 key = 0;
+        EXPECT_TRUE(m_host->SaveRecord(1, u"UsrDefTable"_s, u"usrdefInd"_s, key, {u"UsrDefCod"_s}, {code}, true));
+        return key;
+    }
+    qint64 count() {
+        QSqlQuery q(m_host->GetConnection());
+        EXPECT_TRUE(q.exec(u"SELECT COUNT(*) FROM UsrDefTable"_s) && q.next()) << q.lastError().text().toStdString();
+        return q.value(0).toLongLong();
+    }
+
+    std::unique_ptr<PrivateServer> m_server;
+    std::unique_ptr<ReferenceHost> m_host;
+};
+
+TEST_F(RefhostServerRestart, TheFirstRequestAfterARestartSucceeds) {
+    m_host->setOption(u"Restarts"_s, u"0"_s);
+    addEntry(u"BEFORE"_s);
+    // Each kind of first request: the host's own read, a kept statement (a
+    // save), a statement on the connection the host lends, a read of an option.
+    const std::vector<std::pair<const char*, std::function<void()>>> firsts{
+        {"a host read", [&] { EXPECT_EQ(m_host->CodeListKey(u"|procs"_s), u"PROCS"_s); }},
+        {"a save", [&] { EXPECT_GT(addEntry(u"AFTER"_s), 0); }},
+        {"the lent connection", [&] { EXPECT_EQ(count(), 2); }},
+        {"an option", [&] { EXPECT_EQ(m_host->option(u"Restarts"_s), u"0"_s); }},
+        {"a flag on the lent connection",
+         [&] {
+             qint16 flag = 0;
+             QSqlDatabase lent = m_host->GetConnection();
+             m_host->ReadOptionFlag(u"LIST_CONFLICT_CHECK"_s, 0, &lent, 0, flag);
+             EXPECT_EQ(flag, -1);
+         }},
+    };
+    for (const auto& [what, first] : firsts) {
+        SCOPED_TRACE(what);
+        ASSERT_TRUE(m_server->restart());
+        EXPECT_NO_THROW(first());
+        EXPECT_NO_THROW(m_host->option(u"Restarts"_s)); // and the next one too
+    }
+    EXPECT_EQ(count(), 2);
+}
+
+TEST_F(RefhostServerRestart, ARunOfSavesARestartBrokeReportsItAndWritesNothing) {
+    addEntry(u"BEFORE"_s);
+    ASSERT_TRUE(m_host->BeginSaveRecords());
+    addEntry(u"RUN1"_s);
+    ASSERT_TRUE(m_server->restart());
+    qint32 key = 0;
+    bool raised = false;
+    try {
+        m_host->SaveRecord(1, u"UsrDefTable"_s, u"usrdefInd"_s, key, {u"UsrDefCod"_s}, {u"RUN2"_s}, true);
+        m_host->EndSaveRecords(true);
+    } catch (const AutomationError& e) {
+        raised = true;
+        EXPECT_TRUE(e.code() == ErrorCode::DatabaseError || e.code() == ErrorCode::ConnectionError)
+            << e.message().toStdString();
+        m_host->EndSaveRecords(false);
+    }
+    EXPECT_TRUE(raised) << "the run was reported written";
+    // Nothing of the run was kept, and the next request works.
+    EXPECT_EQ(count(), 1);
+    EXPECT_GT(addEntry(u"AFTER"_s), 0);
+    EXPECT_EQ(count(), 2);
+}
+
+// ---- A lock another session holds -------------------------------------------------------------
+
+class RefhostLockWait : public test::HostTest {};
+
+TEST_P(RefhostLockWait, EndsOnceWithinTheLimitNamingTheLock) {
+    const qint32 row = addEntry(u"LOCKED"_s, u"theirs"_s);
+    auto impatient = std::make_unique<ReferenceHost>(m_db->url() + u"&lock_timeout=1500"_s);
+    QSqlDatabase other = m_db->db();
+    QElapsedTimer timer;
+    const auto expectOneWait = [&](const std::function<void()>& call) {
+        timer.start();
+        expectError(call, ErrorCode::DatabaseError, u"lock"_s);
+        // One wait of the limit, not two (3000 ms): nothing was retried.
+        EXPECT_GE(timer.elapsed(), 1450);
+        EXPECT_LT(timer.elapsed(), 2900);
+    };
+
+    // A row another session has locked: its update waits, then fails.
+    ASSERT_TRUE(other.transaction());
+    m_db->exec(u"SELECT * FROM UsrDefTable WHERE usrdefInd = %1 FOR UPDATE"_s.arg(row));
+    qint32 key = row;
+    expectOneWait([&] {
+        impatient->SaveRecord(1, u"UsrDefTable"_s, u"usrdefInd"_s, key, {u"usrdefDes"_s}, {u"mine"_s}, true);
+    });
+    other.rollback();
+
+    // The whole table locked: a run of saves fails on its first row.
+    ASSERT_TRUE(other.transaction());
+    m_db->exec(u"LOCK TABLE UsrDefTable"_s);
+    ASSERT_TRUE(impatient->BeginSaveRecords());
+    expectOneWait([&] {
+        qint32 fresh = 0;
+        impatient->SaveRecord(1, u"UsrDefTable"_s, u"usrdefInd"_s, fresh, {u"UsrDefCod"_s}, {u"NEW"_s}, true);
+    });
+    impatient->EndSaveRecords(false);
+    other.rollback();
+
+    // With the lock gone the same saves go through.
+    key = row;
+    EXPECT_TRUE(
+        impatient->SaveRecord(1, u"UsrDefTable"_s, u"usrdefInd"_s, key, {u"usrdefDes"_s}, {u"mine"_s}, true));
+    EXPECT_EQ(value(u"SELECT usrdefDes FROM UsrDefTable WHERE usrdefInd = %1"_s.arg(row), true).toString(),
+              u"mine"_s);
+}
+
+TEST_P(RefhostLockWait, TheLimitIsASettingOfTheAddress) {
+    for (const QString& bad : {u"-1"_s, u"1e3"_s, u"x"_s, u"86400001"_s}) {
+        try {
+            ReferenceHost host(m_db->url() + u"&lock_timeout="_s + bad);
+            ADD_FAILURE() << "accepted lock_timeout=" << bad.toStdString();
+        } catch (const AutomationError& e) {
+            EXPECT_TRUE(e.code() == ErrorCode::ConnectionError && e.message().contains(u"lock_timeout"_s))
+                << e.message().toStdString();
+        }
+    }
+    ReferenceHost host(m_db->url() + u"&lock_timeout=1234"_s);
+    QSqlQuery q(host.GetConnection());
+    ASSERT_TRUE(q.exec(u"SHOW lock_timeout"_s) && q.next());
+    EXPECT_EQ(q.value(0).toString(), u"1234ms"_s);
+    // Made again after a loss, the connection keeps it.
+    host.GetConnection().close();
+    QSqlQuery again(host.GetConnection());
+    ASSERT_TRUE(again.exec(u"SHOW lock_timeout"_s) && again.next());
+    EXPECT_EQ(again.value(0).toString(), u"1234ms"_s);
+    // The default is below the statement limit, so a lock wait is reported as one.
+    QSqlQuery defaults(this->host().GetConnection());
+    ASSERT_TRUE(defaults.exec(u"SHOW lock_timeout"_s) && defaults.next());
+    EXPECT_EQ(defaults.value(0).toString(), u"5s"_s);
+}
+
+INSTANTIATE_TEST_SUITE_P(Engines, RefhostLockWait, ::testing::Values(Engine::PostgreSQL),
+                         [](const auto& info) { return test::engineName(info.param); });
+
+} // namespace
