@@ -1,23 +1,16 @@
 #include "GridControl.h"
 
+#include "ColumnWidths.h"
 #include "GridModel.h"
+#include "GridView.h"
 #include "Twips.h"
 
+#include <QEvent>
 #include <QFontMetrics>
-#include <QFontMetricsF>
 #include <QHeaderView>
-#include <QKeyEvent>
-#include <QMouseEvent>
-#include <QScrollBar>
-#include <QStyle>
-#include <QTableView>
-#include <QTimer>
-#include <QToolTip>
 #include <QVBoxLayout>
-#include <QWheelEvent>
 #include <algorithm>
 #include <cmath>
-#include <exception>
 #include <viVavazuruv/AutomationError.h>
 
 namespace viVavazuruv::grid {
@@ -28,278 +21,10 @@ namespace {
     throw AutomationError(ErrorCode::InvalidProcedureCall, message);
 }
 
-// Windows virtual-key codes for the keys a handler of the picker tests for.
-// Keys without one (letters outside A-Z, dead keys) report 0 and raise nothing.
-qint16 windowsKeyCode(const QKeyEvent* event) {
-    const int key = event->key();
-    if ((key >= Qt::Key_A && key <= Qt::Key_Z) || (key >= Qt::Key_0 && key <= Qt::Key_9))
-        return qint16(key); // the Qt codes of these keys are the Windows ones
-    if (key >= Qt::Key_F1 && key <= Qt::Key_F24)
-        return qint16(112 + (key - Qt::Key_F1));
-    switch (key) {
-    case Qt::Key_Backspace:
-        return 8;
-    case Qt::Key_Tab:
-    case Qt::Key_Backtab:
-        return 9;
-    case Qt::Key_Return:
-    case Qt::Key_Enter:
-        return 13;
-    case Qt::Key_Shift:
-        return 16;
-    case Qt::Key_Control:
-        return 17;
-    case Qt::Key_Alt:
-        return 18;
-    case Qt::Key_Pause:
-        return 19;
-    case Qt::Key_CapsLock:
-        return 20;
-    case Qt::Key_Escape:
-        return 27;
-    case Qt::Key_Space:
-        return 32;
-    case Qt::Key_PageUp:
-        return 33;
-    case Qt::Key_PageDown:
-        return 34;
-    case Qt::Key_End:
-        return 35;
-    case Qt::Key_Home:
-        return 36;
-    case Qt::Key_Left:
-        return 37;
-    case Qt::Key_Up:
-        return 38;
-    case Qt::Key_Right:
-        return 39;
-    case Qt::Key_Down:
-        return 40;
-    case Qt::Key_Insert:
-        return 45;
-    case Qt::Key_Delete:
-        return 46;
-    case Qt::Key_Semicolon:
-        return 186;
-    case Qt::Key_Equal:
-        return 187;
-    case Qt::Key_Comma:
-        return 188;
-    case Qt::Key_Minus:
-        return 189;
-    case Qt::Key_Period:
-        return 190;
-    case Qt::Key_Slash:
-        return 191;
-    default:
-        return 0;
-    }
-}
-
-qint16 shiftState(Qt::KeyboardModifiers modifiers) {
-    return qint16((modifiers.testFlag(Qt::ShiftModifier) ? 1 : 0) |
-                  (modifiers.testFlag(Qt::ControlModifier) ? 2 : 0) |
-                  (modifiers.testFlag(Qt::AltModifier) ? 4 : 0));
-}
-
-qint16 mouseButtonCode(Qt::MouseButton button) {
-    switch (button) {
-    case Qt::LeftButton:
-        return 1;
-    case Qt::RightButton:
-        return 2;
-    case Qt::MiddleButton:
-        return 4;
-    default:
-        return 0;
-    }
-}
-
-QString colourName(quint32 rgb) {
-    return QColor::fromRgb(QRgb(rgb & 0xFFFFFFu)).name();
-}
-
 void checkSortIndex(qint16 index) {
     if (index != 1 && index != 2)
         invalidCall(QStringLiteral("sort key %1 does not exist; there are keys 1 and 2").arg(index));
 }
-
-} // namespace
-
-// The table view with the grid's input handling. Events for the sink are
-// queued while Qt handles the input and delivered after it returns, so a
-// handler that deletes or disables the grid never has the view run on.
-class GridView final : public QTableView {
-public:
-    explicit GridView(GridControl& grid) : QTableView(&grid), m_grid(grid) {}
-
-    using QTableView::commitData;
-    using QTableView::edit;
-
-    bool editing() const { return state() == EditingState; }
-
-    void closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hint) override {
-        // Before the base: with Tab it opens the next cell's editor at once.
-        m_grid.editorClosing();
-        QTableView::closeEditor(editor, hint);
-    }
-
-    // Brings scroll ranges up to date now instead of at the next event loop
-    // pass, so a scroll right after rows were added lands where it should.
-    void layoutNow() {
-        executeDelayedItemsLayout();
-        updateGeometries();
-    }
-
-    // Closes an open editor, dropping what was typed, without raising events.
-    void abandonEditor() {
-        m_grid.m_editIndex = QPersistentModelIndex();
-        if (state() != EditingState)
-            return;
-        if (QWidget* editor = indexWidget(currentIndex()))
-            QTableView::closeEditor(editor, QAbstractItemDelegate::RevertModelCache);
-    }
-
-protected:
-    void mousePressEvent(QMouseEvent* event) override {
-        if (!m_grid.flushEvents() || !isEnabled())
-            return;
-        const QPoint pos = event->position().toPoint();
-        const QModelIndex index = indexAt(pos);
-        const qint32 col = index.isValid() ? index.column() + 1 : 0;
-        const qint32 row = index.isValid() ? index.row() + 1 : 0;
-        m_grid.beginUserInput();
-        QTableView::mousePressEvent(event);
-        m_grid.endUserInput();
-        if (event->button() == Qt::LeftButton && index.isValid()) {
-            if (m_grid.m_mode == GridMode::MultiSelect)
-                m_grid.m_model->setTicked(row, !m_grid.m_model->isTicked(row));
-            m_grid.queueEvent([col, row](IGridEvents& sink) { sink.CellClick(col, row); });
-        } else if (event->button() == Qt::RightButton) {
-            const QPointF twips = m_grid.twipsFromView(pos);
-            const qint32 x = qRound(twips.x()), y = qRound(twips.y());
-            m_grid.queueEvent([col, row, x, y](IGridEvents& sink) { sink.RightClick(1, col, row, x, y); });
-        }
-        m_grid.flushEvents();
-    }
-
-    void mouseReleaseEvent(QMouseEvent* event) override {
-        if (!m_grid.flushEvents() || !isEnabled())
-            return;
-        m_grid.beginUserInput();
-        QTableView::mouseReleaseEvent(event);
-        m_grid.endUserInput();
-        if (const qint16 button = mouseButtonCode(event->button())) {
-            const qint16 shift = shiftState(event->modifiers());
-            const QPointF twips = m_grid.twipsFromView(event->position().toPoint());
-            m_grid.queueEvent([button, shift, twips](IGridEvents& sink) {
-                qint16 b = button, s = shift;
-                sink.MouseUp(b, s, float(twips.x()), float(twips.y()));
-            });
-        }
-        m_grid.flushEvents();
-    }
-
-    void mouseDoubleClickEvent(QMouseEvent* event) override {
-        if (!m_grid.flushEvents() || !isEnabled())
-            return;
-        const QModelIndex index = indexAt(event->position().toPoint());
-        if (event->button() == Qt::LeftButton && index.isValid()) {
-            const qint32 col = index.column() + 1, row = index.row() + 1;
-            m_grid.queueEvent([col, row](IGridEvents& sink) { sink.CellDoubleClick(col, row); });
-            if (!m_grid.flushEvents() || !isEnabled())
-                return;
-        }
-        m_grid.beginUserInput();
-        QTableView::mouseDoubleClickEvent(event);
-        m_grid.endUserInput();
-        m_grid.flushEvents();
-    }
-
-    void keyPressEvent(QKeyEvent* event) override {
-        if (!m_grid.flushEvents() || !isEnabled())
-            return;
-        // Keys a cell editor passes on (Enter among them) were typed into the
-        // cell, not given to the grid.
-        qint16 keyCode = windowsKeyCode(event);
-        // Space ticks before KeyDown is raised, as a click ticks before CellClick,
-        // so a handler that refuses the row (a title line) has the last word.
-        const bool tickKey = m_grid.m_mode == GridMode::MultiSelect && event->key() == Qt::Key_Space &&
-                             state() != EditingState;
-        if (tickKey) {
-            const QModelIndex current = currentIndex();
-            if (current.isValid())
-                m_grid.m_model->setTicked(current.row() + 1, !m_grid.m_model->isTicked(current.row() + 1));
-        }
-        if (keyCode != 0 && m_grid.m_sink && state() != EditingState) {
-            qint16 shift = shiftState(event->modifiers());
-            // Raised before the grid acts on the key; a handler that sets the
-            // code to 0 swallows the key.
-            m_grid.queueEvent([&keyCode, &shift](IGridEvents& sink) { sink.KeyDown(keyCode, shift); });
-            if (!m_grid.flushEvents())
-                return;
-            if (keyCode == 0 || !isEnabled()) {
-                event->accept();
-                return;
-            }
-        }
-        if (tickKey) {
-            event->accept();
-        } else {
-            m_grid.beginUserInput();
-            QTableView::keyPressEvent(event);
-            m_grid.endUserInput();
-        }
-        m_grid.flushEvents();
-    }
-
-    void wheelEvent(QWheelEvent* event) override {
-        if (!m_grid.flushEvents() || !isEnabled())
-            return;
-        m_grid.beginUserInput();
-        QTableView::wheelEvent(event);
-        m_grid.endUserInput();
-        m_grid.flushEvents();
-    }
-
-    // A cell too narrow for its text shows the whole text as its tool-tip.
-    bool viewportEvent(QEvent* event) override {
-        if (event->type() != QEvent::ToolTip)
-            return QTableView::viewportEvent(event);
-        const auto* help = static_cast<QHelpEvent*>(event);
-        const QModelIndex index = indexAt(help->pos());
-        const QString text = index.isValid() ? index.data(Qt::DisplayRole).toString() : QString();
-        const QVariant cellFont = index.isValid() ? index.data(Qt::FontRole) : QVariant();
-        const QFontMetrics metrics(cellFont.isValid() ? cellFont.value<QFont>() : font());
-        const int margin = style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, this) + 1;
-        if (!text.isEmpty() && metrics.horizontalAdvance(text) > visualRect(index).width() - 2 * margin)
-            QToolTip::showText(help->globalPos(), text, viewport(), visualRect(index));
-        else
-            QToolTip::hideText();
-        return true;
-    }
-
-    // Finding a row by typing is the picker's business (KeyDown), not the view's.
-    void keyboardSearch(const QString&) override {}
-
-    void scrollContentsBy(int dx, int dy) override {
-        QTableView::scrollContentsBy(dx, dy);
-        m_grid.viewScrolled();
-    }
-
-    bool edit(const QModelIndex& index, EditTrigger trigger, QEvent* event) override {
-        const bool hadEditor = index.isValid() && indexWidget(index) != nullptr;
-        const bool result = QTableView::edit(index, trigger, event);
-        if (!hadEditor && index.isValid() && indexWidget(index) != nullptr)
-            m_grid.editorOpened(index);
-        return result;
-    }
-
-private:
-    GridControl& m_grid;
-};
-
-namespace {
 
 // Marks a programmatic call: nothing it causes (scrolling, an editor closing)
 // reaches the sink.
@@ -369,18 +94,8 @@ GridControl::GridControl(QWidget* parent) : QWidget(parent) {
         // A width the user dragged becomes the column's width.
         if (m_destroying || m_applyingWidth || newSize <= 0 || logical + 1 >= m_widthChars.size())
             return;
-        m_widthChars[logical + 1] = charsOfPixels(newSize);
+        m_widthChars[logical + 1] = charsOfPixels(*m_view, newSize);
     });
-    for (QScrollBar* bar : {m_view->horizontalScrollBar(), m_view->verticalScrollBar()}) {
-        // A scroll bar moved by the user announces it here, before its value changes.
-        connect(bar, &QAbstractSlider::actionTriggered, this, [this] {
-            if (m_scrollbarAction || m_destroying)
-                return;
-            m_lastTopLeft = topLeftCell();
-            m_scrollbarAction = true;
-            QTimer::singleShot(0, this, [this] { m_scrollbarAction = false; });
-        });
-    }
     applyMode();
 }
 
@@ -483,7 +198,7 @@ void GridControl::setAction(qint16 action) {
         const auto hint = m_position == 3   ? QAbstractItemView::PositionAtTop
                           : m_position == 6 ? QAbstractItemView::PositionAtCenter
                                             : QAbstractItemView::EnsureVisible;
-        applyHeaderSheet(); // the header's height decides how many rows fit
+        m_headerStyle.apply(*m_view); // the header's height decides how many rows fit
         m_view->layoutNow();
         m_view->scrollTo(m_model->index(row - 1, col - 1), hint);
         break;
@@ -599,33 +314,12 @@ qint32 GridControl::NextSelectedRow(qint32 afterRow) const {
     return m_model->nextTicked(afterRow);
 }
 
-double GridControl::charWidth() const {
-    const double width = QFontMetricsF(m_view->font()).averageCharWidth();
-    return width > 0 ? width : 7.0;
-}
-
-double GridControl::columnSlack() const {
-    // The cell's text margins on both sides, and one wide letter: a column of
-    // width 3 shows a three-letter code in capitals, one of width 40 forty
-    // characters of ordinary text.
-    const int margin = m_view->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, m_view) + 1;
-    return 2.0 * margin + QFontMetricsF(m_view->font()).horizontalAdvance(QLatin1Char('W'));
-}
-
-int GridControl::pixelsOfChars(double chars) const {
-    return std::max(1, qRound(chars * charWidth() + columnSlack()));
-}
-
-double GridControl::charsOfPixels(int pixels) const {
-    return std::max(0.0, (pixels - columnSlack()) / charWidth());
-}
-
 double GridControl::ColWidth(qint32 col) const {
     if (col < 0 || col > MaxCols())
         return 0.0;
     if (m_widthChars[col] >= 0)
         return m_widthChars[col];
-    return col == 0 ? 0.0 : charsOfPixels(m_view->horizontalHeader()->defaultSectionSize());
+    return col == 0 ? 0.0 : charsOfPixels(*m_view, m_view->horizontalHeader()->defaultSectionSize());
 }
 
 void GridControl::setColWidth(qint32 col, double width) {
@@ -651,16 +345,17 @@ void GridControl::applyColumnWidth(qint32 col) {
     if (col == 0) {
         QHeaderView* rowNumbers = m_view->verticalHeader();
         if (chars > 0)
-            applyRowNumbersSheet();
+            m_headerStyle.applyRowNumbers(*m_view);
         rowNumbers->setVisible(chars > 0);
         if (chars > 0)
-            rowNumbers->setFixedWidth(pixelsOfChars(chars));
+            rowNumbers->setFixedWidth(pixelsOfChars(*m_view, chars));
     } else {
         QHeaderView* header = m_view->horizontalHeader();
         const bool hide = m_hidden[col] || chars == 0;
         header->setSectionHidden(col - 1, hide);
         if (!hide)
-            header->resizeSection(col - 1, chars > 0 ? pixelsOfChars(chars) : header->defaultSectionSize());
+            header->resizeSection(col - 1,
+                                  chars > 0 ? pixelsOfChars(*m_view, chars) : header->defaultSectionSize());
     }
     m_applyingWidth = false;
 }
@@ -745,49 +440,17 @@ void GridControl::setShadowText(quint32 rgb) {
 }
 
 void GridControl::applyHeaderColours() {
-    // A style sheet, because the header styles paint their own gradients and
-    // ignore the palette (Fusion among them).
-    const QColor background = QColor::fromRgb(QRgb(m_shadowColor));
-    const QString sheet =
-        QStringLiteral("QHeaderView::section { background-color: %1; color: %2; border: none; "
-                       "border-right: 1px solid %3; border-bottom: 1px solid %3; "
-                       "padding: 0px 3px; }")
-            .arg(colourName(m_shadowColor), colourName(m_shadowText), background.darker(130).name());
-    // Restyling is costly and every list set-up asks for the same colours again.
-    if (m_headerSheet == sheet)
-        return;
-    m_headerSheet = sheet;
-    m_headerSheetPending = true;
     // A grid not on the screen yet is restyled once, just before it shows: a
-    // new list sets the background and then the text, and each restyle costs
-    // a fresh style and header layout.
-    if (isVisible())
-        applyHeaderSheet();
-}
-
-void GridControl::applyHeaderSheet() {
-    if (!m_headerSheetPending)
-        return;
-    m_headerSheetPending = false;
-    m_view->horizontalHeader()->setStyleSheet(m_headerSheet);
-    // Most lists hide the row numbers: their header is restyled when it shows.
-    m_rowNumbersSheetPending = true;
-    if (!m_view->verticalHeader()->isHidden())
-        applyRowNumbersSheet();
-}
-
-void GridControl::applyRowNumbersSheet() {
-    if (!m_rowNumbersSheetPending)
-        return;
-    m_rowNumbersSheetPending = false;
-    m_view->verticalHeader()->setStyleSheet(m_headerSheet);
+    // new list sets the background and then the text.
+    if (m_headerStyle.setColours(m_shadowColor, m_shadowText) && isVisible())
+        m_headerStyle.apply(*m_view);
 }
 
 bool GridControl::event(QEvent* event) {
     // Polish comes before the headers are polished themselves, Show before
     // anything is painted.
     if (event->type() == QEvent::Polish || event->type() == QEvent::Show)
-        applyHeaderSheet();
+        m_headerStyle.apply(*m_view);
     return QWidget::event(event);
 }
 
@@ -822,13 +485,7 @@ void GridControl::SetFocus() {
 }
 
 void GridControl::CommitEdit() {
-    if (m_editIndex.isValid() && m_view->editing()) {
-        if (QWidget* editor = m_view->indexWidget(m_editIndex)) {
-            m_view->commitData(editor);
-            m_view->closeEditor(editor, QAbstractItemDelegate::NoHint);
-        }
-    }
-    flushEvents();
+    m_view->commitEdit();
 }
 
 qint32 GridControl::Left() const {
@@ -889,107 +546,6 @@ void GridControl::setContainer(QObject* container) {
     // Reparenting hides a widget; a grid in a container shows unless it was hidden.
     if (target && !hiddenOnPurpose)
         QWidget::setVisible(true);
-}
-
-QPoint GridControl::topLeftCell() const {
-    return {m_view->columnAt(0) + 1, m_view->rowAt(0) + 1};
-}
-
-QPointF GridControl::twipsFromView(const QPoint& viewportPos) const {
-    const QPoint pos = m_view->viewport()->mapTo(this, viewportPos);
-    return {pixelsToTwipsX(pos.x()), pixelsToTwipsY(pos.y())};
-}
-
-void GridControl::queueEvent(Event event) {
-    if (m_sink && !m_destroying)
-        m_pending.push_back(std::move(event));
-}
-
-void GridControl::postFlush() {
-    if (m_flushPosted || m_pending.empty())
-        return;
-    m_flushPosted = true;
-    QMetaObject::invokeMethod(
-        this,
-        [this] {
-            m_flushPosted = false;
-            flushEvents();
-        },
-        Qt::QueuedConnection);
-}
-
-bool GridControl::flushEvents() {
-    const QPointer<GridControl> alive(this);
-    while (!m_pending.empty()) {
-        if (!m_sink) {
-            m_pending.clear();
-            break;
-        }
-        const Event event = std::move(m_pending.front());
-        m_pending.pop_front();
-        // An exception cannot travel through Qt's event delivery; the handler's
-        // failure is reported and the grid carries on.
-        try {
-            event(*m_sink);
-        } catch (const std::exception& error) {
-            qWarning("grid event handler failed: %s", error.what());
-        } catch (...) {
-            qWarning("grid event handler failed");
-        }
-        if (!alive)
-            return false;
-    }
-    return true;
-}
-
-void GridControl::beginUserInput() {
-    if (m_userInput++ == 0)
-        m_lastTopLeft = topLeftCell();
-}
-
-void GridControl::endUserInput() {
-    --m_userInput;
-}
-
-void GridControl::viewScrolled() {
-    if (m_destroying)
-        return;
-    const QPoint before = m_lastTopLeft;
-    const QPoint now = topLeftCell();
-    m_lastTopLeft = now;
-    if (now == before || m_apiDepth > 0 || (m_userInput == 0 && !m_scrollbarAction))
-        return;
-    queueEvent(
-        [before, now](IGridEvents& sink) { sink.TopLeftChange(before.x(), before.y(), now.x(), now.y()); });
-    if (m_userInput == 0)
-        postFlush();
-}
-
-void GridControl::editorOpened(const QModelIndex& index) {
-    m_editIndex = index;
-    m_editOriginal = m_model->text(index.column() + 1, index.row() + 1);
-    if (m_apiDepth > 0)
-        return;
-    const qint32 col = index.column() + 1, row = index.row() + 1;
-    queueEvent([col, row](IGridEvents& sink) { sink.EditModeChange(col, row, 1, false); });
-    if (m_userInput == 0)
-        postFlush();
-}
-
-void GridControl::editorClosing() {
-    if (!m_editIndex.isValid())
-        return;
-    const qint32 col = m_editIndex.column() + 1, row = m_editIndex.row() + 1;
-    const bool changed = m_model->text(col, row) != m_editOriginal;
-    m_editIndex = QPersistentModelIndex();
-    m_editOriginal.clear();
-    if (m_apiDepth > 0)
-        return;
-    queueEvent([col, row, changed](IGridEvents& sink) { sink.EditModeChange(col, row, 0, changed); });
-    if (changed)
-        queueEvent([col, row](IGridEvents& sink) { sink.CellChange(col, row); });
-    if (m_userInput == 0)
-        postFlush();
 }
 
 } // namespace viVavazuruv::grid

@@ -1,12 +1,9 @@
 #pragma once
 
-#include <QPersistentModelIndex>
 #include <QPoint>
-#include <QPointer>
 #include <QVector>
 #include <QWidget>
-#include <deque>
-#include <functional>
+#include <grid/HeaderStyle.h>
 #include <grid/IGridControl.h>
 
 class QTableView;
@@ -20,11 +17,11 @@ class GridView;
 // the IGridControl surface. Row and column numbers are the grid's (from 1,
 // row 0 the header row, -1 all); placement is in twips of the container.
 //
-// Events reach the sink only from real user input. They are queued while the
-// view handles the input and delivered once Qt is done with it, so a handler
-// may delete or disable the grid, or open a modal dialog, without the view
-// running on afterwards. A font setting with Row -1 covers the header row too;
-// text operations never touch the header unless Row is 0.
+// Events reach the sink only from real user input. The view (GridView) queues
+// them while it handles the input and delivers them once Qt is done with it,
+// so a handler may delete or disable the grid, or open a modal dialog, without
+// the view running on afterwards. A font setting with Row -1 covers the header
+// row too; text operations never touch the header unless Row is 0.
 class GridControl final : public QWidget, public IGridControl {
     Q_OBJECT
 public:
@@ -122,33 +119,13 @@ protected:
     bool event(QEvent* event) override;
 
 private:
+    // The view handles input against the grid's state and raises its events.
     friend class GridView;
-    using Event = std::function<void(IGridEvents&)>;
 
     void applyMode();
     void applyGridFont(const QFont& font);
     void applyColumnWidth(qint32 col);
     void applyHeaderColours();
-    // Puts a header style sheet that waits for the grid to show onto the headers.
-    void applyHeaderSheet();
-    void applyRowNumbersSheet();
-    double charWidth() const;
-    // A column's pixels for a width in characters, and back.
-    double columnSlack() const;
-    int pixelsOfChars(double chars) const;
-    double charsOfPixels(int pixels) const;
-    QPoint topLeftCell() const;
-    QPointF twipsFromView(const QPoint& viewportPos) const;
-
-    // Event plumbing, called by the view.
-    void queueEvent(Event event);
-    void postFlush();
-    bool flushEvents(); // false when a handler destroyed the grid
-    void beginUserInput();
-    void endUserInput();
-    void viewScrolled();
-    void editorOpened(const QModelIndex& index);
-    void editorClosing();
     void currentRowChanged(qint32 row);
 
     GridModel* m_model = nullptr;
@@ -165,10 +142,7 @@ private:
     bool m_redraw = true;
     quint32 m_shadowColor = 0xC0C0C0;
     quint32 m_shadowText = 0x000000;
-    bool m_shadowSet = false;
-    QString m_headerSheet;
-    bool m_headerSheetPending = false;
-    bool m_rowNumbersSheetPending = false;
+    HeaderStyle m_headerStyle;
 
     // Column widths in characters (index 0 the row-number column); negative
     // while a column keeps the view's default width.
@@ -182,13 +156,6 @@ private:
     // grid first, and the cursor comes back to that place once rows are there.
     QPoint m_lastActive{0, 0};
     int m_apiDepth = 0; // programmatic calls under way
-    std::deque<Event> m_pending;
-    bool m_flushPosted = false;
-    int m_userInput = 0;
-    bool m_scrollbarAction = false;
-    QPoint m_lastTopLeft;
-    QPersistentModelIndex m_editIndex;
-    QString m_editOriginal;
 };
 
 } // namespace viVavazuruv::grid

@@ -1,0 +1,79 @@
+#pragma once
+
+#include <QPersistentModelIndex>
+#include <QPoint>
+#include <QPointF>
+#include <QString>
+#include <QTableView>
+#include <deque>
+#include <functional>
+#include <grid/IGridControl.h>
+
+namespace viVavazuruv::grid {
+
+class GridControl;
+
+// The table view of a GridControl, with the grid's input handling. Events for
+// the sink are raised only by real input: they are queued while Qt handles it
+// and delivered after it returns, so a handler that deletes or disables the
+// grid, or runs a modal dialog, never has the view run on afterwards. Nothing
+// a programmatic call on the grid causes (scrolling, an editor closing)
+// reaches the sink.
+class GridView final : public QTableView {
+public:
+    explicit GridView(GridControl& grid);
+
+    using QTableView::commitData;
+    using QTableView::edit;
+
+    bool editing() const { return state() == EditingState; }
+    void closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hint) override;
+    // Brings scroll ranges up to date now instead of at the next event loop
+    // pass, so a scroll right after rows were added lands where it should.
+    void layoutNow();
+    // Closes an open editor, dropping what was typed, without raising events.
+    void abandonEditor();
+    // Keeps what an open editor holds and closes it, then delivers its events.
+    void commitEdit();
+    // Delivers the queued events; false when a handler destroyed the grid.
+    bool flushEvents();
+
+protected:
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
+    bool viewportEvent(QEvent* event) override;
+    // Finding a row by typing is the picker's business (KeyDown), not the view's.
+    void keyboardSearch(const QString&) override {}
+    void scrollContentsBy(int dx, int dy) override;
+    bool edit(const QModelIndex& index, EditTrigger trigger, QEvent* event) override;
+
+private:
+    using Event = std::function<void(IGridEvents&)>;
+
+    void queueEvent(Event event);
+    // Delivers the queue from the event loop, for events raised outside input handling.
+    void postFlush();
+    void beginUserInput();
+    void endUserInput();
+    void scrollBarTriggered();
+    void viewScrolled();
+    void editorOpened(const QModelIndex& index);
+    void editorClosing();
+    // The first visible cell (column, row from 1).
+    QPoint topLeftCell() const;
+    QPointF twipsFromView(const QPoint& viewportPos) const;
+
+    GridControl& m_grid;
+    std::deque<Event> m_pending;
+    bool m_flushPosted = false;
+    int m_userInput = 0; // input handlers under way
+    bool m_scrollbarAction = false;
+    QPoint m_lastTopLeft;
+    QPersistentModelIndex m_editIndex;
+    QString m_editOriginal;
+};
+
+} // namespace viVavazuruv::grid

@@ -1,0 +1,51 @@
+#include <grid/KeyCodes.h>
+#include <gtest/gtest.h>
+#include <set>
+
+using namespace viVavazuruv::grid;
+
+namespace {
+
+bool ruledCode(int code) {
+    return (code >= 'A' && code <= 'Z') || (code >= '0' && code <= '9') || (code >= 112 && code <= 135);
+}
+
+TEST(KeyCodesTest, LettersDigitsAndFunctionKeysMapByRuleToTheEndsOfTheirRanges) {
+    for (int i = 0; i < 26; ++i)
+        EXPECT_EQ(windowsKeyCode(Qt::Key_A + i), 'A' + i) << char('A' + i);
+    for (int i = 0; i < 10; ++i)
+        EXPECT_EQ(windowsKeyCode(Qt::Key_0 + i), '0' + i) << i;
+    for (int i = 0; i < 24; ++i)
+        EXPECT_EQ(windowsKeyCode(Qt::Key_F1 + i), 112 + i) << "F" << i + 1;
+}
+
+// A key listed twice, or inside a ruled range, would leave a row that is never
+// read; a named key with a letter's or digit's code would be taken for typing.
+TEST(KeyCodesTest, EveryNamedKeyRoundTripsAndKeepsClearOfTheRuledCodes) {
+    std::set<int> keys;
+    for (const KeyCodeRow& row : namedKeyCodes) {
+        SCOPED_TRACE(row.qtKey);
+        EXPECT_TRUE(keys.insert(row.qtKey).second) << "listed twice";
+        EXPECT_EQ(windowsKeyCode(row.qtKey), row.windowsCode);
+        EXPECT_GT(row.windowsCode, 0);
+        EXPECT_LT(row.windowsCode, 256);
+        EXPECT_FALSE(ruledCode(row.windowsCode));
+    }
+    // The keys the picker's handlers act on; Shift+Tab is still Tab, the keypad's Enter still Enter.
+    EXPECT_EQ(windowsKeyCode(Qt::Key_Escape), 27);
+    EXPECT_EQ(windowsKeyCode(Qt::Key_Space), 32);
+    EXPECT_EQ(windowsKeyCode(Qt::Key_Return), 13);
+    EXPECT_EQ(windowsKeyCode(Qt::Key_Enter), 13);
+    EXPECT_EQ(windowsKeyCode(Qt::Key_Backtab), 9);
+}
+
+// Qt's codes for punctuation and Latin-1 letters overlap Windows codes of other
+// keys ("!" is Page Up's 33, "[" the Windows key's 91); they must not leak through.
+TEST(KeyCodesTest, KeysWithoutACodeGiveZero) {
+    for (int key :
+         {int(Qt::Key_Exclam), int(Qt::Key_BracketLeft), int(Qt::Key_QuoteLeft), int(Qt::Key_F25),
+          int(Qt::Key_Adiaeresis), int(Qt::Key_Dead_Acute), int(Qt::Key_Menu), int(Qt::Key_unknown), 0})
+        EXPECT_EQ(windowsKeyCode(key), 0) << std::hex << key;
+}
+
+} // namespace
