@@ -1,22 +1,16 @@
-// The chart note composed from a code-list request's records, case by case:
-// as text work over a host without a database, whose text rules are the
-// host's own, and with the join words and variables a practice keeps in its
-// database.
+// The chart note composed from a code-list request's records, case by case,
+// as text work over a host without a database whose text rules are the
+// host's own. (The entry point's tests compose with the answers a practice
+// keeps in its database.)
 #include "TextHost.h"
 
 #include <compose/CodeStringComposer.h>
 #include <refhost/TextRules.h>
 #include <support/QtPrinting.h>
-#include <support/ScriptedDialogs.h>
-#include <support/TestDatabase.h>
-#include <viVavazuruv/ReferenceHost.h>
 
 #include <gtest/gtest.h>
 
-#include <QTemporaryDir>
-
 using namespace viVavazuruv;
-using viVavazuruv::test::Engine;
 using namespace Qt::StringLiterals;
 
 namespace {
@@ -165,37 +159,5 @@ TEST_F(CodeStringComposerTest, TheTextLentToTheHostGrowsWithTheNoteNotItsSquare)
     EXPECT_GT(small, 0);
     EXPECT_LT(m_host.charactersLent, 6 * small) << "four times the records";
 }
-
-// The same sentences with the answers a practice keeps in its database.
-class ReferenceHostComposeTest : public ::testing::TestWithParam<Engine> {
-protected:
-    void SetUp() override {
-        VV_REQUIRE_DATABASE(m_db, GetParam());
-        m_host = ReferenceHost::Open(m_db->url(), std::make_shared<test::ScriptedDialogs>(), m_dir.path());
-        m_host->setListJoinWords(u"PROC"_s, u","_s, u" and"_s, u"."_s, u" "_s);
-        m_host->setListJoinWords(u"TEETH"_s, u","_s, u" &"_s, {}, {});
-        m_host->setListJoinWords(u"SURF"_s, u"-"_s, u"-"_s, {}, {});
-        m_host->setInsertEachItem(u"SURF"_s, true);
-        for (const auto& [variable, list] : {std::pair{u"PROC"_s, u"PROC"_s},
-                                             {u"SURF"_s, u"SURF"_s},
-                                             {u"SU"_s, u"SURFACE"_s},
-                                             {u"TN"_s, u"TOOTH#"_s}})
-            m_host->setPipeVariable(variable, list);
-    }
-
-    std::unique_ptr<test::TestDatabase> m_db;
-    QTemporaryDir m_dir;
-    std::shared_ptr<ReferenceHost> m_host;
-};
-
-TEST_P(ReferenceHostComposeTest, ComposesTheSentenceAPersonWouldWrite) {
-    for (const Case& c : sentences())
-        EXPECT_EQ(compose(*m_host, c.records, c.count), c.composed) << c.name;
-    EXPECT_EQ(compose(*m_host, crowns(65)), crownsNote(65));
-}
-
-INSTANTIATE_TEST_SUITE_P(Engines, ReferenceHostComposeTest,
-                         ::testing::Values(Engine::SQLite, Engine::PostgreSQL),
-                         [](const auto& info) { return test::engineName(info.param); });
 
 } // namespace
