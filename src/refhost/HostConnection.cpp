@@ -236,7 +236,13 @@ HostConnection::HostConnection(const DatabaseAddress& address)
         else
             openPostgres(address);
     } catch (...) {
-        release(); // no destructor runs for a connection that was never made
+        // No destructor runs for a connection that was never made: it leaves the list here.
+        {
+            LiveConnections& live = LiveConnections::instance();
+            const std::lock_guard lock(live.mutex);
+            live.all.erase(this);
+        }
+        release();
         throw;
     }
 }
