@@ -1,7 +1,7 @@
 #include "ListImport.h"
 
-#include <refhost/Transaction.h>
 #include <viVavazuruv/AutomationError.h>
+#include <viVavazuruv/Transaction.h>
 
 #include <QSqlError>
 #include <QSqlRecord>

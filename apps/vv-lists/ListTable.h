@@ -1,6 +1,6 @@
 #pragma once
 
-#include <refhost/TextRules.h>
+#include <viVavazuruv/HostTextRules.h>
 #include <viVavazuruv/ReferenceHost.h>
 
 #include <QSqlQuery>

@@ -1,8 +1,7 @@
 #include "HostSchema.h"
 
-#include "Transaction.h"
-
 #include <viVavazuruv/AutomationError.h>
+#include <viVavazuruv/Transaction.h>
 
 #include <QRegularExpression>
 #include <QSqlError>

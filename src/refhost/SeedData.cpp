@@ -1,8 +1,7 @@
 #include <viVavazuruv/SeedData.h>
 
-#include "Transaction.h"
-
 #include <viVavazuruv/AutomationError.h>
+#include <viVavazuruv/Transaction.h>
 
 #include <QList>
 #include <QPair>
