@@ -37,7 +37,7 @@ protected:
         PickerEnv::form()->setUserAction(true);
         PickerEnv::grid().setRow(row);
         PickerEnv::grid().setCol(2);
-        PickerEnv::grid().setAction(0);
+        PickerEnv::grid().setAction(GridAction::ActivateCell);
         return PickerEnv::form();
     }
     template <class Host> std::shared_ptr<Host> putHost() {
