@@ -1,6 +1,7 @@
 #include "DemoHostWindow.h"
 
 #include <viVavazuruv/AutomationError.h>
+#include <viVavazuruv/UsrDefTable.h>
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -28,6 +29,7 @@
 
 using namespace Qt::StringLiterals;
 using viVavazuruv::AutomationError;
+namespace usrdef = viVavazuruv::usrdef;
 
 namespace vvdemo {
 
@@ -175,8 +177,8 @@ void DemoHostWindow::fillListCodes() {
     // The lists the database holds, offered as the list boxes are typed into.
     const bool officeClause = m_host->GetOfficeMode() == 7;
     QSqlQuery q(m_host->GetConnection());
-    q.prepare(u"SELECT DISTINCT UsrDefCod FROM UsrDefTable"_s +
-              (officeClause ? u" WHERE OfficeID = ?"_s : QString()) + u" ORDER BY 1"_s);
+    q.prepare(u"SELECT DISTINCT %1 FROM %2"_s.arg(usrdef::kCode, usrdef::kTable) +
+              (officeClause ? u" WHERE %1 = ?"_s.arg(usrdef::kOffice) : QString()) + u" ORDER BY 1"_s);
     if (officeClause)
         q.addBindValue(m_host->GetOfficeID());
     QStringList codes;

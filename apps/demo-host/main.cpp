@@ -14,6 +14,7 @@
 #include <viVavazuruv/AutomationError.h>
 #include <viVavazuruv/ReferenceHost.h>
 #include <viVavazuruv/SeedData.h>
+#include <viVavazuruv/UsrDefTable.h>
 #include <viVavazuruv/wkDatabases.h>
 
 #include <QApplication>
@@ -111,7 +112,7 @@ bool seedIfEmpty(ReferenceHost& host, bool ownOffice) {
     }
     // Other offices may hold data already; replacing an office that has no
     // rows deletes nothing and lets the seed go ahead.
-    if (officeRows(host, u"UsrDefTable"_s) > 0 || officeRows(host, u"paTable"_s) > 0)
+    if (officeRows(host, usrdef::kTable) > 0 || officeRows(host, u"paTable"_s) > 0)
         return false;
     refhost::seedDemoData(host, true);
     return true;

@@ -84,10 +84,10 @@ private:
         int code = -1, key = -1, group = -1, description = -1;
         for (int c = 0; c < record.count(); ++c) {
             const QString name = columnName(record.fieldName(c));
-            for (auto [column, at] : {std::pair(&kCodeColumn, &code),
-                                      {&kKeyColumn, &key},
-                                      {&kGroupColumn, &group},
-                                      {&kDescriptionColumn, &description}})
+            for (auto [column, at] : {std::pair(&usrdef::kCode, &code),
+                                      {&usrdef::kKey, &key},
+                                      {&usrdef::kGroup, &group},
+                                      {&usrdef::kDescription, &description}})
                 if (name == *column)
                     *at = c;
         }

@@ -1,7 +1,7 @@
 #include "ListImport.h"
 
-#include <refhost/Transaction.h>
 #include <viVavazuruv/AutomationError.h>
+#include <viVavazuruv/Transaction.h>
 
 #include <QSqlError>
 #include <QSqlRecord>
@@ -18,7 +18,7 @@ namespace {
 // UsrDefTable's columns as this database has them.
 QStringList tableColumns(ReferenceHost& host) {
     QSqlQuery q(host.GetConnection());
-    if (!q.exec(u"select * from UsrDefTable where 1 = 0"_s))
+    if (!q.exec(u"select * from "_s + usrdef::kTable + u" where 1 = 0"_s))
         throw AutomationError(ErrorCode::DatabaseError,
                               u"Reading UsrDefTable's columns failed: %1"_s.arg(q.lastError().text()));
     QStringList names;
@@ -44,21 +44,21 @@ Layout readHeader(const CsvRecord& header, const QStringList& columns) {
             return c.compare(named, Qt::CaseInsensitive) == 0;
         });
         if (column == columns.end())
-            throw FileFault{header.line, u"UsrDefTable has no column \"%1\""_s.arg(named)};
+            throw FileFault{header.line, u"%1 has no column \"%2\""_s.arg(usrdef::kTable, named)};
         if (seen.contains(*column))
             throw FileFault{header.line, u"the column %1 is named twice"_s.arg(*column)};
         seen << *column;
         // New rows get new keys, and the office is the one imported into.
-        if (*column == kKeyColumn || *column == kOfficeColumn)
+        if (*column == usrdef::kKey || *column == usrdef::kOffice)
             continue;
-        if (*column == kCodeColumn)
+        if (*column == usrdef::kCode)
             layout.code = layout.fields.size();
-        description = description || *column == kDescriptionColumn;
+        description = description || *column == usrdef::kDescription;
         layout.fields << *column;
         layout.from << i;
     }
     for (const auto& [present, name] :
-         {std::pair(layout.code >= 0, kCodeColumn), {description, kDescriptionColumn}})
+         {std::pair(layout.code >= 0, usrdef::kCode), {description, usrdef::kDescription}})
         if (!present)
             throw FileFault{header.line, u"the header names no %1 column"_s.arg(name)};
     return layout;
@@ -75,7 +75,7 @@ void checkRow(const CsvRecord& row, const CsvRecord& header, const Layout& layou
                             u"%1 holds %2, which cannot be stored"_s.arg(layout.fields.at(f), fault)};
     const QString& code = row.fields.at(layout.from.at(layout.code));
     if (code.isEmpty())
-        throw FileFault{row.line, u"the row has no list code (%1)"_s.arg(kCodeColumn)};
+        throw FileFault{row.line, u"the row has no list code (%1)"_s.arg(usrdef::kCode)};
     if (code.trimmed() != code)
         throw FileFault{row.line,
                         u"the list code \"%1\" has blanks around it, so no request finds it"_s.arg(code)};
@@ -106,7 +106,7 @@ public:
 
     BatchInsert(ReferenceHost& host, const QStringList& fields)
         : m_host(host), m_fields(fields), m_office(host.GetOfficeID()) {
-        m_fields << kOfficeColumn;
+        m_fields << usrdef::kOffice;
     }
 
     void add(const QStringList& values) {
@@ -125,8 +125,8 @@ public:
         if (rows != kRows || !m_full) {
             const QString one = u'(' + QStringList(m_fields.size(), u"?"_s).join(u", "_s) + u')';
             QSqlQuery q(m_host.GetConnection());
-            if (!q.prepare(u"insert into UsrDefTable ("_s + m_fields.join(u", "_s) + u") values "_s +
-                           QStringList(rows, one).join(u", "_s)))
+            if (!q.prepare(u"insert into "_s + usrdef::kTable + u" ("_s + m_fields.join(u", "_s) +
+                           u") values "_s + QStringList(rows, one).join(u", "_s)))
                 throw AutomationError(ErrorCode::DatabaseError,
                                       u"Preparing the import failed: %1"_s.arg(q.lastError().text()));
             (rows == kRows ? m_full : m_rest) = std::move(q);
@@ -157,7 +157,7 @@ void saveEach(ReferenceHost& host, const Layout& layout, const QList<const CsvRe
             values[f] = row->fields.at(layout.from.at(f));
         qint32 key = 0;
         try {
-            if (!host.SaveRecord(1, u"UsrDefTable"_s, kKeyColumn, key, layout.fields, values, true))
+            if (!host.SaveRecord(1, usrdef::kTable, usrdef::kKey, key, layout.fields, values, true))
                 throw FileFault{row->line, u"the row was not stored"_s};
         } catch (const AutomationError& e) {
             if (e.code() == ErrorCode::DatabaseError || e.code() == ErrorCode::ConnectionError)
@@ -212,13 +212,13 @@ ImportSummary importLists(ReferenceHost& host, const QByteArray& file, const Imp
 
     if (options.dryRun) {
         if (options.replace)
-            summary.deleted = runOnList(host, u"select count(*) from UsrDefTable"_s, *options.replace);
+            summary.deleted = runOnList(host, u"select count(*) from "_s + usrdef::kTable, *options.replace);
         return summary;
     }
     // Rolled back unless committed, so a failure leaves the office as it was.
     refhost::Transaction transaction(host.GetConnection());
     if (options.replace)
-        summary.deleted = runOnList(host, u"Delete * from UsrDefTable"_s, *options.replace);
+        summary.deleted = runOnList(host, u"Delete * from "_s + usrdef::kTable, *options.replace);
     if (std::all_of(layout.fields.begin(), layout.fields.end(),
                     [](const QString& f) { return kTextColumns.contains(f); }))
         insertInBatches(host, layout, rows, progress);

@@ -9,7 +9,7 @@ using namespace Qt::StringLiterals;
 namespace viVavazuruv::lists {
 
 QString columnName(const QString& name) {
-    for (const QString& own : kTextColumns + QStringList{kKeyColumn, kOfficeColumn})
+    for (const QString& own : kTextColumns + QStringList{usrdef::kKey, usrdef::kOffice})
         if (own.compare(name, Qt::CaseInsensitive) == 0)
             return own;
     return name;
@@ -25,27 +25,27 @@ void useOffice(ReferenceHost& host, std::optional<qint32> office) {
 QString codeCondition(ReferenceHost& host, const QStringList& codes) {
     QStringList each;
     for (const QString& code : codes)
-        each << u"UsrDefCod = "_s + host.SqlValue(code, false, 1, 0);
+        each << usrdef::kCode + u" = "_s + host.SqlValue(code, false, 1, 0);
     return each.isEmpty() ? QString() : u'(' + each.join(u" or "_s) + u')';
 }
 
 QString officeCondition(ReferenceHost& host) {
-    return host.GetOfficeMode() == 7 ? u"OfficeID = "_s + QString::number(host.GetOfficeID()) : QString();
+    return host.GetOfficeMode() == 7 ? usrdef::kOffice + u" = "_s + QString::number(host.GetOfficeID())
+                                     : QString();
 }
 
 QSqlQuery selectRows(ReferenceHost& host, const QStringList& codes) {
     QStringList conditions{codeCondition(host, codes), officeCondition(host)};
     conditions.removeAll(QString());
-    QString sql = u"select * from UsrDefTable"_s;
+    QString sql = u"select * from "_s + usrdef::kTable;
     if (!conditions.isEmpty())
         sql += u" where "_s + conditions.join(u" and "_s);
     // The host makes the code conditions case-free on A-Z; the order follows
     // the same rule on both engines (SQLite's column is NOCASE).
-    sql =
-        host.TranslateSql(sql, 1, 0) +
-        (host.engine() == ReferenceHost::Engine::PostgreSQL ? u" order by lower(UsrDefCod collate \"C\"), "_s
-                                                            : u" order by UsrDefCod, "_s) +
-        kKeyColumn;
+    const QString byCode = host.engine() == ReferenceHost::Engine::PostgreSQL
+                               ? u"lower(%1 collate \"C\")"_s.arg(usrdef::kCode)
+                               : usrdef::kCode;
+    sql = host.TranslateSql(sql, 1, 0) + u" order by "_s + byCode + u", "_s + usrdef::kKey;
     QSqlQuery q(host.GetConnection());
     q.setForwardOnly(true);
     if (!q.exec(sql))

@@ -1,7 +1,8 @@
 #pragma once
 
-#include <refhost/TextRules.h>
+#include <viVavazuruv/HostTextRules.h>
 #include <viVavazuruv/ReferenceHost.h>
+#include <viVavazuruv/UsrDefTable.h>
 
 #include <QSqlQuery>
 #include <QString>
@@ -14,20 +15,11 @@
 // office's lists, and the host's rules for text it will store.
 namespace viVavazuruv::lists {
 
-inline const QString kCodeColumn = QStringLiteral("UsrDefCod");
-inline const QString kGroupColumn = QStringLiteral("usrdefSeqCod");
-inline const QString kDescriptionColumn = QStringLiteral("usrdefDes");
-inline const QString kKeyColumn = QStringLiteral("usrdefInd");
-inline const QString kOfficeColumn = QStringLiteral("OfficeID");
 inline const QString kTitlePrefix = QStringLiteral("$-");
 
 // The text columns the host creates UsrDefTable with.
-inline const QStringList kTextColumns{kCodeColumn,
-                                      kGroupColumn,
-                                      kDescriptionColumn,
-                                      QStringLiteral("usrdefCDSDRWFla"),
-                                      QStringLiteral("usrdefADA"),
-                                      QStringLiteral("usrdefLetNam")};
+inline const QStringList kTextColumns{usrdef::kCode,     usrdef::kGroup,         usrdef::kDescription,
+                                      usrdef::kDrawFlag, usrdef::kProcedureCode, usrdef::kLetterFile};
 
 // Called with the number of rows done, every kProgressStep rows.
 using Progress = std::function<void(qint64 rows)>;

@@ -36,7 +36,7 @@ export and check refuse a PATH that does not exist, import makes it.
 
 vv-lists export URL [CODE...] [--office N] [--format csv|json] [--output FILE] [--quiet]
     Writes the lists CODE... (every list when none is named) as stored: every
-    column of UsrDefTable, ordered by list code then key, in UTF-8.
+    column of %1, ordered by list code then key, in UTF-8.
     --format csv   comma-separated values with a header row (the default);
                    fields holding a comma, quote, CR or LF are quoted
     --format json  an array with one object a row
@@ -45,8 +45,8 @@ vv-lists export URL [CODE...] [--office N] [--format csv|json] [--output FILE] [
 
 vv-lists import URL FILE [--office N] [--replace CODE] [--dry-run] [--quiet]
     Adds the rows of a CSV file ("-" for standard input) with a header row
-    naming UsrDefTable's columns; UsrDefCod and usrdefDes are required. Keys
-    are new and OfficeID is the office imported into, whatever the file says.
+    naming %1's columns; %2 and %3 are required. Keys
+    are new and %4 is the office imported into, whatever the file says.
     Every row is checked first and a file with any fault is refused whole,
     naming its line; the import is one transaction.
     --replace CODE delete list CODE's rows in the office, then add the file's
@@ -69,7 +69,7 @@ Options of every command:
 
 Exit status: 0 done; 1 check found errors, or the import was refused;
 2 wrong arguments, a file that cannot be read or written, a database error.
-)"_s;
+)"_s.arg(usrdef::kTable, usrdef::kCode, usrdef::kDescription, usrdef::kOffice);
 
 struct Command {
     QString name;

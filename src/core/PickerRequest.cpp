@@ -1,17 +1,19 @@
 #include "PickerRequest.h"
 
+#include <viVavazuruv/UsrDefTable.h>
+
 namespace viVavazuruv {
 
 VbArray<QString> PickerRequest::ListFields() {
     VbArray<QString> fields;
     fields.Redim(6);
-    fields(0) = QStringLiteral("UsrDefCod");
-    fields(1) = QStringLiteral("usrdefSeqCod");
-    fields(2) = QStringLiteral("usrdefDes");
-    fields(3) = QStringLiteral("usrdefCDSDRWFla");
-    fields(4) = QStringLiteral("usrdefADA");
-    fields(5) = QStringLiteral("usrdefLetNam");
-    fields(6) = QStringLiteral("usrdefInd");
+    fields(0) = usrdef::kCode;
+    fields(1) = usrdef::kGroup;
+    fields(2) = usrdef::kDescription;
+    fields(3) = usrdef::kDrawFlag;
+    fields(4) = usrdef::kProcedureCode;
+    fields(5) = usrdef::kLetterFile;
+    fields(6) = usrdef::kKey;
     return fields;
 }
 

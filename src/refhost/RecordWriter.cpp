@@ -4,6 +4,7 @@
 #include "TextRules.h"
 
 #include <viVavazuruv/AutomationError.h>
+#include <viVavazuruv/UsrDefTable.h>
 
 #include <limits>
 
@@ -58,7 +59,8 @@ QVariant columnValue(const QString& table, const QString& field, ValueKind kind,
     if (const QString fault = refhost::unstorablePart(text); !fault.isEmpty())
         throw AutomationError(
             ErrorCode::InvalidProcedureCall,
-            u"The value for field %1 of %2 holds %3, which is not allowed: no database stores it."_s.arg(field, table, fault));
+            u"The value for field %1 of %2 holds %3, which is not allowed: no database stores it."_s.arg(
+                field, table, fault));
     const QString trimmed = text.trimmed();
     auto mismatch = [&](const QString& what) {
         return AutomationError(
@@ -198,8 +200,8 @@ bool RecordWriter::save(IHostServices& host, const QString& Table, const QString
                                   u"The field %1 of %2 is named twice."_s.arg(FieldNames.at(i), Table));
         names << column.name;
         values << columnValue(Table, FieldNames.at(i), column.kind, Values.at(i));
-        if (table.compare(u"UsrDefTable"_s, Qt::CaseInsensitive) == 0 &&
-            column.name.compare(u"UsrDefCod"_s, Qt::CaseInsensitive) == 0 &&
+        if (table.compare(usrdef::kTable, Qt::CaseInsensitive) == 0 &&
+            column.name.compare(usrdef::kCode, Qt::CaseInsensitive) == 0 &&
             !refhost::isStorableListCode(Values.at(i)))
             throw AutomationError(
                 ErrorCode::InvalidProcedureCall,

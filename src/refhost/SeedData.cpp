@@ -1,8 +1,8 @@
 #include <viVavazuruv/SeedData.h>
 
-#include "Transaction.h"
-
 #include <viVavazuruv/AutomationError.h>
+#include <viVavazuruv/Transaction.h>
+#include <viVavazuruv/UsrDefTable.h>
 
 #include <QList>
 #include <QPair>
@@ -17,7 +17,7 @@ namespace viVavazuruv::refhost {
 
 namespace {
 
-// One UsrDefTable row: group (usrdefSeqCod), description, chart-drawing flag,
+// One UsrDefTable row: group, description, chart-drawing flag,
 // procedure code and letter file. A description starting "$-" is a title line.
 struct Entry {
     QString group;
@@ -45,7 +45,7 @@ QList<Entry> teeth() {
         const int kind = (quadrant % 2 == 0) ? place : 7 - place;
         rows.append({QString::number(tooth),
                      u"#%1 %2 %3"_s.arg(QString::number(tooth), QLatin1String(quadrants[quadrant]),
-                                              QLatin1String(kinds[kind]))});
+                                        QLatin1String(kinds[kind]))});
     }
     return rows;
 }
@@ -234,7 +234,7 @@ void deleteOfficeRows(ReferenceHost& host, const QString& table) {
 } // namespace
 
 bool hasUserData(ReferenceHost& host) {
-    return countRows(host, u"UsrDefTable"_s) > 0 || countRows(host, u"paTable"_s) > 0;
+    return countRows(host, usrdef::kTable) > 0 || countRows(host, u"paTable"_s) > 0;
 }
 
 SeedSummary seedDemoData(ReferenceHost& host, bool replace) {
@@ -245,20 +245,20 @@ SeedSummary seedDemoData(ReferenceHost& host, bool replace) {
     SeedSummary summary;
     Transaction transaction(host.GetConnection());
     if (replace) {
-        deleteOfficeRows(host, u"UsrDefTable"_s);
+        deleteOfficeRows(host, usrdef::kTable);
         deleteOfficeRows(host, u"paTable"_s);
     }
 
     for (const List& list : demoLists()) {
         ++summary.lists;
         for (const Entry& e : list.entries) {
-            insertRow(host, u"UsrDefTable"_s, u"usrdefInd"_s,
-                      {{u"UsrDefCod"_s, list.code},
-                       {u"usrdefSeqCod"_s, e.group},
-                       {u"usrdefDes"_s, e.description},
-                       {u"usrdefCDSDRWFla"_s, e.drawFlag},
-                       {u"usrdefADA"_s, e.procedureCode},
-                       {u"usrdefLetNam"_s, e.letterFile}});
+            insertRow(host, usrdef::kTable, usrdef::kKey,
+                      {{usrdef::kCode, list.code},
+                       {usrdef::kGroup, e.group},
+                       {usrdef::kDescription, e.description},
+                       {usrdef::kDrawFlag, e.drawFlag},
+                       {usrdef::kProcedureCode, e.procedureCode},
+                       {usrdef::kLetterFile, e.letterFile}});
             ++summary.listEntries;
         }
     }

@@ -2,6 +2,8 @@
 
 #include "TextRules.h"
 
+#include <viVavazuruv/UsrDefTable.h>
+
 #include <QList>
 #include <QStringView>
 
@@ -228,7 +230,7 @@ QString translateStatement(const QString& statement, Dialect dialect) {
         Token& t = tokens[i];
         if (isWord(t, u"DELETE")) {
             dropDeleteStar(tokens, i);
-        } else if (isWord(t, u"UsrDefCod")) {
+        } else if (isWord(t, usrdef::kCode)) {
             foldCodeComparison(tokens, i, dialect);
         } else if (t.kind == Kind::Bracketed) {
             t.text = bracketedAsName(t.text);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <viVavazuruv/HostTextRules.h>
+
 #include <QString>
 #include <QStringList>
 
@@ -7,6 +9,7 @@
 
 // The reference host's text services as plain functions, so the rules can be
 // tested row by row without a database; ReferenceHost forwards to them.
+// The rules a host's own tools share are public: viVavazuruv/HostTextRules.h.
 namespace viVavazuruv::refhost {
 
 // Piece index (from 1) of text cut at separator; "" past the end or below 1.
@@ -42,11 +45,6 @@ inline constexpr int kMaxLayoutNameLength = 60;
 // "_unnamed".
 QString layoutFileNameFor(const QString& listCode, const QString& extra);
 
-// What makes text unfit for a database, "" when nothing does: a NUL character,
-// which no engine stores, or an unpaired UTF-16 surrogate, which has no UTF-8
-// form (SQLite's conversion merges it with the character after it).
-QString unstorablePart(const QString& text);
-
 // Throws AutomationError (InvalidProcedureCall) for text that unstorablePart()
 // objects to, with the one message every engine gives: a literal, a bound
 // value and a lookup key are refused alike, before any statement is made.
@@ -55,16 +53,6 @@ void requireStorable(const QString& text);
 // 'text' with single quotes doubled, or NULL for "" when emptyAsNull.
 // Throws AutomationError for text that unstorablePart() objects to.
 QString sqlLiteral(const QString& text, bool emptyAsNull);
-
-// A-Z as a-z and every other character as it is: the case rule both engines
-// apply to list codes, since SQLite's NOCASE knows no other.
-QString asciiLower(QString text);
-
-// Whether a list code can be stored so that every later request for its list
-// finds it. The component asks for a list by any spelling and stores new rows
-// under the spelling's upper case, so a stored code must match its own upper
-// case under asciiLower: letters outside A-Z must already be upper case.
-bool isStorableListCode(const QString& code);
 
 // An option value as a flag: -1 for on, 0 for off; nothing when the text is
 // neither a number nor one of true/false, yes/no, on/off.

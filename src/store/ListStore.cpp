@@ -4,6 +4,7 @@
 #include <ado/Connection.h>
 #include <ado/Recordset.h>
 #include <ado/VbStrings.h>
+#include <viVavazuruv/UsrDefTable.h>
 
 #include <QVector>
 
@@ -17,24 +18,24 @@ QString textOf(const QVariant& value) {
     return value.toString();
 }
 
-const QString kTable = QStringLiteral("UsrDefTable");
-const QString kKeyField = QStringLiteral("UsrDefInd");
-const QString kCodeField = QStringLiteral("UsrDefCod");
+using usrdef::kCode;
+using usrdef::kKey;
+using usrdef::kTable;
 } // namespace
 
 QString ListStore::OfficeClause() const {
     if (m_host.GetOfficeMode() != 7)
         return {};
-    return QStringLiteral(" and (OfficeID=") + QString::number(m_host.GetOfficeID()) + QLatin1Char(')');
+    return QStringLiteral(" and (%1=%2)").arg(usrdef::kOffice, QString::number(m_host.GetOfficeID()));
 }
 
 QString ListStore::LoadStatement(const QString& listCode) const {
-    return QStringLiteral("select * from UsrDefTable where UsrDefCod = ") +
+    return QStringLiteral("select * from %1 where %2 = ").arg(kTable, kCode) +
            m_host.SqlValue(listCode, false, 1, 0) + OfficeClause();
 }
 
 QString ListStore::DeleteStatement(qint32 key) const {
-    return QStringLiteral("Delete * from UsrDefTable where UsrDefInd=") + QString::number(key) +
+    return QStringLiteral("Delete * from %1 where %2=%3").arg(kTable, kKey, QString::number(key)) +
            OfficeClause();
 }
 
@@ -57,7 +58,7 @@ qint32 ListStore::LoadList(const QString& listCode, const VbArray<QString>& fiel
             } catch (const AutomationError&) {
             }
         }
-        const int codeField = rs.FieldIndex(kCodeField);
+        const int codeField = rs.FieldIndex(kCode);
         // Values go from the recordset into the grid as views: no string is
         // made for a value on the way.
         QString codeBuffer, textBuffer;
@@ -105,8 +106,8 @@ QHash<qint32, QStringList> readRows(IHostServices& host, const QString& statemen
             ado::adLockReadOnly, ado::adCmdText);
     rs.DetachConnection();
     QHash<qint32, QStringList> rows;
-    const int keyField = rs.FieldIndex(kKeyField);
-    const int codeField = rs.FieldIndex(kCodeField);
+    const int keyField = rs.FieldIndex(kKey);
+    const int codeField = rs.FieldIndex(kCode);
     QVector<int> fields;
     for (int c = 1; c <= count; ++c)
         fields << rs.FieldIndex(fieldNames(c));
@@ -135,7 +136,8 @@ QHash<qint32, QStringList> ListStore::StoredRows(const QString& listCode, const 
 std::optional<QStringList> ListStore::StoredRow(qint32 key, const VbArray<QString>& fieldNames,
                                                 qint16 count) const {
     const QString statement =
-        QStringLiteral("select * from UsrDefTable where UsrDefInd=") + QString::number(key) + OfficeClause();
+        QStringLiteral("select * from %1 where %2=%3").arg(kTable, kKey, QString::number(key)) +
+        OfficeClause();
     const QHash<qint32, QStringList> rows = readRows(m_host, statement, fieldNames, count, {});
     if (!rows.contains(key))
         return std::nullopt;
@@ -145,7 +147,7 @@ std::optional<QStringList> ListStore::StoredRow(qint32 key, const VbArray<QStrin
 bool ListStore::RowExists(qint32 key) const {
     // No office clause: a row another office now holds is still not deleted.
     const QString statement =
-        QStringLiteral("select UsrDefInd from UsrDefTable where UsrDefInd=") + QString::number(key);
+        QStringLiteral("select %2 from %1 where %2=%3").arg(kTable, kKey, QString::number(key));
     ado::Recordset rs;
     rs.setCursorLocation(ado::adUseClient);
     rs.Open(m_host.TranslateSql(statement, 1, 0), m_host.GetConnection(), ado::adOpenForwardOnly,
@@ -162,7 +164,7 @@ void ListStore::DeleteRow(qint32 key) const {
 }
 
 bool ListStore::SaveRow(qint32& key, const QStringList& fieldNames, const QStringList& values) const {
-    return m_host.SaveRecord(1, kTable, kKeyField, key, fieldNames, values, true);
+    return m_host.SaveRecord(1, kTable, kKey, key, fieldNames, values, true);
 }
 
 bool ListStore::BeginSaveRun() const {

@@ -22,13 +22,6 @@ class ListStore final {
 public:
     explicit ListStore(IHostServices& host) : m_host(host) {}
 
-    // " and (OfficeID=N)" when the host's office mode is 7, else "".
-    QString OfficeClause() const;
-    // The load statement before translation, office clause included.
-    QString LoadStatement(const QString& listCode) const;
-    // The delete statement before translation, office clause included.
-    QString DeleteStatement(qint32 key) const;
-
     // Called after row `row` (1-based) has been written into the grid.
     using RowLoaded = std::function<void(qint32 row)>;
 
@@ -67,6 +60,13 @@ public:
     void EndSaveRun(bool write) const;
 
 private:
+    // " and (OfficeID=N)" when the host's office mode is 7, else "".
+    QString OfficeClause() const;
+    // The load statement before translation, office clause included.
+    QString LoadStatement(const QString& listCode) const;
+    // The delete statement before translation, office clause included.
+    QString DeleteStatement(qint32 key) const;
+
     IHostServices& m_host;
 };
 

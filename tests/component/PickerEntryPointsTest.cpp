@@ -1,6 +1,7 @@
 // The picker entry points driven the way office staff use them: the test
 // schedules presses and clicks, the real modal window runs, and the answer and
 // the table afterwards are checked, on SQLite and PostgreSQL.
+#include <support/FailingHost.h>
 #include <support/PickerEnv.h>
 
 #include <core/RequestState.h>
@@ -10,13 +11,14 @@
 #include <QApplication>
 #include <QGroupBox>
 #include <QPushButton>
-#include <QSqlQuery>
 #include <QTableView>
 #include <QTest>
 
 using namespace viVavazuruv;
 using viVavazuruv::test::Engine;
 using viVavazuruv::test::errorOf;
+using viVavazuruv::test::FailingHost;
+using Failure = viVavazuruv::test::FailingHost::Failure;
 using viVavazuruv::test::PickerEnv;
 using viVavazuruv::test::UiScript;
 using namespace Qt::StringLiterals;
@@ -35,7 +37,7 @@ protected:
         PickerEnv::form()->setUserAction(true);
         PickerEnv::grid().setRow(row);
         PickerEnv::grid().setCol(2);
-        PickerEnv::grid().setAction(0);
+        PickerEnv::grid().setAction(GridAction::ActivateCell);
         return PickerEnv::form();
     }
     template <class Host> std::shared_ptr<Host> putHost() {
@@ -251,38 +253,12 @@ TEST_P(PickerEntryPointsTest, ANestedListOpensFromAVariableAndItsChoiceFollowsTh
     EXPECT_TRUE(outerDisabled);
 }
 
-// A host that fails where a test asks it to: its third SaveRecord answers
-// false or raises after a statement failed (on PostgreSQL that ends any open
-// transaction), its delete statement names no table, its questions throw
-// something that is not a standard exception.
-class FaultyHost final : public ReferenceHost {
-public:
-    using ReferenceHost::ReferenceHost;
-    bool SaveRecord(qint16 Mode, const QString& Table, const QString& KeyField, qint32& Key,
-                    const QStringList& FieldNames, const QStringList& Values, bool Required) override {
-        if (++saves == 3 && throwOnThirdSave) {
-            QSqlQuery(GetConnection()).exec(u"UPDATE NoSuchTable SET a = 1"_s);
-            throw AutomationError(ErrorCode::DatabaseError, u"disk full while saving"_s);
-        }
-        return saves != 3 &&
-               ReferenceHost::SaveRecord(Mode, Table, KeyField, Key, FieldNames, Values, Required);
-    }
-    QString TranslateSql(QString Statement, qint16 Mode, qint16 Reserved) override {
-        return Statement.startsWith(u"Delete"_s) ? u"DELETE FROM NoSuchTable"_s
-                                                 : ReferenceHost::TranslateSql(Statement, Mode, Reserved);
-    }
-    qint16 AskMessage(const QString& Text, const QString& Title, const QString& Flags) override {
-        return askThrows ? throw 42 : ReferenceHost::AskMessage(Text, Title, Flags);
-    }
-    int saves = 0;
-    bool throwOnThirdSave = false, askThrows = false;
-};
-
 TEST_P(PickerEntryPointsTest, ASaveThatFailsOnTheThirdRowKeepsTheFirstTwoAndRaisesToTheCaller) {
     for (int i = 1; i <= 5; ++i)
         m_env->addEntry(u"ALERT"_s, QString::number(i), u"Alert %1"_s.arg(i));
     for (const bool throwing : {false, true}) {
-        putHost<FaultyHost>()->throwOnThirdSave = throwing;
+        // A false answer from the third save, or a statement failing and an error.
+        putHost<FailingHost>()->failSave(3, throwing ? Failure::Automation : Failure::False);
         m_env->dialogs().expectMessage(MsgBox::AnswerYes, u"save"_s);
         if (throwing) // closed from the title bar: the user hears what was lost
             m_env->dialogs().expectMessage(MsgBox::AnswerOk, u"were not saved: disk full"_s);
@@ -309,7 +285,8 @@ TEST_P(PickerEntryPointsTest, ASaveThatFailsOnTheThirdRowKeepsTheFirstTwoAndRais
 
 TEST_P(PickerEntryPointsTest, HostFailuresOfAnyTypeReachTheCallerAndAHostPutLaterAnswers) {
     seed();
-    auto faulty = putHost<FaultyHost>();
+    auto faulty = putHost<FailingHost>();
+    faulty->replaceStatements(u"Delete"_s, u"DELETE FROM NoSuchTable"_s);
     for (int i = 0; i < 2; ++i)
         m_env->dialogs().expectMessage(MsgBox::AnswerYes, u"delete"_s);
     qint32 rowsAfterFailure = 0;
@@ -325,7 +302,7 @@ TEST_P(PickerEntryPointsTest, HostFailuresOfAnyTypeReachTheCallerAndAHostPutLate
     EXPECT_EQ(std::pair(rowsAfterFailure, m_env->storedDescriptions(u"CRECARD"_s).size()),
               std::pair(4, qsizetype(4)));
 
-    faulty->askThrows = true;
+    faulty->failService(FailingHost::Service::AskMessage, Failure::Foreign);
     m_env->dialogs().expectMessage(MsgBox::AnswerOk, u"Your changes to the list were not saved"_s);
     play({[] {
         wkDatabases_Form* f = PickerEnv::form();
@@ -336,7 +313,7 @@ TEST_P(PickerEntryPointsTest, HostFailuresOfAnyTypeReachTheCallerAndAHostPutLate
     EXPECT_EQ(errorOf([&] { card(); }), ErrorCode::HostError);
 
     std::weak_ptr<ReferenceHost> firstGone = putHost<ReferenceHost>();
-    auto later = std::make_shared<FaultyHost>(m_env->db().url(), m_env->dialogsRef(), m_env->dataFolder());
+    auto later = std::make_shared<FailingHost>(m_env->db().url(), m_env->dialogsRef(), m_env->dataFolder());
     play({[&] {
         m_env->component().put_GIC(later); // the first host object goes with its last reference
         PickerEnv::pressButton(u"cmd_Select"_s);

@@ -93,7 +93,7 @@ protected:
     void activate(qint32 col, qint32 row) {
         m_grid->setCol(col);
         m_grid->setRow(row);
-        m_grid->setAction(0);
+        m_grid->setAction(GridAction::ActivateCell);
     }
     // Lets queued deliveries (editor commits, scroll bar events) finish and
     // returns the log, which then starts afresh.
@@ -131,16 +131,17 @@ TEST_F(GridControlTest, AddressedTextReachesCellsAndHeaderAndBadArgumentsAreRefu
     m_grid->setRow(-1);
     m_grid->setText(u"no cell"_s);
     EXPECT_EQ(m_grid->Text(), QString());
-    m_grid->setAction(0);
+    m_grid->setAction(GridAction::ActivateCell);
     QObject notAWidget;
     GridControl& g = *m_grid;
     expectInvalidCalls(
-        [&] { g.setAction(-1); }, [&] { g.setAction(2); }, [&] { g.setAction(24); }, [&] { g.setAction(26); },
-        [&] { g.setMaxRows(-1); }, [&] { g.setMaxCols(-1); }, [&] { g.setSortKey(3, 1); },
-        [&] { g.SortKeyOrder(0); }, [&] { g.setSortKeyOrder(1, 3); }, [&] { g.setSortBy(1); },
-        [&] { g.setOperationMode(2); }, [&] { g.setColWidth(1, std::nan("")); }, [&] { g.setFontSize(0); },
-        [&] { g.setContainer(&notAWidget); }, [&] { g.setContainer(g.view()); });
-    EXPECT_EQ(m_grid->Action(), 0);
+        [&] { g.setAction(GridAction::ActivateCell - 1); },
+        [&] { g.setAction(GridAction::ScrollToCell + 1); }, [&] { g.setAction(GridAction::Sort - 1); },
+        [&] { g.setAction(GridAction::Sort + 1); }, [&] { g.setMaxRows(-1); }, [&] { g.setMaxCols(-1); },
+        [&] { g.setSortKey(3, 1); }, [&] { g.SortKeyOrder(0); }, [&] { g.setSortKeyOrder(1, 3); },
+        [&] { g.setSortBy(1); }, [&] { g.setOperationMode(2); }, [&] { g.setColWidth(1, std::nan("")); },
+        [&] { g.setFontSize(0); }, [&] { g.setContainer(&notAWidget); }, [&] { g.setContainer(g.view()); });
+    EXPECT_EQ(m_grid->Action(), GridAction::ActivateCell);
 }
 
 // Programmatic calls raise no events; the cursor is a place that sorts and
@@ -157,8 +158,8 @@ TEST_F(GridControlTest, TheCursorIsAPlaceThatSortsAndReloadsLeaveWhereItStood) {
     m_grid->setRow2(6);
     m_grid->setCol2(2);
     m_grid->setSortKey(1, 1);
-    m_grid->setSortKeyOrder(1, 2); // descending: the rows turn over, the cursor does not
-    m_grid->setAction(25);
+    m_grid->setSortKeyOrder(1, SortOrder::Descending); // the rows turn over, the cursor does not
+    m_grid->setAction(GridAction::Sort);
     EXPECT_EQ(std::tuple(m_grid->GetText(1, 4), m_grid->ActiveRow()), std::tuple(u"r3c1"_s, 4));
 
     m_grid->setMaxRows(0); // a reload empties the grid first
@@ -168,7 +169,7 @@ TEST_F(GridControlTest, TheCursorIsAPlaceThatSortsAndReloadsLeaveWhereItStood) {
     m_grid->setMaxRows(2); // a shorter list: its last row
     EXPECT_EQ(m_grid->ActiveRow(), 2);
     m_grid->setRow(2);
-    m_grid->setAction(5); // deletes the row, and ClearRange keeps the header
+    m_grid->setAction(GridAction::DeleteRow); // ClearRange then keeps the header
     m_grid->ClearRange(-1, -1, -1, -1, true);
     EXPECT_EQ(std::tuple(m_grid->GetText(1, 1), m_grid->GetText(2, 0)), std::tuple(QString(), u"H2"_s));
     EXPECT_TRUE(takeEvents().isEmpty());
@@ -187,7 +188,7 @@ TEST_F(GridControlTest, SpaceTicksRowsIndependentlyOfTheCursorInMultipleSelectio
     for (qint32 r = m_grid->NextSelectedRow(0); r != -1; r = m_grid->NextSelectedRow(r))
         ticked.append(r);
     EXPECT_EQ(ticked, (QList<qint32>{9, 11}));
-    m_grid->setOperationMode(3);
+    m_grid->setOperationMode(GridMode::SingleSelect);
     m_grid->setRow(2);
     m_grid->setRowSelected(true);
     // Single selection: the selected row is the cursor row.

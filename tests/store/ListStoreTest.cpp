@@ -1,40 +1,30 @@
+#include <support/FailingHost.h>
 #include <support/TestDatabase.h>
 
 #include <core/PickerRequest.h>
 #include <grid/GridControl.h>
 #include <store/ListStore.h>
-#include <viVavazuruv/ReferenceHost.h>
+#include <viVavazuruv/UsrDefTable.h>
 
 #include <gtest/gtest.h>
 
 #include <QLoggingCategory>
 #include <QScopeGuard>
-#include <QSqlQuery>
 #include <QTemporaryDir>
 
 using namespace viVavazuruv;
 using viVavazuruv::test::Engine;
+using viVavazuruv::test::FailingHost;
 using viVavazuruv::test::TestDatabase;
 using namespace Qt::StringLiterals;
 
 namespace {
 
-// The reference host with an optional replacement statement to make the table deliver rows the
-// load must cope with.
-class RecordingHost final : public ReferenceHost {
-public:
-    using ReferenceHost::ReferenceHost;
-    QString TranslateSql(QString Statement, qint16 Mode, qint16 Reserved) override {
-        return replacement.isEmpty() ? ReferenceHost::TranslateSql(Statement, Mode, Reserved) : replacement;
-    }
-    QString replacement;
-};
-
 class ListStoreTest : public ::testing::TestWithParam<Engine> {
 protected:
     void SetUp() override {
         VV_REQUIRE_DATABASE(m_db, GetParam());
-        m_host = std::make_unique<RecordingHost>(m_db->url(), nullptr, m_data.path());
+        m_host = std::make_unique<FailingHost>(m_db->url(), nullptr, m_data.path());
         m_fields = PickerRequest::ListFields();
         m_grid.setMaxCols(7);
     }
@@ -43,8 +33,8 @@ protected:
         if (office)
             m_host->setOfficeID(office);
         qint32 key = 0;
-        EXPECT_TRUE(m_host->SaveRecord(1, u"UsrDefTable"_s, u"UsrDefInd"_s, key,
-                                       {u"UsrDefCod"_s, u"usrdefSeqCod"_s, u"usrdefDes"_s},
+        EXPECT_TRUE(m_host->SaveRecord(1, usrdef::kTable, usrdef::kKey, key,
+                                       {usrdef::kCode, usrdef::kGroup, usrdef::kDescription},
                                        {code, group, description}, true));
         return key;
     }
@@ -53,7 +43,7 @@ protected:
 
     std::unique_ptr<TestDatabase> m_db;
     QTemporaryDir m_data;
-    std::unique_ptr<RecordingHost> m_host;
+    std::unique_ptr<FailingHost> m_host;
     VbArray<QString> m_fields;
     grid::GridControl m_grid;
 };
@@ -65,7 +55,7 @@ TEST_P(ListStoreTest, LoadsOneListTrimmedAndStopsAtTheFirstRowOfAnotherList) {
     add(u"crecard"_s, u"D"_s, u"Discover"_s);
     add(u"ALERT"_s, u"P"_s, u"Penicillin allergy"_s);
     add(u"CRECARD"_s, u"MC"_s, u"MasterCard"_s);
-    m_host->replacement = u"SELECT * FROM UsrDefTable ORDER BY usrdefInd"_s;
+    m_host->replaceStatements({}, u"SELECT * FROM UsrDefTable ORDER BY usrdefInd"_s);
     qint32 rowsSeen = 0;
     ASSERT_EQ(ListStore(*m_host).LoadList(u"CreCard"_s, m_fields, 6, m_grid, [&](qint32) { ++rowsSeen; }), 2);
     EXPECT_EQ(rowsSeen, 2);
@@ -73,7 +63,7 @@ TEST_P(ListStoreTest, LoadsOneListTrimmedAndStopsAtTheFirstRowOfAnotherList) {
     EXPECT_EQ((QStringList{m_grid.GetText(2, 1), m_grid.GetText(1, 1), m_grid.GetText(6, 1),
                            m_grid.GetText(3, 1), m_grid.GetText(2, 2)}),
               (QStringList{u"Visa"_s, u"V"_s, QString::number(visa), QString(), u"Discover"_s}));
-    m_host->replacement.clear();
+    m_host->replaceStatements({}, {});
     EXPECT_EQ(load(u"NOSUCHLIST"_s), 0);
 }
 
@@ -81,17 +71,17 @@ TEST_P(ListStoreTest, LoadsOneListTrimmedAndStopsAtTheFirstRowOfAnotherList) {
 // such column gets the value. A missing field loads what it can.
 TEST_P(ListStoreTest, AFieldShownTwiceOrMissingAndAFailingStatement) {
     add(u"DOCLIST"_s, u"R"_s, u" Recall letter "_s);
-    m_host->replacement = u"SELECT UsrDefCod, usrdefDes FROM UsrDefTable"_s;
+    m_host->replaceStatements({}, u"SELECT UsrDefCod, usrdefDes FROM UsrDefTable"_s);
     ASSERT_EQ(load(u"DOCLIST"_s), 1);
     EXPECT_EQ(m_grid.GetText(6, 1), QString());
-    m_host->replacement.clear();
-    m_fields(1) = u"usrdefDes"_s;
-    m_fields(2) = u"UsrDefCod"_s;
-    m_fields(3) = u"USRDEFDES"_s;
+    m_host->replaceStatements({}, {});
+    m_fields(1) = usrdef::kDescription;
+    m_fields(2) = usrdef::kCode;
+    m_fields(3) = usrdef::kDescription.toUpper();
     ASSERT_EQ(load(u"DOCLIST"_s), 1);
     EXPECT_EQ(QStringList({m_grid.GetText(1, 1), m_grid.GetText(2, 1), m_grid.GetText(3, 1)}),
               (QStringList{u"Recall letter"_s, u"DOCLIST"_s, u"Recall letter"_s}));
-    m_host->replacement = u"SELECT * FROM NoSuchTable"_s;
+    m_host->replaceStatements({}, u"SELECT * FROM NoSuchTable"_s);
     EXPECT_THROW(load(u"DOCLIST"_s), AutomationError);
 }
 
@@ -117,37 +107,39 @@ TEST_P(ListStoreTest, StatementsReachTheLogOnlyWhenAsked) {
         << logged.first().toStdString();
 }
 
-TEST_P(ListStoreTest, StatementsCarryTheOfficeClauseOnlyInMode7AndDeleteHonoursIt) {
+// In office mode 7 a load and a delete keep to the host's office; otherwise
+// they see every office. A quote in a list code stays inside its literal.
+TEST_P(ListStoreTest, InOfficeMode7LoadAndDeleteKeepToTheOffice) {
     const qint32 mine = add(u"ALERT"_s, u"P"_s, u"Mine"_s, 3);
     const qint32 theirs = add(u"ALERT"_s, u"P"_s, u"Theirs"_s, 4);
+    add(u"O'BRIEN"_s, u"Q"_s, u"Quoted"_s, 3);
     ListStore store(*m_host);
-    EXPECT_EQ(store.LoadStatement(u"O'Brien"_s), u"select * from UsrDefTable where UsrDefCod = 'O''Brien'"_s);
-    EXPECT_EQ(store.DeleteStatement(12), u"Delete * from UsrDefTable where UsrDefInd=12"_s);
+    EXPECT_EQ(load(u"ALERT"_s), 2);
+    ASSERT_EQ(load(u"O'Brien"_s), 1);
+    EXPECT_EQ(m_grid.GetText(2, 1), u"Quoted"_s);
     m_host->setOfficeMode(7), m_host->setOfficeID(3);
-    EXPECT_EQ(store.DeleteStatement(12), u"Delete * from UsrDefTable where UsrDefInd=12 and (OfficeID=3)"_s);
-    EXPECT_EQ(store.LoadStatement(u"ALERT"_s),
-              u"select * from UsrDefTable where UsrDefCod = 'ALERT' and (OfficeID=3)"_s);
-    store.DeleteRow(theirs); // another office's row: the clause keeps it
+    ASSERT_EQ(load(u"ALERT"_s), 1);
+    EXPECT_EQ(m_grid.GetText(2, 1), u"Mine"_s);
+    store.DeleteRow(theirs); // another office's row: left alone
     store.DeleteRow(mine);
+    EXPECT_EQ(load(u"ALERT"_s), 0);
     m_host->setOfficeMode(0);
-    QSqlQuery q(m_db->db());
-    q.exec(u"SELECT usrdefDes FROM UsrDefTable"_s);
-    ASSERT_TRUE(q.next());
-    EXPECT_TRUE(q.value(0).toString() == u"Theirs"_s && !q.next());
-    m_host->replacement = u"DELETE FROM NoSuchTable"_s;
+    ASSERT_EQ(load(u"ALERT"_s), 1);
+    EXPECT_EQ(m_grid.GetText(2, 1), u"Theirs"_s);
+    m_host->replaceStatements(u"Delete"_s, u"DELETE FROM NoSuchTable"_s);
     EXPECT_THROW(store.DeleteRow(theirs), AutomationError);
 }
 
 TEST_P(ListStoreTest, SaveInsertsWithANewKeyAndUpdatesNeverMoveARow) {
     ListStore store(*m_host);
     qint32 key = 0;
-    ASSERT_TRUE(store.SaveRow(key, {u"usrdefSeqCod"_s, u"usrdefDes"_s, u"UsrDefCod"_s},
+    ASSERT_TRUE(store.SaveRow(key, {usrdef::kGroup, usrdef::kDescription, usrdef::kCode},
                               {u"AX"_s, u"American Express"_s, u"CRECARD"_s}));
     qint32 same = key, unknown = key + 1000;
-    ASSERT_TRUE(store.SaveRow(same, {u"usrdefDes"_s}, {u"Amex"_s}));
+    ASSERT_TRUE(store.SaveRow(same, {usrdef::kDescription}, {u"Amex"_s}));
     ASSERT_EQ(load(u"CRECARD"_s), 1);
     EXPECT_EQ(std::pair(same, m_grid.GetText(2, 1)), std::pair(key, u"Amex"_s));
-    EXPECT_FALSE(store.SaveRow(unknown, {u"usrdefDes"_s}, {u"x"_s}));
+    EXPECT_FALSE(store.SaveRow(unknown, {usrdef::kDescription}, {u"x"_s}));
 }
 
 INSTANTIATE_TEST_SUITE_P(Engines, ListStoreTest, ::testing::Values(Engine::SQLite, Engine::PostgreSQL),
