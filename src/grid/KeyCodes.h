@@ -38,4 +38,6 @@ constexpr qint16 windowsKeyCode(int qtKey) {
     return 0;
 }
 
+inline constexpr qint16 EscapeKeyCode = windowsKeyCode(Qt::Key_Escape);
+
 } // namespace viVavazuruv::grid

@@ -1,7 +1,9 @@
 // The Edit/Done button: a level switches between picking rows and editing
-// them in place; and the grid search that finds a row again afterwards.
+// them in place, and saving forwards to the level's edit session; and the
+// grid search that finds a row again afterwards.
 #include "FormTwips.h"
 #include "Hourglass.h"
+#include "MessageTitle.h"
 #include "wkDatabases_Form.h"
 
 #include <ado/VbStrings.h>
@@ -31,6 +33,18 @@ template <class Step> void tolerated(const char* what, Step&& step) {
 }
 } // namespace
 
+ListEditSession wkDatabases_Form::editSession(qint16 Level) {
+    PickerLevel& lvl = level(Level);
+    return ListEditSession(lvl, lvl.grid(), host(), dialogs(), m_request, ConflictCheck);
+}
+
+void wkDatabases_Form::Save_Database(qint16 Level) {
+    Hourglass hourglass;
+    PickerLevel& lvl = level(Level);
+    if (editSession(Level).save())
+        Fill_Database_Grid(Level, lvl.FrameTag, true);
+}
+
 void wkDatabases_Form::cmd_Edit_Click(qint16 Index) {
     if (!UserAction)
         return;
@@ -58,17 +72,17 @@ void wkDatabases_Form::enterEditMode(qint16 Index) {
     lvl.cmd_Select->hide();
     lvl.cmd_Add->show();
     lvl.cmd_Del->show();
-    lvl.cmd_Edit->setText(EditingCaption);
+    lvl.setMode(LevelMode::Edit);
 
     // The editing starts on the row the cursor is on.
     grid.setRow(grid.ActiveRow());
-    if (lvl.PipeSignLevel == -1) {
+    if (lvl.PipeSignLevel == PipeSignMode::ShowsVariables) {
         // The grid shows "(?)" for variables; the user edits the stored texts.
         grid.setReDraw(false);
         const qint32 c0 = grid.ActiveCol();
         const QString key = grid.GetText(grid.MaxCols() - 1, grid.ActiveRow());
         Fill_Database_Grid(Index, lvl.FrameTag, false);
-        grid.setRow(findKeyRow(Index, key));
+        grid.setRow(editSession(Index).findKeyRow(key));
         grid.setCol(c0);
     }
     for (qint32 c = 1; c <= grid.MaxCols(); ++c) {
@@ -77,9 +91,7 @@ void wkDatabases_Form::enterEditMode(qint16 Index) {
             break;
         }
     }
-    grid.setOperationMode(GridMode::Edit);
-    grid.setBrowseFlag(false);
-    rememberLoadedRows(Index);
+    editSession(Index).begin();
 
     // Wider, for the texts being edited; the settings file keeps the browse placement.
     const qint32 screenWidth = twips::screenWidthTwips();
@@ -109,7 +121,7 @@ void wkDatabases_Form::leaveEditMode(qint16 Index) {
         lvl.cmd_Cancel->show();
         lvl.cmd_Select->show();
     });
-    lvl.cmd_Edit->setText(BrowseCaption);
+    lvl.setMode(LevelMode::Browse);
 
     // A save that fails must not pass unseen: the rows it did not write keep
     // their marks and the list stays changed, so Close saves them again.
@@ -119,7 +131,7 @@ void wkDatabases_Form::leaveEditMode(qint16 Index) {
         const AutomationError error = caughtAsAutomationError(std::current_exception());
         tolerated("leaving edit mode: telling that the save failed", [&] {
             dialogs().MessageBox(QStringLiteral("The list could not be saved: ") + error.message(),
-                                 MsgBox::Critical, QStringLiteral(" User Defined Database"));
+                                 MsgBox::Critical, ListMessageTitle);
         });
     }
 
@@ -132,13 +144,13 @@ void wkDatabases_Form::leaveEditMode(qint16 Index) {
         grid.setBrowseFlag(true);
     });
 
-    if (lvl.PipeSignLevel == -1) {
+    if (lvl.PipeSignLevel == PipeSignMode::ShowsVariables) {
         tolerated("leaving edit mode: refilling the pipe-sign list", [&] {
             grid.setReDraw(false);
             Fill_Database_Grid(Index, lvl.FrameTag, true);
             host().NotifyHost(1);
             // The record by its key where it has one; a row never saved by its text.
-            qint32 found = findKeyRow(Index, key);
+            qint32 found = editSession(Index).findKeyRow(key);
             if (found == 0)
                 found = Find_Grid_Text(Index, text, c0, c0, false);
             grid.setRow(found);
@@ -155,22 +167,6 @@ void wkDatabases_Form::leaveEditMode(qint16 Index) {
         Form_Resize();
     });
     tolerated("leaving edit mode: the button hints", [&] { Set_Button_Hints(Index); });
-}
-
-qint32 wkDatabases_Form::findKeyRow(qint16 Index, const QString& key) {
-    // An exact match: a containment search for key 5 would stop at key 15.
-    const QString wanted = vb::Trim(key);
-    bool isNumber = false;
-    wanted.toLongLong(&isNumber);
-    if (!isNumber)
-        return 0;
-    IGridControl& grid = level(Index).grid();
-    const qint32 keyColumn = grid.MaxCols() - 1;
-    for (qint32 r = 1; r <= grid.MaxRows(); ++r) {
-        if (vb::Trim(grid.GetText(keyColumn, r)) == wanted)
-            return r;
-    }
-    return 0;
 }
 
 qint32 wkDatabases_Form::Find_Grid_Text(qint16 Index, const QString& Text, qint32 FromCol, qint32 ToCol,

@@ -57,14 +57,8 @@ void wkDatabases_Form::Arrange_Controls(bool ShowAddDelete) {
         wanted = screenHeight - top - border;
 
     // Fitted once, and only by growing, while no stored layout applies.
-    if (Tag == QLatin1String("NO STP") && rows >= 3) {
-        Tag.clear();
-        const qint32 before = FormHeight();
-        if (before < wanted + border)
-            setFormHeight(twips::clampTwips(wanted + border));
-        // Fitted with the frame as assumed now; syncFrame fits again with the real one.
-        m_heightBeforeFit = before;
-    }
+    if (rows >= 3)
+        m_placement.fitHeight(wanted);
 
     const qint32 clientWidth = ClientWidth();
     const qint32 clientHeight = ClientHeight();
@@ -157,7 +151,7 @@ void wkDatabases_Form::Set_Button_Hints(qint16 Index) {
         return;
     }
     lvl.cmd_Add->setToolTip(QStringLiteral(" New, Left mouse - To enter new "));
-    lvl.cmd_Edit->setToolTip(lvl.cmd_Edit->text() == EditingCaption
+    lvl.cmd_Edit->setToolTip(lvl.editing()
                                  ? QStringLiteral(" Editing Complete, Left mouse - Done ")
                                  : QStringLiteral(" Editing Selection, Left mouse - Edit selection "));
     lvl.cmd_Select->setToolTip(QStringLiteral(" Confirm Selection, Left mouse - OK "));

@@ -1,21 +1,21 @@
 // What each level's grid does with a person's keys, clicks and typing.
+#include "BusyGuard.h"
+#include "ListColumns.h"
 #include "wkDatabases_Form.h"
 
 #include <core/RequestState.h>
 #include <grid/GridControl.h>
+#include <grid/KeyCodes.h>
 
-#include <QCursor>
 #include <QGroupBox>
-#include <QMenu>
-#include <QScopeGuard>
 
 namespace viVavazuruv {
 
 namespace {
 namespace Key {
-constexpr qint16 Enter = 13;
-constexpr qint16 Escape = 27;
-constexpr qint16 Space = 32;
+constexpr qint16 Enter = grid::windowsKeyCode(Qt::Key_Return);
+constexpr qint16 Escape = grid::EscapeKeyCode;
+constexpr qint16 Space = grid::windowsKeyCode(Qt::Key_Space);
 // Digits, letters and a few signs find rows; 31 is accepted with them.
 constexpr qint16 FirstFinding = 48;
 constexpr qint16 LastFinding = 95;
@@ -23,17 +23,12 @@ constexpr qint16 AlsoFinding = 31;
 } // namespace Key
 constexpr qint16 kShiftOnly = 1;
 constexpr qint16 kRightButton = 2;
-constexpr qint16 kCodeColumn = 4;
-constexpr qint16 kLetterColumn = 5;
 } // namespace
 
 void wkDatabases_Form::uddbs_SS_CellChange(qint16 Index, qint32 Col, qint32 Row) {
     PickerLevel& lvl = level(Index);
     IGridControl& grid = lvl.grid();
-    lvl.ListChanged = true;
-    const QString status = grid.GetText(lvl.StatusColumn, Row);
-    if (status.isEmpty() || status == RowStatus::Stored)
-        grid.SetText(lvl.StatusColumn, Row, RowStatus::Edited);
+    editSession(Index).cellChanged(Row);
     if (Col == lvl.DescriptionColumn &&
         (QLatin1Char(' ') + m_request.WindowOptions).contains(QStringLiteral("NOPIPSIGN")) &&
         grid.GetText(lvl.DescriptionColumn, Row).contains(QLatin1Char('|')))
@@ -43,7 +38,7 @@ void wkDatabases_Form::uddbs_SS_CellChange(qint16 Index, qint32 Col, qint32 Row)
 void wkDatabases_Form::uddbs_SS_CellClick(qint16 Index, qint32 Col, qint32 Row) {
     Q_UNUSED(Col)
     if (!level(Index).editing())
-        IsTitleLine(Index, Row, 2, true);
+        IsTitleLine(Index, Row, ListColumn::Description, true);
 }
 
 void wkDatabases_Form::uddbs_SS_CellDoubleClick(qint16 Index, qint32 Col, qint32 Row) {
@@ -100,29 +95,26 @@ void wkDatabases_Form::uddbs_SS_RightClick(qint16 Index, qint16 ClickType, qint3
     Q_UNUSED(ClickType)
     Q_UNUSED(X)
     Q_UNUSED(Y)
-    const bool codes = m_request.ColumnWidths(kCodeColumn) >= 1;
-    const bool letters = m_request.ColumnWidths(kLetterColumn) >= 1;
+    const bool codes = m_request.ColumnWidths(ListColumn::Codes) >= 1;
+    const bool letters = m_request.ColumnWidths(ListColumn::Letter) >= 1;
     if (!level(Index).editing() || (!codes && !letters))
         return;
     IGridControl& grid = level(Index).grid();
-    if (grid.GetText(2, Row).startsWith(TitleLinePrefix))
+    if (grid.GetText(ListColumn::Description, Row).startsWith(TitleLinePrefix))
         return;
     grid.setRow(Row);
     grid.setCol(Col);
     grid.setAction(GridAction::ActivateCell);
     grid.setAction(GridAction::ScrollToCell);
-    mnuPopUps0Tag = QString::number(Row);
-    mnuPopUps[0]->setEnabled(m_request.ColumnWidths(kCodeColumn) > 0);
-    mnuPopUps[1]->setEnabled(m_request.ColumnWidths(kLetterColumn) > 0);
-    m_popUp->popup(QCursor::pos());
+    m_menu.popUp(Row, m_request.ColumnWidths(ListColumn::Codes) > 0,
+                 m_request.ColumnWidths(ListColumn::Letter) > 0);
 }
 
 void wkDatabases_Form::uddbs_SS_KeyDown(qint16 Index, qint16& KeyCode, qint16& Shift) {
     // A key that arrives while a message of the last one is up waits its turn.
-    if (KeyBusy)
+    const BusyGuard busy(KeyBusy);
+    if (!busy.entered())
         return;
-    KeyBusy = true;
-    const auto done = qScopeGuard([this] { KeyBusy = false; });
     PickerLevel& lvl = level(Index);
     IGridControl& grid = lvl.grid();
     const bool browsing = !lvl.editing();

@@ -1,4 +1,5 @@
 // Setting up a level's grid from the request, filling it from UsrDefTable, sorting it.
+#include "MessageTitle.h"
 #include "wkDatabases_Form.h"
 
 #include <ado/VbStrings.h>
@@ -45,7 +46,7 @@ void wkDatabases_Form::Load_Database(qint16 Level, const QString& ListCode, bool
 
     lvl.ColumnCount = qint16(m_request.ColumnWidths.UBound());
     grid.setMaxCols(lvl.ColumnCount + 1);
-    lvl.PipeSignLevel = -2;
+    lvl.PipeSignLevel = PipeSignMode::Undecided;
     lvl.DescriptionColumn = 0;
     lvl.GroupColumn = 0;
     lvl.StatusColumn = qint16(lvl.ColumnCount + 1);
@@ -99,10 +100,11 @@ void wkDatabases_Form::Fill_Database_Grid(qint16 Level, const QString& ListCode,
         store().LoadList(ListCode, m_request.FieldNames, lvl.ColumnCount, grid, [&](qint32 row) {
             grid.SetText(lvl.StatusColumn, row, RowStatus::Stored);
             // The first title line of the list decides whether it shows pipe-sign variables.
-            if (lvl.DescriptionColumn >= 1 && lvl.PipeSignLevel == -2 &&
+            if (lvl.DescriptionColumn >= 1 && lvl.PipeSignLevel == PipeSignMode::Undecided &&
                 grid.TextView(lvl.DescriptionColumn, row).startsWith(TitleLinePrefix)) {
                 const QString group = grid.GetText(lvl.GroupColumn, row).toUpper();
-                lvl.PipeSignLevel = group == QLatin1String("*M") ? -1 : 0;
+                lvl.PipeSignLevel =
+                    group == QLatin1String("*M") ? PipeSignMode::ShowsVariables : PipeSignMode::DoesNot;
             }
         });
     grid.setMaxRows(rows);
@@ -113,7 +115,7 @@ void wkDatabases_Form::Fill_Database_Grid(qint16 Level, const QString& ListCode,
     Sort_Grid(Level);
     // A level refilled while it is being edited is measured against what it now holds.
     if (lvl.editing())
-        rememberLoadedRows(Level);
+        editSession(Level).rememberLoadedRows();
 }
 
 void wkDatabases_Form::Sort_Grid(qint16 Level) {
@@ -140,7 +142,7 @@ bool wkDatabases_Form::IsTitleLine(qint16 Index, qint32 Row, qint32 Col, bool Sh
         return false;
     if (ShowMessage)
         dialogs().MessageBox(QStringLiteral(" Lines with ($-) symbol are title lines. Try again. "),
-                             MsgBox::Exclamation, QStringLiteral(" User Defined Database"));
+                             MsgBox::Exclamation, ListMessageTitle);
     if (m_request.MultiSelect)
         grid.setRowSelected(false);
     return true;

@@ -76,8 +76,9 @@ IGridControl& PickerLevel::grid() const {
     return *uddbs_SS;
 }
 
-bool PickerLevel::editing() const {
-    return cmd_Edit->text().contains(EditingCaption);
+void PickerLevel::setMode(LevelMode mode) {
+    Mode = mode;
+    cmd_Edit->setText(mode == LevelMode::Edit ? EditingCaption : BrowseCaption);
 }
 
 void PickerLevel::place(qint32 frameLeft, qint32 frameTop, qint32 frameWidth, qint32 frameHeight,

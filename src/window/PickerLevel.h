@@ -1,5 +1,7 @@
 #pragma once
 
+#include "LevelList.h"
+
 #include <grid/IGridControl.h>
 
 #include <QGroupBox>
@@ -22,7 +24,8 @@ class wkDatabases_Form;
 // developers know, and each control's objectName is its name and level
 // (cmd_Select_0, uddbs_SS_1, Uddbs_Frame_2, uddbs_SBar_0). The grid's
 // events go to the window's handlers for this level, through its one guard.
-class PickerLevel final : public IGridEvents {
+// Its list state (LevelList) is the level's own: the edit session works on it.
+class PickerLevel final : public IGridEvents, public LevelList {
 public:
     // Creates the controls inside the window, which also sees every event of
     // the buttons (a press with the mouse is what lets a Click act).
@@ -37,8 +40,8 @@ public:
     // Places the frame (in the window's client area) and, inside it, the
     // buttons, the grid and, in edit mode, the status bar; all in twips.
     void place(qint32 frameLeft, qint32 frameTop, qint32 frameWidth, qint32 frameHeight, bool showAddDelete);
-    // The level's mode is the Edit button's caption.
-    bool editing() const;
+    // Switches the mode and the Edit button's caption with it, the one way either changes.
+    void setMode(LevelMode mode);
 
     QGroupBox* Uddbs_Frame = nullptr;
     grid::GridControl* uddbs_SS = nullptr;
@@ -49,21 +52,6 @@ public:
     QPushButton* cmd_Del = nullptr;
     QStatusBar* uddbs_SBar = nullptr;
     QLabel* uddbs_SBarPanel = nullptr; // the status bar's first panel
-
-    // The frame's Tag: the level's list code.
-    QString FrameTag;
-
-    bool ListChanged = false;
-    qint16 ColumnCount = 0;
-    qint16 StatusColumn = 0;
-    qint32 DescriptionColumn = 0;
-    qint32 GroupColumn = 0;
-    // -2 undecided, -1 the level shows pipe-sign variables, 0 it does not.
-    qint16 PipeSignLevel = -2;
-    // Each stored row as it stood when editing began (fields 1 to
-    // ColumnCount - 1, by key), kept while the host asks for conflict checks:
-    // what another workstation changed since is measured against it.
-    QHash<qint32, QStringList> LoadedRows;
 
     // IGridEvents: each goes to the window's uddbs_SS_ handler of the same name.
     void CellChange(qint32 Col, qint32 Row) override;

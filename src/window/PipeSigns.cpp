@@ -34,7 +34,7 @@ void wkDatabases_Form::Pipsign_Replace(qint16 Level) {
     PickerLevel& lvl = level(Level);
     IGridControl& grid = lvl.grid();
     grid.setCol(lvl.DescriptionColumn);
-    if (lvl.PipeSignLevel != -1 || PatientID == 0)
+    if (lvl.PipeSignLevel != PipeSignMode::ShowsVariables || PatientID == 0)
         return;
     // Loading the patient brings their provider and fee types up to date.
     Load_Patient_Record(host(), PatientID, Patient);

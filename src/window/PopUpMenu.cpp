@@ -1,40 +1,34 @@
 // The grid's right-click menu in edit mode: a letter or document file for a row.
+#include "BusyGuard.h"
+#include "ListColumns.h"
 #include "wkDatabases_Form.h"
 
-#include <ado/VbStrings.h>
 #include <core/Logging.h>
 #include <core/RequestState.h>
 #include <grid/GridControl.h>
 
-#include <QScopeGuard>
-
 namespace viVavazuruv {
 
 namespace {
-const QString kBusy = QStringLiteral("BUSY");
-constexpr qint16 kSelectCodes = 0;
-constexpr qint16 kSelectLetter = 1;
-constexpr qint32 kLetterColumn = 5;
 constexpr qint32 kHideReadOnly = 4;
 } // namespace
 
 void wkDatabases_Form::mnuPopUps_Click(qint16 Index) {
     // A second command while the first one's file dialog is up is ignored.
-    if (mnuPopUpTag == kBusy)
+    const BusyGuard busy(m_menu.busy());
+    if (!busy.entered())
         return;
-    mnuPopUpTag = kBusy;
-    const auto done = qScopeGuard([this] { mnuPopUpTag.clear(); });
 
-    const qint32 row = vb::CLng(vb::Val(mnuPopUps0Tag));
-    if (level(CurrentLevel).grid().GetText(2, row).startsWith(TitleLinePrefix))
+    const qint32 row = m_menu.row();
+    if (level(CurrentLevel).grid().GetText(ListColumn::Description, row).startsWith(TitleLinePrefix))
         return;
     try {
         switch (Index) {
-        case kSelectCodes:
+        case GridMenu::SelectCodes:
             // Where the codes would come from is not part of this component:
             // the item is shown (enabled with the code column) and changes nothing.
             break;
-        case kSelectLetter:
+        case GridMenu::SelectLetter:
             chooseLetterFile(row);
             break;
         default:
@@ -64,8 +58,8 @@ void wkDatabases_Form::chooseLetterFile(qint32 row) {
                              MsgBox::Information, QStringLiteral("Document File"));
         return;
     }
-    level(CurrentLevel).grid().SetText(kLetterColumn, row, name);
-    uddbs_SS_CellChange(CurrentLevel, kLetterColumn, row);
+    level(CurrentLevel).grid().SetText(ListColumn::Letter, row, name);
+    uddbs_SS_CellChange(CurrentLevel, ListColumn::Letter, row);
 }
 
 } // namespace viVavazuruv

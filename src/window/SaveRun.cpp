@@ -1,6 +1,6 @@
 #include "SaveRun.h"
 
-#include "PickerLevel.h"
+#include "LevelList.h"
 
 #include <grid/IGridControl.h>
 #include <store/ListStore.h>
@@ -11,8 +11,8 @@
 
 namespace viVavazuruv {
 
-SaveRun::SaveRun(const ListStore& store, IGridControl& grid, const PickerLevel& level)
-    : m_store(store), m_grid(grid), m_level(level) {}
+SaveRun::SaveRun(const ListStore& store, IGridControl& grid, const LevelList& list)
+    : m_store(store), m_grid(grid), m_list(list) {}
 
 SaveRun::~SaveRun() {
     abandon();
@@ -37,8 +37,8 @@ void SaveRun::abandon() noexcept {
 
 void SaveRun::markWritten(const PendingRow& row, qint32 key) const {
     if (row.added)
-        m_grid.SetText(m_level.ColumnCount, row.row, QString::number(key));
-    m_grid.SetText(m_level.StatusColumn, row.row, RowStatus::Stored);
+        m_grid.SetText(m_list.ColumnCount, row.row, QString::number(key));
+    m_grid.SetText(m_list.StatusColumn, row.row, RowStatus::Stored);
 }
 
 void SaveRun::writeOne(const PendingRow& row) const {

@@ -8,7 +8,7 @@ namespace viVavazuruv {
 
 class IGridControl;
 class ListStore;
-class PickerLevel;
+struct LevelList;
 
 // One row of a level to write: its grid row, the key to pass (0 inserts) and its pairs.
 struct PendingRow {
@@ -25,7 +25,7 @@ struct PendingRow {
 // A row written is marked stored ("E"), an inserted one with its new key.
 class SaveRun final {
 public:
-    SaveRun(const ListStore& store, IGridControl& grid, const PickerLevel& level);
+    SaveRun(const ListStore& store, IGridControl& grid, const LevelList& list);
     // A run still open is dropped: nothing gathered is written.
     ~SaveRun();
     SaveRun(const SaveRun&) = delete;
@@ -49,7 +49,7 @@ private:
 
     const ListStore& m_store;
     IGridControl& m_grid;
-    const PickerLevel& m_level;
+    const LevelList& m_list;
     std::vector<PendingRow> m_rows;
     bool m_open = false;
     bool m_held = false;

@@ -1,12 +1,14 @@
 #include "wkDatabases_Form.h"
 
 #include "Hourglass.h"
+#include "ListColumns.h"
+#include "MessageTitle.h"
 
-#include "FormTwips.h"
 #include <core/CaughtError.h>
 #include <core/Logging.h>
 #include <core/RequestState.h>
 #include <grid/GridControl.h>
+#include <grid/KeyCodes.h>
 #include <store/ListStore.h>
 #include <window/HelpContext.h>
 
@@ -14,30 +16,26 @@
 #include <QGroupBox>
 #include <QKeyEvent>
 #include <QMenu>
-#include <QStyle>
 #include <QTimer>
 
 namespace viVavazuruv {
 
 namespace {
-// The window's design size; Load_Window_Setting places it before it shows.
-constexpr qint32 kDesignHeight = 3255;
-constexpr qint32 kDesignWidth = 4125;
 // The help topic of the picker window.
 constexpr qint16 kPickerHelpTopic = 673;
 } // namespace
 
 wkDatabases_Form::wkDatabases_Form(RequestState& state, PickerRequest request,
                                    std::shared_ptr<IDialogs> dialogs, QWidget* parent)
-    : QDialog(parent), m_state(state), m_request(std::move(request)), m_dialogs(std::move(dialogs)) {
+    : QDialog(parent), m_state(state), m_request(std::move(request)), m_dialogs(std::move(dialogs)),
+      m_placement(*this, [this] { Form_Resize(); }),
+      m_menu(this, [this](qint16 item) { runHandler([this, item] { mnuPopUps_Click(item); }); }) {
     setObjectName(QStringLiteral("wkDatabases_Form"));
     setModal(true);
     setSizeGripEnabled(true);
     createLevel(0);
-    createPopUpMenu();
-    m_height = kDesignHeight;
-    m_width = kDesignWidth;
-    applyGeometry();
+    // The design size; Load_Window_Setting places the window before it shows.
+    m_placement.apply();
 }
 
 wkDatabases_Form::~wkDatabases_Form() = default;
@@ -90,19 +88,6 @@ void wkDatabases_Form::connectLevel(int index) {
     connect(lvl.cmd_Edit, &QPushButton::clicked, this, route(&wkDatabases_Form::cmd_Edit_Click));
 }
 
-void wkDatabases_Form::createPopUpMenu() {
-    m_popUp = new QMenu(this);
-    m_popUp->setObjectName(QStringLiteral("mnuPopUp"));
-    const QString captions[] = {QStringLiteral("Select Codes"), QStringLiteral("Select Letter")};
-    for (int i = 0; i < 2; ++i) {
-        mnuPopUps[i] = m_popUp->addAction(captions[i]);
-        mnuPopUps[i]->setObjectName(QStringLiteral("mnuPopUps_%1").arg(i));
-        const auto item = qint16(i);
-        connect(mnuPopUps[i], &QAction::triggered, this,
-                [this, item] { runHandler([this, item] { mnuPopUps_Click(item); }); });
-    }
-}
-
 bool wkDatabases_Form::commitGridEdits() {
     for (int i = 0; i < kLevels && !m_unloaded; ++i) {
         if (hasLevel(i))
@@ -143,8 +128,8 @@ void wkDatabases_Form::Form_Load() {
 
 void wkDatabases_Form::Form_Activate() {
     try {
-        const bool codes = m_request.ColumnWidths(4) >= 1;
-        const bool letters = m_request.ColumnWidths(5) >= 1;
+        const bool codes = m_request.ColumnWidths(ListColumn::Codes) >= 1;
+        const bool letters = m_request.ColumnWidths(ListColumn::Letter) >= 1;
         QString hint;
         if (codes || letters) {
             const QString what = codes && letters ? QStringLiteral("codes and letters")
@@ -184,7 +169,7 @@ void wkDatabases_Form::Form_QueryUnload(qint16& Cancel, qint16 UnloadMode) {
             try {
                 dialogs().MessageBox(QStringLiteral("Your changes to the list were not saved: ") +
                                          error.message(),
-                                     MsgBox::Critical, QStringLiteral(" User Defined Database"));
+                                     MsgBox::Critical, ListMessageTitle);
             } catch (...) { // the error itself still reaches the caller
             }
             throw;
@@ -225,150 +210,56 @@ void wkDatabases_Form::reject() {
     // which decide themselves what it means.
 }
 
-// --- geometry -------------------------------------------------------------
+// --- placement -------------------------------------------------------------
 
-namespace {
-// The frame the window manager drew around the last picker window shown in
-// this process; a new window assumes the same until it has one of its own.
-std::optional<QMargins> s_lastFrame;
-
-// Before any window was shown: what the style says a title bar and border take.
-QMargins styleFrame(const QWidget& widget) {
-    const int border = std::max(0, widget.style()->pixelMetric(QStyle::PM_MdiSubWindowFrameWidth));
-    const int title = std::max(0, widget.style()->pixelMetric(QStyle::PM_TitleBarHeight));
-    return QMargins(border, title + border, border, border);
-}
-} // namespace
-
-QMargins wkDatabases_Form::frameMarginsNow() const {
-    // Qt knows a top-level window's frame only once it is on the screen.
-    if (isVisible()) {
-        const QRect outer = frameGeometry();
-        const QRect inner = geometry();
-        const QMargins actual(inner.left() - outer.left(), inner.top() - outer.top(),
-                              outer.right() - inner.right(), outer.bottom() - inner.bottom());
-        if (!actual.isNull())
-            return actual;
-    }
-    return s_lastFrame.value_or(styleFrame(*this));
+void wkDatabases_Form::Stp_File_Name(QString& result) {
+    result = WindowPlacement::settingsFile(host(), level(0).FrameTag);
 }
 
-void wkDatabases_Form::assumeFrame(const QMargins& frame) {
-    s_lastFrame = frame;
+void wkDatabases_Form::Load_Window_Setting() {
+    m_placement.restore(m_request, m_state.LayoutMarker, host(), level(0).FrameTag);
 }
 
-qint32 wkDatabases_Form::BorderHeight() const {
-    const QMargins frame = m_assumedFrame;
-    return twips::pixelsToTwipsY(frame.top() + frame.bottom());
-}
-
-qint32 wkDatabases_Form::BorderWidth() const {
-    const QMargins frame = m_assumedFrame;
-    return twips::pixelsToTwipsX(frame.left() + frame.right());
-}
-
-qint32 wkDatabases_Form::ClientHeight() const {
-    return m_height - BorderHeight();
-}
-qint32 wkDatabases_Form::ClientWidth() const {
-    return m_width - BorderWidth();
-}
-
-void wkDatabases_Form::setFormTop(qint32 twipsValue) {
-    m_top = twips::clampTwips(twipsValue);
-    applyGeometry();
-}
-
-void wkDatabases_Form::setFormLeft(qint32 twipsValue) {
-    m_left = twips::clampTwips(twipsValue);
-    applyGeometry();
-}
-
-void wkDatabases_Form::setFormHeight(qint32 twipsValue) {
-    m_height = std::max<qint32>(twips::clampTwips(twipsValue), 0);
-    m_heightBeforeFit.reset();
-    applyGeometry();
-    Form_Resize();
-}
-
-void wkDatabases_Form::setFormWidth(qint32 twipsValue) {
-    m_width = std::max<qint32>(twips::clampTwips(twipsValue), 0);
-    applyGeometry();
-    Form_Resize();
-}
-
-void wkDatabases_Form::applyGeometry() {
-    // Height and Width are the outer size, frame included, as the layout
-    // rules and the settings file mean them; Qt sizes the client area.
-    m_applyingGeometry = true;
-    m_assumedFrame = frameMarginsNow();
-    // A window that would open off every screen opens on the nearest one.
-    twips::keepOnAScreen(m_left, m_top, m_width, m_height);
-    move(twips::twipsToPixelsX(m_left), twips::twipsToPixelsY(m_top));
-    resize(std::max(1, twips::twipsToPixelsX(m_width) - m_assumedFrame.left() - m_assumedFrame.right()),
-           std::max(1, twips::twipsToPixelsY(m_height) - m_assumedFrame.top() - m_assumedFrame.bottom()));
-    m_applyingGeometry = false;
-}
-
-bool wkDatabases_Form::syncFrame() {
-    if (!isVisible())
-        return false;
-    const QMargins actual = frameMarginsNow();
-    if (actual == m_assumedFrame)
-        return false;
-    // The window manager drew a frame other than the one assumed: the outer
-    // size stays what was asked, the client area gives way.
-    s_lastFrame = actual;
-    if (m_heightBeforeFit) {
-        // The height was fitted to the rows with the frame assumed: fit it again with this one.
-        m_height = *std::exchange(m_heightBeforeFit, std::nullopt);
-        Tag = QStringLiteral("NO STP");
-    }
-    applyGeometry();
-    Form_Resize();
-    return true;
+void wkDatabases_Form::Save_Window_Setting() {
+    if (!hasLevel(CurrentLevel) || level(CurrentLevel).editing())
+        return;
+    if (!m_request.KeepWindowLayout || Loading)
+        return;
+    // While a nested level is open the window's size belongs to that moment, not to the list.
+    if (!level(0).grid().Enabled())
+        return;
+    m_placement.keep(m_state.LayoutMarker, host(), level(0).FrameTag);
 }
 
 void wkDatabases_Form::moveEvent(QMoveEvent* event) {
     QDialog::moveEvent(event);
-    if (m_applyingGeometry)
+    if (m_placement.applying())
         return;
     bool synced = false;
-    runHandler([&] { synced = syncFrame(); });
+    runHandler([&] { synced = m_placement.syncFrame(); });
     // Only the window system speaks for the user; Qt's own deferred events
     // replay what was set, measured before the frame was known.
     if (synced || !event->spontaneous())
         return;
-    // The user moved the window: keep the twips unless they still map to the same pixels.
-    const QPoint at = pos();
-    if (twips::twipsToPixelsX(m_left) != at.x())
-        m_left = twips::pixelsToTwipsX(at.x());
-    if (twips::twipsToPixelsY(m_top) != at.y())
-        m_top = twips::pixelsToTwipsY(at.y());
+    m_placement.adoptMove(pos());
 }
 
 void wkDatabases_Form::resizeEvent(QResizeEvent* event) {
     QDialog::resizeEvent(event);
-    if (m_applyingGeometry)
+    if (m_placement.applying())
         return;
     bool synced = false;
-    runHandler([&] { synced = syncFrame(); });
+    runHandler([&] { synced = m_placement.syncFrame(); });
     if (synced || !event->spontaneous())
         return;
-    const QRect outer = frameGeometry();
-    if (twips::twipsToPixelsX(m_width) != outer.width())
-        m_width = twips::pixelsToTwipsX(outer.width());
-    if (twips::twipsToPixelsY(m_height) != outer.height()) {
-        m_height = twips::pixelsToTwipsY(outer.height());
-        m_heightBeforeFit.reset();
-    }
+    m_placement.adoptSize(frameGeometry());
     runHandler([this] { Form_Resize(); });
 }
 
 void wkDatabases_Form::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
     // The frame is known once the window manager has taken the window.
-    QTimer::singleShot(0, this, [this] { runHandler([this] { syncFrame(); }); });
+    QTimer::singleShot(0, this, [this] { runHandler([this] { m_placement.syncFrame(); }); });
     // Platforms without window activation (offscreen, some remote sessions)
     // still get their first activation once the window is up.
     if (!m_activated) {
@@ -386,7 +277,7 @@ void wkDatabases_Form::changeEvent(QEvent* event) {
     if (event->type() == QEvent::ActivationChange && isActiveWindow()) {
         m_activated = true;
         runHandler([this] {
-            syncFrame();
+            m_placement.syncFrame();
             Form_Activate();
         });
     }
@@ -409,7 +300,7 @@ bool wkDatabases_Form::eventFilter(QObject* watched, QEvent* event) {
             auto* key = static_cast<QKeyEvent*>(event);
             cmd_Cancel_KeyDown(level16, qint16(key->key() & 0x7fff), 0);
             if (key->key() == Qt::Key_Escape) {
-                qint16 ascii = 27;
+                qint16 ascii = grid::EscapeKeyCode;
                 runHandler([&] {
                     if (commitGridEdits())
                         cmd_Cancel_KeyPress(level16, ascii);

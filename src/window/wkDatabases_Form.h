@@ -1,6 +1,9 @@
 #pragma once
 
+#include "GridMenu.h"
+#include "ListEditSession.h"
 #include "PickerLevel.h"
+#include "WindowPlacement.h"
 
 #include <core/PickerRequest.h>
 #include <core/SelectionRecord.h>
@@ -13,7 +16,6 @@
 #include <QDialog>
 #include <QMargins>
 
-class QAction;
 class QMenu;
 
 #include <array>
@@ -24,9 +26,6 @@ class QMenu;
 namespace viVavazuruv {
 
 class RequestState;
-class ListStore;
-class SaveRun;
-struct PendingRow;
 
 // The modal picker window: one user-defined list per level, up to four
 // nested levels, each with a frame, a grid, five buttons and a status bar.
@@ -34,11 +33,12 @@ struct PendingRow;
 // only through its dialogs object.
 //
 // Its procedures keep the names office developers know (Form_Load,
-// Load_Database, ...) and are split over files by concern; each level's
-// controls and state are a PickerLevel.
-//
-// Geometry is in twips, as the layout rules are written; Twips converts to
-// pixels in one place.
+// Load_Database, ...) and are split over files by concern. The work is done
+// by parts with state of their own: each level's controls and list are a
+// PickerLevel, the placement and settings file a WindowPlacement, editing
+// and saving a list a ListEditSession, the select action a
+// SelectionCollector, the right-click menu a GridMenu; the procedures are
+// the entry points that forward to them.
 class wkDatabases_Form final : public QDialog {
     Q_OBJECT
 
@@ -115,12 +115,12 @@ public:
     void uddbs_SS_MouseUp(qint16 Index, qint16& Button, qint16& Shift, float X, float Y);
     // The grid's pop-up menu: item 0 "Select Codes", item 1 "Select Letter".
     void mnuPopUps_Click(qint16 Index);
-    QMenu* mnuPopUp() const { return m_popUp; }
+    QMenu* mnuPopUp() const { return m_menu.menu(); }
 
     // The window's variables, for the entry points and tests.
     qint16 currentLevel() const { return CurrentLevel; }
     // "NO STP" while the window has no stored layout and its height is still to be fitted.
-    const QString& tag() const { return Tag; }
+    QString tag() const { return m_placement.fitPending() ? QStringLiteral("NO STP") : QString(); }
     bool userAction() const { return UserAction; }
     // Stands in for the mouse press or key that lets a button's Click act.
     void setUserAction(bool value) { UserAction = value; }
@@ -133,21 +133,21 @@ public:
     const PickerLevel& level(int index) const;
 
     // The window's outer placement and its client area, in twips.
-    qint32 FormTop() const { return m_top; }
-    qint32 FormLeft() const { return m_left; }
-    qint32 FormHeight() const { return m_height; }
-    qint32 FormWidth() const { return m_width; }
-    void setFormTop(qint32 twips);
-    void setFormLeft(qint32 twips);
-    void setFormHeight(qint32 twips);
-    void setFormWidth(qint32 twips);
-    qint32 ClientHeight() const;
-    qint32 ClientWidth() const;
+    qint32 FormTop() const { return m_placement.top(); }
+    qint32 FormLeft() const { return m_placement.left(); }
+    qint32 FormHeight() const { return m_placement.height(); }
+    qint32 FormWidth() const { return m_placement.width(); }
+    void setFormTop(qint32 twips) { m_placement.setTop(twips); }
+    void setFormLeft(qint32 twips) { m_placement.setLeft(twips); }
+    void setFormHeight(qint32 twips) { m_placement.setHeight(twips); }
+    void setFormWidth(qint32 twips) { m_placement.setWidth(twips); }
+    qint32 ClientHeight() const { return m_placement.clientHeight(); }
+    qint32 ClientWidth() const { return m_placement.clientWidth(); }
     // Window height less client height (title bar and borders).
-    qint32 BorderHeight() const;
-    qint32 BorderWidth() const;
+    qint32 BorderHeight() const { return m_placement.borderHeight(); }
+    qint32 BorderWidth() const { return m_placement.borderWidth(); }
     // The frame a window assumes until the window manager has drawn its own (for tests).
-    static void assumeFrame(const QMargins& frame);
+    static void assumeFrame(const QMargins& frame) { WindowPlacement::assumeFrame(frame); }
 
     IDialogs& dialogs() const { return *m_dialogs; }
     // The request the window shows; a nested level's frame caption is added as it opens.
@@ -172,40 +172,18 @@ protected:
 
 private:
     friend class PickerLevel;
-    enum class SelectStatus;
-    void recordSelectedRow(qint16 Index, qint32 Row, SelectStatus& status, QString& information);
-    void appendPlaceholderRecord(qint16 Index, const QString& placeholder, const QString& information);
-    void scanPlaceholders(qint16 Index, QString description, QString& information);
     void connectLevel(int index);
-    void createPopUpMenu();
     // Ends the cell editors of every level and delivers their events, so a
     // command sees what was typed; false when that closed the window.
     bool commitGridEdits();
-    // The row of a level whose key cell holds exactly key; 0 when none does.
-    qint32 findKeyRow(qint16 Index, const QString& key);
+    // The edit session of a level, over its list and grid.
+    ListEditSession editSession(qint16 Level);
     void enterEditMode(qint16 Index);
     void leaveEditMode(qint16 Index);
+    // Opens a list named in a chosen row on the next level and waits until it is closed.
+    void openNestedList(qint16 Index, const QString& listCode);
     void typeToFind(qint16 Index, qint16 KeyCode);
     void chooseLetterFile(qint32 row);
-    // What a save compares its edited rows with: the stored rows as read,
-    // locked, within the open run, and the versions of another workstation
-    // the user chose to overwrite.
-    struct RowComparison {
-        std::optional<QHash<qint32, QStringList>> stored;
-        QHash<qint32, QStringList> overruled;
-    };
-    // Whether an edited row is to be written (turned into an insert when the
-    // user adds a deleted row again): compared with what is stored now, in
-    // the run that writes it; another workstation's change since editing
-    // began is asked about first.
-    bool settleConflict(const PickerLevel& lvl, PendingRow& row, SaveRun& run, RowComparison& comparison);
-    // One line per field that differs: its column's caption, then and now.
-    QString describeChanges(const QStringList& before, const QStringList& now) const;
-    // Keeps the level's stored rows as they stand, for the conflict check of
-    // its next save; a row still marked edited keeps what it was measured against.
-    void rememberLoadedRows(qint16 Level);
-    // Whether a stored row may be deleted: unchanged since loaded, or the user says so.
-    bool mayDelete(const PickerLevel& lvl, qint32 key);
     // The one way into window code from Qt's event loop: whatever the handler
     // throws ends the request (the window unloads) and is kept for the entry
     // point to raise once the modal loop has returned.
@@ -215,12 +193,6 @@ private:
     IHostServices& host() const;
     ListStore store() const;
     void createLevel(int index);
-    void applyGeometry();
-    void applyDefaultPlacement();
-    // The frame around the window: the real one once shown, else the last one seen.
-    QMargins frameMarginsNow() const;
-    // Re-applies the outer size when the real frame differs from the assumed one.
-    bool syncFrame();
 
     // Window variables, under the names the window's procedures use.
     qint16 CurrentLevel = 0;
@@ -234,28 +206,16 @@ private:
     PatientRecord Patient;
     // The host's LIST_CONFLICT_CHECK: saves and deletes check what another workstation did meanwhile.
     bool ConflictCheck = false;
-    QString Tag;
 
     RequestState& m_state;
     PickerRequest m_request;
     Selection m_selection;
     std::shared_ptr<IDialogs> m_dialogs;
     std::array<std::unique_ptr<PickerLevel>, kLevels> m_levels;
-    QMenu* m_popUp = nullptr;
-    std::array<QAction*, 2> mnuPopUps{};
-    QString mnuPopUpTag;   // "BUSY" while a menu command runs
-    QString mnuPopUps0Tag; // the grid row the menu was opened on
-    qint32 m_top = 0;
-    qint32 m_left = 0;
-    qint32 m_height = 0;
-    qint32 m_width = 0;
-    QMargins m_assumedFrame;
-    // The Height before Arrange_Controls fitted it to the rows with the frame
-    // assumed; the fit is made again once the real frame is known.
-    std::optional<qint32> m_heightBeforeFit;
+    WindowPlacement m_placement;
+    GridMenu m_menu;
     bool m_activated = false;
     bool m_unloaded = false;
-    bool m_applyingGeometry = false;
     std::optional<AutomationError> m_pendingError;
 };
 

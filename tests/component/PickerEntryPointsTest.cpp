@@ -306,7 +306,7 @@ TEST_P(PickerEntryPointsTest, HostFailuresOfAnyTypeReachTheCallerAndAHostPutLate
     m_env->dialogs().expectMessage(MsgBox::AnswerOk, u"Your changes to the list were not saved"_s);
     play({[] {
         wkDatabases_Form* f = PickerEnv::form();
-        f->level(0).cmd_Edit->setText(u"D&one"_s);
+        f->level(0).setMode(LevelMode::Edit);
         f->level(0).ListChanged = true;
         f->close(); // the title bar: edits are saved first, and the save asks the host
     }});

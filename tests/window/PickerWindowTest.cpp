@@ -57,7 +57,7 @@ TEST_P(PickerWindowTest, LoadSortsTrimsMarksRowsAndFindsTheColumns) {
         grid.setCol(c);
         EXPECT_EQ(grid.ColHidden(), c != 2) << c;
     }
-    EXPECT_EQ(grid.OperationMode(), 3);
+    EXPECT_EQ(grid.OperationMode(), GridMode::SingleSelect);
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
     EXPECT_EQ(HelpContextID(form.get()), 673);
     EXPECT_EQ(HelpContextID(lvl.cmd_Select), 0); // every control defers to the window's topic
@@ -79,14 +79,14 @@ TEST_P(PickerWindowTest, TheFirstTitleLineDecidesAboutPipeSigns) {
                                                    {u"LATER"_s, u"*M"_s, u"$-Second title"_s}})
         m_env->addEntry(list, group, description);
     PickerEnv::prepareRequest(u"PROC"_s);
-    EXPECT_EQ(loadForm()->level(0).PipeSignLevel, -1);
+    EXPECT_EQ(loadForm()->level(0).PipeSignLevel, PipeSignMode::ShowsVariables);
     PickerEnv::prepareRequest(u"LATER"_s);
-    EXPECT_EQ(loadForm()->level(0).PipeSignLevel, 0);
+    EXPECT_EQ(loadForm()->level(0).PipeSignLevel, PipeSignMode::DoesNot);
     // Without a group column a list has no title lines at all.
     PickerEnv::prepareRequest(u"PROC"_s, false, {}, u"Code"_s, u"Description"_s);
     auto form = loadForm();
-    EXPECT_EQ((QList<qint32>{form->level(0).GroupColumn, form->level(0).PipeSignLevel}),
-              (QList<qint32>{0, -2}));
+    EXPECT_EQ(std::pair(form->level(0).GroupColumn, form->level(0).PipeSignLevel),
+              std::pair(0, PipeSignMode::Undecided));
 }
 
 TEST_P(PickerWindowTest, HeightIsFittedOnceForTwoRowsButNotForOne) {
@@ -155,10 +155,10 @@ TEST_P(PickerWindowTest, KeptLayoutIsReadWrittenAndNotWrittenInEditModeOrWithANe
         EXPECT_EQ(*stored, (WindowSettings{4215, qint16(form->FormHeight()), 6000, 500, 700}));
 
         // In edit mode, or with a nested level open, the window's size is not the list's.
-        form->level(0).cmd_Edit->setText(u"D&one"_s);
+        form->level(0).setMode(LevelMode::Edit);
         form->setFormWidth(7000);
         EXPECT_EQ(readWindowSettings(path)->width, 6000);
-        form->level(0).cmd_Edit->setText(u"&Edit"_s);
+        form->level(0).setMode(LevelMode::Browse);
         form->Open_Database_Level(0, u"PROC"_s);
         form->setFormWidth(7500);
         EXPECT_EQ(readWindowSettings(path)->width, 6000);

@@ -1,53 +1,52 @@
 // Several workstations on one list: with the host's conflict check on, a save
 // or delete never overwrites or drops what another workstation saved since
 // this one started editing without asking first.
+#include "ListEditSession.h"
+
+#include "MessageTitle.h"
 #include "SaveRun.h"
-#include "wkDatabases_Form.h"
 
 #include <ado/VbStrings.h>
-#include <core/RequestState.h>
 #include <grid/IGridControl.h>
 #include <store/ListStore.h>
 
 namespace viVavazuruv {
 
 namespace {
-const QString kTitle = QStringLiteral(" User Defined Database");
 const qint32 kQuestion = MsgBox::YesNo + MsgBox::Exclamation + MsgBox::DefaultButton2;
 } // namespace
 
-void wkDatabases_Form::rememberLoadedRows(qint16 Level) {
-    PickerLevel& lvl = level(Level);
-    if (!ConflictCheck) {
-        lvl.LoadedRows.clear();
+void ListEditSession::rememberLoadedRows() {
+    if (!m_conflictCheck) {
+        m_list.LoadedRows.clear();
         return;
     }
     // Only an edited list is ever compared, so only an edited list pays for
     // the copy: the rows as stored, before the person changes any of them.
     // A row still marked edited (its save was refused) keeps the state it
     // was edited from, or another workstation's change since would pass.
-    const IGridControl& grid = lvl.grid();
+    const IGridControl& grid = m_grid;
     QHash<qint32, QStringList> remembered;
     for (qint32 row = 1; row <= grid.MaxRows(); ++row) {
-        const QString status = grid.GetText(lvl.StatusColumn, row);
-        const qint32 key = vb::KeyOf(grid.GetText(lvl.ColumnCount, row));
+        const QString status = grid.GetText(m_list.StatusColumn, row);
+        const qint32 key = vb::KeyOf(grid.GetText(m_list.ColumnCount, row));
         if (status == RowStatus::Edited) {
-            const auto earlier = lvl.LoadedRows.constFind(key);
-            if (earlier != lvl.LoadedRows.constEnd())
+            const auto earlier = m_list.LoadedRows.constFind(key);
+            if (earlier != m_list.LoadedRows.constEnd())
                 remembered.insert(key, *earlier);
             continue;
         }
         if (status != RowStatus::Stored)
             continue;
         QStringList loaded;
-        for (int c = 1; c < lvl.ColumnCount; ++c)
+        for (int c = 1; c < m_list.ColumnCount; ++c)
             loaded << grid.GetText(c, row);
         remembered.insert(key, loaded);
     }
-    lvl.LoadedRows = std::move(remembered);
+    m_list.LoadedRows = std::move(remembered);
 }
 
-QString wkDatabases_Form::describeChanges(const QStringList& before, const QStringList& now) const {
+QString ListEditSession::describeChanges(const QStringList& before, const QStringList& now) const {
     QString lines;
     for (qsizetype i = 0; i < before.size() && i < now.size(); ++i) {
         if (before.at(i) == now.at(i))
@@ -63,21 +62,21 @@ QString wkDatabases_Form::describeChanges(const QStringList& before, const QStri
     return lines;
 }
 
-bool wkDatabases_Form::settleConflict(const PickerLevel& lvl, PendingRow& row, SaveRun& run,
-                                      RowComparison& comparison) {
+bool ListEditSession::settleConflict(PendingRow& row, SaveRun& run, RowComparison& comparison) {
     const ListStore listStore = store();
+    const QHash<qint32, QStringList>& loadedRows = m_list.LoadedRows;
     for (;;) {
         if (!comparison.stored)
-            comparison.stored = listStore.StoredRows(lvl.FrameTag, m_request.FieldNames,
-                                                     qint16(lvl.ColumnCount - 1), run.begin());
+            comparison.stored = listStore.StoredRows(m_list.FrameTag, m_request.FieldNames,
+                                                     qint16(m_list.ColumnCount - 1), run.begin());
         const auto theirs = comparison.stored->constFind(row.key);
-        const auto loaded = lvl.LoadedRows.constFind(row.key);
-        const QString entry = loaded != lvl.LoadedRows.constEnd() ? loaded->value(1) : row.values.value(1);
+        const auto loaded = loadedRows.constFind(row.key);
+        const QString entry = loaded != loadedRows.constEnd() ? loaded->value(1) : row.values.value(1);
         if (theirs != comparison.stored->constEnd()) {
             // A row remembered from no edit session (changed by code, not in
             // edit mode) has nothing to be measured against.
             const auto overruled = comparison.overruled.constFind(row.key);
-            if (loaded == lvl.LoadedRows.constEnd() || *theirs == *loaded || *theirs == row.values ||
+            if (loaded == loadedRows.constEnd() || *theirs == *loaded || *theirs == row.values ||
                 (overruled != comparison.overruled.constEnd() && *overruled == *theirs))
                 return true;
             const QStringList now = *theirs;
@@ -85,11 +84,11 @@ bool wkDatabases_Form::settleConflict(const PickerLevel& lvl, PendingRow& row, S
             run.write();
             comparison.stored.reset();
             const bool overwrite =
-                dialogs().MessageBox(QStringLiteral("\"%1\" was changed at another workstation since you "
+                m_dialogs.MessageBox(QStringLiteral("\"%1\" was changed at another workstation since you "
                                                     "started editing it:\r\n%2\r\nYes: save your version "
                                                     "over theirs.\r\nNo: keep theirs and drop your change.")
                                          .arg(entry, describeChanges(*loaded, now)),
-                                     kQuestion, kTitle) == MsgBox::AnswerYes;
+                                     kQuestion, ListMessageTitle) == MsgBox::AnswerYes;
             if (!overwrite)
                 return false;
             // Compared again in the run that writes it: a further change meanwhile is asked about too.
@@ -101,41 +100,41 @@ bool wkDatabases_Form::settleConflict(const PickerLevel& lvl, PendingRow& row, S
         comparison.stored.reset();
         if (moved) {
             // Adding it again would leave the entry twice, here and where it went.
-            dialogs().MessageBox(QStringLiteral("\"%1\" was moved to another list or office at another "
+            m_dialogs.MessageBox(QStringLiteral("\"%1\" was moved to another list or office at another "
                                                 "workstation since you started editing it; your change to it "
                                                 "is not saved.")
                                      .arg(entry),
-                                 MsgBox::Exclamation, kTitle);
+                                 MsgBox::Exclamation, ListMessageTitle);
             return false;
         }
-        const bool again = dialogs().MessageBox(
+        const bool again = m_dialogs.MessageBox(
                                QStringLiteral("\"%1\" was deleted at another workstation since you started "
                                               "editing it.\r\n\r\nYes: add your version again.\r\nNo: leave "
                                               "it deleted.")
                                    .arg(entry),
-                               kQuestion, kTitle) == MsgBox::AnswerYes;
+                               kQuestion, ListMessageTitle) == MsgBox::AnswerYes;
         if (!again)
             return false;
         row.key = 0;
         row.added = true;
         row.names << m_request.FieldNames(0);
-        row.values << lvl.FrameTag.toUpper();
+        row.values << m_list.FrameTag.toUpper();
         return true;
     }
 }
 
-bool wkDatabases_Form::mayDelete(const PickerLevel& lvl, qint32 key) {
-    if (!ConflictCheck)
+bool ListEditSession::mayDelete(qint32 key) {
+    if (!m_conflictCheck)
         return true;
     const std::optional<QStringList> theirs =
-        store().StoredRow(key, m_request.FieldNames, qint16(lvl.ColumnCount - 1));
-    const auto loaded = lvl.LoadedRows.constFind(key);
-    if (!theirs || loaded == lvl.LoadedRows.constEnd() || *theirs == *loaded)
+        store().StoredRow(key, m_request.FieldNames, qint16(m_list.ColumnCount - 1));
+    const auto loaded = m_list.LoadedRows.constFind(key);
+    if (!theirs || loaded == m_list.LoadedRows.constEnd() || *theirs == *loaded)
         return true; // gone already, nothing to measure against, or as it was loaded
-    return dialogs().MessageBox(QStringLiteral("\"%1\" was changed at another workstation since you started "
+    return m_dialogs.MessageBox(QStringLiteral("\"%1\" was changed at another workstation since you started "
                                                "editing:\r\n%2\r\nDelete it all the same?")
                                     .arg(loaded->value(1), describeChanges(*loaded, *theirs)),
-                                kQuestion, kTitle) == MsgBox::AnswerYes;
+                                kQuestion, ListMessageTitle) == MsgBox::AnswerYes;
 }
 
 } // namespace viVavazuruv

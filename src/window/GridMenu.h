@@ -1,0 +1,43 @@
+#pragma once
+
+#include <QtGlobal>
+
+#include <array>
+#include <functional>
+
+class QAction;
+class QMenu;
+class QWidget;
+
+namespace viVavazuruv {
+
+// The grid's right-click menu in edit mode: item 0 "Select Codes", item 1
+// "Select Letter", for the row it was opened on. One command at a time: a
+// second one that arrives while the first is open (its file dialog is up)
+// finds the menu busy.
+class GridMenu final {
+public:
+    static constexpr qint16 SelectCodes = 0;
+    static constexpr qint16 SelectLetter = 1;
+
+    // clicked receives the item chosen; the menu belongs to parent.
+    GridMenu(QWidget* parent, const std::function<void(qint16 item)>& clicked);
+    GridMenu(const GridMenu&) = delete;
+    GridMenu& operator=(const GridMenu&) = delete;
+
+    QMenu* menu() const { return m_menu; }
+    // Shows the menu at the mouse for a grid row, each item enabled when its column is shown.
+    void popUp(qint32 row, bool codesShown, bool letterShown);
+    // The grid row the menu was last opened on; 0 before it ever was.
+    qint32 row() const { return m_row; }
+    // Set while a command runs (see BusyGuard).
+    bool& busy() { return m_busy; }
+
+private:
+    QMenu* m_menu = nullptr;
+    std::array<QAction*, 2> m_items{};
+    qint32 m_row = 0;
+    bool m_busy = false;
+};
+
+} // namespace viVavazuruv

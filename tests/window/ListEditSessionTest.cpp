@@ -1,0 +1,119 @@
+// Editing a list without a window: the edit session over a grid that is
+// never shown, a real database and the reference host, on both engines.
+#include <support/PickerEnv.h>
+
+#include <store/ListStore.h>
+#include <window/ListEditSession.h>
+
+#include <gtest/gtest.h>
+
+using namespace viVavazuruv;
+using viVavazuruv::test::Engine;
+using viVavazuruv::test::PickerEnv;
+using namespace Qt::StringLiterals;
+
+namespace {
+
+class ListEditSessionTest : public test::PickerTest {
+protected:
+    // The cards as the window loads them: every row marked stored.
+    void load(bool conflictCheck = false) {
+        m_amex = m_env->addEntry(u"CRECARD"_s, u"AX"_s, u"American Express"_s);
+        m_env->addEntry(u"CRECARD"_s, u"MC"_s, u"MasterCard"_s);
+        PickerEnv::prepareRequest(u"CRECARD"_s);
+        m_list.FrameTag = u"CRECARD"_s;
+        m_list.ColumnCount = qint16(PickerEnv::request().ColumnWidths.UBound());
+        m_list.StatusColumn = qint16(m_list.ColumnCount + 1);
+        m_grid.setMaxCols(m_list.StatusColumn);
+        const qint32 rows =
+            ListStore(m_env->host())
+                .LoadList(m_list.FrameTag, PickerEnv::request().FieldNames, m_list.ColumnCount, m_grid,
+                          [&](qint32 row) { m_grid.SetText(m_list.StatusColumn, row, RowStatus::Stored); });
+        m_grid.setMaxRows(rows);
+        m_session.emplace(m_list, m_grid, m_env->host(), m_env->dialogs(), PickerEnv::request(),
+                          conflictCheck);
+        m_session->begin();
+    }
+    qint32 rowOf(const QString& description) const {
+        for (qint32 r = 1; r <= m_grid.MaxRows(); ++r)
+            if (m_grid.GetText(2, r) == description)
+                return r;
+        ADD_FAILURE() << description.toStdString();
+        return 0;
+    }
+    void type(qint32 row, const QString& description) {
+        m_grid.SetText(2, row, description);
+        m_session->cellChanged(row);
+    }
+    QString status(qint32 row) const { return m_grid.GetText(m_list.StatusColumn, row); }
+
+    grid::GridControl m_grid;
+    LevelList m_list;
+    std::optional<ListEditSession> m_session;
+    qint32 m_amex = 0;
+};
+
+TEST_P(ListEditSessionTest, SaveWritesEditedAndNewRowsAndMarksThemStored) {
+    load();
+    const qint32 amex = rowOf(u"American Express"_s);
+    type(amex, u"Amex"_s);
+    EXPECT_EQ(status(amex), RowStatus::Edited);
+    bool grown = false;
+    m_session->addRow([&] { grown = true; });
+    const qint32 added = m_grid.MaxRows();
+    EXPECT_TRUE(grown);
+    type(added, u"Visa"_s);
+    EXPECT_EQ(status(added), RowStatus::New); // a new row stays new when typed into
+
+    m_env->dialogs().expectMessage(MsgBox::AnswerYes, u"save"_s);
+    EXPECT_TRUE(m_session->save());
+    EXPECT_EQ(m_env->storedDescriptions(u"CRECARD"_s), (QStringList{u"Amex"_s, u"MasterCard"_s, u"Visa"_s}));
+    EXPECT_EQ(status(amex) + status(added), RowStatus::Stored + RowStatus::Stored);
+    EXPECT_GT(m_grid.GetText(m_list.ColumnCount, added).toInt(),
+              0); // the new row's key, no more the list code
+    EXPECT_FALSE(m_list.ListChanged);
+    EXPECT_FALSE(m_session->save()); // nothing changed since: nothing asked
+}
+
+TEST_P(ListEditSessionTest, ARefusedSaveKeepsTheMarksForTheNextOne) {
+    load();
+    const qint32 amex = rowOf(u"American Express"_s);
+    type(amex, u"Amex"_s);
+    m_env->dialogs().expectMessage(MsgBox::AnswerNo, u"save"_s);
+    EXPECT_FALSE(m_session->save());
+    EXPECT_EQ(status(amex), RowStatus::Edited);
+    EXPECT_EQ(m_env->storedDescriptions(u"CRECARD"_s), (QStringList{u"American Express"_s, u"MasterCard"_s}));
+
+    type(rowOf(u"MasterCard"_s), u"MasterCard Gold"_s);
+    m_env->dialogs().expectMessage(MsgBox::AnswerYes, u"save"_s);
+    EXPECT_TRUE(m_session->save());
+    EXPECT_EQ(m_env->storedDescriptions(u"CRECARD"_s), (QStringList{u"Amex"_s, u"MasterCard Gold"_s}));
+}
+
+TEST_P(ListEditSessionTest, TheConflictCheckAsksBeforeOverwritingOrDeletingAnotherWorkstationsChange) {
+    load(true);
+    auto other = ReferenceHost::Open(m_env->db().url(), m_env->dialogsRef(), m_env->dataFolder());
+    ASSERT_TRUE(other->SaveRecord(1, u"UsrDefTable"_s, u"UsrDefInd"_s, m_amex, {u"usrdefDes"_s},
+                                  {u"Amex (theirs)"_s}, true));
+
+    type(rowOf(u"American Express"_s), u"Amex (mine)"_s);
+    m_env->dialogs().expectMessage(MsgBox::AnswerYes, u"save"_s);
+    m_env->dialogs().expectMessage(MsgBox::AnswerNo,
+                                   u"\"American Express\" was changed at another workstation"_s);
+    m_session->save();
+    EXPECT_EQ(m_env->storedDescriptions(u"CRECARD"_s), (QStringList{u"Amex (theirs)"_s, u"MasterCard"_s}));
+
+    // Deleting the row they changed asks too; No keeps it.
+    m_grid.setRow(rowOf(u"Amex (mine)"_s));
+    m_grid.setCol(2);
+    m_grid.setAction(GridAction::ActivateCell);
+    m_env->dialogs().expectMessage(MsgBox::AnswerYes, u"delete this record"_s);
+    m_env->dialogs().expectMessage(MsgBox::AnswerNo, u"Delete it all the same?"_s);
+    m_session->deleteActiveRow();
+    EXPECT_EQ(m_env->storedDescriptions(u"CRECARD"_s).size(), 2);
+}
+
+INSTANTIATE_TEST_SUITE_P(Engines, ListEditSessionTest, ::testing::Values(Engine::SQLite, Engine::PostgreSQL),
+                         [](const auto& info) { return test::engineName(info.param); });
+
+} // namespace
