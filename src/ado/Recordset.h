@@ -1,5 +1,7 @@
 #pragma once
 
+#include "EngineRows.h"
+
 #include <QAnyStringView>
 #include <QHash>
 #include <QSqlDatabase>
@@ -8,7 +10,6 @@
 #include <QVector>
 
 #include <memory>
-#include <string>
 #include <vector>
 
 namespace viVavazuruv::ado {
@@ -68,59 +69,17 @@ public:
     QString FieldName(int index) const { return m_fieldNames.value(index); }
 
 private:
-    // How a value is kept. Most values are a few bytes of text, kept as the
-    // engine gave them and turned into a QString or QVariant only when read:
-    // a long list costs its bytes and eight more a value until then.
-    enum class Kind : quint8 { Null, Int32, Int64, Double, Ascii, Utf16, Blob, Variant };
-    struct Cell {
-        quint32 offset = 0; // into the chunk's bytes; a Variant's index; a Null's type
-        quint32 size : 29 = 0;
-        quint32 kind : 3 = 0;
-    };
-    // Rows in chunks, row-major inside: a long list grows without moving or
-    // re-touching what it already holds, and a chunk the cursor has left goes.
-    struct Chunk {
-        std::vector<Cell> cells;
-        std::string bytes;
-        std::vector<QVariant> variants;
-    };
-    static constexpr qint32 kChunkRows = 256;
-
-    // Filling, while opening.
-    void beginRows(QVector<QString> names);
-    Chunk& nextRow();
-    void putNull(Chunk& chunk, int typeId = 0);
-    void putBytes(Chunk& chunk, Kind kind, const void* bytes, size_t size);
-    template <typename T> void putNumber(Chunk& chunk, Kind kind, T value) {
-        putBytes(chunk, kind, &value, sizeof value);
-    }
-    // A value as a driver gives it.
-    void putValue(Chunk& chunk, const QVariant& value);
-    void endRows();
-
     void requireCurrentRow() const;
-    const Cell& cellAt(int index) const;
-    // Reads an SQLite or PostgreSQL result through the connection's own
-    // handle; false when this connection or statement is not one for that way.
-    bool openSqliteDirect(const QString& source, const QSqlDatabase& db);
-    bool openPostgresDirect(const QString& source, const QSqlDatabase& db);
-    // The current row's values read from libpq's own copy of the rows.
-    const QVariant& postgresValue(int index) const;
-    QAnyStringView postgresText(int index, QString& buffer) const;
 
     qint32 m_cursorLocation = 2;
     bool m_open = false;
     bool m_connected = false;
     QVector<QString> m_fieldNames;
     QHash<QString, int> m_fieldIndex; // lower-cased name -> column
-    std::vector<Chunk> m_chunks;
-    // A PostgreSQL result is already a client-side copy of every row: it is
-    // kept and read in place instead of the chunks.
-    struct PostgresRows;
-    std::shared_ptr<const PostgresRows> m_postgres;
+    // The rows, read the way the recordset chose at open (EngineRows.h).
+    std::unique_ptr<EngineRows> m_rows;
     qint32 m_rowCount = 0;
     qint32 m_position = 0;
-    size_t m_chunkBytesHint = 0;
     // The current row's values once read, by column, and the row each is of.
     mutable std::vector<QVariant> m_values;
     mutable std::vector<qint32> m_valueRow;

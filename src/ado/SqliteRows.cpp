@@ -1,5 +1,5 @@
 // Reading an SQLite result straight from the connection's own handle.
-#include "Recordset.h"
+#include "SqliteRows.h"
 
 #include <viVavazuruv/AutomationError.h>
 
@@ -20,17 +20,15 @@ bool isAscii(const unsigned char* bytes, int size) {
 }
 } // namespace
 
-bool Recordset::openSqliteDirect(const QString& source, const QSqlDatabase& db) {
-    // The same rows and values the driver would give, without its row cache
-    // and its extra copy of every value. Anything unusual goes the driver's way.
-    if (db.driverName() != QLatin1String("QSQLITE"))
-        return false;
+std::unique_ptr<EngineRows> SqliteRows::read(const QString& source, const QSqlDatabase& db) {
+    // The same rows and values the driver would give. Anything unusual goes
+    // the driver's way.
     const QVariant handle = db.driver()->handle();
     if (!handle.isValid() || qstrcmp(handle.typeName(), "sqlite3*") != 0)
-        return false;
+        return nullptr;
     sqlite3* connection = *static_cast<sqlite3* const*>(handle.constData());
     if (!connection)
-        return false;
+        return nullptr;
 
     sqlite3_stmt* statement = nullptr;
     const void* tail = nullptr;
@@ -44,32 +42,32 @@ bool Recordset::openSqliteDirect(const QString& source, const QSqlDatabase& db) 
     // Only one statement that returns rows takes this way.
     const QString rest = QString::fromUtf16(static_cast<const char16_t*>(tail)).trimmed();
     if (!statement || sqlite3_column_count(statement) == 0 || !(rest.isEmpty() || rest == QLatin1String(";")))
-        return false;
+        return nullptr;
 
     const int columns = sqlite3_column_count(statement);
     QVector<QString> names(columns);
     for (int c = 0; c < columns; ++c)
         names[c] = QString::fromUtf16(static_cast<const char16_t*>(sqlite3_column_name16(statement, c)));
-    beginRows(std::move(names));
+    std::unique_ptr<SqliteRows> rows(new SqliteRows(std::move(names)));
 
     int step = SQLITE_ROW;
     while ((step = sqlite3_step(statement)) == SQLITE_ROW) {
-        Chunk& chunk = nextRow();
+        Chunk& chunk = rows->nextRow();
         for (int c = 0; c < columns; ++c) {
             switch (sqlite3_column_type(statement, c)) {
             case SQLITE_INTEGER:
-                putNumber(chunk, Kind::Int64, qint64(sqlite3_column_int64(statement, c)));
+                rows->putNumber(chunk, Kind::Int64, qint64(sqlite3_column_int64(statement, c)));
                 break;
             case SQLITE_FLOAT:
-                putNumber(chunk, Kind::Double, sqlite3_column_double(statement, c));
+                rows->putNumber(chunk, Kind::Double, sqlite3_column_double(statement, c));
                 break;
             case SQLITE_BLOB: {
                 const void* blob = sqlite3_column_blob(statement, c);
-                putBytes(chunk, Kind::Blob, blob, size_t(sqlite3_column_bytes(statement, c)));
+                rows->putBytes(chunk, Kind::Blob, blob, size_t(sqlite3_column_bytes(statement, c)));
                 break;
             }
             case SQLITE_NULL:
-                putNull(chunk);
+                rows->putNull(chunk);
                 break;
             default: {
                 // Plain ASCII, nearly every list, is kept as SQLite stores it;
@@ -78,10 +76,10 @@ bool Recordset::openSqliteDirect(const QString& source, const QSqlDatabase& db) 
                 const unsigned char* text = sqlite3_column_text(statement, c);
                 const int size = sqlite3_column_bytes(statement, c);
                 if (isAscii(text, size)) {
-                    putBytes(chunk, Kind::Ascii, text, size_t(size));
+                    rows->putBytes(chunk, Kind::Ascii, text, size_t(size));
                 } else {
                     const void* wide = sqlite3_column_text16(statement, c);
-                    putBytes(chunk, Kind::Utf16, wide, size_t(sqlite3_column_bytes16(statement, c)));
+                    rows->putBytes(chunk, Kind::Utf16, wide, size_t(sqlite3_column_bytes16(statement, c)));
                 }
                 break;
             }
@@ -92,8 +90,7 @@ bool Recordset::openSqliteDirect(const QString& source, const QSqlDatabase& db) 
         throw AutomationError(
             ErrorCode::DatabaseError,
             QStringLiteral("Reading the rows failed: %1").arg(QString::fromUtf8(sqlite3_errmsg(connection))));
-    endRows();
-    return true;
+    return rows;
 }
 
 } // namespace viVavazuruv::ado

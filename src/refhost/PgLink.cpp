@@ -4,7 +4,8 @@
 #include <QSqlDriver>
 #include <QVariant>
 
-#include <dlfcn.h>
+#include <libpq-fe.h>
+
 #include <fcntl.h>
 #include <linux/tcp.h>
 #include <netinet/in.h>
@@ -22,100 +23,59 @@ namespace viVavazuruv::refhost::pg {
 
 namespace {
 
-// libpq's own values (libpq-fe.h).
-constexpr int kConnectionOk = 0;
-constexpr int kTransactionIdle = 0;
-constexpr int kTransactionActive = 1;
-constexpr int kTransactionUnknown = 4;
-
-struct LibPq {
-    int (*status)(const void*) = nullptr;
-    int (*transactionStatus)(const void*) = nullptr;
-    int (*consumeInput)(void*) = nullptr;
-    int (*socket)(const void*) = nullptr;
-    int (*isBusy)(void*) = nullptr;
-    void* (*getResult)(void*) = nullptr;
-    void (*clear)(void*) = nullptr;
-};
-
-// Looked up on first use, which follows opening a QPSQL connection, so the
-// driver has loaded libpq by then; RTLD_NOLOAD never loads a second copy.
-const LibPq* libpq() {
-    static const LibPq lib = [] {
-        LibPq l;
-        if (void* h = dlopen("libpq.so.5", RTLD_LAZY | RTLD_NOLOAD)) {
-            l.status = reinterpret_cast<decltype(l.status)>(dlsym(h, "PQstatus"));
-            l.transactionStatus =
-                reinterpret_cast<decltype(l.transactionStatus)>(dlsym(h, "PQtransactionStatus"));
-            l.consumeInput = reinterpret_cast<decltype(l.consumeInput)>(dlsym(h, "PQconsumeInput"));
-            l.socket = reinterpret_cast<decltype(l.socket)>(dlsym(h, "PQsocket"));
-            l.isBusy = reinterpret_cast<decltype(l.isBusy)>(dlsym(h, "PQisBusy"));
-            l.getResult = reinterpret_cast<decltype(l.getResult)>(dlsym(h, "PQgetResult"));
-            l.clear = reinterpret_cast<decltype(l.clear)>(dlsym(h, "PQclear"));
-        }
-        return l;
-    }();
-    return lib.status && lib.transactionStatus && lib.consumeInput && lib.socket && lib.isBusy && lib.getResult &&
-                   lib.clear
-               ? &lib
-               : nullptr;
-}
-
-void* connectionOf(const QSqlDatabase& db) {
+PGconn* connectionOf(const QSqlDatabase& db) {
     const QVariant handle = db.driver() ? db.driver()->handle() : QVariant();
     // Qt 6 names the type after libpq's struct, Qt 5 after its typedef.
     if (!handle.isValid() ||
         (qstrcmp(handle.typeName(), "pg_conn*") != 0 && qstrcmp(handle.typeName(), "PGconn*") != 0))
         return nullptr;
-    return *static_cast<void* const*>(handle.constData());
+    return *static_cast<PGconn* const*>(handle.constData());
+}
+
+bool inTransaction(PGTransactionStatusType transaction) {
+    return transaction != PQTRANS_IDLE && transaction != PQTRANS_UNKNOWN;
 }
 
 } // namespace
 
 State stateOf(const QSqlDatabase& db) {
-    const LibPq* lib = libpq();
-    void* conn = connectionOf(db);
-    if (!lib || !conn)
+    PGconn* conn = connectionOf(db);
+    if (!conn)
         return State::Unknown;
-    int transaction = lib->transactionStatus(conn);
-    if (transaction == kTransactionActive) {
+    PGTransactionStatusType transaction = PQtransactionStatus(conn);
+    if (transaction == PQTRANS_ACTIVE) {
         // Qt reads a forward-only statement a row at a time and leaves what
         // follows its last row (the end of the statement, the server's "ready")
         // until the next statement, so libpq still counts it running and hides
         // whether a transaction is open. What has arrived is taken in, never
         // waited for: the state below it then shows, and a connection the
         // server ended is seen.
-        lib->consumeInput(conn);
-        while (!lib->isBusy(conn)) {
-            void* result = lib->getResult(conn);
+        PQconsumeInput(conn);
+        while (!PQisBusy(conn)) {
+            PGresult* result = PQgetResult(conn);
             if (!result)
                 break;
-            lib->clear(result);
+            PQclear(result);
         }
-        transaction = lib->transactionStatus(conn);
+        transaction = PQtransactionStatus(conn);
     }
-    if (transaction != kTransactionIdle && transaction != kTransactionUnknown)
+    if (inTransaction(transaction))
         return State::InTransaction;
     // The first read may only take in the server's last words (a termination
     // notice); the second then meets the end of the connection.
-    lib->consumeInput(conn);
-    lib->consumeInput(conn);
-    return lib->status(conn) == kConnectionOk ? State::Idle : State::Broken;
+    PQconsumeInput(conn);
+    PQconsumeInput(conn);
+    return PQstatus(conn) == CONNECTION_OK ? State::Idle : State::Broken;
 }
 
 bool transactionOpen(const QSqlDatabase& db) {
-    const LibPq* lib = libpq();
-    void* conn = connectionOf(db);
-    if (!lib || !conn)
-        return false;
-    const int transaction = lib->transactionStatus(conn);
-    return transaction != kTransactionIdle && transaction != kTransactionUnknown;
+    PGconn* conn = connectionOf(db);
+    return conn && inTransaction(PQtransactionStatus(conn));
 }
 
 int socketOf(const QSqlDatabase& db) {
-    const LibPq* lib = libpq();
-    void* conn = connectionOf(db);
-    return lib && conn ? lib->socket(conn) : -1;
+    PGconn* conn = connectionOf(db);
+    return conn ? PQsocket(conn) : -1;
 }
 
 AnswerWatch::AnswerWatch(std::chrono::milliseconds limit) : m_limit(limit), m_waiter(gettid()) {

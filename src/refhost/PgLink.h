@@ -10,13 +10,14 @@
 #include <mutex>
 #include <thread>
 
-// What the host asks of a PostgreSQL connection beyond Qt's driver. The calls
-// go to the libpq that Qt's QPSQL plugin has loaded, found at run time, so the
-// host links no libpq of its own and builds without PostgreSQL headers.
+// What the host asks of a PostgreSQL connection beyond Qt's driver, through
+// the connection's own PGconn* (QSqlDriver::handle()). The host links the
+// system libpq.so.5, the library Qt's QPSQL plugin links too: one copy in the
+// process, so the driver's handle is valid for these calls.
 namespace viVavazuruv::refhost::pg {
 
 enum class State {
-    Unknown,       // not a PostgreSQL connection, or libpq's functions were not found
+    Unknown,       // not a PostgreSQL connection, or one without a handle
     Idle,          // open, between statements, outside a transaction
     InTransaction, // a transaction is open: the connection is left as it is
     Broken,        // the server ended the connection or the socket failed
