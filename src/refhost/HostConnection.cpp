@@ -155,8 +155,8 @@ DatabaseAddress parseDatabaseAddress(const QString& rawUrl) {
     // Settings of the session itself, sent with every connect, so a connection
     // made again has them too: literal backslashes, the statement and lock
     // limits, and the schema, which must never fall back to another practice's tables.
-    QString session = u"-cstandard_conforming_strings=on -cstatement_timeout=%1 -clock_timeout=%2"_s.arg(
-        t.statementTimeoutMs)
+    QString session = u"-cstandard_conforming_strings=on -cstatement_timeout=%1 -clock_timeout=%2"_s
+                          .arg(t.statementTimeoutMs)
                           .arg(t.lockTimeoutMs);
     if (!t.schema.isEmpty())
         session += u" -csearch_path="_s + t.schema; // checked to be a plain name above
@@ -227,8 +227,8 @@ void HostConnection::releaseEveryConnection() {
 
 HostConnection::HostConnection(const DatabaseAddress& address)
     : m_connectionName(u"vv_refhost_%1"_s.arg(g_connectionCounter.fetch_add(1))), m_engine(address.engine),
-      m_description(address.description), m_password(address.password), m_lockTimeoutMs(address.lockTimeoutMs),
-      m_statementTimeoutMs(address.statementTimeoutMs) {
+      m_description(address.description), m_password(address.password),
+      m_lockTimeoutMs(address.lockTimeoutMs), m_statementTimeoutMs(address.statementTimeoutMs) {
     enlist();
     try {
         if (address.engine == ReferenceHost::Engine::SQLite)
@@ -398,7 +398,8 @@ bool HostConnection::retryable(const QSqlQuery& q, bool wasIdle) {
         return true;
     if (error.databaseText().contains(u"no connection to the server"_s))
         return true;
-    static const QRegularExpression reads(u"^\\s*(SELECT|SHOW)\\b"_s, QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression reads(u"^\\s*(SELECT|SHOW)\\b"_s,
+                                          QRegularExpression::CaseInsensitiveOption);
     return reads.match(q.lastQuery()).hasMatch();
 }
 
@@ -428,6 +429,9 @@ bool HostConnection::beginRun() {
     // PostgreSQL would begin inside a caller's transaction with a mere
     // warning; SQLite refuses, which answers the same question.
     if (postgres()) {
+        // A run taken for one inside a caller's transaction would leave its
+        // rows, and the rows a conflict check reads, unlocked until the end.
+        pg::finishPendingStatement(on);
         if (pg::stateOf(on) != pg::State::Idle)
             return false;
         m_run = on.transaction();

@@ -68,6 +68,14 @@ State stateOf(const QSqlDatabase& db) {
     return PQstatus(conn) == CONNECTION_OK ? State::Idle : State::Broken;
 }
 
+void finishPendingStatement(const QSqlDatabase& db) {
+    PGconn* conn = connectionOf(db);
+    if (!conn || PQtransactionStatus(conn) != PQTRANS_ACTIVE)
+        return;
+    while (PGresult* result = PQgetResult(conn))
+        PQclear(result);
+}
+
 bool transactionOpen(const QSqlDatabase& db) {
     PGconn* conn = connectionOf(db);
     return conn && inTransaction(PQtransactionStatus(conn));

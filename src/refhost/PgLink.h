@@ -29,6 +29,11 @@ enum class State {
 // forward-only reads leave it) is taken in and dropped, so the state under it shows.
 State stateOf(const QSqlDatabase& db);
 
+// Waits for the end of a statement the driver left unread (see stateOf), so
+// that what follows knows for sure whether a transaction is open. The answer
+// watch still cuts a server that never finishes it.
+void finishPendingStatement(const QSqlDatabase& db);
+
 // Whether a transaction is open on the connection, as libpq last heard:
 // nothing is read from the server. False for anything but PostgreSQL.
 bool transactionOpen(const QSqlDatabase& db);
