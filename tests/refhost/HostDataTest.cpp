@@ -76,9 +76,12 @@ VV_HOST_SUITE(RefhostUnstorableKey);
 TEST_P(RefhostUnstorableKey, ANulOrALoneSurrogateIsRefusedAlikeOnBothEngines) {
     QString a, b, c, d;
     qint32 key = 0;
-    const std::function<void(const QString&)> calls[] = {
+    using Calls = std::vector<std::function<void(const QString&)>>;
+    const Calls literals = {
         [&](const QString& t) { host().SqlValue(t, false, 1, 0); },
         [&](const QString& t) { saveEntry(key, {u"usrdefDes"_s}, {t}); },
+    };
+    const Calls lookups = {
         [&](const QString& t) { host().ListJoinWords(t, a, b, c, d); },
         [&](const QString& t) { host().InsertEachItem(t); },
         [&](const QString& t) { host().CodeListKey(t); },
@@ -86,12 +89,18 @@ TEST_P(RefhostUnstorableKey, ANulOrALoneSurrogateIsRefusedAlikeOnBothEngines) {
         [&](const QString& t) { host().setListJoinWords(t, {}, {}, {}, {}); },
         [&](const QString& t) { host().setOption(u"x"_s, t); },
     };
-    // A lone surrogate would take the quote after it with it on its way to SQLite.
-    for (const QString& bad :
-         {u"PR\0OCS"_s, u"|PR\0OCS"_s, u"PR\xD800OCS"_s, u"a\xD800'b"_s, u"\xDC00"_s, u"\xDE00\xD83E"_s})
+    const auto expectRefused = [](const QString& bad, const Calls& calls) {
         for (const auto& call : calls)
             expectError([&] { call(bad); }, ErrorCode::InvalidProcedureCall,
                         bad.contains(QChar(0)) ? u"NUL"_s : u"surrogate"_s);
+    };
+    for (const QString& bad :
+         {u"PR\0OCS"_s, u"|PR\0OCS"_s, u"PR\xD800OCS"_s, u"\xDC00"_s, u"\xDE00\xD83E"_s}) {
+        expectRefused(bad, literals);
+        expectRefused(bad, lookups);
+    }
+    // A lone surrogate would take the quote after it with it on its way to SQLite.
+    expectRefused(u"a\xD800'b"_s, literals);
     EXPECT_EQ(key, 0);
     // The connection is still good for the next request.
     EXPECT_EQ(host().CodeListKey(u"|procs"_s), u"PROCS"_s);
