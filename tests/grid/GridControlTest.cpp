@@ -15,6 +15,7 @@
 #include <gtest/gtest.h>
 #include <memory>
 #include <support/QtPrinting.h>
+#include <support/TestDatabase.h>
 #include <tuple>
 #include <viVavazuruv/AutomationError.h>
 
@@ -105,15 +106,11 @@ protected:
     auto* editorAt(int c, int r) const { return qobject_cast<QLineEdit*>(view()->indexWidget(cell(c, r))); }
     // Each call must be refused as an invalid procedure call.
     template <class... Calls> static void expectInvalidCalls(const Calls&... calls) {
-        const auto one = [](const auto& call) {
-            try {
-                call();
-                ADD_FAILURE() << "no AutomationError";
-            } catch (const AutomationError& error) {
-                EXPECT_EQ(error.code(), ErrorCode::InvalidProcedureCall);
-            }
-        };
-        (one(calls), ...);
+        (
+            [&] {
+                EXPECT_EQ(test::errorOf(calls), ErrorCode::InvalidProcedureCall);
+            }(),
+            ...);
     }
     // Declared so that the tester goes first and the sink outlives the grid.
     RecordingSink m_sink;

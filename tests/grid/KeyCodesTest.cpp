@@ -11,12 +11,11 @@ bool ruledCode(int code) {
 }
 
 TEST(KeyCodesTest, LettersDigitsAndFunctionKeysMapByRuleToTheEndsOfTheirRanges) {
-    for (int i = 0; i < 26; ++i)
-        EXPECT_EQ(windowsKeyCode(Qt::Key_A + i), 'A' + i) << char('A' + i);
-    for (int i = 0; i < 10; ++i)
-        EXPECT_EQ(windowsKeyCode(Qt::Key_0 + i), '0' + i) << i;
-    for (int i = 0; i < 24; ++i)
-        EXPECT_EQ(windowsKeyCode(Qt::Key_F1 + i), 112 + i) << "F" << i + 1;
+    for (const auto& [first, code, count] :
+         {std::tuple{int(Qt::Key_A), int('A'), 26}, std::tuple{int(Qt::Key_0), int('0'), 10},
+          std::tuple{int(Qt::Key_F1), 112, 24}})
+        for (int i = 0; i < count; ++i)
+            EXPECT_EQ(windowsKeyCode(first + i), code + i) << std::hex << first + i;
 }
 
 // A key listed twice, or inside a ruled range, would leave a row that is never

@@ -17,23 +17,12 @@ using viVavazuruv::test::HostTest;
 
 namespace {
 
-// ---- SqlValue and SaveRecord with hostile text -----------------------------------
+// ---- SqlValue and SaveRecord with hostile text (NUL and lone surrogates: HostDataTest) ------------
 
 VV_HOST_SUITE(RefhostSqlInjection);
 
-TEST_P(RefhostSqlInjection, LiteralsLoadExactlyTheirListAndNulAndLoneSurrogatesAreRefused) {
+TEST_P(RefhostSqlInjection, LiteralsLoadExactlyTheirList) {
     EXPECT_EQ(host().SqlValue(QString(), true, 1, 0) + host().SqlValue(QString(), false, 1, 0), u"NULL''"_s);
-    // A lone surrogate would take the quote after it with it on its way to SQLite.
-    for (const auto& bad :
-         {std::pair{u"a\0b"_s, u"NUL"_s}, std::pair{u"a\xD800'b"_s, u"surrogate"_s},
-          std::pair{u"\xDC00"_s, u"surrogate"_s}, std::pair{u"\xDE00\xD83E"_s, u"surrogate"_s}}) {
-        expectError([&] { host().SqlValue(bad.first, false, 1, 0); }, ErrorCode::InvalidProcedureCall,
-                    bad.second);
-        qint32 key = 0;
-        expectError([&] { saveEntry(key, {u"usrdefDes"_s}, {bad.first}); }, ErrorCode::InvalidProcedureCall,
-                    bad.second);
-        EXPECT_EQ(key, 0);
-    }
     // Texts that have broken quoting somewhere, and must come back unchanged.
     const QStringList texts({u"O'Brien"_s, u"\\'"_s, u"a\\'; DROP TABLE UsrDefTable; --"_s, u"x' OR '1'='1"_s,
                              u"Delete * from UsrDefTable; --'\"\\"_s, u"$$; DROP TABLE UsrDefTable; $$"_s,
@@ -256,12 +245,7 @@ TEST_P(RefhostHost, OptionsFlagsHostTablesPatientsMessagesFilesAndEvents) {
     host().removeOption(u"keyprefix"_s);
     EXPECT_EQ(prefix + u'|' + host().KeyPrefix(), u"~'|"_s);
 
-    host().setCodeListKey(u"|Cards"_s, u"CRECARD"_s);
-    host().setPipeVariable(u"|SF"_s, u"SURFACES"_s);
-    QString code;
-    host().PipeVariableList(u"|sf, then"_s, code); // unknown variables: RefhostSeed
-    EXPECT_EQ(host().CodeListKey(u" cards"_s) + host().CodeListKey(u" |sf "_s) + u'|' + code,
-              u"CRECARDSF|SURFACES"_s);
+    EXPECT_EQ(host().CodeListKey(u" |sf "_s), u"SF"_s); // a list without a CodeListKey row is itself
 
     QString between, beforeLast, afterLast, codeJoin;
     m_db->exec(u"INSERT INTO ListJoinWords (ListCode, JoinBetween) VALUES ('TEETH', '+')"_s);

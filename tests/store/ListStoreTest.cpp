@@ -130,18 +130,6 @@ TEST_P(ListStoreTest, InOfficeMode7LoadAndDeleteKeepToTheOffice) {
     EXPECT_THROW(store.DeleteRow(theirs), AutomationError);
 }
 
-TEST_P(ListStoreTest, SaveInsertsWithANewKeyAndUpdatesNeverMoveARow) {
-    ListStore store(*m_host);
-    qint32 key = 0;
-    ASSERT_TRUE(store.SaveRow(key, {usrdef::kGroup, usrdef::kDescription, usrdef::kCode},
-                              {u"AX"_s, u"American Express"_s, u"CRECARD"_s}));
-    qint32 same = key, unknown = key + 1000;
-    ASSERT_TRUE(store.SaveRow(same, {usrdef::kDescription}, {u"Amex"_s}));
-    ASSERT_EQ(load(u"CRECARD"_s), 1);
-    EXPECT_EQ(std::pair(same, m_grid.GetText(2, 1)), std::pair(key, u"Amex"_s));
-    EXPECT_FALSE(store.SaveRow(unknown, {usrdef::kDescription}, {u"x"_s}));
-}
-
 INSTANTIATE_TEST_SUITE_P(Engines, ListStoreTest, ::testing::Values(Engine::SQLite, Engine::PostgreSQL),
                          [](const auto& info) { return test::engineName(info.param); });
 

@@ -8,26 +8,6 @@ using namespace Qt::StringLiterals;
 
 namespace viVavazuruv::test {
 
-namespace {
-
-QString nameOf(FailingHost::Service service) {
-    switch (service) {
-    case FailingHost::Service::AskMessage:
-        return u"AskMessage"_s;
-    case FailingHost::Service::CaptionText:
-        return u"CaptionText"_s;
-    case FailingHost::Service::CodeListKey:
-        return u"CodeListKey"_s;
-    case FailingHost::Service::GetConnection:
-        return u"GetConnection"_s;
-    case FailingHost::Service::PatientLookup:
-        return u"PatientLookup"_s;
-    }
-    return {};
-}
-
-} // namespace
-
 void FailingHost::failSave(int nth, Failure how) {
     m_saveToFail = nth;
     m_saveFailure = how;
@@ -50,7 +30,10 @@ void FailingHost::breakIfAsked(Service service) const {
         throw 42;
     case Failure::False:
     case Failure::Automation:
-        throw AutomationError(ErrorCode::HostError, nameOf(service) + u" is down"_s);
+        // In the order of FailingHost::Service.
+        static const char* const names[] = {"AskMessage", "CaptionText", "CodeListKey", "GetConnection",
+                                            "PatientLookup"};
+        throw AutomationError(ErrorCode::HostError, QLatin1String(names[int(service)]) + u" is down"_s);
     }
 }
 
