@@ -36,13 +36,8 @@ TEST_P(PickerWindowTest, LoadSortsTrimsMarksRowsAndFindsTheColumns) {
     const PickerLevel& lvl = form->level(0);
     IGridControl& grid = lvl.grid();
     ASSERT_EQ(grid.MaxRows(), 4);
-    QString descriptions, statuses;
-    for (int r = 1; r <= 4; ++r) {
-        descriptions += grid.GetText(2, r) + u'|';
-        statuses += grid.GetText(7, r);
-    }
-    EXPECT_EQ(descriptions, u"American Express|Amex Blue|MasterCard|Visa|"_s);
-    EXPECT_EQ(statuses, u"EEEE"_s);
+    EXPECT_EQ(column(grid, 2), u"American Express|Amex Blue|MasterCard|Visa"_s);
+    EXPECT_EQ(column(grid, 7), u"E|E|E|E"_s);
     EXPECT_EQ(grid.GetText(1, 4), u"V"_s);
     for (int c : {2, 3, 7}) {
         grid.setCol(c);
@@ -62,12 +57,9 @@ TEST_P(PickerWindowTest, LoadSortsTrimsMarksRowsAndFindsTheColumns) {
 }
 
 TEST_P(PickerWindowTest, TheFirstTitleLineDecidesAboutPipeSigns) {
-    for (const auto& [list, group, description] : {std::tuple{u"PROC"_s, u"10"_s, u"Exam |T#"_s},
-                                                   {u"PROC"_s, u"*m"_s, u"$-Restorative"_s},
-                                                   {u"PROC"_s, u"X"_s, u"$-Surgery"_s},
-                                                   {u"LATER"_s, u"X"_s, u"$-First title"_s},
-                                                   {u"LATER"_s, u"*M"_s, u"$-Second title"_s}})
-        m_env->addEntry(list, group, description);
+    addEntries(u"PROC"_s,
+               {{u"10"_s, u"Exam |T#"_s}, {u"*m"_s, u"$-Restorative"_s}, {u"X"_s, u"$-Surgery"_s}});
+    addEntries(u"LATER"_s, {{u"X"_s, u"$-First title"_s}, {u"*M"_s, u"$-Second title"_s}});
     PickerEnv::prepareRequest(u"PROC"_s);
     EXPECT_EQ(loadForm()->level(0).PipeSignLevel, PipeSignMode::ShowsVariables);
     PickerEnv::prepareRequest(u"LATER"_s);
