@@ -1,5 +1,7 @@
 #include "WindowTest.h"
 
+#include <support/FailingHost.h>
+
 #include <core/RequestState.h>
 #include <grid/Twips.h>
 #include <window/HelpContext.h>
@@ -138,18 +140,12 @@ TEST_P(PickerWindowTest, KeptLayoutIsReadWrittenAndNotWrittenInEditModeOrWithANe
     EXPECT_EQ(form->tag(), QString());
 }
 
-// A host whose caption service fails half way through a load.
-class BrokenCaptionHost final : public ReferenceHost {
-public:
-    using ReferenceHost::ReferenceHost;
-    QString CaptionText(const QString&) override {
-        throw AutomationError(ErrorCode::HostError, u"caption service down"_s);
-    }
-};
-
 TEST_P(PickerWindowTest, TheHourglassIsGoneAfterAFailedLoad) {
-    m_env->component().put_GIC(
-        std::make_shared<BrokenCaptionHost>(m_env->db().url(), m_env->dialogsRef(), m_env->dataFolder()));
+    // The caption service fails half way through the load.
+    auto host =
+        std::make_shared<test::FailingHost>(m_env->db().url(), m_env->dialogsRef(), m_env->dataFolder());
+    host->failService(test::FailingHost::Service::CaptionText, test::FailingHost::Failure::Automation);
+    m_env->component().put_GIC(host);
     PickerEnv::prepareRequest(u"CRECARD"_s);
     wkDatabases_Form form(RequestState::instance(), PickerEnv::request(), m_env->dialogsRef());
     EXPECT_THROW(form.Load(), AutomationError);
