@@ -31,19 +31,15 @@ protected:
         m_grid.setAction(GridAction::ActivateCell);
     }
     bool collect() {
-        SelectionCollector::WindowHooks hooks;
-        hooks.closing = [] {
-            return false;
-        };
-        hooks.openNestedList = [this](const QString& code) {
+        const auto open = [this](const QString& code) {
             m_opened << code;
         };
-        hooks.pipeSignsNotSupported = [] {
+        const auto unsupported = [] {
             ADD_FAILURE() << "pipe signs are supported here";
         };
-        SelectionCollector collector(m_grid, 0, PickerEnv::request(), m_env->host(), m_env->dialogs(),
-                                     m_selection, std::move(hooks));
-        return collector.collect();
+        return SelectionCollector(m_grid, 0, PickerEnv::request(), m_env->host(), m_env->dialogs(),
+                                  m_selection, {[] { return false; }, open, unsupported})
+            .collect();
     }
     QStringList listsAndLevels() const {
         QStringList result;

@@ -32,22 +32,18 @@ protected:
     QTemporaryDir m_dir;
 };
 
-TEST_F(WindowSettingsFileTest, WritesOneLineOfFiveBlankedNumbersAndReadsItBack) {
-    const WindowSettings s{4215, 3255, 4125, 1000, 3000};
-    EXPECT_EQ(formatWindowSettings(s), kLine);
-    ASSERT_TRUE(writeWindowSettings(path(), s));
+TEST_F(WindowSettingsFileTest, WritesOneLineOfFiveBlankedNumbersAndReadsAnySpacing) {
+    ASSERT_TRUE(writeWindowSettings(path(), WindowSettings{4215, 3255, 4125, 1000, 3000}));
     EXPECT_EQ(raw(path()), kLine);
-    EXPECT_EQ(readWindowSettings(path()), s);
-}
-
-TEST_F(WindowSettingsFileTest, ReadingIgnoresBlanksAndReadsWhatTheWriterWrites) {
-    writeRaw("4300,5000,6000,0,0\n");
-    EXPECT_EQ(readWindowSettings(path()), (WindowSettings{4300, 5000, 6000, 0, 0}));
     // A window dragged past the screen's top left corner.
     ASSERT_TRUE(writeWindowSettings(path(), WindowSettings{4215, 3255, 4125, -600, -32768}));
     EXPECT_EQ(readWindowSettings(path()), (WindowSettings{4215, 3255, 4125, -600, -32768}));
-    writeRaw("  4215 ,  3255,4125 , 1 ,  2  \r\n");
-    EXPECT_EQ(readWindowSettings(path()), (WindowSettings{4215, 3255, 4125, 1, 2}));
+    for (const QByteArray& bytes :
+         {QByteArray("4300,5000,6000,0,0\n"), QByteArray("  4300 ,  5000,6000 , 0 ,  0  \r\n")}) {
+        writeRaw(bytes);
+        EXPECT_EQ(readWindowSettings(path()), (WindowSettings{4300, 5000, 6000, 0, 0}))
+            << bytes.toStdString();
+    }
 }
 
 TEST_F(WindowSettingsFileTest, UnusableFilesGiveNothing) {
@@ -75,32 +71,19 @@ TEST_F(WindowSettingsFileTest, MissingFileGivesNothingAndAFailedWriteKeepsTheOld
     EXPECT_EQ(readWindowSettings(path()), (WindowSettings{4215, 3255, 4125, 1000, 3000}));
 }
 
-TEST_F(WindowSettingsFileTest, ALinkOutOfTheFolderIsNeitherReadNorWrittenThrough) {
-    QTemporaryDir outside;
-    const QString victim = outside.filePath(u"victim"_s);
-    raw(victim, kLine);
-    ASSERT_TRUE(QFile::link(victim, path()));
-    EXPECT_FALSE(readWindowSettings(path()).has_value());
-    EXPECT_FALSE(writeWindowSettings(path(), WindowSettings{4215, 1, 1, 1, 1}));
-    EXPECT_EQ(raw(victim), kLine);
-
-    // A link to a file beside it is the folder's own business.
-    ASSERT_TRUE(writeWindowSettings(path(u"REAL.STP"_s), WindowSettings{4215, 2, 2, 2, 2}));
-    ASSERT_TRUE(QFile::link(path(u"REAL.STP"_s), path(u"ALIAS.STP"_s)));
-    EXPECT_TRUE(readWindowSettings(path(u"ALIAS.STP"_s)).has_value());
-}
-
 TEST_F(WindowSettingsFileTest, OnlyARegularFileThatStaysInsideTheFolderIsUsed) {
     QTemporaryDir outside;
     const QString victim = outside.filePath(u"victim"_s);
     raw(victim, kLine);
     const WindowSettings mine{4215, 1, 1, 1, 1};
 
-    // Two hops: the first link stays in the folder, the second leaves it.
-    ASSERT_TRUE(QFile::link(victim, path(u"HOP"_s)));
-    ASSERT_TRUE(QFile::link(path(u"HOP"_s), path(u"TWO.STP"_s)));
-    EXPECT_FALSE(readWindowSettings(path(u"TWO.STP"_s)).has_value());
-    EXPECT_FALSE(writeWindowSettings(path(u"TWO.STP"_s), mine));
+    // One hop out, and two: the first link stays in the folder, the second leaves it.
+    ASSERT_TRUE(QFile::link(victim, path(u"ONE.STP"_s)));
+    ASSERT_TRUE(QFile::link(path(u"ONE.STP"_s), path(u"TWO.STP"_s)));
+    for (const QString& name : {u"ONE.STP"_s, u"TWO.STP"_s}) {
+        EXPECT_FALSE(readWindowSettings(path(name)).has_value());
+        EXPECT_FALSE(writeWindowSettings(path(name), mine));
+    }
     EXPECT_EQ(raw(victim), kLine);
 
     // A dangling chain out of the folder creates nothing at its end.
@@ -128,7 +111,7 @@ TEST_F(WindowSettingsFileTest, OnlyARegularFileThatStaysInsideTheFolderIsUsed) {
     ASSERT_TRUE(writeWindowSettings(path(u"REAL.STP"_s), WindowSettings{4215, 2, 2, 2, 2}));
     ASSERT_TRUE(QFile::link(path(u"REAL.STP"_s), path(u"ALIAS.STP"_s)));
     EXPECT_TRUE(writeWindowSettings(path(u"ALIAS.STP"_s), mine));
-    EXPECT_EQ(readWindowSettings(path(u"REAL.STP"_s)), mine);
+    EXPECT_EQ(readWindowSettings(path(u"ALIAS.STP"_s)), mine); // read through the link too
     EXPECT_TRUE(QFileInfo(path(u"ALIAS.STP"_s)).isSymLink());
     // No temporary file is left behind.
     EXPECT_FALSE(QDir(m_dir.path()).entryList(QDir::Files | QDir::Hidden).join(u' ').contains(u".tmp"_s));
