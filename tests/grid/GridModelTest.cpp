@@ -114,10 +114,8 @@ TEST_F(GridModelTest, EveryCellReadsItsLastTextThroughEditsCompactionAndRefills)
             const int length = edit % 997 == 0 ? 20000 : int(random.bounded(12));
             expected[row] = QString(length, QChar(u'a' + random.bounded(3)));
             const QByteArray latin1 = expected[row].toLatin1();
-            if (random.bounded(2))
-                m_model.setText(1, row + 1, expected[row]);
-            else
-                m_model.setText(1, row + 1, QLatin1StringView(latin1));
+            random.bounded(2) ? m_model.setText(1, row + 1, expected[row])
+                              : m_model.setText(1, row + 1, QLatin1StringView(latin1));
             if (edit % 1500 == 1499) { // a deleted row takes its text along
                 const int gone = int(random.bounded(rows));
                 ASSERT_TRUE(m_model.deleteRow(gone + 1));
