@@ -44,6 +44,17 @@ protected:
     qint64 count(const QString& where = u"1 = 1"_s) {
         return scalar(u"SELECT COUNT(*) FROM UsrDefTable WHERE "_s + where);
     }
+    // The fault importing file raises, checked to have changed nothing.
+    QString refusal(const QByteArray& file) {
+        const qint64 before = count();
+        try {
+            importLists(host(), file, {});
+        } catch (const FileFault& fault) {
+            EXPECT_EQ(count(), before);
+            return fault.text();
+        }
+        return u"imported"_s;
+    }
 };
 VV_ON_BOTH_ENGINES(ListTools);
 
@@ -66,11 +77,12 @@ TEST_P(ListTools, ExportImportIntoAFreshOfficeKeepsEveryRowAndColumn) {
 
     const QJsonArray json = QJsonDocument::fromJson(exported(FileFormat::Json)).array();
     EXPECT_EQ(json.size(), rows);
-    const auto notes = std::find_if(json.begin(), json.end(),
-                                    [](const QJsonValue& row) { return row[u"UsrDefCod"_s] == u"NOTES"_s; });
-    ASSERT_NE(notes, json.end());
-    EXPECT_EQ((*notes)[u"usrdefDes"_s].toString(), awkward);
-    EXPECT_EQ((*notes)[u"OfficeID"_s].toInt(), 2);
+    EXPECT_EQ(std::count_if(json.begin(), json.end(),
+                            [&](const QJsonValue& row) {
+                                return row[u"UsrDefCod"_s] == u"NOTES"_s && row[u"usrdefDes"_s] == awkward &&
+                                       row[u"OfficeID"_s] == 2;
+                            }),
+              1);
 }
 
 TEST_P(ListTools, ABadFileIsRefusedWholeNamingItsLine) {
@@ -93,17 +105,8 @@ TEST_P(ListTools, ABadFileIsRefusedWholeNamingItsLine) {
         {"a list code no request finds", "ärzte,N5,text"},
         {"no list code", ",N5,text"},
     };
-    const qint64 before = count();
-    for (const auto& c : cases) {
-        try {
-            importLists(host(), good + c.line7 + "\nALERT,N9,Nine\n", {});
-            ADD_FAILURE() << c.fault << ": imported";
-        } catch (const FileFault& fault) {
-            EXPECT_TRUE(fault.text().startsWith(u"line 7: "_s))
-                << c.fault << ": " << fault.text().toStdString();
-        }
-        EXPECT_EQ(count(), before) << c.fault;
-    }
+    for (const auto& c : cases)
+        EXPECT_TRUE(refusal(good + c.line7 + "\nALERT,N9,Nine\n").startsWith(u"line 7: "_s)) << c.fault;
 }
 
 TEST_P(ListTools, ReplaceSwapsOneListOfOneOfficeAndADryRunWritesNothing) {
@@ -134,13 +137,11 @@ TEST_P(ListTools, CheckFindsNothingInTheDemoOfficeAndEachSeededFaultOnce) {
     struct Row {
         QString code, group, description;
     };
-    const QList<Row> fiveLevels{{u"LV1"_s, u"1"_s, u"|LV2"_s},
-                                {u"LV2"_s, u"2"_s, u"|LV3"_s},
-                                {u"LV3"_s, u"3"_s, u"|LV4"_s},
-                                {u"LV4"_s, u"4"_s, u"|LV5"_s},
-                                {u"LV5"_s, u"5"_s, u"five"_s}};
-    const QString tooDeep =
-        u"LV1\t{0}\terror\tit opens lists more than 4 levels deep: LV1 > LV2 > LV3 > LV4 > LV5"_s;
+    QList<Row> fiveLevels;
+    for (int level = 1; level <= 5; ++level)
+        fiveLevels.append({u"LV%1"_s.arg(level), QString::number(level), u"|LV%1"_s.arg(level + 1)});
+    fiveLevels.last().description = u"five"_s;
+    const QString tooDeep = u"LV1\t{0}\terror\t4 levels deep: LV1 > LV2 > LV3 > LV4 > LV5"_s;
     // {N} is the key of the case's row N, {pen} that of the demo's PEN row.
     const struct {
         QList<Row> rows;
@@ -149,28 +150,22 @@ TEST_P(ListTools, CheckFindsNothingInTheDemoOfficeAndEachSeededFaultOnce) {
     } cases[] = {
         {{{u"PROCS"_s, u"XR1"_s, u"X-ray of |XRAY"_s}},
          {},
-         {u"PROCS\t{0}\terror\t|XRAY opens list XRAY, which has no rows"_s}},
+         {u"PROCS\t{0}\terror\tXRAY, which has no rows"_s}},
         {{{u"INTO"_s, u"I"_s, u"Into |LOOP"_s}, {u"LOOP"_s, u"L"_s, u"Again |LOOP"_s}},
          {},
-         {u"INTO\t{0}\terror\tit opens nested lists that loop: INTO > LOOP"_s,
-          u"LOOP\t{1}\terror\tnested lists lead back to it: LOOP > LOOP"_s}},
+         {u"INTO\t{0}\terror\tloop: INTO > LOOP"_s, u"LOOP\t{1}\terror\tback to it: LOOP > LOOP"_s}},
         {fiveLevels, {}, {tooDeep}},
         // Nested lists are followed through lists not asked for; LV2 itself is four deep.
         {fiveLevels, {u"lv1"_s, u"LV2"_s}, {tooDeep}},
         {{{u"MNOTE"_s, u"*m"_s, u"$-Notes"_s}, {u"MNOTE"_s, u"N1"_s, u"A plain note"_s}},
          {},
-         {u"MNOTE\t{0}\twarning\tthe list is marked *M for pipe signs but no entry holds a variable"_s}},
-        {{{u"ALERT"_s, u"PN"_s, u"Told |PN"_s}},
-         {},
-         {u"ALERT\t{0}\twarning\t|PN opens no list and the list's first title line is not marked *M, so it "
-          u"is never shown as (?)"_s}},
+         {u"MNOTE\t{0}\twarning\tno entry holds a variable"_s}},
+        {{{u"ALERT"_s, u"PN"_s, u"Told |PN"_s}}, {}, {u"ALERT\t{0}\twarning\t|PN opens no list"_s}},
         {{{u"ALERT"_s, u"pen"_s, u"Penicillin again"_s}},
          {},
-         {u"ALERT\t{0}\twarning\tgroup pen is also on key {pen}; a look-up finds only that one"_s}},
-        {{{u"ALERT"_s, u"BAR"_s, u"Ends with a bar |"_s}},
-         {},
-         {u"ALERT\t{0}\terror\tthe description ends with a bar, which is never filled"_s}},
-        {{}, {u"NOLIST"_s}, {u"NOLIST\t0\terror\tthe list has no rows in this office"_s}},
+         {u"ALERT\t{0}\twarning\tgroup pen is also on key {pen}"_s}},
+        {{{u"ALERT"_s, u"BAR"_s, u"Ends with a bar |"_s}}, {}, {u"ALERT\t{0}\terror\tends with a bar"_s}},
+        {{}, {u"NOLIST"_s}, {u"NOLIST\t0\terror\tno rows"_s}},
     };
     for (const auto& c : cases) {
         refhost::seedDemoData(host(), true);
@@ -183,10 +178,15 @@ TEST_P(ListTools, CheckFindsNothingInTheDemoOfficeAndEachSeededFaultOnce) {
         }
         expected.replaceInStrings(
             u"{pen}"_s, value(u"SELECT usrdefInd FROM UsrDefTable WHERE usrdefSeqCod = 'PEN'"_s).toString());
-        QStringList found;
-        for (const Finding& f : checkLists(host(), c.codes))
-            found << f.line();
-        EXPECT_EQ(found, expected);
+        // Each finding's list, key and weight, and the key words of its text.
+        const QList<Finding> found = checkLists(host(), c.codes);
+        ASSERT_EQ(found.size(), expected.size()) << expected.join(u'\n').toStdString();
+        for (qsizetype i = 0; i < found.size(); ++i) {
+            const qsizetype text = expected[i].lastIndexOf(u'\t') + 1;
+            EXPECT_TRUE(found[i].line().startsWith(expected[i].left(text)) &&
+                        found[i].line().contains(expected[i].mid(text)))
+                << found[i].line().toStdString();
+        }
     }
 }
 
@@ -196,14 +196,7 @@ TEST_P(ListTools, AnAddedColumnGoesInAsItsTypeWants) {
     importLists(host(), "UsrDefCod,usrdefDes,Fee\nFEES,Exam,45.50\nFEES,Free,\n", {});
     EXPECT_EQ(value(u"SELECT Fee FROM UsrDefTable WHERE usrdefDes = 'Exam'"_s).toDouble(), 45.5);
     EXPECT_TRUE(value(u"SELECT Fee FROM UsrDefTable WHERE usrdefDes = 'Free'"_s).isNull());
-    const qint64 before = count();
-    try {
-        importLists(host(), "UsrDefCod,usrdefDes,Fee\nFEES,Cheap,1\nFEES,Dear,lots\n", {});
-        ADD_FAILURE() << "imported";
-    } catch (const FileFault& fault) {
-        EXPECT_TRUE(fault.text().startsWith(u"line 3: "_s)) << fault.text().toStdString();
-    }
-    EXPECT_EQ(count(), before);
+    EXPECT_TRUE(refusal("UsrDefCod,usrdefDes,Fee\nFEES,Cheap,1\nFEES,Dear,lots\n").startsWith(u"line 3: "_s));
 }
 
 // The program itself: its exit statuses and one-line errors.

@@ -26,56 +26,50 @@
 #include <cstdio>
 #include <memory>
 
+using namespace Qt::StringLiterals;
 using viVavazuruv::ReferenceHost;
 
 namespace {
 
 // Where the host's database is: a file in a folder that outlives every host
 // (it is never removed, as a static's folder would be gone before the static),
-// or the PostgreSQL address given.
+// or the PostgreSQL address given, with a schema per mode: the modes may run
+// side by side on one server.
 QString databaseUrl(const QString& database, const QString& mode) {
-    if (database.startsWith(QStringLiteral("postgres"))) {
-        // A schema per mode: the modes may run side by side on one server.
-        const QChar joint = database.contains(QLatin1Char('?')) ? QLatin1Char('&') : QLatin1Char('?');
-        return database + joint + QStringLiteral("schema=vv_exit_") + QString(mode).replace(u'-', u'_');
-    }
-    static QTemporaryDir* folder = [] {
-        auto* dir = new QTemporaryDir; // never freed: statics may still use the file at exit
-        dir->setAutoRemove(false);
-        return dir;
-    }();
-    return QStringLiteral("sqlite:") + folder->filePath(QStringLiteral("office.db"));
+    if (database.startsWith(u"postgres"_s))
+        return database + (database.contains(u'?') ? u'&' : u'?') + u"schema=vv_exit_"_s +
+               QString(mode).replace(u'-', u'_');
+    static QTemporaryDir* folder = new QTemporaryDir; // never freed: statics may still use the file at exit
+    folder->setAutoRemove(false);
+    return u"sqlite:"_s + folder->filePath(u"office.db"_s);
 }
 
 // A request through the host and one through the connection it lends, so
 // prepared statements, a kept statement and the driver all exist at exit.
 void use(ReferenceHost& host) {
-    host.setOption(QStringLiteral("ExitOrder"), QStringLiteral("1"));
+    host.setOption(u"ExitOrder"_s, u"1"_s);
     QSqlQuery q(host.GetConnection());
-    if (!q.exec(QStringLiteral("SELECT COUNT(*) FROM UsrDefTable")) || !q.next())
+    if (!q.exec(u"SELECT COUNT(*) FROM UsrDefTable"_s) || !q.next())
         std::fprintf(stderr, "exit-order host: the lent connection did not answer\n");
 }
 
 std::shared_ptr<ReferenceHost> g_host; // global-static mode
 
-ReferenceHost& localHost(const QString& url) {
-    static ReferenceHost host(url);
-    return host;
-}
-
+// Runs this program times times; 77 (skipped) as soon as a run says so.
 int repeat(int times, const QStringList& arguments) {
     for (int run = 1; run <= times; ++run) {
         QProcess child;
         child.setProcessChannelMode(QProcess::ForwardedChannels);
         child.start(QCoreApplication::applicationFilePath(), arguments);
-        if (!child.waitForFinished(60000)) {
-            std::fprintf(stderr, "exit-order host: run %d did not finish\n", run);
-            return 1;
-        }
-        if (child.exitStatus() != QProcess::NormalExit || child.exitCode() != 0) {
+        const bool finished = child.waitForFinished(60000);
+        if (finished && child.exitStatus() == QProcess::NormalExit && child.exitCode() == 77)
+            return 77;
+        if (!finished || child.exitStatus() != QProcess::NormalExit || child.exitCode() != 0) {
             std::fprintf(stderr, "exit-order host: run %d of %s ended %s (code %d)\n", run,
                          qPrintable(arguments.join(u' ')),
-                         child.exitStatus() == QProcess::NormalExit ? "normally" : "by a signal",
+                         !finished                                    ? "unfinished"
+                         : child.exitStatus() == QProcess::NormalExit ? "normally"
+                                                                      : "by a signal",
                          child.exitCode());
             return 1;
         }
@@ -86,38 +80,34 @@ int repeat(int times, const QStringList& arguments) {
 } // namespace
 
 int main(int argc, char** argv) {
-    const QString mode = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("component");
-    if (mode == QStringLiteral("--repeat") && argc > 3) {
-        if (argc > 4 && qstrcmp(argv[4], "postgresql") == 0 && qEnvironmentVariableIsEmpty("VIVAVAZURUV_TEST_PG_URL"))
-            return qEnvironmentVariable("CI") == QStringLiteral("true") ? 1 : 77;
-        QCoreApplication app(argc, argv);
-        QStringList arguments = app.arguments().mid(3);
-        return repeat(QString::fromLocal8Bit(argv[2]).toInt(), arguments);
-    }
-    QString database = argc > 2 ? QString::fromLocal8Bit(argv[2]) : QStringLiteral("sqlite");
-    if (database == QStringLiteral("postgresql")) {
+    if (argc < 2 || qstrcmp(argv[1], "component") == 0)
+        viVavazuruv::wkDatabases::SetDialogs(
+            nullptr); // the component's statics made before the application's
+    QCoreApplication app(argc, argv);
+    const QStringList args = app.arguments().mid(1);
+    if (args.value(0) == u"--repeat"_s && args.size() > 2)
+        return repeat(args[1].toInt(), args.mid(2));
+    const QString mode = args.value(0, u"component"_s);
+    QString database = args.value(1, u"sqlite"_s);
+    if (database == u"postgresql"_s) {
         database = qEnvironmentVariable("VIVAVAZURUV_TEST_PG_URL");
         if (database.isEmpty()) {
             std::fprintf(stderr, "exit-order host: VIVAVAZURUV_TEST_PG_URL is not set\n");
-            return qEnvironmentVariable("CI") == QStringLiteral("true") ? 1 : 77;
+            return qEnvironmentVariable("CI") == u"true"_s ? 1 : 77;
         }
     }
     try {
-        if (mode == QStringLiteral("component")) {
-            viVavazuruv::wkDatabases::SetDialogs(nullptr);
-            QCoreApplication app(argc, argv);
-            QTemporaryDir folder;
-            viVavazuruv::wkDatabases component;
+        QTemporaryDir folder;
+        viVavazuruv::wkDatabases component;
+        if (mode == u"component"_s) {
             component.put_GIC(ReferenceHost::Open(databaseUrl(database, mode), {}, folder.path()));
             return 0;
         }
-        QCoreApplication app(argc, argv);
-        viVavazuruv::wkDatabases component;
-        if (mode == QStringLiteral("local-static")) {
-            ReferenceHost& host = localHost(databaseUrl(database, mode));
+        if (mode == u"local-static"_s) {
+            static ReferenceHost host(databaseUrl(database, mode));
             component.put_GIC(std::shared_ptr<ReferenceHost>(&host, [](ReferenceHost*) {}));
             use(host);
-        } else if (mode == QStringLiteral("global-static")) {
+        } else if (mode == u"global-static"_s) {
             g_host = ReferenceHost::Open(databaseUrl(database, mode));
             component.put_GIC(g_host);
             use(*g_host);
