@@ -5,11 +5,6 @@
 
 #include <QSqlQuery>
 
-using namespace viVavazuruv;
-using viVavazuruv::test::Engine;
-using viVavazuruv::test::PickerEnv;
-using namespace Qt::StringLiterals;
-
 namespace {
 
 class ConflictCheckTest : public test::WindowTest {};
@@ -78,7 +73,6 @@ TEST_P(ConflictCheckTest, TheOtherWorkstationsChangeIsKeptUnlessTheUserSaysOther
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Engines, ConflictCheckTest, ::testing::Values(Engine::SQLite, Engine::PostgreSQL),
-                         [](const auto& info) { return test::engineName(info.param); });
+VV_ENGINES(Engines, ConflictCheckTest, Engine::SQLite, Engine::PostgreSQL);
 
 } // namespace

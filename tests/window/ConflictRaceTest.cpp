@@ -1,21 +1,16 @@
 // Two workstations press Done on the same row at the same moment, as two
 // processes on one database: with the conflict check on, one of them writes
 // and the other is always asked; never do both write unasked.
-#include <support/PickerEnv.h>
+#include "WindowTest.h"
 
 #include <core/RequestState.h>
 
 #include <QProcess>
 #include <QScopeGuard>
-#include <QTest>
 
 #include <algorithm>
 #include <iostream>
 #include <string>
-
-using namespace viVavazuruv;
-using viVavazuruv::test::PickerEnv;
-using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -127,8 +122,6 @@ TEST_P(ConflictRaceTest, TwoWorkstationsPressingDoneAtOnceNeverOverwriteEachOthe
     EXPECT_EQ(wrongRounds, 0) << "of " << rounds << " rounds";
 }
 
-INSTANTIATE_TEST_SUITE_P(Engines, ConflictRaceTest,
-                         ::testing::Values(test::Engine::SQLite, test::Engine::PostgreSQL),
-                         [](const auto& info) { return test::engineName(info.param); });
+VV_ENGINES(Engines, ConflictRaceTest, Engine::SQLite, Engine::PostgreSQL);
 
 } // namespace

@@ -1,16 +1,9 @@
 // Editing a list without a window: the edit session over a grid that is
 // never shown, a real database and the reference host, on both engines.
-#include <support/PickerEnv.h>
+#include "WindowTest.h"
 
 #include <store/ListStore.h>
 #include <window/ListEditSession.h>
-
-#include <gtest/gtest.h>
-
-using namespace viVavazuruv;
-using viVavazuruv::test::Engine;
-using viVavazuruv::test::PickerEnv;
-using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -61,17 +54,16 @@ TEST_P(ListEditSessionTest, SaveWritesEditedAndNewRowsAndMarksThemStored) {
     bool grown = false;
     m_session->addRow([&] { grown = true; });
     const qint32 added = m_grid.MaxRows();
-    EXPECT_TRUE(grown);
     type(added, u"Visa"_s);
-    EXPECT_EQ(status(added), RowStatus::New); // a new row stays new when typed into
+    EXPECT_EQ(std::pair(grown, status(added)),
+              std::pair(true, RowStatus::New)); // new stays new when typed into
 
     m_env->dialogs().expectMessage(MsgBox::AnswerYes, u"save"_s);
     EXPECT_TRUE(m_session->save());
     EXPECT_EQ(m_env->storedDescriptions(u"CRECARD"_s), (QStringList{u"Amex"_s, u"MasterCard"_s, u"Visa"_s}));
     EXPECT_EQ(status(amex) + status(added), RowStatus::Stored + RowStatus::Stored);
-    EXPECT_GT(m_grid.GetText(m_list.ColumnCount, added).toInt(),
-              0); // the new row's key, no more the list code
-    EXPECT_FALSE(m_list.ListChanged);
+    // The new row's key, no more the list code.
+    EXPECT_TRUE(m_grid.GetText(m_list.ColumnCount, added).toInt() > 0 && !m_list.ListChanged);
     EXPECT_FALSE(m_session->save()); // nothing changed since: nothing asked
 }
 
@@ -83,8 +75,7 @@ TEST_P(ListEditSessionTest, ARefusedSaveKeepsItsMarksAndIsStillComparedWithWhatW
     const qint32 amex = rowOf(u"American Express"_s);
     type(amex, u"Amex (mine)"_s);
     m_env->dialogs().expectMessage(MsgBox::AnswerNo, u"save"_s);
-    EXPECT_FALSE(m_session->save());
-    EXPECT_EQ(status(amex), RowStatus::Edited);
+    EXPECT_EQ(std::pair(m_session->save(), status(amex)), std::pair(false, RowStatus::Edited));
     EXPECT_EQ(m_env->storedDescriptions(u"CRECARD"_s), (QStringList{u"American Express"_s, u"MasterCard"_s}));
 
     auto other = ReferenceHost::Open(m_env->db().url(), m_env->dialogsRef(), m_env->dataFolder());
@@ -100,7 +91,6 @@ TEST_P(ListEditSessionTest, ARefusedSaveKeepsItsMarksAndIsStillComparedWithWhatW
               (QStringList{u"Amex (theirs)"_s, u"MasterCard Gold"_s}));
 }
 
-INSTANTIATE_TEST_SUITE_P(Engines, ListEditSessionTest, ::testing::Values(Engine::SQLite, Engine::PostgreSQL),
-                         [](const auto& info) { return test::engineName(info.param); });
+VV_ENGINES(Engines, ListEditSessionTest, Engine::SQLite, Engine::PostgreSQL);
 
 } // namespace

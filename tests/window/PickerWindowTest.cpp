@@ -3,11 +3,7 @@
 #include <support/FailingHost.h>
 
 #include <core/RequestState.h>
-#include <grid/Twips.h>
 #include <window/HelpContext.h>
-#include <window/WindowSettings.h>
-
-#include <gtest/gtest.h>
 
 #include <QApplication>
 #include <QFontInfo>
@@ -15,17 +11,9 @@
 #include <QStyle>
 #include <QTableView>
 
-using namespace viVavazuruv;
-using viVavazuruv::test::Engine;
-using viVavazuruv::test::PickerEnv;
-using namespace Qt::StringLiterals;
-
 namespace {
 
-class PickerWindowTest : public test::WindowTest {
-protected:
-    std::unique_ptr<wkDatabases_Form> loadForm() { return m_env->loadForm(); }
-};
+class PickerWindowTest : public test::WindowTest {};
 
 TEST_P(PickerWindowTest, LoadSortsTrimsMarksRowsAndFindsTheColumns) {
     addEntries(u"CRECARD"_s, {{u" V  "_s, u"  Visa "_s},
@@ -34,28 +22,25 @@ TEST_P(PickerWindowTest, LoadSortsTrimsMarksRowsAndFindsTheColumns) {
                               {u"AX"_s, u"Amex Blue"_s}});
     m_env->addEntry(u"ALERT"_s, u"AX"_s, u"Not this list"_s);
     PickerEnv::prepareRequest(u"CRECARD"_s, false, u"NOADD,NODELETE"_s);
-    auto form = loadForm();
+    auto form = m_env->loadForm();
     const PickerLevel& lvl = form->level(0);
     IGridControl& grid = lvl.grid();
-    ASSERT_EQ(grid.MaxRows(), 4);
-    EXPECT_EQ(column(grid, 2), u"American Express|Amex Blue|MasterCard|Visa"_s);
-    EXPECT_EQ(column(grid, 7), u"E|E|E|E"_s);
-    EXPECT_EQ(grid.GetText(1, 4), u"V"_s);
-    for (int c : {2, 3, 7}) {
-        grid.setCol(c);
-        EXPECT_EQ(grid.ColHidden(), c != 2) << c;
-    }
-    EXPECT_EQ(grid.OperationMode(), GridMode::SingleSelect);
+    EXPECT_EQ(column(grid, 2) + column(grid, 7) + grid.GetText(1, 4),
+              u"American Express|Amex Blue|MasterCard|VisaE|E|E|EV"_s);
+    QString hidden;
+    for (int c : {2, 3, 7})
+        grid.setCol(c), hidden += grid.ColHidden() ? u'1' : u'0';
+    EXPECT_EQ(std::pair(hidden, grid.OperationMode()), std::pair(u"011"_s, GridMode::SingleSelect));
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
     EXPECT_EQ(HelpContextID(lvl.cmd_Select), 0); // every control defers to the window's topic
     EXPECT_TRUE(lvl.cmd_Edit->isHidden() && lvl.cmd_Del->isHidden()); // "NOADD": the list cannot be changed
 
     PickerEnv::prepareRequest(u"EMPTY"_s);
-    form = loadForm();
-    EXPECT_EQ(std::pair(form->level(0).grid().MaxRows(), form->level(0).grid().GetText(2, 0)),
-              std::pair(0, u"Description"_s));
-    EXPECT_FALSE(form->level(0).cmd_Edit->isHidden());
-    EXPECT_EQ(form->tag(), u"NO STP"_s); // one header row only: nothing to fit
+    form = m_env->loadForm();
+    // One header row only: nothing to fit.
+    EXPECT_EQ(std::tuple(form->level(0).grid().MaxRows(), form->level(0).grid().GetText(2, 0),
+                         form->level(0).cmd_Edit->isHidden(), form->tag()),
+              std::tuple(0, u"Description"_s, false, u"NO STP"_s));
 }
 
 TEST_P(PickerWindowTest, TheFirstTitleLineDecidesAboutPipeSigns) {
@@ -63,12 +48,12 @@ TEST_P(PickerWindowTest, TheFirstTitleLineDecidesAboutPipeSigns) {
                {{u"10"_s, u"Exam |T#"_s}, {u"*m"_s, u"$-Restorative"_s}, {u"X"_s, u"$-Surgery"_s}});
     addEntries(u"LATER"_s, {{u"X"_s, u"$-First title"_s}, {u"*M"_s, u"$-Second title"_s}});
     PickerEnv::prepareRequest(u"PROC"_s);
-    EXPECT_EQ(loadForm()->level(0).PipeSignLevel, PipeSignMode::ShowsVariables);
+    EXPECT_EQ(m_env->loadForm()->level(0).PipeSignLevel, PipeSignMode::ShowsVariables);
     PickerEnv::prepareRequest(u"LATER"_s);
-    EXPECT_EQ(loadForm()->level(0).PipeSignLevel, PipeSignMode::DoesNot);
+    EXPECT_EQ(m_env->loadForm()->level(0).PipeSignLevel, PipeSignMode::DoesNot);
     // Without a group column a list has no title lines at all.
     PickerEnv::prepareRequest(u"PROC"_s, false, {}, u"Code"_s, u"Description"_s);
-    auto form = loadForm();
+    auto form = m_env->loadForm();
     EXPECT_EQ(std::pair(form->level(0).GroupColumn, form->level(0).PipeSignLevel),
               std::pair(0, PipeSignMode::Undecided));
 }
@@ -78,9 +63,8 @@ TEST_P(PickerWindowTest, NestedLevelsCascadeAndLevelThreeOpensNoFourth) {
     addRows(u"SURFACES"_s, 4);
     m_env->host().setCodeListKey(u"|SF"_s, u"SURFACES"_s);
     PickerEnv::prepareRequest(u"OUTER"_s);
-    auto form = loadForm();
-    form->setFormHeight(9000);
-    form->setFormWidth(9000);
+    auto form = m_env->loadForm();
+    form->setFormHeight(9000), form->setFormWidth(9000);
 
     form->Open_Database_Level(0, u"|SF"_s);
     ASSERT_TRUE(form->hasLevel(1));
@@ -109,18 +93,15 @@ TEST_P(PickerWindowTest, KeptLayoutIsReadWrittenAndNotWrittenInEditModeOrWithANe
     addRows(u"PROC"_s, 3);
     PickerEnv::prepareRequest(u"PROC"_s, true);
     PickerEnv::request().WindowTop = 500, PickerEnv::request().WindowLeft = 700;
-    QString path;
+    const QString path = settingsPath();
     {
-        auto form = loadForm();
-        form->Stp_File_Name(path);
+        auto form = m_env->loadForm();
         EXPECT_TRUE(path.startsWith(m_env->dataFolder()) && !QFile::exists(path));
-        EXPECT_EQ(QRect(form->FormLeft(), form->FormTop(), form->FormWidth(), 0), QRect(700, 500, 4125, 0));
+        EXPECT_EQ(place(*form).adjusted(0, 0, 0, -form->FormHeight()), QRect(700, 500, 4125, 0));
         form->Form_Activate(); // loading is over: resizes are now kept
         form->setFormWidth(6000);
-        ASSERT_TRUE(QFile::exists(path));
-        const auto stored = readWindowSettings(path);
-        ASSERT_TRUE(stored.has_value());
-        EXPECT_EQ(*stored, (WindowSettings{4215, qint16(form->FormHeight()), 6000, 500, 700}));
+        EXPECT_EQ(readWindowSettings(path),
+                  (WindowSettings{4215, qint16(form->FormHeight()), 6000, 500, 700}));
 
         // In edit mode, or with a nested level open, the window's size is not the list's.
         form->level(0).setMode(LevelMode::Edit);
@@ -134,10 +115,8 @@ TEST_P(PickerWindowTest, KeptLayoutIsReadWrittenAndNotWrittenInEditModeOrWithANe
     // A Top past the screen's edge (as a dragged window stores it) takes the caller's position.
     ASSERT_TRUE(writeWindowSettings(path, WindowSettings{4215, 5000, 6500, -300, 900}));
     PickerEnv::request().WindowTop = 1500;
-    auto form = loadForm();
-    EXPECT_EQ(QRect(form->FormLeft(), form->FormTop(), form->FormWidth(), form->FormHeight()),
-              QRect(900, 1500, 6500, 5000));
-    EXPECT_EQ(form->tag(), QString());
+    auto form = m_env->loadForm();
+    EXPECT_EQ(std::pair(place(*form), form->tag()), std::pair(QRect(900, 1500, 6500, 5000), QString()));
 }
 
 TEST_P(PickerWindowTest, TheHourglassIsGoneAfterAFailedLoad) {
@@ -156,7 +135,6 @@ TEST_P(PickerWindowTest, TheHourglassIsGoneAfterAFailedLoad) {
 // size. Runs offscreen and again under Xvfb with a real window manager.
 class FramedWindowTest : public PickerWindowTest {
 protected:
-    std::unique_ptr<wkDatabases_Form> showForm() { return show(true); }
     static qint32 outerHeight(const QWidget& w) {
         return qRound(grid::pixelsToTwipsY(w.frameGeometry().height()));
     }
@@ -166,14 +144,14 @@ TEST_P(FramedWindowTest, AFittedHeightUsesTheFrameTheWindowReallyHas) {
     // One row is not fitted: the default height stays.
     m_env->addEntry(u"ONE"_s, u"A"_s, u"Only"_s);
     PickerEnv::prepareRequest(u"ONE"_s);
-    const auto one = loadForm();
-    EXPECT_EQ(std::pair(one->tag(), one->FormHeight()), std::pair(u"NO STP"_s, 3255));
+    EXPECT_EQ(std::pair(m_env->loadForm()->tag(), m_env->loadForm()->FormHeight()),
+              std::pair(u"NO STP"_s, 3255));
 
     addRows(u"TWENTY"_s, 20);
     PickerEnv::prepareRequest(u"TWENTY"_s);
     // Before it is shown the window assumes a frame thicker than any window manager draws.
     wkDatabases_Form::assumeFrame(QMargins(10, 90, 10, 10));
-    auto form = showForm();
+    auto form = show(true);
     const QRect outer = form->frameGeometry();
     ASSERT_LT(outer.height() - form->geometry().height(), 100)
         << "the real frame is as thick as the assumed one";
@@ -186,8 +164,8 @@ TEST_P(FramedWindowTest, AFittedHeightUsesTheFrameTheWindowReallyHas) {
     const qint32 screenHeight = qRound(grid::screenSizeTwips().height());
     if (form->FormTop() + wanted > screenHeight - border)
         wanted = screenHeight - form->FormTop() - border;
-    EXPECT_NEAR(outerHeight(*form), wanted + border, 15);
-    EXPECT_NEAR(form->FormHeight(), wanted + border, 15);
+    for (const qint32 height : {outerHeight(*form), form->FormHeight()})
+        EXPECT_NEAR(height, wanted + border, 15);
     EXPECT_EQ(form->tag(), QString());
     form->Unload();
 }
@@ -196,7 +174,7 @@ TEST_P(FramedWindowTest, ALongListEndsAtTheScreensBottomFrameIncluded) {
     addRows(u"LONG"_s, 150);
     PickerEnv::prepareRequest(u"LONG"_s);
     PickerEnv::request().WindowTop = 600;
-    auto form = showForm();
+    auto form = show(true);
     EXPECT_NEAR(form->frameGeometry().bottom(), form->screen()->geometry().bottom(), 2);
     EXPECT_NEAR(outerHeight(*form), form->FormHeight(), 15);
     form->Unload();
@@ -205,11 +183,10 @@ TEST_P(FramedWindowTest, ALongListEndsAtTheScreensBottomFrameIncluded) {
 TEST_P(FramedWindowTest, AStoredSizeIsTheOuterSizeAndDoesNotGrowFromOpenToOpen) {
     addRows(u"PROC"_s, 3);
     PickerEnv::prepareRequest(u"PROC"_s, true);
-    QString path;
-    loadForm()->Stp_File_Name(path);
+    const QString path = settingsPath();
     ASSERT_TRUE(writeWindowSettings(path, WindowSettings{4215, 5000, 6000, 600, 900}));
     for (int open = 1; open <= 3; ++open) {
-        auto form = showForm();
+        auto form = show(true);
         EXPECT_NEAR(outerHeight(*form), 5000, 15) << "open " << open;
         EXPECT_NEAR(qRound(grid::pixelsToTwipsX(form->frameGeometry().width())), 6000, 15);
         form->resize(form->size()); // a resize that changes nothing
@@ -219,20 +196,18 @@ TEST_P(FramedWindowTest, AStoredSizeIsTheOuterSizeAndDoesNotGrowFromOpenToOpen) 
 }
 
 TEST_P(FramedWindowTest, ColumnWidthsShowAsManyCharactersInTheGridFont) {
-    // The widths a code list asks for: a three-letter group, forty characters of description, the letter
-    // file.
+    // The widths a code list asks for: a three-letter group, 40 characters of description, the letter file.
     const QString forty = u"Composite filling on tooth 14, mesial an"_s;
     m_env->addEntry(u"CODES"_s, u"MRS"_s, forty, {}, u"WELCOME.RTF"_s);
     PickerEnv::prepareRequest(u"CODES"_s, false, {}, u"Gp"_s, u"Description"_s, false, u"Letter File Name"_s);
     PickerEnv::request().ColumnWidths(2) = 40;
-    auto form = showForm();
+    auto form = show(true);
     const QTableView* view = form->level(0).uddbs_SS->view();
     EXPECT_EQ(QFontInfo(view->font()).family(), u"Liberation Sans"_s);
     const int cellMargins = 2 * (view->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, view) + 1);
     const int headerMargins = 2 * view->style()->pixelMetric(QStyle::PM_HeaderMargin, nullptr, view);
     QFont headerFont = view->font();
-    headerFont.setBold(true);
-    headerFont.setPointSizeF(8.75);
+    headerFont.setBold(true), headerFont.setPointSizeF(8.75);
     for (const auto& [col, cell, header] : {std::tuple{1, u"MRS"_s, u"Gp"_s},
                                             {2, forty, u"Description"_s},
                                             {5, u"WELCOME.RTF"_s, u"Letter File Name"_s}}) {
@@ -246,10 +221,8 @@ TEST_P(FramedWindowTest, ColumnWidthsShowAsManyCharactersInTheGridFont) {
     form->Unload();
 }
 
-INSTANTIATE_TEST_SUITE_P(SQLite, FramedWindowTest, ::testing::Values(Engine::SQLite),
-                         [](const auto& info) { return test::engineName(info.param); });
+VV_ENGINES(SQLite, FramedWindowTest, Engine::SQLite);
 
-INSTANTIATE_TEST_SUITE_P(Engines, PickerWindowTest, ::testing::Values(Engine::SQLite, Engine::PostgreSQL),
-                         [](const auto& info) { return test::engineName(info.param); });
+VV_ENGINES(Engines, PickerWindowTest, Engine::SQLite, Engine::PostgreSQL);
 
 } // namespace

@@ -1,15 +1,8 @@
 // The select action without a window: rows of a grid that is never shown
 // become selection records, with the reference host and scripted dialogs.
-#include <support/PickerEnv.h>
+#include "WindowTest.h"
 
 #include <window/SelectionCollector.h>
-
-#include <gtest/gtest.h>
-
-using namespace viVavazuruv;
-using viVavazuruv::test::Engine;
-using viVavazuruv::test::PickerEnv;
-using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -26,9 +19,7 @@ protected:
             m_grid.SetText(6, r, QString::number(100 + r));
         }
         m_grid.setOperationMode(multiSelect ? GridMode::MultiSelect : GridMode::SingleSelect);
-        m_grid.setRow(active);
-        m_grid.setCol(2);
-        m_grid.setAction(GridAction::ActivateCell);
+        m_grid.setRow(active), m_grid.setCol(2), m_grid.setAction(GridAction::ActivateCell);
     }
     bool collect() {
         const auto open = [this](const QString& code) {
@@ -59,9 +50,8 @@ TEST_P(SelectionCollectorTest, ARowGivesItsRecordAndEachVariableOneAfterIt) {
     EXPECT_TRUE(collect());
     EXPECT_EQ(listsAndLevels(), (QStringList{u"NOTES@0"_s, u"|??@1"_s, u"|T#@1"_s}));
     EXPECT_EQ(m_selection.at(0).columns.mid(0, 2), (QStringList{u"G2"_s, u"Crown |?? on |T#"_s}));
-    EXPECT_EQ(m_selection.at(0).field(6), u"102"_s);
-    EXPECT_EQ(m_selection.at(1).description(), u"upper left"_s);
-    EXPECT_TRUE(m_opened.isEmpty());
+    EXPECT_EQ(std::tuple(m_selection.at(0).field(6), m_selection.at(1).description(), m_opened.size()),
+              std::tuple(u"102"_s, u"upper left"_s, 0));
 }
 
 TEST_P(SelectionCollectorTest, TickedRowsComeInOrderAndATitleLineIsRefused) {
@@ -70,10 +60,8 @@ TEST_P(SelectionCollectorTest, TickedRowsComeInOrderAndATitleLineIsRefused) {
     EXPECT_FALSE(collect());
     EXPECT_TRUE(m_selection.empty());
 
-    for (const qint32 row : {3, 2}) {
-        m_grid.setRow(row);
-        m_grid.setRowSelected(true);
-    }
+    for (const qint32 row : {3, 2})
+        m_grid.setRow(row), m_grid.setRowSelected(true);
     EXPECT_TRUE(collect());
     EXPECT_EQ(QStringList({m_selection.at(0).description(), m_selection.at(1).description()}),
               (QStringList{u"Exam"_s, u"Recall"_s}));
@@ -86,7 +74,6 @@ TEST_P(SelectionCollectorTest, TickedRowsComeInOrderAndATitleLineIsRefused) {
     EXPECT_TRUE(m_selection.empty());
 }
 
-INSTANTIATE_TEST_SUITE_P(SQLite, SelectionCollectorTest, ::testing::Values(Engine::SQLite),
-                         [](const auto& info) { return test::engineName(info.param); });
+VV_ENGINES(SQLite, SelectionCollectorTest, Engine::SQLite);
 
 } // namespace

@@ -3,19 +3,11 @@
 // real frame are PickerWindowTest's framed cases).
 #include "WindowTest.h"
 
-#include <grid/Twips.h>
-#include <window/WindowSettings.h>
-
 #include <QGuiApplication>
 #include <QScreen>
 #include <QTemporaryDir>
 
 #include <limits>
-
-using namespace viVavazuruv;
-using viVavazuruv::test::Engine;
-using viVavazuruv::test::PickerEnv;
-using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -83,7 +75,6 @@ TEST_P(WindowPlacementTest, AnyCallersPositionOpensTheWindowOnTheScreen) {
     const float positions[] = {2147483648.0f, 3.4e38f,       2147483520.0f, 1e9f, -1e9f, -2147483648.0f,
                                -3.4e38f,      std::nanf(""), inf,           -inf, 4e6f,  -4e6f};
     const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
-    QString path;
     for (const bool keep : {false, true}) {
         for (const float top : positions) {
             for (const float left : {top, 500.0f}) {
@@ -91,12 +82,9 @@ TEST_P(WindowPlacementTest, AnyCallersPositionOpensTheWindowOnTheScreen) {
                 PickerEnv::prepareRequest(u"PROC"_s, keep);
                 if (keep) {
                     // A stored position of 0 takes the caller's.
-                    if (path.isEmpty())
-                        m_env->loadForm()->Stp_File_Name(path);
-                    ASSERT_TRUE(writeWindowSettings(path, WindowSettings{4215, 3255, 4125, 0, 0}));
+                    ASSERT_TRUE(writeWindowSettings(settingsPath(), WindowSettings{4215, 3255, 4125, 0, 0}));
                 }
-                PickerEnv::request().WindowTop = top;
-                PickerEnv::request().WindowLeft = left;
+                PickerEnv::request().WindowTop = top, PickerEnv::request().WindowLeft = left;
                 auto form = m_env->loadForm();
                 EXPECT_TRUE(screen.contains(placed(*form).topLeft())) << text(placed(*form));
                 EXPECT_TRUE(screen.contains(form->pos())) << text(QRect(form->pos(), QSize(1, 1)));
@@ -104,14 +92,11 @@ TEST_P(WindowPlacementTest, AnyCallersPositionOpensTheWindowOnTheScreen) {
                 // The sizes and positions a caller can set, out of range too.
                 for (const qint32 value :
                      {std::numeric_limits<qint32>::max(), std::numeric_limits<qint32>::min()}) {
-                    form->setFormTop(value);
-                    form->setFormLeft(value);
-                    form->setFormHeight(value);
-                    form->setFormWidth(value);
+                    form->setFormTop(value), form->setFormLeft(value);
+                    form->setFormHeight(value), form->setFormWidth(value);
                     EXPECT_TRUE(screen.contains(placed(*form).topLeft())) << text(placed(*form));
                 }
-                form->setFormHeight(3255);
-                form->setFormWidth(4125);
+                form->setFormHeight(3255), form->setFormWidth(4125);
                 form->show();
                 EXPECT_TRUE(QTest::qWaitForWindowExposed(form.get()));
                 EXPECT_TRUE(screen.intersects(form->frameGeometry())) << text(form->frameGeometry());
@@ -123,21 +108,17 @@ TEST_P(WindowPlacementTest, AnyCallersPositionOpensTheWindowOnTheScreen) {
 
 TEST_P(WindowPlacementTest, AStoredPositionOffEveryScreenOpensOnTheNearestEdge) {
     PickerEnv::prepareRequest(u"PROC"_s, true);
-    QString path;
-    m_env->loadForm()->Stp_File_Name(path);
     // 32000 twips is past any offscreen screen's right and bottom edge.
-    ASSERT_TRUE(writeWindowSettings(path, WindowSettings{4215, 3000, 4000, 32000, 600}));
+    ASSERT_TRUE(writeWindowSettings(settingsPath(), WindowSettings{4215, 3000, 4000, 32000, 600}));
     auto form = m_env->loadForm();
     const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
     const QRect at = placed(*form);
     EXPECT_TRUE(screen.contains(at)) << text(at) << " on " << text(screen);
     // Moved no further than it takes: down to the bottom edge, left where it was.
     EXPECT_NEAR(at.bottom(), screen.bottom(), 1);
-    EXPECT_EQ(form->FormLeft(), 600);
-    EXPECT_EQ(form->FormHeight(), 3000);
+    EXPECT_EQ(std::pair(form->FormLeft(), form->FormHeight()), std::pair(600, 3000));
 }
 
-INSTANTIATE_TEST_SUITE_P(SQLite, WindowPlacementTest, ::testing::Values(Engine::SQLite),
-                         [](const auto& info) { return test::engineName(info.param); });
+VV_ENGINES(SQLite, WindowPlacementTest, Engine::SQLite);
 
 } // namespace

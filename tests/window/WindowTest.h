@@ -3,9 +3,17 @@
 
 #include <support/PickerEnv.h>
 
+#include <grid/Twips.h>
+#include <window/WindowSettings.h>
+
 #include <QTest>
 
 #include <utility>
+
+// Both engines, or one: VV_ENGINES(Engines, Suite, Engine::SQLite, Engine::PostgreSQL).
+#define VV_ENGINES(prefix, suite, ...)                                                                       \
+    INSTANTIATE_TEST_SUITE_P(prefix, suite, ::testing::Values(__VA_ARGS__),                                  \
+                             [](const auto& info) { return test::engineName(info.param); })
 
 namespace viVavazuruv::test {
 
@@ -34,6 +42,16 @@ protected:
             settled = form->frameGeometry() == std::exchange(last, form->frameGeometry()) ? settled + 1 : 0;
         return form;
     }
+    // Where the window is, in twips, as the caller sees it.
+    static QRect place(const wkDatabases_Form& f) {
+        return {f.FormLeft(), f.FormTop(), f.FormWidth(), f.FormHeight()};
+    }
+    // The settings file the prepared request's window uses.
+    QString settingsPath() {
+        QString path;
+        m_env->loadForm()->Stp_File_Name(path);
+        return path;
+    }
     // A mouse click: an access key before any press on a button does nothing.
     static void click(QPushButton* button) { QTest::mouseClick(button, Qt::LeftButton); }
     // A column's texts from row 1 down, joined with bars.
@@ -46,3 +64,8 @@ protected:
 };
 
 } // namespace viVavazuruv::test
+
+using namespace viVavazuruv;
+using viVavazuruv::test::Engine;
+using viVavazuruv::test::PickerEnv;
+using namespace Qt::StringLiterals;
