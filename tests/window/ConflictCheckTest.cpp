@@ -66,9 +66,9 @@ TEST_P(ConflictCheckTest, TheOtherWorkstationsChangeIsKeptUnlessTheUserSaysOther
                 m_env->dialogs().expectMessage(*c.answer, u"Delete it all the same?"_s);
             click(form->level(0).cmd_Del);
         }
-        EXPECT_EQ(m_env->storedDescriptions(u"CRECARD"_s), c.stored);
-        EXPECT_EQ(m_env->storedDescriptions(u"OTHER"_s).size(), c.theirs == Move ? 1 : 0);
-        EXPECT_EQ(m_env->dialogs().pending(), 0);
+        EXPECT_EQ(std::tuple(m_env->storedDescriptions(u"CRECARD"_s),
+                             m_env->storedDescriptions(u"OTHER"_s).size(), m_env->dialogs().pending()),
+                  std::tuple(c.stored, c.theirs == Move ? 1 : 0, 0));
         form->Unload();
     }
 }

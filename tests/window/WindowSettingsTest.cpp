@@ -1,6 +1,4 @@
-#include <window/WindowSettings.h>
-
-#include <gtest/gtest.h>
+#include "WindowTest.h"
 
 #include <QDir>
 #include <QFile>
@@ -10,9 +8,6 @@
 #include <future>
 
 #include <sys/stat.h>
-
-using namespace viVavazuruv;
-using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -80,10 +75,9 @@ TEST_F(WindowSettingsFileTest, OnlyARegularFileThatStaysInsideTheFolderIsUsed) {
     // One hop out, and two: the first link stays in the folder, the second leaves it.
     ASSERT_TRUE(QFile::link(victim, path(u"ONE.STP"_s)));
     ASSERT_TRUE(QFile::link(path(u"ONE.STP"_s), path(u"TWO.STP"_s)));
-    for (const QString& name : {u"ONE.STP"_s, u"TWO.STP"_s}) {
-        EXPECT_FALSE(readWindowSettings(path(name)).has_value());
-        EXPECT_FALSE(writeWindowSettings(path(name), mine));
-    }
+    for (const QString& name : {u"ONE.STP"_s, u"TWO.STP"_s})
+        EXPECT_FALSE(readWindowSettings(path(name)).has_value() || writeWindowSettings(path(name), mine))
+            << name.toStdString();
     EXPECT_EQ(raw(victim), kLine);
 
     // A dangling chain out of the folder creates nothing at its end.
