@@ -25,14 +25,10 @@ QString variable(ReferenceHost& h, const QString& text) {
 // Each setting is stored in one spelling and asked for in the others a record
 // or a caller uses; a list named through CodeListKey is the list it names.
 TEST_P(RefhostSetAndGet, ListSettingsAreFoundInEverySpellingACallerUses) {
-    const auto setWords = [&](const QString& code) {
-        host().setListJoinWords(code, u"+"_s, u" &"_s, u"!"_s, u":"_s);
-    };
     host().setCodeListKey(u"|Cards"_s, u"crecard"_s);
     host().setCodeListKey(u"docs"_s, u" doclist "_s);
-    setWords(u" ||proc "_s);
-    setWords(u"|Cards"_s);
-    setWords(u"DOCLIST"_s);
+    for (const QString& code : {u" ||proc "_s, u"|Cards"_s, u"DOCLIST"_s})
+        host().setListJoinWords(code, u"+"_s, u" &"_s, u"!"_s, u":"_s);
     // Another workstation reads the stored words alike.
     const auto other = anotherHost();
     for (ReferenceHost* h : {&host(), other.get()})

@@ -412,8 +412,8 @@ TEST(RefhostConnect, BadAddressesAndFilesGiveOneClearErrorWithoutThePassword) {
     QTemporaryDir dir;
     const QString file = dir.filePath(u"new office.db"_s);
     ReferenceHost host(u"sqlite:"_s + file);
-    QSqlQuery q(host.GetConnection());
-    ASSERT_TRUE(q.exec(u"PRAGMA journal_mode"_s) && q.next());
+    QSqlQuery q(u"PRAGMA journal_mode"_s, host.GetConnection());
+    ASSERT_TRUE(q.next());
     EXPECT_EQ(q.value(0).toString() + u' ' + host.describe(), u"wal sqlite:"_s + file);
     const QString missing = dir.filePath(u"no/such/folder"_s);
     EXPECT_TRUE(openError(u"sqlite:"_s + missing + u"/x.db"_s).message().contains(missing));

@@ -8,20 +8,6 @@ using namespace Qt::StringLiterals;
 
 namespace viVavazuruv::test {
 
-void FailingHost::failSave(int nth, Failure how) {
-    m_saveToFail = nth;
-    m_saveFailure = how;
-}
-
-void FailingHost::failService(Service service, Failure how) {
-    m_services.insert(service, how);
-}
-
-void FailingHost::replaceStatements(const QString& prefix, const QString& replacement) {
-    m_prefix = prefix;
-    m_replacement = replacement;
-}
-
 void FailingHost::breakIfAsked(Service service) const {
     switch (m_services.value(service, Failure::None)) {
     case Failure::None:

@@ -6,6 +6,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <tuple>
+
 namespace viVavazuruv::test {
 
 // The reference host, failing where a test tells it to, so a test follows a
@@ -28,15 +30,17 @@ public:
     // Automation first runs a failing statement on the host's connection (on
     // PostgreSQL that spoils any open transaction), then raises DatabaseError
     // "disk full while saving".
-    void failSave(int nth, Failure how);
+    void failSave(int nth, Failure how) { std::tie(m_saveToFail, m_saveFailure) = std::tuple(nth, how); }
     // Every later call of service fails (HostError "<service> is down" for
     // Automation); None mends it.
-    void failService(Service service, Failure how);
+    void failService(Service service, Failure how) { m_services.insert(service, how); }
     // A statement starting with prefix (without regard to case; "" for every
     // statement) translates to replacement instead: rows the component must
     // cope with, or a statement that fails when run. An empty replacement
     // ends it.
-    void replaceStatements(const QString& prefix, const QString& replacement);
+    void replaceStatements(const QString& prefix, const QString& replacement) {
+        std::tie(m_prefix, m_replacement) = std::tuple(prefix, replacement);
+    }
 
     bool SaveRecord(qint16 Mode, const QString& Table, const QString& KeyField, qint32& Key,
                     const QStringList& FieldNames, const QStringList& Values, bool Required) override;

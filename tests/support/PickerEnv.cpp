@@ -108,18 +108,10 @@ wkDatabases_Form* PickerEnv::form() {
     return loaded;
 }
 
-grid::GridControl& PickerEnv::grid(int level) {
-    return *form()->level(level).uddbs_SS;
-}
-
 void PickerEnv::pressButton(const QString& name, int level) {
     auto* button = form()->findChild<QPushButton*>(name + QLatin1Char('_') + QString::number(level));
     ASSERT_NE(button, nullptr) << name.toStdString();
     QTest::mouseClick(button, Qt::LeftButton);
-}
-
-void PickerEnv::clickCell(qint32 col, qint32 row, int level, Qt::MouseButton button) {
-    clickCell(grid(level), col, row, button);
 }
 
 void PickerEnv::clickCell(grid::GridControl& grid, qint32 col, qint32 row, Qt::MouseButton button) {

@@ -55,11 +55,13 @@ public:
 
     // The picker window of the running request, or null.
     static wkDatabases_Form* form();
-    static grid::GridControl& grid(int level = 0);
+    static grid::GridControl& grid(int level = 0) { return *form()->level(level).uddbs_SS; }
 
     // User actions on the window of the running request.
     static void pressButton(const QString& name, int level = 0); // mouse press and release, e.g. "cmd_Select"
-    static void clickCell(qint32 col, qint32 row, int level = 0, Qt::MouseButton button = Qt::LeftButton);
+    static void clickCell(qint32 col, qint32 row, int level = 0, Qt::MouseButton button = Qt::LeftButton) {
+        clickCell(grid(level), col, row, button);
+    }
     static void clickCell(grid::GridControl& grid, qint32 col, qint32 row,
                           Qt::MouseButton button = Qt::LeftButton);
 

@@ -20,25 +20,16 @@ QString kindName(ScriptedDialogs::Kind kind) {
 } // namespace
 
 qint32 ScriptedDialogs::MessageBox(const QString& text, qint32 flags, const QString& title) {
-    const Answer answer = take({Kind::Message, text, title, flags, {}});
-    if (answer.meanwhile)
-        answer.meanwhile();
-    return answer.message;
+    return take({Kind::Message, text, title, flags, {}}).message;
 }
 
 QString ScriptedDialogs::InputBox(const QString& prompt, const QString& title, const QString& defaultText) {
-    const Answer answer = take({Kind::Input, prompt, title, 0, defaultText});
-    if (answer.meanwhile)
-        answer.meanwhile();
-    return answer.input;
+    return take({Kind::Input, prompt, title, 0, defaultText}).input;
 }
 
 std::optional<QString> ScriptedDialogs::OpenFile(const QString& initialFolder, const QString& filter,
                                                  qint32 flags) {
-    const Answer answer = take({Kind::File, initialFolder, {}, flags, filter});
-    if (answer.meanwhile)
-        answer.meanwhile();
-    return answer.file;
+    return take({Kind::File, initialFolder, {}, flags, filter}).file;
 }
 
 ScriptedDialogs::Answer ScriptedDialogs::take(const Asked& asked) {
@@ -46,15 +37,16 @@ ScriptedDialogs::Answer ScriptedDialogs::take(const Asked& asked) {
     const QString what = kindName(asked.kind) + QLatin1Char(' ') + quoted(asked.text);
     if (m_script.empty())
         fail(QStringLiteral("unexpected dialog: %1; no answer was queued").arg(what));
-    if (m_script.front().kind != asked.kind) {
+    if (m_script.front().kind != asked.kind)
         fail(QStringLiteral("unexpected dialog: %1; the next queued answer is for a dialog of kind \"%2\"")
                  .arg(what, kindName(m_script.front().kind)));
-    }
     Answer answer = std::move(m_script.front());
     m_script.pop_front();
     if (!answer.mustContain.isEmpty() && !asked.text.contains(answer.mustContain))
         fail(QStringLiteral("unexpected dialog: %1; its text should contain %2")
                  .arg(what, quoted(answer.mustContain)));
+    if (answer.meanwhile)
+        answer.meanwhile();
     return answer;
 }
 

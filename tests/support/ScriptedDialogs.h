@@ -67,7 +67,7 @@ private:
         std::optional<QString> file;
     };
 
-    // Records the dialog and takes its answer; throws when there is none that fits.
+    // Records the dialog, takes its answer and runs its meanwhile; throws when there is none that fits.
     Answer take(const Asked& asked);
     [[noreturn]] void fail(const QString& description);
 

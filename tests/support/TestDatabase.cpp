@@ -97,12 +97,8 @@ void TestDatabase::exec(const QString& statement) const {
 }
 
 TestDatabase::~TestDatabase() {
-    if (m_engine == Engine::PostgreSQL && !m_schema.isEmpty()) {
-        QSqlDatabase d = db();
-        if (d.isOpen())
-            QSqlQuery(d).exec(QStringLiteral("DROP SCHEMA IF EXISTS ") + m_schema +
-                              QStringLiteral(" CASCADE"));
-    }
+    if (m_engine == Engine::PostgreSQL && !m_schema.isEmpty() && db().isOpen())
+        QSqlQuery(db()).exec(QStringLiteral("DROP SCHEMA IF EXISTS %1 CASCADE").arg(m_schema));
     db().close();
     QSqlDatabase::removeDatabase(m_connectionName);
 }
