@@ -7,7 +7,6 @@
 #include "wkDatabases_Form.h"
 
 #include <ado/VbStrings.h>
-#include <core/CaughtError.h>
 #include <core/Logging.h>
 #include <core/RequestState.h>
 #include <grid/GridControl.h>
@@ -128,11 +127,7 @@ void wkDatabases_Form::leaveEditMode(qint16 Index) {
     try {
         Save_Database(Index);
     } catch (...) {
-        const AutomationError error = caughtAsAutomationError(std::current_exception());
-        tolerated("leaving edit mode: telling that the save failed", [&] {
-            dialogs().MessageBox(QStringLiteral("The list could not be saved: ") + error.message(),
-                                 MsgBox::Critical, ListMessageTitle);
-        });
+        tellSaveFailed(std::current_exception());
     }
 
     // Browse mode picks rows again even when nothing was saved (and so

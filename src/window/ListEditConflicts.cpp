@@ -57,7 +57,7 @@ QString ListEditSession::describeChanges(const QStringList& before, const QStrin
                            : QString();
         if (name.isEmpty())
             name = m_request.FieldNames(column);
-        lines += QStringLiteral("    %1: \"%2\", now \"%3\"\r\n").arg(name, before.at(i), now.at(i));
+        lines += tr("    %1: \"%2\", now \"%3\"\r\n").arg(name, before.at(i), now.at(i));
     }
     return lines;
 }
@@ -84,9 +84,9 @@ bool ListEditSession::settleConflict(PendingRow& row, SaveRun& run, RowCompariso
             run.write();
             comparison.stored.reset();
             const bool overwrite =
-                m_dialogs.MessageBox(QStringLiteral("\"%1\" was changed at another workstation since you "
-                                                    "started editing it:\r\n%2\r\nYes: save your version "
-                                                    "over theirs.\r\nNo: keep theirs and drop your change.")
+                m_dialogs.MessageBox(tr("\"%1\" was changed at another workstation since you "
+                                        "started editing it:\r\n%2\r\nYes: save your version "
+                                        "over theirs.\r\nNo: keep theirs and drop your change.")
                                          .arg(entry, describeChanges(*loaded, now)),
                                      kQuestion, ListMessageTitle) == MsgBox::AnswerYes;
             if (!overwrite)
@@ -100,27 +100,31 @@ bool ListEditSession::settleConflict(PendingRow& row, SaveRun& run, RowCompariso
         comparison.stored.reset();
         if (moved) {
             // Adding it again would leave the entry twice, here and where it went.
-            m_dialogs.MessageBox(QStringLiteral("\"%1\" was moved to another list or office at another "
-                                                "workstation since you started editing it; your change to it "
-                                                "is not saved.")
+            m_dialogs.MessageBox(tr("\"%1\" was moved to another list or office at another "
+                                    "workstation since you started editing it; your change to it "
+                                    "is not saved.")
                                      .arg(entry),
                                  MsgBox::Exclamation, ListMessageTitle);
             return false;
         }
-        const bool again = m_dialogs.MessageBox(
-                               QStringLiteral("\"%1\" was deleted at another workstation since you started "
-                                              "editing it.\r\n\r\nYes: add your version again.\r\nNo: leave "
-                                              "it deleted.")
-                                   .arg(entry),
-                               kQuestion, ListMessageTitle) == MsgBox::AnswerYes;
+        const bool again =
+            m_dialogs.MessageBox(tr("\"%1\" was deleted at another workstation since you started "
+                                    "editing it.\r\n\r\nYes: add your version again.\r\nNo: leave "
+                                    "it deleted.")
+                                     .arg(entry),
+                                 kQuestion, ListMessageTitle) == MsgBox::AnswerYes;
         if (!again)
             return false;
-        row.key = 0;
-        row.added = true;
-        row.names << m_request.FieldNames(0);
-        row.values << m_list.FrameTag.toUpper();
+        markAsNew(row);
         return true;
     }
+}
+
+void ListEditSession::markAsNew(PendingRow& row) const {
+    row.key = 0;
+    row.added = true;
+    row.names << m_request.FieldNames(0);
+    row.values << m_list.FrameTag.toUpper();
 }
 
 bool ListEditSession::mayDelete(qint32 key) {
@@ -131,8 +135,8 @@ bool ListEditSession::mayDelete(qint32 key) {
     const auto loaded = m_list.LoadedRows.constFind(key);
     if (!theirs || loaded == m_list.LoadedRows.constEnd() || *theirs == *loaded)
         return true; // gone already, nothing to measure against, or as it was loaded
-    return m_dialogs.MessageBox(QStringLiteral("\"%1\" was changed at another workstation since you started "
-                                               "editing:\r\n%2\r\nDelete it all the same?")
+    return m_dialogs.MessageBox(tr("\"%1\" was changed at another workstation since you started "
+                                   "editing:\r\n%2\r\nDelete it all the same?")
                                     .arg(loaded->value(1), describeChanges(*loaded, *theirs)),
                                 kQuestion, ListMessageTitle) == MsgBox::AnswerYes;
 }

@@ -138,8 +138,7 @@ bool ListEditSession::save() {
                 if (m_conflictCheck && !settleConflict(p, run, comparison))
                     continue;
             } else {
-                p.names << m_request.FieldNames(0);
-                p.values << m_list.FrameTag.toUpper();
+                markAsNew(p);
             }
             run.add(std::move(p));
         }

@@ -6,6 +6,7 @@
 #include <viVavazuruv/IDialogs.h>
 #include <viVavazuruv/IHostServices.h>
 
+#include <QCoreApplication>
 #include <QHash>
 #include <QStringList>
 
@@ -28,6 +29,8 @@ struct PendingRow;
 // object: the window makes one for each command, over the level's list
 // state, and shows what it changed.
 class ListEditSession final {
+    Q_DECLARE_TR_FUNCTIONS(ListEditSession)
+
 public:
     ListEditSession(LevelList& list, IGridControl& grid, IHostServices& host, IDialogs& dialogs,
                     const PickerRequest& request, bool conflictCheck);
@@ -68,6 +71,8 @@ private:
     // the run that writes it; another workstation's change since editing
     // began is asked about first.
     bool settleConflict(PendingRow& row, SaveRun& run, RowComparison& comparison);
+    // Makes the row an insert: key 0 and, last, its list's code in upper case.
+    void markAsNew(PendingRow& row) const;
     // Whether a stored row may be deleted: unchanged since loaded, or the user says so.
     bool mayDelete(qint32 key);
     // One line per field that differs: its column's caption, then and now.

@@ -165,15 +165,19 @@ void wkDatabases_Form::Form_QueryUnload(qint16& Cancel, qint16 UnloadMode) {
         try {
             Save_Database(qint16(i));
         } catch (...) {
-            const AutomationError error = caughtAsAutomationError(std::current_exception());
-            try {
-                dialogs().MessageBox(QStringLiteral("Your changes to the list were not saved: ") +
-                                         error.message(),
-                                     MsgBox::Critical, ListMessageTitle);
-            } catch (...) { // the error itself still reaches the caller
-            }
-            throw;
+            tellSaveFailed(std::current_exception());
+            throw; // the error itself still reaches the caller
         }
+    }
+}
+
+void wkDatabases_Form::tellSaveFailed(const std::exception_ptr& failure) noexcept {
+    try {
+        const AutomationError error = caughtAsAutomationError(failure);
+        dialogs().MessageBox(tr("Your changes to the list were not saved: %1").arg(error.message()),
+                             MsgBox::Critical, ListMessageTitle);
+    } catch (...) {
+        logPassedOver(lcWindow, "telling that a save failed", std::current_exception());
     }
 }
 

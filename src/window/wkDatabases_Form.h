@@ -19,6 +19,7 @@
 class QMenu;
 
 #include <array>
+#include <exception>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -184,6 +185,8 @@ private:
     void openNestedList(qint16 Index, const QString& listCode);
     void typeToFind(qint16 Index, qint16 KeyCode);
     void chooseLetterFile(qint32 row);
+    // Tells the user a save failed and why; a dialog that fails in its turn is only logged.
+    void tellSaveFailed(const std::exception_ptr& failure) noexcept;
     // The one way into window code from Qt's event loop: whatever the handler
     // throws ends the request (the window unloads) and is kept for the entry
     // point to raise once the modal loop has returned.
