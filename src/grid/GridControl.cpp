@@ -358,6 +358,29 @@ void GridControl::applyColumnWidth(qint32 col) {
                                   chars > 0 ? pixelsOfChars(*m_view, chars) : header->defaultSectionSize());
     }
     m_applyingWidth = false;
+    fitSpareWidth();
+}
+
+void GridControl::setSpareWidthColumn(qint32 col) {
+    m_spareWidthColumn = col;
+    fitSpareWidth();
+}
+
+void GridControl::fitSpareWidth() {
+    const qint32 col = m_spareWidthColumn;
+    if (m_destroying || m_applyingWidth || col < 1 || col > MaxCols() || m_hidden[col] ||
+        m_widthChars[col] == 0)
+        return;
+    QHeaderView* header = m_view->horizontalHeader();
+    const int own =
+        m_widthChars[col] > 0 ? pixelsOfChars(*m_view, m_widthChars[col]) : header->defaultSectionSize();
+    const int others = header->length() - header->sectionSize(col - 1);
+    const int width = std::max(own, m_view->viewport()->width() - others);
+    if (width == header->sectionSize(col - 1))
+        return;
+    m_applyingWidth = true;
+    header->resizeSection(col - 1, width);
+    m_applyingWidth = false;
 }
 
 bool GridControl::ColHidden() const {

@@ -112,6 +112,10 @@ public:
     // is refused with InvalidProcedureCall.
     void setContainer(QObject* container) override;
 
+    // The column that takes whatever width the grid has beyond its columns'
+    // own (0, the default, for none), so a widened grid shows no empty space.
+    void setSpareWidthColumn(qint32 col);
+
     QTableView* view() const;
     GridModel* model() const { return m_model; }
 
@@ -125,6 +129,7 @@ private:
     void applyMode();
     void applyGridFont(const QFont& font);
     void applyColumnWidth(qint32 col);
+    void fitSpareWidth();
     void applyHeaderColours();
     void currentRowChanged(qint32 row);
 
@@ -149,6 +154,7 @@ private:
     QVector<double> m_widthChars;
     QVector<bool> m_hidden;
     bool m_applyingWidth = false;
+    qint32 m_spareWidthColumn = 0;
 
     bool m_gridFontApplied = false;
     bool m_destroying = false;

@@ -100,6 +100,20 @@ QVariant GridModel::data(const QModelIndex& index, int role) const {
         if (m_ticks[row] && m_tickForeground.style() != Qt::NoBrush)
             return m_tickForeground;
         return {};
+    case Qt::CheckStateRole:
+        // Where ticks are drawn every row is ticked or not; elsewhere only the chosen row says so.
+        if (m_ticks[row])
+            return Qt::Checked;
+        return m_tickBackground.style() != Qt::NoBrush ? QVariant(Qt::Unchecked) : QVariant();
+    case Qt::AccessibleTextRole:
+        // A title line is read without its mark.
+        if (col + 1 == m_titleLineColumn && isTitleLine(row + 1))
+            return m_cells[col].at(row).mid(TitleLinePrefix.size()).toString();
+        return {};
+    case Qt::AccessibleDescriptionRole:
+        if (isTitleLine(row + 1))
+            return tr("Heading, cannot be chosen");
+        return {};
     default:
         return {};
     }
@@ -328,6 +342,11 @@ void GridModel::sortRows(qint32 row, qint32 row2, qint32 col, qint32 col2, const
     // persistent index stay where they were while the texts move under them.
     m_lastDataRow = -1;
     Q_EMIT layoutChanged({}, QAbstractItemModel::VerticalSortHint);
+}
+
+bool GridModel::isTitleLine(qint32 row) const {
+    return m_titleLineColumn >= 1 && m_titleLineColumn <= m_cols && row >= 1 && row <= m_rows &&
+           m_cells[m_titleLineColumn - 1].at(row - 1).startsWith(TitleLinePrefix);
 }
 
 bool GridModel::isTicked(qint32 row) const {

@@ -11,6 +11,7 @@
 
 #include <vector>
 
+#include "IGridControl.h"
 #include "TextColumn.h"
 
 namespace viVavazuruv::grid {
@@ -74,6 +75,12 @@ public:
     qint32 nextTicked(qint32 afterRow) const;
     // How ticked rows are drawn; Qt::NoBrush leaves them undecorated.
     void setTickBrushes(const QBrush& background, const QBrush& foreground);
+
+    // The column whose text marks a title line (a heading that cannot be
+    // chosen); 0, the default, for a list without them. Assistive technology
+    // hears a title line as a heading, and a row's tick as its checked state.
+    void setTitleLineColumn(qint32 col) { m_titleLineColumn = col; }
+    bool isTitleLine(qint32 row) const;
 
     // Fonts of cells (row 0 is the header, -1 all rows or columns). The most
     // recent setting that covers a cell wins. (-1, -1) changes the base font.
@@ -139,6 +146,7 @@ private:
     mutable qint32 m_lastDataRow = 0; // -1 while unknown
     QBrush m_tickBackground;
     QBrush m_tickForeground;
+    qint32 m_titleLineColumn = 0;
 
     QFont m_baseFont;
     Layered<bool> m_bold;

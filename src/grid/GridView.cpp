@@ -1,5 +1,6 @@
 #include "GridView.h"
 
+#include "GridCellDelegate.h"
 #include "GridControl.h"
 #include "GridModel.h"
 #include "KeyCodes.h"
@@ -43,6 +44,7 @@ qint16 mouseButtonCode(Qt::MouseButton button) {
 } // namespace
 
 GridView::GridView(GridControl& grid) : QTableView(&grid), m_grid(grid) {
+    setItemDelegate(new GridCellDelegate(this));
     for (QScrollBar* bar : {horizontalScrollBar(), verticalScrollBar()})
         connect(bar, &QAbstractSlider::actionTriggered, this, &GridView::scrollBarTriggered);
 }
@@ -158,7 +160,7 @@ void GridView::keyPressEvent(QKeyEvent* event) {
             return;
         }
     }
-    if (tickKey) {
+    if (tickKey || menuKey(*event)) {
         event->accept();
     } else {
         beginUserInput();
@@ -166,6 +168,29 @@ void GridView::keyPressEvent(QKeyEvent* event) {
         endUserInput();
     }
     flushEvents();
+}
+
+bool GridView::menuKey(const QKeyEvent& event) {
+    const bool menu =
+        event.key() == Qt::Key_Menu || (event.key() == Qt::Key_F10 && event.modifiers() == Qt::ShiftModifier);
+    const QModelIndex current = currentIndex();
+    if (!menu || state() == EditingState || !current.isValid())
+        return false;
+    beginUserInput();
+    scrollTo(current);
+    endUserInput();
+    // The menu opens under the cell, where the row stays readable.
+    const QRect cell = visualRect(current);
+    const QPointF twips = twipsFromView(QPoint(cell.left() + cell.height() / 2, cell.bottom()));
+    const qint32 col = current.column() + 1, row = current.row() + 1;
+    const qint32 x = qRound(twips.x()), y = qRound(twips.y());
+    queueEvent([col, row, x, y](IGridEvents& sink) { sink.RightClick(1, col, row, x, y); });
+    return true;
+}
+
+void GridView::resizeEvent(QResizeEvent* event) {
+    QTableView::resizeEvent(event);
+    m_grid.fitSpareWidth();
 }
 
 void GridView::wheelEvent(QWheelEvent* event) {

@@ -44,6 +44,7 @@ protected:
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void wheelEvent(QWheelEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
     bool viewportEvent(QEvent* event) override;
     // Finding a row by typing is the picker's business (KeyDown), not the view's.
     void keyboardSearch(const QString&) override {}
@@ -62,6 +63,8 @@ private:
     void viewScrolled();
     void editorOpened(const QModelIndex& index);
     void editorClosing();
+    // The context-menu key and Shift+F10 do what a right click on the cursor's cell does.
+    bool menuKey(const QKeyEvent& event);
     // The first visible cell (column, row from 1).
     QPoint topLeftCell() const;
     QPointF twipsFromView(const QPoint& viewportPos) const;
