@@ -327,6 +327,7 @@ SeedSummary seedDemoData(ReferenceHost& host, bool replace) {
     summary.providers = 3;
     host.setOption(u"DefaultProvider"_s, QString::number(mitchell));
     host.setOption(u"POPUP_HELP_FLAG"_s, u"-1"_s);
+    host.setOption(u"KEYBOARD_USER_ACTION"_s, u"-1"_s);
     host.setOption(u"CanModifyLists"_s, u"-1"_s);
     host.setOption(u"LetterColumnsOff"_s, u"0"_s);
 

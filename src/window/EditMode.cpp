@@ -66,7 +66,7 @@ void wkDatabases_Form::enterEditMode(qint16 Index) {
     PickerLevel& lvl = level(Index);
     IGridControl& grid = lvl.grid();
     Save_Window_Setting();
-    lvl.Uddbs_Frame->setTitle(host().CaptionText(m_request.FrameCaptions.at(Index)) + kEditingMark);
+    lvl.setTitle(host().CaptionText(m_request.FrameCaptions.at(Index)) + kEditingMark);
     lvl.cmd_Cancel->hide();
     lvl.cmd_Select->hide();
     lvl.cmd_Add->show();
@@ -113,7 +113,7 @@ void wkDatabases_Form::leaveEditMode(qint16 Index) {
         key = grid.GetText(grid.MaxCols() - 1, row);
     });
     tolerated("leaving edit mode: the frame caption",
-              [&] { lvl.Uddbs_Frame->setTitle(host().CaptionText(m_request.FrameCaptions.at(Index))); });
+              [&] { lvl.setTitle(host().CaptionText(m_request.FrameCaptions.at(Index))); });
     tolerated("leaving edit mode: the buttons", [&] {
         lvl.cmd_Add->hide();
         lvl.cmd_Del->hide();

@@ -33,6 +33,8 @@ void wkDatabases_Form::cmd_Cancel_Click(qint16 Index) {
         CurrentLevel = qint16(CurrentLevel - 1);
         level(Index - 1).Uddbs_Frame->show();
         Enable_Level_Buttons(qint16(Index - 1), true);
+        coverLevelsBelow();
+        level(Index - 1).grid().SetFocus();
         return;
     }
     Unload(1);

@@ -2,6 +2,7 @@
 #include "wkDatabases_Form.h"
 
 #include "FormTwips.h"
+#include "ListColumns.h"
 #include <core/Logging.h>
 #include <core/RequestState.h>
 #include <grid/GridControl.h>
@@ -106,6 +107,33 @@ void wkDatabases_Form::Open_Database_Level(qint16 Level, const QString& Database
     Enable_Level_Buttons(next, true);
     Arrange_Controls(false);
     Enable_Level_Buttons(Level, false);
+    coverLevelsBelow();
+    focusFirstEntry(next);
+}
+
+void wkDatabases_Form::coverLevelsBelow() {
+    for (int i = 0; i < kLevels; ++i) {
+        if (hasLevel(i))
+            level(i).setCovered(i < CurrentLevel);
+    }
+}
+
+void wkDatabases_Form::focusFirstEntry(qint16 Level) {
+    IGridControl& grid = level(Level).grid();
+    for (qint32 row = 1; row <= grid.MaxRows(); ++row) {
+        if (grid.TextView(ListColumn::Description, row).startsWith(TitleLinePrefix))
+            continue;
+        for (qint32 c = 1; c <= grid.MaxCols(); ++c) {
+            grid.setCol(c);
+            if (!grid.ColHidden())
+                break;
+        }
+        grid.setRow(row);
+        grid.setAction(GridAction::ActivateCell);
+        grid.setAction(GridAction::ScrollToCell);
+        break;
+    }
+    grid.SetFocus();
 }
 
 void wkDatabases_Form::Create_Level_Controls(qint16 Level) {
@@ -131,7 +159,8 @@ void wkDatabases_Form::Create_Level_Controls(qint16 Level) {
                                                              {lvl.cmd_Del, base.cmd_Del}};
     for (const auto& [mine, model] : buttons) {
         mine->setHidden(model->isHidden());
-        mine->setEnabled(model->isEnabled());
+        // Level 0's Edit button is disabled only while covered; its own state is what a new level takes.
+        mine->setEnabled(model == base.cmd_Edit ? base.editEnabled() : model->isEnabled());
     }
     lvl.Uddbs_Frame->setEnabled(base.Uddbs_Frame->isEnabled());
     lvl.grid().setEnabled(base.uddbs_SS->isEnabled());

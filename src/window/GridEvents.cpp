@@ -1,5 +1,6 @@
 // What each level's grid does with a person's keys, clicks and typing.
 #include "BusyGuard.h"
+#include "FormTwips.h"
 #include "ListColumns.h"
 #include "wkDatabases_Form.h"
 
@@ -93,8 +94,6 @@ void wkDatabases_Form::uddbs_SS_MouseUp(qint16 Index, qint16& Button, qint16& Sh
 void wkDatabases_Form::uddbs_SS_RightClick(qint16 Index, qint16 ClickType, qint32 Col, qint32 Row, qint32 X,
                                            qint32 Y) {
     Q_UNUSED(ClickType)
-    Q_UNUSED(X)
-    Q_UNUSED(Y)
     const bool codes = m_request.ColumnWidths(ListColumn::Codes) >= 1;
     const bool letters = m_request.ColumnWidths(ListColumn::Letter) >= 1;
     if (!level(Index).editing() || (!codes && !letters))
@@ -106,8 +105,11 @@ void wkDatabases_Form::uddbs_SS_RightClick(qint16 Index, qint16 ClickType, qint3
     grid.setCol(Col);
     grid.setAction(GridAction::ActivateCell);
     grid.setAction(GridAction::ScrollToCell);
+    // Where the mouse went down, or under the cell the menu key was pressed on.
+    const QPoint at =
+        level(Index).uddbs_SS->mapToGlobal(QPoint(twips::twipsToPixelsX(X), twips::twipsToPixelsY(Y)));
     m_menu.popUp(Row, m_request.ColumnWidths(ListColumn::Codes) > 0,
-                 m_request.ColumnWidths(ListColumn::Letter) > 0);
+                 m_request.ColumnWidths(ListColumn::Letter) > 0, at);
 }
 
 void wkDatabases_Form::uddbs_SS_KeyDown(qint16 Index, qint16& KeyCode, qint16& Shift) {

@@ -28,7 +28,7 @@ void wkDatabases_Form::Load_Database(qint16 Level, const QString& ListCode, bool
     PickerLevel& lvl = level(Level);
     IGridControl& grid = lvl.grid();
     lvl.ListChanged = false;
-    lvl.Uddbs_Frame->setTitle(host().CaptionText(m_request.FrameCaptions.at(Level)));
+    lvl.setTitle(host().CaptionText(m_request.FrameCaptions.at(Level)));
     Set_Selection_Mode(Level);
     // The fonts, captions and rows below reach the view as one change.
     const bool redraw = grid.ReDraw();

@@ -1,7 +1,6 @@
 #include "GridMenu.h"
 
 #include <QAction>
-#include <QCursor>
 #include <QMenu>
 
 namespace viVavazuruv {
@@ -17,11 +16,11 @@ GridMenu::GridMenu(QWidget* parent, const std::function<void(qint16 item)>& clic
     }
 }
 
-void GridMenu::popUp(qint32 row, bool codesShown, bool letterShown) {
+void GridMenu::popUp(qint32 row, bool codesShown, bool letterShown, const QPoint& at) {
     m_row = row;
     m_items[SelectCodes]->setEnabled(codesShown);
     m_items[SelectLetter]->setEnabled(letterShown);
-    m_menu->popup(QCursor::pos());
+    m_menu->popup(at);
 }
 
 } // namespace viVavazuruv

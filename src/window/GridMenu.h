@@ -7,6 +7,7 @@
 
 class QAction;
 class QMenu;
+class QPoint;
 class QWidget;
 
 namespace viVavazuruv {
@@ -26,8 +27,8 @@ public:
     GridMenu& operator=(const GridMenu&) = delete;
 
     QMenu* menu() const { return m_menu; }
-    // Shows the menu at the mouse for a grid row, each item enabled when its column is shown.
-    void popUp(qint32 row, bool codesShown, bool letterShown);
+    // Shows the menu at a point of the screen for a grid row, each item enabled when its column is shown.
+    void popUp(qint32 row, bool codesShown, bool letterShown, const QPoint& at);
     // The grid row the menu was last opened on; 0 before it ever was.
     qint32 row() const { return m_row; }
     // Set while a command runs (see BusyGuard).

@@ -1,13 +1,16 @@
 #include "PickerLevel.h"
 
 #include "FormTwips.h"
+#include "ListColumns.h"
 #include "wkDatabases_Form.h"
 #include <grid/GridControl.h>
+#include <grid/GridModel.h>
 
 #include <QGroupBox>
 #include <QLabel>
 #include <QPushButton>
 #include <QStatusBar>
+#include <QTableView>
 
 namespace viVavazuruv {
 
@@ -19,6 +22,17 @@ constexpr qint32 kButtonTop = 240;
 constexpr qint32 kInset = 120;
 constexpr qint32 kGridGap = 45;
 constexpr qint32 kGridBottom = 90;
+
+// A caption as it is read out: without the mark of its access key ("&&" stays one "&").
+QString withoutAccessKey(const QString& caption) {
+    QString text;
+    for (qsizetype i = 0; i < caption.size(); ++i) {
+        if (caption.at(i) == QLatin1Char('&') && i + 1 < caption.size())
+            ++i;
+        text += caption.at(i);
+    }
+    return text;
+}
 
 void placeInTwips(QWidget* widget, qint32 left, qint32 top, qint32 width, qint32 height) {
     widget->setGeometry(twips::twipsToPixelsX(left), twips::twipsToPixelsY(top),
@@ -36,6 +50,9 @@ PickerLevel::PickerLevel(wkDatabases_Form& form, int index) : m_form(form), m_in
     uddbs_SS = new grid::GridControl(Uddbs_Frame);
     uddbs_SS->setObjectName(QStringLiteral("uddbs_SS") + suffix);
     uddbs_SS->setEventSink(this);
+    uddbs_SS->model()->setTitleLineColumn(ListColumn::Description);
+    // A window widened for editing gives the extra width to the descriptions.
+    uddbs_SS->setSpareWidthColumn(ListColumn::Description);
 
     const auto makeButton = [&](const QString& name, const QString& caption) {
         auto* button = new QPushButton(caption, Uddbs_Frame);
@@ -43,6 +60,7 @@ PickerLevel::PickerLevel(wkDatabases_Form& form, int index) : m_form(form), m_in
         button->setAutoDefault(false);
         button->setProperty("level", index);
         button->installEventFilter(&form);
+        button->setAccessibleName(withoutAccessKey(caption));
         return button;
     };
     cmd_Add = makeButton(QStringLiteral("cmd_Add"), QStringLiteral("&New"));
@@ -54,6 +72,7 @@ PickerLevel::PickerLevel(wkDatabases_Form& form, int index) : m_form(form), m_in
     uddbs_SBar = new QStatusBar(Uddbs_Frame);
     uddbs_SBar->setObjectName(QStringLiteral("uddbs_SBar") + suffix);
     uddbs_SBar->setSizeGripEnabled(false);
+    uddbs_SBar->setAccessibleName(tr("Hint"));
     uddbs_SBarPanel = new QLabel(uddbs_SBar);
     uddbs_SBarPanel->setObjectName(QStringLiteral("uddbs_SBarPanel") + suffix);
     uddbs_SBar->addWidget(uddbs_SBarPanel, 1);
@@ -64,6 +83,8 @@ PickerLevel::PickerLevel(wkDatabases_Form& form, int index) : m_form(form), m_in
     QPushButton* buttons[] = {cmd_Add, cmd_Select, cmd_Cancel, cmd_Edit, cmd_Del};
     for (int i = 0; i < 5; ++i)
         placeInTwips(buttons[i], lefts[i], 300, kButtonWidth, kButtonHeight);
+    setTitle(QString());
+    setMode(LevelMode::Browse);
 }
 
 PickerLevel::~PickerLevel() {
@@ -79,6 +100,30 @@ IGridControl& PickerLevel::grid() const {
 void PickerLevel::setMode(LevelMode mode) {
     Mode = mode;
     cmd_Edit->setText(mode == LevelMode::Edit ? EditingCaption : BrowseCaption);
+    cmd_Edit->setAccessibleName(withoutAccessKey(cmd_Edit->text()));
+    const QString keys =
+        mode == LevelMode::Edit
+            ? tr("F2 edits a cell, the context-menu key attaches a letter file, Escape "
+                 "throws the changes away")
+            : tr("Enter chooses, Space ticks, a letter or digit finds an entry, Escape closes");
+    uddbs_SS->setAccessibleDescription(keys);
+    uddbs_SS->view()->setAccessibleDescription(keys);
+}
+
+void PickerLevel::setTitle(const QString& title) {
+    Uddbs_Frame->setTitle(title);
+    Uddbs_Frame->setAccessibleName(tr("Level %1: %2").arg(m_index + 1).arg(title));
+    uddbs_SS->setAccessibleName(title);
+    uddbs_SS->view()->setAccessibleName(title);
+}
+
+void PickerLevel::setCovered(bool covered) {
+    if (covered == m_covered)
+        return;
+    if (covered)
+        m_editEnabled = cmd_Edit->isEnabled();
+    m_covered = covered;
+    cmd_Edit->setEnabled(covered ? false : m_editEnabled);
 }
 
 void PickerLevel::place(qint32 frameLeft, qint32 frameTop, qint32 frameWidth, qint32 frameHeight,

@@ -4,6 +4,7 @@
 
 #include <grid/IGridControl.h>
 
+#include <QCoreApplication>
 #include <QGroupBox>
 #include <QHash>
 #include <QLabel>
@@ -25,7 +26,12 @@ class wkDatabases_Form;
 // (cmd_Select_0, uddbs_SS_1, Uddbs_Frame_2, uddbs_SBar_0). The grid's
 // events go to the window's handlers for this level, through its one guard.
 // Its list state (LevelList) is the level's own: the edit session works on it.
+//
+// Every control carries an accessible name: the frame its level and title,
+// the grid the title, each button its caption without the access key.
 class PickerLevel final : public IGridEvents, public LevelList {
+    Q_DECLARE_TR_FUNCTIONS(PickerLevel)
+
 public:
     // Creates the controls inside the window, which also sees every event of
     // the buttons (a press with the mouse is what lets a Click act).
@@ -42,6 +48,14 @@ public:
     void place(qint32 frameLeft, qint32 frameTop, qint32 frameWidth, qint32 frameHeight, bool showAddDelete);
     // Switches the mode and the Edit button's caption with it, the one way either changes.
     void setMode(LevelMode mode);
+    // The frame's title; the grid is named after it.
+    void setTitle(const QString& title);
+    // While a nested level lies over this one nothing of it can take the
+    // focus or an access key: its Edit button (which nesting leaves enabled)
+    // is disabled meanwhile, and gets its own state back when uncovered.
+    void setCovered(bool covered);
+    // The Edit button's own enabled state, whether covered or not.
+    bool editEnabled() const { return m_covered ? m_editEnabled : cmd_Edit->isEnabled(); }
 
     QGroupBox* Uddbs_Frame = nullptr;
     grid::GridControl* uddbs_SS = nullptr;
@@ -66,6 +80,8 @@ public:
 private:
     wkDatabases_Form& m_form;
     int m_index;
+    bool m_covered = false;
+    bool m_editEnabled = true;
 };
 
 } // namespace viVavazuruv

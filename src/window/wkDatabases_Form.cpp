@@ -16,6 +16,7 @@
 #include <QGroupBox>
 #include <QKeyEvent>
 #include <QMenu>
+#include <QShortcutEvent>
 #include <QTimer>
 
 namespace viVavazuruv {
@@ -116,6 +117,9 @@ void wkDatabases_Form::Form_Load() {
         qint16 conflictCheck = 0;
         host().ReadOptionFlag(QStringLiteral("LIST_CONFLICT_CHECK"), 0, nullptr, 0, conflictCheck);
         ConflictCheck = conflictCheck != 0;
+        qint16 keyboardAction = 0;
+        host().ReadOptionFlag(QStringLiteral("KEYBOARD_USER_ACTION"), 0, nullptr, 0, keyboardAction);
+        KeyboardUserAction = keyboardAction != 0;
         level(0).FrameTag = m_request.DatabaseCode;
         Show_Edit_Button(0);
         Load_Window_Setting();
@@ -298,10 +302,14 @@ bool wkDatabases_Form::eventFilter(QObject* watched, QEvent* event) {
     case QEvent::MouseMove:
         unsetCursor();
         break;
+    case QEvent::Shortcut:
+        if (KeyboardUserAction && !static_cast<QShortcutEvent*>(event)->isAmbiguous())
+            UserAction = true;
+        break;
     case QEvent::KeyPress: {
         const auto level16 = qint16(button->property("level").toInt());
+        auto* key = static_cast<QKeyEvent*>(event);
         if (hasLevel(level16) && button == level(level16).cmd_Cancel) {
-            auto* key = static_cast<QKeyEvent*>(event);
             cmd_Cancel_KeyDown(level16, qint16(key->key() & 0x7fff), 0);
             if (key->key() == Qt::Key_Escape) {
                 qint16 ascii = grid::EscapeKeyCode;
@@ -309,6 +317,16 @@ bool wkDatabases_Form::eventFilter(QObject* watched, QEvent* event) {
                     if (commitGridEdits())
                         cmd_Cancel_KeyPress(level16, ascii);
                 });
+                return true;
+            }
+        }
+        const bool enter = key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter;
+        if ((enter || key->key() == Qt::Key_Space) && (key->modifiers() & ~Qt::KeypadModifier) == 0) {
+            if (KeyboardUserAction)
+                UserAction = true;
+            // Enter presses a focused button as Space does (the buttons are no dialog defaults).
+            if (enter) {
+                button->click();
                 return true;
             }
         }

@@ -183,6 +183,10 @@ private:
     void leaveEditMode(qint16 Index);
     // Opens a list named in a chosen row on the next level and waits until it is closed.
     void openNestedList(qint16 Index, const QString& listCode);
+    // Only the level in front can take the focus or an access key.
+    void coverLevelsBelow();
+    // The level's grid takes the keys, its cursor on the first row that can be chosen.
+    void focusFirstEntry(qint16 Level);
     void typeToFind(qint16 Index, qint16 KeyCode);
     void chooseLetterFile(qint32 row);
     // Tells the user a save failed and why; a dialog that fails in its turn is only logged.
@@ -209,6 +213,9 @@ private:
     PatientRecord Patient;
     // The host's LIST_CONFLICT_CHECK: saves and deletes check what another workstation did meanwhile.
     bool ConflictCheck = false;
+    // The host's KEYBOARD_USER_ACTION: an access key, or Space or Enter on a
+    // focused button, is the user's action as a mouse press on a button is.
+    bool KeyboardUserAction = false;
 
     RequestState& m_state;
     PickerRequest m_request;

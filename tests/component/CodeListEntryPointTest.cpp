@@ -1,5 +1,5 @@
 // A dental code list opened by a host, chosen in across nested levels with the
-// mouse, and composed into the chart note, on the demo office's lists.
+// mouse or the keyboard, and composed into the chart note, on the demo office's lists.
 #include <support/PickerEnv.h>
 
 #include <core/RequestState.h>
@@ -7,7 +7,10 @@
 
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QGroupBox>
+#include <QTableView>
+#include <QTest>
 
 using namespace viVavazuruv;
 using viVavazuruv::test::Engine;
@@ -59,7 +62,28 @@ protected:
             PickerEnv::pressButton(u"cmd_Select"_s, level);
         };
     }
-    // A nested level showing list, ready for the mouse.
+    // On a level whose grid has the keyboard, moves to each row starting with a
+    // text and ticks it, then chooses with Enter: keys alone, where the focus is.
+    static std::function<void()> tickByKeys(QStringList rows, int level = 0) {
+        return [=] {
+            // Under a window manager the keyboard comes with the window's activation.
+            ASSERT_TRUE(QTest::qWaitFor([] { return QApplication::focusWidget() != nullptr; }));
+            QWidget* keys = QApplication::focusWidget();
+            const grid::GridControl& grid = PickerEnv::grid(level);
+            ASSERT_EQ(keys, grid.view()) << "level " << level << " does not have the keyboard";
+            for (const QString& text : rows) {
+                qint32 target = 0;
+                for (qint32 r = 1; r <= grid.MaxRows() && target == 0; ++r)
+                    target = grid.GetText(2, r).startsWith(text) ? r : 0;
+                ASSERT_GT(target, 0) << "no row " << text.toStdString();
+                for (int moves = 0; grid.ActiveRow() != target && moves < 100; ++moves)
+                    QTest::keyClick(keys, grid.ActiveRow() < target ? Qt::Key_Down : Qt::Key_Up);
+                QTest::keyClick(keys, Qt::Key_Space);
+            }
+            QTest::keyClick(keys, Qt::Key_Return);
+        };
+    }
+    // A nested level showing list, ready for the mouse and the keys.
     static std::function<bool()> showing(int level, const QString& list) {
         return [=] {
             wkDatabases_Form* form = PickerEnv::form();
@@ -99,13 +123,15 @@ TEST_P(CodeListEntryPointTest, DoubleBarsChooseOneRowAndAPromptAddsItsAnswer) {
     EXPECT_EQ(compose(o), u"Scaling and root planing, quadrant upper right."_s);
 }
 
-TEST_P(CodeListEntryPointTest, TeethSurfacesAMaterialAndItsShadeComposeOneSentence) {
+TEST_P(CodeListEntryPointTest, TeethSurfacesAMaterialAndItsShadeComposeOneSentenceByKeysAlone) {
+    // The grid's own keys act without the host's leave: only buttons wait for a mouse press.
+    m_env->host().setOption(u"KEYBOARD_USER_ACTION"_s, u"0"_s);
     m_script = PickerEnv::script();
-    m_script->step(up, pickAndConfirm({u"Composite filling on"_s}))
-        .step(showing(1, u"TEETH"_s), pickAndConfirm({u"#14 "_s}, 1))
-        .step(showing(1, u"SURFACES"_s), pickAndConfirm({u"mesial"_s, u"occlusal"_s}, 1))
-        .step(showing(1, u"MATERIALS"_s), pickAndConfirm({u"composite resin"_s}, 1))
-        .step(showing(2, u"SHADES"_s), pickAndConfirm({u"A2"_s}, 2));
+    m_script->step(up, tickByKeys({u"Composite filling on"_s}))
+        .step(showing(1, u"TEETH"_s), tickByKeys({u"#14 "_s}, 1))
+        .step(showing(1, u"SURFACES"_s), tickByKeys({u"mesial"_s, u"occlusal"_s}, 1))
+        .step(showing(1, u"MATERIALS"_s), tickByKeys({u"composite resin"_s}, 1))
+        .step(showing(2, u"SHADES"_s), tickByKeys({u"A2"_s}, 2));
     m_script->start();
     Outputs o = codeList(u"|PROCS"_s, true);
     EXPECT_EQ(o.level, u"0\n1\n1\n1\n1\n2\n"_s);

@@ -7,6 +7,7 @@
 #include <window/QtDialogs.h>
 
 #include <QGroupBox>
+#include <QHeaderView>
 #include <QMenu>
 #include <QSet>
 #include <QTableView>
@@ -73,6 +74,23 @@ TEST_P(EditingTest, EditAndDoneSwitchTheModeAndSaveWhatWasTypedCommittedOrNot) {
     EXPECT_EQ(state(), browsing);
     EXPECT_EQ(m_env->storedDescriptions(u"CRECARD"_s),
               (QStringList{u"American Express"_s, u"MasterCard Gold"_s, u"Visa Debit"_s}));
+    form->Unload();
+}
+
+TEST_P(EditingTest, EditModesWidthGoesToTheDescriptionsAndANewRowShowsWhole) {
+    addRows(u"LONG"_s, 40);
+    PickerEnv::prepareRequest(u"LONG"_s);
+    auto form = show();
+    PickerLevel& lvl = form->level(0);
+    QTableView* view = lvl.uddbs_SS->view();
+    const int browseWidth = view->columnWidth(1);
+    click(lvl.cmd_Edit);
+    EXPECT_EQ(view->horizontalHeader()->length(), view->viewport()->width());
+    EXPECT_GT(view->columnWidth(1), browseWidth);
+    click(lvl.cmd_Add);
+    const QRect added = view->visualRect(view->currentIndex());
+    EXPECT_EQ(std::pair(view->currentIndex().row(), view->viewport()->rect().contains(added)),
+              std::pair(40, true));
     form->Unload();
 }
 
