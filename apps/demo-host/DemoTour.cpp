@@ -1,5 +1,7 @@
 #include "DemoTour.h"
 
+#include "AnswerBox.h"
+
 #include <viVavazuruv/AutomationError.h>
 #include <viVavazuruv/IDialogs.h>
 
@@ -14,7 +16,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMouseEvent>
-#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTableView>
 #include <QTextStream>
@@ -214,7 +215,7 @@ int runTour(ReferenceHost& host, QWidget& desk, QTextStream& out, const QString&
             }
             auto* call = child<QPushButton>(desk, stop.row + u"Call"_s);
             click(call, call->rect().center());
-            answer = child<QPlainTextEdit>(desk, stop.row + u"Result"_s)->toPlainText();
+            answer = child<AnswerBox>(desk, stop.row + u"Result"_s)->answer();
             outputs = child<QLabel>(desk, stop.row + u"Outputs"_s)->text();
         } catch (const AutomationError& e) {
             answer = u"error %1: %2"_s.arg(QString::number(e.code()), e.message());
@@ -229,8 +230,12 @@ int runTour(ReferenceHost& host, QWidget& desk, QTextStream& out, const QString&
             out << "      expected \"" << stop.expected << "\" " << robot.failure() << '\n';
         out.flush();
     }
-    if (!pictureFolder.isEmpty())
+    if (!pictureFolder.isEmpty()) {
+        // The answer boxes grew with their answers; the rows settle once the
+        // layouts' requests, each posting the next, have all been handled.
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 500);
         desk.grab().save(pictureFolder + u"/demo-desk.png"_s);
+    }
     if (wrong == 0)
         out << "tour: every entry point answered as expected\n";
     else
