@@ -13,6 +13,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QGroupBox>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMouseEvent>
@@ -97,6 +98,21 @@ PickerRobot::Act PickerRobot::chooseAndConfirm(int level, const QStringList& row
         }
         auto* ok = picker->findChild<QPushButton*>(u"cmd_Select"_s + suffix(level));
         click(ok, ok->rect().center());
+    };
+}
+
+PickerRobot::Act PickerRobot::pressKeys(int level, const QList<Qt::Key>& keys) {
+    return [=](QWidget* picker) {
+        // Straight to the level's grid: where the focus lies is the window's
+        // business, and the answers must not hang on it.
+        auto* view = picker->findChild<QWidget*>(u"uddbs_SS"_s + suffix(level))->findChild<QTableView*>();
+        for (const Qt::Key key : keys) {
+            const QString text = key < Qt::Key_Escape ? QString(QChar(key)).toLower() : QString();
+            QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, text);
+            QCoreApplication::sendEvent(view, &press);
+            QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier, text);
+            QCoreApplication::sendEvent(view, &release);
+        }
     };
 }
 
@@ -203,8 +219,13 @@ int runTour(ReferenceHost& host, QWidget& desk, QTextStream& out, const QString&
                 robot.add(PickerRobot::showing(0, {}), PickerRobot::chooseAndConfirm(0, stop.picks));
             if (stop.picks.value(0) == u"Composite filling on"_s) {
                 robot.add(PickerRobot::showing(1, u"TEETH"_s), PickerRobot::chooseAndConfirm(1, {u"#14 "_s}));
-                robot.add(PickerRobot::showing(1, u"SURFACES"_s),
-                          PickerRobot::chooseAndConfirm(1, {u"mesial"_s, u"occlusal"_s}));
+                // The surfaces by keyboard: a letter finds an entry, Space ticks it, Return chooses.
+                robot.add(PickerRobot::showing(1, u"SURFACES"_s), [&](QWidget* picker) {
+                    PickerRobot::pressKeys(1, {Qt::Key_M, Qt::Key_Space, Qt::Key_O, Qt::Key_Space})(picker);
+                    if (!pictureFolder.isEmpty())
+                        picker->grab().save(pictureFolder + u"/picker-surfaces.png"_s);
+                    PickerRobot::pressKeys(1, {Qt::Key_Return})(picker);
+                });
                 robot.add(PickerRobot::showing(1, u"MATERIALS"_s),
                           PickerRobot::chooseAndConfirm(1, {u"composite resin"_s}));
                 robot.add(PickerRobot::showing(2, u"SHADES"_s), [&](QWidget* picker) {
