@@ -1,5 +1,7 @@
 #include "DemoHostWindow.h"
 
+#include "AnswerBox.h"
+
 #include <viVavazuruv/AutomationError.h>
 #include <viVavazuruv/UsrDefTable.h>
 
@@ -14,7 +16,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
-#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScreen>
 #include <QScrollArea>
@@ -34,6 +35,9 @@ namespace usrdef = viVavazuruv::usrdef;
 namespace vvdemo {
 
 namespace {
+
+// Characters of one by-reference output the desk shows.
+constexpr qsizetype kOutputCharacters = 250;
 
 QString yesNo(bool value) {
     return value ? u"true"_s : u"false"_s;
@@ -249,17 +253,18 @@ void DemoHostWindow::patientChosen(int index) {
 
 DemoHostWindow::ResultView DemoHostWindow::makeResultView(const QString& prefix) {
     ResultView view;
-    view.answer = new QPlainTextEdit;
+    view.answer = new AnswerBox;
     view.answer->setObjectName(prefix + u"Result"_s);
-    view.answer->setReadOnly(true);
-    view.answer->setLineWrapMode(QPlainTextEdit::WidgetWidth);
     view.answer->setPlaceholderText(u"returned string"_s);
-    const int lineHeight = view.answer->fontMetrics().lineSpacing();
-    view.answer->setFixedHeight(lineHeight * 3 + 12);
     view.outputs = new QLabel;
     view.outputs->setObjectName(prefix + u"Outputs"_s);
     view.outputs->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    view.outputs->setWordWrap(false); // one output a line, each whole
+    // One output a line, wrapped to the column: a long one never pushes the
+    // answer box past the window's edge.
+    view.outputs->setWordWrap(true);
+    QSizePolicy fitColumn(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    fitColumn.setHeightForWidth(true);
+    view.outputs->setSizePolicy(fitColumn);
     return view;
 }
 
@@ -423,14 +428,17 @@ void DemoHostWindow::run(const QString& entryPoint, const ResultView& view,
         QStringList outputs;
         QString answer = call(position, outputs);
         answer.replace(u"\r\n"_s, u"\n"_s);
-        view.answer->setPlainText(answer);
+        view.answer->setAnswer(answer);
+        // A label lays out all it holds: an output as long as a whole list must not stall the desk.
+        for (QString& output : outputs)
+            output = AnswerBox::shortened(output, kOutputCharacters);
         view.outputs->setText(outputs.join(u"\n"_s));
         statusBar()->showMessage(u"%1 returned %2 characters after %3 ms (window at %4)."_s.arg(
             entryPoint, QString::number(answer.size()), QString::number(clock.elapsed()), where));
     } catch (const AutomationError& e) {
         statusBar()->showMessage(u"%1 raised error %2."_s.arg(entryPoint, QString::number(e.code())));
         if (m_quiet) {
-            view.answer->setPlainText(u"error %1: %2"_s.arg(QString::number(e.code()), e.message()));
+            view.answer->setAnswer(u"error %1: %2"_s.arg(QString::number(e.code()), e.message()));
             return;
         }
         QMessageBox::warning(this, u"%1 failed"_s.arg(entryPoint),

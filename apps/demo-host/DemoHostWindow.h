@@ -13,11 +13,12 @@ class QComboBox;
 class QGridLayout;
 class QLabel;
 class QLineEdit;
-class QPlainTextEdit;
 class QPushButton;
 class QStringListModel;
 
 namespace vvdemo {
+
+class AnswerBox;
 
 // What a host's own window does around the component: it owns the host
 // object, keeps the current patient, and calls each picker entry point with
@@ -46,7 +47,7 @@ private:
 
     // The result column of one entry-point row.
     struct ResultView {
-        QPlainTextEdit* answer = nullptr;
+        AnswerBox* answer = nullptr;
         QLabel* outputs = nullptr;
     };
 

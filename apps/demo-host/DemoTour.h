@@ -29,6 +29,8 @@ public:
     static Ready showing(int level, const QString& list);
     // Clicks the rows of level whose description starts with one of rows, then OK.
     static Act chooseAndConfirm(int level, const QStringList& rows);
+    // Presses keys (a letter, Space, Return ...) one after the other in level's grid.
+    static Act pressKeys(int level, const QList<Qt::Key>& keys);
     // What went wrong ("" when every step ran); the window is closed then.
     const QString& failure() const { return m_failure; }
 
@@ -44,8 +46,8 @@ private:
 // Calls every entry point in turn through the desk's own fields and buttons,
 // with answers a person might give in the pickers, and writes what each
 // returned to out; with a folder, saves pictures of the desk and of a picker
-// with nested levels there. Returns 0 when every call answered as the demo
-// office says it should.
+// with nested levels there, one of them as the keyboard left it mid-way. Returns 0 when every call answered
+// as the demo office says it should.
 int runTour(viVavazuruv::ReferenceHost& host, QWidget& desk, QTextStream& out, const QString& pictureFolder);
 
 } // namespace vvdemo

@@ -66,6 +66,7 @@ Options of every command:
                    that office does; without it, as the database's options say
     --quiet        no progress or summary on standard error
     -h, --help     this text
+    -v, --version  the program's name and version
 
 Exit status: 0 done; 1 check found errors, or the import was refused;
 2 wrong arguments, a file that cannot be read or written, a database error.
@@ -212,12 +213,20 @@ int checkCommand(const QCommandLineParser& parser, const QStringList& args) {
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv); // the SQL drivers load only once this exists
     QCoreApplication::setApplicationName(u"vv-lists"_s);
+    QCoreApplication::setApplicationVersion(QStringLiteral(VIVAVAZURUV_VERSION));
     const QStringList arguments = QCoreApplication::arguments();
     const QString name = arguments.value(1);
     if (name == u"-h"_s || name == u"--help"_s || name == u"help"_s) {
         QTextStream(stdout) << kUsage;
         return 0;
     }
+    const auto printVersion = [] {
+        QTextStream(stdout) << QCoreApplication::applicationName() << ' '
+                            << QCoreApplication::applicationVersion() << '\n';
+        return 0;
+    };
+    if (name == u"-v"_s || name == u"--version"_s)
+        return printVersion();
 
     const QList<Command> commands{
         {u"export"_s, {u"office"_s, u"output"_s, u"quiet"_s}, 1, true},
@@ -233,6 +242,7 @@ int main(int argc, char** argv) {
 
     QCommandLineParser parser;
     parser.addHelpOption();
+    parser.addVersionOption();
     for (const QString& option : command->options) {
         const bool takesValue = option != u"quiet"_s && option != u"dry-run"_s;
         parser.addOption(takesValue ? QCommandLineOption(option, QString(), option.toUpper())
@@ -249,6 +259,8 @@ int main(int argc, char** argv) {
         QTextStream(stdout) << kUsage;
         return 0;
     }
+    if (parser.isSet(u"version"_s))
+        return printVersion();
     const QStringList args = parser.positionalArguments();
     if (args.size() < command->fixedArguments ||
         (!command->moreArguments && args.size() > command->fixedArguments))

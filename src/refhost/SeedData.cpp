@@ -43,7 +43,8 @@ QList<Entry> teeth() {
         const int place = (tooth - 1) % 8;
         // Universal numbering runs back to front on the left side of each arch.
         const int kind = (quadrant % 2 == 0) ? place : 7 - place;
-        rows.append({QString::number(tooth),
+        // Two digits: the picker sorts by group code as text, and 01 ... 32 keeps the mouth's order.
+        rows.append({u"%1"_s.arg(tooth, 2, 10, QChar(u'0')),
                      u"#%1 %2 %3"_s.arg(QString::number(tooth), QLatin1String(quadrants[quadrant]),
                                         QLatin1String(kinds[kind]))});
     }

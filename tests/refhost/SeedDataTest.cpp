@@ -46,6 +46,17 @@ TEST_P(RefhostSeed, FillsEveryEntryPointsListAndThreeLevelsOfNestedLists) {
     host().PipeVariableList(u"|PROCS"_s, opened); // a code list's own reference, where a note starts
     EXPECT_EQ(opened, u"PROCS"_s);
     EXPECT_TRUE(load(u"TEETH"_s).size() == 32 && host().InsertEachItem(u"TXNOTES"_s));
+
+    // A picker shows a list in the order of its group codes as texts: the teeth in the mouth's order.
+    QStringList teeth, mouth;
+    QSqlQuery q(host().GetConnection());
+    ASSERT_TRUE(
+        q.exec(u"SELECT usrdefDes FROM UsrDefTable WHERE UsrDefCod = 'TEETH' ORDER BY usrdefSeqCod"_s));
+    while (q.next())
+        teeth << q.value(0).toString().section(u' ', 0, 0);
+    for (int tooth = 1; tooth <= 32; ++tooth)
+        mouth << u"#"_s + QString::number(tooth);
+    EXPECT_EQ(teeth, mouth);
 }
 
 TEST_P(RefhostSeed, RefusesAFilledDatabaseUnlessToldAndAFailedSeedLeavesNothing) {
