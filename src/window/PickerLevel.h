@@ -4,6 +4,7 @@
 
 #include <grid/IGridControl.h>
 
+#include <QCoreApplication>
 #include <QGroupBox>
 #include <QHash>
 #include <QLabel>
@@ -26,6 +27,8 @@ class wkDatabases_Form;
 // events go to the window's handlers for this level, through its one guard.
 // Its list state (LevelList) is the level's own: the edit session works on it.
 class PickerLevel final : public IGridEvents, public LevelList {
+    Q_DECLARE_TR_FUNCTIONS(PickerLevel)
+
 public:
     // Creates the controls inside the window, which also sees every event of
     // the buttons (a press with the mouse is what lets a Click act).
