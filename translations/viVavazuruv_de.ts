@@ -31,6 +31,49 @@
     </message>
 </context>
 <context>
+    <name>DemoHost</name>
+    <message>
+        <source>viVavazuruv demo host</source>
+        <translation>viVavazuruv-Demo-Host</translation>
+    </message>
+    <message>
+        <source>Cannot remove &quot;%1&quot;: %2</source>
+        <translation>„%1“ kann nicht entfernt werden: %2</translation>
+    </message>
+    <message>
+        <source>Cannot count the rows of %1: %2</source>
+        <translation>Die Zeilen von %1 können nicht gezählt werden: %2</translation>
+    </message>
+    <message>
+        <source>Unexpected argument &quot;%1&quot;; see --help.</source>
+        <translation>Unerwartetes Argument „%1“; siehe --help.</translation>
+    </message>
+    <message>
+        <source>--office needs a number above 0.</source>
+        <translation>--office erwartet eine Zahl größer als 0.</translation>
+    </message>
+    <message>
+        <source>The data folder &quot;%1&quot; cannot be created; give --database.</source>
+        <translation>Der Datenordner „%1“ kann nicht angelegt werden; geben Sie --database an.</translation>
+    </message>
+    <message>
+        <source>--fresh works only with an sqlite: file address.</source>
+        <translation>--fresh funktioniert nur mit einer sqlite:-Dateiadresse.</translation>
+    </message>
+    <message>
+        <source>Cannot open the database</source>
+        <translation>Die Datenbank kann nicht geöffnet werden</translation>
+    </message>
+    <message>
+        <source>%1
+
+(error %2)</source>
+        <translation>%1
+
+(Fehler %2)</translation>
+    </message>
+</context>
+<context>
     <name>DriverRows</name>
     <message>
         <source>The query failed: %1</source>

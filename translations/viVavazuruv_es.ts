@@ -31,6 +31,49 @@
     </message>
 </context>
 <context>
+    <name>DemoHost</name>
+    <message>
+        <source>viVavazuruv demo host</source>
+        <translation>viVavazuruv: anfitrión de demostración</translation>
+    </message>
+    <message>
+        <source>Cannot remove &quot;%1&quot;: %2</source>
+        <translation>No se puede eliminar «%1»: %2</translation>
+    </message>
+    <message>
+        <source>Cannot count the rows of %1: %2</source>
+        <translation>No se pueden contar las filas de %1: %2</translation>
+    </message>
+    <message>
+        <source>Unexpected argument &quot;%1&quot;; see --help.</source>
+        <translation>Argumento inesperado «%1»; consulte --help.</translation>
+    </message>
+    <message>
+        <source>--office needs a number above 0.</source>
+        <translation>--office necesita un número mayor que 0.</translation>
+    </message>
+    <message>
+        <source>The data folder &quot;%1&quot; cannot be created; give --database.</source>
+        <translation>No se puede crear la carpeta de datos «%1»; indique --database.</translation>
+    </message>
+    <message>
+        <source>--fresh works only with an sqlite: file address.</source>
+        <translation>--fresh solo funciona con una dirección de archivo sqlite:.</translation>
+    </message>
+    <message>
+        <source>Cannot open the database</source>
+        <translation>No se puede abrir la base de datos</translation>
+    </message>
+    <message>
+        <source>%1
+
+(error %2)</source>
+        <translation>%1
+
+(error %2)</translation>
+    </message>
+</context>
+<context>
     <name>DriverRows</name>
     <message>
         <source>The query failed: %1</source>
