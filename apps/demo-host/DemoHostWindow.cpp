@@ -8,6 +8,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QCompleter>
+#include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QFormLayout>
 #include <QGridLayout>
@@ -67,7 +68,7 @@ QCheckBox* checkBox(const QString& objectName, const QString& text, bool checked
 }
 
 QPushButton* callButton(const QString& objectName) {
-    auto* button = new QPushButton(u"Call"_s);
+    auto* button = new QPushButton(QCoreApplication::translate("vvdemo::DemoHostWindow", "Call"));
     button->setObjectName(objectName);
     button->setAutoDefault(false);
     return button;
@@ -103,7 +104,7 @@ DemoHostWindow::DemoHostWindow(std::shared_ptr<viVavazuruv::ReferenceHost> host,
                                viVavazuruv::_wkDatabases& component, QWidget* parent)
     : QMainWindow(parent), m_host(std::move(host)), m_component(component) {
     setObjectName(u"demoHostWindow"_s);
-    setWindowTitle(u"viVavazuruv demo host"_s);
+    setWindowTitle(tr("viVavazuruv demo host"));
 
     auto* central = new QWidget;
     auto* layout = new QVBoxLayout(central);
@@ -117,8 +118,8 @@ DemoHostWindow::DemoHostWindow(std::shared_ptr<viVavazuruv::ReferenceHost> host,
     layout->addWidget(rows, 1);
     setCentralWidget(central);
     statusBar()->setObjectName(u"statusBar"_s);
-    statusBar()->showMessage(u"Type a group code into Tmp to be answered from the list, or leave it empty "
-                             u"to open the picker."_s);
+    statusBar()->showMessage(tr("Type a group code into Tmp to be answered from the list, or leave it empty "
+                                "to open the picker."));
 
     fillPatients();
     fillListCodes();
@@ -132,14 +133,14 @@ int DemoHostWindow::patientCount() const {
 }
 
 QWidget* DemoHostWindow::buildHeader() {
-    auto* box = new QGroupBox(u"Host"_s);
+    auto* box = new QGroupBox(tr("Host"));
     box->setObjectName(u"hostGroup"_s);
     auto* form = new QFormLayout(box);
 
     auto* database = new QLabel(m_host->describe());
     database->setObjectName(u"databaseLabel"_s);
     database->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    form->addRow(u"Database:"_s, database);
+    form->addRow(tr("Database:"), database);
 
     // Office mode 7 gives each office its own lists and patients; switching
     // shows the component filtering every statement by office.
@@ -148,19 +149,20 @@ QWidget* DemoHostWindow::buildHeader() {
     office->setRange(1, 999);
     office->setValue(m_host->GetOfficeID());
     auto* ownLists =
-        checkBox(u"officeMode7"_s, u"office mode 7: each office keeps its own lists and patients"_s,
+        checkBox(u"officeMode7"_s, tr("office mode 7: each office keeps its own lists and patients"),
                  m_host->GetOfficeMode() == 7);
     const auto switchOffice = [this, office, ownLists] {
         m_host->setOfficeMode(ownLists->isChecked() ? 7 : 0);
         m_host->setOfficeID(office->value());
         fillPatients();
         fillListCodes();
-        statusBar()->showMessage(u"GetOfficeMode() now answers %1, GetOfficeID() %2."_s.arg(
-            QString::number(m_host->GetOfficeMode()), QString::number(m_host->GetOfficeID())));
+        statusBar()->showMessage(
+            tr("GetOfficeMode() now answers %1, GetOfficeID() %2.")
+                .arg(QString::number(m_host->GetOfficeMode()), QString::number(m_host->GetOfficeID())));
     };
     connect(office, &QSpinBox::valueChanged, this, switchOffice);
     connect(ownLists, &QCheckBox::toggled, this, switchOffice);
-    form->addRow(u"Office:"_s, argumentRow({{QString(), office}, {QString(), ownLists}}));
+    form->addRow(tr("Office:"), argumentRow({{QString(), office}, {QString(), ownLists}}));
 
     m_patients = new QComboBox;
     m_patients->setObjectName(u"patientCombo"_s);
@@ -172,7 +174,7 @@ QWidget* DemoHostWindow::buildHeader() {
     patientLayout->setContentsMargins(0, 0, 0, 0);
     patientLayout->addWidget(m_patients);
     patientLayout->addWidget(m_patientDetails, 1);
-    form->addRow(u"Current patient:"_s, patientRow);
+    form->addRow(tr("Current patient:"), patientRow);
     connect(m_patients, &QComboBox::currentIndexChanged, this, &DemoHostWindow::patientChosen);
     return box;
 }
@@ -192,13 +194,13 @@ void DemoHostWindow::fillListCodes() {
     }
     m_listCodes->setStringList(codes);
     for (QLineEdit* edit : {m_selectionList, m_oneChoiceList})
-        edit->setToolTip(u"Lists in this office: "_s + codes.join(u", "_s));
+        edit->setToolTip(tr("Lists in this office: %1").arg(codes.join(u", "_s)));
 }
 
 void DemoHostWindow::fillPatients() {
     const QSignalBlocker quiet(m_patients);
     m_patients->clear();
-    m_patients->addItem(u"(no patient)"_s, 0);
+    m_patients->addItem(tr("(no patient)"), 0);
 
     // The host's own patient file; the component only ever asks for the current one.
     const bool officeClause = m_host->GetOfficeMode() == 7;
@@ -209,7 +211,7 @@ void DemoHostWindow::fillPatients() {
     if (officeClause)
         q.addBindValue(m_host->GetOfficeID());
     if (!q.exec()) {
-        statusBar()->showMessage(u"The patient list could not be read: "_s + q.lastError().text());
+        statusBar()->showMessage(tr("The patient list could not be read: %1").arg(q.lastError().text()));
         return;
     }
     QList<qint32> ids;
@@ -222,7 +224,7 @@ void DemoHostWindow::fillPatients() {
             m_patients->addItem(chart.isEmpty() ? name : u"%1  [%2]"_s.arg(name, chart), id);
         }
     } catch (const AutomationError& e) {
-        statusBar()->showMessage(u"The patient list is incomplete: "_s + e.message());
+        statusBar()->showMessage(tr("The patient list is incomplete: %1").arg(e.message()));
     }
 
     // Keep the host's current patient; with none yet, start on the first one,
@@ -245,17 +247,19 @@ void DemoHostWindow::patientChosen(int index) {
     try {
         m_host->PatientLookup(id, last, first, chart, provider);
     } catch (const AutomationError& e) {
-        statusBar()->showMessage(u"Patient %1 could not be read: %2"_s.arg(QString::number(id), e.message()));
+        statusBar()->showMessage(
+            tr("Patient %1 could not be read: %2").arg(QString::number(id), e.message()));
     }
-    m_patientDetails->setText(u"SetCurrentPatientID(%1)   chart %2, provider %3"_s.arg(
-        QString::number(id), chart.isEmpty() ? u"-"_s : chart, provider.isEmpty() ? u"-"_s : provider));
+    m_patientDetails->setText(tr("SetCurrentPatientID(%1)   chart %2, provider %3")
+                                  .arg(QString::number(id), chart.isEmpty() ? u"-"_s : chart,
+                                       provider.isEmpty() ? u"-"_s : provider));
 }
 
 DemoHostWindow::ResultView DemoHostWindow::makeResultView(const QString& prefix) {
     ResultView view;
     view.answer = new AnswerBox;
     view.answer->setObjectName(prefix + u"Result"_s);
-    view.answer->setPlaceholderText(u"returned string"_s);
+    view.answer->setPlaceholderText(tr("returned string"));
     view.outputs = new QLabel;
     view.outputs->setObjectName(prefix + u"Outputs"_s);
     view.outputs->setTextInteractionFlags(Qt::TextSelectableByMouse);
@@ -286,14 +290,14 @@ void DemoHostWindow::addRow(QGridLayout* grid, int row, const QString& title, co
 }
 
 QWidget* DemoHostWindow::buildEntryPoints() {
-    auto* box = new QGroupBox(u"Entry points"_s);
+    auto* box = new QGroupBox(tr("Entry points"));
     box->setObjectName(u"entryPointsGroup"_s);
     auto* grid = new QGridLayout(box);
     grid->setHorizontalSpacing(10);
     grid->setVerticalSpacing(10);
     int row = 0;
-    const QStringList headings{u"Entry point"_s, u"Tmp (in)"_s, u"Arguments"_s, QString(),
-                               u"Returned string, and the by-reference outputs"_s};
+    const QStringList headings{tr("Entry point"), tr("Tmp (in)"), tr("Arguments"), QString(),
+                               tr("Returned string, and the by-reference outputs")};
     for (int column = 0; column < headings.size(); ++column) {
         auto* heading = new QLabel(u"<i>%1</i>"_s.arg(headings.at(column)));
         grid->addWidget(heading, row, column);
@@ -301,82 +305,83 @@ QWidget* DemoHostWindow::buildEntryPoints() {
     ++row;
 
     // Sex / Title: a flag picks one of four lists; -1 packs the whole request into Tmp.
-    m_sexTitleTmp = lineEdit(u"sexTitleTmp"_s, QString(), u"group code, e.g. MRS"_s, 150);
+    m_sexTitleTmp = lineEdit(u"sexTitleTmp"_s, QString(), tr("group code, e.g. MRS"), 150);
     m_sexTitleFlag = new QComboBox;
     m_sexTitleFlag->setObjectName(u"sexTitleFlag"_s);
     m_sexTitleFlag->addItem(u"0  SXTITLE"_s, 0);
     m_sexTitleFlag->addItem(u"1  TITLE"_s, 1);
     m_sexTitleFlag->addItem(u"2  DRSXTTL"_s, 2);
     m_sexTitleFlag->addItem(u"3  DRTTL"_s, 3);
-    m_sexTitleFlag->addItem(u"-1  packed in Tmp"_s, -1);
-    m_sexTitleList = lineEdit(u"sexTitleList"_s, u"DRTTL"_s, u"list code"_s, 80);
-    m_sexTitleList->setToolTip(u"With Flag -1, Tmp is sent as five LF-separated fields: this list code, "
-                               u"the column, window and frame captions, and the Tmp value."_s);
+    m_sexTitleFlag->addItem(tr("-1  packed in Tmp"), -1);
+    m_sexTitleList = lineEdit(u"sexTitleList"_s, u"DRTTL"_s, tr("list code"), 80);
+    m_sexTitleList->setToolTip(tr("With Flag -1, Tmp is sent as five LF-separated fields: this list code, "
+                                  "the column, window and frame captions, and the Tmp value."));
     m_sexTitleList->setEnabled(false);
-    m_sexTitleKey = lineEdit(u"sexTitleKey"_s, QString(), u"start on description"_s, 130);
+    m_sexTitleKey = lineEdit(u"sexTitleKey"_s, QString(), tr("start on description"), 130);
     connect(m_sexTitleFlag, &QComboBox::currentIndexChanged, this,
             [this] { m_sexTitleList->setEnabled(m_sexTitleFlag->currentData().toInt() == -1); });
     auto* sexTitleCall = callButton(u"sexTitleCall"_s);
     m_sexTitleResult = makeResultView(u"sexTitle"_s);
-    addRow(grid, row++, u"Sex / Title"_s, u"UDDBS_Sex_Title"_s, m_sexTitleTmp,
-           argumentRow({{u"Flag"_s, m_sexTitleFlag}, {u"List"_s, m_sexTitleList}, {u"Key"_s, m_sexTitleKey}}),
-           sexTitleCall, m_sexTitleResult);
+    addRow(
+        grid, row++, tr("Sex / Title"), u"UDDBS_Sex_Title"_s, m_sexTitleTmp,
+        argumentRow({{tr("Flag"), m_sexTitleFlag}, {tr("List"), m_sexTitleList}, {tr("Key"), m_sexTitleKey}}),
+        sexTitleCall, m_sexTitleResult);
     connect(sexTitleCall, &QPushButton::clicked, this, &DemoHostWindow::callSexTitle);
 
-    m_creditCardTmp = lineEdit(u"creditCardTmp"_s, QString(), u"group code, e.g. V"_s, 150);
+    m_creditCardTmp = lineEdit(u"creditCardTmp"_s, QString(), tr("group code, e.g. V"), 150);
     auto* creditCardCall = callButton(u"creditCardCall"_s);
     m_creditCardResult = makeResultView(u"creditCard"_s);
-    addRow(grid, row++, u"Credit card"_s, u"UDDBS_Credit_Card"_s, m_creditCardTmp,
-           argumentRow({{QString(), new QLabel(u"list CRECARD"_s)}}), creditCardCall, m_creditCardResult);
+    addRow(grid, row++, tr("Credit card"), u"UDDBS_Credit_Card"_s, m_creditCardTmp,
+           argumentRow({{QString(), new QLabel(tr("list CRECARD"))}}), creditCardCall, m_creditCardResult);
     connect(creditCardCall, &QPushButton::clicked, this, &DemoHostWindow::callCreditCard);
 
-    m_medAlertTmp = lineEdit(u"medAlertTmp"_s, QString(), u"group code, e.g. PEN"_s, 150);
+    m_medAlertTmp = lineEdit(u"medAlertTmp"_s, QString(), tr("group code, e.g. PEN"), 150);
     auto* medAlertCall = callButton(u"medAlertCall"_s);
     m_medAlertResult = makeResultView(u"medAlert"_s);
-    addRow(grid, row++, u"Medical alerts"_s, u"UDDBS_Med_Alert"_s, m_medAlertTmp,
-           argumentRow({{QString(), new QLabel(u"list ALERT, several at once"_s)}}), medAlertCall,
+    addRow(grid, row++, tr("Medical alerts"), u"UDDBS_Med_Alert"_s, m_medAlertTmp,
+           argumentRow({{QString(), new QLabel(tr("list ALERT, several at once"))}}), medAlertCall,
            m_medAlertResult);
     connect(medAlertCall, &QPushButton::clicked, this, &DemoHostWindow::callMedAlert);
 
     m_listCodes = new QStringListModel(this);
-    m_selectionList = lineEdit(u"selectionList"_s, u"PROCS"_s, u"list code"_s, 90);
-    m_selectionCaption = lineEdit(u"selectionCaption"_s, u"Procedures"_s, u"window caption"_s, 120);
-    m_selectionMulti = checkBox(u"selectionMulti"_s, u"Multi"_s, true);
-    m_selectionLetter = checkBox(u"selectionShowLetter"_s, u"Show letter"_s, false);
+    m_selectionList = lineEdit(u"selectionList"_s, u"PROCS"_s, tr("list code"), 90);
+    m_selectionCaption = lineEdit(u"selectionCaption"_s, tr("Procedures"), tr("window caption"), 120);
+    m_selectionMulti = checkBox(u"selectionMulti"_s, tr("Multi"), true);
+    m_selectionLetter = checkBox(u"selectionShowLetter"_s, tr("Show letter"), false);
     auto* selectionCall = callButton(u"selectionCall"_s);
     m_selectionResult = makeResultView(u"selection"_s);
-    addRow(grid, row++, u"Selection"_s, u"UDDBS_Selection"_s, noTmp(u"selectionNoTmp"_s, u"(no Tmp)"_s),
-           argumentRow({{u"List"_s, m_selectionList},
-                        {u"Caption"_s, m_selectionCaption},
+    addRow(grid, row++, tr("Selection"), u"UDDBS_Selection"_s, noTmp(u"selectionNoTmp"_s, tr("(no Tmp)")),
+           argumentRow({{tr("List"), m_selectionList},
+                        {tr("Caption"), m_selectionCaption},
                         {QString(), m_selectionMulti},
                         {QString(), m_selectionLetter}}),
            selectionCall, m_selectionResult);
     connect(selectionCall, &QPushButton::clicked, this, &DemoHostWindow::callSelection);
 
-    m_oneChoiceList = lineEdit(u"oneChoiceList"_s, u"DOCLIST"_s, u"list code"_s, 90);
-    m_oneChoiceCaption = lineEdit(u"oneChoiceCaption"_s, u"Letters"_s, u"window caption"_s, 120);
-    m_oneChoiceLetter = checkBox(u"oneChoiceShowLetter"_s, u"Show letter"_s, true);
+    m_oneChoiceList = lineEdit(u"oneChoiceList"_s, u"DOCLIST"_s, tr("list code"), 90);
+    m_oneChoiceCaption = lineEdit(u"oneChoiceCaption"_s, tr("Letters"), tr("window caption"), 120);
+    m_oneChoiceLetter = checkBox(u"oneChoiceShowLetter"_s, tr("Show letter"), true);
     auto* oneChoiceCall = callButton(u"oneChoiceCall"_s);
     m_oneChoiceResult = makeResultView(u"oneChoice"_s);
-    addRow(grid, row++, u"One choice"_s, u"UDDBS_1_Choice"_s,
-           noTmp(u"oneChoiceNoTmp"_s, u"(Tmp is out only)"_s),
-           argumentRow({{u"List"_s, m_oneChoiceList},
-                        {u"Caption"_s, m_oneChoiceCaption},
+    addRow(grid, row++, tr("One choice"), u"UDDBS_1_Choice"_s,
+           noTmp(u"oneChoiceNoTmp"_s, tr("(Tmp is out only)")),
+           argumentRow({{tr("List"), m_oneChoiceList},
+                        {tr("Caption"), m_oneChoiceCaption},
                         {QString(), m_oneChoiceLetter}}),
            oneChoiceCall, m_oneChoiceResult);
     connect(oneChoiceCall, &QPushButton::clicked, this, &DemoHostWindow::callOneChoice);
 
     // A dental code list: the chosen records come back line by line and are
     // composed into the chart note; "||" in front of the code asks for one row.
-    m_codeListCode = lineEdit(u"codeListCode"_s, u"|PROCS"_s, u"list reference"_s, 90);
+    m_codeListCode = lineEdit(u"codeListCode"_s, u"|PROCS"_s, tr("list reference"), 90);
     m_codeListModify = checkBox(u"codeListModify"_s, u"Mod_Flag"_s, false);
-    m_codeListShowCode = checkBox(u"codeListShowCode"_s, u"Show code"_s, true);
-    m_codeListShowLetter = checkBox(u"codeListShowLetter"_s, u"Show letter"_s, false);
+    m_codeListShowCode = checkBox(u"codeListShowCode"_s, tr("Show code"), true);
+    m_codeListShowLetter = checkBox(u"codeListShowLetter"_s, tr("Show letter"), false);
     auto* codeListCall = callButton(u"codeListCall"_s);
     m_codeListResult = makeResultView(u"codeList"_s);
-    addRow(grid, row++, u"Code list, composed"_s, u"UDDBS_Cds_Qrp + Cds_Qrp_Compose"_s,
-           noTmp(u"codeListNoTmp"_s, u"(no Tmp)"_s),
-           argumentRow({{u"Code"_s, m_codeListCode},
+    addRow(grid, row++, tr("Code list, composed"), u"UDDBS_Cds_Qrp + Cds_Qrp_Compose"_s,
+           noTmp(u"codeListNoTmp"_s, tr("(no Tmp)")),
+           argumentRow({{tr("Code"), m_codeListCode},
                         {QString(), m_codeListModify},
                         {QString(), m_codeListShowCode},
                         {QString(), m_codeListShowLetter}}),
@@ -419,9 +424,10 @@ DemoHostWindow::PickerPosition DemoHostWindow::pickerPosition(const QObject* cal
 void DemoHostWindow::run(const QString& entryPoint, const ResultView& view,
                          const std::function<QString(PickerPosition, QStringList&)>& call) {
     const PickerPosition position = pickerPosition(sender());
-    const QString where = u"top %1, left %2 twips"_s.arg(QString::number(position.top, 'f', 0),
-                                                         QString::number(position.left, 'f', 0));
-    statusBar()->showMessage(u"%1 running (window at %2)..."_s.arg(entryPoint, where));
+    const QString where =
+        tr("top %1, left %2 twips")
+            .arg(QString::number(position.top, 'f', 0), QString::number(position.left, 'f', 0));
+    statusBar()->showMessage(tr("%1 running (window at %2)...").arg(entryPoint, where));
     QElapsedTimer clock;
     clock.start();
     try {
@@ -433,22 +439,24 @@ void DemoHostWindow::run(const QString& entryPoint, const ResultView& view,
         for (QString& output : outputs)
             output = AnswerBox::shortened(output, kOutputCharacters);
         view.outputs->setText(outputs.join(u"\n"_s));
-        statusBar()->showMessage(u"%1 returned %2 characters after %3 ms (window at %4)."_s.arg(
-            entryPoint, QString::number(answer.size()), QString::number(clock.elapsed()), where));
+        statusBar()->showMessage(
+            tr("%1 returned %2 characters after %3 ms (window at %4).")
+                .arg(entryPoint, QString::number(answer.size()), QString::number(clock.elapsed()), where));
     } catch (const AutomationError& e) {
-        statusBar()->showMessage(u"%1 raised error %2."_s.arg(entryPoint, QString::number(e.code())));
+        statusBar()->showMessage(tr("%1 raised error %2.").arg(entryPoint, QString::number(e.code())));
         if (m_quiet) {
-            view.answer->setAnswer(u"error %1: %2"_s.arg(QString::number(e.code()), e.message()));
+            view.answer->setAnswer(tr("error %1: %2").arg(QString::number(e.code()), e.message()));
             return;
         }
-        QMessageBox::warning(this, u"%1 failed"_s.arg(entryPoint),
-                             u"Error %1 (0x%2)\n\n%3"_s.arg(
-                                 QString::number(e.code()),
-                                 QString::number(static_cast<quint32>(e.code()), 16).toUpper(), e.message()));
+        QMessageBox::warning(this, tr("%1 failed").arg(entryPoint),
+                             tr("Error %1 (0x%2)\n\n%3")
+                                 .arg(QString::number(e.code()),
+                                      QString::number(static_cast<quint32>(e.code()), 16).toUpper(),
+                                      e.message()));
     } catch (const std::exception& e) {
         // Not a documented way for the component to fail; shown all the same.
-        statusBar()->showMessage(u"%1 failed unexpectedly."_s.arg(entryPoint));
-        QMessageBox::critical(this, u"%1 failed"_s.arg(entryPoint), QString::fromLocal8Bit(e.what()));
+        statusBar()->showMessage(tr("%1 failed unexpectedly.").arg(entryPoint));
+        QMessageBox::critical(this, tr("%1 failed").arg(entryPoint), QString::fromLocal8Bit(e.what()));
     }
 }
 
@@ -458,7 +466,8 @@ void DemoHostWindow::callSexTitle() {
         QString tmp = m_sexTitleTmp->text();
         if (flag == -1) {
             const QString list = m_sexTitleList->text().trimmed().toUpper();
-            tmp = QStringList{list, u"Title"_s, list + u" Database"_s, u"Title"_s, tmp}.join(QChar(10));
+            tmp =
+                QStringList{list, tr("Title"), tr("%1 Database").arg(list), tr("Title"), tmp}.join(QChar(10));
         }
         QString key = m_sexTitleKey->text();
         const QString answer = m_component.UDDBS_Sex_Title(tmp, at.top, at.left, flag, key);

@@ -2,11 +2,12 @@
 // lends its database and services and calls the picker entry points.
 //
 //   vv-demo-host [--database URL] [--data-folder DIR] [--office N] [--fresh]
-//                [--smoke-test | --tour [--pictures DIR]]
+//                [--language CODE] [--smoke-test | --tour [--pictures DIR]]
 //   vv-demo-host --help | --version
 //
 // Without --database it works on sqlite:<per-user data folder>/demo.db. An
 // office without lists or patients is filled with the demo office first.
+// Its windows and the component's speak the system's language, or CODE's.
 // --tour calls every entry point with a person's answers played by a script
 // and prints what came back, for machines without a display.
 #include "DemoHostWindow.h"
@@ -15,6 +16,7 @@
 #include <viVavazuruv/AutomationError.h>
 #include <viVavazuruv/ReferenceHost.h>
 #include <viVavazuruv/SeedData.h>
+#include <viVavazuruv/Translations.h>
 #include <viVavazuruv/UsrDefTable.h>
 #include <viVavazuruv/wkDatabases.h>
 
@@ -24,12 +26,14 @@
 #include <QDialog>
 #include <QDir>
 #include <QFile>
+#include <QLibraryInfo>
 #include <QMessageBox>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QStandardPaths>
 #include <QTextStream>
 #include <QTimer>
+#include <QTranslator>
 
 #include <exception>
 #include <optional>
@@ -69,6 +73,39 @@ private:
     bool m_interactive;
 };
 
+QString demoHostTitle() {
+    return QCoreApplication::translate("DemoHost", "viVavazuruv demo host");
+}
+
+// The CODE of --language CODE (or --language=CODE); none for the system's
+// language. Read before the options are parsed, so that what parsing reports
+// is in that language already.
+std::optional<QString> languageArgument(const QStringList& arguments) {
+    for (qsizetype i = 1; i < arguments.size(); ++i) {
+        const QString& argument = arguments.at(i);
+        if (argument == u"--language"_s && i + 1 < arguments.size())
+            return arguments.at(i + 1);
+        if (argument.startsWith(u"--language="_s))
+            return argument.mid(11);
+    }
+    return std::nullopt;
+}
+
+// Installs Qt's own catalogue (the standard buttons of message boxes) and the
+// component's for the language; English needs neither. Says so when a
+// language asked for by name has no catalogue.
+void installLanguage(QTranslator& qt, QTranslator& component, const QStringList& arguments) {
+    const std::optional<QString> code = languageArgument(arguments);
+    const QLocale locale = code ? QLocale(*code) : QLocale::system();
+    if (qt.load(locale, u"qtbase"_s, u"_"_s, QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QCoreApplication::installTranslator(&qt);
+    if (LoadTranslation(component, locale))
+        QCoreApplication::installTranslator(&component);
+    else if (code && locale.language() != QLocale::English)
+        QTextStream(stderr) << "vv-demo-host: no catalogue for \"" << *code << "\" in "
+                            << TranslationsFolder() << "; the windows stay English\n";
+}
+
 // The SQLite file an address names, as the reference host reads it; "" for
 // other engines and for an in-memory database.
 QString sqliteFile(const QString& url) {
@@ -87,7 +124,8 @@ bool removeSqliteFiles(const QString& path, QString& error) {
     for (const QString& suffix : {QString(), u"-wal"_s, u"-shm"_s, u"-journal"_s}) {
         QFile file(path + suffix);
         if (file.exists() && !file.remove()) {
-            error = u"Cannot remove \"%1\": %2"_s.arg(file.fileName(), file.errorString());
+            error = QCoreApplication::translate("DemoHost", "Cannot remove \"%1\": %2")
+                        .arg(file.fileName(), file.errorString());
             return false;
         }
     }
@@ -100,7 +138,8 @@ qint64 officeRows(ReferenceHost& host, const QString& table) {
     q.addBindValue(host.GetOfficeID());
     if (!q.exec() || !q.next())
         throw AutomationError(ErrorCode::DatabaseError,
-                              u"Cannot count the rows of %1: %2"_s.arg(table, q.lastError().text()));
+                              QCoreApplication::translate("DemoHost", "Cannot count the rows of %1: %2")
+                                  .arg(table, q.lastError().text()));
     return q.value(0).toLongLong();
 }
 
@@ -193,7 +232,10 @@ std::optional<Options> parseOptions(const QCoreApplication& app, const Reporter&
         u"pictures"_s,
         u"With --tour: save pictures of the demo window and of a picker with nested levels in DIR."_s,
         u"DIR"_s);
-    parser.addOptions({database, dataFolder, office, fresh, smoke, tour, pictures});
+    const QCommandLineOption language(
+        u"language"_s,
+        u"Show the windows in language CODE (de, es; en for English) instead of the system's."_s, u"CODE"_s);
+    parser.addOptions({database, dataFolder, office, fresh, smoke, tour, pictures, language});
     parser.process(app);
 
     Options options;
@@ -203,15 +245,17 @@ std::optional<Options> parseOptions(const QCoreApplication& app, const Reporter&
     options.fresh = parser.isSet(fresh);
     options.dataFolder = parser.value(dataFolder);
     if (!parser.positionalArguments().isEmpty()) {
-        reporter.fail(u"viVavazuruv demo host"_s,
-                      u"Unexpected argument \"%1\"; see --help."_s.arg(parser.positionalArguments().first()));
+        reporter.fail(demoHostTitle(),
+                      QCoreApplication::translate("DemoHost", "Unexpected argument \"%1\"; see --help.")
+                          .arg(parser.positionalArguments().first()));
         return std::nullopt;
     }
     if (parser.isSet(office)) {
         bool ok = false;
         const qint32 id = parser.value(office).toInt(&ok);
         if (!ok || id < 1) {
-            reporter.fail(u"viVavazuruv demo host"_s, u"--office needs a number above 0."_s);
+            reporter.fail(demoHostTitle(),
+                          QCoreApplication::translate("DemoHost", "--office needs a number above 0."));
             return std::nullopt;
         }
         options.office = id;
@@ -221,8 +265,10 @@ std::optional<Options> parseOptions(const QCoreApplication& app, const Reporter&
     } else {
         const QString folder = QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation);
         if (folder.isEmpty() || !QDir().mkpath(folder)) {
-            reporter.fail(u"viVavazuruv demo host"_s,
-                          u"The data folder \"%1\" cannot be created; give --database."_s.arg(folder));
+            reporter.fail(demoHostTitle(),
+                          QCoreApplication::translate(
+                              "DemoHost", "The data folder \"%1\" cannot be created; give --database.")
+                              .arg(folder));
             return std::nullopt;
         }
         options.url = u"sqlite:"_s + folder + u"/demo.db"_s;
@@ -243,11 +289,13 @@ int run(QApplication& app) {
         const QString file = sqliteFile(options->url);
         QString error;
         if (file.isEmpty()) {
-            reporter.fail(u"viVavazuruv demo host"_s, u"--fresh works only with an sqlite: file address."_s);
+            reporter.fail(
+                demoHostTitle(),
+                QCoreApplication::translate("DemoHost", "--fresh works only with an sqlite: file address."));
             return ExitDatabase;
         }
         if (!removeSqliteFiles(file, error)) {
-            reporter.fail(u"viVavazuruv demo host"_s, error);
+            reporter.fail(demoHostTitle(), error);
             return ExitDatabase;
         }
     }
@@ -265,8 +313,9 @@ int run(QApplication& app) {
         }
         seededNow = seedIfEmpty(*host, options->office.has_value());
     } catch (const AutomationError& e) {
-        reporter.fail(u"Cannot open the database"_s,
-                      u"%1\n\n(error %2)"_s.arg(e.message(), QString::number(e.code())));
+        reporter.fail(QCoreApplication::translate("DemoHost", "Cannot open the database"),
+                      QCoreApplication::translate("DemoHost", "%1\n\n(error %2)")
+                          .arg(e.message(), QString::number(e.code())));
         return ExitDatabase;
     }
 
@@ -328,7 +377,6 @@ int main(int argc, char** argv) {
     QApplication::setOrganizationName(u"viVavazuruv"_s);
     QApplication::setApplicationName(u"vv-demo-host"_s);
     QApplication::setApplicationVersion(QStringLiteral(VIVAVAZURUV_VERSION));
-    QApplication::setApplicationDisplayName(u"viVavazuruv demo host"_s);
     if (asksForHelpOrVersion(argc, argv)) {
         // A QApplication needs a display; the usage and the version do not.
         // The parser prints and exits; arguments it takes otherwise (such as a
@@ -338,6 +386,10 @@ int main(int argc, char** argv) {
             return ExitDatabase;
     }
     QApplication app(argc, argv);
+    QTranslator qtTexts;
+    QTranslator componentTexts;
+    installLanguage(qtTexts, componentTexts, QApplication::arguments());
+    QApplication::setApplicationDisplayName(demoHostTitle());
     try {
         return run(app);
     } catch (const std::exception& e) {

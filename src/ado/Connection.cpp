@@ -5,6 +5,7 @@
 #include <core/Logging.h>
 #include <viVavazuruv/AutomationError.h>
 
+#include <QCoreApplication>
 #include <QSqlError>
 #include <QSqlQuery>
 
@@ -12,12 +13,14 @@ namespace viVavazuruv::ado {
 
 void requireOpen(const QSqlDatabase& db) {
     if (!db.isValid())
-        throw AutomationError(ErrorCode::ConnectionError,
-                              QStringLiteral("The host lent no database connection."));
+        throw AutomationError(
+            ErrorCode::ConnectionError,
+            QCoreApplication::translate("Connection", "The host lent no database connection."));
     if (!db.isOpen())
         throw AutomationError(
             ErrorCode::ConnectionError,
-            QStringLiteral("The host's database connection \"%1\" is not open.").arg(db.connectionName()));
+            QCoreApplication::translate("Connection", "The host's database connection \"%1\" is not open.")
+                .arg(db.connectionName()));
 }
 
 void Connection::Execute(const QString& commandText, qint32* recordsAffected, qint32 options) const {
@@ -29,7 +32,8 @@ void Connection::Execute(const QString& commandText, qint32* recordsAffected, qi
     QSqlQuery query(m_database);
     if (!query.exec(commandText))
         throw AutomationError(ErrorCode::DatabaseError,
-                              QStringLiteral("The statement failed: %1").arg(query.lastError().text()));
+                              QCoreApplication::translate("Connection", "The statement failed: %1")
+                                  .arg(query.lastError().text()));
     if (recordsAffected)
         *recordsAffected = query.numRowsAffected();
 }

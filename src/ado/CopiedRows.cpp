@@ -2,6 +2,8 @@
 
 #include <viVavazuruv/AutomationError.h>
 
+#include <QCoreApplication>
+
 #include <charconv>
 #include <cstring>
 
@@ -34,8 +36,9 @@ void CopiedRows::putNull(Chunk& chunk, int typeId) {
 void CopiedRows::putBytes(Chunk& chunk, Kind kind, const void* bytes, size_t size) {
     constexpr size_t kMaxValueBytes = (size_t(1) << 29) - 1;
     if (size > kMaxValueBytes || chunk.bytes.size() + size > UINT32_MAX)
-        throw AutomationError(ErrorCode::DatabaseError,
-                              QStringLiteral("A value of %1 bytes is too long to read.").arg(size));
+        throw AutomationError(
+            ErrorCode::DatabaseError,
+            QCoreApplication::translate("CopiedRows", "A value of %1 bytes is too long to read.").arg(size));
     // UTF-16 is read in place, so it starts on an even byte.
     if (kind == Kind::Utf16 && chunk.bytes.size() % 2 != 0)
         chunk.bytes.push_back('\0');

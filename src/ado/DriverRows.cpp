@@ -3,6 +3,7 @@
 
 #include <viVavazuruv/AutomationError.h>
 
+#include <QCoreApplication>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlRecord>
@@ -13,8 +14,9 @@ std::unique_ptr<EngineRows> DriverRows::read(const QString& source, const QSqlDa
     QSqlQuery query(db);
     query.setForwardOnly(true);
     if (!query.exec(source))
-        throw AutomationError(ErrorCode::DatabaseError,
-                              QStringLiteral("The query failed: %1").arg(query.lastError().text()));
+        throw AutomationError(
+            ErrorCode::DatabaseError,
+            QCoreApplication::translate("DriverRows", "The query failed: %1").arg(query.lastError().text()));
     if (!query.isSelect())
         throw AutomationError(ErrorCode::InvalidProcedureCall,
                               QStringLiteral("The statement returns no rows to open a recordset on."));
@@ -32,7 +34,8 @@ std::unique_ptr<EngineRows> DriverRows::read(const QString& source, const QSqlDa
     }
     if (query.lastError().isValid())
         throw AutomationError(ErrorCode::DatabaseError,
-                              QStringLiteral("Reading the rows failed: %1").arg(query.lastError().text()));
+                              QCoreApplication::translate("DriverRows", "Reading the rows failed: %1")
+                                  .arg(query.lastError().text()));
     return rows;
 }
 

@@ -5,6 +5,7 @@
 
 #include <sqlite3.h>
 
+#include <QCoreApplication>
 #include <QScopeGuard>
 #include <QSqlDriver>
 
@@ -36,9 +37,9 @@ std::unique_ptr<EngineRows> SqliteRows::read(const QString& source, const QSqlDa
                                               int(source.size() * sizeof(char16_t)), &statement, &tail);
     const auto finalize = qScopeGuard([&] { sqlite3_finalize(statement); });
     if (prepared != SQLITE_OK)
-        throw AutomationError(
-            ErrorCode::DatabaseError,
-            QStringLiteral("The query failed: %1").arg(QString::fromUtf8(sqlite3_errmsg(connection))));
+        throw AutomationError(ErrorCode::DatabaseError,
+                              QCoreApplication::translate("SqliteRows", "The query failed: %1")
+                                  .arg(QString::fromUtf8(sqlite3_errmsg(connection))));
     // Only one statement that returns rows takes this way.
     const QString rest = QString::fromUtf16(static_cast<const char16_t*>(tail)).trimmed();
     if (!statement || sqlite3_column_count(statement) == 0 || !(rest.isEmpty() || rest == QLatin1String(";")))
@@ -87,9 +88,9 @@ std::unique_ptr<EngineRows> SqliteRows::read(const QString& source, const QSqlDa
         }
     }
     if (step != SQLITE_DONE)
-        throw AutomationError(
-            ErrorCode::DatabaseError,
-            QStringLiteral("Reading the rows failed: %1").arg(QString::fromUtf8(sqlite3_errmsg(connection))));
+        throw AutomationError(ErrorCode::DatabaseError,
+                              QCoreApplication::translate("SqliteRows", "Reading the rows failed: %1")
+                                  .arg(QString::fromUtf8(sqlite3_errmsg(connection))));
     return rows;
 }
 

@@ -2,6 +2,8 @@
 
 #include <viVavazuruv/AutomationError.h>
 
+#include <QCoreApplication>
+
 #include <cmath>
 #include <cstdlib>
 #include <limits>
@@ -99,13 +101,15 @@ double Val(const QString& text) {
 namespace {
 template <typename Int> Int roundHalfEven(double value, const char* typeName) {
     if (std::isnan(value))
-        throw AutomationError(ErrorCode::Overflow, QStringLiteral("Overflow: not a number."));
+        throw AutomationError(ErrorCode::Overflow,
+                              QCoreApplication::translate("VbStrings", "Overflow: not a number."));
     const double rounded = std::nearbyint(value); // default rounding mode is to nearest, ties to even
     if (rounded < double(std::numeric_limits<Int>::min()) ||
         rounded > double(std::numeric_limits<Int>::max()))
-        throw AutomationError(ErrorCode::Overflow, QStringLiteral("Overflow: %1 does not fit in a %2.")
-                                                       .arg(value, 0, 'g', 17)
-                                                       .arg(QLatin1String(typeName)));
+        throw AutomationError(ErrorCode::Overflow,
+                              QCoreApplication::translate("VbStrings", "Overflow: %1 does not fit in a %2.")
+                                  .arg(value, 0, 'g', 17)
+                                  .arg(QLatin1String(typeName)));
     return Int(rounded);
 }
 } // namespace

@@ -1,5 +1,6 @@
 // The dental code list: its entry point, which returns every chosen record
 // line by line, and the composition of those lines into the chart note.
+// Captions are marked for the catalogue; the window shows them translated.
 #include "PickerWindow.h"
 
 #include <ado/VbStrings.h>
@@ -31,9 +32,9 @@ void wkDatabases::UDDBS_Cds_Qrp(QString& Code, qint16& Mod_Flag, QString& DBName
             Code.remove(0, 1);
         request.DatabaseCode = state.DatabaseCode = host.CodeListKey(Code);
         state.PlaceRequest(request, WTop, WLeft);
-        request.ColumnCaptions(1) = QStringLiteral("Gp");
+        request.ColumnCaptions(1) = QStringLiteral(QT_TRANSLATE_NOOP("PickerCaptions", "Gp"));
         request.ColumnWidths(1) = 3;
-        request.ColumnCaptions(2) = QStringLiteral("Description");
+        request.ColumnCaptions(2) = QStringLiteral(QT_TRANSLATE_NOOP("PickerCaptions", "Description"));
         request.ColumnWidths(2) = kDescriptionWidth;
         bool showCode = ShowCode && *ShowCode;
         bool showLetter = ShowLetter && *ShowLetter;
@@ -45,14 +46,15 @@ void wkDatabases::UDDBS_Cds_Qrp(QString& Code, qint16& Mod_Flag, QString& DBName
                 *ShowLetter = false;
         }
         if (showCode) {
-            request.ColumnCaptions(4) = QStringLiteral("Code");
+            request.ColumnCaptions(4) = QStringLiteral(QT_TRANSLATE_NOOP("PickerCaptions", "Code"));
             request.ColumnWidths(4) = kCodeWidth;
         }
         if (showLetter) {
-            request.ColumnCaptions(5) = QStringLiteral("Letter File Name");
+            request.ColumnCaptions(5) =
+                QStringLiteral(QT_TRANSLATE_NOOP("PickerCaptions", "Letter File Name"));
             request.ColumnWidths(5) = kLetterWidth;
         }
-        request.WindowCaption = QStringLiteral("User Defined Data Base");
+        request.WindowCaption = QStringLiteral(QT_TRANSLATE_NOOP("PickerCaptions", "User Defined Data Base"));
         request.FrameCaptions.at(0) = QStringLiteral("Database = ") + Code;
         request.WindowOptions =
             host.CanModifyLists() || Mod_Flag != 0 ? QString() : QStringLiteral("NOADD,NODELETE");

@@ -1,6 +1,7 @@
 // The five picker entry points: fill the request state, load the window,
 // answer from the list or show it, and turn the selection records into the
-// caller's answer.
+// caller's answer. Their captions are marked for the catalogue and stay
+// English in the request; the window shows them translated.
 #include "PickerWindow.h"
 
 #include <core/RequestState.h>
@@ -79,8 +80,10 @@ QString wkDatabases::UDDBS_Credit_Card(QString& Tmp, float& WTop, float& WLeft) 
     return asAutomationErrors([&] {
         Selection chosen;
         if (!answeredOrShown(RequestState::instance(), QStringLiteral("CRECARD"),
-                             {false, QStringLiteral("Credit Card"), QStringLiteral("Credit Card Database"),
-                              QStringLiteral("Credit Card"), QString(), QString()},
+                             {false, QStringLiteral(QT_TRANSLATE_NOOP("PickerCaptions", "Credit Card")),
+                              QStringLiteral(QT_TRANSLATE_NOOP("PickerCaptions", "Credit Card Database")),
+                              QStringLiteral(QT_TRANSLATE_NOOP("PickerCaptions", "Credit Card")), QString(),
+                              QString()},
                              Tmp, WTop, WLeft, chosen))
             Tmp = firstDescription(chosen);
         return Tmp;
@@ -91,8 +94,10 @@ QString wkDatabases::UDDBS_Med_Alert(QString& Tmp, float& WTop, float& WLeft) {
     return asAutomationErrors([&] {
         Selection chosen;
         if (answeredOrShown(RequestState::instance(), QStringLiteral("ALERT"),
-                            {true, QStringLiteral("Medical Alert"), QStringLiteral("Medical Alert Database"),
-                             QStringLiteral("Medical Alert"), QString(), QString()},
+                            {true, QStringLiteral(QT_TRANSLATE_NOOP("PickerCaptions", "Medical Alert")),
+                             QStringLiteral(QT_TRANSLATE_NOOP("PickerCaptions", "Medical Alert Database")),
+                             QStringLiteral(QT_TRANSLATE_NOOP("PickerCaptions", "Medical Alert")), QString(),
+                             QString()},
                             Tmp, WTop, WLeft, chosen))
             return Tmp;
         // Every record, an answer's record among them, gives one description.
@@ -109,15 +114,15 @@ QString wkDatabases::UDDBS_Sex_Title(QString& Tmp, float& WTop, float& WLeft, qi
         RequestState& state = RequestState::instance();
         IHostServices& host = state.Host();
         ListRequest request{false,
-                            QStringLiteral("Sex/ Title"),
-                            QStringLiteral("Sex and Title Database"),
-                            QStringLiteral("Sex/ Title"),
+                            QStringLiteral(QT_TRANSLATE_NOOP("PickerCaptions", "Sex/ Title")),
+                            QStringLiteral(QT_TRANSLATE_NOOP("PickerCaptions", "Sex and Title Database")),
+                            QStringLiteral(QT_TRANSLATE_NOOP("PickerCaptions", "Sex/ Title")),
                             QString(),
                             QString()};
         const auto titleOnly = [&] {
-            request.columnCaption = QStringLiteral("Title");
-            request.windowCaption = QStringLiteral("Title Database");
-            request.frameCaption = QStringLiteral("Title");
+            request.columnCaption = QStringLiteral(QT_TRANSLATE_NOOP("PickerCaptions", "Title"));
+            request.windowCaption = QStringLiteral(QT_TRANSLATE_NOOP("PickerCaptions", "Title Database"));
+            request.frameCaption = QStringLiteral(QT_TRANSLATE_NOOP("PickerCaptions", "Title"));
         };
         switch (Flag) {
         case -1:
@@ -177,10 +182,13 @@ QString wkDatabases::UDDBS_Selection(bool& MultiSelection, float& WTop, float& W
         if (state.Host().LetterColumnsOff())
             ShowLetter = false;
         PickerWindow window(
-            state, listRequest(state, DBNM,
-                               {MultiSelection, QStringLiteral("Description"), Captn, QString(), QString(),
-                                ShowLetter ? QStringLiteral("Document File Name") : QString()},
-                               WTop, WLeft));
+            state, listRequest(
+                       state, DBNM,
+                       {MultiSelection, QStringLiteral(QT_TRANSLATE_NOOP("PickerCaptions", "Description")),
+                        Captn, QString(), QString(),
+                        ShowLetter ? QStringLiteral(QT_TRANSLATE_NOOP("PickerCaptions", "Document File Name"))
+                                   : QString()},
+                       WTop, WLeft));
         QStringList lines;
         for (const SelectionRecord& record : window.showModal()) {
             // The answer typed for a "|??" comes as a line of its own, the
@@ -207,11 +215,14 @@ QString wkDatabases::UDDBS_1_Choice(QString& Tmp, float& WTop, float& WLeft, QSt
             showLetter = false;
         if (ShowLetter)
             *ShowLetter = showLetter;
-        PickerWindow window(state, listRequest(state, DBNM,
-                                               {false, QStringLiteral("Description"), Captn, QString(),
-                                                QStringLiteral("NOPIPSIGN"),
-                                                showLetter ? QStringLiteral("Letter File Name") : QString()},
-                                               WTop, WLeft));
+        PickerWindow window(
+            state,
+            listRequest(state, DBNM,
+                        {false, QStringLiteral(QT_TRANSLATE_NOOP("PickerCaptions", "Description")), Captn,
+                         QString(), QStringLiteral("NOPIPSIGN"),
+                         showLetter ? QStringLiteral(QT_TRANSLATE_NOOP("PickerCaptions", "Letter File Name"))
+                                    : QString()},
+                        WTop, WLeft));
         const Selection chosen = window.showModal();
         Tmp = firstDescription(chosen);
         // An entry that is nothing but a question answers with what was typed.

@@ -2,6 +2,8 @@
 
 #include <viVavazuruv/AutomationError.h>
 
+#include <QCoreApplication>
+
 #include <exception>
 
 namespace viVavazuruv {
@@ -18,7 +20,8 @@ inline AutomationError caughtAsAutomationError(const std::exception_ptr& caught)
         return AutomationError(ErrorCode::HostError, QString::fromLocal8Bit(error.what()));
     } catch (...) {
         return AutomationError(ErrorCode::HostError,
-                               QStringLiteral("The host raised an error that carries no description."));
+                               QCoreApplication::translate(
+                                   "CaughtError", "The host raised an error that carries no description."));
     }
 }
 

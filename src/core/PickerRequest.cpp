@@ -35,7 +35,7 @@ PickerRequest PickerRequest::ForList(const QString& listCode, const ListRequest&
     PickerRequest r = Blank();
     r.DatabaseCode = listCode;
     r.MultiSelect = request.multiSelect;
-    r.ColumnCaptions(1) = QStringLiteral("Gp");
+    r.ColumnCaptions(1) = QStringLiteral(QT_TRANSLATE_NOOP("PickerCaptions", "Gp"));
     r.ColumnWidths(1) = 3;
     r.ColumnCaptions(2) = request.columnCaption;
     r.ColumnWidths(2) = 30;

@@ -32,15 +32,16 @@ inline constexpr qint16 Descending = 2;
 
 // What the picker keeps in its grids: the status letter in every row's
 // hidden last column, the mark of a title line, and the Edit button's
-// caption in each mode (the caption is the level's mode).
+// caption in each mode (the caption shows the level's mode; the window shows
+// it in the office's language).
 namespace RowStatus {
 inline const QString Stored = QStringLiteral("E"); // as in the table
 inline const QString Edited = QStringLiteral("M"); // stored row changed by the user
 inline const QString New = QStringLiteral("N");    // not stored yet
 } // namespace RowStatus
 inline const QString TitleLinePrefix = QStringLiteral("$-");
-inline const QString BrowseCaption = QStringLiteral("&Edit");
-inline const QString EditingCaption = QStringLiteral("D&one");
+inline constexpr char BrowseCaption[] = QT_TRANSLATE_NOOP("PickerLevel", "&Edit");
+inline constexpr char EditingCaption[] = QT_TRANSLATE_NOOP("PickerLevel", "D&one");
 
 // Events a grid raises from real user input. The picker window registers one
 // sink per level; default implementations ignore the event.

@@ -6,6 +6,7 @@
 #include <ado/VbStrings.h>
 #include <viVavazuruv/AutomationError.h>
 
+#include <QCoreApplication>
 #include <QDate>
 #include <QRegularExpression>
 #include <QTime>
@@ -67,7 +68,9 @@ template <class... F> struct Overloaded : F... { using F::operator()...; };
 template <class... F> Overloaded(F...) -> Overloaded<F...>;
 
 [[noreturn]] void overflow(const QString& what) {
-    throw AutomationError(ErrorCode::Overflow, u"Overflow: %1 does not fit."_s.arg(what));
+    throw AutomationError(
+        ErrorCode::Overflow,
+        QCoreApplication::translate("PatientLoader", "Overflow: %1 does not fit.").arg(what));
 }
 
 // Nothing for a NULL or for a value that is no number as a whole ("12abc").

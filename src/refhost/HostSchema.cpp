@@ -4,6 +4,7 @@
 #include <viVavazuruv/Transaction.h>
 #include <viVavazuruv/UsrDefTable.h>
 
+#include <QCoreApplication>
 #include <QRegularExpression>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -175,8 +176,10 @@ QStringList versionOneStatements(bool postgres) {
 
 void run(QSqlQuery& q, const QString& statement) {
     if (!q.exec(statement))
-        throw AutomationError(ErrorCode::DatabaseError,
-                              u"Creating the host's tables failed: %1"_s.arg(q.lastError().text()));
+        throw AutomationError(
+            ErrorCode::DatabaseError,
+            QCoreApplication::translate("HostSchema", "Creating the host's tables failed: %1")
+                .arg(q.lastError().text()));
 }
 
 QVariant firstValue(QSqlQuery& q, const QString& statement) {
@@ -229,7 +232,8 @@ void makeListCodesCaseFree(QSqlQuery& q, bool postgres) {
     if (create.isEmpty())
         throw AutomationError(
             ErrorCode::DatabaseError,
-            u"%1 has no %2 column the host can make case-free."_s.arg(usrdef::kTable, usrdef::kCode));
+            QCoreApplication::translate("HostSchema", "%1 has no %2 column the host can make case-free.")
+                .arg(usrdef::kTable, usrdef::kCode));
     static const QRegularExpression name(
         u"^\\s*CREATE\\s+TABLE\\s+(IF\\s+NOT\\s+EXISTS\\s+)?\\S+?(?=\\s*\\()"_s,
         QRegularExpression::CaseInsensitiveOption);
@@ -259,8 +263,10 @@ void makeListCodesCaseFree(QSqlQuery& q, bool postgres) {
             q.prepare(u"INSERT INTO sqlite_sequence (name, seq) VALUES ('%1', ?)"_s.arg(usrdef::kTable));
         q.addBindValue(counter);
         if (!prepared || !q.exec())
-            throw AutomationError(ErrorCode::DatabaseError, u"Keeping %1's key counter failed: %2"_s.arg(
-                                                                usrdef::kTable, q.lastError().text()));
+            throw AutomationError(
+                ErrorCode::DatabaseError,
+                QCoreApplication::translate("HostSchema", "Keeping %1's key counter failed: %2")
+                    .arg(usrdef::kTable, q.lastError().text()));
     }
 }
 
@@ -296,7 +302,9 @@ void createHostSchema(const QSqlDatabase& db, bool postgres, int upToVersion) {
     if (version > kHostSchemaVersion)
         throw AutomationError(
             ErrorCode::ConnectionError,
-            u"The database holds host tables of version %1; this host knows version %2 at most."_s
+            QCoreApplication::translate(
+                "HostSchema",
+                "The database holds host tables of version %1; this host knows version %2 at most.")
                 .arg(version)
                 .arg(kHostSchemaVersion));
     if (version >= upToVersion)
@@ -313,8 +321,10 @@ void createHostSchema(const QSqlDatabase& db, bool postgres, int upToVersion) {
     const bool prepared = q.prepare(u"INSERT INTO HostSchemaVersion (Version) VALUES (?)"_s);
     q.addBindValue(upToVersion);
     if (!prepared || !q.exec())
-        throw AutomationError(ErrorCode::DatabaseError,
-                              u"Recording the host tables' version failed: %1"_s.arg(q.lastError().text()));
+        throw AutomationError(
+            ErrorCode::DatabaseError,
+            QCoreApplication::translate("HostSchema", "Recording the host tables' version failed: %1")
+                .arg(q.lastError().text()));
     transaction.commit();
 }
 

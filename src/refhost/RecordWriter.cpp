@@ -6,6 +6,8 @@
 #include <viVavazuruv/AutomationError.h>
 #include <viVavazuruv/UsrDefTable.h>
 
+#include <QCoreApplication>
+
 #include <limits>
 
 using namespace Qt::StringLiterals;
@@ -59,13 +61,16 @@ QVariant columnValue(const QString& table, const QString& field, ValueKind kind,
     if (const QString fault = refhost::unstorablePart(text); !fault.isEmpty())
         throw AutomationError(
             ErrorCode::InvalidProcedureCall,
-            u"The value for field %1 of %2 holds %3, which is not allowed: no database stores it."_s.arg(
-                field, table, fault));
+            QCoreApplication::translate(
+                "RecordWriter",
+                "The value for field %1 of %2 holds %3, which is not allowed: no database stores it.")
+                .arg(field, table, fault));
     const QString trimmed = text.trimmed();
     auto mismatch = [&](const QString& what) {
-        return AutomationError(
-            ErrorCode::TypeMismatch,
-            u"The value for field %1 of %2 must be %3, not \"%4\"."_s.arg(field, table, what, text.left(40)));
+        return AutomationError(ErrorCode::TypeMismatch,
+                               QCoreApplication::translate(
+                                   "RecordWriter", "The value for field %1 of %2 must be %3, not \"%4\".")
+                                   .arg(field, table, what, text.left(40)));
     };
     bool ok = false;
     switch (kind) {
@@ -77,7 +82,7 @@ QVariant columnValue(const QString& table, const QString& field, ValueKind kind,
             return nullOf(QMetaType::LongLong);
         const qlonglong n = trimmed.toLongLong(&ok);
         if (!ok)
-            throw mismatch(u"a whole number"_s);
+            throw mismatch(QCoreApplication::translate("RecordWriter", "a whole number"));
         return n;
     }
     case ValueKind::Real: {
@@ -85,7 +90,7 @@ QVariant columnValue(const QString& table, const QString& field, ValueKind kind,
             return nullOf(QMetaType::Double);
         const double v = trimmed.toDouble(&ok);
         if (!ok)
-            throw mismatch(u"a number"_s);
+            throw mismatch(QCoreApplication::translate("RecordWriter", "a number"));
         return v;
     }
     case ValueKind::Numeric:
@@ -93,7 +98,7 @@ QVariant columnValue(const QString& table, const QString& field, ValueKind kind,
             return nullOf(QMetaType::QString);
         trimmed.toDouble(&ok);
         if (!ok)
-            throw mismatch(u"a number"_s);
+            throw mismatch(QCoreApplication::translate("RecordWriter", "a number"));
         return trimmed; // as text, so no digit is lost on the way
     case ValueKind::Date:
         return trimmed.isEmpty() ? nullOf(QMetaType::QString) : QVariant(trimmed);
@@ -102,7 +107,7 @@ QVariant columnValue(const QString& table, const QString& field, ValueKind kind,
             return nullOf(QMetaType::Bool);
         const auto flag = refhost::parseFlag(trimmed);
         if (!flag)
-            throw mismatch(u"true or false"_s);
+            throw mismatch(QCoreApplication::translate("RecordWriter", "true or false"));
         return *flag != 0;
     }
     }
@@ -205,9 +210,12 @@ bool RecordWriter::save(IHostServices& host, const QString& Table, const QString
             !refhost::isStorableListCode(Values.at(i)))
             throw AutomationError(
                 ErrorCode::InvalidProcedureCall,
-                u"The list code \"%1\" cannot be stored: list codes are told apart without "
-                u"regard to the case of A-Z only, so other letters must be stored in upper "
-                u"case (\"%2\"), as the component stores them."_s.arg(Values.at(i), Values.at(i).toUpper()));
+                QCoreApplication::translate(
+                    "RecordWriter",
+                    "The list code \"%1\" cannot be stored: list codes are told apart without "
+                    "regard to the case of A-Z only, so other letters must be stored in upper "
+                    "case (\"%2\"), as the component stores them.")
+                    .arg(Values.at(i), Values.at(i).toUpper()));
     }
 
     if (Key == 0) {
@@ -237,8 +245,9 @@ bool RecordWriter::save(IHostServices& host, const QString& Table, const QString
         if (!ok || k <= 0 || k > std::numeric_limits<qint32>::max())
             throw AutomationError(
                 ErrorCode::DatabaseError,
-                u"The new row of %1 got no usable key in %2 (the key must be generated)."_s.arg(table,
-                                                                                                key.name));
+                QCoreApplication::translate(
+                    "RecordWriter", "The new row of %1 got no usable key in %2 (the key must be generated).")
+                    .arg(table, key.name));
         Key = qint32(k);
         return true;
     }

@@ -26,14 +26,16 @@ namespace viVavazuruv {
 namespace {
 
 struct Message {
-    QString text;
+    const char* text; // in English; shown in the office's language
     qint32 flags;
 };
 
 // The host's message catalogue: code -> text (%1, %2 take the arguments) and box flags.
 const QHash<QString, Message>& messageCatalogue() {
     static const QHash<QString, Message> catalogue{
-        {u"SA001"_s, {u"Do you want to save the changes?"_s, MsgBox::YesNo + MsgBox::Question}},
+        {u"SA001"_s,
+         {QT_TRANSLATE_NOOP("ReferenceHost", "Do you want to save the changes?"),
+          MsgBox::YesNo + MsgBox::Question}},
     };
     return catalogue;
 }
@@ -201,7 +203,7 @@ qint16 ReferenceHost::AskMessage(const QString& Code, const QString& Arg1, const
         d->dialogs->MessageBox(Code, MsgBox::OkOnly, QString());
         return qint16(MsgBox::AnswerOk);
     }
-    QString text = it->text;
+    QString text = QCoreApplication::translate("ReferenceHost", it->text);
     text.replace(u"%1"_s, Arg1).replace(u"%2"_s, Arg2);
     return qint16(d->dialogs->MessageBox(text, it->flags, QString()));
 }
@@ -264,8 +266,8 @@ void ReferenceHost::ListJoinWords(const QString& ListCode, QString& Between, QSt
 }
 
 bool ReferenceHost::InsertEachItem(const QString& ListCode) {
-    const auto value =
-        d->lookup(u"SELECT EachItem FROM InsertEachItem WHERE upper(ListCode) = ?"_s, joinTableKey(*this, ListCode));
+    const auto value = d->lookup(u"SELECT EachItem FROM InsertEachItem WHERE upper(ListCode) = ?"_s,
+                                 joinTableKey(*this, ListCode));
     return value && value->toInt() != 0;
 }
 
@@ -281,8 +283,10 @@ QString ReferenceHost::GetHostPath() {
     const QDir root(d->dataFolder);
     for (const QString& sub : {u"Stp"_s, u"WP"_s})
         if (!root.mkpath(sub))
-            throw AutomationError(ErrorCode::HostError,
-                                  u"The host cannot create the folder \"%1\"."_s.arg(root.filePath(sub)));
+            throw AutomationError(
+                ErrorCode::HostError,
+                QCoreApplication::translate("ReferenceHost", "The host cannot create the folder \"%1\".")
+                    .arg(root.filePath(sub)));
     return d->dataFolder;
 }
 

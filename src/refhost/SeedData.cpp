@@ -4,6 +4,7 @@
 #include <viVavazuruv/Transaction.h>
 #include <viVavazuruv/UsrDefTable.h>
 
+#include <QCoreApplication>
 #include <QList>
 #include <QPair>
 #include <QSqlError>
@@ -219,7 +220,8 @@ qint64 countRows(ReferenceHost& host, const QString& table) {
     QSqlQuery q(host.GetConnection());
     if (!q.exec(u"SELECT COUNT(*) FROM "_s + table) || !q.next())
         throw AutomationError(ErrorCode::DatabaseError,
-                              u"Cannot count the rows of %1: %2"_s.arg(table, q.lastError().text()));
+                              QCoreApplication::translate("SeedData", "Cannot count the rows of %1: %2")
+                                  .arg(table, q.lastError().text()));
     return q.value(0).toLongLong();
 }
 
@@ -228,8 +230,9 @@ void deleteOfficeRows(ReferenceHost& host, const QString& table) {
     q.prepare(u"DELETE FROM "_s + table + u" WHERE OfficeID = ?"_s);
     q.addBindValue(host.GetOfficeID());
     if (!q.exec())
-        throw AutomationError(ErrorCode::DatabaseError,
-                              u"Cannot empty %1: %2"_s.arg(table, q.lastError().text()));
+        throw AutomationError(
+            ErrorCode::DatabaseError,
+            QCoreApplication::translate("SeedData", "Cannot empty %1: %2").arg(table, q.lastError().text()));
 }
 
 } // namespace
@@ -240,9 +243,11 @@ bool hasUserData(ReferenceHost& host) {
 
 SeedSummary seedDemoData(ReferenceHost& host, bool replace) {
     if (!replace && hasUserData(host))
-        throw AutomationError(ErrorCode::HostError,
-                              u"The database already holds lists or patients; demo data is only added to an "
-                              u"empty database."_s);
+        throw AutomationError(
+            ErrorCode::HostError,
+            QCoreApplication::translate(
+                "SeedData", "The database already holds lists or patients; demo data is only added to an "
+                            "empty database."));
     SeedSummary summary;
     Transaction transaction(host.GetConnection());
     if (replace) {

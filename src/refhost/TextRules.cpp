@@ -2,6 +2,7 @@
 
 #include <viVavazuruv/AutomationError.h>
 
+#include <QCoreApplication>
 #include <QCryptographicHash>
 #include <QStringView>
 
@@ -167,17 +168,19 @@ QString layoutFileNameFor(const QString& listCode, const QString& extra) {
 
 QString unstorablePart(const QString& text) {
     if (text.contains(QChar(u'\0')))
-        return u"a NUL character"_s;
+        return QCoreApplication::translate("TextRules", "a NUL character");
     if (!QStringView(text).isValidUtf16())
-        return u"an unpaired UTF-16 surrogate"_s;
+        return QCoreApplication::translate("TextRules", "an unpaired UTF-16 surrogate");
     return {};
 }
 
 void requireStorable(const QString& text) {
     if (const QString fault = unstorablePart(text); !fault.isEmpty())
-        throw AutomationError(ErrorCode::InvalidProcedureCall,
-                              u"A text holding %1 is not allowed as an SQL value: no database stores it."_s.arg(
-                                  fault));
+        throw AutomationError(
+            ErrorCode::InvalidProcedureCall,
+            QCoreApplication::translate(
+                "TextRules", "A text holding %1 is not allowed as an SQL value: no database stores it.")
+                .arg(fault));
 }
 
 QString sqlLiteral(const QString& text, bool emptyAsNull) {

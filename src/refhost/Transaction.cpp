@@ -2,6 +2,7 @@
 
 #include <viVavazuruv/AutomationError.h>
 
+#include <QCoreApplication>
 #include <QSqlError>
 
 using namespace Qt::StringLiterals;
@@ -11,7 +12,8 @@ namespace viVavazuruv::refhost {
 Transaction::Transaction(QSqlDatabase db) : m_db(std::move(db)) {
     if (!m_db.transaction())
         throw AutomationError(ErrorCode::DatabaseError,
-                              u"Cannot begin a transaction: %1"_s.arg(m_db.lastError().text()));
+                              QCoreApplication::translate("Transaction", "Cannot begin a transaction: %1")
+                                  .arg(m_db.lastError().text()));
 }
 
 Transaction::~Transaction() {
@@ -21,7 +23,9 @@ Transaction::~Transaction() {
 
 void Transaction::commit() {
     if (!m_db.commit())
-        throw AutomationError(ErrorCode::DatabaseError, u"Cannot commit: %1"_s.arg(m_db.lastError().text()));
+        throw AutomationError(
+            ErrorCode::DatabaseError,
+            QCoreApplication::translate("Transaction", "Cannot commit: %1").arg(m_db.lastError().text()));
     m_done = true;
 }
 

@@ -4,6 +4,7 @@
 #include "FormTwips.h"
 #include "Hourglass.h"
 #include "MessageTitle.h"
+#include "ShownCaption.h"
 #include "wkDatabases_Form.h"
 
 #include <ado/VbStrings.h>
@@ -16,7 +17,6 @@
 namespace viVavazuruv {
 
 namespace {
-const QString kEditingMark = QStringLiteral(" ( Editing )");
 constexpr double kEditLeft = 0.1;  // of the screen's width
 constexpr double kEditWidth = 0.8; // of the screen's width
 constexpr qint32 kReadAhead = 16;  // rows
@@ -66,7 +66,7 @@ void wkDatabases_Form::enterEditMode(qint16 Index) {
     PickerLevel& lvl = level(Index);
     IGridControl& grid = lvl.grid();
     Save_Window_Setting();
-    lvl.setTitle(host().CaptionText(m_request.FrameCaptions.at(Index)) + kEditingMark);
+    lvl.setTitle(host().CaptionText(shownCaption(m_request.FrameCaptions.at(Index))) + tr(" ( Editing )"));
     lvl.cmd_Cancel->hide();
     lvl.cmd_Select->hide();
     lvl.cmd_Add->show();
@@ -113,7 +113,7 @@ void wkDatabases_Form::leaveEditMode(qint16 Index) {
         key = grid.GetText(grid.MaxCols() - 1, row);
     });
     tolerated("leaving edit mode: the frame caption",
-              [&] { lvl.setTitle(host().CaptionText(m_request.FrameCaptions.at(Index))); });
+              [&] { lvl.setTitle(host().CaptionText(shownCaption(m_request.FrameCaptions.at(Index)))); });
     tolerated("leaving edit mode: the buttons", [&] {
         lvl.cmd_Add->hide();
         lvl.cmd_Del->hide();

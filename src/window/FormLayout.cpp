@@ -179,13 +179,12 @@ void wkDatabases_Form::Set_Button_Hints(qint16 Index) {
             button->setToolTip(QString());
         return;
     }
-    lvl.cmd_Add->setToolTip(QStringLiteral(" New, Left mouse - To enter new "));
-    lvl.cmd_Edit->setToolTip(lvl.editing()
-                                 ? QStringLiteral(" Editing Complete, Left mouse - Done ")
-                                 : QStringLiteral(" Editing Selection, Left mouse - Edit selection "));
-    lvl.cmd_Select->setToolTip(QStringLiteral(" Confirm Selection, Left mouse - OK "));
-    lvl.cmd_Del->setToolTip(QStringLiteral(" Delete Selection, Left mouse - Delete "));
-    lvl.cmd_Cancel->setToolTip(QStringLiteral(" Close, Left mouse - Exit "));
+    lvl.cmd_Add->setToolTip(tr(" New, Left mouse - To enter new "));
+    lvl.cmd_Edit->setToolTip(lvl.editing() ? tr(" Editing Complete, Left mouse - Done ")
+                                           : tr(" Editing Selection, Left mouse - Edit selection "));
+    lvl.cmd_Select->setToolTip(tr(" Confirm Selection, Left mouse - OK "));
+    lvl.cmd_Del->setToolTip(tr(" Delete Selection, Left mouse - Delete "));
+    lvl.cmd_Cancel->setToolTip(tr(" Close, Left mouse - Exit "));
 }
 
 } // namespace viVavazuruv

@@ -77,9 +77,9 @@ void wkDatabases_Form::uddbs_SS_MouseUp(qint16 Index, qint16& Button, qint16& Sh
     grid.setEnabled(false);
     if (!level(Index).editing()) {
         if (m_request.MultiSelect && grid.NextSelectedRow(0) == -1 &&
-            dialogs().MessageBox(QStringLiteral("Are you sure you want to exit?"),
+            dialogs().MessageBox(tr("Are you sure you want to exit?"),
                                  MsgBox::YesNo + MsgBox::Exclamation + MsgBox::DefaultButton2,
-                                 QStringLiteral("Exit")) != MsgBox::AnswerYes) {
+                                 tr("Exit")) != MsgBox::AnswerYes) {
             grid.setEnabled(true);
             return;
         }
@@ -178,8 +178,7 @@ void wkDatabases_Form::typeToFind(qint16 Index, qint16 KeyCode) {
         return;
     }
     if (Find_Grid_Text(Index, text, 1, grid.MaxCols(), true) == 0)
-        dialogs().MessageBox(QStringLiteral(" Can't find [ ") + text + QStringLiteral(" ]"),
-                             MsgBox::Information, QString());
+        dialogs().MessageBox(tr(" Can't find [ %1 ]").arg(text), MsgBox::Information, QString());
 }
 
 } // namespace viVavazuruv

@@ -1,5 +1,6 @@
 // Setting up a level's grid from the request, filling it from UsrDefTable, sorting it.
 #include "MessageTitle.h"
+#include "ShownCaption.h"
 #include "wkDatabases_Form.h"
 
 #include <ado/VbStrings.h>
@@ -28,7 +29,7 @@ void wkDatabases_Form::Load_Database(qint16 Level, const QString& ListCode, bool
     PickerLevel& lvl = level(Level);
     IGridControl& grid = lvl.grid();
     lvl.ListChanged = false;
-    lvl.setTitle(host().CaptionText(m_request.FrameCaptions.at(Level)));
+    lvl.setTitle(host().CaptionText(shownCaption(m_request.FrameCaptions.at(Level))));
     Set_Selection_Mode(Level);
     // The fonts, captions and rows below reach the view as one change.
     const bool redraw = grid.ReDraw();
@@ -54,7 +55,7 @@ void wkDatabases_Form::Load_Database(qint16 Level, const QString& ListCode, bool
     for (int c = 1; c <= lvl.ColumnCount; ++c) {
         const QString caption = m_request.ColumnCaptions(c);
         const qint16 width = m_request.ColumnWidths(c);
-        grid.SetText(c, 0, caption);
+        grid.SetText(c, 0, shownCaption(caption));
         grid.setColWidth(c, width);
         const QString upper = caption.toUpper();
         if (upper.contains(QStringLiteral("DESCRIP")))
@@ -141,8 +142,8 @@ bool wkDatabases_Form::IsTitleLine(qint16 Index, qint32 Row, qint32 Col, bool Sh
     if (!grid.Text().startsWith(TitleLinePrefix))
         return false;
     if (ShowMessage)
-        dialogs().MessageBox(QStringLiteral(" Lines with ($-) symbol are title lines. Try again. "),
-                             MsgBox::Exclamation, ListMessageTitle);
+        dialogs().MessageBox(tr(" Lines with ($-) symbol are title lines. Try again. "), MsgBox::Exclamation,
+                             ListMessageTitle());
     if (m_request.MultiSelect)
         grid.setRowSelected(false);
     return true;

@@ -8,7 +8,7 @@ namespace viVavazuruv {
 GridMenu::GridMenu(QWidget* parent, const std::function<void(qint16 item)>& clicked) {
     m_menu = new QMenu(parent);
     m_menu->setObjectName(QStringLiteral("mnuPopUp"));
-    const QString captions[] = {QStringLiteral("Select Codes"), QStringLiteral("Select Letter")};
+    const QString captions[] = {tr("Select Codes"), tr("Select Letter")};
     for (qint16 i = 0; i < qint16(m_items.size()); ++i) {
         m_items[i] = m_menu->addAction(captions[i]);
         m_items[i]->setObjectName(QStringLiteral("mnuPopUps_%1").arg(i));

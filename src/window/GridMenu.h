@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QCoreApplication>
 #include <QtGlobal>
 
 #include <array>
@@ -17,6 +18,8 @@ namespace viVavazuruv {
 // second one that arrives while the first is open (its file dialog is up)
 // finds the menu busy.
 class GridMenu final {
+    Q_DECLARE_TR_FUNCTIONS(GridMenu)
+
 public:
     static constexpr qint16 SelectCodes = 0;
     static constexpr qint16 SelectLetter = 1;

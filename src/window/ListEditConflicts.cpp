@@ -88,7 +88,7 @@ bool ListEditSession::settleConflict(PendingRow& row, SaveRun& run, RowCompariso
                                         "started editing it:\r\n%2\r\nYes: save your version "
                                         "over theirs.\r\nNo: keep theirs and drop your change.")
                                          .arg(entry, describeChanges(*loaded, now)),
-                                     kQuestion, ListMessageTitle) == MsgBox::AnswerYes;
+                                     kQuestion, ListMessageTitle()) == MsgBox::AnswerYes;
             if (!overwrite)
                 return false;
             // Compared again in the run that writes it: a further change meanwhile is asked about too.
@@ -104,7 +104,7 @@ bool ListEditSession::settleConflict(PendingRow& row, SaveRun& run, RowCompariso
                                     "workstation since you started editing it; your change to it "
                                     "is not saved.")
                                      .arg(entry),
-                                 MsgBox::Exclamation, ListMessageTitle);
+                                 MsgBox::Exclamation, ListMessageTitle());
             return false;
         }
         const bool again =
@@ -112,7 +112,7 @@ bool ListEditSession::settleConflict(PendingRow& row, SaveRun& run, RowCompariso
                                     "editing it.\r\n\r\nYes: add your version again.\r\nNo: leave "
                                     "it deleted.")
                                      .arg(entry),
-                                 kQuestion, ListMessageTitle) == MsgBox::AnswerYes;
+                                 kQuestion, ListMessageTitle()) == MsgBox::AnswerYes;
         if (!again)
             return false;
         markAsNew(row);
@@ -138,7 +138,7 @@ bool ListEditSession::mayDelete(qint32 key) {
     return m_dialogs.MessageBox(tr("\"%1\" was changed at another workstation since you started "
                                    "editing:\r\n%2\r\nDelete it all the same?")
                                     .arg(loaded->value(1), describeChanges(*loaded, *theirs)),
-                                kQuestion, ListMessageTitle) == MsgBox::AnswerYes;
+                                kQuestion, ListMessageTitle()) == MsgBox::AnswerYes;
 }
 
 } // namespace viVavazuruv

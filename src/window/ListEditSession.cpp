@@ -71,9 +71,9 @@ void ListEditSession::deleteActiveRow() {
     if (grid.MaxRows() < 1)
         return;
     m_dialogs.Beep();
-    const qint32 answer = m_dialogs.MessageBox(QStringLiteral("Are you sure you want to delete this record?"),
-                                               MsgBox::YesNo + MsgBox::Question + MsgBox::DefaultButton2,
-                                               QStringLiteral("Delete Record"));
+    const qint32 answer =
+        m_dialogs.MessageBox(tr("Are you sure you want to delete this record?"),
+                             MsgBox::YesNo + MsgBox::Question + MsgBox::DefaultButton2, tr("Delete Record"));
     if (answer != MsgBox::AnswerYes)
         return;
 
@@ -131,9 +131,7 @@ bool ListEditSession::save() {
                 if (!isNumber)
                     throw AutomationError(
                         ErrorCode::TypeMismatch,
-                        QStringLiteral("Row %1 has no record key (\"%2\"); it cannot be updated.")
-                            .arg(r)
-                            .arg(keyText));
+                        tr("Row %1 has no record key (\"%2\"); it cannot be updated.").arg(r).arg(keyText));
                 p.key = vb::CLng(keyValue);
                 if (m_conflictCheck && !settleConflict(p, run, comparison))
                     continue;

@@ -63,11 +63,11 @@ PickerLevel::PickerLevel(wkDatabases_Form& form, int index) : m_form(form), m_in
         button->setAccessibleName(withoutAccessKey(caption));
         return button;
     };
-    cmd_Add = makeButton(QStringLiteral("cmd_Add"), QStringLiteral("&New"));
-    cmd_Select = makeButton(QStringLiteral("cmd_Select"), QStringLiteral("&OK"));
-    cmd_Cancel = makeButton(QStringLiteral("cmd_Cancel"), QStringLiteral("&Close"));
-    cmd_Edit = makeButton(QStringLiteral("cmd_Edit"), BrowseCaption);
-    cmd_Del = makeButton(QStringLiteral("cmd_Del"), QStringLiteral("&Delete"));
+    cmd_Add = makeButton(QStringLiteral("cmd_Add"), tr("&New"));
+    cmd_Select = makeButton(QStringLiteral("cmd_Select"), tr("&OK"));
+    cmd_Cancel = makeButton(QStringLiteral("cmd_Cancel"), tr("&Close"));
+    cmd_Edit = makeButton(QStringLiteral("cmd_Edit"), tr(BrowseCaption));
+    cmd_Del = makeButton(QStringLiteral("cmd_Del"), tr("&Delete"));
 
     uddbs_SBar = new QStatusBar(Uddbs_Frame);
     uddbs_SBar->setObjectName(QStringLiteral("uddbs_SBar") + suffix);
@@ -99,7 +99,7 @@ IGridControl& PickerLevel::grid() const {
 
 void PickerLevel::setMode(LevelMode mode) {
     Mode = mode;
-    cmd_Edit->setText(mode == LevelMode::Edit ? EditingCaption : BrowseCaption);
+    cmd_Edit->setText(tr(mode == LevelMode::Edit ? EditingCaption : BrowseCaption));
     cmd_Edit->setAccessibleName(withoutAccessKey(cmd_Edit->text()));
     const QString keys =
         mode == LevelMode::Edit

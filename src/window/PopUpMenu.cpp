@@ -44,8 +44,8 @@ void wkDatabases_Form::chooseLetterFile(qint32 row) {
     // The pointer stays an arrow: the only long part is the person choosing.
     const std::optional<QString> chosen =
         dialogs().OpenFile(host().GetHostPath() + QStringLiteral("WP"),
-                           QStringLiteral("Tavi Word Processor File (*.RTF)| *.RTF|Text File (*.txt)|*.txt|"
-                                          "Both File (*.RTF, *.txt)|*.RTF;*.txt"),
+                           tr("Tavi Word Processor File (*.RTF)| *.RTF|Text File (*.txt)|*.txt|"
+                              "Both File (*.RTF, *.txt)|*.RTF;*.txt"),
                            kHideReadOnly);
     if (!chosen)
         return;
@@ -53,9 +53,9 @@ void wkDatabases_Form::chooseLetterFile(qint32 row) {
     if (name.isEmpty())
         return;
     if (!name.contains(QStringLiteral(".RTF")) && !name.contains(QStringLiteral(".TXT"))) {
-        dialogs().MessageBox(QStringLiteral("Document file has to be TAVI word processor file or text file."
-                                            "\r\n\r\ni.e. files with extension '.RTF',  or '.TXT'"),
-                             MsgBox::Information, QStringLiteral("Document File"));
+        dialogs().MessageBox(tr("Document file has to be TAVI word processor file or text file."
+                                "\r\n\r\ni.e. files with extension '.RTF',  or '.TXT'"),
+                             MsgBox::Information, tr("Document File"));
         return;
     }
     level(CurrentLevel).grid().SetText(ListColumn::Letter, row, name);

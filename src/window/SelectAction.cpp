@@ -12,9 +12,9 @@
 namespace viVavazuruv {
 
 void wkDatabases_Form::Pipsign_Not_Support() {
-    dialogs().MessageBox(QStringLiteral("Pipe sign variables are not supported in this area.\r\n\r\n"
-                                        "Therefore, the variable will appear as shown."),
-                         MsgBox::Information, QStringLiteral("User Definded Database"));
+    dialogs().MessageBox(tr("Pipe sign variables are not supported in this area.\r\n\r\n"
+                            "Therefore, the variable will appear as shown."),
+                         MsgBox::Information, tr("User Definded Database"));
 }
 
 void wkDatabases_Form::cmd_Select_Click(qint16 Index) {

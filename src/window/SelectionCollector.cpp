@@ -62,9 +62,8 @@ void SelectionCollector::recordRow(qint32 row) {
             if (c == ListColumn::Description) {
                 if (text.startsWith(TitleLinePrefix)) {
                     if (m_status != Status::Quiet)
-                        m_dialogs.MessageBox(
-                            QStringLiteral(" Lines with ($-) symbol is a title line. Try again. "),
-                            MsgBox::Exclamation, ListMessageTitle);
+                        m_dialogs.MessageBox(tr(" Lines with ($-) symbol is a title line. Try again. "),
+                                             MsgBox::Exclamation, ListMessageTitle());
                     m_status = Status::Refused;
                     return;
                 }
@@ -103,7 +102,7 @@ void SelectionCollector::scanPlaceholders(QString description) {
         }
         const QString after = vb::Mid(description, p + 1);
         if (after.startsWith(QStringLiteral("??"))) {
-            information = m_dialogs.InputBox(description, QStringLiteral("Enter information"), QString());
+            information = m_dialogs.InputBox(description, tr("Enter information"), QString());
             if (closing())
                 return; // closed while the question was open
             position = p + 1;

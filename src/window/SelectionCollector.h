@@ -5,6 +5,8 @@
 #include <viVavazuruv/IDialogs.h>
 #include <viVavazuruv/IHostServices.h>
 
+#include <QCoreApplication>
+
 #include <functional>
 
 namespace viVavazuruv {
@@ -20,6 +22,8 @@ class IGridControl;
 // Plain logic over the grid's interface, the host and the dialogs object;
 // what only the window can do comes in as its hooks.
 class SelectionCollector final {
+    Q_DECLARE_TR_FUNCTIONS(SelectionCollector)
+
 public:
     struct WindowHooks {
         // True once the window is closing (or gone): nothing more is asked, recorded or opened.

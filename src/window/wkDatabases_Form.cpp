@@ -3,6 +3,7 @@
 #include "Hourglass.h"
 #include "ListColumns.h"
 #include "MessageTitle.h"
+#include "ShownCaption.h"
 
 #include <core/CaughtError.h>
 #include <core/Logging.h>
@@ -107,7 +108,7 @@ void wkDatabases_Form::Form_Load() {
     Closing = false;
     {
         Hourglass hourglass;
-        setWindowTitle(m_request.WindowCaption);
+        setWindowTitle(shownCaption(m_request.WindowCaption));
 
         PatientID = host().GetCurrentPatientID();
         QString lastName, firstName, chart, provider;
@@ -134,13 +135,10 @@ void wkDatabases_Form::Form_Activate() {
     try {
         const bool codes = m_request.ColumnWidths(ListColumn::Codes) >= 1;
         const bool letters = m_request.ColumnWidths(ListColumn::Letter) >= 1;
-        QString hint;
-        if (codes || letters) {
-            const QString what = codes && letters ? QStringLiteral("codes and letters")
-                                 : codes          ? QStringLiteral("codes")
-                                                  : QStringLiteral("letters");
-            hint = QStringLiteral(" Right click on any field to select ") + what + QStringLiteral(". ");
-        }
+        const QString hint = codes && letters ? tr(" Right click on any field to select codes and letters. ")
+                             : codes          ? tr(" Right click on any field to select codes. ")
+                             : letters        ? tr(" Right click on any field to select letters. ")
+                                              : QString();
         level(0).uddbs_SBarPanel->setText(hint);
     } catch (const AutomationError&) {
         // The hint is a nicety; a request without column widths simply has none.
@@ -179,7 +177,7 @@ void wkDatabases_Form::tellSaveFailed(const std::exception_ptr& failure) noexcep
     try {
         const AutomationError error = caughtAsAutomationError(failure);
         dialogs().MessageBox(tr("Your changes to the list were not saved: %1").arg(error.message()),
-                             MsgBox::Critical, ListMessageTitle);
+                             MsgBox::Critical, ListMessageTitle());
     } catch (...) {
         logPassedOver(lcWindow, "telling that a save failed", std::current_exception());
     }
