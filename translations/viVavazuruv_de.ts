@@ -382,6 +382,22 @@ Trotzdem löschen?</translation>
         <source>&amp;Delete</source>
         <translation>&amp;Löschen</translation>
     </message>
+    <message>
+        <source>Hint</source>
+        <translation>Hinweis</translation>
+    </message>
+    <message>
+        <source>F2 edits a cell, the context-menu key attaches a letter file, Escape throws the changes away</source>
+        <translation>F2 bearbeitet eine Zelle, die Kontextmenütaste hängt eine Briefdatei an, Escape verwirft die Änderungen</translation>
+    </message>
+    <message>
+        <source>Enter chooses, Space ticks, a letter or digit finds an entry, Escape closes</source>
+        <translation>Eingabe wählt, Leertaste hakt an, ein Buchstabe oder eine Ziffer sucht einen Eintrag, Escape schließt</translation>
+    </message>
+    <message>
+        <source>Level %1: %2</source>
+        <translation>Ebene %1: %2</translation>
+    </message>
 </context>
 <context>
     <name>QtDialogs</name>
@@ -514,6 +530,13 @@ Trotzdem löschen?</translation>
     </message>
 </context>
 <context>
+    <name>viVavazuruv::grid::GridModel</name>
+    <message>
+        <source>Heading, cannot be chosen</source>
+        <translation>Überschrift, nicht wählbar</translation>
+    </message>
+</context>
+<context>
     <name>viVavazuruv::wkDatabases_Form</name>
     <message>
         <source> ( Editing )</source>
@@ -606,6 +629,21 @@ Die Variable erscheint daher so, wie sie angezeigt wird.</translation>
     <message>
         <source>Your changes to the list were not saved: %1</source>
         <translation>Ihre Änderungen an der Liste wurden nicht gespeichert: %1</translation>
+    </message>
+</context>
+<context>
+    <name>vvdemo::AnswerBox</name>
+    <message>
+        <source>Copy the whole answer</source>
+        <translation>Ganze Antwort kopieren</translation>
+    </message>
+    <message>
+        <source>… (%L1 characters in all)</source>
+        <translation>… (insgesamt %L1 Zeichen)</translation>
+    </message>
+    <message>
+        <source>Right-click and choose &quot;%1&quot; for all of it.</source>
+        <translation>Für den ganzen Text rechts klicken und &quot;%1&quot; wählen.</translation>
     </message>
 </context>
 <context>

@@ -382,6 +382,22 @@ Delete it all the same?</source>
         <source>&amp;Delete</source>
         <translation>Eli&amp;minar</translation>
     </message>
+    <message>
+        <source>Hint</source>
+        <translation>Sugerencia</translation>
+    </message>
+    <message>
+        <source>F2 edits a cell, the context-menu key attaches a letter file, Escape throws the changes away</source>
+        <translation>F2 edita una celda, la tecla de menú contextual adjunta un archivo de carta, Escape descarta los cambios</translation>
+    </message>
+    <message>
+        <source>Enter chooses, Space ticks, a letter or digit finds an entry, Escape closes</source>
+        <translation>Intro elige, Espacio marca, una letra o un dígito busca una entrada, Escape cierra</translation>
+    </message>
+    <message>
+        <source>Level %1: %2</source>
+        <translation>Nivel %1: %2</translation>
+    </message>
 </context>
 <context>
     <name>QtDialogs</name>
@@ -514,6 +530,13 @@ Delete it all the same?</source>
     </message>
 </context>
 <context>
+    <name>viVavazuruv::grid::GridModel</name>
+    <message>
+        <source>Heading, cannot be chosen</source>
+        <translation>Encabezado, no se puede elegir</translation>
+    </message>
+</context>
+<context>
     <name>viVavazuruv::wkDatabases_Form</name>
     <message>
         <source> ( Editing )</source>
@@ -606,6 +629,21 @@ Por lo tanto, la variable aparecerá tal como se muestra.</translation>
     <message>
         <source>Your changes to the list were not saved: %1</source>
         <translation>Sus cambios en la lista no se han guardado: %1</translation>
+    </message>
+</context>
+<context>
+    <name>vvdemo::AnswerBox</name>
+    <message>
+        <source>Copy the whole answer</source>
+        <translation>Copiar la respuesta completa</translation>
+    </message>
+    <message>
+        <source>… (%L1 characters in all)</source>
+        <translation>… (%L1 caracteres en total)</translation>
+    </message>
+    <message>
+        <source>Right-click and choose &quot;%1&quot; for all of it.</source>
+        <translation>Haga clic derecho y elija &quot;%1&quot; para verla completa.</translation>
     </message>
 </context>
 <context>
