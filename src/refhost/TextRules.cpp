@@ -175,9 +175,9 @@ QString unstorablePart(const QString& text) {
 
 void requireStorable(const QString& text) {
     if (const QString fault = unstorablePart(text); !fault.isEmpty())
-        throw AutomationError(ErrorCode::InvalidProcedureCall,
-                              u"A text holding %1 is not allowed as an SQL value: no database stores it."_s.arg(
-                                  fault));
+        throw AutomationError(
+            ErrorCode::InvalidProcedureCall,
+            u"A text holding %1 is not allowed as an SQL value: no database stores it."_s.arg(fault));
 }
 
 QString sqlLiteral(const QString& text, bool emptyAsNull) {
@@ -211,6 +211,14 @@ std::optional<qint16> parseFlag(const QString& value) {
     if (v == u"false"_s || v == u"no"_s || v == u"off"_s)
         return qint16(0);
     return std::nullopt;
+}
+
+qsizetype descriptionLength(const QString& text) {
+    qsizetype surrogatePairs = 0;
+    for (qsizetype i = 0; i + 1 < text.size(); ++i)
+        if (text.at(i).isHighSurrogate() && text.at(i + 1).isLowSurrogate())
+            ++surrogatePairs, ++i;
+    return text.size() - surrogatePairs;
 }
 
 } // namespace viVavazuruv::refhost
