@@ -150,7 +150,7 @@ public:
     // already (then false: the caller's transaction decides). A connection
     // lost or made again during the run makes EndSaveRecords(true) raise.
     bool BeginSaveRecords() override;
-    // Seals the run's changes in the list history before it commits.
+    // Seals the run's changes in the list history once the host is idle again.
     void EndSaveRecords(bool Write) override;
     // From the list history (ListHistory.h), for UsrDefTable.
     bool LastChange(const QString& Table, qint32 Key, QString& ChangedBy, QDateTime& ChangedAt) override;

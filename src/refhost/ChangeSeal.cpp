@@ -93,31 +93,35 @@ qint64 sealChanges(QSqlDatabase db, bool postgres, bool ownTransaction) {
             seals.append({q.value(1).toLongLong(), sealNo, hash});
         }
         q.finish();
-        if (postgres) {
-            // A few statements for many changes: a round trip each would cost more than the hashing.
-            for (qsizetype from = 0; from < seals.size(); from += 2000) {
+        // A statement for many changes: one each would cost more than the hashing.
+        for (qsizetype from = 0; from < seals.size(); from += 2000) {
+            const qsizetype to = std::min(seals.size(), from + 2000);
+            if (postgres) {
                 QStringList changes, sealNos, hashes;
-                for (qsizetype i = from; i < std::min(seals.size(), from + 2000); ++i) {
+                for (qsizetype i = from; i < to; ++i) {
                     changes << QString::number(std::get<0>(seals[i]));
                     sealNos << QString::number(std::get<1>(seals[i]));
                     hashes << std::get<2>(seals[i]);
                 }
-                q.prepare(u"UPDATE %1 h SET SealNo = s.seal, Hash = s.hash FROM unnest(string_to_array(?, "
-                          u"',')::bigint[], string_to_array(?, ',')::bigint[], string_to_array(?, ',')) AS "
-                          u"s(change, seal, hash) WHERE h.ChangeNo = s.change"_s.arg(kHistoryTable));
-                q.addBindValue(changes.join(u','));
-                q.addBindValue(sealNos.join(u','));
-                q.addBindValue(hashes.join(u','));
-                exec(q, u"Sealing the list history"_s);
+                q.prepare(
+                    u"UPDATE %1 h SET SealNo = s.seal, Hash = s.hash FROM unnest(?::bigint[], ?::bigint[], "
+                    u"?::text[]) AS s(change, seal, hash) WHERE h.ChangeNo = s.change"_s.arg(kHistoryTable));
+                q.addBindValue(u"{%1}"_s.arg(changes.join(u',')));
+                q.addBindValue(u"{%1}"_s.arg(sealNos.join(u',')));
+                q.addBindValue(u"{%1}"_s.arg(hashes.join(u',')));
+            } else {
+                QStringList items;
+                for (qsizetype i = from; i < to; ++i)
+                    items << u"[%1,%2,\"%3\"]"_s.arg(std::get<0>(seals[i]))
+                                 .arg(std::get<1>(seals[i]))
+                                 .arg(std::get<2>(seals[i]));
+                q.prepare(
+                    u"UPDATE %1 SET SealNo = json_extract(s.value, '$[1]'), Hash = json_extract(s.value, "
+                    u"'$[2]') FROM json_each(?) AS s WHERE ChangeNo = json_extract(s.value, '$[0]')"_s.arg(
+                        kHistoryTable));
+                q.addBindValue(u'[' + items.join(u',') + u']');
             }
-        } else if (!seals.isEmpty()) {
-            q.prepare(u"UPDATE %1 SET SealNo = ?, Hash = ? WHERE ChangeNo = ?"_s.arg(kHistoryTable));
-            for (const auto& [change, seal, sealHash] : std::as_const(seals)) {
-                q.bindValue(0, seal);
-                q.bindValue(1, sealHash);
-                q.bindValue(2, change);
-                exec(q, u"Sealing the list history"_s);
-            }
+            exec(q, u"Sealing the list history"_s);
         }
         if (began && !db.commit())
             throw AutomationError(ErrorCode::DatabaseError,

@@ -244,15 +244,12 @@ bool ReferenceHost::BeginSaveRecords() {
 void ReferenceHost::EndSaveRecords(bool Write) {
     d->runOfficeMode.reset();
     d->runOfficeId.reset();
-    if (Write && d->connection.inRun()) {
-        try {
-            refhost::sealChanges(d->connection.database(), d->postgres(), false);
-        } catch (...) {
-            d->connection.endRun(false);
-            throw;
-        }
-    }
+    const bool ran = Write && d->connection.inRun();
     d->connection.endRun(Write);
+    // Sealed once the person is not waiting for the save, and outside its
+    // transaction, so sealers take turns without holding up each other's saves.
+    if (ran)
+        d->sealLater();
 }
 
 bool ReferenceHost::LastChange(const QString& Table, qint32 Key, QString& ChangedBy, QDateTime& ChangedAt) {
