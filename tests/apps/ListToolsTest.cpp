@@ -6,6 +6,7 @@
 #include "ListExport.h"
 #include "ListImport.h"
 
+#include <viVavazuruv/ListHistory.h>
 #include <viVavazuruv/SeedData.h>
 
 #include <QBuffer>
@@ -190,6 +191,35 @@ TEST_P(ListTools, CheckFindsNothingInTheDemoOfficeAndEachSeededFaultOnce) {
     }
 }
 
+TEST_P(ListTools, AnotherDatabaseGetsTheHostsListTablesAndAnImportIsRecorded) {
+    const QByteArray file = exported();
+    auto other = test::TestDatabase::create(GetParam());
+    ReferenceHost fresh(other->url(), nullptr, m_folder.path());
+    fresh.setLoginName(u"ADMIN"_s);
+    const ImportSummary summary = importLists(fresh, file, {});
+    EXPECT_GT(summary.hostRows, 0);
+    // Without the host's tables nested code lists no longer open and check finds warnings.
+    EXPECT_TRUE(checkLists(fresh, {}).isEmpty());
+
+    const QList<ListChange> changes = ListHistory(fresh).changes({{u"ALERT"_s}, {}, {}, {}});
+    ASSERT_EQ(changes.size(), count(u"UsrDefCod = 'ALERT'"_s));
+    EXPECT_TRUE(std::all_of(changes.begin(), changes.end(), [](const ListChange& c) {
+        return c.action == u"insert"_s && c.user == u"ADMIN"_s && c.after.contains(u"\"usrdefDes\""_s);
+    }));
+
+    const QString longest(kMaxDescriptionLength, u'x');
+    EXPECT_EQ(
+        refusal("UsrDefCod,usrdefDes\nALERT,"_ba + longest.toUtf8() + "\nALERT,"_ba + longest.toUtf8() +
+                "y\n"),
+        u"line 3: the description is 256 characters long; a list entry's description holds 255 at most"_s);
+    qint32 key = 0;
+    test::expectError(
+        [&] {
+            saveEntry(key, {u"UsrDefCod"_s, u"usrdefDes"_s}, {u"ALERT"_s, longest + u'y'});
+        },
+        ErrorCode::InvalidProcedureCall, u"255 at most"_s);
+}
+
 // A column the host does not create takes SaveRecord's conversions.
 TEST_P(ListTools, AnAddedColumnGoesInAsItsTypeWants) {
     m_db->exec(u"ALTER TABLE UsrDefTable ADD COLUMN Fee numeric(9,2)"_s);
@@ -220,7 +250,14 @@ TEST_P(ListTools, TheProgramExitsWithTwoForUsageOneForFindingsAndRefusals) {
         {{u"import"_s, url, bad, u"--office"_s, u"0"_s}, 2, u"--office needs a number above 0"_s},
         {{u"list"_s}, 2, u"unknown command"_s},
         {{u"check"_s, u"sqlite:"_s + dir.filePath(u"typo.db"_s)}, 2, u"there is no database file"_s},
+        {{u"export"_s, u"sqlite:"_s + dir.filePath(u"empty.db"_s)}, 2, u"holds no user-defined lists"_s},
+        {{u"import"_s, u"sqlite:"_s + dir.filePath(u"new.db"_s), bad}, 1, u"line 2"_s},
+        {{u"restore"_s, url, u"999999"_s}, 1, u"there is no change 999999"_s},
+        {{u"history"_s, url, u"--since"_s, u"yesterday"_s}, 2, u"is not a date"_s},
     };
+    QFile empty(dir.filePath(u"empty.db"_s)); // a copy of a database in use, taken before anything was in it
+    ASSERT_TRUE(empty.open(QIODevice::WriteOnly));
+    empty.close();
     for (const auto& c : cases) {
         QProcess program;
         program.start(QStringLiteral(VV_LISTS_PROGRAM), c.args);
@@ -230,6 +267,21 @@ TEST_P(ListTools, TheProgramExitsWithTwoForUsageOneForFindingsAndRefusals) {
         EXPECT_TRUE(error.startsWith(u"vv-lists: "_s) && error.contains(c.error) && error.count(u'\n') == 1)
             << error.toStdString();
     }
+    EXPECT_FALSE(QFile::exists(dir.filePath(u"new.db"_s))); // a refused import leaves no database behind
+
+    const auto output = [&](const QStringList& args) {
+        QProcess program;
+        program.start(QStringLiteral(VV_LISTS_PROGRAM), args);
+        EXPECT_TRUE(program.waitForFinished(60000));
+        return std::pair(program.exitCode(), QString::fromUtf8(program.readAllStandardOutput()));
+    };
+    const qint64 changes = scalar(u"SELECT COUNT(*) FROM UsrDefHistory"_s);
+    EXPECT_EQ(output({u"verify"_s, url}), std::pair(0, u"history intact: %1 changes\n"_s.arg(changes)));
+    const auto [status, csv] = output({u"history"_s, url, u"SXTITLE"_s, u"--key"_s, u"1"_s});
+    EXPECT_EQ(status, 0);
+    EXPECT_TRUE(csv.startsWith(u"change,at,user,workstation,office,action,list,key,before,after\r\n"_s) &&
+                csv.count(u"\r\n"_s) == 2 && csv.contains(u",insert,SXTITLE,1,,"_s))
+        << csv.toStdString();
 }
 
 } // namespace
