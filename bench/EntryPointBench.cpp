@@ -75,7 +75,7 @@ void BM_LookupAnswered(benchmark::State& state) {
     component.put_GIC(nullptr);
 }
 
-void saveEdited(benchmark::State& state, bool postgres) {
+void saveEdited(benchmark::State& state, bool postgres, bool history = true) {
     auto bench = openHost(postgres);
     if (!bench) {
         state.SkipWithError("no PostgreSQL server: set VIVAVAZURUV_TEST_PG_URL (scripts/pg-server)");
@@ -83,6 +83,8 @@ void saveEdited(benchmark::State& state, bool postgres) {
     }
     const int rows = int(state.range(0));
     addEntries(*bench->host, QStringLiteral("ALERT"), rows);
+    if (!history)
+        stopListHistory(bench->host->GetConnection());
     RequestState& request = RequestState::instance();
     request.GIC = bench->host;
     wkDatabases_Form form(request,
@@ -131,9 +133,18 @@ void BM_SaveEdited(benchmark::State& state) {
 void BM_SaveEdited_PostgreSQL(benchmark::State& state) {
     saveEdited(state, true);
 }
+// The same without the list history's triggers, for its price.
+void BM_SaveEdited_WithoutHistory(benchmark::State& state) {
+    saveEdited(state, false, false);
+}
+void BM_SaveEdited_PostgreSQL_WithoutHistory(benchmark::State& state) {
+    saveEdited(state, true, false);
+}
 
 BENCHMARK(BM_LookupAnswered)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly(true);
 BENCHMARK(BM_SaveEdited)->Arg(1000)->Unit(benchmark::kMillisecond)->Iterations(5);
 BENCHMARK(BM_SaveEdited_PostgreSQL)->Arg(1000)->Unit(benchmark::kMillisecond)->Iterations(5);
+BENCHMARK(BM_SaveEdited_WithoutHistory)->Arg(1000)->Unit(benchmark::kMillisecond)->Iterations(5);
+BENCHMARK(BM_SaveEdited_PostgreSQL_WithoutHistory)->Arg(1000)->Unit(benchmark::kMillisecond)->Iterations(5);
 
 } // namespace
