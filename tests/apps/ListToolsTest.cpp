@@ -104,6 +104,7 @@ TEST_P(ListTools, ABadFileIsRefusedWholeNamingItsLine) {
         {"a field too few", "ALERT,N5"},
         {"bytes that are not UTF-8", "ALERT,N5,bad \xff text"},
         {"a list code no request finds", "ärzte,N5,text"},
+        {"a host table's header without its columns", "CodeListKey.ListReference,CodeListKey.Code"},
         {"no list code", ",N5,text"},
     };
     for (const auto& c : cases)
@@ -282,6 +283,15 @@ TEST_P(ListTools, TheProgramExitsWithTwoForUsageOneForFindingsAndRefusals) {
     EXPECT_TRUE(csv.startsWith(u"change,at,user,workstation,office,action,list,key,before,after\r\n"_s) &&
                 csv.count(u"\r\n"_s) == 2 && csv.contains(u",insert,SXTITLE,1,,"_s))
         << csv.toStdString();
+    const auto [jsonStatus, json] = output({u"history"_s, url, u"--key"_s, u"1"_s, u"--format"_s, u"json"_s});
+    const QJsonObject first = QJsonDocument::fromJson(json.toUtf8()).array().first().toObject();
+    EXPECT_TRUE(jsonStatus == 0 && first[u"before"_s].isNull() &&
+                first[u"after"_s][u"usrdefSeqCod"_s] == value(u"SELECT usrdefSeqCod FROM UsrDefTable WHERE "
+                                                              u"usrdefInd = 1"_s)
+                                                            .toString())
+        << json.toStdString();
+    EXPECT_EQ(output({u"history"_s, url, u"--prune-before"_s, u"2999-01-01"_s, u"--quiet"_s}).first, 0);
+    EXPECT_EQ(output({u"verify"_s, url}), std::pair(0, u"history intact: 0 changes\n"_s));
 }
 
 } // namespace

@@ -28,8 +28,13 @@ protected:
         filter.key = key;
         return history().changes(filter);
     }
+    // A column of a row as JSON text; an added column is named as the engine's catalogue spells it.
     static QString field(const QString& json, const QString& name) {
-        return QJsonDocument::fromJson(json.toUtf8()).object().value(name).toVariant().toString();
+        const QJsonObject row = QJsonDocument::fromJson(json.toUtf8()).object();
+        for (auto it = row.begin(); it != row.end(); ++it)
+            if (it.key().compare(name, Qt::CaseInsensitive) == 0)
+                return it.value().toVariant().toString();
+        return {};
     }
     // The component's own delete, as the picker runs it.
     void deleteAsThePickerDoes(qint32 key) {
@@ -137,6 +142,45 @@ TEST_P(ListHistoryTest, VerifyFindsAnAlteredARemovedAndAReorderedChangeAndPrunin
     EXPECT_EQ(pruned.changes, 3);
     m_db->exec(u"DELETE FROM UsrDefHistory WHERE ChangeNo = %1"_s.arg(first + 3));
     EXPECT_FALSE(history().verify().intact); // the first change after the checkpoint is watched too
+}
+
+TEST_P(ListHistoryTest, AnAddedColumnIsKeptAndAConnectionMadeAgainStillNamesItsUser) {
+    m_db->exec(u"ALTER TABLE UsrDefTable ADD COLUMN Fee integer"_s);
+    auto reopened = anotherHost(); // makes the triggers again, with the new column
+    reopened->setLoginName(u"DR_JONES"_s);
+    qint32 key = 0;
+    ASSERT_TRUE(saveEntry(key, {u"UsrDefCod"_s, u"usrdefDes"_s, u"Fee"_s}, {u"FEES"_s, u"Exam"_s, u"45"_s},
+                          reopened.get()));
+    reopened->GetConnection().close(); // the next statement makes the connection again
+    ASSERT_TRUE(saveEntry(key, {u"Fee"_s}, {u"50"_s}, reopened.get()));
+
+    const QList<ListChange> changes = changesOf(key);
+    ASSERT_EQ(changes.size(), 2);
+    EXPECT_EQ(std::tuple(field(changes[0].after, u"Fee"_s), field(changes[1].after, u"Fee"_s)),
+              std::tuple(u"45"_s, u"50"_s));
+    EXPECT_EQ(std::pair(changes[0].user, changes[1].user), std::pair(u"DR_JONES"_s, u"DR_JONES"_s));
+}
+
+TEST_P(ListHistoryTest, FiltersARestoredInsertAndAnotherOfficesChange) {
+    const qint32 key = addEntry(u"ALERT"_s, u"Aspirin"_s);
+    addEntry(u"OTHER"_s, u"Elsewhere"_s);
+    ChangeFilter alerts;
+    alerts.lists = {u"alert"_s}; // codes compare as the host's lists do
+    EXPECT_EQ(history().changes(alerts).size(), 1);
+    alerts.since = u"2999-01-01"_s;
+    EXPECT_TRUE(history().changes(alerts).isEmpty());
+    ChangeFilter officeTwo;
+    officeTwo.office = 2;
+    EXPECT_TRUE(history().changes(officeTwo).isEmpty());
+
+    const qint64 inserted = changesOf(key).first().change;
+    host().setOfficeMode(7);
+    host().setOfficeID(2);
+    EXPECT_THROW(history().restore(inserted), RestoreRefused); // office 1's change
+    host().setOfficeID(1);
+    history().restore(inserted); // undoing an insert deletes the row
+    EXPECT_EQ(scalar(u"SELECT COUNT(*) FROM UsrDefTable WHERE usrdefInd = %1"_s.arg(key)), 0);
+    EXPECT_EQ(history().change(inserted + 2)->action, u"delete"_s);
 }
 
 } // namespace
