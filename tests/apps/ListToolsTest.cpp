@@ -221,6 +221,29 @@ TEST_P(ListTools, AnotherDatabaseGetsTheHostsListTablesAndAnImportIsRecorded) {
         ErrorCode::InvalidProcedureCall, u"255 at most"_s);
 }
 
+// The host's tables travel only for the lists they concern.
+TEST_P(ListTools, OneListCarriesOnlyItsOwnRowsOfTheHostsTables) {
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
+    exportLists(host(), {u"surfaces"_s}, FileFormat::Csv, buffer);
+    const QString file = QString::fromUtf8(buffer.data());
+    EXPECT_TRUE(file.contains(u"ListJoinWords.ListCode,"_s) && file.contains(u"\r\nSURFACES,"_s) &&
+                !file.contains(u"\r\nTEETH,"_s))
+        << file.toStdString();
+
+    host().setListJoinWords(u"TEETH"_s, u"+"_s, u"+"_s, u"+"_s, u"+"_s);
+    const QByteArray both =
+        "UsrDefCod,usrdefDes\nTEETH,#1\nALERT,Latex\n"
+        "ListJoinWords.ListCode,ListJoinWords.JoinBetween,ListJoinWords.JoinBeforeLast,"
+        "ListJoinWords.JoinAfterLast,ListJoinWords.CodeJoin\nALERT,;,;,;,;\nTEETH,/,/,/,/\n";
+    EXPECT_EQ(importLists(host(), both, {u"ALERT"_s, false}).hostRows, 1);
+    QString between, beforeLast, afterLast, codeJoin;
+    host().ListJoinWords(u"TEETH"_s, between, beforeLast, afterLast, codeJoin);
+    EXPECT_EQ(between, u"+"_s); // another list's words are passed over with its rows
+    host().ListJoinWords(u"ALERT"_s, between, beforeLast, afterLast, codeJoin);
+    EXPECT_EQ(between, u";"_s);
+}
+
 // A column the host does not create takes SaveRecord's conversions.
 TEST_P(ListTools, AnAddedColumnGoesInAsItsTypeWants) {
     m_db->exec(u"ALTER TABLE UsrDefTable ADD COLUMN Fee numeric(9,2)"_s);
