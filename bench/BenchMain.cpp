@@ -6,6 +6,8 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QSqlError>
+#include <QSqlQuery>
 #include <QSqlTableModel>
 #include <QTableView>
 #include <QUrl>
@@ -60,4 +62,18 @@ int main(int argc, char** argv) {
     for (auto& cleanup : cleanups())
         cleanup();
     return 0;
+}
+
+void stopListHistory(const QSqlDatabase& connection) {
+    QSqlQuery q(connection);
+    const QStringList statements =
+        connection.driverName() == QStringLiteral("QPSQL")
+            ? QStringList{QStringLiteral("ALTER TABLE UsrDefTable DISABLE TRIGGER USER")}
+            : QStringList{QStringLiteral("DROP TRIGGER IF EXISTS UsrDefHistory_Insert"),
+                          QStringLiteral("DROP TRIGGER IF EXISTS UsrDefHistory_Update"),
+                          QStringLiteral("DROP TRIGGER IF EXISTS UsrDefHistory_Delete"),
+                          QStringLiteral("DROP TRIGGER IF EXISTS temp.UsrDefHistory_Who")};
+    for (const QString& statement : statements)
+        if (!q.exec(statement))
+            qFatal("%s", qPrintable(q.lastError().text()));
 }

@@ -4,6 +4,7 @@
 
 #include <functional>
 
+class QSqlDatabase;
 class QSqlTableModel;
 namespace benchmark {
 class State;
@@ -17,6 +18,11 @@ void atBenchExit(std::function<void()> cleanup);
 // name, that schema on the PostgreSQL server VIVAVAZURUV_TEST_PG_URL names
 // ("" when it names none).
 QString benchDatabaseUrl(const QString& folder, const QString& schema = {});
+
+// Stops recording UsrDefTable's changes in the list history of the database
+// connection names (its triggers dropped or disabled), for the figures without
+// it in the same run; the host makes them again when it next opens the database.
+void stopListHistory(const QSqlDatabase& connection);
 
 // The stock approach to showing a list: model shown in a QTableView, selected
 // and fetched completely (every row must be searchable); the run fails

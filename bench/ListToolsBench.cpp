@@ -6,12 +6,14 @@
 #include "ListExport.h"
 #include "ListImport.h"
 
+#include <viVavazuruv/ListHistory.h>
 #include <viVavazuruv/ReferenceHost.h>
 
 #include <benchmark/benchmark.h>
 
 #include <QBuffer>
 #include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QSqlQuery>
 #include <QTemporaryDir>
 
@@ -53,40 +55,54 @@ struct BenchHost {
 
 // One database per engine for the program, made on first use; null when the
 // PostgreSQL server is not given.
-BenchHost* hostFor(bool postgres) {
-    static std::map<bool, std::unique_ptr<BenchHost>> hosts;
-    auto& made = hosts[postgres];
+BenchHost* hostFor(bool postgres, bool history = true) {
+    static std::map<std::pair<bool, bool>, std::unique_ptr<BenchHost>> hosts;
+    auto& made = hosts[{postgres, history}];
     if (made)
         return made.get();
     auto bench = std::make_unique<BenchHost>();
     if (postgres)
-        bench->schema = QStringLiteral("bench_lists_%1").arg(QCoreApplication::applicationPid());
+        bench->schema = QStringLiteral("bench_lists_%1%2")
+                            .arg(QCoreApplication::applicationPid())
+                            .arg(history ? QString() : QStringLiteral("_plain"));
     const QString url = benchDatabaseUrl(bench->dir.path(), bench->schema);
     if (url.isEmpty())
         return nullptr;
     bench->host = std::make_unique<ReferenceHost>(url, nullptr, bench->dir.filePath(QStringLiteral("data")));
     useOffice(*bench->host, 1);
+    if (!history)
+        stopListHistory(bench->host->GetConnection());
     bench->empty();
     made = std::move(bench);
     atBenchExit([] { hosts.clear(); });
     return made.get();
 }
 
-void importList(benchmark::State& state, bool postgres) {
-    BenchHost* bench = hostFor(postgres);
+void importList(benchmark::State& state, bool postgres, bool history = true) {
+    BenchHost* bench = hostFor(postgres, history);
     if (!bench) {
         state.SkipWithError("no PostgreSQL server: set VIVAVAZURUV_TEST_PG_URL (scripts/pg-server)");
         return;
     }
     const QByteArray file = listFile();
+    qint64 sealNs = 0;
     for (auto _ : state) {
         state.PauseTiming();
         bench->empty();
+        ListHistory(*bench->host).seal(); // the rows emptied out
         state.ResumeTiming();
         if (importLists(*bench->host, file, {}).added != kRows)
             state.SkipWithError("the rows were not imported");
+        // The import's changes are sealed when the history is next read: timed apart.
+        state.PauseTiming();
+        QElapsedTimer sealing;
+        sealing.start();
+        ListHistory(*bench->host).seal();
+        sealNs += sealing.nsecsElapsed();
+        state.ResumeTiming();
     }
     state.counters["rows"] = kRows;
+    state.counters["seal_ms"] = double(sealNs) / 1e6 / double(state.iterations());
 }
 
 void exportList(benchmark::State& state, bool postgres) {
@@ -113,6 +129,13 @@ void BM_ImportList(benchmark::State& state) {
 }
 void BM_ImportList_PostgreSQL(benchmark::State& state) {
     importList(state, true);
+}
+// The same without the list history's triggers, for its price.
+void BM_ImportList_WithoutHistory(benchmark::State& state) {
+    importList(state, false, false);
+}
+void BM_ImportList_PostgreSQL_WithoutHistory(benchmark::State& state) {
+    importList(state, true, false);
 }
 void BM_ExportList(benchmark::State& state) {
     exportList(state, false);
@@ -146,9 +169,14 @@ void BM_ImportList_SaveRecordEach(benchmark::State& state) {
 }
 
 BENCHMARK(BM_ImportList)->Unit(benchmark::kMillisecond)->Iterations(1)->Repetitions(5);
+BENCHMARK(BM_ImportList_WithoutHistory)->Unit(benchmark::kMillisecond)->Iterations(1)->Repetitions(5);
 BENCHMARK(BM_ExportList)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->Iterations(1)->Repetitions(5);
 BENCHMARK(BM_ImportList_SaveRecordEach)->Unit(benchmark::kMillisecond)->Iterations(1);
 BENCHMARK(BM_ImportList_PostgreSQL)->Unit(benchmark::kMillisecond)->Iterations(1)->Repetitions(5);
+BENCHMARK(BM_ImportList_PostgreSQL_WithoutHistory)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(1)
+    ->Repetitions(5);
 BENCHMARK(BM_ExportList_PostgreSQL)
     ->Arg(0)
     ->Arg(1)

@@ -1,10 +1,12 @@
 #include "DemoHostWindow.h"
 
 #include "AnswerBox.h"
+#include "ListHistoryWindow.h"
 
 #include <viVavazuruv/AutomationError.h>
 #include <viVavazuruv/UsrDefTable.h>
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QCompleter>
@@ -16,6 +18,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenuBar>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QScreen>
@@ -27,6 +30,7 @@
 #include <QStringListModel>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <exception>
 
 using namespace Qt::StringLiterals;
@@ -123,7 +127,29 @@ DemoHostWindow::DemoHostWindow(std::shared_ptr<viVavazuruv::ReferenceHost> host,
 
     fillPatients();
     fillListCodes();
+    QAction* history = menuBar()->addMenu(u"&Lists"_s)->addAction(u"List &history..."_s);
+    history->setObjectName(u"listHistoryAction"_s);
+    history->setShortcut(u"Ctrl+H"_s);
+    connect(history, &QAction::triggered, this, &DemoHostWindow::showListHistory);
     resize(1260, 880);
+}
+
+void DemoHostWindow::showListHistory() {
+    int row = 2; // the credit cards when the cursor is in no row
+    for (const QWidget* w = QApplication::focusWidget(); w; w = w->parentWidget())
+        if (const QVariant entryRow = w->property("entryRow"); entryRow.isValid()) {
+            row = entryRow.toInt();
+            break;
+        }
+    // The list each entry-point row opens, in the order buildEntryPoints makes them.
+    const QString lists[] = {m_sexTitleList->text(),
+                             u"CRECARD"_s,
+                             u"ALERT"_s,
+                             m_selectionList->text(),
+                             m_oneChoiceList->text(),
+                             m_host->CodeListKey(m_codeListCode->text())};
+    ListHistoryWindow window(m_host, lists[std::clamp(row, 1, 6) - 1], this);
+    window.exec();
 }
 
 DemoHostWindow::~DemoHostWindow() = default;
@@ -287,6 +313,8 @@ void DemoHostWindow::addRow(QGridLayout* grid, int row, const QString& title, co
     resultLayout->addWidget(result.answer);
     resultLayout->addWidget(result.outputs);
     grid->addWidget(resultBox, row, 4);
+    for (QWidget* w : {tmp, options, static_cast<QWidget*>(call), resultBox})
+        w->setProperty("entryRow", row);
 }
 
 QWidget* DemoHostWindow::buildEntryPoints() {

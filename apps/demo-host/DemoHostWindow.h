@@ -67,6 +67,8 @@ private:
     void callSelection();
     void callOneChoice();
     void callCodeList();
+    // The history of the list of the row the cursor is in (ListHistoryWindow).
+    void showListHistory();
 
     PickerPosition pickerPosition(const QObject* caller) const;
     // Runs one call and shows its answer; call adds "name = value" lines for

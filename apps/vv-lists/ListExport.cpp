@@ -1,6 +1,8 @@
 #include "ListExport.h"
 
 #include "Csv.h"
+#include "HostTables.h"
+#include "TextOutput.h"
 
 #include <viVavazuruv/AutomationError.h>
 
@@ -14,35 +16,6 @@ using namespace Qt::StringLiterals;
 namespace viVavazuruv::lists {
 
 namespace {
-
-void appendJsonString(QString& out, QStringView text) {
-    out += u'"';
-    for (const QChar c : text) {
-        switch (c.unicode()) {
-        case u'"':
-            out += u"\\\""_s;
-            break;
-        case u'\\':
-            out += u"\\\\"_s;
-            break;
-        case u'\n':
-            out += u"\\n"_s;
-            break;
-        case u'\r':
-            out += u"\\r"_s;
-            break;
-        case u'\t':
-            out += u"\\t"_s;
-            break;
-        default:
-            if (c.unicode() < 0x20)
-                out += u"\\u%1"_s.arg(c.unicode(), 4, 16, QLatin1Char('0'));
-            else
-                out += c;
-        }
-    }
-    out += u'"';
-}
 
 bool isNumber(const QVariant& value) {
     switch (value.typeId()) {
@@ -59,29 +32,6 @@ bool isNumber(const QVariant& value) {
         return false;
     }
 }
-
-// Text gathered and written in pieces, so a long list costs neither a write
-// a row nor the whole file in memory.
-class Output {
-public:
-    explicit Output(QIODevice& device) : m_device(device) {}
-    QString& text() { return m_text; }
-    void flushIfFull() {
-        if (m_text.size() >= 32 * 1024)
-            flush();
-    }
-    void flush() {
-        const QByteArray bytes = m_text.toUtf8();
-        if (m_device.write(bytes) != bytes.size())
-            throw AutomationError(ErrorCode::HostError,
-                                  u"Writing the lists failed: %1"_s.arg(m_device.errorString()));
-        m_text.clear();
-    }
-
-private:
-    QIODevice& m_device;
-    QString m_text;
-};
 
 } // namespace
 
@@ -141,6 +91,8 @@ qint64 exportLists(ReferenceHost& host, const QStringList& codes, FileFormat for
                               u"Reading the lists failed: %1"_s.arg(rows.lastError().text()));
     if (format == FileFormat::Json)
         text += u"\n]\n"_s;
+    else
+        appendHostTables(host, codes, text);
     output.flush();
     return count;
 }

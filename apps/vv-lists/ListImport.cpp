@@ -1,5 +1,7 @@
 #include "ListImport.h"
 
+#include "HostTables.h"
+
 #include <viVavazuruv/AutomationError.h>
 #include <viVavazuruv/Transaction.h>
 
@@ -32,6 +34,7 @@ struct Layout {
     QStringList fields;
     QList<qsizetype> from;
     qsizetype code = -1;
+    qsizetype description = -1;
 };
 
 Layout readHeader(const CsvRecord& header, const QStringList& columns) {
@@ -53,6 +56,8 @@ Layout readHeader(const CsvRecord& header, const QStringList& columns) {
             continue;
         if (*column == usrdef::kCode)
             layout.code = layout.fields.size();
+        if (*column == usrdef::kDescription)
+            layout.description = layout.fields.size();
         description = description || *column == usrdef::kDescription;
         layout.fields << *column;
         layout.from << i;
@@ -73,6 +78,12 @@ void checkRow(const CsvRecord& row, const CsvRecord& header, const Layout& layou
         if (const QString fault = unstorablePart(row.fields.at(layout.from.at(f))); !fault.isEmpty())
             throw FileFault{row.line,
                             u"%1 holds %2, which cannot be stored"_s.arg(layout.fields.at(f), fault)};
+    // The limit SaveRecord keeps to, so a list imported can be saved from the picker as it is.
+    const qsizetype length = descriptionLength(row.fields.at(layout.from.at(layout.description)));
+    if (length > kMaxDescriptionLength)
+        throw FileFault{row.line, u"the description is %1 characters long; a list entry's description holds "
+                                  u"%2 at most"_s.arg(length)
+                                      .arg(kMaxDescriptionLength)};
     const QString& code = row.fields.at(layout.from.at(layout.code));
     if (code.isEmpty())
         throw FileFault{row.line, u"the row has no list code (%1)"_s.arg(usrdef::kCode)};
@@ -194,10 +205,14 @@ ImportSummary importLists(ReferenceHost& host, const QByteArray& file, const Imp
     const CsvRecord& header = records.first();
     const Layout layout = readHeader(header, tableColumns(host));
 
+    const qsizetype hostTables = hostTablesStart(records);
+    const QList<HostTableRow> hostRows = readHostTables(records, hostTables, options.replace);
+
     ImportSummary summary;
-    summary.rowsInFile = records.size() - 1;
+    summary.rowsInFile = hostTables - 1;
+    summary.hostRows = hostRows.size();
     QList<const CsvRecord*> rows;
-    for (qsizetype r = 1; r < records.size(); ++r) {
+    for (qsizetype r = 1; r < hostTables; ++r) {
         checkRow(records.at(r), header, layout);
         if (options.replace &&
             !isSameList(records.at(r).fields.at(layout.from.at(layout.code)), *options.replace))
@@ -224,6 +239,7 @@ ImportSummary importLists(ReferenceHost& host, const QByteArray& file, const Imp
         insertInBatches(host, layout, rows, progress);
     else
         saveEach(host, layout, rows, progress);
+    storeHostTables(host, hostRows);
     transaction.commit();
     return summary;
 }

@@ -19,10 +19,12 @@ struct ImportSummary {
     qint64 added = 0;   // with dryRun: would be added
     qint64 deleted = 0; // with dryRun: would be deleted
     qint64 passedOver = 0;
+    qint64 hostRows = 0; // rows of the host's tables the file carries (HostTables.h)
 };
 
 // Adds the rows of a CSV file to the host's office in one transaction, with
-// new keys and the office's own OfficeID. Every row is checked before
+// new keys and the office's own OfficeID, and the rows of the host's tables
+// that make code lists work that the file carries after its list rows. Every row is checked before
 // anything is written; a file with any fault is refused whole (FileFault
 // naming the line) and the database is left as it was. Raises
 // AutomationError for the database.

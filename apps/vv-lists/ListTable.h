@@ -44,7 +44,9 @@ QString officeCondition(ReferenceHost& host);
 
 // The host's own rules for the text it stores and for list codes.
 using refhost::asciiLower;
+using refhost::descriptionLength;
 using refhost::isStorableListCode;
+using refhost::kMaxDescriptionLength;
 using refhost::unstorablePart;
 // Whether two codes name one list, as the host finds them.
 bool isSameList(const QString& a, const QString& b);

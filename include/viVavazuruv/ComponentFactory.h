@@ -25,7 +25,7 @@ inline constexpr char kProgId[] = "viVavazuruv.wkDatabases";
 } // namespace viVavazuruv
 
 // Changes whenever a host-facing interface's layout does (30.1: IHostServices
-// gained the run of saves), so a host built against other headers is refused
+// gained the run of saves; 30.2: LastChange), so a host built against other headers is refused
 // a plugin instead of calling into the wrong slots.
-#define VIVAVAZURUV_COMPONENT_FACTORY_IID "org.viVavazuruv.IComponentFactory/30.1"
+#define VIVAVAZURUV_COMPONENT_FACTORY_IID "org.viVavazuruv.IComponentFactory/30.2"
 Q_DECLARE_INTERFACE(viVavazuruv::IComponentFactory, VIVAVAZURUV_COMPONENT_FACTORY_IID)

@@ -25,4 +25,13 @@ VIVAVAZURUV_REFHOST_EXPORT QString asciiLower(QString text);
 // case under asciiLower: letters outside A-Z must already be upper case.
 VIVAVAZURUV_REFHOST_EXPORT bool isStorableListCode(const QString& code);
 
+// The longest description (usrdefDes) the host stores, in characters: the
+// desktop suite's text fields hold 255, and a list moved back to one must fit.
+// SaveRecord refuses a longer one, so the picker's save does too, and an
+// import refuses the file naming the line.
+inline constexpr qsizetype kMaxDescriptionLength = 255;
+// The length of a description as kMaxDescriptionLength counts it: characters,
+// a pair of UTF-16 surrogates being one.
+VIVAVAZURUV_REFHOST_EXPORT qsizetype descriptionLength(const QString& text);
+
 } // namespace viVavazuruv::refhost

@@ -2,6 +2,7 @@
 
 #include "Export.h"
 
+#include <QDateTime>
 #include <QSqlDatabase>
 #include <QString>
 #include <QStringList>
@@ -138,6 +139,20 @@ public:
     // By default a host holds nothing back: each row is written as its call returns.
     virtual bool BeginSaveRecords() { return false; }
     virtual void EndSaveRecords(bool Write) { static_cast<void>(Write); }
+
+    // Who last changed the row of Table with key Key, and when, for a host
+    // that keeps a history of its tables: true with ChangedBy (the
+    // workstation user, "" when the change came from elsewhere) and ChangedAt
+    // (UTC); false when it knows nothing of the row. The component names them
+    // in its questions about another workstation's change. Optional: by
+    // default a host keeps no history.
+    virtual bool LastChange(const QString& Table, qint32 Key, QString& ChangedBy, QDateTime& ChangedAt) {
+        static_cast<void>(Table);
+        static_cast<void>(Key);
+        static_cast<void>(ChangedBy);
+        static_cast<void>(ChangedAt);
+        return false;
+    }
 };
 
 } // namespace viVavazuruv

@@ -38,8 +38,8 @@ namespace viVavazuruv {
 // server restart succeeds.
 //
 // Its connections are closed and removed before Qt SQL's statics go (the
-// application object's end, or exit), so the host may live in a static. An SQLite file removed or replaced while the host has
-// it open is refused (ConnectionError naming it), never written or made anew.
+// application object's end, or exit), so the host may live in a static. An SQLite file removed or replaced
+// while the host has it open is refused (ConnectionError naming it), never written or made anew.
 //
 // List codes (UsrDefCod) compare without regard to the case of A-Z on both
 // engines, through an index.
@@ -51,13 +51,17 @@ namespace viVavazuruv {
 class VIVAVAZURUV_REFHOST_EXPORT ReferenceHost : public IHostServices {
 public:
     enum class Engine { SQLite, PostgreSQL };
+    // Create: the host's tables are made where missing (a new database).
+    // MustExist: a database without UsrDefTable is refused (ConnectionError),
+    // for tools that read an office's lists and must not make an empty one.
+    enum class Tables { Create, MustExist };
 
     // Opens url and creates the host's tables when they are missing. dialogs may
     // be null: the host then shows nothing and AskMessage raises. dataFolder ""
     // means a per-user data folder. Throws AutomationError (ConnectionError)
     // naming what failed; the text never contains the password.
     explicit ReferenceHost(const QString& url, std::shared_ptr<IDialogs> dialogs = {},
-                           const QString& dataFolder = {});
+                           const QString& dataFolder = {}, Tables tables = Tables::Create);
     // The same, shared, ready to be put as the component's GIC object.
     static std::shared_ptr<ReferenceHost> Open(const QString& url, std::shared_ptr<IDialogs> dialogs = {},
                                                const QString& dataFolder = {});
@@ -146,7 +150,10 @@ public:
     // already (then false: the caller's transaction decides). A connection
     // lost or made again during the run makes EndSaveRecords(true) raise.
     bool BeginSaveRecords() override;
+    // Seals the run's changes in the list history once the host is idle again.
     void EndSaveRecords(bool Write) override;
+    // From the list history (ListHistory.h), for UsrDefTable.
+    bool LastChange(const QString& Table, qint32 Key, QString& ChangedBy, QDateTime& ChangedAt) override;
 
     // ---- The host application's side -----------------------------------------
     Engine engine() const;
@@ -155,6 +162,13 @@ public:
     // The same for any address; an invalid one gives a placeholder.
     static QString redactUrl(const QString& url);
     qint32 schemaVersion() const;
+
+    // Who works at this workstation, as the list history records each change
+    // this host makes: the login name (by default the system's user name) and
+    // the workstation's name (the machine's).
+    QString loginName() const;
+    virtual void setLoginName(const QString& name);
+    QString workstationName() const;
 
     virtual void setOfficeMode(qint32 mode);
     virtual void setOfficeID(qint32 officeId);
@@ -181,6 +195,9 @@ public:
     virtual void setFeeType(qint16 feeType, const QString& description);
 
 private:
+    friend class ListHistory;
+    // A deleted UsrDefTable row put back under its key and office, by SaveRecord's rules.
+    void restoreRow(qint32 key, qint32 office, const QStringList& names, const QStringList& values);
     struct Impl;
     std::unique_ptr<Impl> d;
 };

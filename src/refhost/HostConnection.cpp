@@ -331,7 +331,15 @@ QSqlDatabase& HostConnection::usable() {
         watchSocket();
     else
         startSqliteSession(sqliteFile);
+    if (m_sessionSetup)
+        m_sessionSetup(db);
     return db;
+}
+
+void HostConnection::setSessionSetup(std::function<void(QSqlDatabase&)> setup) {
+    m_sessionSetup = std::move(setup);
+    if (m_sessionSetup && db.isOpen())
+        m_sessionSetup(db);
 }
 
 void HostConnection::watchSocket() {

@@ -9,6 +9,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
 #include <memory>
 #include <optional>
 #include <tuple>
@@ -74,6 +75,9 @@ public:
     // From now on a server that does not answer within the statement limit
     // (and a grace) is given up on; PostgreSQL only.
     void watchAnswers(int statementTimeoutMs);
+    // What each session needs once the host's tables exist (who is working,
+    // for the list history): run now and on every connection made again.
+    void setSessionSetup(std::function<void(QSqlDatabase&)> setup);
 
     // Statements on this connection, or on one the host was handed.
     QSqlQuery prepare(const QString& sql, QSqlDatabase on);
@@ -128,6 +132,7 @@ private:
     FileIdentity fileIdentity;
     std::unique_ptr<pg::AnswerWatch> watch;
     std::unordered_map<QString, std::unique_ptr<QSqlQuery>> m_reusable;
+    std::function<void(QSqlDatabase&)> m_sessionSetup;
     bool m_run = false;
     bool m_released = false; // closed and removed; nothing is done with it any more
     int m_lockTimeoutMs = 0;

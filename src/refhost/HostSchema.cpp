@@ -1,5 +1,7 @@
 #include "HostSchema.h"
 
+#include "HistorySchema.h"
+
 #include <viVavazuruv/AutomationError.h>
 #include <viVavazuruv/Transaction.h>
 #include <viVavazuruv/UsrDefTable.h>
@@ -310,13 +312,14 @@ void createHostSchema(const QSqlDatabase& db, bool postgres, int upToVersion) {
     if (version >= upToVersion)
         return; // nothing to do; the transaction rolls back harmlessly
 
-    // Later layouts add a block here: if (version < 3 && upToVersion >= 3) { ... }
     if (version < 1) {
         for (const QString& statement : versionOneStatements(postgres))
             run(q, statement);
     }
     if (version < 2 && upToVersion >= 2)
         makeListCodesCaseFree(q, postgres);
+    if (version < 3 && upToVersion >= 3)
+        createHistoryTables(db, postgres);
     run(q, u"DELETE FROM HostSchemaVersion"_s);
     const bool prepared = q.prepare(u"INSERT INTO HostSchemaVersion (Version) VALUES (?)"_s);
     q.addBindValue(upToVersion);

@@ -19,8 +19,9 @@ std::span<const ColumnDef> patientColumns();
 
 // The layout this build of the host writes; HostSchemaVersion records the
 // layout a database has, so a later build knows which steps to add.
-// Version 2 compares list codes (UsrDefCod) without regard to the case of A-Z.
-inline constexpr int kHostSchemaVersion = 2;
+// Version 2 compares list codes (UsrDefCod) without regard to the case of A-Z;
+// version 3 keeps the history of UsrDefTable's changes.
+inline constexpr int kHostSchemaVersion = 3;
 
 // Creates or brings up to date every table the host uses, in one transaction,
 // up to upToVersion (below kHostSchemaVersion only to make an older layout).

@@ -179,34 +179,32 @@ const Column& RecordWriter::columnOf(const QString& table, const QString& field)
                           u"The table \"%1\" has no field \"%2\"."_s.arg(table, field));
 }
 
-bool RecordWriter::save(IHostServices& host, const QString& Table, const QString& KeyField, qint32& Key,
-                        const QStringList& FieldNames, const QStringList& Values) {
+RecordWriter::Pairs RecordWriter::pairsFor(const QString& Table, const QString& KeyField,
+                                           const QStringList& FieldNames, const QStringList& Values) {
     if (FieldNames.size() != Values.size())
         throw AutomationError(ErrorCode::InvalidProcedureCall,
                               u"SaveRecord on %1 got %2 field names but %3 values."_s.arg(
                                   Table, QString::number(FieldNames.size()), QString::number(Values.size())));
-    const Column key = columnOf(Table, KeyField);
-    const Column* officeColumn = layoutOf(Table).find(u"OfficeID"_s);
-    const std::optional<Column> office = officeColumn ? std::optional<Column>(*officeColumn) : std::nullopt;
-    const QString table = layoutOf(Table).name;
+    Pairs pairs{columnOf(Table, KeyField), std::nullopt, {}, {}, {}};
+    if (const Column* officeColumn = layoutOf(Table).find(u"OfficeID"_s))
+        pairs.office = *officeColumn;
+    pairs.table = layoutOf(Table).name;
+    const bool lists = pairs.table.compare(usrdef::kTable, Qt::CaseInsensitive) == 0;
 
-    QStringList names;
-    QVariantList values;
     for (qsizetype i = 0; i < FieldNames.size(); ++i) {
         const Column column = columnOf(Table, FieldNames.at(i));
-        if (office && column.name == office->name)
+        if (pairs.office && column.name == pairs.office->name)
             continue; // the host decides the office
-        if (column.name == key.name)
+        if (column.name == pairs.key.name)
             throw AutomationError(ErrorCode::InvalidProcedureCall,
                                   u"The key field %1 of %2 cannot be written through SaveRecord."_s.arg(
                                       FieldNames.at(i), Table));
-        if (names.contains(column.name))
+        if (pairs.names.contains(column.name))
             throw AutomationError(ErrorCode::InvalidProcedureCall,
                                   u"The field %1 of %2 is named twice."_s.arg(FieldNames.at(i), Table));
-        names << column.name;
-        values << columnValue(Table, FieldNames.at(i), column.kind, Values.at(i));
-        if (table.compare(usrdef::kTable, Qt::CaseInsensitive) == 0 &&
-            column.name.compare(usrdef::kCode, Qt::CaseInsensitive) == 0 &&
+        pairs.names << column.name;
+        pairs.values << columnValue(Table, FieldNames.at(i), column.kind, Values.at(i));
+        if (lists && column.name.compare(usrdef::kCode, Qt::CaseInsensitive) == 0 &&
             !refhost::isStorableListCode(Values.at(i)))
             throw AutomationError(
                 ErrorCode::InvalidProcedureCall,
@@ -216,41 +214,74 @@ bool RecordWriter::save(IHostServices& host, const QString& Table, const QString
                     "regard to the case of A-Z only, so other letters must be stored in upper "
                     "case (\"%2\"), as the component stores them.")
                     .arg(Values.at(i), Values.at(i).toUpper()));
+        if (lists && column.name.compare(usrdef::kDescription, Qt::CaseInsensitive) == 0 &&
+            descriptionLength(Values.at(i)) > kMaxDescriptionLength)
+            throw AutomationError(ErrorCode::InvalidProcedureCall,
+                                  QCoreApplication::translate("RecordWriter",
+                                                              "The description is %1 characters long; a list "
+                                                              "entry's description holds %2 at most.")
+                                      .arg(descriptionLength(Values.at(i)))
+                                      .arg(kMaxDescriptionLength));
     }
+    return pairs;
+}
 
+qint32 RecordWriter::insert(const Pairs& pairs) {
+    QStringList quoted;
+    for (const QString& n : std::as_const(pairs.names))
+        quoted << quotedName(n);
+    QString sql = u"INSERT INTO "_s + quotedName(pairs.table);
+    sql += pairs.names.isEmpty() ? u" DEFAULT VALUES"_s
+                                 : u" ("_s + quoted.join(u", "_s) + u") VALUES ("_s +
+                                       QStringList(pairs.names.size(), u"?"_s).join(u", "_s) + u')';
+    if (m_connection.postgres())
+        sql += u" RETURNING "_s + quotedName(pairs.key.name);
+    QSqlQuery& q = m_connection.reusable(sql);
+    for (int i = 0; i < pairs.values.size(); ++i)
+        q.bindValue(i, pairs.values.at(i));
+    m_connection.run(q);
+    const QVariant newKey = m_connection.postgres() ? (q.next() ? q.value(0) : QVariant()) : q.lastInsertId();
+    // A kept statement must not hold its result (and SQLite its lock) until the next use.
+    m_connection.done(q);
+    bool ok = false;
+    const qlonglong k = newKey.toLongLong(&ok);
+    if (!ok || k <= 0 || k > std::numeric_limits<qint32>::max())
+        throw AutomationError(
+            ErrorCode::DatabaseError,
+            QCoreApplication::translate(
+                "RecordWriter", "The new row of %1 got no usable key in %2 (the key must be generated).")
+                .arg(pairs.table, pairs.key.name));
+    return qint32(k);
+}
+
+void RecordWriter::insertAs(const QString& Table, const QString& KeyField, qint32 Key, qint32 Office,
+                            const QStringList& FieldNames, const QStringList& Values) {
+    Pairs pairs = pairsFor(Table, KeyField, FieldNames, Values);
+    pairs.names << pairs.key.name;
+    pairs.values << Key;
+    if (pairs.office) {
+        pairs.names << pairs.office->name;
+        pairs.values << Office;
+    }
+    insert(pairs);
+}
+
+bool RecordWriter::save(IHostServices& host, const QString& Table, const QString& KeyField, qint32& Key,
+                        const QStringList& FieldNames, const QStringList& Values) {
+    Pairs pairs = pairsFor(Table, KeyField, FieldNames, Values);
     if (Key == 0) {
-        if (office) {
-            names << office->name;
-            values << QVariant(host.GetOfficeID());
+        if (pairs.office) {
+            pairs.names << pairs.office->name;
+            pairs.values << QVariant(host.GetOfficeID());
         }
-        QStringList quoted;
-        for (const QString& n : std::as_const(names))
-            quoted << quotedName(n);
-        QString sql = u"INSERT INTO "_s + quotedName(table);
-        sql += names.isEmpty() ? u" DEFAULT VALUES"_s
-                               : u" ("_s + quoted.join(u", "_s) + u") VALUES ("_s +
-                                     QStringList(names.size(), u"?"_s).join(u", "_s) + u')';
-        if (m_connection.postgres())
-            sql += u" RETURNING "_s + quotedName(key.name);
-        QSqlQuery& q = m_connection.reusable(sql);
-        for (int i = 0; i < values.size(); ++i)
-            q.bindValue(i, values.at(i));
-        m_connection.run(q);
-        const QVariant newKey =
-            m_connection.postgres() ? (q.next() ? q.value(0) : QVariant()) : q.lastInsertId();
-        // A kept statement must not hold its result (and SQLite its lock) until the next use.
-        m_connection.done(q);
-        bool ok = false;
-        const qlonglong k = newKey.toLongLong(&ok);
-        if (!ok || k <= 0 || k > std::numeric_limits<qint32>::max())
-            throw AutomationError(
-                ErrorCode::DatabaseError,
-                QCoreApplication::translate(
-                    "RecordWriter", "The new row of %1 got no usable key in %2 (the key must be generated).")
-                    .arg(table, key.name));
-        Key = qint32(k);
+        Key = insert(pairs);
         return true;
     }
+    const Column& key = pairs.key;
+    const std::optional<Column>& office = pairs.office;
+    const QString& table = pairs.table;
+    const QStringList& names = pairs.names;
+    const QVariantList& values = pairs.values;
 
     const bool officeClause = office && host.GetOfficeMode() == 7;
     QString where = u" WHERE "_s + quotedName(key.name) + u" = ?"_s;

@@ -44,8 +44,25 @@ public:
     // row was written. Raises naming the table or field that was wrong.
     bool save(IHostServices& host, const QString& Table, const QString& KeyField, qint32& Key,
               const QStringList& FieldNames, const QStringList& Values);
+    // Inserts a row under a key and office of the caller's (a deleted row put
+    // back as it was), by the same rules as save. Raises when it is not written.
+    void insertAs(const QString& Table, const QString& KeyField, qint32 Key, qint32 Office,
+                  const QStringList& FieldNames, const QStringList& Values);
 
 private:
+    struct Pairs {
+        Column key;
+        std::optional<Column> office;
+        QString table;
+        QStringList names;
+        QVariantList values;
+    };
+    // The pairs as the table's columns take them, checked by the host's rules.
+    Pairs pairsFor(const QString& Table, const QString& KeyField, const QStringList& FieldNames,
+                   const QStringList& Values);
+    // INSERT of the pairs; gives the new key.
+    qint32 insert(const Pairs& pairs);
+
     std::optional<TableLayout> readLayout(const QString& table);
     const TableLayout& layoutOf(const QString& table, bool refresh = false);
     const Column& columnOf(const QString& table, const QString& field);

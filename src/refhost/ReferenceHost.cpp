@@ -1,5 +1,7 @@
 #include <viVavazuruv/ReferenceHost.h>
 
+#include "ChangeSeal.h"
+#include "HistorySchema.h"
 #include "HostConnection.h"
 #include "HostSchema.h"
 #include "RecordWriter.h"
@@ -7,13 +9,18 @@
 #include "TextRules.h"
 
 #include <viVavazuruv/AutomationError.h>
+#include <viVavazuruv/ListHistory.h>
+#include <viVavazuruv/UsrDefTable.h>
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QHash>
+#include <QLoggingCategory>
+#include <QRegularExpression>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QStandardPaths>
+#include <QSysInfo>
 #include <QTimer>
 
 #include <algorithm>
@@ -24,6 +31,8 @@ using namespace Qt::StringLiterals;
 namespace viVavazuruv {
 
 namespace {
+
+Q_LOGGING_CATEGORY(lcHistory, "viVavazuruv.host.history", QtCriticalMsg)
 
 struct Message {
     const char* text; // in English; shown in the office's language
@@ -56,6 +65,32 @@ struct ReferenceHost::Impl {
     std::optional<qint32> runOfficeId;
     qint32 currentPatient = 0;
     QString hostText;
+    QString login;
+    QString workstation = QSysInfo::machineHostName();
+    // Outlives nothing of the host: a seal queued for later runs only while it is there.
+    std::shared_ptr<int> alive = std::make_shared<int>(0);
+    bool sealQueued = false;
+
+    void startSession(QSqlDatabase& db) { refhost::startHistorySession(db, postgres(), login, workstation); }
+
+    // Seals the changes a statement of the component's own made (a delete),
+    // once the statement has run: when the host is next idle.
+    void sealLater() {
+        if (sealQueued || !QCoreApplication::instance())
+            return;
+        sealQueued = true;
+        QTimer::singleShot(0, QCoreApplication::instance(), [this, alive = std::weak_ptr<int>(alive)] {
+            if (alive.expired())
+                return;
+            sealQueued = false;
+            try {
+                refhost::sealChanges(connection.usable(), postgres(), true);
+            } catch (const AutomationError& e) {
+                // The next run of saves, or the next reader, seals them.
+                qCWarning(lcHistory) << "sealing the list history was put off:" << e.message();
+            }
+        });
+    }
 
     bool postgres() const { return connection.postgres(); }
     QSqlQuery prepare(const QString& sql) { return connection.prepare(sql); }
@@ -121,8 +156,8 @@ static QString joinTableKey(ReferenceHost& host, const QString& listCode) {
     return listCodeKey(host.CodeListKey(listCode));
 }
 
-ReferenceHost::ReferenceHost(const QString& url, std::shared_ptr<IDialogs> dialogs,
-                             const QString& dataFolder) {
+ReferenceHost::ReferenceHost(const QString& url, std::shared_ptr<IDialogs> dialogs, const QString& dataFolder,
+                             Tables tables) {
     const refhost::DatabaseAddress address = refhost::parseDatabaseAddress(url);
     d = std::make_unique<Impl>(address);
     d->dialogs = std::move(dialogs);
@@ -130,7 +165,24 @@ ReferenceHost::ReferenceHost(const QString& url, std::shared_ptr<IDialogs> dialo
     if (folder.isEmpty())
         folder = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + u"/viVavazuruv"_s;
     d->dataFolder = QDir::cleanPath(QDir(folder).absolutePath()) + u'/';
+    d->login = qEnvironmentVariable("USER", qEnvironmentVariable("USERNAME"));
+    if (tables == Tables::MustExist) {
+        QSqlQuery q(d->connection.database());
+        const bool found =
+            q.exec(d->postgres() ? u"SELECT 1 FROM information_schema.tables WHERE table_schema = "
+                                   u"current_schema() AND table_name = 'usrdeftable'"_s
+                                 : u"SELECT 1 FROM sqlite_master WHERE type = 'table' AND lower(name) = "
+                                   u"'usrdeftable'"_s) &&
+            q.next();
+        if (!found)
+            throw AutomationError(ErrorCode::ConnectionError,
+                                  u"%1 holds no user-defined lists: it has no table %2. Is it the "
+                                  u"practice's database (an SQLite file copied while in use may be "
+                                  u"empty)?"_s.arg(d->connection.description(), usrdef::kTable));
+    }
     refhost::createHostSchema(d->connection.database(), d->postgres());
+    refhost::installHistoryTriggers(d->connection.database(), d->postgres());
+    d->connection.setSessionSetup([impl = d.get()](QSqlDatabase& db) { impl->startSession(db); });
     // Watched only now: the schema's steps may rightly keep the server busy for long.
     d->connection.watchAnswers(address.statementTimeoutMs);
 }
@@ -148,6 +200,10 @@ QSqlDatabase ReferenceHost::GetConnection() {
 }
 
 QString ReferenceHost::TranslateSql(QString Statement, qint16, qint16) {
+    static const QRegularExpression listDelete(u"^\\s*delete\\b[^']*\\bUsrDefTable\\b"_s,
+                                               QRegularExpression::CaseInsensitiveOption);
+    if (listDelete.match(Statement).hasMatch())
+        d->sealLater();
     return refhost::translateStatement(Statement, d->postgres() ? refhost::Dialect::PostgreSQL
                                                                 : refhost::Dialect::SQLite);
 }
@@ -190,7 +246,23 @@ bool ReferenceHost::BeginSaveRecords() {
 void ReferenceHost::EndSaveRecords(bool Write) {
     d->runOfficeMode.reset();
     d->runOfficeId.reset();
+    const bool ran = Write && d->connection.inRun();
     d->connection.endRun(Write);
+    // Sealed once the person is not waiting for the save, and outside its
+    // transaction, so sealers take turns without holding up each other's saves.
+    if (ran)
+        d->sealLater();
+}
+
+bool ReferenceHost::LastChange(const QString& Table, qint32 Key, QString& ChangedBy, QDateTime& ChangedAt) {
+    if (Table.compare(usrdef::kTable, Qt::CaseInsensitive) != 0)
+        return false;
+    const std::optional<ListChange> last = ListHistory(*this).lastChangeOf(Key);
+    if (!last)
+        return false;
+    ChangedBy = last->user;
+    ChangedAt = QDateTime::fromString(last->at, Qt::ISODateWithMs);
+    return true;
 }
 
 qint16 ReferenceHost::AskMessage(const QString& Code, const QString& Arg1, const QString& Arg2) {
@@ -389,6 +461,25 @@ QString ReferenceHost::redactUrl(const QString& url) {
 
 qint32 ReferenceHost::schemaVersion() const {
     return refhost::storedSchemaVersion(d->connection.database());
+}
+
+void ReferenceHost::restoreRow(qint32 key, qint32 office, const QStringList& names,
+                               const QStringList& values) {
+    d->writer.insertAs(usrdef::kTable, usrdef::kKey, key, office, names, values);
+}
+
+QString ReferenceHost::loginName() const {
+    return d->login;
+}
+
+void ReferenceHost::setLoginName(const QString& name) {
+    refhost::requireStorable(name);
+    d->login = name;
+    d->startSession(d->connection.usable());
+}
+
+QString ReferenceHost::workstationName() const {
+    return d->workstation;
 }
 
 void ReferenceHost::setOfficeMode(qint32 mode) {

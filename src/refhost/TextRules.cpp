@@ -216,4 +216,12 @@ std::optional<qint16> parseFlag(const QString& value) {
     return std::nullopt;
 }
 
+qsizetype descriptionLength(const QString& text) {
+    qsizetype surrogatePairs = 0;
+    for (qsizetype i = 0; i + 1 < text.size(); ++i)
+        if (text.at(i).isHighSurrogate() && text.at(i + 1).isLowSurrogate())
+            ++surrogatePairs, ++i;
+    return text.size() - surrogatePairs;
+}
+
 } // namespace viVavazuruv::refhost

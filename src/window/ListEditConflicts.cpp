@@ -10,11 +10,27 @@
 #include <grid/IGridControl.h>
 #include <store/ListStore.h>
 
+#include <viVavazuruv/UsrDefTable.h>
+
+#include <QDateTime>
+#include <QLocale>
+
 namespace viVavazuruv {
 
 namespace {
 const qint32 kQuestion = MsgBox::YesNo + MsgBox::Exclamation + MsgBox::DefaultButton2;
 } // namespace
+
+std::optional<std::pair<QString, QString>> ListEditSession::lastChangeOf(qint32 key) const {
+    QString by;
+    QDateTime at;
+    if (!m_host.LastChange(usrdef::kTable, key, by, at) || by.isEmpty() || !at.isValid())
+        return std::nullopt;
+    const QDateTime local = at.toLocalTime();
+    const bool today = local.date() == QDate::currentDate();
+    return std::pair(by, QLocale::c().toString(local, today ? QStringLiteral("HH:mm")
+                                                            : QStringLiteral("yyyy-MM-dd HH:mm")));
+}
 
 void ListEditSession::rememberLoadedRows() {
     if (!m_conflictCheck) {
@@ -83,12 +99,18 @@ bool ListEditSession::settleConflict(PendingRow& row, SaveRun& run, RowCompariso
             // Nobody waits on a lock while a person thinks: the rows before are written first.
             run.write();
             comparison.stored.reset();
+            const auto who = lastChangeOf(row.key);
+            const QString question =
+                who ? tr("\"%1\" was changed by %2 at %3 at another workstation since you started editing "
+                         "it:\r\n%4\r\nYes: save your version over theirs.\r\nNo: keep theirs and drop your "
+                         "change.")
+                          .arg(entry, who->first, who->second, describeChanges(*loaded, now))
+                    : tr("\"%1\" was changed at another workstation since you "
+                         "started editing it:\r\n%2\r\nYes: save your version "
+                         "over theirs.\r\nNo: keep theirs and drop your change.")
+                          .arg(entry, describeChanges(*loaded, now));
             const bool overwrite =
-                m_dialogs.MessageBox(tr("\"%1\" was changed at another workstation since you "
-                                        "started editing it:\r\n%2\r\nYes: save your version "
-                                        "over theirs.\r\nNo: keep theirs and drop your change.")
-                                         .arg(entry, describeChanges(*loaded, now)),
-                                     kQuestion, ListMessageTitle()) == MsgBox::AnswerYes;
+                m_dialogs.MessageBox(question, kQuestion, ListMessageTitle()) == MsgBox::AnswerYes;
             if (!overwrite)
                 return false;
             // Compared again in the run that writes it: a further change meanwhile is asked about too.
@@ -107,12 +129,16 @@ bool ListEditSession::settleConflict(PendingRow& row, SaveRun& run, RowCompariso
                                  MsgBox::Exclamation, ListMessageTitle());
             return false;
         }
-        const bool again =
-            m_dialogs.MessageBox(tr("\"%1\" was deleted at another workstation since you started "
-                                    "editing it.\r\n\r\nYes: add your version again.\r\nNo: leave "
-                                    "it deleted.")
-                                     .arg(entry),
-                                 kQuestion, ListMessageTitle()) == MsgBox::AnswerYes;
+        const auto who = lastChangeOf(row.key);
+        const QString question =
+            who ? tr("\"%1\" was deleted by %2 at %3 at another workstation since you started editing "
+                     "it.\r\n\r\nYes: add your version again.\r\nNo: leave it deleted.")
+                      .arg(entry, who->first, who->second)
+                : tr("\"%1\" was deleted at another workstation since you started "
+                     "editing it.\r\n\r\nYes: add your version again.\r\nNo: leave "
+                     "it deleted.")
+                      .arg(entry);
+        const bool again = m_dialogs.MessageBox(question, kQuestion, ListMessageTitle()) == MsgBox::AnswerYes;
         if (!again)
             return false;
         markAsNew(row);
@@ -135,10 +161,15 @@ bool ListEditSession::mayDelete(qint32 key) {
     const auto loaded = m_list.LoadedRows.constFind(key);
     if (!theirs || loaded == m_list.LoadedRows.constEnd() || *theirs == *loaded)
         return true; // gone already, nothing to measure against, or as it was loaded
-    return m_dialogs.MessageBox(tr("\"%1\" was changed at another workstation since you started "
-                                   "editing:\r\n%2\r\nDelete it all the same?")
-                                    .arg(loaded->value(1), describeChanges(*loaded, *theirs)),
-                                kQuestion, ListMessageTitle()) == MsgBox::AnswerYes;
+    const auto who = lastChangeOf(key);
+    const QString question =
+        who ? tr("\"%1\" was changed by %2 at %3 at another workstation since you started editing:\r\n%4\r\n"
+                 "Delete it all the same?")
+                  .arg(loaded->value(1), who->first, who->second, describeChanges(*loaded, *theirs))
+            : tr("\"%1\" was changed at another workstation since you started "
+                 "editing:\r\n%2\r\nDelete it all the same?")
+                  .arg(loaded->value(1), describeChanges(*loaded, *theirs));
+    return m_dialogs.MessageBox(question, kQuestion, ListMessageTitle()) == MsgBox::AnswerYes;
 }
 
 } // namespace viVavazuruv

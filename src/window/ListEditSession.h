@@ -75,6 +75,9 @@ private:
     void markAsNew(PendingRow& row) const;
     // Whether a stored row may be deleted: unchanged since loaded, or the user says so.
     bool mayDelete(qint32 key);
+    // Who last changed the row and when (local time), when the host keeps a
+    // history that knows; nothing otherwise.
+    std::optional<std::pair<QString, QString>> lastChangeOf(qint32 key) const;
     // One line per field that differs: its column's caption, then and now.
     QString describeChanges(const QStringList& before, const QStringList& now) const;
     ListStore store() const;

@@ -6,6 +6,7 @@
 #include "ListExport.h"
 #include "ListImport.h"
 
+#include <viVavazuruv/ListHistory.h>
 #include <viVavazuruv/SeedData.h>
 
 #include <QBuffer>
@@ -103,6 +104,7 @@ TEST_P(ListTools, ABadFileIsRefusedWholeNamingItsLine) {
         {"a field too few", "ALERT,N5"},
         {"bytes that are not UTF-8", "ALERT,N5,bad \xff text"},
         {"a list code no request finds", "ärzte,N5,text"},
+        {"a host table's header without its columns", "CodeListKey.ListReference,CodeListKey.Code"},
         {"no list code", ",N5,text"},
     };
     for (const auto& c : cases)
@@ -190,6 +192,58 @@ TEST_P(ListTools, CheckFindsNothingInTheDemoOfficeAndEachSeededFaultOnce) {
     }
 }
 
+TEST_P(ListTools, AnotherDatabaseGetsTheHostsListTablesAndAnImportIsRecorded) {
+    const QByteArray file = exported();
+    auto other = test::TestDatabase::create(GetParam());
+    ReferenceHost fresh(other->url(), nullptr, m_folder.path());
+    fresh.setLoginName(u"ADMIN"_s);
+    const ImportSummary summary = importLists(fresh, file, {});
+    EXPECT_GT(summary.hostRows, 0);
+    // Without the host's tables nested code lists no longer open and check finds warnings.
+    EXPECT_TRUE(checkLists(fresh, {}).isEmpty());
+
+    const QList<ListChange> changes = ListHistory(fresh).changes({{u"ALERT"_s}, {}, {}, {}});
+    ASSERT_EQ(changes.size(), count(u"UsrDefCod = 'ALERT'"_s));
+    EXPECT_TRUE(std::all_of(changes.begin(), changes.end(), [](const ListChange& c) {
+        return c.action == u"insert"_s && c.user == u"ADMIN"_s && c.after.contains(u"\"usrdefDes\""_s);
+    }));
+
+    const QString longest(kMaxDescriptionLength, u'x');
+    EXPECT_EQ(
+        refusal("UsrDefCod,usrdefDes\nALERT,"_ba + longest.toUtf8() + "\nALERT,"_ba + longest.toUtf8() +
+                "y\n"),
+        u"line 3: the description is 256 characters long; a list entry's description holds 255 at most"_s);
+    qint32 key = 0;
+    test::expectError(
+        [&] {
+            saveEntry(key, {u"UsrDefCod"_s, u"usrdefDes"_s}, {u"ALERT"_s, longest + u'y'});
+        },
+        ErrorCode::InvalidProcedureCall, u"255 at most"_s);
+}
+
+// The host's tables travel only for the lists they concern.
+TEST_P(ListTools, OneListCarriesOnlyItsOwnRowsOfTheHostsTables) {
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
+    exportLists(host(), {u"surfaces"_s}, FileFormat::Csv, buffer);
+    const QString file = QString::fromUtf8(buffer.data());
+    EXPECT_TRUE(file.contains(u"ListJoinWords.ListCode,"_s) && file.contains(u"\r\nSURFACES,"_s) &&
+                !file.contains(u"\r\nTEETH,"_s))
+        << file.toStdString();
+
+    host().setListJoinWords(u"TEETH"_s, u"+"_s, u"+"_s, u"+"_s, u"+"_s);
+    const QByteArray both =
+        "UsrDefCod,usrdefDes\nTEETH,#1\nALERT,Latex\n"
+        "ListJoinWords.ListCode,ListJoinWords.JoinBetween,ListJoinWords.JoinBeforeLast,"
+        "ListJoinWords.JoinAfterLast,ListJoinWords.CodeJoin\nALERT,;,;,;,;\nTEETH,/,/,/,/\n";
+    EXPECT_EQ(importLists(host(), both, {u"ALERT"_s, false}).hostRows, 1);
+    QString between, beforeLast, afterLast, codeJoin;
+    host().ListJoinWords(u"TEETH"_s, between, beforeLast, afterLast, codeJoin);
+    EXPECT_EQ(between, u"+"_s); // another list's words are passed over with its rows
+    host().ListJoinWords(u"ALERT"_s, between, beforeLast, afterLast, codeJoin);
+    EXPECT_EQ(between, u";"_s);
+}
+
 // A column the host does not create takes SaveRecord's conversions.
 TEST_P(ListTools, AnAddedColumnGoesInAsItsTypeWants) {
     m_db->exec(u"ALTER TABLE UsrDefTable ADD COLUMN Fee numeric(9,2)"_s);
@@ -220,7 +274,14 @@ TEST_P(ListTools, TheProgramExitsWithTwoForUsageOneForFindingsAndRefusals) {
         {{u"import"_s, url, bad, u"--office"_s, u"0"_s}, 2, u"--office needs a number above 0"_s},
         {{u"list"_s}, 2, u"unknown command"_s},
         {{u"check"_s, u"sqlite:"_s + dir.filePath(u"typo.db"_s)}, 2, u"there is no database file"_s},
+        {{u"export"_s, u"sqlite:"_s + dir.filePath(u"empty.db"_s)}, 2, u"holds no user-defined lists"_s},
+        {{u"import"_s, u"sqlite:"_s + dir.filePath(u"new.db"_s), bad}, 1, u"line 2"_s},
+        {{u"restore"_s, url, u"999999"_s}, 1, u"there is no change 999999"_s},
+        {{u"history"_s, url, u"--since"_s, u"yesterday"_s}, 2, u"is not a date"_s},
     };
+    QFile empty(dir.filePath(u"empty.db"_s)); // a copy of a database in use, taken before anything was in it
+    ASSERT_TRUE(empty.open(QIODevice::WriteOnly));
+    empty.close();
     for (const auto& c : cases) {
         QProcess program;
         program.start(QStringLiteral(VV_LISTS_PROGRAM), c.args);
@@ -230,6 +291,30 @@ TEST_P(ListTools, TheProgramExitsWithTwoForUsageOneForFindingsAndRefusals) {
         EXPECT_TRUE(error.startsWith(u"vv-lists: "_s) && error.contains(c.error) && error.count(u'\n') == 1)
             << error.toStdString();
     }
+    EXPECT_FALSE(QFile::exists(dir.filePath(u"new.db"_s))); // a refused import leaves no database behind
+
+    const auto output = [&](const QStringList& args) {
+        QProcess program;
+        program.start(QStringLiteral(VV_LISTS_PROGRAM), args);
+        EXPECT_TRUE(program.waitForFinished(60000));
+        return std::pair(program.exitCode(), QString::fromUtf8(program.readAllStandardOutput()));
+    };
+    const qint64 changes = scalar(u"SELECT COUNT(*) FROM UsrDefHistory"_s);
+    EXPECT_EQ(output({u"verify"_s, url}), std::pair(0, u"history intact: %1 changes\n"_s.arg(changes)));
+    const auto [status, csv] = output({u"history"_s, url, u"SXTITLE"_s, u"--key"_s, u"1"_s});
+    EXPECT_EQ(status, 0);
+    EXPECT_TRUE(csv.startsWith(u"change,at,user,workstation,office,action,list,key,before,after\r\n"_s) &&
+                csv.count(u"\r\n"_s) == 2 && csv.contains(u",insert,SXTITLE,1,,"_s))
+        << csv.toStdString();
+    const auto [jsonStatus, json] = output({u"history"_s, url, u"--key"_s, u"1"_s, u"--format"_s, u"json"_s});
+    const QJsonObject first = QJsonDocument::fromJson(json.toUtf8()).array().first().toObject();
+    EXPECT_TRUE(jsonStatus == 0 && first[u"before"_s].isNull() &&
+                first[u"after"_s][u"usrdefSeqCod"_s] == value(u"SELECT usrdefSeqCod FROM UsrDefTable WHERE "
+                                                              u"usrdefInd = 1"_s)
+                                                            .toString())
+        << json.toStdString();
+    EXPECT_EQ(output({u"history"_s, url, u"--prune-before"_s, u"2999-01-01"_s, u"--quiet"_s}).first, 0);
+    EXPECT_EQ(output({u"verify"_s, url}), std::pair(0, u"history intact: 0 changes\n"_s));
 }
 
 } // namespace

@@ -17,7 +17,7 @@ TEST(ComponentLoadingTest, MetadataNamesProgIdVersionAndHelpString) {
     ASSERT_FALSE(path.isEmpty());
     const QJsonObject meta = ComponentLoader::Metadata(path);
     EXPECT_EQ(meta.value(QStringLiteral("ProgID")).toString(), QStringLiteral("viVavazuruv.wkDatabases"));
-    EXPECT_EQ(meta.value(QStringLiteral("Version")).toString(), QStringLiteral("30.1"));
+    EXPECT_EQ(meta.value(QStringLiteral("Version")).toString(), QStringLiteral("30.2"));
     EXPECT_EQ(meta.value(QStringLiteral("HelpString")).toString(),
               QStringLiteral("TAVI User Defined Databases version 22"));
 }

@@ -49,6 +49,11 @@ TEST(RefhostText, ListKeysVariablesAndFlags) {
          {std::pair{u" 7 "_s, Flag(-1)}, std::pair{u"True"_s, Flag(-1)}, std::pair{u"off"_s, Flag(0)},
           std::pair{QString(), Flag()}, std::pair{u"maybe"_s, Flag()}})
         EXPECT_EQ(parseFlag(value), flag) << value.toStdString();
+
+    // A description's length as its limit counts it: a tooth is one character, a lone half of one too.
+    for (const auto& [text, length] :
+         {std::pair{u"🦷🦷x"_s, 3}, std::pair{QString(u"\xD83E"_s), 1}, std::pair{QString(), 0}})
+        EXPECT_EQ(descriptionLength(text), length) << text.toStdString();
 }
 
 TEST(RefhostText, LayoutFileNamesStayInTheirFolderAndDistinct) {

@@ -3,6 +3,7 @@
 // without asking; with it off, the last save wins as it always did.
 #include "WindowTest.h"
 
+#include <QDateTime>
 #include <QSqlQuery>
 
 namespace {
@@ -71,6 +72,27 @@ TEST_P(ConflictCheckTest, TheOtherWorkstationsChangeIsKeptUnlessTheUserSaysOther
                   std::tuple(c.stored, c.theirs == Move ? 1 : 0, 0));
         form->Unload();
     }
+}
+
+// With a host that keeps a history, the question says who changed the row and when.
+TEST_P(ConflictCheckTest, TheQuestionNamesWhoChangedTheRowAndWhen) {
+    auto other = ReferenceHost::Open(m_env->db().url(), m_env->dialogsRef(), m_env->dataFolder());
+    other->setLoginName(u"DR_SMITH"_s);
+    qint32 amex = m_env->addEntry(u"CRECARD"_s, u"AX"_s, u"American Express"_s);
+    PickerEnv::prepareRequest(u"CRECARD"_s);
+    auto form = show();
+    click(form->level(0).cmd_Edit);
+    ASSERT_TRUE(other->SaveRecord(1, u"UsrDefTable"_s, u"UsrDefInd"_s, amex, {u"usrdefDes"_s},
+                                  {u"Amex (theirs)"_s}, true));
+    const QString at = QDateTime::currentDateTime().toString(u"HH:mm"_s);
+    PickerEnv::typeIntoCell(*form->level(0).uddbs_SS, 2, 1, u"Amex (mine)"_s);
+    m_env->dialogs().expectMessage(MsgBox::AnswerYes, u"save"_s);
+    m_env->dialogs().expectMessage(MsgBox::AnswerNo,
+                                   u"\"American Express\" was changed by DR_SMITH at %1"_s.arg(at));
+    click(form->level(0).cmd_Edit);
+    EXPECT_EQ(std::pair(m_env->storedDescriptions(u"CRECARD"_s), m_env->dialogs().pending()),
+              std::pair(QStringList{u"Amex (theirs)"_s}, qsizetype(0)));
+    form->Unload();
 }
 
 VV_ENGINES(Engines, ConflictCheckTest, Engine::SQLite, Engine::PostgreSQL);

@@ -1,0 +1,94 @@
+#pragma once
+
+#include "ReferenceHost.h"
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+#include <optional>
+#include <stdexcept>
+
+namespace viVavazuruv {
+
+// One recorded change of UsrDefTable.
+struct VIVAVAZURUV_REFHOST_EXPORT ListChange {
+    qint64 change = 0;   // the change number, in the order changes were made
+    QString at;          // UTC, "YYYY-MM-DDTHH:MM:SS.mmmZ"
+    QString user;        // the workstation user; "" when the change came from elsewhere
+    QString workstation; // "" likewise
+    qint32 office = 0;
+    QString action; // "insert", "update" or "delete"
+    QString list;   // UsrDefCod
+    qint32 key = 0; // usrdefInd
+    QString before; // the row as JSON text, every column; "" for an insert
+    QString after;  // "" for a delete
+};
+
+// Which changes to read; every field narrows.
+struct VIVAVAZURUV_REFHOST_EXPORT ChangeFilter {
+    QStringList lists; // list codes, compared as the host compares them
+    std::optional<qint32> key;
+    QString since; // UTC text as in ListChange::at, or a prefix of it ("2026-12-07")
+    std::optional<qint32> office;
+};
+
+struct VIVAVAZURUV_REFHOST_EXPORT HistoryCheck {
+    bool intact = true;
+    qint64 changes = 0;     // sealed changes checked
+    qint64 firstBroken = 0; // the first change that does not match
+    QString reason;
+};
+
+// Why a restore cannot be done (the key is taken, the row changed since).
+class VIVAVAZURUV_REFHOST_EXPORT RestoreRefused : public std::runtime_error {
+public:
+    explicit RestoreRefused(const QString& reason)
+        : std::runtime_error(reason.toStdString()), m_reason(reason) {}
+    const QString& reason() const { return m_reason; }
+
+private:
+    QString m_reason;
+};
+
+// The reference host's history of UsrDefTable: every insert, update and
+// delete is recorded by the database's own triggers, whoever makes it, and
+// sealed by this class into one chain of SHA-256 hashes per database, each
+// over a change and the hash before it (docs/reference-host.md tells what
+// the chain shows and what it cannot). Works on the host's connection and
+// office (office mode 7: that office's changes only); every call raises
+// AutomationError for the database.
+class VIVAVAZURUV_REFHOST_EXPORT ListHistory {
+public:
+    explicit ListHistory(ReferenceHost& host);
+
+    // Seals every change not sealed yet, in change order; gives how many.
+    qint64 seal();
+    // The changes the filter lets through, oldest first, each handed to each
+    // as it is read (a long history is never held whole).
+    void changes(const ChangeFilter& filter, const std::function<void(const ListChange&)>& each);
+    QList<ListChange> changes(const ChangeFilter& filter);
+    std::optional<ListChange> change(qint64 number);
+    // The newest change of the row with this key, in any office.
+    std::optional<ListChange> lastChangeOf(qint32 key);
+    // Seals, then checks the whole chain from its start or its checkpoint.
+    HistoryCheck verify();
+    // Removes the changes made before the UTC time given (text as in
+    // ListChange::at, or a date), the chain's oldest part, keeping the last
+    // removed hash as the checkpoint the rest links to. Refuses (RestoreRefused)
+    // a chain that does not verify. Gives how many were removed.
+    qint64 pruneBefore(const QString& before);
+    // Puts the row back as it stood before the change: an update is undone
+    // through SaveRecord, a deleted row comes back under its key, an inserted
+    // one goes. Refuses (RestoreRefused, with the reason) when the row moved
+    // on since: it changed again, its key was taken, the change is of another
+    // office. The restore is recorded as a change of its own. With dryRun
+    // nothing is written. Gives what was (or would be) done, in words.
+    QString restore(qint64 number, bool dryRun = false);
+
+private:
+    ReferenceHost& m_host;
+};
+
+} // namespace viVavazuruv

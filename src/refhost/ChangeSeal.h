@@ -1,0 +1,41 @@
+#pragma once
+
+#include <QSqlDatabase>
+#include <QString>
+#include <QVariantList>
+
+// The chain of seals over UsrDefTable's history: each change's SHA-256 is
+// taken over its content and the hash of the change sealed before it, so
+// altering, removing or reordering a sealed change breaks the chain there.
+// Changes are sealed in change order by the host's own code (SQLite has no
+// SHA-256 for a trigger in another program's connection), and given the
+// next seal number: on PostgreSQL a change may become visible after one with
+// a higher number, and then simply gets a later seal.
+namespace viVavazuruv::refhost {
+
+// The columns a seal covers, in the order changeHash takes them.
+inline const QString kSealedColumns = QStringLiteral(
+    "SealNo, ChangeNo, ChangedAt, LoginName, Workstation, OfficeID, Action, UsrDefCod, usrdefInd, RowBefore, "
+    "RowAfter");
+
+// Hex SHA-256 over the previous hash and the values (each marked by its
+// length, NULL apart from ""), as read from the kSealedColumns.
+QString changeHash(const QString& previous, const QVariantList& values);
+
+// Seals every change without a seal, in change order; gives how many. With
+// ownTransaction it takes one of its own (SQLite: the write lock at once) and
+// seals nothing when the connection is inside a transaction already;
+// otherwise it works inside the caller's. Sealers take turns (PostgreSQL: an
+// advisory lock to the end of the transaction). Raises AutomationError.
+qint64 sealChanges(QSqlDatabase db, bool postgres, bool ownTransaction);
+
+struct ChainCheck {
+    bool intact = true;
+    qint64 sealed = 0;
+    qint64 firstBroken = 0; // a change number
+    QString reason;
+};
+// Walks the sealed changes in seal order from the checkpoint, if any.
+ChainCheck checkChain(const QSqlDatabase& db);
+
+} // namespace viVavazuruv::refhost

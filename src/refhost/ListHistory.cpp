@@ -1,0 +1,274 @@
+#include <viVavazuruv/ListHistory.h>
+
+#include "ChangeSeal.h"
+#include "HistorySchema.h"
+#include "RecordWriter.h"
+#include "TextRules.h"
+
+#include <viVavazuruv/AutomationError.h>
+#include <viVavazuruv/Transaction.h>
+#include <viVavazuruv/UsrDefTable.h>
+
+#include <QDateTime>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QSqlRecord>
+#include <QTimeZone>
+
+using namespace Qt::StringLiterals;
+
+namespace viVavazuruv {
+
+namespace {
+
+const QString kChangeColumns = u"ChangeNo, ChangedAt, LoginName, Workstation, OfficeID, Action, UsrDefCod, "
+                               u"usrdefInd, RowBefore, RowAfter"_s;
+
+QSqlQuery run(ReferenceHost& host, const QString& sql, const QVariantList& values = {}) {
+    QSqlQuery q(host.GetConnection());
+    q.setForwardOnly(true);
+    bool done = q.prepare(sql);
+    for (const QVariant& v : values)
+        q.addBindValue(v);
+    done = done && q.exec();
+    if (!done)
+        throw AutomationError(ErrorCode::DatabaseError,
+                              u"Reading the list history failed: %1"_s.arg(q.lastError().text()));
+    return q;
+}
+
+ListChange changeOf(const QSqlQuery& q) {
+    return {q.value(0).toLongLong(), q.value(1).toString(), q.value(2).toString(), q.value(3).toString(),
+            q.value(4).toInt(),      q.value(5).toString(), q.value(6).toString(), q.value(7).toInt(),
+            q.value(8).toString(),   q.value(9).toString()};
+}
+
+// A date or a time as the history's own text: UTC, "YYYY-MM-DDTHH:MM:SS.mmmZ".
+// A date alone is that day's start; a time without a zone is UTC.
+QString historyTime(const QString& text) {
+    QDateTime at = QDateTime::fromString(text.trimmed(), Qt::ISODateWithMs);
+    if (!at.isValid()) {
+        const QDate day = QDate::fromString(text.trimmed(), Qt::ISODate);
+        if (day.isValid())
+            at = day.startOfDay(QTimeZone::utc());
+    }
+    if (!at.isValid())
+        throw AutomationError(
+            ErrorCode::InvalidProcedureCall,
+            u"\"%1\" is not a date (YYYY-MM-DD) or a time (YYYY-MM-DDTHH:MM:SS)"_s.arg(text));
+    if (at.timeSpec() == Qt::LocalTime && !text.contains(u'+') && !text.endsWith(u'Z'))
+        at.setTimeZone(QTimeZone::utc());
+    return at.toUTC().toString(u"yyyy-MM-ddTHH:mm:ss.zzz'Z'"_s);
+}
+
+// A value as text to compare: NULL and "" alike (the component has no NULL
+// text), numbers by their value, whichever engine or JSON wrote them.
+bool sameValue(const QString& a, const QString& b) {
+    if (a == b)
+        return true;
+    bool numberA = false, numberB = false;
+    const double x = a.toDouble(&numberA), y = b.toDouble(&numberB);
+    return numberA && numberB && x == y;
+}
+
+QString jsonText(const QJsonValue& v) {
+    if (v.isDouble()) {
+        const double d = v.toDouble();
+        return d == double(qint64(d)) ? QString::number(qint64(d)) : QString::number(d, 'g', 17);
+    }
+    return v.isBool() ? QString::number(v.toBool() ? 1 : 0) : v.toString();
+}
+
+QJsonObject rowOf(const QString& json) {
+    return QJsonDocument::fromJson(json.toUtf8()).object();
+}
+
+// Whether the stored row is the row the JSON text shows, column by column.
+bool sameRow(const QSqlRecord& stored, const QJsonObject& shown) {
+    for (auto it = shown.begin(); it != shown.end(); ++it) {
+        const int field = stored.indexOf(it.key());
+        if (field < 0 || !sameValue(stored.value(field).toString(), jsonText(it.value())))
+            return false;
+    }
+    return true;
+}
+
+QString describe(const ListChange& c) {
+    return u"change %1 (%2 of key %3 in %4%5)"_s.arg(c.change).arg(c.action).arg(c.key).arg(
+        c.list, c.user.isEmpty() ? QString() : u" by "_s + c.user);
+}
+
+} // namespace
+
+ListHistory::ListHistory(ReferenceHost& host) : m_host(host) {}
+
+qint64 ListHistory::seal() {
+    return refhost::sealChanges(m_host.GetConnection(), m_host.engine() == ReferenceHost::Engine::PostgreSQL,
+                                true);
+}
+
+void ListHistory::changes(const ChangeFilter& filter, const std::function<void(const ListChange&)>& each) {
+    QStringList conditions;
+    QStringList codes;
+    for (const QString& code : filter.lists)
+        codes << usrdef::kCode + u" = "_s + m_host.SqlValue(code, false, 1, 0);
+    if (!codes.isEmpty())
+        conditions << u'(' + codes.join(u" or "_s) + u')';
+    if (filter.key)
+        conditions << u"usrdefInd = "_s + QString::number(*filter.key);
+    if (!filter.since.isEmpty())
+        conditions << u"ChangedAt >= "_s + m_host.SqlValue(historyTime(filter.since), false, 1, 0);
+    if (filter.office)
+        conditions << u"OfficeID = "_s + QString::number(*filter.office);
+    else if (m_host.GetOfficeMode() == 7)
+        conditions << u"OfficeID = "_s + QString::number(m_host.GetOfficeID());
+    QString sql = u"select "_s + kChangeColumns + u" from "_s + refhost::kHistoryTable;
+    if (!conditions.isEmpty())
+        sql += u" where "_s + conditions.join(u" and "_s);
+    // Codes compare as the host's own lists do (TranslateSql), the order is the changes'.
+    QSqlQuery q = run(m_host, m_host.TranslateSql(sql, 1, 0) + u" order by ChangeNo"_s);
+    while (q.next())
+        each(changeOf(q));
+    if (q.lastError().isValid())
+        throw AutomationError(ErrorCode::DatabaseError,
+                              u"Reading the list history failed: %1"_s.arg(q.lastError().text()));
+}
+
+QList<ListChange> ListHistory::changes(const ChangeFilter& filter) {
+    QList<ListChange> all;
+    changes(filter, [&](const ListChange& c) { all << c; });
+    return all;
+}
+
+std::optional<ListChange> ListHistory::change(qint64 number) {
+    QSqlQuery q =
+        run(m_host, u"SELECT %1 FROM %2 WHERE ChangeNo = ?"_s.arg(kChangeColumns, refhost::kHistoryTable),
+            {number});
+    if (!q.next())
+        return std::nullopt;
+    return changeOf(q);
+}
+
+std::optional<ListChange> ListHistory::lastChangeOf(qint32 key) {
+    QSqlQuery q = run(m_host,
+                      u"SELECT %1 FROM %2 WHERE usrdefInd = ? ORDER BY ChangeNo DESC LIMIT 1"_s.arg(
+                          kChangeColumns, refhost::kHistoryTable),
+                      {key});
+    if (!q.next())
+        return std::nullopt;
+    return changeOf(q);
+}
+
+HistoryCheck ListHistory::verify() {
+    seal();
+    const refhost::ChainCheck chain = refhost::checkChain(m_host.GetConnection());
+    return {chain.intact, chain.sealed, chain.firstBroken, chain.reason};
+}
+
+qint64 ListHistory::pruneBefore(const QString& before) {
+    const QString until = historyTime(before);
+    const HistoryCheck check = verify();
+    if (!check.intact)
+        throw RestoreRefused(u"the history does not verify, so nothing is pruned: "_s + check.reason);
+    refhost::Transaction transaction(m_host.GetConnection());
+    // The chain's oldest part: every change sealed before the first one made since.
+    QSqlQuery last =
+        run(m_host,
+            u"SELECT SealNo, Hash FROM %1 WHERE SealNo = (SELECT COALESCE((SELECT MIN(SealNo) FROM "
+            u"%1 WHERE ChangedAt >= ?) - 1, MAX(SealNo)) FROM %1)"_s.arg(refhost::kHistoryTable),
+            {until});
+    if (!last.next())
+        return 0;
+    const qint64 sealNo = last.value(0).toLongLong();
+    const QString hash = last.value(1).toString();
+    last.finish();
+    QSqlQuery removed =
+        run(m_host, u"DELETE FROM %1 WHERE SealNo <= ?"_s.arg(refhost::kHistoryTable), {sealNo});
+    const qint64 count = removed.numRowsAffected();
+    run(m_host, u"DELETE FROM %1"_s.arg(refhost::kCheckpointTable));
+    run(m_host, u"INSERT INTO %1 (SealNo, Hash, PrunedAt) VALUES (?, ?, ?)"_s.arg(refhost::kCheckpointTable),
+        {sealNo, hash, QDateTime::currentDateTimeUtc().toString(u"yyyy-MM-ddTHH:mm:ss.zzz'Z'"_s)});
+    transaction.commit();
+    return count;
+}
+
+QString ListHistory::restore(qint64 number, bool dryRun) {
+    seal();
+    const std::optional<ListChange> found = change(number);
+    if (!found)
+        throw RestoreRefused(u"there is no change %1 in the history"_s.arg(number));
+    const ListChange& c = *found;
+    if (m_host.GetOfficeMode() == 7 && c.office != m_host.GetOfficeID())
+        throw RestoreRefused(u"%1 is of office %2, not of office %3"_s.arg(describe(c))
+                                 .arg(c.office)
+                                 .arg(m_host.GetOfficeID()));
+
+    QSqlQuery stored =
+        run(m_host, u"SELECT * FROM %1 WHERE %2 = ?"_s.arg(usrdef::kTable, usrdef::kKey), {c.key});
+    const bool exists = stored.next();
+    const QSqlRecord now = exists ? stored.record() : QSqlRecord();
+    stored.finish();
+    // What has become of the row since the change: it must still be as the change left it.
+    const std::optional<ListChange> latest = lastChangeOf(c.key);
+    const QString since =
+        latest && latest->change != c.change ? u" (%1)"_s.arg(describe(*latest)) : QString();
+    if (c.action == u"delete"_s) {
+        if (exists)
+            throw RestoreRefused(u"the key %1 is in use again, by a row of list %2%3"_s.arg(c.key).arg(
+                now.value(usrdef::kCode).toString(), since));
+    } else if (!exists) {
+        throw RestoreRefused(u"the row with key %1 was deleted since%2"_s.arg(c.key).arg(since));
+    } else if (!sameRow(now, rowOf(c.after))) {
+        throw RestoreRefused(u"the row with key %1 changed again since%2"_s.arg(c.key).arg(since));
+    }
+
+    const QJsonObject before = rowOf(c.before);
+    QStringList names, values;
+    for (auto it = before.begin(); it != before.end(); ++it) {
+        if (it.key().compare(usrdef::kKey, Qt::CaseInsensitive) == 0 ||
+            it.key().compare(usrdef::kOffice, Qt::CaseInsensitive) == 0)
+            continue;
+        names << it.key();
+        values << jsonText(it.value());
+    }
+    const qint32 beforeOffice = before.value(usrdef::kOffice).toInt();
+    QString done;
+    if (c.action == u"insert"_s) {
+        done = u"the row with key %1 is deleted from list %2"_s.arg(c.key).arg(c.list);
+    } else if (c.action == u"delete"_s) {
+        done = u"the row with key %1 comes back to list %2"_s.arg(c.key).arg(
+            before.value(usrdef::kCode).toString());
+    } else {
+        if (beforeOffice != now.value(usrdef::kOffice).toInt())
+            throw RestoreRefused(
+                u"%1 moved the row from office %2 to office %3; restore it there"_s.arg(describe(c))
+                    .arg(beforeOffice)
+                    .arg(now.value(usrdef::kOffice).toInt()));
+        done = u"the row with key %1 of list %2 is put back as it was before change %3"_s.arg(c.key)
+                   .arg(before.value(usrdef::kCode).toString())
+                   .arg(c.change);
+    }
+    if (dryRun)
+        return done;
+
+    if (c.action == u"insert"_s) {
+        QString sql = u"Delete * from %1 where %2=%3"_s.arg(usrdef::kTable, usrdef::kKey).arg(c.key);
+        if (m_host.GetOfficeMode() == 7)
+            sql += u" and (OfficeID=%1)"_s.arg(m_host.GetOfficeID());
+        QSqlQuery q = run(m_host, m_host.TranslateSql(sql, 1, 0));
+        if (q.numRowsAffected() != 1)
+            throw RestoreRefused(u"the row with key %1 could not be deleted"_s.arg(c.key));
+    } else if (c.action == u"delete"_s) {
+        m_host.restoreRow(c.key, beforeOffice, names, values);
+    } else {
+        qint32 key = c.key;
+        if (!m_host.SaveRecord(1, usrdef::kTable, usrdef::kKey, key, names, values, true))
+            throw RestoreRefused(u"the row with key %1 could not be written"_s.arg(c.key));
+    }
+    seal();
+    return done;
+}
+
+} // namespace viVavazuruv

@@ -1,0 +1,186 @@
+// The list history on both engines: who changed what, whatever wrote it;
+// a restore; the chain of seals and what breaks it.
+#include "RefhostSupport.h"
+
+#include <viVavazuruv/ListHistory.h>
+
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QSqlError>
+#include <QThread>
+
+using namespace viVavazuruv;
+using namespace viVavazuruv::test;
+
+namespace {
+
+class ListHistoryTest : public HostTest {
+protected:
+    void SetUp() override {
+        HostTest::SetUp();
+        if (IsSkipped())
+            return;
+        host().setLoginName(u"DR_SMITH"_s);
+    }
+    ListHistory history() { return ListHistory(host()); }
+    QList<ListChange> changesOf(qint32 key) {
+        ChangeFilter filter;
+        filter.key = key;
+        return history().changes(filter);
+    }
+    // A column of a row as JSON text; an added column is named as the engine's catalogue spells it.
+    static QString field(const QString& json, const QString& name) {
+        const QJsonObject row = QJsonDocument::fromJson(json.toUtf8()).object();
+        for (auto it = row.begin(); it != row.end(); ++it)
+            if (it.key().compare(name, Qt::CaseInsensitive) == 0)
+                return it.value().toVariant().toString();
+        return {};
+    }
+    // The component's own delete, as the picker runs it.
+    void deleteAsThePickerDoes(qint32 key) {
+        run(u"Delete * from UsrDefTable where UsrDefInd=%1"_s.arg(key));
+    }
+};
+VV_ON_BOTH_ENGINES(ListHistoryTest);
+
+TEST_P(ListHistoryTest, EveryWriteIsRecordedWithItsUserAndValuesWhoeverMakesIt) {
+    const qint32 key = addEntry(u"ALERT"_s, u"Penicillin"_s);
+    // A run of saves, as the picker's Done makes it.
+    ASSERT_TRUE(host().BeginSaveRecords());
+    qint32 same = key;
+    ASSERT_TRUE(saveEntry(same, {u"usrdefDes"_s}, {u"Penicillin, severe"_s}));
+    host().EndSaveRecords(true);
+    // Another program's connection knows nothing of the host and still writes.
+    QSqlQuery foreign(m_db->db());
+    ASSERT_TRUE(foreign.exec(u"UPDATE UsrDefTable SET usrdefSeqCod = 'PEN' WHERE usrdefInd = %1"_s.arg(key)))
+        << foreign.lastError().text().toStdString();
+    deleteAsThePickerDoes(key);
+
+    const QList<ListChange> changes = changesOf(key);
+    ASSERT_EQ(changes.size(), 4);
+    const QStringList actions{changes[0].action, changes[1].action, changes[2].action, changes[3].action};
+    EXPECT_EQ(actions, QStringList({u"insert"_s, u"update"_s, u"update"_s, u"delete"_s}));
+    const QStringList users{changes[0].user, changes[1].user, changes[2].user, changes[3].user};
+    EXPECT_EQ(users, QStringList({u"DR_SMITH"_s, u"DR_SMITH"_s, QString(), u"DR_SMITH"_s}));
+    EXPECT_EQ(changes[1].workstation, host().workstationName());
+    EXPECT_EQ(field(changes[1].before, u"usrdefDes"_s), u"Penicillin"_s);
+    EXPECT_EQ(field(changes[1].after, u"usrdefDes"_s), u"Penicillin, severe"_s);
+    EXPECT_EQ(field(changes[3].before, u"usrdefSeqCod"_s), u"PEN"_s);
+    EXPECT_TRUE(changes[0].before.isEmpty() && changes[3].after.isEmpty());
+    EXPECT_EQ(std::tuple(changes[3].list, changes[3].key, changes[3].office), std::tuple(u"ALERT"_s, key, 1));
+    EXPECT_TRUE(changes[0].at.endsWith(u'Z') && changes[0].at <= changes[3].at);
+
+    QString by;
+    QDateTime at;
+    ASSERT_TRUE(host().LastChange(u"UsrDefTable"_s, key, by, at));
+    EXPECT_EQ(by, u"DR_SMITH"_s);
+    EXPECT_LE(std::abs(at.secsTo(QDateTime::currentDateTimeUtc())), 60);
+}
+
+TEST_P(ListHistoryTest, ARestoreBringsBackADeletedRowOnlyWhileNothingMovedOn) {
+    const qint32 key = addEntry(u"ALERT"_s, u"Latex"_s);
+    deleteAsThePickerDoes(key);
+    const qint64 deleted = changesOf(key).last().change;
+    EXPECT_TRUE(history().restore(deleted, true).contains(u"comes back"_s));
+    EXPECT_EQ(scalar(u"SELECT COUNT(*) FROM UsrDefTable WHERE usrdefInd = %1"_s.arg(key)), 0);
+
+    history().restore(deleted);
+    EXPECT_EQ(value(u"SELECT usrdefDes FROM UsrDefTable WHERE usrdefInd = %1"_s.arg(key)).toString(),
+              u"Latex"_s);
+    const ListChange restored = changesOf(key).last();
+    EXPECT_EQ(std::tuple(restored.action, restored.user), std::tuple(u"insert"_s, u"DR_SMITH"_s));
+    EXPECT_THROW(history().restore(deleted), RestoreRefused); // the key is in use again
+
+    qint32 same = key;
+    saveEntry(same, {u"usrdefDes"_s}, {u"Latex gloves"_s});
+    const qint64 edited = changesOf(key).last().change;
+    saveEntry(same, {u"usrdefDes"_s}, {u"Latex, all"_s});
+    EXPECT_THROW(history().restore(edited), RestoreRefused); // changed again since
+    history().restore(changesOf(key).last().change);
+    EXPECT_EQ(value(u"SELECT usrdefDes FROM UsrDefTable WHERE usrdefInd = %1"_s.arg(key)).toString(),
+              u"Latex gloves"_s);
+}
+
+TEST_P(ListHistoryTest, VerifyFindsAnAlteredARemovedAndAReorderedChangeAndPruningKeepsItIntact) {
+    for (int i = 0; i < 5; ++i) {
+        if (i == 3)
+            QThread::msleep(5); // the prune's boundary falls between the third and fourth change
+        addEntry(u"ALERT"_s, u"Entry %1"_s.arg(i));
+    }
+    const HistoryCheck intact = history().verify();
+    ASSERT_TRUE(intact.intact) << intact.reason.toStdString();
+    EXPECT_EQ(intact.changes, 5);
+    const qint64 first = scalar(u"SELECT MIN(ChangeNo) FROM UsrDefHistory"_s);
+
+    const QString tampering[] = {
+        u"UPDATE UsrDefHistory SET RowAfter = replace(RowAfter, 'Entry 2', 'Entry 9') WHERE ChangeNo = %1"_s,
+        u"DELETE FROM UsrDefHistory WHERE ChangeNo = %1"_s,
+        u"UPDATE UsrDefHistory SET SealNo = -SealNo WHERE ChangeNo IN (%1, %1 + 1); UPDATE UsrDefHistory SET "
+        u"SealNo = "
+        u"CASE WHEN ChangeNo = %1 THEN -SealNo + 1 ELSE -SealNo - 1 END WHERE SealNo < 0"_s,
+    };
+    for (const QString& statements : tampering) {
+        const qint64 target = first + 2;
+        m_db->exec(u"CREATE TABLE Kept AS SELECT * FROM UsrDefHistory"_s);
+        for (const QString& statement : statements.arg(target).split(u"; "_s))
+            m_db->exec(statement);
+        const HistoryCheck broken = history().verify();
+        EXPECT_FALSE(broken.intact) << statements.toStdString();
+        // The change tampered with, or the one that no longer links to it.
+        EXPECT_TRUE(broken.firstBroken == target || broken.firstBroken == target + 1)
+            << broken.reason.toStdString();
+        m_db->exec(u"DELETE FROM UsrDefHistory"_s);
+        m_db->exec(u"INSERT INTO UsrDefHistory SELECT * FROM Kept"_s);
+        m_db->exec(u"DROP TABLE Kept"_s);
+    }
+
+    ASSERT_TRUE(history().verify().intact);
+    EXPECT_EQ(history().pruneBefore(history().change(first + 3)->at), 3);
+    addEntry(u"ALERT"_s, u"After the prune"_s);
+    const HistoryCheck pruned = history().verify();
+    EXPECT_TRUE(pruned.intact) << pruned.reason.toStdString();
+    EXPECT_EQ(pruned.changes, 3);
+    m_db->exec(u"DELETE FROM UsrDefHistory WHERE ChangeNo = %1"_s.arg(first + 3));
+    EXPECT_FALSE(history().verify().intact); // the first change after the checkpoint is watched too
+}
+
+TEST_P(ListHistoryTest, AnAddedColumnIsKeptAndAConnectionMadeAgainStillNamesItsUser) {
+    m_db->exec(u"ALTER TABLE UsrDefTable ADD COLUMN Fee integer"_s);
+    auto reopened = anotherHost(); // makes the triggers again, with the new column
+    reopened->setLoginName(u"DR_JONES"_s);
+    qint32 key = 0;
+    ASSERT_TRUE(saveEntry(key, {u"UsrDefCod"_s, u"usrdefDes"_s, u"Fee"_s}, {u"FEES"_s, u"Exam"_s, u"45"_s},
+                          reopened.get()));
+    reopened->GetConnection().close(); // the next statement makes the connection again
+    ASSERT_TRUE(saveEntry(key, {u"Fee"_s}, {u"50"_s}, reopened.get()));
+
+    const QList<ListChange> changes = changesOf(key);
+    ASSERT_EQ(changes.size(), 2);
+    EXPECT_EQ(std::tuple(field(changes[0].after, u"Fee"_s), field(changes[1].after, u"Fee"_s)),
+              std::tuple(u"45"_s, u"50"_s));
+    EXPECT_EQ(std::pair(changes[0].user, changes[1].user), std::pair(u"DR_JONES"_s, u"DR_JONES"_s));
+}
+
+TEST_P(ListHistoryTest, FiltersARestoredInsertAndAnotherOfficesChange) {
+    const qint32 key = addEntry(u"ALERT"_s, u"Aspirin"_s);
+    addEntry(u"OTHER"_s, u"Elsewhere"_s);
+    ChangeFilter alerts;
+    alerts.lists = {u"alert"_s}; // codes compare as the host's lists do
+    EXPECT_EQ(history().changes(alerts).size(), 1);
+    alerts.since = u"2999-01-01"_s;
+    EXPECT_TRUE(history().changes(alerts).isEmpty());
+    ChangeFilter officeTwo;
+    officeTwo.office = 2;
+    EXPECT_TRUE(history().changes(officeTwo).isEmpty());
+
+    const qint64 inserted = changesOf(key).first().change;
+    host().setOfficeMode(7);
+    host().setOfficeID(2);
+    EXPECT_THROW(history().restore(inserted), RestoreRefused); // office 1's change
+    host().setOfficeID(1);
+    history().restore(inserted); // undoing an insert deletes the row
+    EXPECT_EQ(scalar(u"SELECT COUNT(*) FROM UsrDefTable WHERE usrdefInd = %1"_s.arg(key)), 0);
+    EXPECT_EQ(history().change(inserted + 2)->action, u"delete"_s);
+}
+
+} // namespace
