@@ -9,6 +9,7 @@
 #include <viVavazuruv/Transaction.h>
 #include <viVavazuruv/UsrDefTable.h>
 
+#include <QCoreApplication>
 #include <QDateTime>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -34,8 +35,10 @@ QSqlQuery run(ReferenceHost& host, const QString& sql, const QVariantList& value
         q.addBindValue(v);
     done = done && q.exec();
     if (!done)
-        throw AutomationError(ErrorCode::DatabaseError,
-                              u"Reading the list history failed: %1"_s.arg(q.lastError().text()));
+        throw AutomationError(
+            ErrorCode::DatabaseError,
+            QCoreApplication::translate("ListHistory", "Reading the list history failed: %1")
+                .arg(q.lastError().text()));
     return q;
 }
 
@@ -57,7 +60,9 @@ QString historyTime(const QString& text) {
     if (!at.isValid())
         throw AutomationError(
             ErrorCode::InvalidProcedureCall,
-            u"\"%1\" is not a date (YYYY-MM-DD) or a time (YYYY-MM-DDTHH:MM:SS)"_s.arg(text));
+            QCoreApplication::translate("ListHistory",
+                                        "\"%1\" is not a date (YYYY-MM-DD) or a time (YYYY-MM-DDTHH:MM:SS)")
+                .arg(text));
     if (at.timeSpec() == Qt::LocalTime && !text.contains(u'+') && !text.endsWith(u'Z'))
         at.setTimeZone(QTimeZone::utc());
     return at.toUTC().toString(u"yyyy-MM-ddTHH:mm:ss.zzz'Z'"_s);
@@ -96,8 +101,12 @@ bool sameRow(const QSqlRecord& stored, const QJsonObject& shown) {
 }
 
 QString describe(const ListChange& c) {
-    return u"change %1 (%2 of key %3 in %4%5)"_s.arg(c.change).arg(c.action).arg(c.key).arg(
-        c.list, c.user.isEmpty() ? QString() : u" by "_s + c.user);
+    return QCoreApplication::translate("ListHistory", "change %1 (%2 of key %3 in %4%5)")
+        .arg(c.change)
+        .arg(c.action)
+        .arg(c.key)
+        .arg(c.list,
+             c.user.isEmpty() ? QString() : QCoreApplication::translate("ListHistory", " by %1").arg(c.user));
 }
 
 } // namespace
@@ -132,8 +141,10 @@ void ListHistory::changes(const ChangeFilter& filter, const std::function<void(c
     while (q.next())
         each(changeOf(q));
     if (q.lastError().isValid())
-        throw AutomationError(ErrorCode::DatabaseError,
-                              u"Reading the list history failed: %1"_s.arg(q.lastError().text()));
+        throw AutomationError(
+            ErrorCode::DatabaseError,
+            QCoreApplication::translate("ListHistory", "Reading the list history failed: %1")
+                .arg(q.lastError().text()));
 }
 
 QList<ListChange> ListHistory::changes(const ChangeFilter& filter) {
@@ -171,7 +182,9 @@ qint64 ListHistory::pruneBefore(const QString& before) {
     const QString until = historyTime(before);
     const HistoryCheck check = verify();
     if (!check.intact)
-        throw RestoreRefused(u"the history does not verify, so nothing is pruned: "_s + check.reason);
+        throw RestoreRefused(QCoreApplication::translate(
+                                 "ListHistory", "the history does not verify, so nothing is pruned: %1")
+                                 .arg(check.reason));
     refhost::Transaction transaction(m_host.GetConnection());
     // The chain's oldest part: every change sealed before the first one made since.
     QSqlQuery last =
@@ -198,12 +211,15 @@ QString ListHistory::restore(qint64 number, bool dryRun) {
     seal();
     const std::optional<ListChange> found = change(number);
     if (!found)
-        throw RestoreRefused(u"there is no change %1 in the history"_s.arg(number));
+        throw RestoreRefused(
+            QCoreApplication::translate("ListHistory", "there is no change %1 in the history").arg(number));
     const ListChange& c = *found;
     if (m_host.GetOfficeMode() == 7 && c.office != m_host.GetOfficeID())
-        throw RestoreRefused(u"%1 is of office %2, not of office %3"_s.arg(describe(c))
-                                 .arg(c.office)
-                                 .arg(m_host.GetOfficeID()));
+        throw RestoreRefused(
+            QCoreApplication::translate("ListHistory", "%1 is of office %2, not of office %3")
+                .arg(describe(c))
+                .arg(c.office)
+                .arg(m_host.GetOfficeID()));
 
     QSqlQuery stored =
         run(m_host, u"SELECT * FROM %1 WHERE %2 = ?"_s.arg(usrdef::kTable, usrdef::kKey), {c.key});
@@ -216,12 +232,20 @@ QString ListHistory::restore(qint64 number, bool dryRun) {
         latest && latest->change != c.change ? u" (%1)"_s.arg(describe(*latest)) : QString();
     if (c.action == u"delete"_s) {
         if (exists)
-            throw RestoreRefused(u"the key %1 is in use again, by a row of list %2%3"_s.arg(c.key).arg(
-                now.value(usrdef::kCode).toString(), since));
+            throw RestoreRefused(QCoreApplication::translate(
+                                     "ListHistory", "the key %1 is in use again, by a row of list %2%3")
+                                     .arg(c.key)
+                                     .arg(now.value(usrdef::kCode).toString(), since));
     } else if (!exists) {
-        throw RestoreRefused(u"the row with key %1 was deleted since%2"_s.arg(c.key).arg(since));
+        throw RestoreRefused(
+            QCoreApplication::translate("ListHistory", "the row with key %1 was deleted since%2")
+                .arg(c.key)
+                .arg(since));
     } else if (!sameRow(now, rowOf(c.after))) {
-        throw RestoreRefused(u"the row with key %1 changed again since%2"_s.arg(c.key).arg(since));
+        throw RestoreRefused(
+            QCoreApplication::translate("ListHistory", "the row with key %1 changed again since%2")
+                .arg(c.key)
+                .arg(since));
     }
 
     const QJsonObject before = rowOf(c.before);
@@ -236,17 +260,24 @@ QString ListHistory::restore(qint64 number, bool dryRun) {
     const qint32 beforeOffice = before.value(usrdef::kOffice).toInt();
     QString done;
     if (c.action == u"insert"_s) {
-        done = u"the row with key %1 is deleted from list %2"_s.arg(c.key).arg(c.list);
+        done = QCoreApplication::translate("ListHistory", "the row with key %1 is deleted from list %2")
+                   .arg(c.key)
+                   .arg(c.list);
     } else if (c.action == u"delete"_s) {
-        done = u"the row with key %1 comes back to list %2"_s.arg(c.key).arg(
-            before.value(usrdef::kCode).toString());
+        done = QCoreApplication::translate("ListHistory", "the row with key %1 comes back to list %2")
+                   .arg(c.key)
+                   .arg(before.value(usrdef::kCode).toString());
     } else {
         if (beforeOffice != now.value(usrdef::kOffice).toInt())
             throw RestoreRefused(
-                u"%1 moved the row from office %2 to office %3; restore it there"_s.arg(describe(c))
+                QCoreApplication::translate("ListHistory",
+                                            "%1 moved the row from office %2 to office %3; restore it there")
+                    .arg(describe(c))
                     .arg(beforeOffice)
                     .arg(now.value(usrdef::kOffice).toInt()));
-        done = u"the row with key %1 of list %2 is put back as it was before change %3"_s.arg(c.key)
+        done = QCoreApplication::translate(
+                   "ListHistory", "the row with key %1 of list %2 is put back as it was before change %3")
+                   .arg(c.key)
                    .arg(before.value(usrdef::kCode).toString())
                    .arg(c.change);
     }
@@ -259,7 +290,9 @@ QString ListHistory::restore(qint64 number, bool dryRun) {
             sql += u" and (OfficeID=%1)"_s.arg(m_host.GetOfficeID());
         QSqlQuery q = run(m_host, m_host.TranslateSql(sql, 1, 0));
         if (q.numRowsAffected() != 1)
-            throw RestoreRefused(u"the row with key %1 could not be deleted"_s.arg(c.key));
+            throw RestoreRefused(
+                QCoreApplication::translate("ListHistory", "the row with key %1 could not be deleted")
+                    .arg(c.key));
     } else if (c.action == u"delete"_s) {
         m_host.restoreRow(c.key, beforeOffice, names, values);
     } else {
