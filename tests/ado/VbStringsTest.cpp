@@ -10,24 +10,14 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-struct ValCase {
-    const char16_t* text;
-    double value;
-};
-
-class ValTest : public ::testing::TestWithParam<ValCase> {};
-
-TEST_P(ValTest, ReadsTheLeadingNumber) {
-    EXPECT_DOUBLE_EQ(vb::Val(QString::fromUtf16(GetParam().text)), GetParam().value);
+// One text for each way the reading goes on or stops.
+TEST(VbNumbersTest, ValReadsTheLeadingNumber) {
+    const std::pair<const char16_t*, double> cases[] = {
+        {u"  12abc", 12}, {u"1 2 3", 123}, {u"-7", -7}, {u"1.2.3", 1.2},    {u"2D2", 200}, {u"1e", 1},
+        {u"CRECARD", 0},  {u"\t\n42", 42}, {u"٣", 0},   {u"12\u00A03", 12}, {u"1e999", 0}};
+    for (const auto& [text, value] : cases)
+        EXPECT_DOUBLE_EQ(vb::Val(QString::fromUtf16(text)), value) << QString::fromUtf16(text).toStdString();
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Texts, ValTest,
-    ::testing::Values(ValCase{u"12", 12}, ValCase{u"  12abc", 12}, ValCase{u"1 2 3", 123}, ValCase{u"-7", -7},
-                      ValCase{u"+7", 7}, ValCase{u"12.5", 12.5}, ValCase{u".5", 0.5}, ValCase{u"1.2.3", 1.2},
-                      ValCase{u"1e3", 1000}, ValCase{u"2D2", 200}, ValCase{u"1e", 1}, ValCase{u"CRECARD", 0},
-                      ValCase{u"", 0}, ValCase{u"-", 0}, ValCase{u"\t\n42", 42}, ValCase{u"٣", 0},
-                      ValCase{u"12\u00A03", 12}, ValCase{u"1e999", 0}));
 
 TEST(VbNumbersTest, RoundHalfToEvenAndOverflow) {
     EXPECT_EQ((QList<qint32>{vb::CLng(2.5), vb::CLng(3.5), vb::CLng(-2.5)}), (QList<qint32>{2, 4, -2}));

@@ -45,20 +45,20 @@ protected:
         m_env->component().Cds_Qrp_Compose(note, o.dbName, o.level, o.desc, o.ada, o.letter, o.id, o.count);
         return note;
     }
-    // Ticks (or, choosing one, picks) the row of a level whose description starts with text.
-    static void choose(const QString& text, int level = 0) {
+    // The first row of a level whose description starts with text.
+    static qint32 rowStarting(const QString& text, int level) {
         const IGridControl& grid = PickerEnv::grid(level);
-        for (qint32 r = 1; r <= grid.MaxRows(); ++r) {
+        for (qint32 r = 1; r <= grid.MaxRows(); ++r)
             if (grid.GetText(2, r).startsWith(text))
-                return PickerEnv::clickCell(2, r, level);
-        }
+                return r;
         ADD_FAILURE() << "no row " << text.toStdString();
+        return 0;
     }
-    // Chooses the rows starting with texts on a level and presses OK there.
+    // Ticks (or, choosing one, picks) the rows starting with texts on a level and presses OK there.
     static std::function<void()> pickAndConfirm(QStringList rows, int level = 0) {
         return [=] {
             for (const QString& row : rows)
-                choose(row, level);
+                PickerEnv::clickCell(2, rowStarting(row, level), level);
             PickerEnv::pressButton(u"cmd_Select"_s, level);
         };
     }
@@ -72,11 +72,8 @@ protected:
             const grid::GridControl& grid = PickerEnv::grid(level);
             ASSERT_EQ(keys, grid.view()) << "level " << level << " does not have the keyboard";
             for (const QString& text : rows) {
-                qint32 target = 0;
-                for (qint32 r = 1; r <= grid.MaxRows() && target == 0; ++r)
-                    target = grid.GetText(2, r).startsWith(text) ? r : 0;
-                ASSERT_GT(target, 0) << "no row " << text.toStdString();
-                for (int moves = 0; grid.ActiveRow() != target && moves < 100; ++moves)
+                const qint32 target = rowStarting(text, level);
+                for (int moves = 0; target > 0 && grid.ActiveRow() != target && moves < 100; ++moves)
                     QTest::keyClick(keys, grid.ActiveRow() < target ? Qt::Key_Down : Qt::Key_Up);
                 QTest::keyClick(keys, Qt::Key_Space);
             }

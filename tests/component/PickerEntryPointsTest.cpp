@@ -9,7 +9,6 @@
 #include <gtest/gtest.h>
 
 #include <QPushButton>
-#include <QTableView>
 #include <QTest>
 
 using namespace viVavazuruv;
@@ -146,12 +145,8 @@ TEST_P(PickerEntryPointsTest, OneChoiceRefusesPipeSignsAndReturnsLetterNames) {
     EXPECT_EQ((QStringList{oneChoice(), letter}), (QStringList{u"Recall"_s, u"RECALL.RTF"_s}));
 }
 
-TEST_P(PickerEntryPointsTest, DeleteAsksAndHonoursNoUnsavedLinesAndTheOffice) {
+TEST_P(PickerEntryPointsTest, DeleteAsksAndHonoursNoUnsavedLines) {
     seed();
-    m_env->host().setOfficeID(2);
-    m_env->addEntry(u"CRECARD"_s, u"DC"_s, u"Diners"_s);
-    m_env->host().setOfficeID(1);
-    m_env->host().setOfficeMode(7);
     for (qint32 answer : {MsgBox::AnswerNo, MsgBox::AnswerYes, MsgBox::AnswerYes})
         m_env->dialogs().expectMessage(answer, u"delete this record"_s);
     m_env->dialogs().expectMessage(MsgBox::AnswerNo, u"save"_s); // New left the list changed
@@ -172,29 +167,8 @@ TEST_P(PickerEntryPointsTest, DeleteAsksAndHonoursNoUnsavedLinesAndTheOffice) {
     EXPECT_EQ(
         std::pair(asked().at(0).title, asked().at(0).flags),
         std::pair(u"Delete Record"_s, qint32(MsgBox::YesNo + MsgBox::Question + MsgBox::DefaultButton2)));
-    m_env->host().setOfficeMode(0);
     EXPECT_EQ(m_env->storedDescriptions(u"CRECARD"_s),
-              (QStringList{QString(), u"American Express"_s, u"Diners"_s, u"MasterCard"_s}));
-}
-
-TEST_P(PickerEntryPointsTest, ANestedListOpensFromAVariableAndItsChoiceFollowsTheRow) {
-    m_env->addEntry(u"PROC"_s, u"1"_s, u"Composite filling |SF |T#"_s);
-    seed(u"SURFACES"_s, {u"M"_s, u"mesial"_s, u"O"_s, u"occlusal"_s});
-    m_env->host().setPipeVariable(u"SF"_s, u"SURFACES"_s);
-    m_env->host().setCodeListKey(u"|SURFACES"_s, u"SURFACES"_s);
-    m_script = PickerEnv::script();
-    // With the keyboard: Enter chooses on the outer level and again on the nested one.
-    const auto enter = [](int level) {
-        QTest::keyClick(PickerEnv::grid(level).view(), Qt::Key_Return);
-    };
-    m_script->step(up, [&] { enter(0); })
-        .step([] { return PickerEnv::form()->hasLevel(1); },
-              [&] {
-                  PickerEnv::clickCell(2, 2, 1);
-                  enter(1);
-              });
-    m_script->start();
-    EXPECT_EQ(selection(u"PROC"_s, true), u"Composite filling |SF |T#\r\nocclusal"_s);
+              (QStringList{QString(), u"American Express"_s, u"MasterCard"_s}));
 }
 
 TEST_P(PickerEntryPointsTest, ASaveThatFailsOnTheThirdRowKeepsTheFirstTwoAndRaisesToTheCaller) {

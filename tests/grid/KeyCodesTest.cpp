@@ -1,6 +1,5 @@
 #include <grid/KeyCodes.h>
 #include <gtest/gtest.h>
-#include <set>
 
 using namespace viVavazuruv::grid;
 
@@ -18,23 +17,13 @@ TEST(KeyCodesTest, LettersDigitsAndFunctionKeysMapByRuleToTheEndsOfTheirRanges) 
             EXPECT_EQ(windowsKeyCode(first + i), code + i) << std::hex << first + i;
 }
 
-// A key listed twice, or inside a ruled range, would leave a row that is never
-// read; a named key with a letter's or digit's code would be taken for typing.
-TEST(KeyCodesTest, EveryNamedKeyRoundTripsAndKeepsClearOfTheRuledCodes) {
-    std::set<int> keys;
-    for (const KeyCodeRow& row : namedKeyCodes) {
-        SCOPED_TRACE(row.qtKey);
-        EXPECT_TRUE(keys.insert(row.qtKey).second) << "listed twice";
-        EXPECT_EQ(windowsKeyCode(row.qtKey), row.windowsCode);
-        EXPECT_TRUE(row.windowsCode > 0 && row.windowsCode < 256 && !ruledCode(row.windowsCode));
-    }
-    // The keys the picker's handlers act on; Shift+Tab is still Tab, the keypad's Enter still Enter.
-    for (const auto& [key, code] : {std::pair{Qt::Key_Escape, 27},
-                                    {Qt::Key_Space, 32},
-                                    {Qt::Key_Return, 13},
-                                    {Qt::Key_Enter, 13},
-                                    {Qt::Key_Backtab, 9}})
-        EXPECT_EQ(windowsKeyCode(key), code) << key;
+// A row listed twice, or for a key inside a ruled range, is never read; a
+// named key with a letter's or digit's code would be taken for typing.
+TEST(KeyCodesTest, EveryNamedKeyIsReadAndKeepsClearOfTheRuledCodes) {
+    for (const KeyCodeRow& row : namedKeyCodes)
+        EXPECT_TRUE(windowsKeyCode(row.qtKey) == row.windowsCode && row.windowsCode > 0 &&
+                    row.windowsCode < 256 && !ruledCode(row.windowsCode))
+            << row.qtKey;
 }
 
 // Qt's codes for punctuation and Latin-1 letters overlap Windows codes of other

@@ -8,35 +8,23 @@ using namespace Qt::StringLiterals;
 
 namespace viVavazuruv::test {
 
-void FailingHost::breakIfAsked(Service service) const {
-    switch (m_services.value(service, Failure::None)) {
-    case Failure::None:
-        return;
-    case Failure::Foreign:
+void FailingHost::breakIfAsked(Service service, const char* name) const {
+    const Failure how = m_services.value(service, Failure::None);
+    if (how == Failure::Foreign)
         throw 42;
-    case Failure::False:
-    case Failure::Automation:
-        // In the order of FailingHost::Service.
-        static const char* const names[] = {"AskMessage", "CaptionText", "CodeListKey", "GetConnection",
-                                            "PatientLookup"};
-        throw AutomationError(ErrorCode::HostError, QLatin1String(names[int(service)]) + u" is down"_s);
-    }
+    if (how != Failure::None)
+        throw AutomationError(ErrorCode::HostError, QLatin1String(name) + u" is down"_s);
 }
 
 bool FailingHost::SaveRecord(qint16 Mode, const QString& Table, const QString& KeyField, qint32& Key,
                              const QStringList& FieldNames, const QStringList& Values, bool Required) {
-    if (m_saveToFail > 0 && --m_saveToFail == 0) {
-        switch (m_saveFailure) {
-        case Failure::None:
-            break;
-        case Failure::False:
+    if (m_saveToFail > 0 && --m_saveToFail == 0 && m_saveFailure != Failure::None) {
+        if (m_saveFailure == Failure::False)
             return false;
-        case Failure::Automation:
-            QSqlQuery(GetConnection()).exec(u"UPDATE NoSuchTable SET a = 1"_s);
-            throw AutomationError(ErrorCode::DatabaseError, u"disk full while saving"_s);
-        case Failure::Foreign:
+        if (m_saveFailure == Failure::Foreign)
             throw 42;
-        }
+        QSqlQuery(GetConnection()).exec(u"UPDATE NoSuchTable SET a = 1"_s);
+        throw AutomationError(ErrorCode::DatabaseError, u"disk full while saving"_s);
     }
     return ReferenceHost::SaveRecord(Mode, Table, KeyField, Key, FieldNames, Values, Required);
 }
@@ -48,29 +36,18 @@ QString FailingHost::TranslateSql(QString Statement, qint16 Mode, qint16 Reserve
 }
 
 qint16 FailingHost::AskMessage(const QString& Code, const QString& Arg1, const QString& Arg2) {
-    breakIfAsked(Service::AskMessage);
+    breakIfAsked(Service::AskMessage, __func__);
     return ReferenceHost::AskMessage(Code, Arg1, Arg2);
 }
 
 QString FailingHost::CaptionText(const QString& Title) {
-    breakIfAsked(Service::CaptionText);
+    breakIfAsked(Service::CaptionText, __func__);
     return ReferenceHost::CaptionText(Title);
 }
 
-QString FailingHost::CodeListKey(const QString& ListReference) {
-    breakIfAsked(Service::CodeListKey);
-    return ReferenceHost::CodeListKey(ListReference);
-}
-
 QSqlDatabase FailingHost::GetConnection() {
-    breakIfAsked(Service::GetConnection);
+    breakIfAsked(Service::GetConnection, __func__);
     return ReferenceHost::GetConnection();
-}
-
-QString FailingHost::PatientLookup(qint32 Id, QString& LastName, QString& FirstName, QString& ChartNumber,
-                                   QString& ProviderText) {
-    breakIfAsked(Service::PatientLookup);
-    return ReferenceHost::PatientLookup(Id, LastName, FirstName, ChartNumber, ProviderText);
 }
 
 } // namespace viVavazuruv::test

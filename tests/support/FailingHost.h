@@ -24,7 +24,7 @@ public:
         Foreign,    // throws an int: neither an AutomationError nor a standard exception
     };
     // The services failService can break.
-    enum class Service { AskMessage, CaptionText, CodeListKey, GetConnection, PatientLookup };
+    enum class Service { AskMessage, CaptionText, GetConnection };
 
     // The nth SaveRecord from now (1: the next one) fails; the others save.
     // Automation first runs a failing statement on the host's connection (on
@@ -47,14 +47,11 @@ public:
     QString TranslateSql(QString Statement, qint16 Mode, qint16 Reserved) override;
     qint16 AskMessage(const QString& Code, const QString& Arg1, const QString& Arg2) override;
     QString CaptionText(const QString& Title) override;
-    QString CodeListKey(const QString& ListReference) override;
     QSqlDatabase GetConnection() override;
-    QString PatientLookup(qint32 Id, QString& LastName, QString& FirstName, QString& ChartNumber,
-                          QString& ProviderText) override;
 
 private:
     // Raises as the service's failure says; returns when it has none.
-    void breakIfAsked(Service service) const;
+    void breakIfAsked(Service service, const char* name) const;
 
     int m_saveToFail = 0;
     Failure m_saveFailure = Failure::None;

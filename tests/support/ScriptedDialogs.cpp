@@ -4,21 +4,6 @@
 
 namespace viVavazuruv::test {
 
-namespace {
-
-// Long texts are cut in failure descriptions; the whole text stays in asked().
-QString quoted(const QString& text) {
-    return QLatin1Char('"') + (text.size() > 200 ? text.left(200) + QStringLiteral("...") : text) +
-           QLatin1Char('"');
-}
-
-QString kindName(ScriptedDialogs::Kind kind) {
-    const char* names[] = {"message box", "input box", "file dialog"};
-    return QLatin1String(names[int(kind)]);
-}
-
-} // namespace
-
 qint32 ScriptedDialogs::MessageBox(const QString& text, qint32 flags, const QString& title) {
     return take({Kind::Message, text, title, flags, {}}).message;
 }
@@ -33,18 +18,20 @@ std::optional<QString> ScriptedDialogs::OpenFile(const QString& initialFolder, c
 }
 
 ScriptedDialogs::Answer ScriptedDialogs::take(const Asked& asked) {
+    static const char* const kinds[] = {"message box", "input box", "file dialog"};
     m_asked.append(asked);
-    const QString what = kindName(asked.kind) + QLatin1Char(' ') + quoted(asked.text);
+    // Long texts are cut here; the whole text stays in asked().
+    const QString what = QStringLiteral("unexpected dialog: %1 \"%2\"; ")
+                             .arg(QLatin1String(kinds[int(asked.kind)]), asked.text.left(200));
     if (m_script.empty())
-        fail(QStringLiteral("unexpected dialog: %1; no answer was queued").arg(what));
+        fail(what + QStringLiteral("no answer was queued"));
     if (m_script.front().kind != asked.kind)
-        fail(QStringLiteral("unexpected dialog: %1; the next queued answer is for a dialog of kind \"%2\"")
-                 .arg(what, kindName(m_script.front().kind)));
+        fail(what + QStringLiteral("the next answer is for a %1")
+                        .arg(QLatin1String(kinds[int(m_script.front().kind)])));
     Answer answer = std::move(m_script.front());
     m_script.pop_front();
     if (!answer.mustContain.isEmpty() && !asked.text.contains(answer.mustContain))
-        fail(QStringLiteral("unexpected dialog: %1; its text should contain %2")
-                 .arg(what, quoted(answer.mustContain)));
+        fail(what + QStringLiteral("its text should contain \"%1\"").arg(answer.mustContain));
     if (answer.meanwhile)
         answer.meanwhile();
     return answer;
