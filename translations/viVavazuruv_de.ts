@@ -285,6 +285,97 @@ Trotzdem löschen?</translation>
         <source>Row %1 has no record key (&quot;%2&quot;); it cannot be updated.</source>
         <translation>Zeile %1 hat keinen Datensatzschlüssel („%2“); sie kann nicht aktualisiert werden.</translation>
     </message>
+    <message>
+        <source>&quot;%1&quot; was changed by %2 at %3 at another workstation since you started editing it:<byte value="xd"/>
+%4<byte value="xd"/>
+Yes: save your version over theirs.<byte value="xd"/>
+No: keep theirs and drop your change.</source>
+        <translation>„%1“ wurde von %2 um %3 an einem anderen Arbeitsplatz geändert, seit Sie mit der Bearbeitung begonnen haben:<byte value="xd"/>
+%4<byte value="xd"/>
+Ja: Ihre Fassung über die andere speichern.<byte value="xd"/>
+Nein: die andere Fassung behalten und Ihre Änderung verwerfen.</translation>
+    </message>
+    <message>
+        <source>&quot;%1&quot; was deleted by %2 at %3 at another workstation since you started editing it.<byte value="xd"/>
+<byte value="xd"/>
+Yes: add your version again.<byte value="xd"/>
+No: leave it deleted.</source>
+        <translation>„%1“ wurde von %2 um %3 an einem anderen Arbeitsplatz gelöscht, seit Sie mit der Bearbeitung begonnen haben.<byte value="xd"/>
+<byte value="xd"/>
+Ja: Ihre Fassung erneut hinzufügen.<byte value="xd"/>
+Nein: gelöscht lassen.</translation>
+    </message>
+    <message>
+        <source>&quot;%1&quot; was changed by %2 at %3 at another workstation since you started editing:<byte value="xd"/>
+%4<byte value="xd"/>
+Delete it all the same?</source>
+        <translation>„%1“ wurde von %2 um %3 an einem anderen Arbeitsplatz geändert, seit Sie mit der Bearbeitung begonnen haben:<byte value="xd"/>
+%4<byte value="xd"/>
+Trotzdem löschen?</translation>
+    </message>
+</context>
+<context>
+    <name>ListHistory</name>
+    <message>
+        <source>Reading the list history failed: %1</source>
+        <translation>Das Lesen des Listenverlaufs ist fehlgeschlagen: %1</translation>
+    </message>
+    <message>
+        <source>&quot;%1&quot; is not a date (YYYY-MM-DD) or a time (YYYY-MM-DDTHH:MM:SS)</source>
+        <translation>„%1“ ist kein Datum (JJJJ-MM-TT) und keine Zeit (JJJJ-MM-TTTHH:MM:SS)</translation>
+    </message>
+    <message>
+        <source>change %1 (%2 of key %3 in %4%5)</source>
+        <translation>Änderung %1 (%2 von Schlüssel %3 in %4%5)</translation>
+    </message>
+    <message>
+        <source> by %1</source>
+        <translation> durch %1</translation>
+    </message>
+    <message>
+        <source>the history does not verify, so nothing is pruned: %1</source>
+        <translation>der Verlauf ist nicht stimmig, daher wird nichts gekürzt: %1</translation>
+    </message>
+    <message>
+        <source>there is no change %1 in the history</source>
+        <translation>im Verlauf gibt es keine Änderung %1</translation>
+    </message>
+    <message>
+        <source>%1 is of office %2, not of office %3</source>
+        <translation>%1 gehört zu Praxis %2, nicht zu Praxis %3</translation>
+    </message>
+    <message>
+        <source>the key %1 is in use again, by a row of list %2%3</source>
+        <translation>der Schlüssel %1 ist wieder vergeben, an eine Zeile der Liste %2%3</translation>
+    </message>
+    <message>
+        <source>the row with key %1 was deleted since%2</source>
+        <translation>die Zeile mit Schlüssel %1 wurde seitdem gelöscht%2</translation>
+    </message>
+    <message>
+        <source>the row with key %1 changed again since%2</source>
+        <translation>die Zeile mit Schlüssel %1 wurde seitdem erneut geändert%2</translation>
+    </message>
+    <message>
+        <source>the row with key %1 is deleted from list %2</source>
+        <translation>die Zeile mit Schlüssel %1 wird aus der Liste %2 gelöscht</translation>
+    </message>
+    <message>
+        <source>the row with key %1 comes back to list %2</source>
+        <translation>die Zeile mit Schlüssel %1 kommt in die Liste %2 zurück</translation>
+    </message>
+    <message>
+        <source>%1 moved the row from office %2 to office %3; restore it there</source>
+        <translation>%1 hat die Zeile von Praxis %2 in Praxis %3 verschoben; stellen Sie sie dort wieder her</translation>
+    </message>
+    <message>
+        <source>the row with key %1 of list %2 is put back as it was before change %3</source>
+        <translation>die Zeile mit Schlüssel %1 der Liste %2 wird wie vor Änderung %3 wiederhergestellt</translation>
+    </message>
+    <message>
+        <source>the row with key %1 could not be deleted</source>
+        <translation>die Zeile mit Schlüssel %1 konnte nicht gelöscht werden</translation>
+    </message>
 </context>
 <context>
     <name>PatientLoader</name>
@@ -435,6 +526,10 @@ Trotzdem löschen?</translation>
     <message>
         <source>The new row of %1 got no usable key in %2 (the key must be generated).</source>
         <translation>Die neue Zeile von %1 hat in %2 keinen verwendbaren Schlüssel erhalten (der Schlüssel muss automatisch erzeugt werden).</translation>
+    </message>
+    <message>
+        <source>The description is %1 characters long; a list entry&apos;s description holds %2 at most.</source>
+        <translation>Die Beschreibung ist %1 Zeichen lang; die Beschreibung eines Listeneintrags fasst höchstens %2.</translation>
     </message>
 </context>
 <context>
@@ -891,6 +986,84 @@ Die Variable erscheint daher so, wie sie angezeigt wird.</translation>
     <message>
         <source>%1 Database</source>
         <translation>Datenbank %1</translation>
+    </message>
+</context>
+<context>
+    <name>vvdemo::ListHistoryWindow</name>
+    <message>
+        <source>List history</source>
+        <translation>Listenverlauf</translation>
+    </message>
+    <message>
+        <source>List:</source>
+        <translation>Liste:</translation>
+    </message>
+    <message>
+        <source>&amp;Show</source>
+        <translation>&amp;Anzeigen</translation>
+    </message>
+    <message>
+        <source>Change</source>
+        <translation>Änderung</translation>
+    </message>
+    <message>
+        <source>When</source>
+        <translation>Wann</translation>
+    </message>
+    <message>
+        <source>User</source>
+        <translation>Benutzer</translation>
+    </message>
+    <message>
+        <source>Workstation</source>
+        <translation>Arbeitsplatz</translation>
+    </message>
+    <message>
+        <source>Action</source>
+        <translation>Aktion</translation>
+    </message>
+    <message>
+        <source>Key</source>
+        <translation>Schlüssel</translation>
+    </message>
+    <message>
+        <source>Before</source>
+        <translation>Vorher</translation>
+    </message>
+    <message>
+        <source>After</source>
+        <translation>Nachher</translation>
+    </message>
+    <message>
+        <source>&amp;Restore</source>
+        <translation>&amp;Wiederherstellen</translation>
+    </message>
+    <message>
+        <source>Put the row back as it stood before the change selected</source>
+        <translation>Die Zeile so wiederherstellen, wie sie vor der gewählten Änderung war</translation>
+    </message>
+    <message>
+        <source>(another program)</source>
+        <translation>(anderes Programm)</translation>
+    </message>
+    <message numerus="yes">
+        <source>%n change(s) of list %1, newest first</source>
+        <translation>
+            <numerusform>%n Änderung der Liste %1, neueste zuerst</numerusform>
+            <numerusform>%n Änderungen der Liste %1, neueste zuerst</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>Restore change %1?
+
+Then %2.</source>
+        <translation>Änderung %1 rückgängig machen?
+
+Dann: %2.</translation>
+    </message>
+    <message>
+        <source>Change %1 cannot be restored: %2.</source>
+        <translation>Änderung %1 kann nicht rückgängig gemacht werden: %2.</translation>
     </message>
 </context>
 </TS>

@@ -285,6 +285,97 @@ Delete it all the same?</source>
         <source>Row %1 has no record key (&quot;%2&quot;); it cannot be updated.</source>
         <translation>La fila %1 no tiene clave de registro («%2»); no se puede actualizar.</translation>
     </message>
+    <message>
+        <source>&quot;%1&quot; was changed by %2 at %3 at another workstation since you started editing it:<byte value="xd"/>
+%4<byte value="xd"/>
+Yes: save your version over theirs.<byte value="xd"/>
+No: keep theirs and drop your change.</source>
+        <translation>«%1» fue modificado por %2 a las %3 en otro puesto de trabajo desde que empezó a editarlo:<byte value="xd"/>
+%4<byte value="xd"/>
+Sí: guardar su versión sobre la otra.<byte value="xd"/>
+No: conservar la otra y descartar su cambio.</translation>
+    </message>
+    <message>
+        <source>&quot;%1&quot; was deleted by %2 at %3 at another workstation since you started editing it.<byte value="xd"/>
+<byte value="xd"/>
+Yes: add your version again.<byte value="xd"/>
+No: leave it deleted.</source>
+        <translation>«%1» fue eliminado por %2 a las %3 en otro puesto de trabajo desde que empezó a editarlo.<byte value="xd"/>
+<byte value="xd"/>
+Sí: volver a añadir su versión.<byte value="xd"/>
+No: dejarlo eliminado.</translation>
+    </message>
+    <message>
+        <source>&quot;%1&quot; was changed by %2 at %3 at another workstation since you started editing:<byte value="xd"/>
+%4<byte value="xd"/>
+Delete it all the same?</source>
+        <translation>«%1» fue modificado por %2 a las %3 en otro puesto de trabajo desde que empezó a editar:<byte value="xd"/>
+%4<byte value="xd"/>
+¿Eliminarlo de todos modos?</translation>
+    </message>
+</context>
+<context>
+    <name>ListHistory</name>
+    <message>
+        <source>Reading the list history failed: %1</source>
+        <translation>No se pudo leer el historial de la lista: %1</translation>
+    </message>
+    <message>
+        <source>&quot;%1&quot; is not a date (YYYY-MM-DD) or a time (YYYY-MM-DDTHH:MM:SS)</source>
+        <translation>«%1» no es una fecha (AAAA-MM-DD) ni una hora (AAAA-MM-DDTHH:MM:SS)</translation>
+    </message>
+    <message>
+        <source>change %1 (%2 of key %3 in %4%5)</source>
+        <translation>cambio %1 (%2 de la clave %3 en %4%5)</translation>
+    </message>
+    <message>
+        <source> by %1</source>
+        <translation> por %1</translation>
+    </message>
+    <message>
+        <source>the history does not verify, so nothing is pruned: %1</source>
+        <translation>el historial no se verifica, así que no se recorta nada: %1</translation>
+    </message>
+    <message>
+        <source>there is no change %1 in the history</source>
+        <translation>no hay ningún cambio %1 en el historial</translation>
+    </message>
+    <message>
+        <source>%1 is of office %2, not of office %3</source>
+        <translation>%1 es de la clínica %2, no de la clínica %3</translation>
+    </message>
+    <message>
+        <source>the key %1 is in use again, by a row of list %2%3</source>
+        <translation>la clave %1 vuelve a estar en uso, por una fila de la lista %2%3</translation>
+    </message>
+    <message>
+        <source>the row with key %1 was deleted since%2</source>
+        <translation>la fila con la clave %1 se eliminó desde entonces%2</translation>
+    </message>
+    <message>
+        <source>the row with key %1 changed again since%2</source>
+        <translation>la fila con la clave %1 volvió a cambiar desde entonces%2</translation>
+    </message>
+    <message>
+        <source>the row with key %1 is deleted from list %2</source>
+        <translation>la fila con la clave %1 se elimina de la lista %2</translation>
+    </message>
+    <message>
+        <source>the row with key %1 comes back to list %2</source>
+        <translation>la fila con la clave %1 vuelve a la lista %2</translation>
+    </message>
+    <message>
+        <source>%1 moved the row from office %2 to office %3; restore it there</source>
+        <translation>%1 movió la fila de la clínica %2 a la clínica %3; restáurela allí</translation>
+    </message>
+    <message>
+        <source>the row with key %1 of list %2 is put back as it was before change %3</source>
+        <translation>la fila con la clave %1 de la lista %2 vuelve a quedar como antes del cambio %3</translation>
+    </message>
+    <message>
+        <source>the row with key %1 could not be deleted</source>
+        <translation>no se pudo eliminar la fila con la clave %1</translation>
+    </message>
 </context>
 <context>
     <name>PatientLoader</name>
@@ -435,6 +526,10 @@ Delete it all the same?</source>
     <message>
         <source>The new row of %1 got no usable key in %2 (the key must be generated).</source>
         <translation>La nueva fila de %1 no obtuvo una clave utilizable en %2 (la clave debe generarse automáticamente).</translation>
+    </message>
+    <message>
+        <source>The description is %1 characters long; a list entry&apos;s description holds %2 at most.</source>
+        <translation>La descripción tiene %1 caracteres; la descripción de una entrada de lista admite %2 como máximo.</translation>
     </message>
 </context>
 <context>
@@ -891,6 +986,84 @@ Por lo tanto, la variable aparecerá tal como se muestra.</translation>
     <message>
         <source>%1 Database</source>
         <translation>Base de datos %1</translation>
+    </message>
+</context>
+<context>
+    <name>vvdemo::ListHistoryWindow</name>
+    <message>
+        <source>List history</source>
+        <translation>Historial de la lista</translation>
+    </message>
+    <message>
+        <source>List:</source>
+        <translation>Lista:</translation>
+    </message>
+    <message>
+        <source>&amp;Show</source>
+        <translation>&amp;Mostrar</translation>
+    </message>
+    <message>
+        <source>Change</source>
+        <translation>Cambio</translation>
+    </message>
+    <message>
+        <source>When</source>
+        <translation>Cuándo</translation>
+    </message>
+    <message>
+        <source>User</source>
+        <translation>Usuario</translation>
+    </message>
+    <message>
+        <source>Workstation</source>
+        <translation>Puesto</translation>
+    </message>
+    <message>
+        <source>Action</source>
+        <translation>Acción</translation>
+    </message>
+    <message>
+        <source>Key</source>
+        <translation>Clave</translation>
+    </message>
+    <message>
+        <source>Before</source>
+        <translation>Antes</translation>
+    </message>
+    <message>
+        <source>After</source>
+        <translation>Después</translation>
+    </message>
+    <message>
+        <source>&amp;Restore</source>
+        <translation>&amp;Restaurar</translation>
+    </message>
+    <message>
+        <source>Put the row back as it stood before the change selected</source>
+        <translation>Devolver la fila al estado anterior al cambio seleccionado</translation>
+    </message>
+    <message>
+        <source>(another program)</source>
+        <translation>(otro programa)</translation>
+    </message>
+    <message numerus="yes">
+        <source>%n change(s) of list %1, newest first</source>
+        <translation>
+            <numerusform>%n cambio de la lista %1, el más reciente primero</numerusform>
+            <numerusform>%n cambios de la lista %1, los más recientes primero</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>Restore change %1?
+
+Then %2.</source>
+        <translation>¿Restaurar el cambio %1?
+
+Entonces: %2.</translation>
+    </message>
+    <message>
+        <source>Change %1 cannot be restored: %2.</source>
+        <translation>El cambio %1 no se puede restaurar: %2.</translation>
     </message>
 </context>
 </TS>
