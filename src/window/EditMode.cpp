@@ -34,7 +34,12 @@ template <class Step> void tolerated(const char* what, Step&& step) {
 
 ListEditSession wkDatabases_Form::editSession(qint16 Level) {
     PickerLevel& lvl = level(Level);
-    return ListEditSession(lvl, lvl.grid(), host(), dialogs(), m_request, ConflictCheck);
+    if (!ConflictCheck) {
+        qint16 flag = 0;
+        host().ReadOptionFlag(QStringLiteral("LIST_CONFLICT_CHECK"), 0, nullptr, 0, flag);
+        ConflictCheck = flag != 0;
+    }
+    return ListEditSession(lvl, lvl.grid(), host(), dialogs(), m_request, *ConflictCheck);
 }
 
 void wkDatabases_Form::Save_Database(qint16 Level) {

@@ -113,9 +113,6 @@ void wkDatabases_Form::Form_Load() {
         if (host().PatientLookup(PatientID, lastName, firstName, chart, provider).isEmpty())
             PatientID = 0;
 
-        qint16 conflictCheck = 0;
-        host().ReadOptionFlag(QStringLiteral("LIST_CONFLICT_CHECK"), 0, nullptr, 0, conflictCheck);
-        ConflictCheck = conflictCheck != 0;
         level(0).FrameTag = m_request.DatabaseCode;
         Show_Edit_Button(0);
         Load_Window_Setting();

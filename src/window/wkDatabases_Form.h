@@ -207,8 +207,11 @@ private:
     bool KeyBusy = false;
     qint32 PatientID = 0;
     PatientRecord Patient;
-    // The host's LIST_CONFLICT_CHECK: saves and deletes check what another workstation did meanwhile.
-    bool ConflictCheck = false;
+    // The host's LIST_CONFLICT_CHECK: saves and deletes check what another
+    // workstation did meanwhile. Asked when the window first edits, not when
+    // it loads: most windows only answer or pick, and each question is a
+    // round trip to a shared server.
+    std::optional<bool> ConflictCheck;
 
     RequestState& m_state;
     PickerRequest m_request;
