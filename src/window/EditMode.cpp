@@ -43,8 +43,11 @@ ListEditSession wkDatabases_Form::editSession(qint16 Level) {
 }
 
 void wkDatabases_Form::Save_Database(qint16 Level) {
-    Hourglass hourglass;
     PickerLevel& lvl = level(Level);
+    // Every close passes here; a list nobody changed needs no session and no question to the host.
+    if (!lvl.ListChanged)
+        return;
+    Hourglass hourglass;
     if (editSession(Level).save())
         Fill_Database_Grid(Level, lvl.FrameTag, true);
 }
