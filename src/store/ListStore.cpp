@@ -126,10 +126,17 @@ QHash<qint32, QStringList> readRows(IHostServices& host, const QString& statemen
 }
 } // namespace
 
-QHash<qint32, QStringList> ListStore::StoredRows(const QString& listCode, const VbArray<QString>& fieldNames,
-                                                 qint16 count, bool lock) const {
-    const QString statement =
-        lock ? LoadStatement(listCode) + QStringLiteral(" for update") : LoadStatement(listCode);
+QHash<qint32, QStringList> ListStore::StoredRows(const QString& listCode, const QList<qint32>& keys,
+                                                 const VbArray<QString>& fieldNames, qint16 count,
+                                                 bool lock) const {
+    if (keys.isEmpty())
+        return {};
+    QString statement = LoadStatement(listCode) + QStringLiteral(" and %1 in (").arg(kKey);
+    for (qsizetype i = 0; i < keys.size(); ++i)
+        statement += (i ? QStringLiteral(",") : QString()) + QString::number(keys.at(i));
+    statement += QStringLiteral(") order by %1").arg(kKey);
+    if (lock)
+        statement += QStringLiteral(" for update");
     return readRows(m_host, statement, fieldNames, count, listCode);
 }
 

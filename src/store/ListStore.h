@@ -35,13 +35,16 @@ public:
     qint32 LoadList(const QString& listCode, const VbArray<QString>& fieldNames, qint16 columnCount,
                     IGridControl& grid, const RowLoaded& rowLoaded = {}) const;
 
-    // The stored rows of a list by key, each as the texts of fields 1 to
-    // count (trimmed, as a grid shows them): one read of the whole list.
-    // With lock, inside a run of saves that the host holds as one
-    // transaction, the rows stay locked until the run ends: nobody changes
-    // them between this read and the run's writes.
-    QHash<qint32, QStringList> StoredRows(const QString& listCode, const VbArray<QString>& fieldNames,
-                                          qint16 count, bool lock = false) const;
+    // The stored rows of a list with these keys, each as the texts of
+    // fields 1 to count (trimmed, as a grid shows them): one read. With
+    // lock, inside a run of saves that the host holds as one transaction,
+    // those rows stay locked until the run ends: nobody changes them between
+    // this read and the run's writes, and saves of other rows of the list
+    // do not wait. They are locked in key order, so two runs never wait for
+    // each other both ways.
+    QHash<qint32, QStringList> StoredRows(const QString& listCode, const QList<qint32>& keys,
+                                          const VbArray<QString>& fieldNames, qint16 count,
+                                          bool lock = false) const;
     // The same for one row; empty when the row is not stored (in this office).
     std::optional<QStringList> StoredRow(qint32 key, const VbArray<QString>& fieldNames, qint16 count) const;
     // Whether a row with this key is stored at all, in any list or office:

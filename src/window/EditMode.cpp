@@ -34,12 +34,20 @@ template <class Step> void tolerated(const char* what, Step&& step) {
 
 ListEditSession wkDatabases_Form::editSession(qint16 Level) {
     PickerLevel& lvl = level(Level);
-    return ListEditSession(lvl, lvl.grid(), host(), dialogs(), m_request, ConflictCheck);
+    if (!ConflictCheck) {
+        qint16 flag = 0;
+        host().ReadOptionFlag(QStringLiteral("LIST_CONFLICT_CHECK"), 0, nullptr, 0, flag);
+        ConflictCheck = flag != 0;
+    }
+    return ListEditSession(lvl, lvl.grid(), host(), dialogs(), m_request, *ConflictCheck);
 }
 
 void wkDatabases_Form::Save_Database(qint16 Level) {
-    Hourglass hourglass;
     PickerLevel& lvl = level(Level);
+    // Every close passes here; a list nobody changed needs no session and no question to the host.
+    if (!lvl.ListChanged)
+        return;
+    Hourglass hourglass;
     if (editSession(Level).save())
         Fill_Database_Grid(Level, lvl.FrameTag, true);
 }

@@ -83,7 +83,7 @@ bool ListEditSession::settleConflict(PendingRow& row, SaveRun& run, RowCompariso
     const QHash<qint32, QStringList>& loadedRows = m_list.LoadedRows;
     for (;;) {
         if (!comparison.stored)
-            comparison.stored = listStore.StoredRows(m_list.FrameTag, m_request.FieldNames,
+            comparison.stored = listStore.StoredRows(m_list.FrameTag, comparison.keys, m_request.FieldNames,
                                                      qint16(m_list.ColumnCount - 1), run.begin());
         const auto theirs = comparison.stored->constFind(row.key);
         const auto loaded = loadedRows.constFind(row.key);

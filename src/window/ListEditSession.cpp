@@ -111,6 +111,12 @@ bool ListEditSession::save() {
     // that raises: what comes before either is written first, as row by row.
     SaveRun run(listStore, grid, m_list);
     RowComparison comparison;
+    if (m_conflictCheck) {
+        for (qint32 r = 1; r <= rows; ++r) {
+            if (grid.GetText(m_list.StatusColumn, r) == RowStatus::Edited)
+                comparison.keys << vb::KeyOf(grid.GetText(m_list.ColumnCount, r));
+        }
+    }
     try {
         for (qint32 r = 1; r <= rows; ++r) {
             const QString status = grid.GetText(m_list.StatusColumn, r);

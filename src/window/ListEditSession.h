@@ -59,10 +59,11 @@ public:
     qint32 findKeyRow(const QString& key) const;
 
 private:
-    // What a save compares its edited rows with: the stored rows as read,
-    // locked, within the open run, and the versions of another workstation
-    // the user chose to overwrite.
+    // What a save compares its edited rows with: the edited rows as stored,
+    // read and locked within the open run, and the versions of another
+    // workstation the user chose to overwrite.
     struct RowComparison {
+        QList<qint32> keys; // of the rows marked edited
         std::optional<QHash<qint32, QStringList>> stored;
         QHash<qint32, QStringList> overruled;
     };

@@ -115,12 +115,6 @@ void wkDatabases_Form::Form_Load() {
         if (host().PatientLookup(PatientID, lastName, firstName, chart, provider).isEmpty())
             PatientID = 0;
 
-        qint16 conflictCheck = 0;
-        host().ReadOptionFlag(QStringLiteral("LIST_CONFLICT_CHECK"), 0, nullptr, 0, conflictCheck);
-        ConflictCheck = conflictCheck != 0;
-        qint16 keyboardAction = 0;
-        host().ReadOptionFlag(QStringLiteral("KEYBOARD_USER_ACTION"), 0, nullptr, 0, keyboardAction);
-        KeyboardUserAction = keyboardAction != 0;
         level(0).FrameTag = m_request.DatabaseCode;
         Show_Edit_Button(0);
         Load_Window_Setting();
@@ -289,6 +283,22 @@ void wkDatabases_Form::changeEvent(QEvent* event) {
     }
 }
 
+bool wkDatabases_Form::keyboardUserAction() {
+    if (!KeyboardUserAction) {
+        // Asked on the first key a button gets, not at load: most windows never
+        // see one, and each question is a round trip to a shared server. A host
+        // that fails to answer leaves the option off.
+        qint16 flag = 0;
+        try {
+            host().ReadOptionFlag(QStringLiteral("KEYBOARD_USER_ACTION"), 0, nullptr, 0, flag);
+        } catch (...) {
+            logPassedOver(lcWindow, "reading KEYBOARD_USER_ACTION", std::current_exception());
+        }
+        KeyboardUserAction = flag != 0;
+    }
+    return *KeyboardUserAction;
+}
+
 bool wkDatabases_Form::eventFilter(QObject* watched, QEvent* event) {
     auto* button = qobject_cast<QPushButton*>(watched);
     if (!button)
@@ -301,7 +311,7 @@ bool wkDatabases_Form::eventFilter(QObject* watched, QEvent* event) {
         unsetCursor();
         break;
     case QEvent::Shortcut:
-        if (KeyboardUserAction && !static_cast<QShortcutEvent*>(event)->isAmbiguous())
+        if (!static_cast<QShortcutEvent*>(event)->isAmbiguous() && keyboardUserAction())
             UserAction = true;
         break;
     case QEvent::KeyPress: {
@@ -320,7 +330,7 @@ bool wkDatabases_Form::eventFilter(QObject* watched, QEvent* event) {
         }
         const bool enter = key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter;
         if ((enter || key->key() == Qt::Key_Space) && (key->modifiers() & ~Qt::KeypadModifier) == 0) {
-            if (KeyboardUserAction)
+            if (keyboardUserAction())
                 UserAction = true;
             // Enter presses a focused button as Space does (the buttons are no dialog defaults).
             if (enter) {

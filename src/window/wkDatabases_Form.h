@@ -211,11 +211,15 @@ private:
     bool KeyBusy = false;
     qint32 PatientID = 0;
     PatientRecord Patient;
-    // The host's LIST_CONFLICT_CHECK: saves and deletes check what another workstation did meanwhile.
-    bool ConflictCheck = false;
+    // The host's LIST_CONFLICT_CHECK: saves and deletes check what another
+    // workstation did meanwhile. Asked when the window first edits, not when
+    // it loads: most windows only answer or pick, and each question is a
+    // round trip to a shared server.
+    std::optional<bool> ConflictCheck;
     // The host's KEYBOARD_USER_ACTION: an access key, or Space or Enter on a
     // focused button, is the user's action as a mouse press on a button is.
-    bool KeyboardUserAction = false;
+    std::optional<bool> KeyboardUserAction;
+    bool keyboardUserAction();
 
     RequestState& m_state;
     PickerRequest m_request;

@@ -95,6 +95,34 @@ TEST_P(ConflictCheckTest, TheQuestionNamesWhoChangedTheRowAndWhen) {
     form->Unload();
 }
 
+// Another workstation's unfinished save of one row holds up no save of the
+// list's other rows.
+TEST_P(ConflictCheckTest, ASaveWaitsOnlyForTheRowsItWrites) {
+    if (GetParam() != Engine::PostgreSQL)
+        GTEST_SKIP() << "SQLite lets one workstation write at a time";
+    qint32 amex = m_env->addEntry(u"CRECARD"_s, u"AX"_s, u"American Express"_s);
+    m_env->addEntry(u"CRECARD"_s, u"MC"_s, u"MasterCard"_s);
+    m_env->host().setOption(u"LIST_CONFLICT_CHECK"_s, u"-1"_s);
+    // A wait ends in an error long before the other run ends.
+    ASSERT_TRUE(QSqlQuery(m_env->host().GetConnection()).exec(u"SET lock_timeout = 1000"_s));
+    PickerEnv::prepareRequest(u"CRECARD"_s);
+    auto form = show();
+    click(form->level(0).cmd_Edit);
+    PickerEnv::typeIntoCell(*form->level(0).uddbs_SS, 2, 2, u"MasterCard (mine)"_s);
+
+    auto other = ReferenceHost::Open(m_env->db().url(), m_env->dialogsRef(), m_env->dataFolder());
+    ASSERT_TRUE(other->BeginSaveRecords());
+    ASSERT_TRUE(other->SaveRecord(1, u"UsrDefTable"_s, u"UsrDefInd"_s, amex, {u"usrdefDes"_s},
+                                  {u"Amex (theirs)"_s}, true));
+    m_env->dialogs().expectMessage(MsgBox::AnswerYes, u"save"_s);
+    click(form->level(0).cmd_Edit); // Done saves
+    const std::optional<AutomationError> error = form->takePendingError();
+    other->EndSaveRecords(true);
+    EXPECT_FALSE(error) << error->message().toStdString();
+    EXPECT_EQ(m_env->storedDescriptions(u"CRECARD"_s),
+              (QStringList{u"Amex (theirs)"_s, u"MasterCard (mine)"_s}));
+}
+
 VV_ENGINES(Engines, ConflictCheckTest, Engine::SQLite, Engine::PostgreSQL);
 
 } // namespace
