@@ -12,6 +12,16 @@ namespace viVavazuruv::lists {
 // Appends field to line, quoted where it must be.
 void appendCsvField(QString& line, QStringView field);
 
+// Appends one record: the count fields field(0) ... field(count - 1), then CRLF.
+template <typename Field> void appendCsvRecord(QString& out, qsizetype count, Field field) {
+    for (qsizetype i = 0; i < count; ++i) {
+        if (i > 0)
+            out += u',';
+        appendCsvField(out, field(i));
+    }
+    out += QStringLiteral("\r\n");
+}
+
 struct CsvRecord {
     int line = 0; // where the record starts, from 1
     QStringList fields;

@@ -27,12 +27,7 @@ qint64 writeHistory(ListHistory& history, const ChangeFilter& filter, FileFormat
                                  c.before,
                                  c.after};
         if (format == FileFormat::Csv) {
-            for (qsizetype i = 0; i < values.size(); ++i) {
-                if (i > 0)
-                    text += u',';
-                appendCsvField(text, values.at(i));
-            }
-            text += u"\r\n"_s;
+            appendCsvRecord(text, values.size(), [&](qsizetype i) { return values.at(i); });
         } else {
             text += count == 0 ? u"\n{"_s : u",\n{"_s;
             for (qsizetype i = 0; i < values.size(); ++i) {

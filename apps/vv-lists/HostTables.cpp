@@ -60,20 +60,12 @@ void appendHostTables(ReferenceHost& host, const QStringList& codes, QString& cs
             if (!concerns(codes, q.value(table.list).toString()))
                 continue;
             if (!headed) {
-                for (int c = 0; c < table.columns.size(); ++c) {
-                    if (c > 0)
-                        csv += u',';
-                    appendCsvField(csv, table.name + u'.' + table.columns.at(c));
-                }
-                csv += u"\r\n"_s;
+                appendCsvRecord(csv, table.columns.size(),
+                                [&](qsizetype c) { return table.name + u'.' + table.columns.at(c); });
                 headed = true;
             }
-            for (int c = 0; c < table.columns.size(); ++c) {
-                if (c > 0)
-                    csv += u',';
-                appendCsvField(csv, q.value(c).toString());
-            }
-            csv += u"\r\n"_s;
+            appendCsvRecord(csv, table.columns.size(),
+                            [&](qsizetype c) { return q.value(int(c)).toString(); });
         }
     }
 }

@@ -46,12 +46,7 @@ qint64 exportLists(ReferenceHost& host, const QStringList& codes, FileFormat for
     Output output(out);
     QString& text = output.text();
     if (format == FileFormat::Csv) {
-        for (int c = 0; c < names.size(); ++c) {
-            if (c > 0)
-                text += u',';
-            appendCsvField(text, names.at(c));
-        }
-        text += u"\r\n"_s;
+        appendCsvRecord(text, names.size(), [&](qsizetype c) { return names.at(c); });
     } else {
         text += u'[';
     }
@@ -59,12 +54,7 @@ qint64 exportLists(ReferenceHost& host, const QStringList& codes, FileFormat for
     qint64 count = 0;
     while (rows.next()) {
         if (format == FileFormat::Csv) {
-            for (int c = 0; c < names.size(); ++c) {
-                if (c > 0)
-                    text += u',';
-                appendCsvField(text, rows.value(c).toString());
-            }
-            text += u"\r\n"_s;
+            appendCsvRecord(text, names.size(), [&](qsizetype c) { return rows.value(int(c)).toString(); });
         } else {
             text += count == 0 ? u"\n{"_s : u",\n{"_s;
             for (int c = 0; c < names.size(); ++c) {

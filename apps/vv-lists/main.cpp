@@ -128,6 +128,33 @@ QTextStream& err() {
     return stream;
 }
 
+// Where a command writes: the --output file, written whole or not at all, or
+// standard output. open() and commit() give "" or the reason.
+class OutputTarget {
+public:
+    explicit OutputTarget(const QCommandLineParser& parser)
+        : m_toFile(parser.isSet(u"output"_s)), m_file(parser.value(u"output"_s)) {}
+    QString open() {
+        if (m_toFile ? m_file.open(QIODevice::WriteOnly) : m_standard.open(stdout, QIODevice::WriteOnly))
+            return {};
+        return u"cannot write %1: %2"_s.arg(m_toFile ? m_file.fileName() : u"standard output"_s,
+                                            m_toFile ? m_file.errorString() : m_standard.errorString());
+    }
+    QIODevice& device() { return m_toFile ? static_cast<QIODevice&>(m_file) : m_standard; }
+    QString commit() {
+        if (!m_toFile || m_file.commit())
+            return {};
+        return u"cannot write %1: %2"_s.arg(m_file.fileName(), m_file.errorString());
+    }
+    bool toFile() const { return m_toFile; }
+    QString fileName() const { return m_file.fileName(); }
+
+private:
+    bool m_toFile;
+    QSaveFile m_file;
+    QFile m_standard;
+};
+
 int fail(int status, const QString& message) {
     // One line, whatever the driver's message spans.
     err() << "vv-lists: " << message.simplified() << Qt::endl;
@@ -173,23 +200,19 @@ int exportCommand(const QCommandLineParser& parser, const QStringList& args) {
     ReferenceHost host(args.first(), {}, {}, ReferenceHost::Tables::MustExist);
     useOffice(host, officeOption(parser));
 
-    const bool toFile = parser.isSet(u"output"_s);
-    QSaveFile file(parser.value(u"output"_s));
-    QFile standardOutput;
-    if (toFile ? !file.open(QIODevice::WriteOnly) : !standardOutput.open(stdout, QIODevice::WriteOnly))
-        return fail(kFailed,
-                    u"cannot write %1: %2"_s.arg(toFile ? file.fileName() : u"standard output"_s,
-                                                 toFile ? file.errorString() : standardOutput.errorString()));
-    QIODevice& out = toFile ? static_cast<QIODevice&>(file) : standardOutput;
+    OutputTarget output(parser);
+    if (const QString error = output.open(); !error.isEmpty())
+        return fail(kFailed, error);
+    QIODevice& out = output.device();
     const bool quiet = parser.isSet(u"quiet"_s);
     const qint64 rows =
         exportLists(host, args.mid(1), format == u"json"_s ? FileFormat::Json : FileFormat::Csv, out,
                     progressTo(quiet, u"exported"_s));
-    if (toFile && !file.commit())
-        return fail(kFailed, u"cannot write %1: %2"_s.arg(file.fileName(), file.errorString()));
+    if (const QString error = output.commit(); !error.isEmpty())
+        return fail(kFailed, error);
     if (!quiet)
         err() << "vv-lists: " << rows << " rows exported from office " << host.GetOfficeID()
-              << (toFile ? u" to "_s + file.fileName() : QString()) << Qt::endl;
+              << (output.toFile() ? u" to "_s + output.fileName() : QString()) << Qt::endl;
     return 0;
 }
 
@@ -307,18 +330,14 @@ int historyCommand(const QCommandLineParser& parser, const QStringList& args) {
     filter.lists = args.mid(1);
     filter.key = keyOption(parser);
     filter.since = parser.value(u"since"_s);
-    const bool toFile = parser.isSet(u"output"_s);
-    QSaveFile file(parser.value(u"output"_s));
-    QFile standardOutput;
-    if (toFile ? !file.open(QIODevice::WriteOnly) : !standardOutput.open(stdout, QIODevice::WriteOnly))
-        return fail(kFailed,
-                    u"cannot write %1: %2"_s.arg(toFile ? file.fileName() : u"standard output"_s,
-                                                 toFile ? file.errorString() : standardOutput.errorString()));
-    QIODevice& out = toFile ? static_cast<QIODevice&>(file) : standardOutput;
+    OutputTarget output(parser);
+    if (const QString error = output.open(); !error.isEmpty())
+        return fail(kFailed, error);
+    QIODevice& out = output.device();
     const qint64 changes =
         writeHistory(history, filter, format == u"json"_s ? FileFormat::Json : FileFormat::Csv, out);
-    if (toFile && !file.commit())
-        return fail(kFailed, u"cannot write %1: %2"_s.arg(file.fileName(), file.errorString()));
+    if (const QString error = output.commit(); !error.isEmpty())
+        return fail(kFailed, error);
     if (!quiet)
         err() << "vv-lists: " << changes << " changes" << Qt::endl;
     return 0;
