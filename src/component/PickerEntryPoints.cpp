@@ -1,7 +1,7 @@
 // The five picker entry points: fill the request state, answer from the list
 // or show the window, and turn the selection records into the caller's
-// answer. Their captions are marked for the catalogue and stay
-// English in the request; the window shows them translated.
+// answer. Their captions are marked for the catalogue and stay English in
+// the request; the window shows them translated.
 #include "PickerWindow.h"
 
 #include <core/RequestState.h>
