@@ -1,7 +1,7 @@
-// The five picker entry points: fill the request state, load the window,
-// answer from the list or show it, and turn the selection records into the
-// caller's answer. Their captions are marked for the catalogue and stay
-// English in the request; the window shows them translated.
+// The five picker entry points: fill the request state, answer from the list
+// or show the window, and turn the selection records into the caller's
+// answer. Their captions are marked for the catalogue and stay English in
+// the request; the window shows them translated.
 #include "PickerWindow.h"
 
 #include <core/RequestState.h>
@@ -9,6 +9,7 @@
 #include <ado/VbStrings.h>
 #include <grid/GridControl.h>
 #include <viVavazuruv/wkDatabases.h>
+#include <window/ListAnswer.h>
 #include <window/QtDialogs.h>
 #include <window/wkDatabases_Form.h>
 
@@ -20,27 +21,13 @@ namespace {
 
 const QString kFieldEnd = QStringLiteral("\n");
 
-// The description of the first row whose group code equals value (trimmed,
-// upper case); "" when no row matches or the matching description is empty.
-QString lookUpGroup(IGridControl& grid, const QString& value) {
-    const QString wanted = vb::Trim(value).toUpper();
-    const qint32 rows = grid.MaxRows();
-    for (qint32 r = 1; r <= rows; ++r) {
-        if (vb::Trim(grid.GetText(1, r)).toUpper() == wanted)
-            return grid.GetText(2, r);
-    }
-    return {};
-}
-
-// Looks Tmp up in the list; true (and Tmp set) when the list answers it.
-bool answeredFromList(PickerWindow& window, QString& Tmp) {
-    if (Tmp.isEmpty())
+// Looks Tmp up in the list, as the loaded window's grid would answer it but
+// without making the window; true (and Tmp set) when the list answers it.
+bool answeredFromList(RequestState& state, const PickerRequest& request, QString& Tmp) {
+    std::optional<QString> description = ListAnswer(state, request, Tmp);
+    if (!description)
         return false;
-    const QString description = lookUpGroup(window.grid(), Tmp);
-    if (description.isEmpty())
-        return false;
-    Tmp = description;
-    window.unloadUnseen();
+    Tmp = std::move(*description);
     return true;
 }
 
@@ -54,14 +41,15 @@ PickerRequest listRequest(RequestState& state, const QString& listCode, const Li
     return r;
 }
 
-// A fixed list whose group codes answer Tmp: loads the window; when the list
-// knows Tmp it is answered and the window goes unseen (nothing in chosen),
-// otherwise the window is shown and chosen holds what the user chose.
+// A fixed list whose group codes answer Tmp: when the list knows Tmp it is
+// answered and no window is made (nothing in chosen), otherwise the window is
+// shown and chosen holds what the user chose.
 bool answeredOrShown(RequestState& state, const QString& listCode, const ListRequest& request, QString& Tmp,
                      float& WTop, float& WLeft, Selection& chosen) {
-    PickerWindow window(state, listRequest(state, listCode, request, WTop, WLeft));
-    if (answeredFromList(window, Tmp))
+    PickerRequest pickerRequest = listRequest(state, listCode, request, WTop, WLeft);
+    if (answeredFromList(state, pickerRequest, Tmp))
         return true;
+    PickerWindow window(state, std::move(pickerRequest));
     chosen = window.showModal();
     return false;
 }
@@ -152,9 +140,9 @@ QString wkDatabases::UDDBS_Sex_Title(QString& Tmp, float& WTop, float& WLeft, qi
         }
         PickerRequest pickerRequest = PickerRequest::ForList(state.DatabaseCode, request);
         state.PlaceRequest(pickerRequest, WTop, WLeft);
-        PickerWindow window(state, std::move(pickerRequest));
-        if (answeredFromList(window, Tmp))
+        if (answeredFromList(state, pickerRequest, Tmp))
             return Tmp;
+        PickerWindow window(state, std::move(pickerRequest));
 
         if (!Key.isEmpty()) {
             IGridControl& grid = window.grid();

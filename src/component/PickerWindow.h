@@ -35,9 +35,6 @@ public:
 
     IGridControl& grid() { return m_form->level(0).grid(); }
 
-    // Unloads without showing (the list answered the request).
-    void unloadUnseen() { m_form->Unload(1); }
-
     // Shows the window modally until it is unloaded and returns what the user
     // chose (nothing when the window was closed); an error raised inside the
     // window's handlers reaches the caller from here.

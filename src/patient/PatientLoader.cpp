@@ -249,4 +249,10 @@ void Load_Patient_Record(IHostServices& host, const qint32& PatientID, PatientRe
     rs.Close();
 }
 
+qint32 CurrentPatientID(IHostServices& host) {
+    const qint32 id = host.GetCurrentPatientID();
+    QString lastName, firstName, chart, provider;
+    return host.PatientLookup(id, lastName, firstName, chart, provider).isEmpty() ? 0 : id;
+}
+
 } // namespace viVavazuruv

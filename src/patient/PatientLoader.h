@@ -35,4 +35,7 @@ std::span<const PatientField> patientFields();
 // queries and updates raise AutomationError.
 void Load_Patient_Record(IHostServices& host, const qint32& PatientID, PatientRecord& Record);
 
+// The host's current patient; 0 when there is none or the host cannot find them.
+qint32 CurrentPatientID(IHostServices& host);
+
 } // namespace viVavazuruv

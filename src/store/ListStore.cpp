@@ -41,6 +41,28 @@ QString ListStore::DeleteStatement(qint32 key) const {
 
 qint32 ListStore::LoadList(const QString& listCode, const VbArray<QString>& fieldNames, qint16 columnCount,
                            IGridControl& grid, const RowLoaded& rowLoaded) const {
+    class GridSink final : public RowSink {
+    public:
+        GridSink(IGridControl& grid, const RowLoaded& rowLoaded) : m_grid(grid), m_rowLoaded(rowLoaded) {}
+        void expect(qint32 rows) override {
+            if (m_grid.MaxRows() < rows)
+                m_grid.setMaxRows(rows);
+        }
+        void cell(qint32 col, qint32 row, QAnyStringView text) override { m_grid.SetText(col, row, text); }
+        void rowRead(qint32 row) override {
+            if (m_rowLoaded)
+                m_rowLoaded(row);
+        }
+
+    private:
+        IGridControl& m_grid;
+        const RowLoaded& m_rowLoaded;
+    } sink(grid, rowLoaded);
+    return ReadList(listCode, fieldNames, columnCount, sink);
+}
+
+qint32 ListStore::ReadList(const QString& listCode, const VbArray<QString>& fieldNames, qint16 columnCount,
+                           RowSink& sink) const {
     const QString sql = m_host.TranslateSql(LoadStatement(listCode), 1, 0);
     ado::Recordset rs;
     rs.setCursorLocation(ado::adUseClient);
@@ -59,12 +81,11 @@ qint32 ListStore::LoadList(const QString& listCode, const VbArray<QString>& fiel
             }
         }
         const int codeField = rs.FieldIndex(kCode);
-        // Values go from the recordset into the grid as views: no string is
+        // Values go from the recordset into the sink as views: no string is
         // made for a value on the way.
         QString codeBuffer, textBuffer;
         const QString wanted = listCode.toUpper();
-        if (grid.MaxRows() < rs.RecordCount())
-            grid.setMaxRows(rs.RecordCount());
+        sink.expect(qint32(rs.RecordCount()));
 
         while (!rs.Eof()) {
             if (codeField >= 0) {
@@ -78,15 +99,13 @@ qint32 ListStore::LoadList(const QString& listCode, const VbArray<QString>& fiel
                 if (columnField[c] < 0)
                     continue;
                 try {
-                    grid.SetText(c, row, vb::Trim(rs.CurrentText(columnField[c], textBuffer)));
+                    sink.cell(c, row, vb::Trim(rs.CurrentText(columnField[c], textBuffer)));
                 } catch (const AutomationError&) {
                 }
             }
-            if (rowLoaded) {
-                try {
-                    rowLoaded(row);
-                } catch (const AutomationError&) {
-                }
+            try {
+                sink.rowRead(row);
+            } catch (const AutomationError&) {
             }
             rs.MoveNext();
         }

@@ -25,6 +25,18 @@ public:
     // Called after row `row` (1-based) has been written into the grid.
     using RowLoaded = std::function<void(qint32 row)>;
 
+    // Where ReadList puts a list's rows as it reads them.
+    class RowSink {
+    public:
+        virtual ~RowSink() = default;
+        // Before the first row: the most rows the read can give.
+        virtual void expect(qint32 rows) = 0;
+        // Column col of row row (1-based): its field's text, trimmed.
+        virtual void cell(qint32 col, qint32 row, QAnyStringView text) = 0;
+        // Every column of row row is in.
+        virtual void rowRead(qint32 row) = 0;
+    };
+
     // Reads list listCode into rows 1.. of grid: column c (1..columnCount)
     // gets field fieldNames(c), trimmed. Reading stops at the first row whose
     // UsrDefCod differs from listCode in more than case. Once the rows are
@@ -34,6 +46,12 @@ public:
     // shrinking to the caller. Returns the number of rows read.
     qint32 LoadList(const QString& listCode, const VbArray<QString>& fieldNames, qint16 columnCount,
                     IGridControl& grid, const RowLoaded& rowLoaded = {}) const;
+    // The same read into any sink: column c (1..columnCount) of each row is
+    // field fieldNames(c), trimmed; a cell or row the sink fails to take is
+    // passed over, an error before the rows are read raises. Returns the
+    // number of rows read.
+    qint32 ReadList(const QString& listCode, const VbArray<QString>& fieldNames, qint16 columnCount,
+                    RowSink& sink) const;
 
     // The stored rows of a list with these keys, each as the texts of
     // fields 1 to count (trimmed, as a grid shows them): one read. With

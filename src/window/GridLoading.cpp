@@ -45,29 +45,15 @@ void wkDatabases_Form::Load_Database(qint16 Level, const QString& ListCode, bool
     grid.setFontBold(true);
     grid.setFontSize(kHeaderFontSize);
 
-    lvl.ColumnCount = qint16(m_request.ColumnWidths.UBound());
+    lvl.setUpColumns(m_request);
     grid.setMaxCols(lvl.ColumnCount + 1);
-    lvl.PipeSignLevel = PipeSignMode::Undecided;
-    lvl.DescriptionColumn = 0;
-    lvl.GroupColumn = 0;
-    lvl.StatusColumn = qint16(lvl.ColumnCount + 1);
-
     for (int c = 1; c <= lvl.ColumnCount; ++c) {
-        const QString caption = m_request.ColumnCaptions(c);
         const qint16 width = m_request.ColumnWidths(c);
-        grid.SetText(c, 0, shownCaption(caption));
+        grid.SetText(c, 0, shownCaption(m_request.ColumnCaptions(c)));
         grid.setColWidth(c, width);
-        const QString upper = caption.toUpper();
-        if (upper.contains(QStringLiteral("DESCRIP")))
-            lvl.DescriptionColumn = c;
-        if (upper.contains(QStringLiteral("GP")))
-            lvl.GroupColumn = c;
         grid.setCol(c);
         grid.setColHidden(width == 0);
     }
-    // Title lines exist only in lists that are grouped.
-    if (lvl.GroupColumn == 0)
-        lvl.DescriptionColumn = 0;
 
     grid.setCol(lvl.StatusColumn);
     grid.setColHidden(true);
@@ -100,13 +86,7 @@ void wkDatabases_Form::Fill_Database_Grid(qint16 Level, const QString& ListCode,
     const qint32 rows =
         store().LoadList(ListCode, m_request.FieldNames, lvl.ColumnCount, grid, [&](qint32 row) {
             grid.SetText(lvl.StatusColumn, row, RowStatus::Stored);
-            // The first title line of the list decides whether it shows pipe-sign variables.
-            if (lvl.DescriptionColumn >= 1 && lvl.PipeSignLevel == PipeSignMode::Undecided &&
-                grid.TextView(lvl.DescriptionColumn, row).startsWith(TitleLinePrefix)) {
-                const QString group = grid.GetText(lvl.GroupColumn, row).toUpper();
-                lvl.PipeSignLevel =
-                    group == QLatin1String("*M") ? PipeSignMode::ShowsVariables : PipeSignMode::DoesNot;
-            }
+            lvl.decidePipeSigns([&](qint32 col) { return grid.TextView(col, row); });
         });
     grid.setMaxRows(rows);
 

@@ -1,5 +1,8 @@
 #pragma once
 
+#include <core/PickerRequest.h>
+#include <grid/IGridControl.h>
+
 #include <QHash>
 #include <QString>
 #include <QStringList>
@@ -36,6 +39,39 @@ struct LevelList {
     QHash<qint32, QStringList> LoadedRows;
 
     bool editing() const { return Mode == LevelMode::Edit; }
+
+    // The request's columns as a level sets them up: the description and the
+    // group column found by their captions; title lines (and so pipe-sign
+    // variables) only in a list that is grouped; the status column after the
+    // list's own. The pipe-sign mode is undecided until the list is filled.
+    void setUpColumns(const PickerRequest& request) {
+        ColumnCount = qint16(request.ColumnWidths.UBound());
+        StatusColumn = qint16(ColumnCount + 1);
+        PipeSignLevel = PipeSignMode::Undecided;
+        DescriptionColumn = 0;
+        GroupColumn = 0;
+        for (int c = 1; c <= ColumnCount; ++c) {
+            const QString upper = request.ColumnCaptions(c).toUpper();
+            if (upper.contains(QStringLiteral("DESCRIP")))
+                DescriptionColumn = c;
+            if (upper.contains(QStringLiteral("GP")))
+                GroupColumn = c;
+        }
+        if (GroupColumn == 0)
+            DescriptionColumn = 0;
+    }
+
+    // For each row as the list is filled, in the order read; text(col) is
+    // the row's text in a column. The first title line decides whether the
+    // list shows its variables: it does when that line's group is "*M".
+    template <typename RowText> void decidePipeSigns(const RowText& text) {
+        if (DescriptionColumn < 1 || PipeSignLevel != PipeSignMode::Undecided ||
+            !text(DescriptionColumn).startsWith(TitleLinePrefix))
+            return;
+        PipeSignLevel = text(GroupColumn).toString().toUpper() == QLatin1String("*M")
+                            ? PipeSignMode::ShowsVariables
+                            : PipeSignMode::DoesNot;
+    }
 };
 
 } // namespace viVavazuruv

@@ -15,7 +15,6 @@
 namespace viVavazuruv {
 
 namespace {
-constexpr qint16 kMinMarker = 4215;
 constexpr qint32 kDefaultTop = 1000;
 constexpr qint32 kDefaultLeft = 3000;
 
@@ -159,7 +158,7 @@ QString WindowPlacement::settingsFile(IHostServices& host, const QString& listCo
 }
 
 void WindowPlacement::placeByDefault(const PickerRequest& request, qint16& marker) {
-    marker = kMinMarker;
+    marker = MinMarker;
     m_top = request.WindowTop > 0.0f ? wholeTwips(request.WindowTop) : kDefaultTop;
     m_left = request.WindowLeft > 0.0f ? wholeTwips(request.WindowLeft) : kDefaultLeft;
     m_height = DefaultHeight;
@@ -202,8 +201,8 @@ void WindowPlacement::restore(const PickerRequest& request, qint16& marker, IHos
     marker = values.marker;
     qint32 height = values.height;
     qint32 width = values.width;
-    if (marker < kMinMarker) {
-        marker = kMinMarker;
+    if (marker < MinMarker) {
+        marker = MinMarker;
         height = DefaultHeight;
         width = DefaultWidth;
     }

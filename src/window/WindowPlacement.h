@@ -24,6 +24,8 @@ public:
     // The window's size when no usable stored size applies.
     static constexpr qint32 DefaultHeight = 3255;
     static constexpr qint32 DefaultWidth = 4125;
+    // The least settings marker; the default placement leaves it.
+    static constexpr qint16 MinMarker = 4215;
 
     // resized runs whenever Height or Width changed (the window lays its levels out again).
     WindowPlacement(QWidget& window, std::function<void()> resized);

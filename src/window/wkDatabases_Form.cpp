@@ -10,6 +10,7 @@
 #include <core/RequestState.h>
 #include <grid/GridControl.h>
 #include <grid/KeyCodes.h>
+#include <patient/PatientLoader.h>
 #include <store/ListStore.h>
 #include <window/HelpContext.h>
 
@@ -110,10 +111,7 @@ void wkDatabases_Form::Form_Load() {
         Hourglass hourglass;
         setWindowTitle(shownCaption(m_request.WindowCaption));
 
-        PatientID = host().GetCurrentPatientID();
-        QString lastName, firstName, chart, provider;
-        if (host().PatientLookup(PatientID, lastName, firstName, chart, provider).isEmpty())
-            PatientID = 0;
+        PatientID = CurrentPatientID(host());
 
         level(0).FrameTag = m_request.DatabaseCode;
         Show_Edit_Button(0);
