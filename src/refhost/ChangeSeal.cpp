@@ -58,7 +58,7 @@ QString changeHash(const QString& previous, const QVariantList& values) {
     return QString::fromLatin1(QCryptographicHash::hash(content, QCryptographicHash::Sha256).toHex());
 }
 
-qint64 sealChanges(QSqlDatabase db, bool postgres, bool ownTransaction) {
+qint64 sealChanges(QSqlDatabase db, bool postgres, bool ownTransaction, bool wait) {
     QSqlQuery q(db);
     q.setForwardOnly(true);
     bool began = false;
@@ -77,8 +77,18 @@ qint64 sealChanges(QSqlDatabase db, bool postgres, bool ownTransaction) {
             return 0; // a transaction of someone else's is open: its end is theirs
     }
     try {
-        if (postgres)
+        if (postgres && wait) {
             exec(q, u"SELECT pg_advisory_xact_lock(7605251)"_s, u"Waiting to seal the list history"_s);
+        } else if (postgres) {
+            exec(q, u"SELECT pg_try_advisory_xact_lock(7605251)"_s, u"Sealing the list history"_s);
+            if (!q.next() || !q.value(0).toBool()) {
+                q.finish();
+                if (began)
+                    db.rollback();
+                return 0;
+            }
+            q.finish();
+        }
         auto [sealNo, hash] = chainEnd(q);
         exec(q,
              u"SELECT %1 FROM %2 WHERE SealNo IS NULL ORDER BY ChangeNo"_s.arg(kSealedColumns, kHistoryTable),

@@ -26,8 +26,11 @@ QString changeHash(const QString& previous, const QVariantList& values);
 // ownTransaction it takes one of its own (SQLite: the write lock at once) and
 // seals nothing when the connection is inside a transaction already;
 // otherwise it works inside the caller's. Sealers take turns (PostgreSQL: an
-// advisory lock to the end of the transaction). Raises AutomationError.
-qint64 sealChanges(QSqlDatabase db, bool postgres, bool ownTransaction);
+// advisory lock to the end of the transaction). With wait false a sealer that
+// finds another at work seals nothing and returns 0: the one at work, or the
+// next, seals its changes, and no workstation queues behind another's seal.
+// Raises AutomationError.
+qint64 sealChanges(QSqlDatabase db, bool postgres, bool ownTransaction, bool wait = true);
 
 struct ChainCheck {
     bool intact = true;

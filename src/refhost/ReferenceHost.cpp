@@ -84,7 +84,7 @@ struct ReferenceHost::Impl {
                 return;
             sealQueued = false;
             try {
-                refhost::sealChanges(connection.usable(), postgres(), true);
+                refhost::sealChanges(connection.usable(), postgres(), true, false);
             } catch (const AutomationError& e) {
                 // The next run of saves, or the next reader, seals them.
                 qCWarning(lcHistory) << "sealing the list history was put off:" << e.message();
