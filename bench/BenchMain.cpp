@@ -4,8 +4,11 @@
 
 #include <benchmark/benchmark.h>
 
+#include <viVavazuruv/ListHistory.h>
+
 #include <QApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlTableModel>
@@ -62,6 +65,16 @@ int main(int argc, char** argv) {
     for (auto& cleanup : cleanups())
         cleanup();
     return 0;
+}
+
+qint64 sealUntimed(benchmark::State& state, viVavazuruv::ReferenceHost& host) {
+    state.PauseTiming();
+    QElapsedTimer sealing;
+    sealing.start();
+    viVavazuruv::ListHistory(host).seal();
+    const qint64 ns = sealing.nsecsElapsed();
+    state.ResumeTiming();
+    return ns;
 }
 
 void stopListHistory(const QSqlDatabase& connection) {

@@ -5,6 +5,9 @@
 #include <functional>
 
 class QSqlDatabase;
+namespace viVavazuruv {
+class ReferenceHost;
+}
 class QSqlTableModel;
 namespace benchmark {
 class State;
@@ -23,6 +26,10 @@ QString benchDatabaseUrl(const QString& folder, const QString& schema = {});
 // connection names (its triggers dropped or disabled), for the figures without
 // it in the same run; the host makes them again when it next opens the database.
 void stopListHistory(const QSqlDatabase& connection);
+
+// Seals the list history's waiting changes with the benchmark's clock stopped
+// (the host seals off the user's path); returns the sealing's nanoseconds.
+qint64 sealUntimed(benchmark::State& state, viVavazuruv::ReferenceHost& host);
 
 // The stock approach to showing a list: model shown in a QTableView, selected
 // and fetched completely (every row must be searchable); the run fails

@@ -13,7 +13,6 @@
 
 #include <QApplication>
 #include <QCoreApplication>
-#include <QElapsedTimer>
 #include <QSqlQuery>
 #include <QTemporaryDir>
 
@@ -110,12 +109,7 @@ void saveEdited(benchmark::State& state, bool postgres, bool history = true) {
         state.ResumeTiming();
         form.Save_Database(0);
         // The host seals the run's changes once idle again, off the save's path: timed apart.
-        state.PauseTiming();
-        QElapsedTimer sealing;
-        sealing.start();
-        ListHistory(*bench->host).seal();
-        sealNs += sealing.nsecsElapsed();
-        state.ResumeTiming();
+        sealNs += sealUntimed(state, *bench->host);
     }
     state.counters["seal_ms"] = double(sealNs) / 1e6 / double(state.iterations());
     if (grid.GetText(7, 1) != QLatin1String("E") || !grid.GetText(2, 1).startsWith(QStringLiteral("Edited")))
