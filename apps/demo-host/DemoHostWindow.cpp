@@ -286,6 +286,7 @@ DemoHostWindow::ResultView DemoHostWindow::makeResultView(const QString& prefix)
     view.answer = new AnswerBox;
     view.answer->setObjectName(prefix + u"Result"_s);
     view.answer->setPlaceholderText(tr("returned string"));
+    view.answer->setAccessibleName(view.answer->placeholderText());
     view.outputs = new QLabel;
     view.outputs->setObjectName(prefix + u"Outputs"_s);
     view.outputs->setTextInteractionFlags(Qt::TextSelectableByMouse);

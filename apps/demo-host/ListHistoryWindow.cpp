@@ -44,8 +44,11 @@ ListHistoryWindow::ListHistoryWindow(std::shared_ptr<ReferenceHost> host, const 
     auto* layout = new QVBoxLayout(this);
 
     auto* top = new QHBoxLayout;
-    top->addWidget(new QLabel(tr("List:")));
+    auto* listLabel = new QLabel(tr("List:"));
+    top->addWidget(listLabel);
     m_list = new QLineEdit(listCode);
+    listLabel->setBuddy(m_list); // names the field for screen readers
+    m_list->setAccessibleName(listLabel->text());
     m_list->setObjectName(u"historyList"_s);
     m_list->setMaximumWidth(140);
     top->addWidget(m_list);
@@ -57,6 +60,7 @@ ListHistoryWindow::ListHistoryWindow(std::shared_ptr<ReferenceHost> host, const 
 
     m_changes = new QTableWidget(0, ColumnCount);
     m_changes->setObjectName(u"historyChanges"_s);
+    m_changes->setAccessibleName(tr("List history"));
     m_changes->setHorizontalHeaderLabels({tr("Change"), tr("When"), tr("User"), tr("Workstation"),
                                           tr("Action"), tr("Key"), tr("Before"), tr("After")});
     m_changes->setSelectionBehavior(QAbstractItemView::SelectRows);
