@@ -23,12 +23,15 @@ void atBenchExit(std::function<void()> cleanup);
 QString benchDatabaseUrl(const QString& folder, const QString& schema = {});
 
 // Stops recording UsrDefTable's changes in the list history of the database
-// connection names (its triggers dropped or disabled), for the figures without
-// it in the same run; the host makes them again when it next opens the database.
+// connection names (its triggers dropped or disabled, its table dropped), for
+// the figures without it in the same run; the host makes them again when it
+// next opens the database.
 void stopListHistory(const QSqlDatabase& connection);
+bool hasListHistory(const QSqlDatabase& connection);
 
-// Seals the list history's waiting changes with the benchmark's clock stopped
-// (the host seals off the user's path); returns the sealing's nanoseconds.
+// Seals the list history's waiting changes, if it has one, with the
+// benchmark's clock stopped (the host seals off the user's path); returns
+// the sealing's nanoseconds.
 qint64 sealUntimed(benchmark::State& state, viVavazuruv::ReferenceHost& host);
 
 // The stock approach to showing a list: model shown in a QTableView, selected

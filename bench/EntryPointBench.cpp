@@ -95,7 +95,8 @@ void saveEdited(benchmark::State& state, bool postgres, bool history = true) {
     form.Load();
     IGridControl& grid = form.level(0).grid();
     int round = 0;
-    ListHistory(*bench->host).seal(); // the list's rows as added
+    if (history)
+        ListHistory(*bench->host).seal(); // the list's rows as added
     qint64 sealNs = 0;
     for (auto _ : state) {
         state.PauseTiming();

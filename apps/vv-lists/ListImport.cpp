@@ -3,8 +3,8 @@
 #include "HostTables.h"
 
 #include <viVavazuruv/AutomationError.h>
-#include <viVavazuruv/Transaction.h>
 
+#include <QScopeGuard>
 #include <QSqlError>
 #include <QSqlRecord>
 
@@ -230,8 +230,13 @@ ImportSummary importLists(ReferenceHost& host, const QByteArray& file, const Imp
             summary.deleted = runOnList(host, u"select count(*) from "_s + usrdef::kTable, *options.replace);
         return summary;
     }
-    // Rolled back unless committed, so a failure leaves the office as it was.
-    refhost::Transaction transaction(host.GetConnection());
+    // One run of the host's writes, rolled back unless it ends written, so a
+    // failure leaves the office as it was; the host records the run's changes
+    // in the list history as one entry.
+    if (!host.BeginSaveRecords())
+        throw AutomationError(ErrorCode::DatabaseError,
+                              u"The import cannot begin: a transaction is already open on the connection"_s);
+    auto rollBack = qScopeGuard([&] { host.EndSaveRecords(false); });
     if (options.replace)
         summary.deleted = runOnList(host, u"Delete * from "_s + usrdef::kTable, *options.replace);
     if (std::all_of(layout.fields.begin(), layout.fields.end(),
@@ -240,7 +245,8 @@ ImportSummary importLists(ReferenceHost& host, const QByteArray& file, const Imp
     else
         saveEach(host, layout, rows, progress);
     storeHostTables(host, hostRows);
-    transaction.commit();
+    rollBack.dismiss();
+    host.EndSaveRecords(true);
     return summary;
 }
 

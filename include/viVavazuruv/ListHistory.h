@@ -65,6 +65,7 @@ public:
 
     // Seals every change not sealed yet, in change order; gives how many.
     qint64 seal();
+    // Each reader seals first, so it sees every change made so far.
     // The changes the filter lets through, oldest first, each handed to each
     // as it is read (a long history is never held whole).
     void changes(const ChangeFilter& filter, const std::function<void(const ListChange&)>& each);

@@ -5,7 +5,14 @@
 
 #include <viVavazuruv/AutomationError.h>
 
+#include <viVavazuruv/UsrDefTable.h>
+
 #include <QCryptographicHash>
+#include <QHash>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QScopeGuard>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QStringList>
@@ -58,88 +65,280 @@ QString changeHash(const QString& previous, const QVariantList& values) {
     return QString::fromLatin1(QCryptographicHash::hash(content, QCryptographicHash::Sha256).toHex());
 }
 
-qint64 sealChanges(QSqlDatabase db, bool postgres, bool ownTransaction, bool wait) {
+namespace {
+
+// A change on its way to its seal: a row of the history's own, or one
+// unpacked from an entry that holds several (changeNo 0 until it is written).
+struct Change {
+    qint64 changeNo = 0;
+    QVariant at, login, workstation, office;
+    QString action;
+    QVariant list;
+    qint64 key = 0;
+    QVariant before, after;
+    bool unpacked = false;
+};
+
+// NULL stays NULL, and text is never a null QString (a driver binds that as NULL).
+QVariant textOf(const QJsonValue& v) {
+    if (v.isNull() || v.isUndefined())
+        return {};
+    QString text = v.toString();
+    return text.isNull() ? QVariant(u""_s) : QVariant(text);
+}
+
+QVariant numberOf(const QJsonValue& v) {
+    return v.isDouble() ? QVariant(qint64(v.toDouble())) : QVariant();
+}
+
+void unpack(const QString& entry, const Change& from, QList<Change>& into) {
+    const QJsonArray changes = QJsonDocument::fromJson(entry.toUtf8()).array();
+    for (const QJsonValue& value : changes) {
+        const QJsonArray c = value.toArray();
+        Change change = from;
+        change.changeNo = 0;
+        change.unpacked = true;
+        change.action = c.at(0).toString();
+        change.key = qint64(c.at(1).toDouble());
+        change.office = numberOf(c.at(2));
+        change.list = textOf(c.at(3));
+        change.before = textOf(c.at(4));
+        change.after = textOf(c.at(5));
+        into.append(change);
+    }
+}
+
+// An insert an entry holds by its key alone takes its row from the next
+// change of that key (its row before), else from the table as it stands:
+// both read in the one snapshot the seal works in. A row gone without a
+// recorded change (written with the triggers off) leaves it without one.
+void fillInsertedRows(const QSqlDatabase& db, bool postgres, QList<Change>& changes) {
+    QHash<qint64, qsizetype> waiting;
+    const auto take = [](Change& insert, const QString& row, const QVariant& list, const QVariant& office) {
+        insert.after = row;
+        insert.list = list;
+        insert.office = office;
+    };
+    const auto fromRow = [&](Change& insert, const QString& row) {
+        const QJsonObject values = QJsonDocument::fromJson(row.toUtf8()).object();
+        QVariant list, office;
+        for (auto it = values.begin(); it != values.end(); ++it) {
+            if (it.key().compare(usrdef::kCode, Qt::CaseInsensitive) == 0)
+                list = textOf(it.value());
+            else if (it.key().compare(usrdef::kOffice, Qt::CaseInsensitive) == 0)
+                office = numberOf(it.value());
+        }
+        take(insert, row, list, office);
+    };
+    for (qsizetype i = 0; i < changes.size(); ++i) {
+        Change& c = changes[i];
+        const auto found = waiting.constFind(c.key);
+        if (found != waiting.constEnd() && !c.before.isNull()) {
+            fromRow(changes[*found], c.before.toString());
+            waiting.erase(found);
+        }
+        if (c.action == u"insert"_s && c.after.isNull())
+            waiting.insert(c.key, i);
+    }
+    if (waiting.isEmpty())
+        return;
+    QStringList keys;
+    for (auto it = waiting.constBegin(); it != waiting.constEnd(); ++it)
+        keys << QString::number(it.key());
+    QSqlQuery q(db);
+    q.setForwardOnly(true);
+    q.prepare(u"SELECT %1, %2, %3, %4 FROM %5 t WHERE %1 %6"_s.arg(
+        usrdef::kKey, rowJson(historyColumns(db, postgres), u"t"_s, postgres), usrdef::kCode, usrdef::kOffice,
+        usrdef::kTable, postgres ? u"= ANY(?::integer[])"_s : u"IN (SELECT value FROM json_each(?))"_s));
+    q.addBindValue(postgres ? u'{' + keys.join(u',') + u'}' : u'[' + keys.join(u',') + u']');
+    exec(q, u"Reading the rows of the inserts to seal"_s);
+    while (q.next()) {
+        const auto found = waiting.constFind(q.value(0).toLongLong());
+        if (found == waiting.constEnd())
+            continue;
+        take(changes[*found], q.value(1).toString(),
+             q.isNull(2) ? QVariant() : QVariant(q.value(2).toString()),
+             q.isNull(3) ? QVariant() : QVariant(q.value(3).toLongLong()));
+    }
+}
+
+// Numbers for the changes unpacked, after every number given so far.
+void numberUnpacked(QSqlQuery& q, bool postgres, QList<Change>& changes) {
+    const qsizetype count =
+        std::count_if(changes.begin(), changes.end(), [](const Change& c) { return c.changeNo == 0; });
+    if (count == 0)
+        return;
+    QList<qint64> numbers;
+    if (postgres) {
+        q.prepare(
+            u"SELECT nextval(pg_get_serial_sequence('%1', 'changeno')) FROM generate_series(1, ?)"_s.arg(
+                kHistoryTable.toLower()));
+        q.addBindValue(count);
+        exec(q, u"Numbering the list history's changes"_s);
+        while (q.next())
+            numbers << q.value(0).toLongLong();
+        std::sort(numbers.begin(), numbers.end());
+    } else { // the seal holds the write lock: nobody numbers a change meanwhile
+        exec(q, u"SELECT COALESCE(MAX(ChangeNo), 0) FROM %1"_s.arg(kHistoryTable),
+             u"Numbering the list history's changes"_s);
+        const qint64 last = q.next() ? q.value(0).toLongLong() : 0;
+        for (qsizetype i = 1; i <= count; ++i)
+            numbers << last + i;
+    }
+    q.finish();
+    auto next = numbers.cbegin();
+    for (Change& c : changes)
+        if (c.changeNo == 0 && next != numbers.cend())
+            c.changeNo = *next++;
+}
+
+QJsonValue jsonOf(const QVariant& v) {
+    if (v.isNull())
+        return QJsonValue::Null;
+    if (v.typeId() == QMetaType::LongLong || v.typeId() == QMetaType::Int)
+        return double(v.toLongLong());
+    return v.toString();
+}
+
+// Writes the seals: a change of the history's own gets its seal, a change
+// unpacked is written whole, sealed, and the entries it came from go. A
+// statement for many changes: one each would cost more than the hashing.
+void writeSeals(QSqlQuery& q, bool postgres, const QList<Change>& changes, const QList<qint64>& entries,
+                const QList<std::tuple<qint64, qint64, QString>>& seals) {
+    constexpr qsizetype kBatch = 2000;
+    QJsonArray sealed, written;
+    const auto flush = [&](bool last) {
+        if (!sealed.isEmpty() && (last || sealed.size() >= kBatch)) {
+            q.prepare(postgres ? u"UPDATE %1 h SET SealNo = (s->>1)::bigint, Hash = s->>2 FROM "
+                                 u"json_array_elements(?::json) s WHERE h.ChangeNo = (s->>0)::bigint"_s.arg(
+                                     kHistoryTable)
+                               : u"UPDATE %1 SET SealNo = json_extract(s.value, '$[1]'), Hash = "
+                                 u"json_extract(s.value, '$[2]') FROM json_each(?) AS s WHERE ChangeNo = "
+                                 u"json_extract(s.value, '$[0]')"_s.arg(kHistoryTable));
+            q.addBindValue(QString::fromUtf8(QJsonDocument(sealed).toJson(QJsonDocument::Compact)));
+            exec(q, u"Sealing the list history"_s);
+            sealed = {};
+        }
+        if (!written.isEmpty() && (last || written.size() >= kBatch)) {
+            QStringList picks;
+            const QStringList types{u"bigint"_s, u"text"_s,    u"text"_s, u"text"_s, u"integer"_s, u"text"_s,
+                                    u"text"_s,   u"integer"_s, u"text"_s, u"text"_s, u"bigint"_s,  u"text"_s};
+            for (qsizetype i = 0; i < types.size(); ++i)
+                picks << (postgres ? u"(s->>%1)::%2"_s.arg(i).arg(types.at(i))
+                                   : u"json_extract(s.value, '$[%1]')"_s.arg(i));
+            q.prepare(
+                u"INSERT INTO %1 (ChangeNo, ChangedAt, LoginName, Workstation, OfficeID, Action, UsrDefCod, "
+                u"usrdefInd, RowBefore, RowAfter, SealNo, Hash) SELECT %2 FROM %3"_s.arg(
+                    kHistoryTable, picks.join(u", "_s),
+                    postgres ? u"json_array_elements(?::json) s"_s : u"json_each(?) s"_s));
+            q.addBindValue(QString::fromUtf8(QJsonDocument(written).toJson(QJsonDocument::Compact)));
+            exec(q, u"Writing the list history's changes"_s);
+            written = {};
+        }
+    };
+    for (qsizetype i = 0; i < changes.size(); ++i) {
+        const Change& c = changes.at(i);
+        const auto& [change, seal, hash] = seals.at(i);
+        if (c.unpacked)
+            written.append(QJsonArray{double(change), jsonOf(c.at), jsonOf(c.login), jsonOf(c.workstation),
+                                      jsonOf(c.office), c.action, jsonOf(c.list), double(c.key),
+                                      jsonOf(c.before), jsonOf(c.after), double(seal), hash});
+        else
+            sealed.append(QJsonArray{double(change), double(seal), hash});
+        flush(false);
+    }
+    flush(true);
+    if (entries.isEmpty())
+        return;
+    QStringList numbers;
+    for (qint64 entry : entries)
+        numbers << QString::number(entry);
+    q.prepare(
+        postgres ? u"DELETE FROM %1 WHERE ChangeNo = ANY(?::bigint[])"_s.arg(kHistoryTable)
+                 : u"DELETE FROM %1 WHERE ChangeNo IN (SELECT value FROM json_each(?))"_s.arg(kHistoryTable));
+    q.addBindValue(postgres ? u'{' + numbers.join(u',') + u'}' : u'[' + numbers.join(u',') + u']');
+    exec(q, u"Writing the list history's changes"_s);
+}
+
+} // namespace
+
+qint64 sealChanges(QSqlDatabase db, bool postgres, bool wait) {
     QSqlQuery q(db);
     q.setForwardOnly(true);
     bool began = false;
-    if (ownTransaction) {
-        if (postgres) {
-            pg::finishPendingStatement(db);
-            if (pg::transactionOpen(db))
-                return 0;
-            began = db.transaction();
-        } else {
-            began = q.exec(u"BEGIN IMMEDIATE"_s);
-            if (!began && q.lastError().nativeErrorCode() != u"1"_s)
-                failed(u"Sealing the list history"_s, q);
-        }
-        if (!began)
+    bool locked = false;
+    const auto unlock = qScopeGuard([&] {
+        if (locked)
+            QSqlQuery(db).exec(u"SELECT pg_advisory_unlock(7605251)"_s);
+    });
+    if (postgres) {
+        pg::finishPendingStatement(db);
+        if (pg::transactionOpen(db))
             return 0; // a transaction of someone else's is open: its end is theirs
+        // Sealers take turns; the lock is the session's, taken before the
+        // transaction, so the seal's one snapshot sees the seals made before it.
+        exec(q,
+             wait ? u"SELECT 1 FROM (SELECT pg_advisory_lock(7605251)) l"_s
+                  : u"SELECT pg_try_advisory_lock(7605251)::integer"_s,
+             u"Waiting to seal the list history"_s);
+        locked = q.next() && q.value(0).toInt() == 1;
+        q.finish();
+        if (!locked)
+            return 0;
+        began = db.transaction();
+        if (began)
+            exec(q, u"SET TRANSACTION ISOLATION LEVEL REPEATABLE READ"_s, u"Sealing the list history"_s);
+    } else {
+        began = q.exec(u"BEGIN IMMEDIATE"_s);
+        if (!began && q.lastError().nativeErrorCode() != u"1"_s)
+            failed(u"Sealing the list history"_s, q);
     }
+    if (!began)
+        return 0;
     try {
-        if (postgres && wait) {
-            exec(q, u"SELECT pg_advisory_xact_lock(7605251)"_s, u"Waiting to seal the list history"_s);
-        } else if (postgres) {
-            exec(q, u"SELECT pg_try_advisory_xact_lock(7605251)"_s, u"Sealing the list history"_s);
-            if (!q.next() || !q.value(0).toBool()) {
-                q.finish();
-                if (began)
-                    db.rollback();
-                return 0;
-            }
-            q.finish();
-        }
         auto [sealNo, hash] = chainEnd(q);
         exec(q,
-             u"SELECT %1 FROM %2 WHERE SealNo IS NULL ORDER BY ChangeNo"_s.arg(kSealedColumns, kHistoryTable),
+             u"SELECT ChangeNo, ChangedAt, LoginName, Workstation, OfficeID, Action, UsrDefCod, usrdefInd, "
+             u"RowBefore, RowAfter FROM %1 WHERE SealNo IS NULL ORDER BY ChangeNo"_s.arg(kHistoryTable),
              u"Reading the changes to seal"_s);
-        QList<std::tuple<qint64, qint64, QString>> seals; // change, seal, hash
-        const int columns = int(kSealedColumns.count(u',') + 1);
+        QList<Change> changes;
+        QList<qint64> entries; // the entries unpacked, removed once their changes are written
         while (q.next()) {
-            QVariantList values{++sealNo};
-            for (int c = 1; c < columns; ++c)
-                values << q.value(c);
-            hash = changeHash(hash, values);
-            seals.append({q.value(1).toLongLong(), sealNo, hash});
+            Change c{q.value(0).toLongLong(),
+                     q.value(1),
+                     q.value(2),
+                     q.value(3),
+                     q.value(4),
+                     q.value(5).toString(),
+                     q.value(6),
+                     q.value(7).toLongLong(),
+                     q.value(8),
+                     q.value(9)};
+            if (c.action != kPackAction) {
+                changes.append(c);
+                continue;
+            }
+            entries.append(c.changeNo);
+            unpack(c.after.toString(), c, changes);
         }
         q.finish();
-        // A statement for many changes: one each would cost more than the hashing.
-        for (qsizetype from = 0; from < seals.size(); from += 2000) {
-            const qsizetype to = std::min(seals.size(), from + 2000);
-            if (postgres) {
-                QStringList changes, sealNos, hashes;
-                for (qsizetype i = from; i < to; ++i) {
-                    changes << QString::number(std::get<0>(seals[i]));
-                    sealNos << QString::number(std::get<1>(seals[i]));
-                    hashes << std::get<2>(seals[i]);
-                }
-                q.prepare(
-                    u"UPDATE %1 h SET SealNo = s.seal, Hash = s.hash FROM unnest(?::bigint[], ?::bigint[], "
-                    u"?::text[]) AS s(change, seal, hash) WHERE h.ChangeNo = s.change"_s.arg(kHistoryTable));
-                q.addBindValue(u"{%1}"_s.arg(changes.join(u',')));
-                q.addBindValue(u"{%1}"_s.arg(sealNos.join(u',')));
-                q.addBindValue(u"{%1}"_s.arg(hashes.join(u',')));
-            } else {
-                QStringList items;
-                for (qsizetype i = from; i < to; ++i)
-                    items << u"[%1,%2,\"%3\"]"_s.arg(std::get<0>(seals[i]))
-                                 .arg(std::get<1>(seals[i]))
-                                 .arg(std::get<2>(seals[i]));
-                q.prepare(
-                    u"UPDATE %1 SET SealNo = json_extract(s.value, '$[1]'), Hash = json_extract(s.value, "
-                    u"'$[2]') FROM json_each(?) AS s WHERE ChangeNo = json_extract(s.value, '$[0]')"_s.arg(
-                        kHistoryTable));
-                q.addBindValue(u'[' + items.join(u',') + u']');
-            }
-            exec(q, u"Sealing the list history"_s);
+        fillInsertedRows(db, postgres, changes);
+        numberUnpacked(q, postgres, changes);
+
+        QList<std::tuple<qint64, qint64, QString>> seals; // change, seal, hash
+        for (const Change& c : changes) {
+            const QVariantList values{++sealNo, c.changeNo, c.at,  c.login,  c.workstation, c.office,
+                                      c.action, c.list,     c.key, c.before, c.after};
+            hash = changeHash(hash, values);
+            seals.append({c.changeNo, sealNo, hash});
         }
-        if (began && !db.commit())
+        writeSeals(q, postgres, changes, entries, seals);
+        if (!db.commit())
             throw AutomationError(ErrorCode::DatabaseError,
                                   u"Sealing the list history failed: %1"_s.arg(db.lastError().text()));
         return seals.size();
     } catch (...) {
-        if (began)
-            db.rollback();
+        db.rollback();
         throw;
     }
 }
@@ -162,17 +361,17 @@ ChainCheck checkChain(const QSqlDatabase& db) {
     ChainCheck check;
     const int columns = int(kSealedColumns.count(u',') + 1);
     while (q.next()) {
-        const qint64 change = q.value(1).toLongLong();
         const qint64 seal = q.value(0).toLongLong();
+        const qint64 change = seal; // a change is known by its seal's number
         QVariantList values;
         for (int c = 0; c < columns; ++c)
             values << q.value(c);
         const QString expected = changeHash(hash, values);
         if (seal != sealNo + 1) {
-            check = {false, check.sealed, change,
-                     u"change %1 does not link to the change before it: the change sealed as number %2 is "
-                     u"missing"_s.arg(change)
-                         .arg(sealNo + 1)};
+            check = {
+                false, check.sealed, change,
+                u"change %1 does not link to the change before it: change %2 is missing"_s.arg(change).arg(
+                    sealNo + 1)};
             return check;
         }
         if (expected != q.value(columns).toString()) {

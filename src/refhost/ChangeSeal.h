@@ -22,15 +22,16 @@ inline const QString kSealedColumns = QStringLiteral(
 // length, NULL apart from ""), as read from the kSealedColumns.
 QString changeHash(const QString& previous, const QVariantList& values);
 
-// Seals every change without a seal, in change order; gives how many. With
-// ownTransaction it takes one of its own (SQLite: the write lock at once) and
-// seals nothing when the connection is inside a transaction already;
-// otherwise it works inside the caller's. Sealers take turns (PostgreSQL: an
-// advisory lock to the end of the transaction). With wait false a sealer that
-// finds another at work seals nothing and returns 0: the one at work, or the
-// next, seals its changes, and no workstation queues behind another's seal.
-// Raises AutomationError.
-qint64 sealChanges(QSqlDatabase db, bool postgres, bool ownTransaction, bool wait = true);
+// Seals every change without a seal, in change order, and unpacks the
+// entries that hold several changes into one change a row; gives how many.
+// It takes a transaction of its own (SQLite: the write lock at once;
+// PostgreSQL: one snapshot for the changes and the rows it reads) and seals
+// nothing when the connection is inside a transaction already. Sealers take
+// turns (PostgreSQL: an advisory lock of the session). With wait false a
+// sealer that finds another at work seals nothing and returns 0: the one at
+// work, or the next, seals its changes, and no workstation queues behind
+// another's seal. Raises AutomationError.
+qint64 sealChanges(QSqlDatabase db, bool postgres, bool wait = true);
 
 struct ChainCheck {
     bool intact = true;

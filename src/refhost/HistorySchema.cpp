@@ -6,6 +6,7 @@
 #include <viVavazuruv/Transaction.h>
 #include <viVavazuruv/UsrDefTable.h>
 
+#include <QDateTime>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QStringList>
@@ -22,10 +23,9 @@ void run(QSqlQuery& q, const QString& statement) {
                               u"Making the list history failed: %1"_s.arg(q.lastError().text()));
 }
 
-// UsrDefTable's columns as the engine has them, each with the name the
-// history's rows give it: the host's own spelling for its columns (PostgreSQL
-// reports them in lower case), the catalogue's for a column a host added.
-QList<std::pair<QString, QString>> listColumns(const QSqlDatabase& db, bool postgres) {
+} // namespace
+
+QList<std::pair<QString, QString>> historyColumns(const QSqlDatabase& db, bool postgres) {
     QSqlQuery q(db);
     run(q, postgres ? u"SELECT column_name FROM information_schema.columns WHERE table_schema = "
                       u"current_schema() AND table_name = 'usrdeftable' ORDER BY ordinal_position"_s
@@ -45,11 +45,18 @@ QList<std::pair<QString, QString>> listColumns(const QSqlDatabase& db, bool post
     return columns;
 }
 
+QString historyNow() {
+    return QDateTime::currentDateTimeUtc().toString(u"yyyy-MM-ddTHH:mm:ss.zzz'Z'"_s);
+}
+
+namespace {
+
 QString quotedName(QString name) {
     return u'"' + name.replace(u'"', u"\"\""_s) + u'"';
 }
 
-// The row a trigger sees as JSON text, every column by its shown name.
+} // namespace
+
 QString rowJson(const QList<std::pair<QString, QString>>& columns, const QString& row, bool postgres) {
     QStringList pairs;
     for (const auto& [name, shown] : columns)
@@ -57,6 +64,8 @@ QString rowJson(const QList<std::pair<QString, QString>>& columns, const QString
     return (postgres ? u"json_build_object("_s : u"json_object("_s) + pairs.join(u", "_s) +
            (postgres ? u")::text"_s : u")"_s);
 }
+
+namespace {
 
 const QString kColumns =
     u"ChangedAt, LoginName, Workstation, OfficeID, Action, UsrDefCod, usrdefInd, RowBefore, RowAfter"_s;
@@ -93,8 +102,9 @@ DECLARE
     station text := coalesce(current_setting('viVavazuruv.workstation', true), '');
 BEGIN
     IF TG_OP = 'INSERT' THEN
-        INSERT INTO %1 (%2) SELECT at, login, station, n.OfficeID, 'insert', n.UsrDefCod, n.usrdefInd,
-            NULL, %3 FROM %1_New n ORDER BY n.usrdefInd;
+        INSERT INTO %1 (ChangedAt, LoginName, Workstation, Action, RowAfter) SELECT at, login, station, 'pack',
+            json_agg(json_build_array('insert', n.usrdefInd) ORDER BY n.usrdefInd)::text FROM %1_New n
+            HAVING count(*) > 0;
     ELSIF TG_OP = 'DELETE' THEN
         INSERT INTO %1 (%2) SELECT at, login, station, o.OfficeID, 'delete', o.UsrDefCod, o.usrdefInd,
             %4, NULL FROM %1_Old o ORDER BY o.usrdefInd;
@@ -112,13 +122,16 @@ END
 }
 
 QStringList postgresTriggers() {
-    const auto trigger = [](const QString& kind, const QString& tables) {
-        return u"CREATE TRIGGER %1_%2 AFTER %3 ON %4 REFERENCING %5 FOR EACH STATEMENT EXECUTE FUNCTION "
-               u"%1_Record()"_s.arg(kHistoryTable, kind, kind.toUpper(), usrdef::kTable, tables);
+    const auto trigger = [](const QString& kind, const QString& tables, const QString& when = {}) {
+        return u"CREATE TRIGGER %1_%2 AFTER %3 ON %4 REFERENCING %5 FOR EACH STATEMENT %6EXECUTE FUNCTION "
+               u"%1_Record()"_s.arg(kHistoryTable, kind, kind.toUpper(), usrdef::kTable, tables, when);
     };
+    // A run that records its own updates (ChangeRecorder) says so for its transaction.
+    const QString unlessRecorded =
+        u"WHEN (current_setting('viVavazuruv.recorded', true) IS DISTINCT FROM 'on') "_s;
     const QString oldTable = u"OLD TABLE AS %1_Old"_s.arg(kHistoryTable);
     const QString newTable = u"NEW TABLE AS %1_New"_s.arg(kHistoryTable);
-    return {trigger(u"Insert"_s, newTable), trigger(u"Update"_s, oldTable + u' ' + newTable),
+    return {trigger(u"Insert"_s, newTable), trigger(u"Update"_s, oldTable + u' ' + newTable, unlessRecorded),
             trigger(u"Delete"_s, oldTable)};
 }
 
@@ -141,7 +154,7 @@ void createHistoryTables(const QSqlDatabase& db, bool postgres) {
 
 void installHistoryTriggers(const QSqlDatabase& db, bool postgres) {
     QSqlQuery q(db);
-    const auto columns = listColumns(db, postgres);
+    const auto columns = historyColumns(db, postgres);
     if (!postgres) {
         const QStringList wanted = sqliteTriggers(columns);
         QStringList present;
@@ -202,8 +215,9 @@ void startHistorySession(const QSqlDatabase& db, bool postgres, const QString& l
     // A temporary trigger may act on the main database's tables; it lives as
     // long as this connection, and only this connection's changes fire it.
     run(q, u"DROP TRIGGER IF EXISTS temp.%1_Who"_s.arg(kHistoryTable));
-    run(q, u"CREATE TEMP TRIGGER %1_Who AFTER INSERT ON main.%1 BEGIN UPDATE %1 SET LoginName = %2, "
-           u"Workstation = %3 WHERE ChangeNo = NEW.ChangeNo; END"_s.arg(
+    // A change the sealer writes out of another's entry comes sealed, with its own names.
+    run(q, u"CREATE TEMP TRIGGER %1_Who AFTER INSERT ON main.%1 WHEN NEW.SealNo IS NULL BEGIN UPDATE %1 SET "
+           u"LoginName = %2, Workstation = %3 WHERE ChangeNo = NEW.ChangeNo; END"_s.arg(
                kHistoryTable, sqlLiteral(login, false), sqlLiteral(workstation, false)));
 }
 

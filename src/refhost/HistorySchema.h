@@ -1,7 +1,10 @@
 #pragma once
 
+#include <QList>
 #include <QSqlDatabase>
 #include <QString>
+
+#include <utility>
 
 // The history of UsrDefTable: a table the engine's own triggers fill with
 // every insert, update and delete, whoever makes it.
@@ -9,6 +12,20 @@ namespace viVavazuruv::refhost {
 
 inline const QString kHistoryTable = QStringLiteral("UsrDefHistory");
 inline const QString kCheckpointTable = QStringLiteral("UsrDefHistoryCheckpoint");
+// The Action of an entry that holds several changes not yet unpacked (RowAfter:
+// a JSON array of [action, key, office, list, before, after], a missing value
+// null or left off); an insert's row is taken when it is sealed.
+inline const QString kPackAction = QStringLiteral("pack");
+
+// UsrDefTable's columns as the engine has them, each with the name the
+// history's rows give it: the host's own spelling for its columns (PostgreSQL
+// reports them in lower case), the catalogue's for a column a host added.
+QList<std::pair<QString, QString>> historyColumns(const QSqlDatabase& db, bool postgres);
+// SQL for the row named row (an alias of UsrDefTable) as the history's JSON
+// text, every column by its shown name, as the triggers write it.
+QString rowJson(const QList<std::pair<QString, QString>>& columns, const QString& row, bool postgres);
+// Now, as the history writes a time: UTC, "YYYY-MM-DDTHH:MM:SS.mmmZ".
+QString historyNow();
 
 // The history's tables (one step of the host's schema, inside its transaction).
 void createHistoryTables(const QSqlDatabase& db, bool postgres);

@@ -469,6 +469,8 @@ bool HostConnection::beginRun() {
         if (pg::stateOf(on) != pg::State::Idle)
             return false;
         m_run = on.transaction();
+        if (m_run)
+            recordRun(on);
         return m_run;
     }
     // The write lock from the start: a run that reads rows to compare them
@@ -477,6 +479,7 @@ bool HostConnection::beginRun() {
     QSqlQuery begin(on);
     if (begin.exec(u"BEGIN IMMEDIATE"_s)) {
         m_run = true;
+        recordRun(on);
         return true;
     }
     if (begin.lastError().nativeErrorCode() == u"5"_s || begin.lastError().nativeErrorCode() == u"6"_s)
@@ -489,10 +492,30 @@ bool HostConnection::beginRun() {
     return false; // a caller's transaction is open: its rows are written as it commits
 }
 
+void HostConnection::recordRun(QSqlDatabase& on) {
+    try {
+        m_recorder.begin(on, postgres());
+    } catch (...) {
+        m_run = false;
+        on.rollback();
+        throw;
+    }
+}
+
 void HostConnection::endRun(bool write) {
     if (!m_run)
         return;
     m_run = false;
+    if (!write)
+        m_recorder.abandon();
+    else if (m_recorder.recording()) {
+        try {
+            m_recorder.finish(m_login, m_workstation);
+        } catch (...) {
+            db.rollback();
+            throw;
+        }
+    }
     if (!write) {
         db.rollback();
         return;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ChangeRecorder.h"
 #include "PgLink.h"
 
 #include <viVavazuruv/ReferenceHost.h>
@@ -106,6 +107,13 @@ public:
     // again only after it: its statements raise instead.
     void endRun(bool write);
     bool inRun() const { return m_run; }
+    // Records the changes of UsrDefTable a run makes, in the list history
+    // as one entry written as the run commits, under these names.
+    ChangeRecorder& recorder() { return m_recorder; }
+    void setWorker(const QString& login, const QString& workstation) {
+        m_login = login;
+        m_workstation = workstation;
+    }
 
 private:
     friend struct LiveConnections;
@@ -118,6 +126,7 @@ private:
     using FileIdentity = std::optional<std::tuple<quint32, quint32, quint64, qint64, quint32>>;
 
     void release();
+    void recordRun(QSqlDatabase& on);
     void watchSocket();
     void startSqliteSession(const QString& path);
     void openSqlite(const DatabaseAddress& t);
@@ -134,6 +143,8 @@ private:
     std::unordered_map<QString, std::unique_ptr<QSqlQuery>> m_reusable;
     std::function<void(QSqlDatabase&)> m_sessionSetup;
     bool m_run = false;
+    ChangeRecorder m_recorder;
+    QString m_login, m_workstation;
     bool m_released = false; // closed and removed; nothing is done with it any more
     int m_lockTimeoutMs = 0;
     int m_statementTimeoutMs = 0;

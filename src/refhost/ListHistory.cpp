@@ -24,7 +24,10 @@ namespace viVavazuruv {
 
 namespace {
 
-const QString kChangeColumns = u"ChangeNo, ChangedAt, LoginName, Workstation, OfficeID, Action, UsrDefCod, "
+// A change is known by its seal's number: the order changes were made in
+// (on PostgreSQL, the order they became visible in), and the one an entry
+// of several changes gets when it is unpacked. Readers seal first.
+const QString kChangeColumns = u"SealNo, ChangedAt, LoginName, Workstation, OfficeID, Action, UsrDefCod, "
                                u"usrdefInd, RowBefore, RowAfter"_s;
 
 QSqlQuery run(ReferenceHost& host, const QString& sql, const QVariantList& values = {}) {
@@ -114,11 +117,11 @@ QString describe(const ListChange& c) {
 ListHistory::ListHistory(ReferenceHost& host) : m_host(host) {}
 
 qint64 ListHistory::seal() {
-    return refhost::sealChanges(m_host.GetConnection(), m_host.engine() == ReferenceHost::Engine::PostgreSQL,
-                                true);
+    return refhost::sealChanges(m_host.GetConnection(), m_host.engine() == ReferenceHost::Engine::PostgreSQL);
 }
 
 void ListHistory::changes(const ChangeFilter& filter, const std::function<void(const ListChange&)>& each) {
+    seal();
     QStringList conditions;
     QStringList codes;
     for (const QString& code : filter.lists)
@@ -133,11 +136,11 @@ void ListHistory::changes(const ChangeFilter& filter, const std::function<void(c
         conditions << u"OfficeID = "_s + QString::number(*filter.office);
     else if (m_host.GetOfficeMode() == 7)
         conditions << u"OfficeID = "_s + QString::number(m_host.GetOfficeID());
-    QString sql = u"select "_s + kChangeColumns + u" from "_s + refhost::kHistoryTable;
-    if (!conditions.isEmpty())
-        sql += u" where "_s + conditions.join(u" and "_s);
+    conditions << u"SealNo is not null"_s;
+    const QString sql = u"select "_s + kChangeColumns + u" from "_s + refhost::kHistoryTable + u" where "_s +
+                        conditions.join(u" and "_s);
     // Codes compare as the host's own lists do (TranslateSql), the order is the changes'.
-    QSqlQuery q = run(m_host, m_host.TranslateSql(sql, 1, 0) + u" order by ChangeNo"_s);
+    QSqlQuery q = run(m_host, m_host.TranslateSql(sql, 1, 0) + u" order by SealNo"_s);
     while (q.next())
         each(changeOf(q));
     if (q.lastError().isValid())
@@ -154,8 +157,9 @@ QList<ListChange> ListHistory::changes(const ChangeFilter& filter) {
 }
 
 std::optional<ListChange> ListHistory::change(qint64 number) {
+    seal();
     QSqlQuery q =
-        run(m_host, u"SELECT %1 FROM %2 WHERE ChangeNo = ?"_s.arg(kChangeColumns, refhost::kHistoryTable),
+        run(m_host, u"SELECT %1 FROM %2 WHERE SealNo = ?"_s.arg(kChangeColumns, refhost::kHistoryTable),
             {number});
     if (!q.next())
         return std::nullopt;
@@ -163,10 +167,12 @@ std::optional<ListChange> ListHistory::change(qint64 number) {
 }
 
 std::optional<ListChange> ListHistory::lastChangeOf(qint32 key) {
-    QSqlQuery q = run(m_host,
-                      u"SELECT %1 FROM %2 WHERE usrdefInd = ? ORDER BY ChangeNo DESC LIMIT 1"_s.arg(
-                          kChangeColumns, refhost::kHistoryTable),
-                      {key});
+    seal();
+    QSqlQuery q = run(
+        m_host,
+        u"SELECT %1 FROM %2 WHERE usrdefInd = ? AND SealNo IS NOT NULL ORDER BY SealNo DESC LIMIT 1"_s.arg(
+            kChangeColumns, refhost::kHistoryTable),
+        {key});
     if (!q.next())
         return std::nullopt;
     return changeOf(q);

@@ -1,6 +1,8 @@
 // Single-row inserts and updates for the host's SaveRecord.
 #include "RecordWriter.h"
 
+#include "ChangeRecorder.h"
+#include "HistorySchema.h"
 #include "TextRules.h"
 
 #include <viVavazuruv/AutomationError.h>
@@ -287,6 +289,11 @@ bool RecordWriter::save(IHostServices& host, const QString& Table, const QString
     QString where = u" WHERE "_s + quotedName(key.name) + u" = ?"_s;
     if (officeClause)
         where += u" AND "_s + quotedName(office->name) + u" = ?"_s;
+    // A run that records its own changes on PostgreSQL hands over the row
+    // before (locked first, so it is the row replaced) and after: one statement.
+    ChangeRecorder& recorder = m_connection.recorder();
+    const bool recorded = !names.isEmpty() && recorder.recording() && m_connection.postgres() &&
+                          table.compare(usrdef::kTable, Qt::CaseInsensitive) == 0;
     QString sql;
     if (names.isEmpty()) { // nothing to write: tell whether the row is there
         sql = u"SELECT COUNT(*) FROM "_s + quotedName(table) + where;
@@ -295,16 +302,38 @@ bool RecordWriter::save(IHostServices& host, const QString& Table, const QString
         for (const QString& n : std::as_const(names))
             sets << quotedName(n) + u" = ?"_s;
         sql = u"UPDATE "_s + quotedName(table) + u" SET "_s + sets.join(u", "_s) + where;
+        if (recorded) {
+            QString whereT = u" WHERE t."_s + quotedName(key.name) + u" = ?"_s;
+            if (officeClause)
+                whereT += u" AND t."_s + quotedName(office->name) + u" = ?"_s;
+            const auto& columns = recorder.columns();
+            sql = u"WITH o AS (SELECT %1 AS b FROM %2 o%3 FOR UPDATE) UPDATE %2 t SET %4 FROM o%5 RETURNING "
+                  u"o.b, "
+                  u"%6, t.%7, t.%8"_s
+                      .arg(rowJson(columns, u"o"_s, true), quotedName(table), where, sets.join(u", "_s),
+                           whereT, rowJson(columns, u"t"_s, true))
+                      .arg(usrdef::kOffice, usrdef::kCode);
+        }
     }
     QSqlQuery& q = m_connection.reusable(sql);
     int at = 0;
+    const auto bindWhere = [&] {
+        q.bindValue(at++, Key);
+        if (officeClause)
+            q.bindValue(at++, host.GetOfficeID());
+    };
+    if (recorded)
+        bindWhere();
     for (const QVariant& v : std::as_const(values))
         q.bindValue(at++, v);
-    q.bindValue(at++, Key);
-    if (officeClause)
-        q.bindValue(at++, host.GetOfficeID());
+    bindWhere();
     m_connection.run(q);
-    const bool written = names.isEmpty() ? q.next() && q.value(0).toInt() == 1 : q.numRowsAffected() == 1;
+    // A statement that returns its row is read for it (the driver counts no rows then).
+    const bool written = names.isEmpty() || recorded ? q.next() && (recorded || q.value(0).toInt() == 1)
+                                                      : q.numRowsAffected() == 1;
+    if (recorded && written)
+        recorder.updated(Key, q.value(2).toInt(), q.value(3).toString(), q.value(0).toString(),
+                         q.value(1).toString());
     m_connection.done(q);
     return written;
 }

@@ -71,7 +71,10 @@ struct ReferenceHost::Impl {
     std::shared_ptr<int> alive = std::make_shared<int>(0);
     bool sealQueued = false;
 
-    void startSession(QSqlDatabase& db) { refhost::startHistorySession(db, postgres(), login, workstation); }
+    void startSession(QSqlDatabase& db) {
+        connection.setWorker(login, workstation);
+        refhost::startHistorySession(db, postgres(), login, workstation);
+    }
 
     // Seals the changes a statement of the component's own made (a delete),
     // once the statement has run: when the host is next idle.
@@ -84,7 +87,7 @@ struct ReferenceHost::Impl {
                 return;
             sealQueued = false;
             try {
-                refhost::sealChanges(connection.usable(), postgres(), true, false);
+                refhost::sealChanges(connection.usable(), postgres(), false);
             } catch (const AutomationError& e) {
                 // The next run of saves, or the next reader, seals them.
                 qCWarning(lcHistory) << "sealing the list history was put off:" << e.message();

@@ -77,6 +77,32 @@ TEST_P(ListHistoryTest, EveryWriteIsRecordedWithItsUserAndValuesWhoeverMakesIt) 
     EXPECT_LE(std::abs(at.secsTo(QDateTime::currentDateTimeUtc())), 60);
 }
 
+TEST_P(ListHistoryTest, ARunIsRecordedAsItLeftTheRowsThoughTheyChangeBeforeTheSeal) {
+    ASSERT_TRUE(host().BeginSaveRecords());
+    qint32 key = 0;
+    ASSERT_TRUE(saveEntry(key, {u"UsrDefCod"_s, u"usrdefDes"_s}, {u"ALERT"_s, u"Iodine"_s}));
+    host().EndSaveRecords(true);
+    ASSERT_TRUE(host().BeginSaveRecords()); // rolled back: nothing of it is kept
+    qint32 same = key;
+    ASSERT_TRUE(saveEntry(same, {u"usrdefDes"_s}, {u"Never saved"_s}));
+    host().EndSaveRecords(false);
+    // Another program changes the row before anything is sealed.
+    QSqlQuery foreign(m_db->db());
+    ASSERT_TRUE(
+        foreign.exec(u"UPDATE UsrDefTable SET usrdefDes = 'Iodine, severe' WHERE usrdefInd = %1"_s.arg(key)))
+        << foreign.lastError().text().toStdString();
+
+    const QList<ListChange> changes = changesOf(key);
+    ASSERT_EQ(changes.size(), 2);
+    EXPECT_EQ(std::tuple(changes[0].action, changes[0].list, changes[0].office, changes[0].user),
+              std::tuple(u"insert"_s, u"ALERT"_s, 1, u"DR_SMITH"_s));
+    EXPECT_EQ(field(changes[0].after, u"usrdefDes"_s), u"Iodine"_s);
+    EXPECT_EQ(field(changes[1].before, u"usrdefDes"_s), u"Iodine"_s);
+    EXPECT_EQ(field(changes[1].after, u"usrdefDes"_s), u"Iodine, severe"_s);
+    const HistoryCheck check = history().verify();
+    EXPECT_TRUE(check.intact) << check.reason.toStdString();
+}
+
 TEST_P(ListHistoryTest, ARestoreBringsBackADeletedRowOnlyWhileNothingMovedOn) {
     const qint32 key = addEntry(u"ALERT"_s, u"Latex"_s);
     deleteAsThePickerDoes(key);
@@ -110,14 +136,13 @@ TEST_P(ListHistoryTest, VerifyFindsAnAlteredARemovedAndAReorderedChangeAndPrunin
     const HistoryCheck intact = history().verify();
     ASSERT_TRUE(intact.intact) << intact.reason.toStdString();
     EXPECT_EQ(intact.changes, 5);
-    const qint64 first = scalar(u"SELECT MIN(ChangeNo) FROM UsrDefHistory"_s);
+    const qint64 first = scalar(u"SELECT MIN(SealNo) FROM UsrDefHistory"_s);
 
     const QString tampering[] = {
-        u"UPDATE UsrDefHistory SET RowAfter = replace(RowAfter, 'Entry 2', 'Entry 9') WHERE ChangeNo = %1"_s,
-        u"DELETE FROM UsrDefHistory WHERE ChangeNo = %1"_s,
-        u"UPDATE UsrDefHistory SET SealNo = -SealNo WHERE ChangeNo IN (%1, %1 + 1); UPDATE UsrDefHistory SET "
-        u"SealNo = "
-        u"CASE WHEN ChangeNo = %1 THEN -SealNo + 1 ELSE -SealNo - 1 END WHERE SealNo < 0"_s,
+        u"UPDATE UsrDefHistory SET RowAfter = replace(RowAfter, 'Entry 2', 'Entry 9') WHERE SealNo = %1"_s,
+        u"DELETE FROM UsrDefHistory WHERE SealNo = %1"_s,
+        u"UPDATE UsrDefHistory SET SealNo = -SealNo WHERE SealNo IN (%1, %1 + 1); UPDATE UsrDefHistory SET "
+        u"SealNo = CASE WHEN SealNo = -%1 THEN %1 + 1 ELSE %1 END WHERE SealNo < 0"_s,
     };
     for (const QString& statements : tampering) {
         const qint64 target = first + 2;
@@ -140,7 +165,7 @@ TEST_P(ListHistoryTest, VerifyFindsAnAlteredARemovedAndAReorderedChangeAndPrunin
     const HistoryCheck pruned = history().verify();
     EXPECT_TRUE(pruned.intact) << pruned.reason.toStdString();
     EXPECT_EQ(pruned.changes, 3);
-    m_db->exec(u"DELETE FROM UsrDefHistory WHERE ChangeNo = %1"_s.arg(first + 3));
+    m_db->exec(u"DELETE FROM UsrDefHistory WHERE SealNo = %1"_s.arg(first + 3));
     EXPECT_FALSE(history().verify().intact); // the first change after the checkpoint is watched too
 }
 

@@ -1,0 +1,280 @@
+#define SQLITE_ENABLE_PREUPDATE_HOOK 1
+#include "ChangeRecorder.h"
+
+#include "HistorySchema.h"
+
+#include <viVavazuruv/AutomationError.h>
+#include <viVavazuruv/UsrDefTable.h>
+
+#include <QDateTime>
+#include <QSqlDriver>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QVariant>
+
+#include <sqlite3.h>
+
+using namespace Qt::StringLiterals;
+
+namespace viVavazuruv::refhost {
+
+namespace {
+
+void appendJsonString(QByteArray& out, const char* text, qsizetype size) {
+    out += '"';
+    qsizetype from = 0;
+    for (qsizetype i = 0; i < size; ++i) {
+        const unsigned char c = static_cast<unsigned char>(text[i]);
+        if (c >= 0x20 && c != '"' && c != '\\')
+            continue;
+        out.append(text + from, i - from);
+        from = i + 1;
+        if (c == '"' || c == '\\') {
+            out += '\\';
+            out += char(c);
+        } else {
+            static const char hex[] = "0123456789abcdef";
+            out += "\\u00";
+            out += hex[c >> 4];
+            out += hex[c & 15];
+        }
+    }
+    out.append(text + from, size - from);
+    out += '"';
+}
+
+void appendJsonString(QByteArray& out, const QString& text) {
+    const QByteArray utf8 = text.toUtf8();
+    appendJsonString(out, utf8.constData(), utf8.size());
+}
+
+sqlite3* sqliteHandle(const QSqlDatabase& db) {
+    const QVariant handle = db.driver()->handle();
+    if (!handle.isValid() || qstrcmp(handle.typeName(), "sqlite3*") != 0)
+        return nullptr;
+    return *static_cast<sqlite3* const*>(handle.constData());
+}
+
+} // namespace
+
+struct ChangeRecorder::Impl {
+    bool postgres = false;
+    bool recording = false;
+    sqlite3* sqlite = nullptr;
+    QSqlDatabase db;
+    QByteArray pack; // the run's changes, a JSON array of [action, key, office, list, before, after]
+    qint64 changes = 0;
+    // SQLite: each column's name as the history writes it, "\"Name\":" ready to append.
+    QList<QByteArray> names;
+    QList<std::pair<QString, QString>> columns;
+    int officeColumn = -1, codeColumn = -1;
+
+    void open(const char* action, qint64 key) {
+        pack += changes++ ? ",[\"" : "[\"";
+        pack += action;
+        pack += "\",";
+        pack += QByteArray::number(key);
+    }
+
+    // The row the hook sees as the history's JSON text, appended as a JSON string.
+    template <typename Read> void appendRow(Read read) {
+        QByteArray row = "{";
+        for (int c = 0; c < names.size(); ++c) {
+            sqlite3_value* v = nullptr;
+            if (read(c, &v) != SQLITE_OK || !v)
+                continue;
+            if (row.size() > 1)
+                row += ',';
+            row += names.at(c);
+            switch (sqlite3_value_type(v)) {
+            case SQLITE_INTEGER:
+                row += QByteArray::number(sqlite3_value_int64(v));
+                break;
+            case SQLITE_FLOAT:
+                row += QByteArray::number(sqlite3_value_double(v), 'g', 17);
+                break;
+            case SQLITE_NULL:
+                row += "null";
+                break;
+            default:
+                appendJsonString(row, reinterpret_cast<const char*>(sqlite3_value_text(v)),
+                                 sqlite3_value_bytes(v));
+            }
+        }
+        row += '}';
+        pack += ',';
+        appendJsonString(pack, row.constData(), row.size());
+    }
+
+    template <typename Read> void appendOfficeAndList(Read read) {
+        sqlite3_value* office = nullptr;
+        sqlite3_value* code = nullptr;
+        if (officeColumn >= 0)
+            read(officeColumn, &office);
+        if (codeColumn >= 0)
+            read(codeColumn, &code);
+        pack += ',';
+        pack += office && sqlite3_value_type(office) != SQLITE_NULL
+                    ? QByteArray::number(sqlite3_value_int64(office))
+                    : QByteArray("null");
+        pack += ',';
+        if (code && sqlite3_value_type(code) != SQLITE_NULL)
+            appendJsonString(pack, reinterpret_cast<const char*>(sqlite3_value_text(code)),
+                             sqlite3_value_bytes(code));
+        else
+            pack += "null";
+    }
+
+    void changed(int op, qint64 oldKey, qint64 newKey) {
+        const auto before = [this](int c, sqlite3_value** v) {
+            return sqlite3_preupdate_old(sqlite, c, v);
+        };
+        const auto after = [this](int c, sqlite3_value** v) {
+            return sqlite3_preupdate_new(sqlite, c, v);
+        };
+        if (op == SQLITE_INSERT) { // the row's values are taken when sealed: a key is enough here
+            open("insert", newKey);
+            pack += ']';
+            return;
+        }
+        if (op == SQLITE_DELETE || oldKey != newKey) {
+            open("delete", oldKey);
+            appendOfficeAndList(before);
+            appendRow(before);
+            pack += ",null]";
+            if (op == SQLITE_DELETE)
+                return;
+            open("insert", newKey);
+            appendOfficeAndList(after);
+            pack += ",null";
+            appendRow(after);
+            pack += ']';
+            return;
+        }
+        open("update", newKey);
+        appendOfficeAndList(after);
+        appendRow(before);
+        appendRow(after);
+        pack += ']';
+    }
+
+    static void hook(void* self, sqlite3*, int op, const char* database, const char* table,
+                     sqlite3_int64 oldKey, sqlite3_int64 newKey) {
+        if (qstrcmp(database, "main") != 0 || qstricmp(table, "UsrDefTable") != 0)
+            return;
+        static_cast<Impl*>(self)->changed(op, oldKey, newKey);
+    }
+
+    void stop() noexcept {
+        if (sqlite) {
+            sqlite3_preupdate_hook(sqlite, nullptr, nullptr);
+            sqlite3_db_config(sqlite, SQLITE_DBCONFIG_ENABLE_TRIGGER, 1, nullptr);
+            sqlite = nullptr;
+        }
+        recording = false;
+        db = QSqlDatabase(); // the host's to close
+        pack.clear();
+        changes = 0;
+    }
+};
+
+ChangeRecorder::ChangeRecorder() : d(std::make_unique<Impl>()) {}
+
+ChangeRecorder::~ChangeRecorder() {
+    d->stop();
+}
+
+bool ChangeRecorder::begin(const QSqlDatabase& db, bool postgres) {
+    d->stop();
+    d->db = db;
+    d->postgres = postgres;
+    // A database whose history was taken away records nothing (nor would its triggers).
+    if (postgres) {
+        QSqlQuery q(db);
+        if (!q.exec(
+                u"SELECT set_config('viVavazuruv.recorded', 'on', true), to_regclass('%1') IS NOT NULL"_s.arg(
+                    kHistoryTable.toLower())) ||
+            !q.next())
+            throw AutomationError(ErrorCode::DatabaseError,
+                                  u"Recording the run's changes failed: %1"_s.arg(q.lastError().text()));
+        if (!q.value(1).toBool())
+            return false;
+        d->columns = historyColumns(db, postgres);
+        d->recording = true;
+        return true;
+    }
+    sqlite3* handle = sqliteHandle(db);
+    if (!handle || !sqlite3_compileoption_used("ENABLE_PREUPDATE_HOOK") ||
+        sqlite3_table_column_metadata(handle, "main", "UsrDefHistory", "ChangeNo", nullptr, nullptr, nullptr,
+                                      nullptr, nullptr) != SQLITE_OK)
+        return false;
+    d->columns = historyColumns(db, postgres);
+    d->names.clear();
+    d->officeColumn = d->codeColumn = -1;
+    const auto& columns = d->columns;
+    for (int c = 0; c < columns.size(); ++c) {
+        QByteArray name;
+        appendJsonString(name, columns.at(c).second);
+        d->names << name + ':';
+        if (columns.at(c).second == usrdef::kOffice)
+            d->officeColumn = c;
+        else if (columns.at(c).second == usrdef::kCode)
+            d->codeColumn = c;
+    }
+    int off = 1;
+    if (sqlite3_db_config(handle, SQLITE_DBCONFIG_ENABLE_TRIGGER, 0, &off) != SQLITE_OK || off != 0)
+        return false;
+    d->sqlite = handle;
+    sqlite3_preupdate_hook(handle, &Impl::hook, d.get());
+    d->recording = true;
+    return true;
+}
+
+bool ChangeRecorder::recording() const {
+    return d->recording;
+}
+
+const QList<std::pair<QString, QString>>& ChangeRecorder::columns() const {
+    return d->columns;
+}
+
+void ChangeRecorder::updated(qint32 key, qint32 office, const QString& list, const QString& before,
+                             const QString& after) {
+    d->open("update", key);
+    d->pack += ',' + QByteArray::number(office) + ',';
+    appendJsonString(d->pack, list);
+    d->pack += ',';
+    appendJsonString(d->pack, before);
+    d->pack += ',';
+    appendJsonString(d->pack, after);
+    d->pack += ']';
+}
+
+void ChangeRecorder::finish(const QString& login, const QString& workstation) {
+    if (!d->recording)
+        return;
+    if (d->sqlite) // the entry itself is no change of the list
+        sqlite3_preupdate_hook(d->sqlite, nullptr, nullptr);
+    if (d->changes > 0) {
+        QSqlQuery q(d->db);
+        q.prepare(u"INSERT INTO %1 (ChangedAt, LoginName, Workstation, Action, RowAfter) VALUES (?, ?, ?, "
+                  u"'%2', ?)"_s.arg(kHistoryTable, kPackAction));
+        q.addBindValue(historyNow());
+        q.addBindValue(login);
+        q.addBindValue(workstation);
+        q.addBindValue(QString::fromUtf8('[' + d->pack + ']'));
+        if (!q.exec()) {
+            const QString reason = q.lastError().text();
+            d->stop();
+            throw AutomationError(ErrorCode::DatabaseError,
+                                  u"Recording the saved rows in the list history failed: %1"_s.arg(reason));
+        }
+    }
+    d->stop();
+}
+
+void ChangeRecorder::abandon() noexcept {
+    d->stop();
+}
+
+} // namespace viVavazuruv::refhost
