@@ -125,14 +125,13 @@ struct ChangeRecorder::Impl {
             pack += "null";
     }
 
+    // A row's values after the change are taken when it is sealed (from the
+    // next change of its key, or the table): the key, and the row before, are enough here.
     void changed(int op, qint64 oldKey, qint64 newKey) {
         const auto before = [this](int c, sqlite3_value** v) {
             return sqlite3_preupdate_old(sqlite, c, v);
         };
-        const auto after = [this](int c, sqlite3_value** v) {
-            return sqlite3_preupdate_new(sqlite, c, v);
-        };
-        if (op == SQLITE_INSERT) { // the row's values are taken when sealed: a key is enough here
+        if (op == SQLITE_INSERT) {
             open("insert", newKey);
             pack += ']';
             return;
@@ -141,20 +140,16 @@ struct ChangeRecorder::Impl {
             open("delete", oldKey);
             appendOfficeAndList(before);
             appendRow(before);
-            pack += ",null]";
-            if (op == SQLITE_DELETE)
-                return;
-            open("insert", newKey);
-            appendOfficeAndList(after);
-            pack += ",null";
-            appendRow(after);
             pack += ']';
+            if (op == SQLITE_UPDATE) {
+                open("insert", newKey);
+                pack += ']';
+            }
             return;
         }
         open("update", newKey);
-        appendOfficeAndList(after);
+        pack += ",null,null";
         appendRow(before);
-        appendRow(after);
         pack += ']';
     }
 
@@ -238,15 +233,10 @@ const QList<std::pair<QString, QString>>& ChangeRecorder::columns() const {
     return d->columns;
 }
 
-void ChangeRecorder::updated(qint32 key, qint32 office, const QString& list, const QString& before,
-                             const QString& after) {
+void ChangeRecorder::updated(qint32 key, const QString& before) {
     d->open("update", key);
-    d->pack += ',' + QByteArray::number(office) + ',';
-    appendJsonString(d->pack, list);
-    d->pack += ',';
+    d->pack += ",null,null,";
     appendJsonString(d->pack, before);
-    d->pack += ',';
-    appendJsonString(d->pack, after);
     d->pack += ']';
 }
 

@@ -36,8 +36,8 @@ public:
     bool recording() const;
     // UsrDefTable's columns as the history names them, read as the run began.
     const QList<std::pair<QString, QString>>& columns() const;
-    // PostgreSQL: an update the host made inside the run, its rows as JSON.
-    void updated(qint32 key, qint32 office, const QString& list, const QString& before, const QString& after);
+    // PostgreSQL: an update the host made inside the run, the row before as JSON.
+    void updated(qint32 key, const QString& before);
     // Writes the run's changes as one entry, inside the run's transaction,
     // and stops recording. Raises AutomationError, having written nothing.
     void finish(const QString& login, const QString& workstation);

@@ -108,8 +108,9 @@ void unpack(const QString& entry, const Change& from, QList<Change>& into) {
     }
 }
 
-// An insert an entry holds by its key alone takes its row from the next
-// change of that key (its row before), else from the table as it stands:
+// A change an entry holds without its row after (an insert by its key alone,
+// an update by its row before) takes that row from the next change of its
+// key (the row before that one), else from the table as it stands:
 // both read in the one snapshot the seal works in. A row gone without a
 // recorded change (written with the triggers off) leaves it without one.
 void fillInsertedRows(const QSqlDatabase& db, bool postgres, QList<Change>& changes) {
@@ -137,7 +138,7 @@ void fillInsertedRows(const QSqlDatabase& db, bool postgres, QList<Change>& chan
             fromRow(changes[*found], c.before.toString());
             waiting.erase(found);
         }
-        if (c.action == u"insert"_s && c.after.isNull())
+        if (c.action != u"delete"_s && c.after.isNull())
             waiting.insert(c.key, i);
     }
     if (waiting.isEmpty())
@@ -200,54 +201,87 @@ QJsonValue jsonOf(const QVariant& v) {
     return v.toString();
 }
 
+const QString kWrittenColumns = u"ChangeNo, ChangedAt, LoginName, Workstation, OfficeID, Action, UsrDefCod, "
+                                u"usrdefInd, RowBefore, RowAfter, SealNo, Hash"_s;
+
+// Changes unpacked, written whole: on PostgreSQL as one JSON array a
+// statement, on SQLite as many rows of bound values a statement (its JSON
+// functions would read each row's array once a column).
+void writeUnpacked(const QSqlDatabase& db, QSqlQuery& q, bool postgres, const QList<QVariantList>& rows) {
+    if (postgres) {
+        const QStringList types{u"bigint"_s, u"text"_s,    u"text"_s, u"text"_s, u"integer"_s, u"text"_s,
+                                u"text"_s,   u"integer"_s, u"text"_s, u"text"_s, u"bigint"_s,  u"text"_s};
+        QStringList picks;
+        for (qsizetype i = 0; i < types.size(); ++i)
+            picks << u"(s->>%1)::%2"_s.arg(i).arg(types.at(i));
+        for (qsizetype from = 0; from < rows.size(); from += 2000) {
+            QJsonArray batch;
+            for (qsizetype r = from; r < std::min(rows.size(), from + 2000); ++r) {
+                QJsonArray row;
+                for (const QVariant& v : rows.at(r))
+                    row.append(jsonOf(v));
+                batch.append(row);
+            }
+            q.prepare(u"INSERT INTO %1 (%2) SELECT %3 FROM json_array_elements(?::json) s"_s.arg(
+                kHistoryTable, kWrittenColumns, picks.join(u", "_s)));
+            q.addBindValue(QString::fromUtf8(QJsonDocument(batch).toJson(QJsonDocument::Compact)));
+            exec(q, u"Writing the list history's changes"_s);
+        }
+        return;
+    }
+    constexpr qsizetype kRows = 100;
+    const QString one = u'(' + QStringList(12, u"?"_s).join(u", "_s) + u')';
+    QSqlQuery full(db);
+    bool prepared = false;
+    for (qsizetype from = 0; from < rows.size(); from += kRows) {
+        const qsizetype count = std::min(kRows, rows.size() - from);
+        QSqlQuery& statement = count == kRows ? full : q;
+        if (count != kRows || !prepared) {
+            statement.prepare(u"INSERT INTO %1 (%2) VALUES %3"_s.arg(kHistoryTable, kWrittenColumns,
+                                                                     QStringList(count, one).join(u", "_s)));
+            prepared = prepared || count == kRows;
+        }
+        int at = 0;
+        for (qsizetype r = from; r < from + count; ++r)
+            for (const QVariant& v : rows.at(r))
+                statement.bindValue(at++, v);
+        exec(statement, u"Writing the list history's changes"_s);
+    }
+}
+
 // Writes the seals: a change of the history's own gets its seal, a change
 // unpacked is written whole, sealed, and the entries it came from go. A
 // statement for many changes: one each would cost more than the hashing.
-void writeSeals(QSqlQuery& q, bool postgres, const QList<Change>& changes, const QList<qint64>& entries,
-                const QList<std::tuple<qint64, qint64, QString>>& seals) {
-    constexpr qsizetype kBatch = 2000;
-    QJsonArray sealed, written;
-    const auto flush = [&](bool last) {
-        if (!sealed.isEmpty() && (last || sealed.size() >= kBatch)) {
-            q.prepare(postgres ? u"UPDATE %1 h SET SealNo = (s->>1)::bigint, Hash = s->>2 FROM "
-                                 u"json_array_elements(?::json) s WHERE h.ChangeNo = (s->>0)::bigint"_s.arg(
-                                     kHistoryTable)
-                               : u"UPDATE %1 SET SealNo = json_extract(s.value, '$[1]'), Hash = "
-                                 u"json_extract(s.value, '$[2]') FROM json_each(?) AS s WHERE ChangeNo = "
-                                 u"json_extract(s.value, '$[0]')"_s.arg(kHistoryTable));
-            q.addBindValue(QString::fromUtf8(QJsonDocument(sealed).toJson(QJsonDocument::Compact)));
-            exec(q, u"Sealing the list history"_s);
-            sealed = {};
-        }
-        if (!written.isEmpty() && (last || written.size() >= kBatch)) {
-            QStringList picks;
-            const QStringList types{u"bigint"_s, u"text"_s,    u"text"_s, u"text"_s, u"integer"_s, u"text"_s,
-                                    u"text"_s,   u"integer"_s, u"text"_s, u"text"_s, u"bigint"_s,  u"text"_s};
-            for (qsizetype i = 0; i < types.size(); ++i)
-                picks << (postgres ? u"(s->>%1)::%2"_s.arg(i).arg(types.at(i))
-                                   : u"json_extract(s.value, '$[%1]')"_s.arg(i));
-            q.prepare(
-                u"INSERT INTO %1 (ChangeNo, ChangedAt, LoginName, Workstation, OfficeID, Action, UsrDefCod, "
-                u"usrdefInd, RowBefore, RowAfter, SealNo, Hash) SELECT %2 FROM %3"_s.arg(
-                    kHistoryTable, picks.join(u", "_s),
-                    postgres ? u"json_array_elements(?::json) s"_s : u"json_each(?) s"_s));
-            q.addBindValue(QString::fromUtf8(QJsonDocument(written).toJson(QJsonDocument::Compact)));
-            exec(q, u"Writing the list history's changes"_s);
-            written = {};
-        }
+void writeSeals(const QSqlDatabase& db, QSqlQuery& q, bool postgres, const QList<Change>& changes,
+                const QList<qint64>& entries, const QList<std::tuple<qint64, qint64, QString>>& seals) {
+    QJsonArray sealed;
+    QList<QVariantList> written;
+    const auto flushSealed = [&] {
+        q.prepare(postgres ? u"UPDATE %1 h SET SealNo = (s->>1)::bigint, Hash = s->>2 FROM "
+                             u"json_array_elements(?::json) s WHERE h.ChangeNo = (s->>0)::bigint"_s.arg(
+                                 kHistoryTable)
+                           : u"UPDATE %1 SET SealNo = json_extract(s.value, '$[1]'), Hash = "
+                             u"json_extract(s.value, '$[2]') FROM json_each(?) AS s WHERE ChangeNo = "
+                             u"json_extract(s.value, '$[0]')"_s.arg(kHistoryTable));
+        q.addBindValue(QString::fromUtf8(QJsonDocument(sealed).toJson(QJsonDocument::Compact)));
+        exec(q, u"Sealing the list history"_s);
+        sealed = {};
     };
     for (qsizetype i = 0; i < changes.size(); ++i) {
         const Change& c = changes.at(i);
         const auto& [change, seal, hash] = seals.at(i);
-        if (c.unpacked)
-            written.append(QJsonArray{double(change), jsonOf(c.at), jsonOf(c.login), jsonOf(c.workstation),
-                                      jsonOf(c.office), c.action, jsonOf(c.list), double(c.key),
-                                      jsonOf(c.before), jsonOf(c.after), double(seal), hash});
-        else
-            sealed.append(QJsonArray{double(change), double(seal), hash});
-        flush(false);
+        if (c.unpacked) {
+            written.append({change, c.at, c.login, c.workstation, c.office, c.action, c.list, c.key, c.before,
+                            c.after, seal, hash});
+            continue;
+        }
+        sealed.append(QJsonArray{double(change), double(seal), hash});
+        if (sealed.size() >= 2000)
+            flushSealed();
     }
-    flush(true);
+    if (!sealed.isEmpty())
+        flushSealed();
+    writeUnpacked(db, q, postgres, written);
     if (entries.isEmpty())
         return;
     QStringList numbers;
@@ -332,7 +366,7 @@ qint64 sealChanges(QSqlDatabase db, bool postgres, bool wait) {
             hash = changeHash(hash, values);
             seals.append({c.changeNo, sealNo, hash});
         }
-        writeSeals(q, postgres, changes, entries, seals);
+        writeSeals(db, q, postgres, changes, entries, seals);
         if (!db.commit())
             throw AutomationError(ErrorCode::DatabaseError,
                                   u"Sealing the list history failed: %1"_s.arg(db.lastError().text()));

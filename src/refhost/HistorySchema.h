@@ -14,7 +14,7 @@ inline const QString kHistoryTable = QStringLiteral("UsrDefHistory");
 inline const QString kCheckpointTable = QStringLiteral("UsrDefHistoryCheckpoint");
 // The Action of an entry that holds several changes not yet unpacked (RowAfter:
 // a JSON array of [action, key, office, list, before, after], a missing value
-// null or left off); an insert's row is taken when it is sealed.
+// null or left off); a row after that is missing is taken when it is sealed.
 inline const QString kPackAction = QStringLiteral("pack");
 
 // UsrDefTable's columns as the engine has them, each with the name the

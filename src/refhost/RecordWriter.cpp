@@ -290,7 +290,7 @@ bool RecordWriter::save(IHostServices& host, const QString& Table, const QString
     if (officeClause)
         where += u" AND "_s + quotedName(office->name) + u" = ?"_s;
     // A run that records its own changes on PostgreSQL hands over the row
-    // before (locked first, so it is the row replaced) and after: one statement.
+    // before, locked first so it is the row replaced: one statement.
     ChangeRecorder& recorder = m_connection.recorder();
     const bool recorded = !names.isEmpty() && recorder.recording() && m_connection.postgres() &&
                           table.compare(usrdef::kTable, Qt::CaseInsensitive) == 0;
@@ -307,12 +307,10 @@ bool RecordWriter::save(IHostServices& host, const QString& Table, const QString
             if (officeClause)
                 whereT += u" AND t."_s + quotedName(office->name) + u" = ?"_s;
             const auto& columns = recorder.columns();
-            sql = u"WITH o AS (SELECT %1 AS b FROM %2 o%3 FOR UPDATE) UPDATE %2 t SET %4 FROM o%5 RETURNING "
-                  u"o.b, "
-                  u"%6, t.%7, t.%8"_s
-                      .arg(rowJson(columns, u"o"_s, true), quotedName(table), where, sets.join(u", "_s),
-                           whereT, rowJson(columns, u"t"_s, true))
-                      .arg(usrdef::kOffice, usrdef::kCode);
+            sql =
+                u"WITH o AS (SELECT %1 AS b FROM %2 o%3 FOR UPDATE) UPDATE %2 t SET %4 FROM o%5 RETURNING o.b"_s
+                    .arg(rowJson(columns, u"o"_s, true), quotedName(table), where, sets.join(u", "_s),
+                         whereT);
         }
     }
     QSqlQuery& q = m_connection.reusable(sql);
@@ -330,10 +328,9 @@ bool RecordWriter::save(IHostServices& host, const QString& Table, const QString
     m_connection.run(q);
     // A statement that returns its row is read for it (the driver counts no rows then).
     const bool written = names.isEmpty() || recorded ? q.next() && (recorded || q.value(0).toInt() == 1)
-                                                      : q.numRowsAffected() == 1;
+                                                     : q.numRowsAffected() == 1;
     if (recorded && written)
-        recorder.updated(Key, q.value(2).toInt(), q.value(3).toString(), q.value(0).toString(),
-                         q.value(1).toString());
+        recorder.updated(Key, q.value(0).toString());
     m_connection.done(q);
     return written;
 }
