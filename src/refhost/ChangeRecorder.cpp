@@ -62,11 +62,10 @@ struct ChangeRecorder::Impl {
     bool recording = false;
     sqlite3* sqlite = nullptr;
     QSqlDatabase db;
-    QByteArray pack; // the run's changes, a JSON array of [action, key, office, list, before, after]
+    QByteArray pack; // the run's changes: [action, key, office, list, before] each, comma-separated
     qint64 changes = 0;
-    // SQLite: each column's name as the history writes it, "\"Name\":" ready to append.
-    QList<QByteArray> names;
     QList<std::pair<QString, QString>> columns;
+    int columnCount = 0;
     int officeColumn = -1, codeColumn = -1;
 
     void open(const char* action, qint64 key) {
@@ -76,34 +75,33 @@ struct ChangeRecorder::Impl {
         pack += QByteArray::number(key);
     }
 
-    // The row the hook sees as the history's JSON text, appended as a JSON string.
+    // The row the hook sees, its values in the columns' order (the entry names the columns once).
     template <typename Read> void appendRow(Read read) {
-        QByteArray row = "{";
-        for (int c = 0; c < names.size(); ++c) {
+        pack += ",[";
+        for (int c = 0; c < columnCount; ++c) {
             sqlite3_value* v = nullptr;
-            if (read(c, &v) != SQLITE_OK || !v)
+            if (c)
+                pack += ',';
+            if (read(c, &v) != SQLITE_OK || !v) {
+                pack += "null";
                 continue;
-            if (row.size() > 1)
-                row += ',';
-            row += names.at(c);
+            }
             switch (sqlite3_value_type(v)) {
             case SQLITE_INTEGER:
-                row += QByteArray::number(sqlite3_value_int64(v));
+                pack += QByteArray::number(sqlite3_value_int64(v));
                 break;
             case SQLITE_FLOAT:
-                row += QByteArray::number(sqlite3_value_double(v), 'g', 17);
+                pack += QByteArray::number(sqlite3_value_double(v), 'g', 17);
                 break;
             case SQLITE_NULL:
-                row += "null";
+                pack += "null";
                 break;
             default:
-                appendJsonString(row, reinterpret_cast<const char*>(sqlite3_value_text(v)),
+                appendJsonString(pack, reinterpret_cast<const char*>(sqlite3_value_text(v)),
                                  sqlite3_value_bytes(v));
             }
         }
-        row += '}';
-        pack += ',';
-        appendJsonString(pack, row.constData(), row.size());
+        pack += ']';
     }
 
     template <typename Read> void appendOfficeAndList(Read read) {
@@ -204,16 +202,12 @@ bool ChangeRecorder::begin(const QSqlDatabase& db, bool postgres) {
                                       nullptr, nullptr) != SQLITE_OK)
         return false;
     d->columns = historyColumns(db, postgres);
-    d->names.clear();
     d->officeColumn = d->codeColumn = -1;
-    const auto& columns = d->columns;
-    for (int c = 0; c < columns.size(); ++c) {
-        QByteArray name;
-        appendJsonString(name, columns.at(c).second);
-        d->names << name + ':';
-        if (columns.at(c).second == usrdef::kOffice)
+    d->columnCount = int(d->columns.size());
+    for (int c = 0; c < d->columnCount; ++c) {
+        if (d->columns.at(c).second == usrdef::kOffice)
             d->officeColumn = c;
-        else if (columns.at(c).second == usrdef::kCode)
+        else if (d->columns.at(c).second == usrdef::kCode)
             d->codeColumn = c;
     }
     int off = 1;
@@ -233,26 +227,39 @@ const QList<std::pair<QString, QString>>& ChangeRecorder::columns() const {
     return d->columns;
 }
 
-void ChangeRecorder::updated(qint32 key, const QString& before) {
-    d->open("update", key);
-    d->pack += ",null,null,";
-    appendJsonString(d->pack, before);
-    d->pack += ']';
-}
-
 void ChangeRecorder::finish(const QString& login, const QString& workstation) {
     if (!d->recording)
         return;
     if (d->sqlite) // the entry itself is no change of the list
         sqlite3_preupdate_hook(d->sqlite, nullptr, nullptr);
-    if (d->changes > 0) {
-        QSqlQuery q(d->db);
+    QByteArray columns = "[";
+    for (qsizetype c = 0; c < d->columns.size(); ++c) {
+        if (c)
+            columns += ',';
+        appendJsonString(columns, d->columns.at(c).second);
+    }
+    columns += ']';
+    QSqlQuery q(d->db);
+    if (d->postgres) { // the rows before wait in the session's table; the entry is made where they are
+        q.prepare(
+            u"INSERT INTO %1 (ChangedAt, LoginName, Workstation, Action, RowAfter) SELECT ?, ?, ?, '%2', "
+            u"json_build_object('columns', ?::json, 'changes', json_agg(json_build_array('update', "
+            u"usrdefInd, NULL, NULL, RowBefore::json) ORDER BY Seq))::text FROM %3 HAVING count(*) > 0"_s.arg(
+                kHistoryTable, kPackAction, kRunTable));
+        q.addBindValue(historyNow());
+        q.addBindValue(login);
+        q.addBindValue(workstation);
+        q.addBindValue(QString::fromUtf8(columns));
+    } else if (d->changes > 0) {
         q.prepare(u"INSERT INTO %1 (ChangedAt, LoginName, Workstation, Action, RowAfter) VALUES (?, ?, ?, "
                   u"'%2', ?)"_s.arg(kHistoryTable, kPackAction));
         q.addBindValue(historyNow());
         q.addBindValue(login);
         q.addBindValue(workstation);
-        q.addBindValue(QString::fromUtf8('[' + d->pack + ']'));
+        // The bytes as they are: nothing converts them twice.
+        q.addBindValue("{\"columns\":" + columns + ",\"changes\":[" + d->pack + "]}");
+    }
+    if (!q.lastQuery().isEmpty()) {
         if (!q.exec()) {
             const QString reason = q.lastError().text();
             d->stop();

@@ -18,8 +18,9 @@
 // SQLite: the connection runs the run with its triggers off, and a hook of
 // the library sees every row the run changes, whichever statement made it.
 // PostgreSQL: the update trigger passes over a transaction that says it
-// records itself, and the host's own updates hand over their rows (inserts
-// and deletes keep their triggers, which already record a statement at once).
+// records itself, and the host's own updates leave their rows before in a
+// table of the session's (inserts and deletes keep their triggers, which
+// record a statement at once).
 namespace viVavazuruv::refhost {
 
 class ChangeRecorder {
@@ -36,8 +37,6 @@ public:
     bool recording() const;
     // UsrDefTable's columns as the history names them, read as the run began.
     const QList<std::pair<QString, QString>>& columns() const;
-    // PostgreSQL: an update the host made inside the run, the row before as JSON.
-    void updated(qint32 key, const QString& before);
     // Writes the run's changes as one entry, inside the run's transaction,
     // and stops recording. Raises AutomationError, having written nothing.
     void finish(const QString& login, const QString& workstation);

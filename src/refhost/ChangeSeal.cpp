@@ -91,8 +91,32 @@ QVariant numberOf(const QJsonValue& v) {
     return v.isDouble() ? QVariant(qint64(v.toDouble())) : QVariant();
 }
 
-void unpack(const QString& entry, const Change& from, QList<Change>& into) {
-    const QJsonArray changes = QJsonDocument::fromJson(entry.toUtf8()).array();
+// One JSON value as text: written as an array of one, brackets taken off.
+QByteArray jsonText(const QJsonValue& value) {
+    const QByteArray array = QJsonDocument(QJsonArray{value}).toJson(QJsonDocument::Compact);
+    return array.sliced(1, array.size() - 2);
+}
+
+// A row's values, in its columns' order, as the history's JSON text of the
+// row: an object naming each column, in that order.
+QVariant rowText(const QJsonArray& names, const QJsonValue& values) {
+    if (!values.isArray())
+        return {};
+    const QJsonArray row = values.toArray();
+    QByteArray text = "{";
+    for (qsizetype c = 0; c < names.size() && c < row.size(); ++c) {
+        if (c)
+            text += ',';
+        text += jsonText(names.at(c)) + ':' + jsonText(row.at(c));
+    }
+    return QString::fromUtf8(text + '}');
+}
+
+void unpack(const QByteArray& entry, const Change& from, QList<Change>& into) {
+    const QJsonDocument document = QJsonDocument::fromJson(entry);
+    const QJsonArray names = document.object().value(u"columns"_s).toArray();
+    const QJsonArray changes =
+        document.isArray() ? document.array() : document.object().value(u"changes"_s).toArray();
     for (const QJsonValue& value : changes) {
         const QJsonArray c = value.toArray();
         Change change = from;
@@ -102,8 +126,8 @@ void unpack(const QString& entry, const Change& from, QList<Change>& into) {
         change.key = qint64(c.at(1).toDouble());
         change.office = numberOf(c.at(2));
         change.list = textOf(c.at(3));
-        change.before = textOf(c.at(4));
-        change.after = textOf(c.at(5));
+        change.before = rowText(names, c.at(4));
+        change.after = {};
         into.append(change);
     }
 }
@@ -353,7 +377,7 @@ qint64 sealChanges(QSqlDatabase db, bool postgres, bool wait) {
                 continue;
             }
             entries.append(c.changeNo);
-            unpack(c.after.toString(), c, changes);
+            unpack(c.after.toByteArray(), c, changes);
         }
         q.finish();
         fillInsertedRows(db, postgres, changes);

@@ -65,6 +65,13 @@ QString rowJson(const QList<std::pair<QString, QString>>& columns, const QString
            (postgres ? u")::text"_s : u")"_s);
 }
 
+QString rowValuesJson(const QList<std::pair<QString, QString>>& columns, const QString& row) {
+    QStringList values;
+    for (const auto& column : columns)
+        values << row + u'.' + quotedName(column.first);
+    return u"json_build_array("_s + values.join(u", "_s) + u")::text"_s;
+}
+
 namespace {
 
 const QString kColumns =
@@ -210,6 +217,13 @@ void startHistorySession(const QSqlDatabase& db, bool postgres, const QString& l
             throw AutomationError(
                 ErrorCode::DatabaseError,
                 u"Naming the session for the list history failed: %1"_s.arg(q.lastError().text()));
+        // Where a run's updates leave their rows before (ChangeRecorder): the session's own, emptied as each
+        // transaction ends.
+        run(q, u"SELECT to_regclass('%1') IS NULL"_s.arg(kRunTable.toLower()));
+        if (q.next() && q.value(0).toBool())
+            run(q,
+                u"CREATE TEMP TABLE %1 (Seq bigserial, usrdefInd integer, RowBefore text) ON COMMIT DELETE "
+                u"ROWS"_s.arg(kRunTable));
         return;
     }
     // A temporary trigger may act on the main database's tables; it lives as

@@ -12,10 +12,14 @@ namespace viVavazuruv::refhost {
 
 inline const QString kHistoryTable = QStringLiteral("UsrDefHistory");
 inline const QString kCheckpointTable = QStringLiteral("UsrDefHistoryCheckpoint");
-// The Action of an entry that holds several changes not yet unpacked (RowAfter:
-// a JSON array of [action, key, office, list, before, after], a missing value
-// null or left off); a row after that is missing is taken when it is sealed.
+// The Action of an entry that holds several changes not yet unpacked. RowAfter:
+// {"columns": [names], "changes": [[action, key, office, list, before]...]},
+// before a JSON array of the row's values in the columns' order, or the
+// changes' array alone; a missing value null or left off. The row after a
+// change is taken when it is sealed.
 inline const QString kPackAction = QStringLiteral("pack");
+// PostgreSQL: a session's own table of the rows before of its run's updates.
+inline const QString kRunTable = QStringLiteral("pg_temp.UsrDefHistoryRun");
 
 // UsrDefTable's columns as the engine has them, each with the name the
 // history's rows give it: the host's own spelling for its columns (PostgreSQL
@@ -24,6 +28,8 @@ QList<std::pair<QString, QString>> historyColumns(const QSqlDatabase& db, bool p
 // SQL for the row named row (an alias of UsrDefTable) as the history's JSON
 // text, every column by its shown name, as the triggers write it.
 QString rowJson(const QList<std::pair<QString, QString>>& columns, const QString& row, bool postgres);
+// The same row as a JSON array of its values, in the columns' order (PostgreSQL).
+QString rowValuesJson(const QList<std::pair<QString, QString>>& columns, const QString& row);
 // Now, as the history writes a time: UTC, "YYYY-MM-DDTHH:MM:SS.mmmZ".
 QString historyNow();
 

@@ -289,8 +289,9 @@ bool RecordWriter::save(IHostServices& host, const QString& Table, const QString
     QString where = u" WHERE "_s + quotedName(key.name) + u" = ?"_s;
     if (officeClause)
         where += u" AND "_s + quotedName(office->name) + u" = ?"_s;
-    // A run that records its own changes on PostgreSQL hands over the row
-    // before, locked first so it is the row replaced: one statement.
+    // A run that records its own changes on PostgreSQL leaves the row before,
+    // locked first so it is the row replaced, in the session's table for the
+    // run: one statement, nothing more to send or read.
     ChangeRecorder& recorder = m_connection.recorder();
     const bool recorded = !names.isEmpty() && recorder.recording() && m_connection.postgres() &&
                           table.compare(usrdef::kTable, Qt::CaseInsensitive) == 0;
@@ -303,14 +304,20 @@ bool RecordWriter::save(IHostServices& host, const QString& Table, const QString
             sets << quotedName(n) + u" = ?"_s;
         sql = u"UPDATE "_s + quotedName(table) + u" SET "_s + sets.join(u", "_s) + where;
         if (recorded) {
-            QString whereT = u" WHERE t."_s + quotedName(key.name) + u" = ?"_s;
-            if (officeClause)
-                whereT += u" AND t."_s + quotedName(office->name) + u" = ?"_s;
-            const auto& columns = recorder.columns();
-            sql =
-                u"WITH o AS (SELECT %1 AS b FROM %2 o%3 FOR UPDATE) UPDATE %2 t SET %4 FROM o%5 RETURNING o.b"_s
-                    .arg(rowJson(columns, u"o"_s, true), quotedName(table), where, sets.join(u", "_s),
-                         whereT);
+            // Made once (the statement is looked up by its text), again when UsrDefTable's columns change.
+            QString& withRun = m_recordedSql[sql + QString::number(recorder.columns().size())];
+            if (withRun.isEmpty()) {
+                QString whereT = u" WHERE t."_s + quotedName(key.name) + u" = ?"_s;
+                if (officeClause)
+                    whereT += u" AND t."_s + quotedName(office->name) + u" = ?"_s;
+                withRun = u"WITH o AS (SELECT %1 AS b, o.%2 AS k FROM %3 o%4 FOR UPDATE), r AS (INSERT INTO "
+                          u"%5 (%2, "
+                          u"RowBefore) SELECT k, b FROM o) UPDATE %3 t SET %6 FROM o%7"_s
+                              .arg(rowValuesJson(recorder.columns(), u"o"_s), quotedName(key.name),
+                                   quotedName(table), where, kRunTable, sets.join(u", "_s))
+                              .arg(whereT);
+            }
+            sql = withRun;
         }
     }
     QSqlQuery& q = m_connection.reusable(sql);
@@ -326,11 +333,7 @@ bool RecordWriter::save(IHostServices& host, const QString& Table, const QString
         q.bindValue(at++, v);
     bindWhere();
     m_connection.run(q);
-    // A statement that returns its row is read for it (the driver counts no rows then).
-    const bool written = names.isEmpty() || recorded ? q.next() && (recorded || q.value(0).toInt() == 1)
-                                                     : q.numRowsAffected() == 1;
-    if (recorded && written)
-        recorder.updated(Key, q.value(0).toString());
+    const bool written = names.isEmpty() ? q.next() && q.value(0).toInt() == 1 : q.numRowsAffected() == 1;
     m_connection.done(q);
     return written;
 }

@@ -69,6 +69,8 @@ private:
 
     HostConnection& m_connection;
     QHash<QString, TableLayout> m_layouts; // key: lower-case table name
+    // An update's statement as a run that records itself writes it; key: the plain statement.
+    QHash<QString, QString> m_recordedSql;
 };
 
 } // namespace viVavazuruv::refhost
