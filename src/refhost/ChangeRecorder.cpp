@@ -240,12 +240,26 @@ void ChangeRecorder::finish(const QString& login, const QString& workstation) {
     }
     columns += ']';
     QSqlQuery q(d->db);
-    if (d->postgres) { // the rows before wait in the session's table; the entry is made where they are
+    if (d->postgres) {
+        // The rows before of the run's updates wait in the session's table;
+        // the rows it inserted are the table's rows this transaction made
+        // (looked for only when it inserted any). The entry is made where they are.
         q.prepare(
-            u"INSERT INTO %1 (ChangedAt, LoginName, Workstation, Action, RowAfter) SELECT ?, ?, ?, '%2', "
-            u"json_build_object('columns', ?::json, 'changes', json_agg(json_build_array('update', "
-            u"usrdefInd, NULL, NULL, RowBefore::json) ORDER BY Seq))::text FROM %3 HAVING count(*) > 0"_s.arg(
-                kHistoryTable, kPackAction, kRunTable));
+            u"WITH r AS (SELECT Seq, usrdefInd, RowBefore, Mine, row_number() OVER (PARTITION BY usrdefInd "
+            u"ORDER BY "
+            u"Seq) AS Nth FROM %3), c AS (SELECT 0 AS Ord, t.usrdefInd AS k, json_build_array('insert', "
+            u"t.usrdefInd) AS c FROM UsrDefTable t WHERE (SELECT n_tup_ins > 0 FROM pg_stat_xact_user_tables "
+            u"WHERE "
+            u"relid = 'usrdeftable'::regclass) AND t.xmin = pg_current_xact_id()::xid AND NOT EXISTS (SELECT "
+            u"1 FROM "
+            u"%3 x WHERE x.usrdefInd = t.usrdefInd) UNION ALL SELECT Seq * 2 - 1, usrdefInd, "
+            u"json_build_array('insert', usrdefInd) FROM r WHERE Nth = 1 AND Mine UNION ALL SELECT Seq * 2, "
+            u"usrdefInd, json_build_array('update', usrdefInd, NULL, NULL, RowBefore::json) FROM r) INSERT "
+            u"INTO %1 "
+            u"(ChangedAt, LoginName, Workstation, Action, RowAfter) SELECT ?, ?, ?, '%2', "
+            u"json_build_object('columns', ?::json, 'changes', json_agg(c ORDER BY Ord, k))::text FROM c "
+            u"HAVING "
+            u"count(*) > 0"_s.arg(kHistoryTable, kPackAction, kRunTable));
         q.addBindValue(historyNow());
         q.addBindValue(login);
         q.addBindValue(workstation);

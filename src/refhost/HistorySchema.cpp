@@ -103,6 +103,7 @@ QString postgresFunctionBody(const QList<std::pair<QString, QString>>& columns) 
     const QString oldJson = rowJson(columns, u"o"_s, true);
     const QString newJson = rowJson(columns, u"n"_s, true);
     return uR"(
+-- A run that records itself (ChangeRecorder) passes over its inserts and updates.
 DECLARE
     at text := to_char(clock_timestamp() AT TIME ZONE 'UTC', 'YYYY-MM-DD"T"HH24:MI:SS.MS"Z"');
     login text := coalesce(current_setting('viVavazuruv.login', true), '');
@@ -138,8 +139,8 @@ QStringList postgresTriggers() {
         u"WHEN (current_setting('viVavazuruv.recorded', true) IS DISTINCT FROM 'on') "_s;
     const QString oldTable = u"OLD TABLE AS %1_Old"_s.arg(kHistoryTable);
     const QString newTable = u"NEW TABLE AS %1_New"_s.arg(kHistoryTable);
-    return {trigger(u"Insert"_s, newTable), trigger(u"Update"_s, oldTable + u' ' + newTable, unlessRecorded),
-            trigger(u"Delete"_s, oldTable)};
+    return {trigger(u"Insert"_s, newTable, unlessRecorded),
+            trigger(u"Update"_s, oldTable + u' ' + newTable, unlessRecorded), trigger(u"Delete"_s, oldTable)};
 }
 
 } // namespace
@@ -222,8 +223,8 @@ void startHistorySession(const QSqlDatabase& db, bool postgres, const QString& l
         run(q, u"SELECT to_regclass('%1') IS NULL"_s.arg(kRunTable.toLower()));
         if (q.next() && q.value(0).toBool())
             run(q,
-                u"CREATE TEMP TABLE %1 (Seq bigserial, usrdefInd integer, RowBefore text) ON COMMIT DELETE "
-                u"ROWS"_s.arg(kRunTable));
+                u"CREATE TEMP TABLE %1 (Seq bigserial, usrdefInd integer, RowBefore text, Mine boolean) ON "
+                u"COMMIT DELETE ROWS"_s.arg(kRunTable));
         return;
     }
     // A temporary trigger may act on the main database's tables; it lives as

@@ -305,17 +305,19 @@ bool RecordWriter::save(IHostServices& host, const QString& Table, const QString
         sql = u"UPDATE "_s + quotedName(table) + u" SET "_s + sets.join(u", "_s) + where;
         if (recorded) {
             // Made once (the statement is looked up by its text), again when UsrDefTable's columns change.
+            // m: the row was made in this transaction, so its insert is recorded before the update.
             QString& withRun = m_recordedSql[sql + QString::number(recorder.columns().size())];
             if (withRun.isEmpty()) {
                 QString whereT = u" WHERE t."_s + quotedName(key.name) + u" = ?"_s;
                 if (officeClause)
                     whereT += u" AND t."_s + quotedName(office->name) + u" = ?"_s;
-                withRun = u"WITH o AS (SELECT %1 AS b, o.%2 AS k FROM %3 o%4 FOR UPDATE), r AS (INSERT INTO "
-                          u"%5 (%2, "
-                          u"RowBefore) SELECT k, b FROM o) UPDATE %3 t SET %6 FROM o%7"_s
-                              .arg(rowValuesJson(recorder.columns(), u"o"_s), quotedName(key.name),
-                                   quotedName(table), where, kRunTable, sets.join(u", "_s))
-                              .arg(whereT);
+                withRun =
+                    u"WITH o AS (SELECT %1 AS b, o.%2 AS k, o.xmin = pg_current_xact_id()::xid AS m FROM %3 "
+                    u"o%4 FOR UPDATE), r AS (INSERT INTO %5 (%2, RowBefore, Mine) SELECT k, b, m FROM o) "
+                    u"UPDATE %3 t SET %6 FROM o%7"_s
+                        .arg(rowValuesJson(recorder.columns(), u"o"_s), quotedName(key.name),
+                             quotedName(table), where, kRunTable, sets.join(u", "_s))
+                        .arg(whereT);
             }
             sql = withRun;
         }
