@@ -68,7 +68,28 @@ struct ChangeRecorder::Impl {
     int columnCount = 0;
     int officeColumn = -1, codeColumn = -1;
 
+    // Inserts of keys one after another (an import's) are kept as one range.
+    qint64 rangeFrom = 0, rangeTo = 0;
+
+    void closeRange() {
+        if (rangeTo == 0)
+            return;
+        pack += changes++ ? ",[\"inserts\"," : "[\"inserts\",";
+        pack += QByteArray::number(rangeFrom) + ',' + QByteArray::number(rangeTo) + ']';
+        rangeFrom = rangeTo = 0;
+    }
+
+    void inserted(qint64 key) {
+        if (rangeTo != 0 && key == rangeTo + 1) {
+            rangeTo = key;
+            return;
+        }
+        closeRange();
+        rangeFrom = rangeTo = key;
+    }
+
     void open(const char* action, qint64 key) {
+        closeRange();
         pack += changes++ ? ",[\"" : "[\"";
         pack += action;
         pack += "\",";
@@ -130,8 +151,7 @@ struct ChangeRecorder::Impl {
             return sqlite3_preupdate_old(sqlite, c, v);
         };
         if (op == SQLITE_INSERT) {
-            open("insert", newKey);
-            pack += ']';
+            inserted(newKey);
             return;
         }
         if (op == SQLITE_DELETE || oldKey != newKey) {
@@ -139,10 +159,8 @@ struct ChangeRecorder::Impl {
             appendOfficeAndList(before);
             appendRow(before);
             pack += ']';
-            if (op == SQLITE_UPDATE) {
-                open("insert", newKey);
-                pack += ']';
-            }
+            if (op == SQLITE_UPDATE)
+                inserted(newKey);
             return;
         }
         open("update", newKey);
@@ -168,6 +186,7 @@ struct ChangeRecorder::Impl {
         db = QSqlDatabase(); // the host's to close
         pack.clear();
         changes = 0;
+        rangeFrom = rangeTo = 0;
     }
 };
 
@@ -244,27 +263,31 @@ void ChangeRecorder::finish(const QString& login, const QString& workstation) {
         // The rows before of the run's updates wait in the session's table;
         // the rows it inserted are the table's rows this transaction made
         // (looked for only when it inserted any). The entry is made where they are.
-        q.prepare(
-            u"WITH r AS (SELECT Seq, usrdefInd, RowBefore, Mine, row_number() OVER (PARTITION BY usrdefInd "
-            u"ORDER BY "
-            u"Seq) AS Nth FROM %3), c AS (SELECT 0 AS Ord, t.usrdefInd AS k, json_build_array('insert', "
-            u"t.usrdefInd) AS c FROM UsrDefTable t WHERE (SELECT n_tup_ins > 0 FROM pg_stat_xact_user_tables "
-            u"WHERE "
-            u"relid = 'usrdeftable'::regclass) AND t.xmin = pg_current_xact_id()::xid AND NOT EXISTS (SELECT "
-            u"1 FROM "
-            u"%3 x WHERE x.usrdefInd = t.usrdefInd) UNION ALL SELECT Seq * 2 - 1, usrdefInd, "
-            u"json_build_array('insert', usrdefInd) FROM r WHERE Nth = 1 AND Mine UNION ALL SELECT Seq * 2, "
-            u"usrdefInd, json_build_array('update', usrdefInd, NULL, NULL, RowBefore::json) FROM r) INSERT "
-            u"INTO %1 "
-            u"(ChangedAt, LoginName, Workstation, Action, RowAfter) SELECT ?, ?, ?, '%2', "
-            u"json_build_object('columns', ?::json, 'changes', json_agg(c ORDER BY Ord, k))::text FROM c "
-            u"HAVING "
-            u"count(*) > 0"_s.arg(kHistoryTable, kPackAction, kRunTable));
+        q.prepare(u"WITH r AS (SELECT Seq, usrdefInd, RowBefore, Mine, row_number() OVER (PARTITION BY "
+                  u"usrdefInd ORDER BY "
+                  u"Seq) AS Nth FROM %3), i AS (SELECT t.usrdefInd AS k FROM UsrDefTable t WHERE (SELECT "
+                  u"n_tup_ins > 0 "
+                  u"FROM pg_stat_xact_user_tables WHERE relid = 'usrdeftable'::regclass) AND t.xmin = "
+                  u"pg_current_xact_id()::xid AND NOT EXISTS (SELECT 1 FROM %3 x WHERE x.usrdefInd = "
+                  u"t.usrdefInd)), g AS "
+                  u"(SELECT min(k) AS Lo, max(k) AS Hi FROM (SELECT k, k - row_number() OVER (ORDER BY k) AS "
+                  u"Island FROM "
+                  u"i) s GROUP BY Island), c AS (SELECT 0 AS Ord, Lo AS k, json_build_array('inserts', Lo, "
+                  u"Hi) AS c FROM "
+                  u"g UNION ALL SELECT Seq * 2 - 1, usrdefInd, json_build_array('insert', usrdefInd) FROM r "
+                  u"WHERE Nth = 1 "
+                  u"AND Mine UNION ALL SELECT Seq * 2, usrdefInd, json_build_array('update', usrdefInd, "
+                  u"NULL, NULL, "
+                  u"RowBefore::json) FROM r) INSERT INTO %1 (ChangedAt, LoginName, Workstation, Action, "
+                  u"RowAfter) SELECT "
+                  u"?, ?, ?, '%2', json_build_object('columns', ?::json, 'changes', json_agg(c ORDER BY Ord, "
+                  u"k))::text "
+                  u"FROM c HAVING count(*) > 0"_s.arg(kHistoryTable, kPackAction, kRunTable));
         q.addBindValue(historyNow());
         q.addBindValue(login);
         q.addBindValue(workstation);
         q.addBindValue(QString::fromUtf8(columns));
-    } else if (d->changes > 0) {
+    } else if (d->closeRange(), d->changes > 0) {
         q.prepare(u"INSERT INTO %1 (ChangedAt, LoginName, Workstation, Action, RowAfter) VALUES (?, ?, ?, "
                   u"'%2', ?)"_s.arg(kHistoryTable, kPackAction));
         q.addBindValue(historyNow());

@@ -122,12 +122,20 @@ void unpack(const QByteArray& entry, const Change& from, QList<Change>& into) {
         Change change = from;
         change.changeNo = 0;
         change.unpacked = true;
+        change.office = change.list = change.before = change.after = QVariant();
+        if (c.at(0).toString() == u"inserts"_s) { // keys from, to: each inserted in turn
+            change.action = u"insert"_s;
+            for (qint64 key = qint64(c.at(1).toDouble()); key <= qint64(c.at(2).toDouble()); ++key) {
+                change.key = key;
+                into.append(change);
+            }
+            continue;
+        }
         change.action = c.at(0).toString();
         change.key = qint64(c.at(1).toDouble());
         change.office = numberOf(c.at(2));
         change.list = textOf(c.at(3));
         change.before = rowText(names, c.at(4));
-        change.after = {};
         into.append(change);
     }
 }

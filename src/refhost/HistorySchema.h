@@ -15,8 +15,9 @@ inline const QString kCheckpointTable = QStringLiteral("UsrDefHistoryCheckpoint"
 // The Action of an entry that holds several changes not yet unpacked. RowAfter:
 // {"columns": [names], "changes": [[action, key, office, list, before]...]},
 // before a JSON array of the row's values in the columns' order, or the
-// changes' array alone; a missing value null or left off. The row after a
-// change is taken when it is sealed.
+// changes' array alone; a missing value null or left off; ["inserts", from,
+// to] the inserts of the keys from to to. The row after a change is taken
+// when it is sealed.
 inline const QString kPackAction = QStringLiteral("pack");
 // PostgreSQL: a session's own table of the rows before of its run's updates.
 inline const QString kRunTable = QStringLiteral("pg_temp.UsrDefHistoryRun");
