@@ -32,16 +32,38 @@ int compareIgnoringCase(QStringView a, QStringView b, qsizetype from = 0) {
     return a.size() == b.size() ? 0 : (a.size() < b.size() ? -1 : 1);
 }
 
+// How many characters from from on, up to most, a and b share when folded
+// (ASCII only: a character outside it ends the count).
+qsizetype sharedFolded(QStringView a, QStringView b, qsizetype from, qsizetype most) {
+    const qsizetype n = std::min({most, a.size() - from, b.size() - from});
+    const char16_t* pa = a.utf16() + from;
+    const char16_t* pb = b.utf16() + from;
+    for (qsizetype i = 0; i < n; ++i) {
+        char16_t x = pa[i];
+        char16_t y = pb[i];
+        if (x != y) {
+            if (x >= u'A' && x <= u'Z')
+                x = char16_t(x + 32);
+            if (y >= u'A' && y <= u'Z')
+                y = char16_t(y + 32);
+        }
+        if (x != y || x >= 0x80 || x == 0)
+            return i;
+    }
+    return std::max<qsizetype>(n, 0);
+}
+
 // The first eight characters of a text, folded, as one number that orders as
 // the texts do (a byte a character, a missing character counts 0, below any
 // character). A text whose first eight characters leave ASCII, or that holds
 // NUL there, gets no prefix and is always compared in full.
 constexpr quint64 kNoPrefix = ~quint64(0);
 constexpr qsizetype kPrefixChars = 8;
-quint64 sortPrefix(QStringView text) {
+// The same for the eight characters from: a text's next "digit".
+quint64 sortPrefix(QStringView text, qsizetype from = 0) {
     quint64 prefix = 0;
-    const qsizetype n = std::min<qsizetype>(text.size(), kPrefixChars);
-    const char16_t* p = text.utf16();
+    const qsizetype n = std::clamp<qsizetype>(text.size() - from, 0, kPrefixChars);
+    const char16_t* p = text.utf16() + (n > 0 ? from : 0);
     for (qsizetype i = 0; i < kPrefixChars; ++i) {
         quint64 unit = 0;
         if (i < n) {
@@ -58,12 +80,14 @@ quint64 sortPrefix(QStringView text) {
 
 // Stable sort of sort entries (a prefix and a text length per key, and the
 // row) by the full comparison before(). When every key text has a prefix,
-// as in nearly every list, a radix sort by the numbers decides first; only
-// runs whose prefixes tie on a text longer than the prefix are then put in
-// order by the texts themselves.
-template <typename Entry, typename Before>
-void sortEntries(std::vector<Entry>& entries, const Before& before, qsizetype prefixedKeys, qsizetype keys,
-                 const QList<Qt::SortOrder>& orders) {
+// as in nearly every list, a radix sort by the numbers decides first; runs
+// whose prefixes tie on a text longer than the prefix are then put in order
+// eight characters at a time (text(k, row) is a key's text), so a long
+// beginning that many texts share (a list of "composite ..." entries) is
+// read once per entry, not once per comparison.
+template <typename Entry, typename Before, typename Text>
+void sortEntries(std::vector<Entry>& entries, const Before& before, const Text& text, qsizetype prefixedKeys,
+                 qsizetype keys, const QList<Qt::SortOrder>& orders) {
     bool allPrefixed = keys <= 2;
     for (size_t i = 0; i < entries.size() && allPrefixed; ++i) {
         for (qsizetype k = 0; k < prefixedKeys; ++k)
@@ -103,33 +127,99 @@ void sortEntries(std::vector<Entry>& entries, const Before& before, qsizetype pr
             scattered[count[(key(e, k) >> shift) & 0xff]++] = e;
         entries.swap(scattered);
     }
+    scattered = {};
+
     const auto beforeOrEarlier = [&](const Entry& a, const Entry& b) {
         if (before(a, b))
             return true;
         return !before(b, a) && a.row < b.row;
     };
-    // Runs tied on the first prefix whose texts go on past it are ordered by
-    // the full comparison; otherwise runs tied on both prefixes are, where a
-    // second key goes on past its prefix.
-    const auto refine = [&](auto sameRun, int lengthKey) {
-        for (size_t begin = 0; begin < entries.size();) {
-            size_t end = begin + 1;
-            bool longer = entries[begin].length[lengthKey] > kPrefixChars;
-            while (end < entries.size() && sameRun(entries[begin], entries[end])) {
-                longer = longer || entries[end].length[lengthKey] > kPrefixChars;
-                ++end;
-            }
-            if (end - begin > 1 && longer)
+    // Entries begin..end tie on the keys before k and on the first depth
+    // characters of key k; their row order is lost. Orders them in full.
+    std::vector<std::pair<quint64, qint32>> digits;
+    const auto sortRun = [&](auto& self, size_t begin, size_t end, qsizetype k, qsizetype depth) -> void {
+        if (end - begin < 2)
+            return;
+        if (k == prefixedKeys) {
+            std::sort(entries.begin() + qsizetype(begin), entries.begin() + qsizetype(end),
+                      [](const Entry& a, const Entry& b) { return a.row < b.row; });
+            return;
+        }
+        // Characters every text of the run shares are skipped at once: each
+        // text is read once for them, not once per eight.
+        const QStringView head = text(k, entries[begin].row);
+        qsizetype shared = head.size() - depth;
+        for (size_t i = begin + 1; i < end && shared > 0; ++i)
+            shared = std::min(shared, sharedFolded(head, text(k, entries[i].row), depth, shared));
+        depth += std::max<qsizetype>(shared, 0);
+        // The next eight characters of key k, as a prefix is made.
+        digits.resize(end - begin);
+        bool same = true;
+        for (size_t i = begin; i < end; ++i) {
+            quint64 digit = sortPrefix(text(k, entries[i].row), depth);
+            if (digit == kNoPrefix) {
                 std::sort(entries.begin() + qsizetype(begin), entries.begin() + qsizetype(end),
                           beforeOrEarlier);
-            begin = end;
+                return;
+            }
+            digit ^= flip[k];
+            digits[i - begin] = {digit, qint32(i)};
+            same = same && digit == digits[0].first;
+        }
+        if (!same) {
+            std::sort(digits.begin(), digits.end());
+            std::vector<Entry> run(end - begin);
+            for (size_t i = 0; i < run.size(); ++i)
+                run[i] = entries[size_t(digits[i].second)];
+            std::copy(run.begin(), run.end(), entries.begin() + qsizetype(begin));
+        } else {
+            std::fill(digits.begin(), digits.end(), std::pair(digits[0].first, 0));
+        }
+        // Copied, since the runs below reuse the digits.
+        std::vector<quint64> tied(digits.size());
+        for (size_t i = 0; i < tied.size(); ++i)
+            tied[i] = digits[i].first;
+        for (size_t first = 0; first < tied.size();) {
+            size_t last = first + 1;
+            bool longer = entries[begin + first].length[k] > depth + kPrefixChars;
+            while (last < tied.size() && tied[last] == tied[first]) {
+                longer = longer || entries[begin + last].length[k] > depth + kPrefixChars;
+                ++last;
+            }
+            // Texts that end within these characters and tie are equal.
+            if (longer)
+                self(self, begin + first, begin + last, k, depth + kPrefixChars);
+            else
+                self(self, begin + first, begin + last, k + 1, 0);
+            first = last;
         }
     };
-    refine([](const Entry& a, const Entry& b) { return a.prefix[0] == b.prefix[0]; }, 0);
-    if (prefixedKeys > 1)
-        refine([](const Entry& a,
-                  const Entry& b) { return a.prefix[0] == b.prefix[0] && a.prefix[1] == b.prefix[1]; },
-               1);
+    // Runs tied on the first prefix whose texts go on past it; otherwise
+    // runs tied on both prefixes where a second key goes on past its prefix.
+    for (size_t begin = 0; begin < entries.size();) {
+        size_t end = begin + 1;
+        bool longer = entries[begin].length[0] > kPrefixChars;
+        while (end < entries.size() && entries[end].prefix[0] == entries[begin].prefix[0]) {
+            longer = longer || entries[end].length[0] > kPrefixChars;
+            ++end;
+        }
+        if (longer) {
+            sortRun(sortRun, begin, end, 0, kPrefixChars);
+        } else if (prefixedKeys > 1) {
+            for (size_t from = begin; from < end;) {
+                size_t to = from + 1;
+                bool longerSecond = entries[from].length[1] > kPrefixChars;
+                while (to < end && entries[to].prefix[1] == entries[from].prefix[1]) {
+                    longerSecond = longerSecond || entries[to].length[1] > kPrefixChars;
+                    ++to;
+                }
+                if (longerSecond)
+                    sortRun(sortRun, from, to, 1, kPrefixChars);
+                from = to;
+            }
+        }
+        begin = end;
+    }
 }
 } // namespace
 
@@ -177,7 +267,10 @@ std::vector<qint32> sortedOrder(const QList<const TextColumn*>& keyColumns,
         sorted = !before(entries[i], entries[i - 1]);
     if (sorted)
         return {};
-    sortEntries(entries, before, keyCount, keyColumns.size(), keyOrders);
+    const auto text = [&](qsizetype k, qint32 row) {
+        return keyColumns[k]->at(row);
+    };
+    sortEntries(entries, before, text, keyCount, keyColumns.size(), keyOrders);
     std::vector<qint32> order(static_cast<size_t>(count));
     for (qint32 i = 0; i < count; ++i)
         order[size_t(i)] = entries[size_t(i)].row;
