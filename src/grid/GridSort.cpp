@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <array>
+#include <stdexcept>
 #include <utility>
 
 namespace viVavazuruv::grid {
@@ -136,7 +137,9 @@ void sortEntries(std::vector<Entry>& entries, const Before& before, const Text& 
     };
     // Entries begin..end tie on the keys before k and on the first depth
     // characters of key k; their row order is lost. Orders them in full.
+    // Shared by every run: each is done with them before the runs within it.
     std::vector<std::pair<quint64, qint32>> digits;
+    std::vector<Entry> run;
     const auto sortRun = [&](auto& self, size_t begin, size_t end, qsizetype k, qsizetype depth) -> void {
         if (end - begin < 2)
             return;
@@ -168,7 +171,7 @@ void sortEntries(std::vector<Entry>& entries, const Before& before, const Text& 
         }
         if (!same) {
             std::sort(digits.begin(), digits.end());
-            std::vector<Entry> run(end - begin);
+            run.resize(end - begin);
             for (size_t i = 0; i < run.size(); ++i)
                 run[i] = entries[size_t(digits[i].second)];
             std::copy(run.begin(), run.end(), entries.begin() + qsizetype(begin));
@@ -181,9 +184,9 @@ void sortEntries(std::vector<Entry>& entries, const Before& before, const Text& 
             tied[i] = digits[i].first;
         for (size_t first = 0; first < tied.size();) {
             size_t last = first + 1;
-            bool longer = entries[begin + first].length[k] > depth + kPrefixChars;
+            bool longer = text(k, entries[begin + first].row).size() > depth + kPrefixChars;
             while (last < tied.size() && tied[last] == tied[first]) {
-                longer = longer || entries[begin + last].length[k] > depth + kPrefixChars;
+                longer = longer || text(k, entries[begin + last].row).size() > depth + kPrefixChars;
                 ++last;
             }
             // Texts that end within these characters and tie are equal.
@@ -198,9 +201,9 @@ void sortEntries(std::vector<Entry>& entries, const Before& before, const Text& 
     // runs tied on both prefixes where a second key goes on past its prefix.
     for (size_t begin = 0; begin < entries.size();) {
         size_t end = begin + 1;
-        bool longer = entries[begin].length[0] > kPrefixChars;
+        bool longer = entries[begin].isLonger(0);
         while (end < entries.size() && entries[end].prefix[0] == entries[begin].prefix[0]) {
-            longer = longer || entries[end].length[0] > kPrefixChars;
+            longer = longer || entries[end].isLonger(0);
             ++end;
         }
         if (longer) {
@@ -208,9 +211,9 @@ void sortEntries(std::vector<Entry>& entries, const Before& before, const Text& 
         } else if (prefixedKeys > 1) {
             for (size_t from = begin; from < end;) {
                 size_t to = from + 1;
-                bool longerSecond = entries[from].length[1] > kPrefixChars;
+                bool longerSecond = entries[from].isLonger(1);
                 while (to < end && entries[to].prefix[1] == entries[from].prefix[1]) {
-                    longerSecond = longerSecond || entries[to].length[1] > kPrefixChars;
+                    longerSecond = longerSecond || entries[to].isLonger(1);
                     ++to;
                 }
                 if (longerSecond)
@@ -228,20 +231,26 @@ std::vector<qint32> sortedOrder(const QList<const TextColumn*>& keyColumns,
     // Sort compact entries, never the strings (they move once, below). Each
     // entry carries the first folded characters of its keys as a number, so
     // most comparisons are decided without touching the texts.
+    // Whether a text goes on past its prefix is a bit beside the row: an
+    // entry is 24 bytes, and a long list's sort holds two copies of them.
     struct Entry {
         quint64 prefix[2];
-        qint32 length[2];
-        qint32 row;
+        quint32 row : 30;
+        quint32 longer : 2; // bit k: key k's text is longer than its prefix
+        bool isLonger(qsizetype k) const { return (longer >> k) & 1; }
     };
+    if (quint64(base) + quint64(count) >= (quint64(1) << 30))
+        throw std::length_error("a grid sorts fewer than 2^30 rows");
     const qsizetype keyCount = std::min<qsizetype>(keyColumns.size(), 2);
     std::vector<Entry> entries(static_cast<size_t>(count));
     for (qint32 i = 0; i < count; ++i) {
         Entry& e = entries[size_t(i)];
-        e.row = base + i;
+        e.row = quint32(base + i);
+        e.longer = 0;
         for (qsizetype k = 0; k < 2; ++k) {
             const QStringView text = k < keyCount ? keyColumns[k]->at(base + i) : QStringView();
             e.prefix[k] = k < keyCount ? sortPrefix(text) : 0;
-            e.length[k] = qint32(std::min<qsizetype>(text.size(), 1 << 30));
+            e.longer |= quint32(text.size() > kPrefixChars) << k;
         }
     }
     const auto before = [&](const Entry& a, const Entry& b) {
@@ -250,7 +259,7 @@ std::vector<qint32> sortedOrder(const QList<const TextColumn*>& keyColumns,
             const bool prefixed = k < keyCount && a.prefix[k] != kNoPrefix && b.prefix[k] != kNoPrefix;
             if (prefixed && a.prefix[k] != b.prefix[k])
                 c = a.prefix[k] < b.prefix[k] ? -1 : 1;
-            else if (prefixed && a.length[k] <= kPrefixChars && b.length[k] <= kPrefixChars)
+            else if (prefixed && !a.isLonger(k) && !b.isLonger(k))
                 c = 0; // the whole of both texts was in the prefix
             else
                 c = compareIgnoringCase(keyColumns[k]->at(a.row), keyColumns[k]->at(b.row),

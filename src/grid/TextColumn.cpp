@@ -12,6 +12,10 @@ void TextColumn::resize(qint32 rows) {
             m_replaced += m_cells[r].size;
     }
     m_cells.resize(size_t(std::max(rows, 0)));
+    // Room made ahead for rows that did not come (a list read before its
+    // length was known) goes back; an emptied column keeps it for a refill.
+    if (!m_cells.empty() && m_cells.capacity() - m_cells.size() > m_cells.size() / 8)
+        m_cells.shrink_to_fit();
     if (m_cells.empty()) {
         // A list refilled reuses the first blocks: freeing and asking for
         // them again would hand the pages back and fault them in anew.
