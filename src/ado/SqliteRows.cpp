@@ -15,11 +15,11 @@ namespace viVavazuruv::ado {
 
 namespace {
 bool isAscii(const unsigned char* bytes, int size) {
-    for (int i = 0; i < size; ++i) {
-        if (bytes[i] >= 0x80)
-            return false;
-    }
-    return true;
+    // Every byte looked at, no early way out: the loop runs many bytes at a time.
+    unsigned char seen = 0;
+    for (int i = 0; i < size; ++i)
+        seen |= static_cast<unsigned char>(bytes[i]);
+    return seen < 0x80;
 }
 } // namespace
 

@@ -59,6 +59,7 @@ qsizetype sharedFolded(QStringView a, QStringView b, qsizetype from, qsizetype m
 // character). A text whose first eight characters leave ASCII, or that holds
 // NUL there, gets no prefix and is always compared in full.
 constexpr quint64 kNoPrefix = ~quint64(0);
+constexpr size_t kReadAhead = 8;
 constexpr qsizetype kPrefixChars = 8;
 // The same for the eight characters from: a text's next "digit".
 quint64 sortPrefix(QStringView text, qsizetype from = 0) {
@@ -107,18 +108,34 @@ void sortEntries(std::vector<Entry>& entries, const Before& before, const Text& 
     };
     // Least significant digit first, a byte at a time: each pass is stable,
     // so ties keep their row order, and a byte every entry shares (the unused
-    // tail of a short code) costs no pass.
+    // tail of a short code) is neither counted nor passed over.
     constexpr int kDigits = 16;
-    std::vector<std::array<quint32, 256>> counts(kDigits);
-    for (const Entry& e : entries) {
-        for (int d = 0; d < kDigits; ++d)
-            ++counts[size_t(d)][(key(e, d < 8 ? 1 : 0) >> (8 * (d % 8))) & 0xff];
+    quint64 differing[2] = {0, 0};
+    for (int k = 0; k < 2; ++k) {
+        quint64 any = 0, all = ~quint64(0);
+        for (const Entry& e : entries) {
+            any |= key(e, k);
+            all &= key(e, k);
+        }
+        differing[k] = any ^ all;
     }
-    std::vector<Entry> scattered(entries.size());
+    int varying[kDigits];
+    int varyingCount = 0;
     for (int d = 0; d < kDigits; ++d) {
-        std::array<quint32, 256>& count = counts[size_t(d)];
-        if (std::find(count.cbegin(), count.cend(), quint32(entries.size())) != count.cend())
-            continue;
+        if ((differing[d < 8 ? 1 : 0] >> (8 * (d % 8))) & 0xff)
+            varying[varyingCount++] = d;
+    }
+    std::vector<std::array<quint32, 256>> counts(static_cast<size_t>(varyingCount));
+    for (const Entry& e : entries) {
+        for (int v = 0; v < varyingCount; ++v) {
+            const int d = varying[v];
+            ++counts[size_t(v)][(key(e, d < 8 ? 1 : 0) >> (8 * (d % 8))) & 0xff];
+        }
+    }
+    std::vector<Entry> scattered(varyingCount > 0 ? entries.size() : 0);
+    for (int v = 0; v < varyingCount; ++v) {
+        const int d = varying[v];
+        std::array<quint32, 256>& count = counts[size_t(v)];
         quint32 next = 0;
         for (quint32& c : count)
             next += std::exchange(c, next);
@@ -150,15 +167,24 @@ void sortEntries(std::vector<Entry>& entries, const Before& before, const Text& 
         }
         // Characters every text of the run shares are skipped at once: each
         // text is read once for them, not once per eight.
+        // A run's rows lie all over the column: asking for the texts ahead
+        // early lets them arrive while this one is read.
+        const auto readAhead = [&](size_t i) {
+            if (i + kReadAhead < end)
+                __builtin_prefetch(text(k, entries[i + kReadAhead].row).data());
+        };
         const QStringView head = text(k, entries[begin].row);
         qsizetype shared = head.size() - depth;
-        for (size_t i = begin + 1; i < end && shared > 0; ++i)
+        for (size_t i = begin + 1; i < end && shared > 0; ++i) {
+            readAhead(i);
             shared = std::min(shared, sharedFolded(head, text(k, entries[i].row), depth, shared));
+        }
         depth += std::max<qsizetype>(shared, 0);
         // The next eight characters of key k, as a prefix is made.
         digits.resize(end - begin);
         bool same = true;
         for (size_t i = begin; i < end; ++i) {
+            readAhead(i);
             quint64 digit = sortPrefix(text(k, entries[i].row), depth);
             if (digit == kNoPrefix) {
                 std::sort(entries.begin() + qsizetype(begin), entries.begin() + qsizetype(end),
