@@ -59,7 +59,6 @@ qsizetype sharedFolded(QStringView a, QStringView b, qsizetype from, qsizetype m
 // character). A text whose first eight characters leave ASCII, or that holds
 // NUL there, gets no prefix and is always compared in full.
 constexpr quint64 kNoPrefix = ~quint64(0);
-constexpr size_t kReadAhead = 8;
 constexpr qsizetype kPrefixChars = 8;
 // The same for the eight characters from: a text's next "digit".
 quint64 sortPrefix(QStringView text, qsizetype from = 0) {
@@ -88,8 +87,8 @@ quint64 sortPrefix(QStringView text, qsizetype from = 0) {
 // beginning that many texts share (a list of "composite ..." entries) is
 // read once per entry, not once per comparison.
 template <typename Entry, typename Before, typename Text>
-void sortEntries(std::vector<Entry>& entries, const Before& before, const Text& text, qsizetype prefixedKeys,
-                 qsizetype keys, const QList<Qt::SortOrder>& orders) {
+void sortEntries(std::vector<Entry>& entries, qint32 base, const Before& before, const Text& text,
+                 qsizetype prefixedKeys, qsizetype keys, const QList<Qt::SortOrder>& orders) {
     bool allPrefixed = keys <= 2;
     for (size_t i = 0; i < entries.size() && allPrefixed; ++i) {
         for (qsizetype k = 0; k < prefixedKeys; ++k)
@@ -145,83 +144,31 @@ void sortEntries(std::vector<Entry>& entries, const Before& before, const Text& 
             scattered[count[(key(e, k) >> shift) & 0xff]++] = e;
         entries.swap(scattered);
     }
-    scattered = {};
+    std::vector<Entry>().swap(scattered); // freed: the levels below need room of their own
 
     const auto beforeOrEarlier = [&](const Entry& a, const Entry& b) {
         if (before(a, b))
             return true;
         return !before(b, a) && a.row < b.row;
     };
-    // Entries begin..end tie on the keys before k and on the first depth
-    // characters of key k; their row order is lost. Orders them in full.
-    // Shared by every run: each is done with them before the runs within it.
-    std::vector<std::pair<quint64, qint32>> digits;
-    std::vector<Entry> run;
-    const auto sortRun = [&](auto& self, size_t begin, size_t end, qsizetype k, qsizetype depth) -> void {
-        if (end - begin < 2)
-            return;
-        if (k == prefixedKeys) {
-            std::sort(entries.begin() + qsizetype(begin), entries.begin() + qsizetype(end),
-                      [](const Entry& a, const Entry& b) { return a.row < b.row; });
-            return;
-        }
-        // Characters every text of the run shares are skipped at once: each
-        // text is read once for them, not once per eight.
-        // A run's rows lie all over the column: asking for the texts ahead
-        // early lets them arrive while this one is read.
-        const auto readAhead = [&](size_t i) {
-            if (i + kReadAhead < end)
-                __builtin_prefetch(text(k, entries[i + kReadAhead].row).data());
-        };
-        const QStringView head = text(k, entries[begin].row);
-        qsizetype shared = head.size() - depth;
-        for (size_t i = begin + 1; i < end && shared > 0; ++i) {
-            readAhead(i);
-            shared = std::min(shared, sharedFolded(head, text(k, entries[i].row), depth, shared));
-        }
-        depth += std::max<qsizetype>(shared, 0);
-        // The next eight characters of key k, as a prefix is made.
-        digits.resize(end - begin);
-        bool same = true;
-        for (size_t i = begin; i < end; ++i) {
-            readAhead(i);
-            quint64 digit = sortPrefix(text(k, entries[i].row), depth);
-            if (digit == kNoPrefix) {
-                std::sort(entries.begin() + qsizetype(begin), entries.begin() + qsizetype(end),
-                          beforeOrEarlier);
-                return;
-            }
-            digit ^= flip[k];
-            digits[i - begin] = {digit, qint32(i)};
-            same = same && digit == digits[0].first;
-        }
-        if (!same) {
-            std::sort(digits.begin(), digits.end());
-            run.resize(end - begin);
-            for (size_t i = 0; i < run.size(); ++i)
-                run[i] = entries[size_t(digits[i].second)];
-            std::copy(run.begin(), run.end(), entries.begin() + qsizetype(begin));
-        } else {
-            std::fill(digits.begin(), digits.end(), std::pair(digits[0].first, 0));
-        }
-        // Copied, since the runs below reuse the digits.
-        std::vector<quint64> tied(digits.size());
-        for (size_t i = 0; i < tied.size(); ++i)
-            tied[i] = digits[i].first;
-        for (size_t first = 0; first < tied.size();) {
-            size_t last = first + 1;
-            bool longer = text(k, entries[begin + first].row).size() > depth + kPrefixChars;
-            while (last < tied.size() && tied[last] == tied[first]) {
-                longer = longer || text(k, entries[begin + last].row).size() > depth + kPrefixChars;
-                ++last;
-            }
-            // Texts that end within these characters and tie are equal.
-            if (longer)
-                self(self, begin + first, begin + last, k, depth + kPrefixChars);
-            else
-                self(self, begin + first, begin + last, k + 1, 0);
-            first = last;
-        }
+    // Runs of entries that tie on the keys before k and on the first depth
+    // characters of key k; their row order is lost. They are put in order a
+    // level at a time: for all of them together, the texts are read once in
+    // row order, which is the order they lie in the column, rather than in
+    // the sorted order, where each text is far from the one before.
+    struct Run {
+        quint32 begin, end;
+        qint32 k, depth;
+    };
+    std::vector<Run> runs;
+    // A short run is ordered at once by the full comparison: a level's
+    // bookkeeping for it would cost more than the few texts it compares.
+    constexpr size_t kShortRun = 8;
+    const auto add = [&](std::vector<Run>& to, size_t begin, size_t end, qsizetype k, qsizetype depth) {
+        if (end - begin <= kShortRun)
+            std::sort(entries.begin() + qsizetype(begin), entries.begin() + qsizetype(end), beforeOrEarlier);
+        else
+            to.push_back({quint32(begin), quint32(end), qint32(k), qint32(depth)});
     };
     // Runs tied on the first prefix whose texts go on past it; otherwise
     // runs tied on both prefixes where a second key goes on past its prefix.
@@ -232,8 +179,8 @@ void sortEntries(std::vector<Entry>& entries, const Before& before, const Text& 
             longer = longer || entries[end].isLonger(0);
             ++end;
         }
-        if (longer) {
-            sortRun(sortRun, begin, end, 0, kPrefixChars);
+        if (longer && end - begin > 1) {
+            add(runs, begin, end, 0, kPrefixChars);
         } else if (prefixedKeys > 1) {
             for (size_t from = begin; from < end;) {
                 size_t to = from + 1;
@@ -242,12 +189,120 @@ void sortEntries(std::vector<Entry>& entries, const Before& before, const Text& 
                     longerSecond = longerSecond || entries[to].isLonger(1);
                     ++to;
                 }
-                if (longerSecond)
-                    sortRun(sortRun, from, to, 1, kPrefixChars);
+                if (longerSecond && to - from > 1)
+                    add(runs, from, to, 1, kPrefixChars);
                 from = to;
             }
         }
         begin = end;
+    }
+    if (runs.empty())
+        return;
+    // By row (from base): the run it is in at this level, or -1, and where
+    // its entry stands; by entry: the next eight characters of its key, and
+    // whether its text goes on past them.
+    const size_t count = entries.size();
+    std::vector<qint32> runOf(count, -1);
+    std::vector<quint32> position(count);
+    std::vector<quint64> digit(count);
+    std::vector<quint8> goesOn(count);
+    std::vector<qint32> shared;
+    std::vector<quint32> heads;  // the row each run's characters are compared with
+    std::vector<quint32> source; // in a run being ordered: where each place's entry comes from
+    while (!runs.empty()) {
+        shared.assign(runs.size(), 0);
+        heads.assign(runs.size(), 0);
+        for (size_t r = 0; r < runs.size(); ++r) {
+            const Run& run = runs[r];
+            for (size_t i = run.begin; i < run.end; ++i) {
+                runOf[entries[i].row - base] = qint32(r);
+                position[entries[i].row - base] = quint32(i);
+            }
+            heads[r] = entries[run.begin].row;
+            shared[r] = qint32(text(run.k, qint32(heads[r])).size() - run.depth);
+        }
+        // Characters every text of a run shares are skipped at once.
+        for (size_t row = 0; row < count; ++row) {
+            const qint32 r = runOf[row];
+            if (r >= 0 && shared[size_t(r)] > 0) {
+                const Run& run = runs[size_t(r)];
+                shared[size_t(r)] =
+                    qint32(sharedFolded(text(run.k, qint32(heads[size_t(r)])),
+                                        text(run.k, qint32(base + row)), run.depth, shared[size_t(r)]));
+            }
+        }
+        for (size_t r = 0; r < runs.size(); ++r)
+            runs[r].depth += std::max(shared[r], 0);
+        for (size_t row = 0; row < count; ++row) {
+            const qint32 r = runOf[row];
+            if (r < 0)
+                continue;
+            const Run& run = runs[size_t(r)];
+            const QStringView t = text(run.k, qint32(base + row));
+            const quint32 at = position[row];
+            digit[at] = sortPrefix(t, run.depth);
+            goesOn[at] = t.size() > run.depth + kPrefixChars;
+            runOf[row] = -1;
+        }
+        std::vector<Run> next;
+        for (const Run& run : runs) {
+            if (std::any_of(digit.begin() + qsizetype(run.begin), digit.begin() + qsizetype(run.end),
+                            [](quint64 d) { return d == kNoPrefix; })) {
+                // Outside ASCII: compared in full.
+                std::sort(entries.begin() + qsizetype(run.begin), entries.begin() + qsizetype(run.end),
+                          beforeOrEarlier);
+                continue;
+            }
+            // The run's entries, digits and marks are put in digit order in
+            // place, each cycle of the permutation followed once: no copy of
+            // a long run is made beside it.
+            const size_t size = run.end - run.begin;
+            source.resize(size);
+            for (size_t j = 0; j < size; ++j)
+                source[j] = quint32(j);
+            quint64* const digits = digit.data() + run.begin;
+            const quint64 flipped = flip[run.k];
+            std::sort(source.begin(), source.end(),
+                      [&](quint32 x, quint32 y) { return (digits[x] ^ flipped) < (digits[y] ^ flipped); });
+            for (size_t j = 0; j < size; ++j) {
+                if (source[j] == j)
+                    continue;
+                const Entry entry = entries[run.begin + j];
+                const quint64 d = digits[j];
+                const quint8 on = goesOn[run.begin + j];
+                size_t at = j;
+                for (;;) {
+                    const size_t from = std::exchange(source[at], quint32(at));
+                    if (from == j) {
+                        entries[run.begin + at] = entry, digits[at] = d, goesOn[run.begin + at] = on;
+                        break;
+                    }
+                    entries[run.begin + at] = entries[run.begin + from];
+                    digits[at] = digits[from];
+                    goesOn[run.begin + at] = goesOn[run.begin + from];
+                    at = from;
+                }
+            }
+            for (size_t first = 0; first < size;) {
+                size_t last = first + 1;
+                bool anyLonger = goesOn[run.begin + first];
+                for (; last < size && digits[last] == digits[first]; ++last)
+                    anyLonger = anyLonger || goesOn[run.begin + last];
+                const size_t b = run.begin + first, e = run.begin + last;
+                first = last;
+                // Texts that end within these characters and tie are equal.
+                if (e - b < 2)
+                    continue;
+                if (anyLonger)
+                    add(next, b, e, run.k, run.depth + kPrefixChars);
+                else if (run.k + 1 < prefixedKeys)
+                    add(next, b, e, run.k + 1, 0);
+                else
+                    std::sort(entries.begin() + qsizetype(b), entries.begin() + qsizetype(e),
+                              [](const Entry& x, const Entry& y) { return x.row < y.row; });
+            }
+        }
+        runs.swap(next);
     }
 }
 } // namespace
@@ -305,7 +360,7 @@ std::vector<qint32> sortedOrder(const QList<const TextColumn*>& keyColumns,
     const auto text = [&](qsizetype k, qint32 row) {
         return keyColumns[k]->at(row);
     };
-    sortEntries(entries, before, text, keyCount, keyColumns.size(), keyOrders);
+    sortEntries(entries, base, before, text, keyCount, keyColumns.size(), keyOrders);
     std::vector<qint32> order(static_cast<size_t>(count));
     for (qint32 i = 0; i < count; ++i)
         order[size_t(i)] = entries[size_t(i)].row;
