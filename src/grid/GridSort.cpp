@@ -79,8 +79,8 @@ quint64 sortPrefix(QStringView text, qsizetype from = 0) {
     return prefix;
 }
 
-// Stable sort of sort entries (a prefix and a text length per key, and the
-// row) by the full comparison before(). When every key text has a prefix,
+// Stable sort of sort entries (a prefix per key, whether each text goes on
+// past it, and the row; rows from base) by the full comparison before(). When every key text has a prefix,
 // as in nearly every list, a radix sort by the numbers decides first; runs
 // whose prefixes tie on a text longer than the prefix are then put in order
 // eight characters at a time (text(k, row) is a key's text), so a long
