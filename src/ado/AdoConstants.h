@@ -10,6 +10,8 @@ inline constexpr qint32 adUseClient = 3;
 inline constexpr qint32 adOpenForwardOnly = 0;
 inline constexpr qint32 adLockReadOnly = 1;
 inline constexpr qint32 adCmdText = 1;
+// Rows arrive while the recordset is read; RecordCount is -1 until the last one has.
+inline constexpr qint32 adAsyncFetch = 0x20;
 inline constexpr qint32 adExecuteNoRecords = 128;
 
 } // namespace viVavazuruv::ado

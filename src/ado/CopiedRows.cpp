@@ -6,6 +6,7 @@
 
 #include <charconv>
 #include <cstring>
+#include <utility>
 
 namespace viVavazuruv::ado {
 
@@ -15,10 +16,11 @@ CopiedRows::CopiedRows(QVector<QString> names) {
 
 CopiedRows::Chunk& CopiedRows::nextRow() {
     if (m_rowCount % kChunkRows == 0) {
-        // A chunk is sized from the one before, so its bytes are seldom moved.
-        if (!m_chunks.empty())
+        // A chunk is sized from the one before, so its bytes are seldom moved;
+        // rows read while they arrive refill the room of the chunk left last.
+        if (!m_chunks.empty() && !m_chunks.back().cells.empty())
             m_chunkBytesHint = m_chunks.back().bytes.size() + m_chunks.back().bytes.size() / 8;
-        m_chunks.emplace_back();
+        m_chunks.push_back(std::exchange(m_spare, Chunk()));
         m_chunks.back().cells.reserve(size_t(kChunkRows) * size_t(m_names.size()));
         m_chunks.back().bytes.reserve(m_chunkBytesHint);
     }
@@ -73,8 +75,16 @@ void CopiedRows::putValue(Chunk& chunk, const QVariant& value) {
 }
 
 void CopiedRows::passed(qint32 row) {
-    if (row % kChunkRows == 0 && row > 0)
-        m_chunks[size_t(row / kChunkRows - 1)] = Chunk();
+    if (row % kChunkRows != 0 || row == 0)
+        return;
+    // Emptied but kept for the next chunk: freeing and asking again for the
+    // same room, chunk after chunk, scatters holes through the heap that the
+    // caller's own growing storage cannot use.
+    Chunk& left = m_chunks[size_t(row / kChunkRows - 1)];
+    left.cells.clear();
+    left.bytes.clear();
+    left.variants.clear();
+    m_spare = std::exchange(left, Chunk());
 }
 
 namespace {

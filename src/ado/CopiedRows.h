@@ -57,6 +57,7 @@ private:
     }
 
     std::vector<Chunk> m_chunks;
+    Chunk m_spare; // the room of the chunk the cursor left last
     size_t m_chunkBytesHint = 0;
 };
 

@@ -12,7 +12,9 @@ namespace viVavazuruv::ado {
 // connection's own handle (SqliteRows), or kept as libpq's own client-side
 // copy (PostgresRows). Every way gives the values and types the driver gives.
 // The recordset picks the way when it opens (Recordset::Open) and reads
-// through this interface only; rows and columns are never out of range here
+// through this interface only; a caller that reads forward once may let the
+// rows arrive while it reads them (fetchMore), so the engine's work and the
+// caller's overlap and no copy of the whole result is kept; rows and columns are never out of range here
 // (the recordset checks them).
 class EngineRows {
 public:
@@ -33,12 +35,19 @@ public:
     // The cursor has moved on to row and never comes back: the rows before it
     // may be freed.
     virtual void passed(qint32 row) { Q_UNUSED(row); }
+    // Rows read while they are being read (an open with adAsyncFetch) arrive
+    // as the cursor asks: false while more may come.
+    bool complete() const { return m_complete; }
+    // Reads the next rows into the count; false, and complete, when there
+    // are no more. Rows already passed may be gone.
+    virtual bool fetchMore() { return false; }
 
 protected:
     EngineRows() = default;
 
     QVector<QString> m_names;
     qint32 m_rowCount = 0;
+    bool m_complete = true;
 };
 
 } // namespace viVavazuruv::ado

@@ -1,6 +1,9 @@
 // Reading a PostgreSQL result straight from the connection's own handle.
 #include "PostgresRows.h"
 
+#include <viVavazuruv/AutomationError.h>
+
+#include <QCoreApplication>
 #include <QSqlDriver>
 
 #include <libpq-fe.h>
@@ -36,11 +39,11 @@ bool startsWithSelect(const QString& source) {
 }
 
 bool isAscii(const char* bytes, int size) {
-    for (int i = 0; i < size; ++i) {
-        if (static_cast<unsigned char>(bytes[i]) >= 0x80)
-            return false;
-    }
-    return true;
+    // Every byte looked at, no early way out: the loop runs many bytes at a time.
+    unsigned char seen = 0;
+    for (int i = 0; i < size; ++i)
+        seen |= static_cast<unsigned char>(bytes[i]);
+    return seen < 0x80;
 }
 
 template <typename T> T parsed(const char* bytes, int size) {
@@ -51,7 +54,7 @@ template <typename T> T parsed(const char* bytes, int size) {
 
 } // namespace
 
-std::unique_ptr<EngineRows> PostgresRows::read(const QString& source, const QSqlDatabase& db) {
+std::unique_ptr<EngineRows> PostgresRows::read(const QString& source, const QSqlDatabase& db, bool streamed) {
     // The driver hands rows over one at a time and converts every value into
     // a QVariant on the way; here the text results are kept as they arrive.
     if (!startsWithSelect(source))
@@ -71,39 +74,91 @@ std::unique_ptr<EngineRows> PostgresRows::read(const QString& source, const QSql
         return nullptr;
 
     // One statement only, unlike a simple query, so text holding several runs as the driver runs it.
-    std::unique_ptr<PostgresRows> rows(new PostgresRows(
-        PQexecParams(connection, source.toUtf8().constData(), 0, nullptr, nullptr, nullptr, nullptr, 0)));
-    if (!rows->m_result || PQresultStatus(rows->m_result) != PGRES_TUPLES_OK)
-        return nullptr;
+    const QByteArray statement = source.toUtf8();
+    std::unique_ptr<PostgresRows> rows;
+    if (streamed) {
+        if (!PQsendQueryParams(connection, statement.constData(), 0, nullptr, nullptr, nullptr, nullptr, 0))
+            return nullptr;
+        PQsetSingleRowMode(connection);
+        rows.reset(new PostgresRows(PQgetResult(connection), connection));
+        const ExecStatusType status = rows->m_result ? PQresultStatus(rows->m_result) : PGRES_FATAL_ERROR;
+        if (status != PGRES_SINGLE_TUPLE)
+            rows->finish(); // no rows, or a failure the driver reports when it runs the statement
+        if (status != PGRES_SINGLE_TUPLE && status != PGRES_TUPLES_OK)
+            return nullptr;
+    } else {
+        rows.reset(new PostgresRows(
+            PQexecParams(connection, statement.constData(), 0, nullptr, nullptr, nullptr, nullptr, 0),
+            nullptr));
+        if (!rows->m_result || PQresultStatus(rows->m_result) != PGRES_TUPLES_OK)
+            return nullptr;
+    }
     const int columns = PQnfields(rows->m_result);
     rows->m_names.resize(columns);
     rows->m_types.reserve(size_t(columns));
     for (int c = 0; c < columns; ++c) {
         const Oid type = PQftype(rows->m_result, c);
         if (std::find(std::begin(kDriverTypes), std::end(kDriverTypes), type) != std::end(kDriverTypes))
-            return nullptr;
+            return nullptr; // destroying the rows reads what the server still sends
         rows->m_types.push_back(type);
         rows->m_names[c] = QString::fromUtf8(PQfname(rows->m_result, c));
     }
     rows->m_rowCount = PQntuples(rows->m_result);
+    rows->m_complete = !rows->m_streaming;
     return rows;
+}
+
+bool PostgresRows::fetchMore() {
+    if (!m_streaming)
+        return false;
+    PQclear(m_result);
+    m_result = PQgetResult(m_streaming);
+    switch (m_result ? PQresultStatus(m_result) : PGRES_FATAL_ERROR) {
+    case PGRES_SINGLE_TUPLE:
+        m_firstRow = m_rowCount++;
+        return true;
+    case PGRES_TUPLES_OK:
+        // The last result after the rows: it holds none.
+        finish();
+        return false;
+    default: {
+        // No result at all before the last one: another statement on the
+        // connection took the rows that were still to come.
+        const QString message = !m_result ? QStringLiteral("the connection ran another statement meanwhile")
+                                          : QString::fromUtf8(PQresultErrorMessage(m_result)).trimmed();
+        finish();
+        throw AutomationError(
+            ErrorCode::DatabaseError,
+            QCoreApplication::translate("PostgresRows", "Reading the rows failed: %1").arg(message));
+    }
+    }
+}
+
+void PostgresRows::finish() {
+    if (m_streaming) {
+        while (PGresult* rest = PQgetResult(m_streaming))
+            PQclear(rest);
+    }
+    m_streaming = nullptr;
+    m_complete = true;
 }
 
 PostgresRows::~PostgresRows() {
     PQclear(m_result); // nothing for a null result
+    finish();
 }
 
 const QVariant& PostgresRows::value(qint32 row, int column, QVariant& slot) const {
     const Oid type = m_types[size_t(column)];
-    if (PQgetisnull(m_result, row, column)) {
+    if (PQgetisnull(m_result, row - m_firstRow, column)) {
         slot = QVariant(QMetaType(type == kBoolOid                       ? QMetaType::Bool
                                   : type == kInt8Oid                     ? QMetaType::LongLong
                                   : type == kInt2Oid || type == kInt4Oid ? QMetaType::Int
                                                                          : QMetaType::QString));
         return slot;
     }
-    const char* text = PQgetvalue(m_result, row, column);
-    const int size = PQgetlength(m_result, row, column);
+    const char* text = PQgetvalue(m_result, row - m_firstRow, column);
+    const int size = PQgetlength(m_result, row - m_firstRow, column);
     switch (type) {
     case kBoolOid:
         slot = text[0] == 't';
@@ -127,11 +182,12 @@ const QVariant& PostgresRows::value(qint32 row, int column, QVariant& slot) cons
 }
 
 QAnyStringView PostgresRows::text(qint32 row, int column, QString& buffer) const {
-    if (PQgetisnull(m_result, row, column))
-        return {};
-    const char* text = PQgetvalue(m_result, row, column);
-    const int size = PQgetlength(m_result, row, column);
+    // libpq gives a NULL as "", which is its text here: only a truth value asks.
+    const char* text = PQgetvalue(m_result, row - m_firstRow, column);
+    const int size = PQgetlength(m_result, row - m_firstRow, column);
     if (m_types[size_t(column)] == kBoolOid) {
+        if (PQgetisnull(m_result, row - m_firstRow, column))
+            return {};
         buffer = QVariant(text[0] == 't').toString();
         return buffer;
     }

@@ -26,13 +26,15 @@ namespace {
 
 // The way a result is read: the engine's own reader where it takes the
 // connection and the statement, Qt's driver otherwise.
-std::unique_ptr<EngineRows> readRows(const QString& source, const QSqlDatabase& db) {
+// The engine's readers may let the rows arrive while they are read
+// (streamed); the driver's always copies them all first.
+std::unique_ptr<EngineRows> readRows(const QString& source, const QSqlDatabase& db, bool streamed) {
     std::unique_ptr<EngineRows> rows;
     const QString driver = db.driverName();
     if (driver == QLatin1String("QSQLITE"))
-        rows = SqliteRows::read(source, db);
+        rows = SqliteRows::read(source, db, streamed);
     else if (driver == QLatin1String("QPSQL"))
-        rows = PostgresRows::read(source, db);
+        rows = PostgresRows::read(source, db, streamed);
     return rows ? std::move(rows) : DriverRows::read(source, db);
 }
 
@@ -43,7 +45,8 @@ void Recordset::Open(const QString& source, const QSqlDatabase& activeConnection
     if (m_open)
         throw AutomationError(ErrorCode::InvalidProcedureCall,
                               QStringLiteral("The recordset is already open."));
-    if (cursorType != adOpenForwardOnly || lockType != adLockReadOnly || options != adCmdText)
+    if (cursorType != adOpenForwardOnly || lockType != adLockReadOnly ||
+        (options != adCmdText && options != (adCmdText | adAsyncFetch)))
         throw AutomationError(ErrorCode::InvalidProcedureCall,
                               QStringLiteral("Only forward-only, read-only recordsets over command text are "
                                              "supported (cursor %1, lock %2, options %3).")
@@ -52,7 +55,7 @@ void Recordset::Open(const QString& source, const QSqlDatabase& activeConnection
                                   .arg(options));
     requireOpen(activeConnection);
     qCDebug(lcSql).noquote() << "open:" << source;
-    std::unique_ptr<EngineRows> rows = readRows(source, activeConnection);
+    std::unique_ptr<EngineRows> rows = readRows(source, activeConnection, options & adAsyncFetch);
     m_fieldNames = rows->names();
     const int columns = m_fieldNames.size();
     m_fieldIndex.clear();
@@ -73,6 +76,10 @@ void Recordset::DetachConnection() {
         throw AutomationError(
             ErrorCode::InvalidProcedureCall,
             QStringLiteral("Only a client-side recordset can be detached from its connection."));
+    if (m_open && !m_rows->complete())
+        throw AutomationError(
+            ErrorCode::InvalidProcedureCall,
+            QStringLiteral("A recordset cannot be detached while its rows are still arriving."));
     m_connected = false;
 }
 
@@ -95,6 +102,8 @@ void Recordset::MoveNext() {
     ++m_position;
     // The cursor only moves forward: the rows may free what it has left.
     m_rows->passed(m_position);
+    if (m_position >= m_rowCount && m_rows->fetchMore())
+        m_rowCount = m_rows->rowCount();
 }
 
 void Recordset::Close() {
@@ -113,7 +122,7 @@ void Recordset::Close() {
 qint32 Recordset::RecordCount() const {
     if (!m_open)
         throw AutomationError(ErrorCode::OperationOnClosedObject, QStringLiteral("The recordset is closed."));
-    return m_rowCount;
+    return m_rows->complete() ? m_rowCount : -1;
 }
 
 int Recordset::FieldIndex(const QString& name) const {

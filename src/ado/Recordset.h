@@ -28,14 +28,16 @@ public:
     void setCursorLocation(qint32 location);
 
     // Opens source on connection. The component passes forward-only (0),
-    // read-only (1) and command text (1); other cursor and lock types are
+    // read-only (1) and command text (1), with or without adAsyncFetch (the
+    // rows arrive while they are read, and the connection stays busy until
+    // the last has or the recordset closes); other cursor and lock types are
     // refused, since nothing here may write through a recordset.
     // Throws AutomationError with the driver's message when the query fails.
     void Open(const QString& source, const QSqlDatabase& activeConnection, qint32 cursorType, qint32 lockType,
               qint32 options);
 
     // Setting the active connection to nothing detaches a client-side recordset;
-    // reading goes on from the copy.
+    // reading goes on from the copy. Refused while rows are still arriving.
     void DetachConnection();
     bool IsConnected() const { return m_connected; }
 
@@ -45,7 +47,7 @@ public:
     void MoveNext();
     void Close();
 
-    // Number of rows copied at open.
+    // Number of rows copied at open; -1 while rows are still arriving.
     qint32 RecordCount() const;
 
     // The value of a field of the current row, its name matched without regard

@@ -12,6 +12,10 @@ void TextColumn::resize(qint32 rows) {
             m_replaced += m_cells[r].size;
     }
     m_cells.resize(size_t(std::max(rows, 0)));
+    // Room made ahead for rows that did not come (a list read before its
+    // length was known) goes back; an emptied column keeps it for a refill.
+    if (!m_cells.empty() && m_cells.capacity() - m_cells.size() > m_cells.size() / 8)
+        m_cells.shrink_to_fit();
     if (m_cells.empty()) {
         // A list refilled reuses the first blocks: freeing and asking for
         // them again would hand the pages back and fault them in anew.
@@ -100,8 +104,12 @@ void TextColumn::remove(qint32 row) {
 
 void TextColumn::reorder(qint32 base, const std::vector<qint32>& order) {
     std::vector<Cell> moved(order.size());
-    for (size_t i = 0; i < order.size(); ++i)
+    constexpr size_t kReadAhead = 16; // places far apart arrive while others are copied
+    for (size_t i = 0; i < order.size(); ++i) {
+        if (i + kReadAhead < order.size())
+            __builtin_prefetch(&m_cells[size_t(order[i + kReadAhead])]);
         moved[i] = m_cells[size_t(order[i])];
+    }
     std::copy(moved.begin(), moved.end(), m_cells.begin() + base);
 }
 

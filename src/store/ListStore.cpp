@@ -8,6 +8,8 @@
 
 #include <QVector>
 
+#include <algorithm>
+
 namespace viVavazuruv {
 
 namespace {
@@ -21,6 +23,9 @@ QString textOf(const QVariant& value) {
 using usrdef::kCode;
 using usrdef::kKey;
 using usrdef::kTable;
+
+// Room made for a list whose length is not known yet.
+constexpr qint32 kFirstExpected = 1024;
 } // namespace
 
 QString ListStore::OfficeClause() const {
@@ -43,7 +48,14 @@ qint32 ListStore::LoadList(const QString& listCode, const VbArray<QString>& fiel
                            IGridControl& grid, const RowLoaded& rowLoaded) const {
     class GridSink final : public RowSink {
     public:
-        GridSink(IGridControl& grid, const RowLoaded& rowLoaded) : m_grid(grid), m_rowLoaded(rowLoaded) {}
+        GridSink(IGridControl& grid, const RowLoaded& rowLoaded)
+            : m_grid(grid), m_rowLoaded(rowLoaded), m_rowsBefore(grid.MaxRows()) {}
+        // Room made ahead for rows that did not come goes again.
+        void trim(qint32 rows) {
+            const qint32 kept = std::max(rows, m_rowsBefore);
+            if (m_grid.MaxRows() > kept)
+                m_grid.setMaxRows(kept);
+        }
         void expect(qint32 rows) override {
             if (m_grid.MaxRows() < rows)
                 m_grid.setMaxRows(rows);
@@ -57,8 +69,11 @@ qint32 ListStore::LoadList(const QString& listCode, const VbArray<QString>& fiel
     private:
         IGridControl& m_grid;
         const RowLoaded& m_rowLoaded;
+        qint32 m_rowsBefore;
     } sink(grid, rowLoaded);
-    return ReadList(listCode, fieldNames, columnCount, sink);
+    const qint32 rows = ReadList(listCode, fieldNames, columnCount, sink);
+    sink.trim(rows);
+    return rows;
 }
 
 qint32 ListStore::ReadList(const QString& listCode, const VbArray<QString>& fieldNames, qint16 columnCount,
@@ -66,8 +81,11 @@ qint32 ListStore::ReadList(const QString& listCode, const VbArray<QString>& fiel
     const QString sql = m_host.TranslateSql(LoadStatement(listCode), 1, 0);
     ado::Recordset rs;
     rs.setCursorLocation(ado::adUseClient);
-    rs.Open(sql, m_host.GetConnection(), ado::adOpenForwardOnly, ado::adLockReadOnly, ado::adCmdText);
-    rs.DetachConnection();
+    // The rows arrive while they are read: the engine's work on a row
+    // overlaps the sink's on the one before, and no copy of the whole list
+    // is kept beside the sink's.
+    rs.Open(sql, m_host.GetConnection(), ado::adOpenForwardOnly, ado::adLockReadOnly,
+            ado::adCmdText | ado::adAsyncFetch);
 
     qint32 row = 0;
     if (!(rs.Bof() && rs.Eof())) {
@@ -85,7 +103,11 @@ qint32 ListStore::ReadList(const QString& listCode, const VbArray<QString>& fiel
         // made for a value on the way.
         QString codeBuffer, textBuffer;
         const QString wanted = listCode.toUpper();
-        sink.expect(qint32(rs.RecordCount()));
+        // Until the last row has come the count is unknown: room is made
+        // ahead, twice as much each time.
+        qint32 expected = rs.RecordCount();
+        if (expected >= 0)
+            sink.expect(expected);
 
         while (!rs.Eof()) {
             if (codeField >= 0) {
@@ -95,6 +117,11 @@ qint32 ListStore::ReadList(const QString& listCode, const VbArray<QString>& fiel
                     break;
             }
             ++row;
+            if (row > expected) {
+                expected = row > kFirstExpected ? qint32(std::min<qint64>(qint64(row) * 2, INT32_MAX))
+                                                : kFirstExpected;
+                sink.expect(expected);
+            }
             for (int c = 1; c <= columnCount; ++c) {
                 if (columnField[c] < 0)
                     continue;
@@ -110,6 +137,7 @@ qint32 ListStore::ReadList(const QString& listCode, const VbArray<QString>& fiel
             rs.MoveNext();
         }
     }
+    // Also ends a read stopped early by a different code.
     rs.Close();
     return row;
 }

@@ -29,7 +29,9 @@ public:
     class RowSink {
     public:
         virtual ~RowSink() = default;
-        // Before the first row: the most rows the read can give.
+        // Before the first row when the count is known, else ahead of the
+        // rows that have come so far: room for this many rows. A guess may
+        // be more than the rows read.
         virtual void expect(qint32 rows) = 0;
         // Column col of row row (1-based): its field's text, trimmed.
         virtual void cell(qint32 col, qint32 row, QAnyStringView text) = 0;

@@ -20,27 +20,37 @@ using namespace Qt::StringLiterals;
 namespace {
 
 // A client-side recordset open on sql.
-Recordset openClient(const QSqlDatabase& db, const QString& sql) {
+Recordset openClient(const QSqlDatabase& db, const QString& sql, qint32 options = adCmdText) {
     Recordset rs;
     rs.setCursorLocation(adUseClient);
-    rs.Open(sql, db, adOpenForwardOnly, adLockReadOnly, adCmdText);
+    rs.Open(sql, db, adOpenForwardOnly, adLockReadOnly, options);
     return rs;
 }
 
 // Every value of every row of sql, from a recordset and from the driver:
 // the same NULLs, types, texts and number of rows.
-void expectReadAsByTheDriver(const QSqlDatabase& db, const QString& sql, int expectedRows) {
-    Recordset rs = openClient(db, sql);
+void expectReadAsByTheDriver(const QSqlDatabase& db, const QString& sql, int expectedRows,
+                             qint32 options = adCmdText) {
+    // The driver reads first: rows that arrive while read keep the connection busy.
     QSqlQuery query(db);
     ASSERT_TRUE(query.exec(sql));
+    const QSqlRecord record = query.record();
+    QList<QVariantList> driverRows;
+    while (query.next()) {
+        driverRows.append(QVariantList());
+        for (int c = 0; c < record.count(); ++c)
+            driverRows.last() << query.value(c);
+    }
+    query.finish();
+    Recordset rs = openClient(db, sql, options);
     int rows = 0;
     QString buffer;
-    for (int c = 0; c < query.record().count(); ++c)
-        EXPECT_EQ(rs.FieldName(c), query.record().fieldName(c));
-    while (query.next()) {
+    for (int c = 0; c < record.count(); ++c)
+        EXPECT_EQ(rs.FieldName(c), record.fieldName(c));
+    for (const QVariantList& values : std::as_const(driverRows)) {
         ASSERT_FALSE(rs.Eof());
-        for (int c = 0; c < query.record().count(); ++c) {
-            const QVariant mine = rs.Value(c), driver = query.value(c);
+        for (int c = 0; c < record.count(); ++c) {
+            const QVariant mine = rs.Value(c), driver = values.at(c);
             EXPECT_EQ(std::tuple(mine.isNull(), mine.isNull() ? 0 : mine.typeId(), mine.toString(),
                                  rs.CurrentText(c, buffer).toString()),
                       std::tuple(driver.isNull(), driver.isNull() ? 0 : driver.typeId(), driver.toString(),
@@ -52,6 +62,13 @@ void expectReadAsByTheDriver(const QSqlDatabase& db, const QString& sql, int exp
     }
     EXPECT_TRUE(rs.Eof());
     EXPECT_EQ(rows, expectedRows);
+}
+
+// The first value sql gives through the driver; invalid when the connection
+// cannot run it.
+QVariant scalar(const QSqlDatabase& db, const QString& sql) {
+    QSqlQuery query(db);
+    return query.exec(sql) && query.next() ? query.value(0) : QVariant();
 }
 
 class RecordsetTest : public ::testing::TestWithParam<Engine> {
@@ -145,6 +162,37 @@ TEST_P(RecordsetTest, EveryValueMatchesWhatTheDriverReads) {
     }
     db.commit();
     expectReadAsByTheDriver(db, u"SELECT * FROM ItemList ORDER BY ItemKey"_s, 3003);
+    expectReadAsByTheDriver(db, u"SELECT * FROM ItemList ORDER BY ItemKey"_s, 3003, adCmdText | adAsyncFetch);
+}
+
+// Rows that arrive while they are read: no count and no detaching until the
+// last has come, and a read given up early leaves the connection free.
+TEST_P(RecordsetTest, RowsArrivingWhileReadLeaveTheConnectionFree) {
+    QSqlDatabase db = m_db->db();
+    // More rows than one block of them.
+    for (int copies = 3; copies < 384; copies *= 2)
+        m_db->exec(
+            u"INSERT INTO ItemList SELECT ItemCode, ItemText, ItemKey + %1 FROM ItemList"_s.arg(copies));
+    const QString sql = u"SELECT ItemKey FROM ItemList ORDER BY ItemKey"_s;
+    {
+        Recordset rs = openClient(db, sql, adCmdText | adAsyncFetch);
+        EXPECT_EQ(rs.RecordCount(), -1);
+        EXPECT_EQ(errorOf([&] { rs.DetachConnection(); }), ErrorCode::InvalidProcedureCall);
+        rs.MoveNext();
+        EXPECT_EQ(rs.Value(0).toInt(), 2);
+        rs.Close();
+    }
+    EXPECT_EQ(scalar(db, u"SELECT COUNT(*) FROM ItemList"_s).toInt(), 384);
+    { Recordset abandoned = openClient(db, sql, adCmdText | adAsyncFetch); }
+    Recordset rs = openClient(db, sql, adCmdText | adAsyncFetch);
+    QList<int> keys;
+    for (; !rs.Eof(); rs.MoveNext())
+        keys << rs.Value(0).toInt();
+    EXPECT_EQ(keys.size(), 384);
+    EXPECT_EQ(keys.last(), 384);
+    EXPECT_EQ(rs.RecordCount(), 384);
+    rs.DetachConnection();
+    EXPECT_EQ(scalar(db, u"SELECT MAX(ItemKey) FROM ItemList"_s).toInt(), 384);
 }
 
 // The engine's own reader, which the recordset chooses first, leaves to the

@@ -130,6 +130,21 @@ TEST_P(ListStoreTest, InOfficeMode7LoadAndDeleteKeepToTheOffice) {
     EXPECT_THROW(store.DeleteRow(theirs), AutomationError);
 }
 
+// A list read while its rows arrive, longer than the room first made for it:
+// the grid holds exactly its rows, or the more it held before.
+TEST_P(ListStoreTest, AListOfUnknownLengthGrowsTheGridToItsRowsOnly) {
+    m_db->exec(
+        u"WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 1500) "
+        "INSERT INTO UsrDefTable (UsrDefCod, usrdefSeqCod, usrdefDes) SELECT 'LONG', 'G', 'row' FROM n"_s);
+    m_grid.setMaxRows(0);
+    EXPECT_EQ(load(u"LONG"_s), 1500);
+    EXPECT_EQ(m_grid.MaxRows(), 1500);
+    EXPECT_EQ(m_grid.GetText(2, 1500), u"row"_s);
+    m_grid.setMaxRows(5000);
+    EXPECT_EQ(load(u"LONG"_s), 1500);
+    EXPECT_EQ(m_grid.MaxRows(), 5000);
+}
+
 INSTANTIATE_TEST_SUITE_P(Engines, ListStoreTest, ::testing::Values(Engine::SQLite, Engine::PostgreSQL),
                          [](const auto& info) { return test::engineName(info.param); });
 
