@@ -1,6 +1,7 @@
 #include "PickerLevel.h"
 
 #include "FormTwips.h"
+#include "LevelFrame.h"
 #include "ListColumns.h"
 #include "wkDatabases_Form.h"
 #include <grid/GridControl.h>
@@ -43,7 +44,7 @@ void placeInTwips(QWidget* widget, qint32 left, qint32 top, qint32 width, qint32
 
 PickerLevel::PickerLevel(wkDatabases_Form& form, int index) : m_form(form), m_index(index) {
     const QString suffix = QLatin1Char('_') + QString::number(index);
-    Uddbs_Frame = new QGroupBox(&form);
+    Uddbs_Frame = new LevelFrame(&form);
     Uddbs_Frame->setObjectName(QStringLiteral("Uddbs_Frame") + suffix);
     // A nested level's frame lies over the levels below it and must hide them.
     Uddbs_Frame->setAutoFillBackground(true);
