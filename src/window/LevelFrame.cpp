@@ -1,5 +1,6 @@
 #include "LevelFrame.h"
 
+#include <QPaintEvent>
 #include <QPainter>
 #include <QPixmap>
 #include <QPixmapCache>
@@ -12,8 +13,7 @@ namespace {
 
 // Everything that decides how the frame looks: the style, the box's size and
 // state, its title and the colours and font it is drawn in.
-QString frameKey(const QStyle& style, const QStyleOptionGroupBox& option, const QFont& font, qreal ratio,
-                 bool filled) {
+QString frameKey(const QStyle& style, const QStyleOptionGroupBox& option, const QFont& font, qreal ratio) {
     size_t colours = 0;
     const QPalette::ColorGroup group = option.palette.currentColorGroup();
     for (int role = 0; role < QPalette::NColorRoles; ++role)
@@ -33,31 +33,33 @@ QString frameKey(const QStyle& style, const QStyleOptionGroupBox& option, const 
                  .arg(option.lineWidth)
                  .arg(option.midLineWidth))
         .arg(colours)
-        .arg(font.key() + QLatin1Char(filled ? '+' : '-') + option.text);
+        .arg(font.key() + QLatin1Char('-') + option.text);
 }
 
 } // namespace
 
-LevelFrame::LevelFrame(QWidget* parent) : QGroupBox(parent) {}
+LevelFrame::LevelFrame(QWidget* parent) : QGroupBox(parent) {
+    // The picture covers the whole box, background included: nothing is
+    // painted under it first, neither the box's own background nor the
+    // window's (a nested level's frame hides the levels below it).
+    setAttribute(Qt::WA_OpaquePaintEvent);
+}
 
-void LevelFrame::paintEvent(QPaintEvent*) {
+void LevelFrame::paintEvent(QPaintEvent* event) {
     QStyleOptionGroupBox option;
     initStyleOption(&option);
     const qreal ratio = devicePixelRatio();
-    const QString key = frameKey(*style(), option, font(), ratio, autoFillBackground());
+    const QString key = frameKey(*style(), option, font(), ratio);
     QPixmap picture;
     if (!QPixmapCache::find(key, &picture)) {
         picture = QPixmap(option.rect.size() * ratio);
         picture.setDevicePixelRatio(ratio);
-        // The box's own background goes under the frame, as on the screen,
-        // so the frame's soft edges blend with it exactly as they do there
-        // (an opaque picture blends as the window's own surface does).
+        // The box's background goes under the frame, so the frame's soft
+        // edges blend with it as they would on the screen.
         const QBrush background = palette().brush(backgroundRole());
-        const bool opaque =
-            autoFillBackground() && background.style() == Qt::SolidPattern && background.isOpaque();
-        picture.fill(opaque ? background.color() : QColor(Qt::transparent));
+        picture.fill(background.style() == Qt::SolidPattern ? background.color() : QColor(Qt::transparent));
         QPainter painter(&picture);
-        if (autoFillBackground() && !opaque)
+        if (background.style() != Qt::SolidPattern)
             painter.fillRect(QRect(QPoint(0, 0), option.rect.size()), background);
         // As a painter on the box itself starts.
         painter.setFont(font());
@@ -68,7 +70,13 @@ void LevelFrame::paintEvent(QPaintEvent*) {
         painter.end();
         QPixmapCache::insert(key, picture);
     }
-    QPainter(this).drawPixmap(option.rect.topLeft(), picture);
+    // Only what shows: the grid and the buttons cover most of the box.
+    QPainter painter(this);
+    for (const QRect& part : event->region()) {
+        const QRectF from = part.translated(-option.rect.topLeft());
+        painter.drawPixmap(QRectF(part), picture,
+                           QRectF(from.topLeft() * ratio, from.size() * ratio)); // in the picture's pixels
+    }
 }
 
 } // namespace viVavazuruv
