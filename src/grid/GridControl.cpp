@@ -1,6 +1,7 @@
 #include "GridControl.h"
 
 #include "ColumnWidths.h"
+#include "GridHeader.h"
 #include "GridModel.h"
 #include "GridView.h"
 #include "Twips.h"
@@ -198,7 +199,6 @@ void GridControl::setAction(qint16 action) {
         const auto hint = m_position == 3   ? QAbstractItemView::PositionAtTop
                           : m_position == 6 ? QAbstractItemView::PositionAtCenter
                                             : QAbstractItemView::EnsureVisible;
-        m_headerStyle.apply(*m_view); // the header's height decides how many rows fit
         m_view->layoutNow();
         m_view->scrollTo(m_model->index(row - 1, col - 1), hint);
         break;
@@ -343,9 +343,12 @@ void GridControl::applyColumnWidth(qint32 col) {
     m_applyingWidth = true;
     const double chars = m_widthChars[col];
     if (col == 0) {
+        if (chars > 0 && !m_view->rowNumberHeaderIfMade()) {
+            GridHeader* made = m_view->rowNumberHeader();
+            if (m_view->columnHeader()->coloured())
+                made->setColours(m_shadowColor, m_shadowText);
+        }
         QHeaderView* rowNumbers = m_view->verticalHeader();
-        if (chars > 0)
-            m_headerStyle.applyRowNumbers(*m_view);
         rowNumbers->setVisible(chars > 0);
         if (chars > 0)
             rowNumbers->setFixedWidth(pixelsOfChars(*m_view, chars));
@@ -463,18 +466,9 @@ void GridControl::setShadowText(quint32 rgb) {
 }
 
 void GridControl::applyHeaderColours() {
-    // A grid not on the screen yet is restyled once, just before it shows: a
-    // new list sets the background and then the text.
-    if (m_headerStyle.setColours(m_shadowColor, m_shadowText) && isVisible())
-        m_headerStyle.apply(*m_view);
-}
-
-bool GridControl::event(QEvent* event) {
-    // Polish comes before the headers are polished themselves, Show before
-    // anything is painted.
-    if (event->type() == QEvent::Polish || event->type() == QEvent::Show)
-        m_headerStyle.apply(*m_view);
-    return QWidget::event(event);
+    m_view->columnHeader()->setColours(m_shadowColor, m_shadowText);
+    if (GridHeader* rowNumbers = m_view->rowNumberHeaderIfMade())
+        rowNumbers->setColours(m_shadowColor, m_shadowText);
 }
 
 void GridControl::setReDraw(bool on) {

@@ -3,7 +3,6 @@
 #include <QPoint>
 #include <QVector>
 #include <QWidget>
-#include <grid/HeaderStyle.h>
 #include <grid/IGridControl.h>
 
 class QTableView;
@@ -119,9 +118,6 @@ public:
     QTableView* view() const;
     GridModel* model() const { return m_model; }
 
-protected:
-    bool event(QEvent* event) override;
-
 private:
     // The view handles input against the grid's state and raises its events.
     friend class GridView;
@@ -147,7 +143,6 @@ private:
     bool m_redraw = true;
     quint32 m_shadowColor = 0xC0C0C0;
     quint32 m_shadowText = 0x000000;
-    HeaderStyle m_headerStyle;
 
     // Column widths in characters (index 0 the row-number column); negative
     // while a column keeps the view's default width.

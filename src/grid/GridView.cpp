@@ -2,6 +2,7 @@
 
 #include "GridCellDelegate.h"
 #include "GridControl.h"
+#include "GridHeader.h"
 #include "GridModel.h"
 #include "KeyCodes.h"
 #include "Twips.h"
@@ -44,9 +45,31 @@ qint16 mouseButtonCode(Qt::MouseButton button) {
 } // namespace
 
 GridView::GridView(GridControl& grid) : QTableView(&grid), m_grid(grid) {
+    // A column header that draws the list's colours itself (GridControl::applyHeaderColours).
+    setHorizontalHeader(new GridHeader(Qt::Horizontal, this));
     setItemDelegate(new GridCellDelegate(this));
     for (QScrollBar* bar : {horizontalScrollBar(), verticalScrollBar()})
         connect(bar, &QAbstractSlider::actionTriggered, this, &GridView::scrollBarTriggered);
+}
+
+GridHeader* GridView::columnHeader() const {
+    return static_cast<GridHeader*>(horizontalHeader());
+}
+
+GridHeader* GridView::rowNumberHeader() {
+    if (GridHeader* made = rowNumberHeaderIfMade())
+        return made;
+    const QHeaderView* plain = verticalHeader();
+    auto* header = new GridHeader(Qt::Vertical, this);
+    // The rows keep their heights; the plain header goes.
+    header->setMinimumSectionSize(plain->minimumSectionSize());
+    header->setDefaultSectionSize(plain->defaultSectionSize());
+    setVerticalHeader(header);
+    return header;
+}
+
+GridHeader* GridView::rowNumberHeaderIfMade() const {
+    return dynamic_cast<GridHeader*>(verticalHeader());
 }
 
 void GridView::closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hint) {

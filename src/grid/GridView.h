@@ -12,6 +12,7 @@
 namespace viVavazuruv::grid {
 
 class GridControl;
+class GridHeader;
 
 // The table view of a GridControl, with the grid's input handling. Events for
 // the sink are raised only by real input: they are queued while Qt handles it
@@ -27,6 +28,12 @@ public:
     using QTableView::edit;
 
     bool editing() const { return state() == EditingState; }
+    GridHeader* columnHeader() const;
+    // The row numbers' header, made a GridHeader when first asked for: most
+    // grids never show row numbers, and the table view makes a plain one.
+    GridHeader* rowNumberHeader();
+    // The row numbers' header if it is a GridHeader already, else null.
+    GridHeader* rowNumberHeaderIfMade() const;
     void closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hint) override;
     // Brings scroll ranges up to date now instead of at the next event loop
     // pass, so a scroll right after rows were added lands where it should.

@@ -147,8 +147,9 @@ void wkDatabases_Form::Create_Level_Controls(qint16 Level) {
     }
     PickerLevel& lvl = level(Level);
     const PickerLevel& base = level(0);
-    lvl.uddbs_SBar->hide();
-    lvl.uddbs_SBarPanel->setText(base.uddbs_SBarPanel->text());
+    if (lvl.uddbs_SBar)
+        lvl.uddbs_SBar->hide();
+    lvl.setHint(base.hint());
     CurrentLevel = Level;
 
     lvl.uddbs_SS->setHidden(base.uddbs_SS->isHidden());

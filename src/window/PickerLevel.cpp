@@ -1,6 +1,7 @@
 #include "PickerLevel.h"
 
 #include "FormTwips.h"
+#include "LevelFrame.h"
 #include "ListColumns.h"
 #include "wkDatabases_Form.h"
 #include <grid/GridControl.h>
@@ -43,7 +44,7 @@ void placeInTwips(QWidget* widget, qint32 left, qint32 top, qint32 width, qint32
 
 PickerLevel::PickerLevel(wkDatabases_Form& form, int index) : m_form(form), m_index(index) {
     const QString suffix = QLatin1Char('_') + QString::number(index);
-    Uddbs_Frame = new QGroupBox(&form);
+    Uddbs_Frame = new LevelFrame(&form);
     Uddbs_Frame->setObjectName(QStringLiteral("Uddbs_Frame") + suffix);
     // A nested level's frame lies over the levels below it and must hide them.
     Uddbs_Frame->setAutoFillBackground(true);
@@ -69,14 +70,6 @@ PickerLevel::PickerLevel(wkDatabases_Form& form, int index) : m_form(form), m_in
     cmd_Edit = makeButton(QStringLiteral("cmd_Edit"), tr(BrowseCaption));
     cmd_Del = makeButton(QStringLiteral("cmd_Del"), tr("&Delete"));
 
-    uddbs_SBar = new QStatusBar(Uddbs_Frame);
-    uddbs_SBar->setObjectName(QStringLiteral("uddbs_SBar") + suffix);
-    uddbs_SBar->setSizeGripEnabled(false);
-    uddbs_SBar->setAccessibleName(tr("Hint"));
-    uddbs_SBarPanel = new QLabel(uddbs_SBar);
-    uddbs_SBarPanel->setObjectName(QStringLiteral("uddbs_SBarPanel") + suffix);
-    uddbs_SBar->addWidget(uddbs_SBarPanel, 1);
-
     // Design positions (Top 300, Lefts 120/855/1560/2280/3120); Arrange_Controls
     // moves them before the window shows.
     const qint32 lefts[] = {120, 855, 1560, 2280, 3120};
@@ -91,6 +84,25 @@ PickerLevel::~PickerLevel() {
     // The window owns the widgets; the grid must not call a sink that is gone.
     if (uddbs_SS)
         uddbs_SS->setEventSink(nullptr);
+}
+
+void PickerLevel::makeStatusBar() {
+    if (uddbs_SBar)
+        return;
+    const QString suffix = QLatin1Char('_') + QString::number(m_index);
+    uddbs_SBar = new QStatusBar(Uddbs_Frame);
+    uddbs_SBar->setObjectName(QStringLiteral("uddbs_SBar") + suffix);
+    uddbs_SBar->setSizeGripEnabled(false);
+    uddbs_SBar->setAccessibleName(tr("Hint"));
+    uddbs_SBarPanel = new QLabel(m_hint, uddbs_SBar);
+    uddbs_SBarPanel->setObjectName(QStringLiteral("uddbs_SBarPanel") + suffix);
+    uddbs_SBar->addWidget(uddbs_SBarPanel, 1);
+}
+
+void PickerLevel::setHint(const QString& text) {
+    m_hint = text;
+    if (uddbs_SBarPanel)
+        uddbs_SBarPanel->setText(text);
 }
 
 IGridControl& PickerLevel::grid() const {
@@ -139,9 +151,12 @@ void PickerLevel::place(qint32 frameLeft, qint32 frameTop, qint32 frameWidth, qi
     placeInTwips(cmd_Del, rightButton, kButtonTop, kButtonWidth, kButtonHeight);
     cmd_Del->setVisible(showAddDelete);
 
-    // The hint line belongs to edit mode.
+    // The hint line belongs to edit mode; most windows never show it.
     const bool barShown = editing();
-    uddbs_SBar->setVisible(barShown);
+    if (barShown)
+        makeStatusBar();
+    if (uddbs_SBar)
+        uddbs_SBar->setVisible(barShown);
     const qint32 barHeight = barShown ? twips::pixelsToTwipsY(uddbs_SBar->sizeHint().height()) : 0;
 
     const qint32 gridTop = kButtonTop + kButtonHeight + kGridGap;

@@ -56,6 +56,9 @@ public:
     void setCovered(bool covered);
     // The Edit button's own enabled state, whether covered or not.
     bool editEnabled() const { return m_covered ? m_editEnabled : cmd_Edit->isEnabled(); }
+    // The status bar's first panel: a hint, kept until the bar is made.
+    const QString& hint() const { return m_hint; }
+    void setHint(const QString& text);
 
     QGroupBox* Uddbs_Frame = nullptr;
     grid::GridControl* uddbs_SS = nullptr;
@@ -64,6 +67,7 @@ public:
     QPushButton* cmd_Add = nullptr;
     QPushButton* cmd_Cancel = nullptr;
     QPushButton* cmd_Del = nullptr;
+    // The status bar, made when the level first shows it (in edit mode).
     QStatusBar* uddbs_SBar = nullptr;
     QLabel* uddbs_SBarPanel = nullptr; // the status bar's first panel
 
@@ -78,10 +82,13 @@ public:
     void MouseUp(qint16& Button, qint16& Shift, float X, float Y) override;
 
 private:
+    void makeStatusBar();
+
     wkDatabases_Form& m_form;
     int m_index;
     bool m_covered = false;
     bool m_editEnabled = true;
+    QString m_hint;
 };
 
 } // namespace viVavazuruv

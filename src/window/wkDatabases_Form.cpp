@@ -120,7 +120,10 @@ void wkDatabases_Form::Form_Load() {
         Arrange_Controls(false);
     }
     Set_HelpContextID(this, kPickerHelpTopic);
-    Set_Button_Hints(0);
+    // The buttons' tool-tips are set as the window goes up (showEvent): the
+    // option they follow is a question to the host, and nobody points at a
+    // button before the window is on the screen.
+    m_buttonHintsPending = true;
 }
 
 void wkDatabases_Form::Form_Activate() {
@@ -131,7 +134,7 @@ void wkDatabases_Form::Form_Activate() {
                              : codes          ? tr(" Right click on any field to select codes. ")
                              : letters        ? tr(" Right click on any field to select letters. ")
                                               : QString();
-        level(0).uddbs_SBarPanel->setText(hint);
+        level(0).setHint(hint);
     } catch (const AutomationError&) {
         // The hint is a nicety; a request without column widths simply has none.
         logPassedOver(lcWindow, "the status bar's hint", std::current_exception());
@@ -256,6 +259,13 @@ void wkDatabases_Form::resizeEvent(QResizeEvent* event) {
 
 void wkDatabases_Form::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
+    // Asked from the event loop while the window system maps the window.
+    if (std::exchange(m_buttonHintsPending, false)) {
+        QTimer::singleShot(0, this, [this] {
+            if (!m_unloaded && hasLevel(0))
+                runHandler([this] { Set_Button_Hints(0); });
+        });
+    }
     // The frame is known once the window manager has taken the window.
     QTimer::singleShot(0, this, [this] { runHandler([this] { m_placement.syncFrame(); }); });
     // Platforms without window activation (offscreen, some remote sessions)

@@ -229,6 +229,8 @@ private:
     WindowPlacement m_placement;
     GridMenu m_menu;
     bool m_activated = false;
+    // Level 0's button hints wait for the window's first show.
+    bool m_buttonHintsPending = false;
     bool m_unloaded = false;
     std::optional<AutomationError> m_pendingError;
 };

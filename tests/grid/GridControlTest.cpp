@@ -211,6 +211,28 @@ TEST_F(GridControlTest, AHiddenColumnKeepsItsWidthAndAHiddenGridStaysHiddenInANe
     EXPECT_TRUE(m_grid->isVisible());
 }
 
+TEST_F(GridControlTest, HeadersShowTheListsColoursOnceGivenAndMakeRoomForTheirLines) {
+    setUpCells(2, 3);
+    QHeaderView* columns = view()->horizontalHeader();
+    const int plainHeight = columns->height();
+    const QRgb plainTop = columns->grab().toImage().pixel(2, 2);
+    m_grid->setShadowColor(0x000080);
+    m_grid->setShadowText(0xFFFFE8);
+    m_grid->setColWidth(0, 3); // row numbers shown after the colours were given
+    QCoreApplication::processEvents();
+    EXPECT_NE(plainTop, qRgb(0, 0, 0x80));
+    EXPECT_EQ(columns->height(), plainHeight + 1);
+    const QImage caption = columns->grab().toImage();
+    const int right = columns->sectionViewportPosition(0) + columns->sectionSize(0) - 1;
+    int textPixels = 0; // the caption "H1" in the light text colour
+    for (int x = 0; x < right; ++x)
+        for (int y = 0; y < caption.height() - 1; ++y)
+            textPixels += caption.pixelColor(x, y).red() > 0x80;
+    EXPECT_EQ(std::tuple(caption.pixel(2, 2), caption.pixel(right, 2), textPixels > 5),
+              std::tuple(qRgb(0, 0, 0x80), QColor(0x000080).darker(130).rgb(), true));
+    EXPECT_EQ(view()->verticalHeader()->grab().toImage().pixel(1, 1), qRgb(0, 0, 0x80));
+}
+
 TEST_F(GridControlTest, ACellTooNarrowForItsTextShowsItAsItsToolTip) {
     setUpCells(2, 2);
     m_grid->setColWidth(1, 3);

@@ -248,6 +248,21 @@ TEST_P(EditingTest, TheRightButtonChoosesAndAsksFirstWhenNothingIsTicked) {
     EXPECT_EQ(form->takeSelection().at(0).description(), u"Visa"_s);
 }
 
+TEST_P(EditingTest, TheHintLineShowsInEditModeWithTheHintGivenBeforeIt) {
+    addEntries(u"CRECARD"_s, {{u"V"_s, u"Visa"_s}});
+    PickerEnv::prepareRequest(u"CRECARD"_s, false, {}, u"Gp"_s, u"Description"_s, false, u"Letter"_s);
+    auto form = show();
+    form->Form_Activate(); // the hint is given while the list is browsed
+    PickerLevel& lvl = form->level(0);
+    click(lvl.cmd_Edit);
+    ASSERT_TRUE(lvl.uddbs_SBar && lvl.uddbs_SBarPanel);
+    EXPECT_EQ(std::pair(lvl.uddbs_SBar->isVisible(), lvl.uddbs_SBarPanel->text()),
+              std::pair(true, u" Right click on any field to select letters. "_s));
+    click(lvl.cmd_Edit);
+    EXPECT_FALSE(lvl.uddbs_SBar->isVisible());
+    form->Unload();
+}
+
 TEST_P(EditingTest, ButtonHintsFollowTheOptionAndTheMode) {
     for (const bool on : {true, false}) {
         m_env->host().setOption(u"POPUP_HELP_FLAG"_s, on ? u"-1"_s : u"0"_s);

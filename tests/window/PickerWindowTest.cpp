@@ -4,6 +4,7 @@
 
 #include <core/RequestState.h>
 #include <window/HelpContext.h>
+#include <window/LevelFrame.h>
 
 #include <QApplication>
 #include <QFontInfo>
@@ -129,6 +130,23 @@ TEST_P(PickerWindowTest, TheHourglassIsGoneAfterAFailedLoad) {
     wkDatabases_Form form(RequestState::instance(), PickerEnv::request(), m_env->dialogsRef());
     EXPECT_THROW(form.Load(), AutomationError);
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+}
+
+TEST(LevelFrameTest, AFrameIsDrawnAgainForAnotherTitleStateOrSize) {
+    QWidget window;
+    auto* frame = new LevelFrame(&window);
+    frame->setAutoFillBackground(true);
+    const auto look = [&](const QString& title, bool enabled, QSize size) {
+        frame->setTitle(title);
+        frame->setEnabled(enabled);
+        frame->resize(size);
+        return frame->grab().toImage();
+    };
+    const QImage first = look(u"First"_s, true, {200, 150});
+    EXPECT_NE(look(u"Second"_s, true, {200, 150}), first);
+    EXPECT_NE(look(u"First"_s, false, {200, 150}), first);
+    EXPECT_NE(look(u"First"_s, true, {220, 150}).copy(0, 0, 200, 150), first);
+    EXPECT_EQ(look(u"First"_s, true, {200, 150}), first);
 }
 
 // The window as a window manager frames it: Height and Width are the outer

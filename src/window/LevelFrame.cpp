@@ -1,0 +1,82 @@
+#include "LevelFrame.h"
+
+#include <QPaintEvent>
+#include <QPainter>
+#include <QPixmap>
+#include <QPixmapCache>
+#include <QStyle>
+#include <QStyleOptionGroupBox>
+
+namespace viVavazuruv {
+
+namespace {
+
+// Everything that decides how the frame looks: the style, the box's size and
+// state, its title and the colours and font it is drawn in.
+QString frameKey(const QStyle& style, const QStyleOptionGroupBox& option, const QFont& font, qreal ratio) {
+    size_t colours = 0;
+    const QPalette::ColorGroup group = option.palette.currentColorGroup();
+    for (int role = 0; role < QPalette::NColorRoles; ++role)
+        colours = qHashMulti(colours, option.palette.color(group, QPalette::ColorRole(role)).rgba());
+    return QStringLiteral("viVavazuruv-frame-%1-%2x%3@%4-%5-%6-%7-%8-%9")
+        .arg(quintptr(&style))
+        .arg(option.rect.width())
+        .arg(option.rect.height())
+        .arg(ratio)
+        .arg(uint(option.state))
+        .arg(uint(option.subControls) | uint(option.activeSubControls) << 16)
+        .arg(QStringLiteral("%1.%2.%3.%4.%5.%6")
+                 .arg(int(option.direction))
+                 .arg(uint(option.features))
+                 .arg(uint(option.textAlignment))
+                 .arg(option.textColor.rgba())
+                 .arg(option.lineWidth)
+                 .arg(option.midLineWidth))
+        .arg(colours)
+        .arg(font.key() + QLatin1Char('-') + option.text);
+}
+
+} // namespace
+
+LevelFrame::LevelFrame(QWidget* parent) : QGroupBox(parent) {
+    // The picture covers the whole box, background included: nothing is
+    // painted under it first, neither the box's own background nor the
+    // window's (a nested level's frame hides the levels below it).
+    setAttribute(Qt::WA_OpaquePaintEvent);
+}
+
+void LevelFrame::paintEvent(QPaintEvent* event) {
+    QStyleOptionGroupBox option;
+    initStyleOption(&option);
+    const qreal ratio = devicePixelRatio();
+    const QString key = frameKey(*style(), option, font(), ratio);
+    QPixmap picture;
+    if (!QPixmapCache::find(key, &picture)) {
+        picture = QPixmap(option.rect.size() * ratio);
+        picture.setDevicePixelRatio(ratio);
+        // The box's background goes under the frame, so the frame's soft
+        // edges blend with it as they would on the screen.
+        const QBrush background = palette().brush(backgroundRole());
+        picture.fill(background.style() == Qt::SolidPattern ? background.color() : QColor(Qt::transparent));
+        QPainter painter(&picture);
+        if (background.style() != Qt::SolidPattern)
+            painter.fillRect(QRect(QPoint(0, 0), option.rect.size()), background);
+        // As a painter on the box itself starts.
+        painter.setFont(font());
+        painter.setPen(palette().color(foregroundRole()));
+        painter.setBrush(palette().brush(backgroundRole()));
+        painter.translate(-option.rect.topLeft());
+        style()->drawComplexControl(QStyle::CC_GroupBox, &option, &painter, this);
+        painter.end();
+        QPixmapCache::insert(key, picture);
+    }
+    // Only what shows: the grid and the buttons cover most of the box.
+    QPainter painter(this);
+    for (const QRect& part : event->region()) {
+        const QRectF from = part.translated(-option.rect.topLeft());
+        painter.drawPixmap(QRectF(part), picture,
+                           QRectF(from.topLeft() * ratio, from.size() * ratio)); // in the picture's pixels
+    }
+}
+
+} // namespace viVavazuruv
