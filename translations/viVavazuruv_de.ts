@@ -491,6 +491,13 @@ Trotzdem löschen?</translation>
     </message>
 </context>
 <context>
+    <name>PostgresRows</name>
+    <message>
+        <source>Reading the rows failed: %1</source>
+        <translation>Das Lesen der Zeilen ist fehlgeschlagen: %1</translation>
+    </message>
+</context>
+<context>
     <name>QtDialogs</name>
     <message>
         <source>Open</source>

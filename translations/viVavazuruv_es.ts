@@ -491,6 +491,13 @@ Delete it all the same?</source>
     </message>
 </context>
 <context>
+    <name>PostgresRows</name>
+    <message>
+        <source>Reading the rows failed: %1</source>
+        <translation>La lectura de las filas ha fallado: %1</translation>
+    </message>
+</context>
+<context>
     <name>QtDialogs</name>
     <message>
         <source>Open</source>

@@ -2,6 +2,7 @@
 #include "ChangeRecorder.h"
 
 #include "HistorySchema.h"
+#include "TextRules.h"
 
 #include <viVavazuruv/AutomationError.h>
 #include <viVavazuruv/UsrDefTable.h>
@@ -259,34 +260,31 @@ void ChangeRecorder::finish(const QString& login, const QString& workstation) {
     }
     columns += ']';
     QSqlQuery q(d->db);
+    QString statement;
     if (d->postgres) {
-        // The rows before of the run's updates wait in the session's table;
+        // The rows before of the run's updates wait in the session's table, as JSON arrays;
         // the rows it inserted are the table's rows this transaction made
-        // (looked for only when it inserted any). The entry is made where they are.
-        q.prepare(u"WITH r AS (SELECT Seq, usrdefInd, RowBefore, Mine, row_number() OVER (PARTITION BY "
-                  u"usrdefInd ORDER BY "
-                  u"Seq) AS Nth FROM %3), i AS (SELECT t.usrdefInd AS k FROM UsrDefTable t WHERE (SELECT "
-                  u"n_tup_ins > 0 "
-                  u"FROM pg_stat_xact_user_tables WHERE relid = 'usrdeftable'::regclass) AND t.xmin = "
-                  u"pg_current_xact_id()::xid AND NOT EXISTS (SELECT 1 FROM %3 x WHERE x.usrdefInd = "
-                  u"t.usrdefInd)), g AS "
-                  u"(SELECT min(k) AS Lo, max(k) AS Hi FROM (SELECT k, k - row_number() OVER (ORDER BY k) AS "
-                  u"Island FROM "
-                  u"i) s GROUP BY Island), c AS (SELECT 0 AS Ord, Lo AS k, json_build_array('inserts', Lo, "
-                  u"Hi) AS c FROM "
-                  u"g UNION ALL SELECT Seq * 2 - 1, usrdefInd, json_build_array('insert', usrdefInd) FROM r "
-                  u"WHERE Nth = 1 "
-                  u"AND Mine UNION ALL SELECT Seq * 2, usrdefInd, json_build_array('update', usrdefInd, "
-                  u"NULL, NULL, "
-                  u"RowBefore::json) FROM r) INSERT INTO %1 (ChangedAt, LoginName, Workstation, Action, "
-                  u"RowAfter) SELECT "
-                  u"?, ?, ?, '%2', json_build_object('columns', ?::json, 'changes', json_agg(c ORDER BY Ord, "
-                  u"k))::text "
-                  u"FROM c HAVING count(*) > 0"_s.arg(kHistoryTable, kPackAction, kRunTable));
-        q.addBindValue(historyNow());
-        q.addBindValue(login);
-        q.addBindValue(workstation);
-        q.addBindValue(QString::fromUtf8(columns));
+        // (looked for only when it inserted any). The entry is made where they are, as text joined.
+        // Run as it stands, values written in: preparing it would cost a round trip and a plan a run.
+        statement =
+            u"WITH r AS (SELECT Seq, usrdefInd, RowBefore, Mine, row_number() OVER (PARTITION BY usrdefInd "
+            u"ORDER BY "
+            u"Seq) AS Nth FROM %3), i AS (SELECT t.usrdefInd AS k FROM UsrDefTable t WHERE "
+            u"pg_stat_get_xact_tuples_inserted('usrdeftable'::regclass) > 0 AND t.xmin = "
+            u"pg_current_xact_id()::xid "
+            u"AND NOT EXISTS (SELECT 1 FROM %3 x WHERE x.usrdefInd = t.usrdefInd)), g AS (SELECT min(k) AS "
+            u"Lo, "
+            u"max(k) AS Hi FROM (SELECT k, k - row_number() OVER (ORDER BY k) AS Island FROM i) s GROUP BY "
+            u"Island), c AS (SELECT 0 AS Ord, Lo AS k, '[\"inserts\",' || Lo || ',' || Hi || ']' AS c FROM g "
+            u"UNION ALL SELECT Seq * 2 - 1, usrdefInd, '[\"insert\",' || usrdefInd || ']' FROM r WHERE Nth = "
+            u"1 "
+            u"AND Mine UNION ALL SELECT Seq * 2, usrdefInd, '[\"update\",' || usrdefInd || ',null,null,' || "
+            u"RowBefore || ']' FROM r) INSERT INTO %1 (ChangedAt, LoginName, Workstation, Action, RowAfter) "
+            u"SELECT %4, %5, %6, '%2', '{\"columns\":' || %7 || ',\"changes\":[' || string_agg(c, ',' ORDER "
+            u"BY "
+            u"Ord, k) || ']}' FROM c HAVING count(*) > 0"_s.arg(kHistoryTable, kPackAction, kRunTable)
+                .arg(sqlLiteral(historyNow(), false), sqlLiteral(login, false),
+                     sqlLiteral(workstation, false), sqlLiteral(QString::fromUtf8(columns), false));
     } else if (d->closeRange(), d->changes > 0) {
         q.prepare(u"INSERT INTO %1 (ChangedAt, LoginName, Workstation, Action, RowAfter) VALUES (?, ?, ?, "
                   u"'%2', ?)"_s.arg(kHistoryTable, kPackAction));
@@ -296,8 +294,8 @@ void ChangeRecorder::finish(const QString& login, const QString& workstation) {
         // The bytes as they are: nothing converts them twice.
         q.addBindValue("{\"columns\":" + columns + ",\"changes\":[" + d->pack + "]}");
     }
-    if (!q.lastQuery().isEmpty()) {
-        if (!q.exec()) {
+    if (!statement.isEmpty() || !q.lastQuery().isEmpty()) {
+        if (!(statement.isEmpty() ? q.exec() : q.exec(statement))) {
             const QString reason = q.lastError().text();
             d->stop();
             throw AutomationError(ErrorCode::DatabaseError,

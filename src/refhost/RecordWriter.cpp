@@ -289,9 +289,9 @@ bool RecordWriter::save(IHostServices& host, const QString& Table, const QString
     QString where = u" WHERE "_s + quotedName(key.name) + u" = ?"_s;
     if (officeClause)
         where += u" AND "_s + quotedName(office->name) + u" = ?"_s;
-    // A run that records its own changes on PostgreSQL leaves the row before,
-    // locked first so it is the row replaced, in the session's table for the
-    // run: one statement, nothing more to send or read.
+    // A run that records its own changes on PostgreSQL leaves the row before
+    // in the session's table for the run, as a JSON array of its values:
+    // one statement, nothing more to send or read.
     ChangeRecorder& recorder = m_connection.recorder();
     const bool recorded = !names.isEmpty() && recorder.recording() && m_connection.postgres() &&
                           table.compare(usrdef::kTable, Qt::CaseInsensitive) == 0;
@@ -305,39 +305,61 @@ bool RecordWriter::save(IHostServices& host, const QString& Table, const QString
         sql = u"UPDATE "_s + quotedName(table) + u" SET "_s + sets.join(u", "_s) + where;
         if (recorded) {
             // Made once (the statement is looked up by its text), again when UsrDefTable's columns change.
-            // m: the row was made in this transaction, so its insert is recorded before the update.
             QString& withRun = m_recordedSql[sql + QString::number(recorder.columns().size())];
             if (withRun.isEmpty()) {
-                QString whereT = u" WHERE t."_s + quotedName(key.name) + u" = ?"_s;
-                if (officeClause)
-                    whereT += u" AND t."_s + quotedName(office->name) + u" = ?"_s;
+                // The row before is read as the statement sees the table; the update
+                // writes only that very row (its xmin), so a row another session
+                // changed meanwhile is written by a second try. Mine: the row was
+                // made in this transaction, so its insert is recorded before the update.
                 withRun =
-                    u"WITH o AS (SELECT %1 AS b, o.%2 AS k, o.xmin = pg_current_xact_id()::xid AS m FROM %3 "
-                    u"o%4 FOR UPDATE), r AS (INSERT INTO %5 (%2, RowBefore, Mine) SELECT k, b, m FROM o) "
-                    u"UPDATE %3 t SET %6 FROM o%7"_s
-                        .arg(rowValuesJson(recorder.columns(), u"o"_s), quotedName(key.name),
-                             quotedName(table), where, kRunTable, sets.join(u", "_s))
-                        .arg(whereT);
+                    u"WITH r AS (INSERT INTO %1 (%2, RowBefore, Mine) SELECT o.%2, %6, o.xmin = "
+                    u"pg_current_xact_id()::xid FROM %3 o%4) UPDATE %3 SET %5%4 AND xmin = (SELECT x.xmin "
+                    u"FROM %3 x%4)"_s.arg(kRunTable, quotedName(key.name), quotedName(table), where,
+                                          sets.join(u", "_s), rowValuesJson(recorder.columns(), u"o"_s));
             }
             sql = withRun;
         }
     }
-    QSqlQuery& q = m_connection.reusable(sql);
-    int at = 0;
-    const auto bindWhere = [&] {
-        q.bindValue(at++, Key);
-        if (officeClause)
-            q.bindValue(at++, host.GetOfficeID());
-    };
-    if (recorded)
+    for (int attempt = 0;; ++attempt) {
+        QSqlQuery& q = m_connection.reusable(sql);
+        int at = 0;
+        const auto bindWhere = [&] {
+            q.bindValue(at++, Key);
+            if (officeClause)
+                q.bindValue(at++, host.GetOfficeID());
+        };
+        if (recorded)
+            bindWhere();
+        for (const QVariant& v : std::as_const(values))
+            q.bindValue(at++, v);
         bindWhere();
-    for (const QVariant& v : std::as_const(values))
-        q.bindValue(at++, v);
-    bindWhere();
+        if (recorded)
+            bindWhere();
+        m_connection.run(q);
+        const bool written = names.isEmpty() ? q.next() && q.value(0).toInt() == 1 : q.numRowsAffected() == 1;
+        m_connection.done(q);
+        if (written || !recorded || attempt == 3 ||
+            !rowChangedMeanwhile(table, where, Key, officeClause, host))
+            return written;
+    }
+}
+
+bool RecordWriter::rowChangedMeanwhile(const QString& table, const QString& where, qint32 Key,
+                                       bool officeClause, IHostServices& host) {
+    QSqlQuery& q = m_connection.reusable(u"SELECT COUNT(*) FROM "_s + quotedName(table) + where);
+    q.bindValue(0, Key);
+    if (officeClause)
+        q.bindValue(1, host.GetOfficeID());
     m_connection.run(q);
-    const bool written = names.isEmpty() ? q.next() && q.value(0).toInt() == 1 : q.numRowsAffected() == 1;
+    const bool there = q.next() && q.value(0).toInt() == 1;
     m_connection.done(q);
-    return written;
+    if (there) { // the row before that try read is not the row it replaced: not kept
+        QSqlQuery& drop =
+            m_connection.reusable(u"DELETE FROM %1 WHERE Seq = (SELECT max(Seq) FROM %1)"_s.arg(kRunTable));
+        m_connection.run(drop);
+        m_connection.done(drop);
+    }
+    return there;
 }
 
 } // namespace viVavazuruv::refhost
