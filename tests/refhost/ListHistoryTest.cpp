@@ -9,6 +9,9 @@
 #include <QSqlError>
 #include <QThread>
 
+#include <atomic>
+#include <thread>
+
 using namespace viVavazuruv;
 using namespace viVavazuruv::test;
 
@@ -101,6 +104,36 @@ TEST_P(ListHistoryTest, ARunIsRecordedAsItLeftTheRowsThoughTheyChangeBeforeTheSe
     EXPECT_EQ(field(changes[1].after, u"usrdefDes"_s), u"Iodine, severe"_s);
     const HistoryCheck check = history().verify();
     EXPECT_TRUE(check.intact) << check.reason.toStdString();
+}
+
+TEST_P(ListHistoryTest, AnUpdateThatWaitedForAnotherSessionRecordsTheRowItReplaced) {
+    if (GetParam() != Engine::PostgreSQL)
+        GTEST_SKIP() << "SQLite lets one connection write at a time";
+    const qint32 key = addEntry(u"ALERT"_s, u"Iodine"_s);
+    std::atomic<bool> holding = false;
+    std::thread other([&] {
+        auto second = anotherHost(); // a connection of this thread's own
+        QSqlDatabase db = second->GetConnection();
+        db.transaction();
+        QSqlQuery(db).exec(
+            u"UPDATE UsrDefTable SET usrdefDes = 'Iodine, severe' WHERE usrdefInd = %1"_s.arg(key));
+        holding = true;
+        QThread::msleep(300); // the run's update starts meanwhile and waits for the row
+        db.commit();
+    });
+    while (!holding)
+        QThread::msleep(5);
+    ASSERT_TRUE(host().BeginSaveRecords());
+    qint32 same = key;
+    const bool saved = saveEntry(same, {u"usrdefDes"_s}, {u"Iodine, mild"_s});
+    host().EndSaveRecords(true);
+    other.join();
+
+    EXPECT_TRUE(saved);
+    const QList<ListChange> changes = changesOf(key);
+    ASSERT_EQ(changes.size(), 3);
+    EXPECT_EQ(field(changes[2].before, u"usrdefDes"_s), u"Iodine, severe"_s);
+    EXPECT_EQ(field(changes[2].after, u"usrdefDes"_s), u"Iodine, mild"_s);
 }
 
 TEST_P(ListHistoryTest, ARestoreBringsBackADeletedRowOnlyWhileNothingMovedOn) {
