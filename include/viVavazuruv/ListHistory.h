@@ -71,7 +71,7 @@ public:
     void changes(const ChangeFilter& filter, const std::function<void(const ListChange&)>& each);
     QList<ListChange> changes(const ChangeFilter& filter);
     std::optional<ListChange> change(qint64 number);
-    // The newest change of the row with this key, in any office.
+    // The newest sealed change of the row with this key, in any office (seal first for the newest).
     std::optional<ListChange> lastChangeOf(qint32 key);
     // Seals, then checks the whole chain from its start or its checkpoint.
     HistoryCheck verify();

@@ -409,6 +409,13 @@ qint64 sealChanges(QSqlDatabase db, bool postgres, bool wait) {
     }
 }
 
+bool unsealedChanges(const QSqlDatabase& db) {
+    QSqlQuery q(db);
+    exec(q, u"SELECT 1 FROM %1 WHERE SealNo IS NULL LIMIT 1"_s.arg(kHistoryTable),
+         u"Reading the list history"_s);
+    return q.next();
+}
+
 ChainCheck checkChain(const QSqlDatabase& db) {
     QSqlQuery q(db);
     q.setForwardOnly(true);

@@ -33,6 +33,9 @@ QString changeHash(const QString& previous, const QVariantList& values);
 // another's seal. Raises AutomationError.
 qint64 sealChanges(QSqlDatabase db, bool postgres, bool wait = true);
 
+// Whether any change waits for its seal.
+bool unsealedChanges(const QSqlDatabase& db);
+
 struct ChainCheck {
     bool intact = true;
     qint64 sealed = 0;

@@ -167,7 +167,6 @@ std::optional<ListChange> ListHistory::change(qint64 number) {
 }
 
 std::optional<ListChange> ListHistory::lastChangeOf(qint32 key) {
-    seal();
     QSqlQuery q = run(
         m_host,
         u"SELECT %1 FROM %2 WHERE usrdefInd = ? AND SealNo IS NOT NULL ORDER BY SealNo DESC LIMIT 1"_s.arg(

@@ -260,6 +260,13 @@ void ReferenceHost::EndSaveRecords(bool Write) {
 bool ReferenceHost::LastChange(const QString& Table, qint32 Key, QString& ChangedBy, QDateTime& ChangedAt) {
     if (Table.compare(usrdef::kTable, Qt::CaseInsensitive) != 0)
         return false;
+    // Sealed first, so a change an entry holds is seen; when another
+    // workstation is sealing meanwhile, who changed the row is not known for
+    // sure, and the question is asked without a name rather than waited for.
+    QSqlDatabase& db = d->connection.usable();
+    refhost::sealChanges(db, d->postgres(), false);
+    if (refhost::unsealedChanges(db))
+        return false;
     const std::optional<ListChange> last = ListHistory(*this).lastChangeOf(Key);
     if (!last)
         return false;
