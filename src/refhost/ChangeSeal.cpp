@@ -145,14 +145,14 @@ void unpack(const QByteArray& entry, const Change& from, QList<Change>& into) {
 // key (the row before that one), else from the table as it stands:
 // both read in the one snapshot the seal works in. A row gone without a
 // recorded change (written with the triggers off) leaves it without one.
-void fillInsertedRows(const QSqlDatabase& db, bool postgres, QList<Change>& changes) {
+void fillRowsAfter(const QSqlDatabase& db, bool postgres, QList<Change>& changes) {
     QHash<qint64, qsizetype> waiting;
-    const auto take = [](Change& insert, const QString& row, const QVariant& list, const QVariant& office) {
-        insert.after = row;
-        insert.list = list;
-        insert.office = office;
+    const auto take = [](Change& change, const QString& row, const QVariant& list, const QVariant& office) {
+        change.after = row;
+        change.list = list;
+        change.office = office;
     };
-    const auto fromRow = [&](Change& insert, const QString& row) {
+    const auto fromRow = [&](Change& change, const QString& row) {
         const QJsonObject values = QJsonDocument::fromJson(row.toUtf8()).object();
         QVariant list, office;
         for (auto it = values.begin(); it != values.end(); ++it) {
@@ -161,7 +161,7 @@ void fillInsertedRows(const QSqlDatabase& db, bool postgres, QList<Change>& chan
             else if (it.key().compare(usrdef::kOffice, Qt::CaseInsensitive) == 0)
                 office = numberOf(it.value());
         }
-        take(insert, row, list, office);
+        take(change, row, list, office);
     };
     for (qsizetype i = 0; i < changes.size(); ++i) {
         Change& c = changes[i];
@@ -184,7 +184,7 @@ void fillInsertedRows(const QSqlDatabase& db, bool postgres, QList<Change>& chan
         usrdef::kKey, rowJson(historyColumns(db, postgres), u"t"_s, postgres), usrdef::kCode, usrdef::kOffice,
         usrdef::kTable, postgres ? u"= ANY(?::integer[])"_s : u"IN (SELECT value FROM json_each(?))"_s));
     q.addBindValue(postgres ? u'{' + keys.join(u',') + u'}' : u'[' + keys.join(u',') + u']');
-    exec(q, u"Reading the rows of the inserts to seal"_s);
+    exec(q, u"Reading the rows of the changes to seal"_s);
     while (q.next()) {
         const auto found = waiting.constFind(q.value(0).toLongLong());
         if (found == waiting.constEnd())
@@ -388,7 +388,7 @@ qint64 sealChanges(QSqlDatabase db, bool postgres, bool wait) {
             unpack(c.after.toByteArray(), c, changes);
         }
         q.finish();
-        fillInsertedRows(db, postgres, changes);
+        fillRowsAfter(db, postgres, changes);
         numberUnpacked(q, postgres, changes);
 
         QList<std::tuple<qint64, qint64, QString>> seals; // change, seal, hash

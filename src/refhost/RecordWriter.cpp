@@ -354,8 +354,9 @@ bool RecordWriter::rowChangedMeanwhile(const QString& table, const QString& wher
     const bool there = q.next() && q.value(0).toInt() == 1;
     m_connection.done(q);
     if (there) { // the row before that try read is not the row it replaced: not kept
-        QSqlQuery& drop =
-            m_connection.reusable(u"DELETE FROM %1 WHERE Seq = (SELECT max(Seq) FROM %1)"_s.arg(kRunTable));
+        QSqlQuery& drop = m_connection.reusable(
+            u"DELETE FROM %1 WHERE Seq = (SELECT max(Seq) FROM %1 WHERE usrdefInd = ?)"_s.arg(kRunTable));
+        drop.bindValue(0, Key);
         m_connection.run(drop);
         m_connection.done(drop);
     }
