@@ -326,6 +326,12 @@ void writeSeals(const QSqlDatabase& db, QSqlQuery& q, bool postgres, const QList
     exec(q, u"Writing the list history's changes"_s);
 }
 
+// The chain's lock is its table's: advisory locks are the database's, and
+// lists kept in two schemas of one database have two chains to seal.
+QString sealLockKey() {
+    return u"(7605251::bigint << 32) | '%1'::regclass::oid::bigint"_s.arg(kHistoryTable);
+}
+
 } // namespace
 
 qint64 sealChanges(QSqlDatabase db, bool postgres, bool wait) {
@@ -335,7 +341,7 @@ qint64 sealChanges(QSqlDatabase db, bool postgres, bool wait) {
     bool locked = false;
     const auto unlock = qScopeGuard([&] {
         if (locked)
-            QSqlQuery(db).exec(u"SELECT pg_advisory_unlock(7605251)"_s);
+            QSqlQuery(db).exec(u"SELECT pg_advisory_unlock(%1)"_s.arg(sealLockKey()));
     });
     if (postgres) {
         pg::finishPendingStatement(db);
@@ -344,8 +350,8 @@ qint64 sealChanges(QSqlDatabase db, bool postgres, bool wait) {
         // Sealers take turns; the lock is the session's, taken before the
         // transaction, so the seal's one snapshot sees the seals made before it.
         exec(q,
-             wait ? u"SELECT 1 FROM (SELECT pg_advisory_lock(7605251)) l"_s
-                  : u"SELECT pg_try_advisory_lock(7605251)::integer"_s,
+             wait ? u"SELECT 1 FROM (SELECT pg_advisory_lock(%1)) l"_s.arg(sealLockKey())
+                  : u"SELECT pg_try_advisory_lock(%1)::integer"_s.arg(sealLockKey()),
              u"Waiting to seal the list history"_s);
         locked = q.next() && q.value(0).toInt() == 1;
         q.finish();
