@@ -8,6 +8,8 @@
 #include <viVavazuruv/UsrDefTable.h>
 
 #include <QDateTime>
+#include <QHash>
+#include <QRegularExpression>
 #include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -68,6 +70,12 @@ struct ChangeRecorder::Impl {
     QList<std::pair<QString, QString>> columns;
     int columnCount = 0;
     int officeColumn = -1, codeColumn = -1;
+
+    // PostgreSQL: the rows before kept by a locked read, by key (their place
+    // in the run's table), until an update uses them; those never used, and
+    // a key's second keeping while its first waits, are left out of the entry.
+    QHash<qint64, qint64> lockedRows;
+    QList<qint64> unusedSeqs;
 
     // Inserts of keys one after another (an import's) are kept as one range.
     qint64 rangeFrom = 0, rangeTo = 0;
@@ -186,6 +194,8 @@ struct ChangeRecorder::Impl {
         recording = false;
         db = QSqlDatabase(); // the host's to close
         pack.clear();
+        lockedRows.clear();
+        unusedSeqs.clear();
         changes = 0;
         rangeFrom = rangeTo = 0;
     }
@@ -247,6 +257,41 @@ const QList<std::pair<QString, QString>>& ChangeRecorder::columns() const {
     return d->columns;
 }
 
+void ChangeRecorder::keepLockedRows(const QString& lockedRead) {
+    // Whole rows only: a narrower read could not give every column's value before.
+    static const QRegularExpression wholeRows(
+        u"^\\s*select\\s+\\*\\s+from\\s+usrdeftable\\b[^;]*\\bfor\\s+update\\s*;?\\s*$"_s,
+        QRegularExpression::CaseInsensitiveOption);
+    if (!d->recording || !d->postgres || !wholeRows.match(lockedRead).hasMatch())
+        return;
+    // The read's own rows (o) are the rows as locked, after any wait for another
+    // session; the plain join (x) only tells whether this transaction made them.
+    QSqlQuery q(d->db);
+    q.setForwardOnly(true);
+    if (!q.exec(u"INSERT INTO %1 (usrdefInd, RowBefore, Mine) SELECT o.usrdefInd, %2, x.xmin = "
+                u"pg_current_xact_id()::xid FROM (%3) o JOIN UsrDefTable x ON x.usrdefInd = o.usrdefInd "
+                u"RETURNING usrdefInd, Seq"_s.arg(kRunTable, rowValuesJson(d->columns, u"o"_s), lockedRead)))
+        throw AutomationError(
+            ErrorCode::DatabaseError,
+            u"Keeping the rows before of the run's locked read failed: %1"_s.arg(q.lastError().text()));
+    while (q.next()) {
+        const qint64 key = q.value(0).toLongLong();
+        const qint64 seq = q.value(1).toLongLong();
+        if (d->lockedRows.contains(key))
+            d->unusedSeqs.append(seq);
+        else
+            d->lockedRows.insert(key, seq);
+    }
+}
+
+bool ChangeRecorder::lockedRow(qint64 key) const {
+    return d->lockedRows.contains(key);
+}
+
+void ChangeRecorder::usedLockedRow(qint64 key) {
+    d->lockedRows.remove(key);
+}
+
 void ChangeRecorder::finish(const QString& login, const QString& workstation) {
     if (!d->recording)
         return;
@@ -266,13 +311,19 @@ void ChangeRecorder::finish(const QString& login, const QString& workstation) {
         // the rows it inserted are the table's rows this transaction made
         // (looked for only when it inserted any). The entry is made where they are, as text joined.
         // Run as it stands, values written in: preparing it would cost a round trip and a plan a run.
+        QStringList unused;
+        for (qint64 seq : std::as_const(d->unusedSeqs))
+            unused << QString::number(seq);
+        for (qint64 seq : std::as_const(d->lockedRows))
+            unused << QString::number(seq);
         statement =
             u"WITH r AS (SELECT Seq, usrdefInd, RowBefore, Mine, row_number() OVER (PARTITION BY usrdefInd "
             u"ORDER BY "
-            u"Seq) AS Nth FROM %3), i AS (SELECT t.usrdefInd AS k FROM UsrDefTable t WHERE "
+            u"Seq) AS Nth FROM %3 WHERE Seq <> ALL('{%8}'::bigint[])), i AS (SELECT t.usrdefInd AS k FROM "
+            u"UsrDefTable t WHERE "
             u"pg_stat_get_xact_tuples_inserted('usrdeftable'::regclass) > 0 AND t.xmin = "
             u"pg_current_xact_id()::xid "
-            u"AND NOT EXISTS (SELECT 1 FROM %3 x WHERE x.usrdefInd = t.usrdefInd)), g AS (SELECT min(k) AS "
+            u"AND NOT EXISTS (SELECT 1 FROM r x WHERE x.usrdefInd = t.usrdefInd)), g AS (SELECT min(k) AS "
             u"Lo, "
             u"max(k) AS Hi FROM (SELECT k, k - row_number() OVER (ORDER BY k) AS Island FROM i) s GROUP BY "
             u"Island), c AS (SELECT 0 AS Ord, Lo AS k, '[\"inserts\",' || Lo || ',' || Hi || ']' AS c FROM g "
@@ -284,7 +335,8 @@ void ChangeRecorder::finish(const QString& login, const QString& workstation) {
             u"BY "
             u"Ord, k) || ']}' FROM c HAVING count(*) > 0"_s.arg(kHistoryTable, kPackAction, kRunTable)
                 .arg(sqlLiteral(historyNow(), false), sqlLiteral(login, false),
-                     sqlLiteral(workstation, false), sqlLiteral(QString::fromUtf8(columns), false));
+                     sqlLiteral(workstation, false), sqlLiteral(QString::fromUtf8(columns), false),
+                     unused.join(u','));
     } else if (d->closeRange(), d->changes > 0) {
         q.prepare(u"INSERT INTO %1 (ChangedAt, LoginName, Workstation, Action, RowAfter) VALUES (?, ?, ?, "
                   u"'%2', ?)"_s.arg(kHistoryTable, kPackAction));

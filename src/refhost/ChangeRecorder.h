@@ -20,7 +20,8 @@
 // PostgreSQL: the update trigger passes over a transaction that says it
 // records itself, and the host's own updates leave their rows before in a
 // table of the session's (inserts and deletes keep their triggers, which
-// record a statement at once).
+// record a statement at once), or, for the rows a run read locked first,
+// in one statement as it read them.
 namespace viVavazuruv::refhost {
 
 class ChangeRecorder {
@@ -37,6 +38,15 @@ public:
     bool recording() const;
     // UsrDefTable's columns as the history names them, read as the run began.
     const QList<std::pair<QString, QString>>& columns() const;
+    // PostgreSQL: a run's locked read of whole rows of UsrDefTable (as
+    // translated), which the run then writes. The rows are locked and their
+    // rows before kept here in one statement, so the updates that follow
+    // need not each keep their own. Raises AutomationError.
+    void keepLockedRows(const QString& lockedRead);
+    // Whether keepLockedRows kept the row before of key and no update has
+    // used it yet: its update then keeps nothing itself, and says so once written.
+    bool lockedRow(qint64 key) const;
+    void usedLockedRow(qint64 key);
     // Writes the run's changes as one entry, inside the run's transaction,
     // and stops recording. Raises AutomationError, having written nothing.
     void finish(const QString& login, const QString& workstation);

@@ -293,8 +293,11 @@ bool RecordWriter::save(IHostServices& host, const QString& Table, const QString
     // in the session's table for the run, as a JSON array of its values:
     // one statement, nothing more to send or read.
     ChangeRecorder& recorder = m_connection.recorder();
-    const bool recorded = !names.isEmpty() && recorder.recording() && m_connection.postgres() &&
-                          table.compare(usrdef::kTable, Qt::CaseInsensitive) == 0;
+    const bool ours = !names.isEmpty() && recorder.recording() && m_connection.postgres() &&
+                      table.compare(usrdef::kTable, Qt::CaseInsensitive) == 0;
+    // A row the run read locked had its row before kept then, and cannot have changed since.
+    const bool locked = ours && recorder.lockedRow(Key);
+    const bool recorded = ours && !locked;
     QString sql;
     if (names.isEmpty()) { // nothing to write: tell whether the row is there
         sql = u"SELECT COUNT(*) FROM "_s + quotedName(table) + where;
@@ -338,6 +341,8 @@ bool RecordWriter::save(IHostServices& host, const QString& Table, const QString
         m_connection.run(q);
         const bool written = names.isEmpty() ? q.next() && q.value(0).toInt() == 1 : q.numRowsAffected() == 1;
         m_connection.done(q);
+        if (written && locked)
+            recorder.usedLockedRow(Key);
         if (written || !recorded || attempt == 3 ||
             !rowChangedMeanwhile(table, where, Key, officeClause, host))
             return written;

@@ -136,6 +136,42 @@ TEST_P(ListHistoryTest, AnUpdateThatWaitedForAnotherSessionRecordsTheRowItReplac
     EXPECT_EQ(field(changes[2].after, u"usrdefDes"_s), u"Iodine, mild"_s);
 }
 
+// As the picker saves with its conflict check: the rows read locked first,
+// one of them held by another session until it commits, then only one written.
+TEST_P(ListHistoryTest, ARunsLockedReadRecordsTheRowsItWroteAsItReplacedThem) {
+    if (GetParam() != Engine::PostgreSQL)
+        GTEST_SKIP() << "SQLite lets one connection write at a time";
+    const qint32 key = addEntry(u"ALERT"_s, u"Iodine"_s);
+    const qint32 unwritten = addEntry(u"ALERT"_s, u"Latex"_s);
+    std::atomic<bool> holding = false;
+    std::thread other([&] {
+        auto second = anotherHost();
+        QSqlDatabase db = second->GetConnection();
+        db.transaction();
+        QSqlQuery(db).exec(
+            u"UPDATE UsrDefTable SET usrdefDes = 'Iodine, severe' WHERE usrdefInd = %1"_s.arg(key));
+        holding = true;
+        QThread::msleep(300); // the run's locked read starts meanwhile and waits for the row
+        db.commit();
+    });
+    while (!holding)
+        QThread::msleep(5);
+    ASSERT_TRUE(host().BeginSaveRecords());
+    const QString read =
+        u"select * from UsrDefTable where usrdefInd in (%1,%2) order by usrdefInd for update"_s;
+    EXPECT_TRUE(
+        QSqlQuery(host().GetConnection()).exec(host().TranslateSql(read.arg(key).arg(unwritten), 1, 0)));
+    qint32 same = key;
+    EXPECT_TRUE(saveEntry(same, {u"usrdefDes"_s}, {u"Iodine, mild"_s}));
+    host().EndSaveRecords(true);
+    other.join();
+
+    const QList<ListChange> changes = changesOf(key);
+    ASSERT_EQ(std::pair(changes.size(), changesOf(unwritten).size()), std::pair(qsizetype(3), qsizetype(1)));
+    EXPECT_EQ(field(changes[2].before, u"usrdefDes"_s), u"Iodine, severe"_s);
+    EXPECT_EQ(field(changes[2].after, u"usrdefDes"_s), u"Iodine, mild"_s);
+}
+
 TEST_P(ListHistoryTest, ARestoreBringsBackADeletedRowOnlyWhileNothingMovedOn) {
     const qint32 key = addEntry(u"ALERT"_s, u"Latex"_s);
     deleteAsThePickerDoes(key);
