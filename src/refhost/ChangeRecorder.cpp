@@ -264,13 +264,16 @@ void ChangeRecorder::keepLockedRows(const QString& lockedRead) {
         QRegularExpression::CaseInsensitiveOption);
     if (!d->recording || !d->postgres || !wholeRows.match(lockedRead).hasMatch())
         return;
+    QString read = lockedRead.trimmed(); // read inside a statement of the host's
+    if (read.endsWith(u';'))
+        read.chop(1);
     // The read's own rows (o) are the rows as locked, after any wait for another
     // session; the plain join (x) only tells whether this transaction made them.
     QSqlQuery q(d->db);
     q.setForwardOnly(true);
     if (!q.exec(u"INSERT INTO %1 (usrdefInd, RowBefore, Mine) SELECT o.usrdefInd, %2, x.xmin = "
                 u"pg_current_xact_id()::xid FROM (%3) o JOIN UsrDefTable x ON x.usrdefInd = o.usrdefInd "
-                u"RETURNING usrdefInd, Seq"_s.arg(kRunTable, rowValuesJson(d->columns, u"o"_s), lockedRead)))
+                u"RETURNING usrdefInd, Seq"_s.arg(kRunTable, rowValuesJson(d->columns, u"o"_s), read)))
         throw AutomationError(
             ErrorCode::DatabaseError,
             u"Keeping the rows before of the run's locked read failed: %1"_s.arg(q.lastError().text()));

@@ -158,7 +158,7 @@ TEST_P(ListHistoryTest, ARunsLockedReadRecordsTheRowsItWroteAsItReplacedThem) {
         QThread::msleep(5);
     ASSERT_TRUE(host().BeginSaveRecords());
     const QString read =
-        u"select * from UsrDefTable where usrdefInd in (%1,%2) order by usrdefInd for update"_s;
+        u"select * from UsrDefTable where usrdefInd in (%1,%2) order by usrdefInd for update;"_s;
     EXPECT_TRUE(
         QSqlQuery(host().GetConnection()).exec(host().TranslateSql(read.arg(key).arg(unwritten), 1, 0)));
     qint32 same = key;
