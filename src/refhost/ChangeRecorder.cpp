@@ -260,20 +260,20 @@ const QList<std::pair<QString, QString>>& ChangeRecorder::columns() const {
 void ChangeRecorder::keepLockedRows(const QString& lockedRead) {
     // Whole rows only: a narrower read could not give every column's value before.
     static const QRegularExpression wholeRows(
-        u"^\\s*select\\s+\\*\\s+from\\s+usrdeftable\\b[^;]*\\bfor\\s+update\\s*;?\\s*$"_s,
+        u"^\\s*select\\s+\\*(\\s+from\\s+usrdeftable\\b[^;]*\\bfor\\s+update)\\s*;?\\s*$"_s,
         QRegularExpression::CaseInsensitiveOption);
-    if (!d->recording || !d->postgres || !wholeRows.match(lockedRead).hasMatch())
+    if (!d->recording || !d->postgres)
         return;
-    QString read = lockedRead.trimmed(); // read inside a statement of the host's
-    if (read.endsWith(u';'))
-        read.chop(1);
-    // The read's own rows (o) are the rows as locked, after any wait for another
-    // session; the plain join (x) only tells whether this transaction made them.
+    const QRegularExpressionMatch read = wholeRows.match(lockedRead);
+    if (!read.hasMatch())
+        return;
+    // The rows as locked, after any wait for another session, and who made
+    // each version: this transaction, when the run inserted or wrote it before.
     QSqlQuery q(d->db);
     q.setForwardOnly(true);
-    if (!q.exec(u"INSERT INTO %1 (usrdefInd, RowBefore, Mine) SELECT o.usrdefInd, %2, x.xmin = "
-                u"pg_current_xact_id()::xid FROM (%3) o JOIN UsrDefTable x ON x.usrdefInd = o.usrdefInd "
-                u"RETURNING usrdefInd, Seq"_s.arg(kRunTable, rowValuesJson(d->columns, u"o"_s), read)))
+    if (!q.exec(u"INSERT INTO %1 (usrdefInd, RowBefore, Mine) SELECT o.usrdefInd, %2, o.vv_made_by = "
+                u"pg_current_xact_id()::xid FROM (SELECT xmin AS vv_made_by, *%3) o RETURNING usrdefInd, "
+                u"Seq"_s.arg(kRunTable, rowValuesJson(d->columns, u"o"_s), read.captured(1))))
         throw AutomationError(
             ErrorCode::DatabaseError,
             u"Keeping the rows before of the run's locked read failed: %1"_s.arg(q.lastError().text()));
