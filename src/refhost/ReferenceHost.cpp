@@ -1,10 +1,10 @@
 #include <viVavazuruv/ReferenceHost.h>
 
+#include "ReferenceHostImpl.h"
+
 #include "ChangeSeal.h"
 #include "HistorySchema.h"
-#include "HostConnection.h"
 #include "HostSchema.h"
-#include "RecordWriter.h"
 #include "SqlTranslate.h"
 #include "TextRules.h"
 
@@ -17,13 +17,10 @@
 #include <QHash>
 #include <QLoggingCategory>
 #include <QRegularExpression>
-#include <QSqlError>
 #include <QSqlQuery>
 #include <QStandardPaths>
-#include <QSysInfo>
 #include <QTimer>
 
-#include <algorithm>
 #include <optional>
 
 using namespace Qt::StringLiterals;
@@ -51,112 +48,21 @@ const QHash<QString, Message>& messageCatalogue() {
 
 } // namespace
 
-struct ReferenceHost::Impl {
-    explicit Impl(const refhost::DatabaseAddress& address) : connection(address), writer(connection) {}
-
-    refhost::HostConnection connection;
-    refhost::RecordWriter writer;
-    std::shared_ptr<IDialogs> dialogs;
-    QString dataFolder; // absolute, ends with '/'
-    std::optional<qint32> officeMode;
-    std::optional<qint32> officeId;
-    // The stored office settings, read once for a run of saves.
-    std::optional<qint32> runOfficeMode;
-    std::optional<qint32> runOfficeId;
-    qint32 currentPatient = 0;
-    QString hostText;
-    QString login;
-    QString workstation = QSysInfo::machineHostName();
-    // Outlives nothing of the host: a seal queued for later runs only while it is there.
-    std::shared_ptr<int> alive = std::make_shared<int>(0);
-    bool sealQueued = false;
-
-    void startSession(QSqlDatabase& db) {
-        connection.setWorker(login, workstation);
-        refhost::startHistorySession(db, postgres(), login, workstation);
-    }
-
-    // Seals the changes a statement of the component's own made (a delete),
-    // once the statement has run: when the host is next idle.
-    void sealLater() {
-        if (sealQueued || !QCoreApplication::instance())
+void ReferenceHost::Impl::sealLater() {
+    if (sealQueued || !QCoreApplication::instance())
+        return;
+    sealQueued = true;
+    QTimer::singleShot(0, QCoreApplication::instance(), [this, alive = std::weak_ptr<int>(alive)] {
+        if (alive.expired())
             return;
-        sealQueued = true;
-        QTimer::singleShot(0, QCoreApplication::instance(), [this, alive = std::weak_ptr<int>(alive)] {
-            if (alive.expired())
-                return;
-            sealQueued = false;
-            try {
-                refhost::sealChanges(connection.usable(), postgres(), false);
-            } catch (const AutomationError& e) {
-                // The next run of saves, or the next reader, seals them.
-                qCWarning(lcHistory) << "sealing the list history was put off:" << e.message();
-            }
-        });
-    }
-
-    bool postgres() const { return connection.postgres(); }
-    QSqlQuery prepare(const QString& sql) { return connection.prepare(sql); }
-    void run(QSqlQuery& q) { connection.run(q); }
-
-    std::optional<QString> readOption(const QSqlDatabase& on, const QString& rawName) {
-        const QString name = rawName.trimmed(); // stored trimmed by setOption
-        const QString sql = u"SELECT OptionValue FROM HostOptions WHERE lower(OptionName) = lower(?)"_s;
-        // Asked for every row a save writes: on the host's own connection the
-        // statement is kept, one round trip instead of three on PostgreSQL.
-        if (on.connectionName() == connection.database().connectionName()) {
-            QSqlQuery& q = connection.reusable(sql);
-            q.bindValue(0, name);
-            connection.run(q);
-            std::optional<QString> value;
-            if (q.next() && !q.isNull(0))
-                value = q.value(0).toString();
-            connection.done(q);
-            return value;
+        sealQueued = false;
+        try {
+            refhost::sealChanges(connection.usable(), postgres(), false);
+        } catch (const AutomationError& e) {
+            // The next run of saves, or the next reader, seals them.
+            qCWarning(lcHistory) << "sealing the list history was put off:" << e.message();
         }
-        QSqlQuery q = connection.prepare(sql, on);
-        q.addBindValue(name);
-        connection.run(q);
-        if (!q.next() || q.isNull(0))
-            return std::nullopt;
-        return q.value(0).toString();
-    }
-
-    // The text value of a one-key host data table, looked up by its upper-case key.
-    std::optional<QString> lookup(const QString& sql, const QString& key) {
-        QSqlQuery q = connection.prepare(sql);
-        q.addBindValue(key);
-        connection.run(q);
-        if (!q.next() || q.isNull(0))
-            return std::nullopt;
-        return q.value(0).toString();
-    }
-
-    qint32 intOption(const QString& name, qint32 fallback) {
-        bool ok = false;
-        const qint32 value = readOption(connection.database(), name).value_or(QString()).trimmed().toInt(&ok);
-        return ok ? value : fallback;
-    }
-
-    qint16 flagOption(const QString& name, qint16 fallback, const QSqlDatabase& on) {
-        const std::optional<QString> value = readOption(on, name);
-        if (!value)
-            return fallback;
-        return refhost::parseFlag(*value).value_or(fallback);
-    }
-};
-
-namespace {
-QString listCodeKey(const QString& code) {
-    return code.trimmed().toUpper();
-}
-} // namespace
-
-// The key of the ListJoinWords and InsertEachItem tables for a list code or
-// reference, for their setters and getters alike: resolved as CodeListKey
-// resolves it, in upper case.
-static QString joinTableKey(ReferenceHost& host, const QString& listCode) {
-    return listCodeKey(host.CodeListKey(listCode));
+    });
 }
 
 ReferenceHost::ReferenceHost(const QString& url, std::shared_ptr<IDialogs> dialogs, const QString& dataFolder,
@@ -317,46 +223,6 @@ QString ReferenceHost::KeyPrefix() {
     return d->readOption(d->connection.database(), u"KeyPrefix"_s).value_or(QString());
 }
 
-QString ReferenceHost::CodeListKey(const QString& ListReference) {
-    const QString key = refhost::normalizedListKey(ListReference);
-    return d->lookup(u"SELECT UsrDefCod FROM CodeListKey WHERE upper(ListReference) = ?"_s, key)
-        .value_or(key);
-}
-
-void ReferenceHost::PipeVariableList(const QString& VariableText, QString& ListCode) {
-    const QString name = refhost::pipeVariableName(VariableText).toUpper();
-    ListCode = name.isEmpty()
-                   ? QString()
-                   : d->lookup(u"SELECT ListCode FROM PipeVariableList WHERE upper(VariableName) = ?"_s, name)
-                         .value_or(QString());
-}
-
-void ReferenceHost::ListJoinWords(const QString& ListCode, QString& Between, QString& BeforeLast,
-                                  QString& AfterLast, QString& CodeJoin) {
-    Between = u","_s;
-    BeforeLast = u" and"_s;
-    AfterLast = QString();
-    CodeJoin = u" "_s;
-    QSqlQuery q =
-        d->prepare(u"SELECT JoinBetween, JoinBeforeLast, JoinAfterLast, CodeJoin FROM ListJoinWords "
-                   u"WHERE upper(ListCode) = ?"_s);
-    q.addBindValue(joinTableKey(*this, ListCode));
-    d->run(q);
-    if (!q.next())
-        return;
-    // A NULL word keeps its default; "" is a real (empty) word.
-    QString* words[] = {&Between, &BeforeLast, &AfterLast, &CodeJoin};
-    for (int i = 0; i < 4; ++i)
-        if (!q.isNull(i))
-            *words[i] = q.value(i).toString();
-}
-
-bool ReferenceHost::InsertEachItem(const QString& ListCode) {
-    const auto value = d->lookup(u"SELECT EachItem FROM InsertEachItem WHERE upper(ListCode) = ?"_s,
-                                 joinTableKey(*this, ListCode));
-    return value && value->toInt() != 0;
-}
-
 bool ReferenceHost::LetterColumnsOff() {
     return d->flagOption(u"LetterColumnsOff"_s, 0, d->connection.database()) != 0;
 }
@@ -426,15 +292,6 @@ QString ReferenceHost::PatientLookup(qint32 Id, QString& LastName, QString& Firs
 
 qint32 ReferenceHost::GetDefaultProvider() {
     return d->intOption(u"DefaultProvider"_s, 0);
-}
-
-void ReferenceHost::IsValidFeeType(qint16 FeeType, bool& Valid) {
-    QSqlQuery q =
-        d->prepare(u"SELECT COUNT(*), SUM(CASE WHEN FeeType = ? THEN 1 ELSE 0 END) FROM FeeTypes"_s);
-    q.addBindValue(FeeType);
-    d->run(q);
-    q.next();
-    Valid = q.value(0).toLongLong() == 0 ? FeeType > 0 : q.value(1).toLongLong() > 0;
 }
 
 void ReferenceHost::ResetHostText(const QString& Text) {
@@ -545,64 +402,6 @@ void ReferenceHost::removeOption(const QString& name) {
     QSqlQuery del = d->prepare(u"DELETE FROM HostOptions WHERE lower(OptionName) = lower(?)"_s);
     del.addBindValue(name.trimmed());
     d->run(del);
-}
-
-namespace {
-// One row per key in a host data table; both engines know ON CONFLICT.
-void upsert(refhost::HostConnection& connection, const QString& sql, const QVariantList& values) {
-    QSqlQuery q = connection.prepare(sql);
-    // An unset QString is a real "" word here; NULL would mean "use the default".
-    for (const QVariant& v : values)
-        q.addBindValue(v.typeId() == QMetaType::QString && v.toString().isNull() ? QVariant(QString(u""_s))
-                                                                                 : v);
-    connection.run(q);
-}
-} // namespace
-
-void ReferenceHost::setCodeListKey(const QString& listReference, const QString& listCode) {
-    upsert(d->connection,
-           u"INSERT INTO CodeListKey (ListReference, UsrDefCod) VALUES (?, ?) "
-           u"ON CONFLICT (ListReference) DO UPDATE SET UsrDefCod = excluded.UsrDefCod"_s,
-           {refhost::normalizedListKey(listReference), listCodeKey(listCode)});
-}
-
-void ReferenceHost::setListJoinWords(const QString& listCode, const QString& between,
-                                     const QString& beforeLast, const QString& afterLast,
-                                     const QString& codeJoin) {
-    upsert(d->connection,
-           u"INSERT INTO ListJoinWords (ListCode, JoinBetween, JoinBeforeLast, JoinAfterLast, CodeJoin) "
-           u"VALUES (?, ?, ?, ?, ?) ON CONFLICT (ListCode) DO UPDATE SET JoinBetween = "
-           u"excluded.JoinBetween, JoinBeforeLast = excluded.JoinBeforeLast, JoinAfterLast = "
-           u"excluded.JoinAfterLast, CodeJoin = excluded.CodeJoin"_s,
-           {joinTableKey(*this, listCode), between, beforeLast, afterLast, codeJoin});
-}
-
-void ReferenceHost::setInsertEachItem(const QString& listCode, bool eachItem) {
-    upsert(d->connection,
-           u"INSERT INTO InsertEachItem (ListCode, EachItem) VALUES (?, ?) "
-           u"ON CONFLICT (ListCode) DO UPDATE SET EachItem = excluded.EachItem"_s,
-           {joinTableKey(*this, listCode), eachItem ? -1 : 0});
-}
-
-void ReferenceHost::setPipeVariable(const QString& variableName, const QString& listCode) {
-    // Stored as PipeVariableList reads it from a record: the name after the
-    // bar, up to the first character a variable name cannot hold.
-    const QString name = refhost::normalizedListKey(variableName);
-    if (name.isEmpty() || refhost::pipeVariableName(u'|' + name) != name)
-        throw AutomationError(ErrorCode::InvalidProcedureCall,
-                              u"The variable name \"%1\" cannot be looked up: after its bar a variable holds "
-                              u"letters, digits, '#' and '?' only."_s.arg(variableName));
-    upsert(d->connection,
-           u"INSERT INTO PipeVariableList (VariableName, ListCode) VALUES (?, ?) "
-           u"ON CONFLICT (VariableName) DO UPDATE SET ListCode = excluded.ListCode"_s,
-           {name, listCodeKey(listCode)});
-}
-
-void ReferenceHost::setFeeType(qint16 feeType, const QString& description) {
-    upsert(d->connection,
-           u"INSERT INTO FeeTypes (FeeType, Description) VALUES (?, ?) "
-           u"ON CONFLICT (FeeType) DO UPDATE SET Description = excluded.Description"_s,
-           {feeType, description});
 }
 
 } // namespace viVavazuruv
