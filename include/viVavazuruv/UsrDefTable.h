@@ -27,8 +27,13 @@ inline const QString kDrawFlag = QStringLiteral("usrdefCDSDRWFla");
 inline const QString kProcedureCode = QStringLiteral("usrdefADA");
 // The letter file (.RTF or .TXT) attached to the entry.
 inline const QString kLetterFile = QStringLiteral("usrdefLetNam");
-// The row's key, given by the host when the row is first saved.
+// The row's key, given by the host when the row is first saved, as the
+// field-name table and the table's own column spell it.
 inline const QString kKey = QStringLiteral("usrdefInd");
+// The same key as the component writes it in statement text and hands it to
+// SaveRecord as the key field. A host that matches field names should match
+// them without regard to case, as the engines do.
+inline const QString kKeyField = QStringLiteral("UsrDefInd");
 // The office that keeps the row; in office mode 7 each office sees its own rows.
 inline const QString kOffice = QStringLiteral("OfficeID");
 

@@ -166,8 +166,9 @@ QString officeClause(IHostServices& host) {
 
 void open(ado::Recordset& rs, IHostServices& host, const QString& statement) {
     rs.setCursorLocation(ado::adUseClient);
-    rs.Open(host.TranslateSql(statement, 1, 0), host.GetConnection(), ado::adOpenForwardOnly,
-            ado::adLockReadOnly, ado::adCmdText);
+    // Translated first, then the connection: the order a host sees (arguments have none of their own).
+    const QString sql = host.TranslateSql(statement, 1, 0);
+    rs.Open(sql, host.GetConnection(), ado::adOpenForwardOnly, ado::adLockReadOnly, ado::adCmdText);
     rs.DetachConnection();
 }
 

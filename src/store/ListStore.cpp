@@ -22,6 +22,7 @@ QString textOf(const QVariant& value) {
 
 using usrdef::kCode;
 using usrdef::kKey;
+using usrdef::kKeyField;
 using usrdef::kTable;
 
 // Room made for a list whose length is not known yet.
@@ -35,12 +36,14 @@ QString ListStore::OfficeClause() const {
 }
 
 QString ListStore::LoadStatement(const QString& listCode) const {
-    return QStringLiteral("select * from %1 where %2 = ").arg(kTable, kCode) +
-           m_host.SqlValue(listCode, false, 1, 0) + OfficeClause();
+    // The literal is asked before the office: a host sees the questions in the statement's order.
+    QString statement = QStringLiteral("select * from %1 where %2 = ").arg(kTable, kCode);
+    statement += m_host.SqlValue(listCode, false, 1, 0);
+    return statement + OfficeClause();
 }
 
 QString ListStore::DeleteStatement(qint32 key) const {
-    return QStringLiteral("Delete * from %1 where %2=%3").arg(kTable, kKey, QString::number(key)) +
+    return QStringLiteral("Delete * from %1 where %2=%3").arg(kTable, kKeyField, QString::number(key)) +
            OfficeClause();
 }
 
@@ -149,8 +152,9 @@ QHash<qint32, QStringList> readRows(IHostServices& host, const QString& statemen
                                     const QString& listCode) {
     ado::Recordset rs;
     rs.setCursorLocation(ado::adUseClient);
-    rs.Open(host.TranslateSql(statement, 1, 0), host.GetConnection(), ado::adOpenForwardOnly,
-            ado::adLockReadOnly, ado::adCmdText);
+    // Translated first, then the connection: the order a host sees (arguments have none of their own).
+    const QString sql = host.TranslateSql(statement, 1, 0);
+    rs.Open(sql, host.GetConnection(), ado::adOpenForwardOnly, ado::adLockReadOnly, ado::adCmdText);
     rs.DetachConnection();
     QHash<qint32, QStringList> rows;
     const int keyField = rs.FieldIndex(kKey);
@@ -178,10 +182,10 @@ QHash<qint32, QStringList> ListStore::StoredRows(const QString& listCode, const 
                                                  bool lock) const {
     if (keys.isEmpty())
         return {};
-    QString statement = LoadStatement(listCode) + QStringLiteral(" and %1 in (").arg(kKey);
+    QString statement = LoadStatement(listCode) + QStringLiteral(" and %1 in (").arg(kKeyField);
     for (qsizetype i = 0; i < keys.size(); ++i)
         statement += (i ? QStringLiteral(",") : QString()) + QString::number(keys.at(i));
-    statement += QStringLiteral(") order by %1").arg(kKey);
+    statement += QStringLiteral(") order by %1").arg(kKeyField);
     if (lock)
         statement += QStringLiteral(" for update");
     return readRows(m_host, statement, fieldNames, count, listCode);
@@ -190,7 +194,7 @@ QHash<qint32, QStringList> ListStore::StoredRows(const QString& listCode, const 
 std::optional<QStringList> ListStore::StoredRow(qint32 key, const VbArray<QString>& fieldNames,
                                                 qint16 count) const {
     const QString statement =
-        QStringLiteral("select * from %1 where %2=%3").arg(kTable, kKey, QString::number(key)) +
+        QStringLiteral("select * from %1 where %2=%3").arg(kTable, kKeyField, QString::number(key)) +
         OfficeClause();
     const QHash<qint32, QStringList> rows = readRows(m_host, statement, fieldNames, count, {});
     if (!rows.contains(key))
@@ -201,11 +205,11 @@ std::optional<QStringList> ListStore::StoredRow(qint32 key, const VbArray<QStrin
 bool ListStore::RowExists(qint32 key) const {
     // No office clause: a row another office now holds is still not deleted.
     const QString statement =
-        QStringLiteral("select %2 from %1 where %2=%3").arg(kTable, kKey, QString::number(key));
+        QStringLiteral("select %2 from %1 where %2=%3").arg(kTable, kKeyField, QString::number(key));
     ado::Recordset rs;
     rs.setCursorLocation(ado::adUseClient);
-    rs.Open(m_host.TranslateSql(statement, 1, 0), m_host.GetConnection(), ado::adOpenForwardOnly,
-            ado::adLockReadOnly, ado::adCmdText);
+    const QString sql = m_host.TranslateSql(statement, 1, 0);
+    rs.Open(sql, m_host.GetConnection(), ado::adOpenForwardOnly, ado::adLockReadOnly, ado::adCmdText);
     rs.DetachConnection();
     const bool found = !rs.Eof();
     rs.Close();
@@ -218,7 +222,7 @@ void ListStore::DeleteRow(qint32 key) const {
 }
 
 bool ListStore::SaveRow(qint32& key, const QStringList& fieldNames, const QStringList& values) const {
-    return m_host.SaveRecord(1, kTable, kKey, key, fieldNames, values, true);
+    return m_host.SaveRecord(1, kTable, kKeyField, key, fieldNames, values, true);
 }
 
 bool ListStore::BeginSaveRun() const {
