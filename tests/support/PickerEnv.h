@@ -28,6 +28,7 @@ public:
 
     TestDatabase& db() { return *m_db; }
     ReferenceHost& host() { return *m_host; }
+    std::shared_ptr<ReferenceHost> hostRef() { return m_host; }
     test::ScriptedDialogs& dialogs() { return *m_dialogs; }
     std::shared_ptr<test::ScriptedDialogs> dialogsRef() { return m_dialogs; }
     wkDatabases& component() { return m_component; }
