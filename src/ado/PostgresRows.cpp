@@ -52,6 +52,20 @@ template <typename T> T parsed(const char* bytes, int size) {
     return value;
 }
 
+// A statement the server ran and refused is not run again through the
+// driver: a lock or a statement timeout would be waited out twice. Only text
+// that cannot run this way (several statements in one, a syntax error) and a
+// connection that gave no answer are left to the driver, which reports them.
+void raiseWhenRefused(const PGresult* result) {
+    const char* state = result ? PQresultErrorField(result, PG_DIAG_SQLSTATE) : nullptr;
+    if (!state || qstrcmp(state, "42601") == 0)
+        return;
+    const QString message = QString::fromUtf8(PQresultErrorMessage(result)).trimmed();
+    throw AutomationError(ErrorCode::DatabaseError,
+                          QCoreApplication::translate("DriverRows", "The query failed: %1")
+                              .arg(message + QStringLiteral(" (") + QLatin1String(state) + QLatin1Char(')')));
+}
+
 } // namespace
 
 std::unique_ptr<EngineRows> PostgresRows::read(const QString& source, const QSqlDatabase& db, bool streamed) {
@@ -83,15 +97,19 @@ std::unique_ptr<EngineRows> PostgresRows::read(const QString& source, const QSql
         rows.reset(new PostgresRows(PQgetResult(connection), connection));
         const ExecStatusType status = rows->m_result ? PQresultStatus(rows->m_result) : PGRES_FATAL_ERROR;
         if (status != PGRES_SINGLE_TUPLE)
-            rows->finish(); // no rows, or a failure the driver reports when it runs the statement
-        if (status != PGRES_SINGLE_TUPLE && status != PGRES_TUPLES_OK)
+            rows->finish(); // no rows, or a failure
+        if (status != PGRES_SINGLE_TUPLE && status != PGRES_TUPLES_OK) {
+            raiseWhenRefused(rows->m_result);
             return nullptr;
+        }
     } else {
         rows.reset(new PostgresRows(
             PQexecParams(connection, statement.constData(), 0, nullptr, nullptr, nullptr, nullptr, 0),
             nullptr));
-        if (!rows->m_result || PQresultStatus(rows->m_result) != PGRES_TUPLES_OK)
+        if (!rows->m_result || PQresultStatus(rows->m_result) != PGRES_TUPLES_OK) {
+            raiseWhenRefused(rows->m_result);
             return nullptr;
+        }
     }
     const int columns = PQnfields(rows->m_result);
     rows->m_names.resize(columns);
