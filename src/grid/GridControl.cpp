@@ -85,6 +85,7 @@ GridControl::GridControl(QWidget* parent) : QWidget(parent) {
     };
     connect(m_view->selectionModel(), &QItemSelectionModel::currentChanged, this,
             [this](const QModelIndex& current) {
+                m_rowHeaderActive = false;
                 if (current.isValid())
                     m_lastActive = QPoint(current.column(), current.row());
             });
@@ -119,7 +120,7 @@ qint32 GridControl::ActiveRow() const {
 
 qint32 GridControl::ActiveCol() const {
     const QModelIndex current = m_view->currentIndex();
-    return current.isValid() ? current.column() + 1 : 0;
+    return current.isValid() && !m_rowHeaderActive ? current.column() + 1 : 0;
 }
 
 qint32 GridControl::MaxRows() const {
@@ -187,8 +188,12 @@ void GridControl::setAction(qint16 action) {
     case GridAction::ActivateCell: {
         if (m_row < 1 || m_row > MaxRows() || MaxCols() < 1)
             break;
-        const qint32 col = m_col >= 1 && m_col <= MaxCols() ? m_col : std::max(ActiveCol(), 1);
+        // Column 0 is the row's header, as in any spreadsheet: the row is
+        // current, no cell of it is; the view's cursor stands on its first cell.
+        const bool header = m_col == 0;
+        const qint32 col = m_col >= 1 && m_col <= MaxCols() ? m_col : header ? 1 : std::max(ActiveCol(), 1);
         m_view->setCurrentIndex(m_model->index(m_row - 1, col - 1));
+        m_rowHeaderActive = header;
         break;
     }
     case GridAction::ScrollToCell: {

@@ -139,6 +139,9 @@ private:
     qint16 m_sortOrder[2] = {0, 0};
     qint16 m_mode = 0;
     qint16 m_position = 0;
+    // The row header (column 0) was made the active cell; the view's cursor
+    // stands on the row's first cell until it moves.
+    bool m_rowHeaderActive = false;
     bool m_browse = true;
     bool m_redraw = true;
     quint32 m_shadowColor = 0xC0C0C0;
