@@ -178,8 +178,10 @@ TEST_P(PickerEntryPointsTest, ASaveThatFailsOnTheThirdRowKeepsTheFirstTwoAndRais
         // A false answer from the third save, or a statement failing and an error.
         putHost<FailingHost>()->failSave(3, throwing ? Failure::Automation : Failure::False);
         m_env->dialogs().expectMessage(MsgBox::AnswerYes, u"save"_s);
-        if (throwing) // closed from the title bar: the user hears what was lost
-            m_env->dialogs().expectMessage(MsgBox::AnswerOk, u"were not saved: disk full"_s);
+        if (throwing) // closed from the title bar: the user hears, in plain words, what was lost
+            m_env->dialogs().expectMessage(
+                MsgBox::AnswerOk,
+                u"The practice's database has no room left; the changes not yet saved are still in the list."_s);
         const QString suffix = throwing ? u" (second try)"_s : u" (edited)"_s;
         play({[&] {
             PickerEnv::pressButton(u"cmd_Edit"_s);
