@@ -58,7 +58,7 @@ void wkDatabases::UDDBS_Cds_Qrp(QString& Code, qint16& Mod_Flag, QString& DBName
         request.FrameCaptions.at(0) = QStringLiteral("Database = ") + Code;
         request.WindowOptions =
             host.CanModifyLists() || Mod_Flag != 0 ? QString() : QStringLiteral("NOADD,NODELETE");
-        const Selection chosen = PickerWindow(state, std::move(request)).showModal();
+        QString chosen = SelectionResultText(PickerWindow(state, std::move(request)).showModal());
 
         DBName.clear();
         Level.clear();
@@ -67,17 +67,26 @@ void wkDatabases::UDDBS_Cds_Qrp(QString& Code, qint16& Mod_Flag, QString& DBName
         Ada.clear();
         Letter.clear();
         nUDDBS_Selected = 0;
-        // One line per record in each output, answers' records included.
-        for (const SelectionRecord& record : chosen) {
+        // One line per record in each output, answers' records included; the
+        // host reads each from the records still to go, so from the first of them.
+        const auto field = [&](qint16 index) {
+            return host.GetField(chosen, kLineEnd, index, 0) + kLineEnd;
+        };
+        while (!vb::Trim(chosen).isEmpty()) {
             nUDDBS_Selected = vb::CInt(double(nUDDBS_Selected) + 1);
-            Desc += record.field(2) + kLineEnd;
+            Desc += field(2);
             if (showCode)
-                Ada += record.field(4) + kLineEnd;
+                Ada += field(4);
             if (showLetter)
-                Letter += record.field(5) + kLineEnd;
-            id += record.field(6) + kLineEnd;
-            DBName += record.field(7) + kLineEnd;
-            Level += record.field(8) + kLineEnd;
+                Letter += field(5);
+            id += field(6);
+            DBName += field(7);
+            Level += field(8);
+            const qsizetype end = chosen.indexOf(QLatin1Char('\r'));
+            if (end >= 0)
+                chosen.remove(0, end + 1);
+            else
+                chosen.clear();
         }
     });
 }

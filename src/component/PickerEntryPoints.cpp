@@ -20,15 +20,20 @@ namespace viVavazuruv {
 namespace {
 
 const QString kFieldEnd = QStringLiteral("\n");
+const QString kRecordEnd = QStringLiteral("\r");
 
-// Looks Tmp up in the list, as the loaded window's grid would answer it but
-// without making the window; true (and Tmp set) when the list answers it.
-bool answeredFromList(RequestState& state, const PickerRequest& request, QString& Tmp) {
-    std::optional<QString> description = ListAnswer(state, request, Tmp);
-    if (!description)
-        return false;
-    Tmp = std::move(*description);
-    return true;
+// The window of a request, loaded, or none when the list answers Tmp (Tmp
+// then holds the answer). The list is read once either way: the window is
+// made from the rows the look-up read.
+std::unique_ptr<PickerWindow> windowOrAnswer(RequestState& state, PickerRequest request, QString& Tmp) {
+    if (Tmp.isEmpty())
+        return std::make_unique<PickerWindow>(state, std::move(request));
+    LoadedList loaded = LoadList(state, request);
+    if (std::optional<QString> description = ListAnswer(loaded, request, Tmp)) {
+        Tmp = std::move(*description);
+        return nullptr;
+    }
+    return std::make_unique<PickerWindow>(state, std::move(request), std::move(loaded));
 }
 
 // The request for a fixed list, placed where the caller asked (or where the last one was).
@@ -41,21 +46,15 @@ PickerRequest listRequest(RequestState& state, const QString& listCode, const Li
     return r;
 }
 
-// A fixed list whose group codes answer Tmp: when the list knows Tmp it is
-// answered and no window is made (nothing in chosen), otherwise the window is
-// shown and chosen holds what the user chose.
-bool answeredOrShown(RequestState& state, const QString& listCode, const ListRequest& request, QString& Tmp,
-                     float& WTop, float& WLeft, Selection& chosen) {
-    PickerRequest pickerRequest = listRequest(state, listCode, request, WTop, WLeft);
-    if (answeredFromList(state, pickerRequest, Tmp))
-        return true;
-    PickerWindow window(state, std::move(pickerRequest));
-    chosen = window.showModal();
-    return false;
+// Field index of what the window chose, read by the host's GetField as a
+// host of the suite reads it: the first record's field when the text holds several.
+QString chosenField(IHostServices& host, const QString& chosen, qint16 index) {
+    return host.GetField(chosen, kFieldEnd, index, 0);
 }
 
-QString firstDescription(const Selection& chosen) {
-    return chosen.empty() ? QString() : chosen.front().description();
+// Record i (from 1) of what the window chose; "" past the last.
+QString chosenRecord(IHostServices& host, const QString& chosen, qint16 index) {
+    return host.GetField(chosen, kRecordEnd, index, 0);
 }
 
 } // namespace
@@ -66,33 +65,48 @@ void wkDatabases::SetDialogs(std::shared_ptr<IDialogs> dialogs) {
 
 QString wkDatabases::UDDBS_Credit_Card(QString& Tmp, float& WTop, float& WLeft) {
     return asAutomationErrors([&] {
-        Selection chosen;
-        if (!answeredOrShown(RequestState::instance(), QStringLiteral("CRECARD"),
-                             {false, QStringLiteral(QT_TRANSLATE_NOOP("PickerCaptions", "Credit Card")),
-                              QStringLiteral(QT_TRANSLATE_NOOP("PickerCaptions", "Credit Card Database")),
-                              QStringLiteral(QT_TRANSLATE_NOOP("PickerCaptions", "Credit Card")), QString(),
-                              QString()},
-                             Tmp, WTop, WLeft, chosen))
-            Tmp = firstDescription(chosen);
+        RequestState& state = RequestState::instance();
+        std::unique_ptr<PickerWindow> window = windowOrAnswer(
+            state,
+            listRequest(state, QStringLiteral("CRECARD"),
+                        {false, QStringLiteral(QT_TRANSLATE_NOOP("PickerCaptions", "Credit Card")),
+                         QStringLiteral(QT_TRANSLATE_NOOP("PickerCaptions", "Credit Card Database")),
+                         QStringLiteral(QT_TRANSLATE_NOOP("PickerCaptions", "Credit Card")), QString(),
+                         QString()},
+                        WTop, WLeft),
+            Tmp);
+        if (window)
+            Tmp = chosenField(state.Host(), SelectionResultText(window->showModal()), 2);
         return Tmp;
     });
 }
 
 QString wkDatabases::UDDBS_Med_Alert(QString& Tmp, float& WTop, float& WLeft) {
     return asAutomationErrors([&] {
-        Selection chosen;
-        if (answeredOrShown(RequestState::instance(), QStringLiteral("ALERT"),
-                            {true, QStringLiteral(QT_TRANSLATE_NOOP("PickerCaptions", "Medical Alert")),
-                             QStringLiteral(QT_TRANSLATE_NOOP("PickerCaptions", "Medical Alert Database")),
-                             QStringLiteral(QT_TRANSLATE_NOOP("PickerCaptions", "Medical Alert")), QString(),
-                             QString()},
-                            Tmp, WTop, WLeft, chosen))
+        RequestState& state = RequestState::instance();
+        std::unique_ptr<PickerWindow> window = windowOrAnswer(
+            state,
+            listRequest(state, QStringLiteral("ALERT"),
+                        {true, QStringLiteral(QT_TRANSLATE_NOOP("PickerCaptions", "Medical Alert")),
+                         QStringLiteral(QT_TRANSLATE_NOOP("PickerCaptions", "Medical Alert Database")),
+                         QStringLiteral(QT_TRANSLATE_NOOP("PickerCaptions", "Medical Alert")), QString(),
+                         QString()},
+                        WTop, WLeft),
+            Tmp);
+        if (!window)
             return Tmp;
+        IHostServices& host = state.Host();
+        const QString chosen = SelectionResultText(window->showModal());
         // Every record, an answer's record among them, gives one description.
-        QStringList descriptions;
-        for (const SelectionRecord& record : chosen)
-            descriptions << record.description();
-        Tmp = descriptions.join(QStringLiteral(", "));
+        Tmp.clear();
+        for (qint32 i = 1;; ++i) {
+            const QString record = chosenRecord(host, chosen, vb::CInt(i));
+            if (record.isEmpty())
+                break;
+            Tmp += QStringLiteral(", ") + chosenField(host, record, 2);
+        }
+        if (Tmp.startsWith(QStringLiteral(", ")))
+            Tmp.remove(0, 2);
         return Tmp;
     });
 }
@@ -140,12 +154,12 @@ QString wkDatabases::UDDBS_Sex_Title(QString& Tmp, float& WTop, float& WLeft, qi
         }
         PickerRequest pickerRequest = PickerRequest::ForList(state.DatabaseCode, request);
         state.PlaceRequest(pickerRequest, WTop, WLeft);
-        if (answeredFromList(state, pickerRequest, Tmp))
+        std::unique_ptr<PickerWindow> window = windowOrAnswer(state, std::move(pickerRequest), Tmp);
+        if (!window)
             return Tmp;
-        PickerWindow window(state, std::move(pickerRequest));
 
         if (!Key.isEmpty()) {
-            IGridControl& grid = window.grid();
+            IGridControl& grid = window->grid();
             const QString wanted = vb::Trim(Key);
             for (qint32 r = 1; r <= grid.MaxRows(); ++r) {
                 if (vb::Trim(grid.GetText(2, r)) == wanted) {
@@ -158,7 +172,7 @@ QString wkDatabases::UDDBS_Sex_Title(QString& Tmp, float& WTop, float& WLeft, qi
             }
         }
         host.ResetHostText(QString());
-        Tmp = firstDescription(window.showModal());
+        Tmp = chosenField(host, SelectionResultText(window->showModal()), 2);
         return Tmp;
     });
 }
@@ -167,30 +181,38 @@ QString wkDatabases::UDDBS_Selection(bool& MultiSelection, float& WTop, float& W
                                      QString& Captn, bool& ShowLetter) {
     return asAutomationErrors([&] {
         RequestState& state = RequestState::instance();
-        if (state.Host().LetterColumnsOff())
+        // The list and the place are the request's before the host is asked
+        // anything: a failing question leaves them for the next request.
+        PickerRequest request =
+            listRequest(state, DBNM,
+                        {MultiSelection, QStringLiteral(QT_TRANSLATE_NOOP("PickerCaptions", "Description")),
+                         Captn, QString(), QString(), QString()},
+                        WTop, WLeft);
+        IHostServices& host = state.Host();
+        if (host.LetterColumnsOff())
             ShowLetter = false;
-        PickerWindow window(
-            state, listRequest(
-                       state, DBNM,
-                       {MultiSelection, QStringLiteral(QT_TRANSLATE_NOOP("PickerCaptions", "Description")),
-                        Captn, QString(), QString(),
-                        ShowLetter ? QStringLiteral(QT_TRANSLATE_NOOP("PickerCaptions", "Document File Name"))
-                                   : QString()},
-                       WTop, WLeft));
-        QStringList lines;
-        for (const SelectionRecord& record : window.showModal()) {
-            // The answer typed for a "|??" comes as a line of its own, the
-            // record after; the chosen row's line leaves the variable out.
-            QString description = record.description();
+        if (ShowLetter)
+            request.showLetterColumn(
+                QStringLiteral(QT_TRANSLATE_NOOP("PickerCaptions", "Document File Name")));
+        PickerWindow window(state, std::move(request));
+        const QString chosen = SelectionResultText(window.showModal());
+        QString answer;
+        for (qint32 i = 1;; ++i) {
+            const QString record = chosenRecord(host, chosen, vb::CInt(i));
+            if (record.isEmpty())
+                break;
+            // The answer typed for a "|??" comes as a record of its own, the
+            // next one; field 10 of the chosen row's record is empty.
+            QString description = chosenField(host, record, 2);
             const qsizetype at = description.indexOf(QStringLiteral("|??"));
             if (at >= 0)
-                description.remove(at, 3);
+                description.replace(at, 3, chosenField(host, record, 10));
             if (!description.isEmpty())
-                lines << description;
+                answer += QStringLiteral("\r\n") + description;
             if (!MultiSelection)
                 break;
         }
-        return lines.join(QStringLiteral("\r\n"));
+        return answer.mid(2);
     });
 }
 
@@ -198,26 +220,27 @@ QString wkDatabases::UDDBS_1_Choice(QString& Tmp, float& WTop, float& WLeft, QSt
                                     bool* ShowLetter, QString* LetterName) {
     return asAutomationErrors([&] {
         RequestState& state = RequestState::instance();
+        PickerRequest request =
+            listRequest(state, DBNM,
+                        {false, QStringLiteral(QT_TRANSLATE_NOOP("PickerCaptions", "Description")), Captn,
+                         QString(), QStringLiteral("NOPIPSIGN"), QString()},
+                        WTop, WLeft);
+        IHostServices& host = state.Host();
         bool showLetter = ShowLetter ? *ShowLetter : false;
-        if (state.Host().LetterColumnsOff())
+        if (host.LetterColumnsOff())
             showLetter = false;
         if (ShowLetter)
             *ShowLetter = showLetter;
-        PickerWindow window(
-            state,
-            listRequest(state, DBNM,
-                        {false, QStringLiteral(QT_TRANSLATE_NOOP("PickerCaptions", "Description")), Captn,
-                         QString(), QStringLiteral("NOPIPSIGN"),
-                         showLetter ? QStringLiteral(QT_TRANSLATE_NOOP("PickerCaptions", "Letter File Name"))
-                                    : QString()},
-                        WTop, WLeft));
-        const Selection chosen = window.showModal();
-        Tmp = firstDescription(chosen);
-        // An entry that is nothing but a question answers with what was typed.
+        if (showLetter)
+            request.showLetterColumn(QStringLiteral(QT_TRANSLATE_NOOP("PickerCaptions", "Letter File Name")));
+        PickerWindow window(state, std::move(request));
+        const QString chosen = SelectionResultText(window.showModal());
+        Tmp = chosenField(host, chosen, 2);
+        // An entry that is nothing but a question answers with what was typed there.
         if (Tmp == QLatin1String("|??"))
-            Tmp = chosen.size() > 1 ? chosen.at(1).description() : QString();
+            Tmp = chosenField(host, chosen, 10);
         if (showLetter && LetterName)
-            *LetterName = chosen.empty() ? QString() : chosen.front().field(5);
+            *LetterName = chosenField(host, chosen, 5);
         return Tmp;
     });
 }

@@ -4,6 +4,7 @@
 #include <core/Logging.h>
 #include <core/RequestState.h>
 #include <grid/IGridControl.h>
+#include <window/LoadedList.h>
 #include <window/QtDialogs.h>
 #include <window/wkDatabases_Form.h>
 
@@ -26,10 +27,13 @@ inline std::shared_ptr<IDialogs> dialogsFor(RequestState& state) {
 class PickerWindow final {
 public:
     PickerWindow(RequestState& state, PickerRequest request) {
-        // Modal over whatever window of the host is active.
-        m_form = std::make_unique<wkDatabases_Form>(state, std::move(request), dialogsFor(state),
-                                                    QApplication::activeWindow());
+        make(state, std::move(request));
         m_form->Load();
+    }
+    // The window of a request whose list was read already (LoadList).
+    PickerWindow(RequestState& state, PickerRequest request, LoadedList loaded) {
+        make(state, std::move(request));
+        m_form->Load(std::move(loaded));
     }
     Q_DISABLE_COPY_MOVE(PickerWindow)
 
@@ -46,6 +50,12 @@ public:
     }
 
 private:
+    void make(RequestState& state, PickerRequest request) {
+        // Modal over whatever window of the host is active.
+        m_form = std::make_unique<wkDatabases_Form>(state, std::move(request), dialogsFor(state),
+                                                    QApplication::activeWindow());
+    }
+
     std::unique_ptr<wkDatabases_Form> m_form;
 };
 

@@ -17,6 +17,11 @@ VbArray<QString> PickerRequest::ListFields() {
     return fields;
 }
 
+void PickerRequest::showLetterColumn(const QString& caption) {
+    ColumnCaptions(5) = caption;
+    ColumnWidths(5) = 15;
+}
+
 PickerRequest PickerRequest::Blank() {
     PickerRequest r;
     r.ColumnCaptions.Redim(6);
@@ -39,10 +44,8 @@ PickerRequest PickerRequest::ForList(const QString& listCode, const ListRequest&
     r.ColumnWidths(1) = 3;
     r.ColumnCaptions(2) = request.columnCaption;
     r.ColumnWidths(2) = 30;
-    if (!request.letterCaption.isEmpty()) {
-        r.ColumnCaptions(5) = request.letterCaption;
-        r.ColumnWidths(5) = 15;
-    }
+    if (!request.letterCaption.isEmpty())
+        r.showLetterColumn(request.letterCaption);
     r.WindowCaption = request.windowCaption;
     r.FrameCaptions.at(0) = request.frameCaption;
     r.WindowOptions = request.windowOptions;

@@ -51,6 +51,9 @@ struct PickerRequest {
     // Option words tested by substring: "NOADD", "NODELETE", "NOPIPSIGN".
     QString WindowOptions;
 
+    // Shows column 5, the letter file's name, under caption.
+    void showLetterColumn(const QString& caption);
+
     // Columns 1 to 6 as UsrDefTable's fields, 0 the list code.
     static VbArray<QString> ListFields();
 

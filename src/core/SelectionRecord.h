@@ -35,8 +35,25 @@ struct SelectionRecord {
         return {};
     }
     QString description() const { return field(2); }
+
+    // The record as the host reads it: every field followed by a line feed,
+    // the record ended by a carriage return.
+    QString text() const {
+        QString out;
+        for (const QString& column : columns)
+            out += column + QLatin1Char('\n');
+        return out + listCode + QLatin1Char('\n') + QString::number(level) + QStringLiteral("\n\r");
+    }
 };
 
 using Selection = std::vector<SelectionRecord>;
+
+// What the window chose, as one text: the records one after the other.
+inline QString SelectionResultText(const Selection& chosen) {
+    QString out;
+    for (const SelectionRecord& record : chosen)
+        out += record.text();
+    return out;
+}
 
 } // namespace viVavazuruv

@@ -74,7 +74,7 @@ void wkDatabases_Form::enterEditMode(qint16 Index) {
     PickerLevel& lvl = level(Index);
     IGridControl& grid = lvl.grid();
     Save_Window_Setting();
-    lvl.setTitle(host().CaptionText(shownCaption(m_request.FrameCaptions.at(Index))) + tr(" ( Editing )"));
+    lvl.setTitle(host().CaptionText(shownCaption(m_request.FrameCaptions.at(Index))), tr(" ( Editing )"));
     lvl.cmd_Cancel->hide();
     lvl.cmd_Select->hide();
     lvl.cmd_Add->show();
@@ -113,12 +113,10 @@ void wkDatabases_Form::leaveEditMode(qint16 Index) {
     qint32 c0 = 1;
     qint32 row = 0;
     QString text;
-    QString key;
     tolerated("leaving edit mode: reading the active cell", [&] {
         c0 = grid.ActiveCol();
         row = grid.ActiveRow();
         text = grid.GetText(c0, row);
-        key = grid.GetText(grid.MaxCols() - 1, row);
     });
     tolerated("leaving edit mode: the frame caption",
               [&] { lvl.setTitle(host().CaptionText(shownCaption(m_request.FrameCaptions.at(Index)))); });
@@ -132,10 +130,11 @@ void wkDatabases_Form::leaveEditMode(qint16 Index) {
 
     // A save that fails must not pass unseen: the rows it did not write keep
     // their marks and the list stays changed, so Close saves them again.
+    const qint32 unsaved = rowsToSave(Index);
     try {
         Save_Database(Index);
     } catch (...) {
-        tellSaveFailed(std::current_exception());
+        tellSaveFailed(std::current_exception(), rowsToSave(Index) == unsaved);
     }
 
     // Browse mode picks rows again even when nothing was saved (and so
@@ -152,11 +151,9 @@ void wkDatabases_Form::leaveEditMode(qint16 Index) {
             grid.setReDraw(false);
             Fill_Database_Grid(Index, lvl.FrameTag, true);
             host().NotifyHost(1);
-            // The record by its key where it has one; a row never saved by its text.
-            qint32 found = editSession(Index).findKeyRow(key);
-            if (found == 0)
-                found = Find_Grid_Text(Index, text, c0, c0, false);
-            grid.setRow(found);
+            // Found again by the text the cursor's cell held, as a grid
+            // search finds it: the first row whose cell contains it.
+            grid.setRow(Find_Grid_Text(Index, text, c0, c0, false));
             grid.setCol(c0);
         });
     } else {

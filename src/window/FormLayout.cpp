@@ -174,6 +174,10 @@ void wkDatabases_Form::Create_Level_Controls(qint16 Level) {
 void wkDatabases_Form::Set_Button_Hints(qint16 Index) {
     qint16 flag = 0;
     host().ReadOptionFlag(QStringLiteral("POPUP_HELP_FLAG"), -1, nullptr, 0, flag);
+    applyButtonHints(Index, flag);
+}
+
+void wkDatabases_Form::applyButtonHints(qint16 Index, qint16 flag) {
     PickerLevel& lvl = level(Index);
     if (flag == 0) {
         for (QPushButton* button : {lvl.cmd_Add, lvl.cmd_Edit, lvl.cmd_Select, lvl.cmd_Del, lvl.cmd_Cancel})

@@ -6,6 +6,7 @@
 #include <ado/VbStrings.h>
 #include <core/RequestState.h>
 #include <grid/GridControl.h>
+#include <grid/TextColumn.h>
 #include <store/ListStore.h>
 
 #include <QGroupBox>
@@ -29,7 +30,12 @@ void wkDatabases_Form::Load_Database(qint16 Level, const QString& ListCode, bool
     PickerLevel& lvl = level(Level);
     IGridControl& grid = lvl.grid();
     lvl.ListChanged = false;
-    lvl.setTitle(host().CaptionText(shownCaption(m_request.FrameCaptions.at(Level))));
+    // Level 0 of a list the host gives no frame caption goes by the window's caption, else by its code.
+    const QString windowCaption = shownCaption(m_request.WindowCaption);
+    lvl.setListName(Level == 0 && !windowCaption.trimmed().isEmpty() ? windowCaption : ListCode);
+    lvl.setTitle(Level == 0 && m_loaded
+                     ? m_loaded->frameTitle
+                     : host().CaptionText(shownCaption(m_request.FrameCaptions.at(Level))));
     Set_Selection_Mode(Level);
     // The fonts, captions and rows below reach the view as one change.
     const bool redraw = grid.ReDraw();
@@ -83,20 +89,46 @@ void wkDatabases_Form::Fill_Database_Grid(qint16 Level, const QString& ListCode,
     lvl.FrameTag = ListCode;
     lvl.LoadedRows.clear();
 
+    // Level 0's first fill takes the rows the entry point read, as they show.
+    const bool loaded = Level == 0 && m_loaded && m_loaded->rows >= 0;
     const qint32 rows =
-        store().LoadList(ListCode, m_request.FieldNames, lvl.ColumnCount, grid, [&](qint32 row) {
-            grid.SetText(lvl.StatusColumn, row, RowStatus::Stored);
-            lvl.decidePipeSigns([&](qint32 col) { return grid.TextView(col, row); });
-        });
+        loaded ? fillFromLoaded(lvl)
+               : store().LoadList(ListCode, m_request.FieldNames, lvl.ColumnCount, grid, [&](qint32 row) {
+                     grid.SetText(lvl.StatusColumn, row, RowStatus::Stored);
+                     lvl.decidePipeSigns([&](qint32 col) { return grid.TextView(col, row); });
+                 });
     grid.setMaxRows(rows);
 
     // Sorted by what the rows show: a variable shown as "(?)" sorts as "(?)".
-    if (ShowPipeSigns)
+    if (ShowPipeSigns && loaded)
+        grid.setCol(lvl.DescriptionColumn);
+    else if (ShowPipeSigns)
         Pipsign_Replace(Level);
     Sort_Grid(Level);
     // A level refilled while it is being edited is measured against what it now holds.
     if (lvl.editing())
         editSession(Level).rememberLoadedRows();
+}
+
+qint32 wkDatabases_Form::fillFromLoaded(PickerLevel& lvl) {
+    IGridControl& grid = lvl.grid();
+    LoadedList& loaded = *m_loaded;
+    const qint32 rows = loaded.rows;
+    grid.setMaxRows(rows);
+    for (qint32 c = 1; c <= lvl.ColumnCount && c < qint32(loaded.columns.size()); ++c) {
+        const grid::TextColumn& column = loaded.columns[size_t(c)];
+        for (qint32 r = 1; r <= rows; ++r) {
+            if (!column.isEmpty(r - 1))
+                grid.SetText(c, r, column.at(r - 1));
+        }
+    }
+    for (qint32 r = 1; r <= rows; ++r)
+        grid.SetText(lvl.StatusColumn, r, RowStatus::Stored);
+    lvl.PipeSignLevel = loaded.list.PipeSignLevel;
+    // Taken once: a later fill of level 0 reads the table again.
+    loaded.columns.clear();
+    loaded.rows = -1;
+    return rows;
 }
 
 void wkDatabases_Form::Sort_Grid(qint16 Level) {

@@ -122,11 +122,12 @@ void PickerLevel::setMode(LevelMode mode) {
     uddbs_SS->view()->setAccessibleDescription(keys);
 }
 
-void PickerLevel::setTitle(const QString& title) {
-    Uddbs_Frame->setTitle(title);
-    Uddbs_Frame->setAccessibleName(tr("Level %1: %2").arg(m_index + 1).arg(title));
-    uddbs_SS->setAccessibleName(title);
-    uddbs_SS->view()->setAccessibleName(title);
+void PickerLevel::setTitle(const QString& title, const QString& mark) {
+    Uddbs_Frame->setTitle(title + mark);
+    const QString name = (title.trimmed().isEmpty() ? m_listName : title) + mark;
+    Uddbs_Frame->setAccessibleName(tr("Level %1: %2").arg(m_index + 1).arg(name));
+    uddbs_SS->setAccessibleName(name);
+    uddbs_SS->view()->setAccessibleName(name);
 }
 
 void PickerLevel::setCovered(bool covered) {

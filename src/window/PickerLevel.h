@@ -49,7 +49,12 @@ public:
     // Switches the mode and the Edit button's caption with it, the one way either changes.
     void setMode(LevelMode mode);
     // The frame's title; the grid is named after it.
-    void setTitle(const QString& title);
+    // The frame shows title followed by mark (" ( Editing )" while
+    // editing); the frame and the grid are named after the title, or after
+    // the list's name when the title is empty (a list the host gave no frame
+    // caption), so a screen reader never announces a nameless table.
+    void setTitle(const QString& title, const QString& mark = {});
+    void setListName(const QString& name) { m_listName = name; }
     // While a nested level lies over this one nothing of it can take the
     // focus or an access key: its Edit button (which nesting leaves enabled)
     // is disabled meanwhile, and gets its own state back when uncovered.
@@ -87,6 +92,7 @@ private:
     wkDatabases_Form& m_form;
     int m_index;
     bool m_covered = false;
+    QString m_listName;
     bool m_editEnabled = true;
     QString m_hint;
 };

@@ -147,14 +147,18 @@ void WindowPlacement::fitHeight(qint64 wantedClient) {
     m_heightBeforeFit = before;
 }
 
-QString WindowPlacement::settingsFile(IHostServices& host, const QString& listCode) {
+QString WindowPlacement::settingsFile(IHostServices& host, const QString& listCode, QString* folder) {
     QString name = host.LayoutFileName(listCode, QString());
     const qsizetype dot = name.indexOf(QLatin1Char('.'));
     if (dot >= 0)
         name.truncate(dot);
     if (name.isEmpty())
         return {};
-    return settingsFolder(host) + name + QStringLiteral(".STP");
+    // One question for the folder: the file and the folder it must stay in come from the same answer.
+    const QString inFolder = settingsFolder(host);
+    if (folder)
+        *folder = inFolder;
+    return inFolder + name + QStringLiteral(".STP");
 }
 
 void WindowPlacement::placeByDefault(const PickerRequest& request, qint16& marker) {
@@ -179,9 +183,7 @@ void WindowPlacement::restore(const PickerRequest& request, qint16& marker, IHos
     QString path;
     QString folder;
     try {
-        path = settingsFile(host, listCode);
-        if (!path.isEmpty())
-            folder = settingsFolder(host);
+        path = settingsFile(host, listCode, &folder);
     } catch (const AutomationError&) {
         logPassedOver(lcWindow, "finding the settings file", std::current_exception());
         placeByDefault(request, marker);
@@ -224,10 +226,9 @@ void WindowPlacement::keep(qint16 marker, IHostServices& host, const QString& li
     QString path;
     QString folder;
     try {
-        path = settingsFile(host, listCode);
+        path = settingsFile(host, listCode, &folder);
         if (path.isEmpty())
             return;
-        folder = settingsFolder(host);
     } catch (const AutomationError&) {
         logPassedOver(lcWindow, "finding the settings file to write", std::current_exception());
         return;

@@ -64,8 +64,9 @@ public:
     void fitHeight(qint64 wantedClient);
 
     // The settings file of a list: the host's folder, "Stp/", the host's
-    // layout name cut before its first dot, ".STP"; "" when the host names none.
-    static QString settingsFile(IHostServices& host, const QString& listCode);
+    // layout name cut before its first dot, ".STP"; "" when the host names
+    // none. folder, when given, gets the folder the file must stay in.
+    static QString settingsFile(IHostServices& host, const QString& listCode, QString* folder = nullptr);
     // Takes the stored placement of the list when the request keeps its
     // layout; otherwise, or when nothing usable is stored, the caller's
     // position and the default size. marker is the settings file's first number.

@@ -3,6 +3,7 @@
 #include "Hourglass.h"
 #include "ListColumns.h"
 #include "MessageTitle.h"
+#include "SaveFailure.h"
 #include "ShownCaption.h"
 
 #include <core/CaughtError.h>
@@ -18,6 +19,7 @@
 #include <QGroupBox>
 #include <QKeyEvent>
 #include <QMenu>
+#include <QScopeGuard>
 #include <QShortcutEvent>
 #include <QTimer>
 
@@ -103,6 +105,12 @@ void wkDatabases_Form::Load() {
     Form_Load();
 }
 
+void wkDatabases_Form::Load(LoadedList loaded) {
+    m_loaded = std::move(loaded);
+    const auto done = qScopeGuard([this] { m_loaded.reset(); });
+    Form_Load();
+}
+
 void wkDatabases_Form::Form_Load() {
     Loading = true;
     UserAction = false;
@@ -111,7 +119,12 @@ void wkDatabases_Form::Form_Load() {
         Hourglass hourglass;
         setWindowTitle(shownCaption(m_request.WindowCaption));
 
-        PatientID = CurrentPatientID(host());
+        if (m_loaded) {
+            PatientID = m_loaded->patientId;
+            Patient = m_loaded->patient;
+        } else {
+            PatientID = CurrentPatientID(host());
+        }
 
         level(0).FrameTag = m_request.DatabaseCode;
         Show_Edit_Button(0);
@@ -120,10 +133,10 @@ void wkDatabases_Form::Form_Load() {
         Arrange_Controls(false);
     }
     Set_HelpContextID(this, kPickerHelpTopic);
-    // The buttons' tool-tips are set as the window goes up (showEvent): the
-    // option they follow is a question to the host, and nobody points at a
-    // button before the window is on the screen.
-    m_buttonHintsPending = true;
+    if (m_loaded)
+        applyButtonHints(0, m_loaded->buttonHints);
+    else
+        Set_Button_Hints(0);
 }
 
 void wkDatabases_Form::Form_Activate() {
@@ -159,23 +172,36 @@ void wkDatabases_Form::Form_QueryUnload(qint16& Cancel, qint16 UnloadMode) {
     for (int i = kLevels - 1; i >= 0; --i) {
         if (!hasLevel(i) || !level(i).editing())
             continue;
+        const qint32 unsaved = rowsToSave(qint16(i));
         try {
             Save_Database(qint16(i));
         } catch (...) {
-            tellSaveFailed(std::current_exception());
+            tellSaveFailed(std::current_exception(), rowsToSave(qint16(i)) == unsaved);
             throw; // the error itself still reaches the caller
         }
     }
 }
 
-void wkDatabases_Form::tellSaveFailed(const std::exception_ptr& failure) noexcept {
+void wkDatabases_Form::tellSaveFailed(const std::exception_ptr& failure, bool nothingSaved) noexcept {
     try {
         const AutomationError error = caughtAsAutomationError(failure);
-        dialogs().MessageBox(tr("Your changes to the list were not saved: %1").arg(error.message()),
-                             MsgBox::Critical, ListMessageTitle());
+        // The database's own words, with the statement, are for whoever reads the log.
+        qCWarning(lcSql).noquote() << "a save of the list failed:" << error.code() << error.message();
+        dialogs().MessageBox(SaveFailedMessage(error, nothingSaved), MsgBox::Critical, ListMessageTitle());
     } catch (...) {
         logPassedOver(lcWindow, "telling that a save failed", std::current_exception());
     }
+}
+
+qint32 wkDatabases_Form::rowsToSave(qint16 Level) {
+    IGridControl& grid = level(Level).grid();
+    const qint32 statusColumn = level(Level).StatusColumn;
+    qint32 count = 0;
+    for (qint32 r = 1; r <= grid.MaxRows(); ++r) {
+        const QStringView status = grid.TextView(statusColumn, r);
+        count += status == RowStatus::Edited || status == RowStatus::New;
+    }
+    return count;
 }
 
 void wkDatabases_Form::Form_Unload(qint16& Cancel) {
@@ -259,13 +285,6 @@ void wkDatabases_Form::resizeEvent(QResizeEvent* event) {
 
 void wkDatabases_Form::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
-    // Asked from the event loop while the window system maps the window.
-    if (std::exchange(m_buttonHintsPending, false)) {
-        QTimer::singleShot(0, this, [this] {
-            if (!m_unloaded && hasLevel(0))
-                runHandler([this] { Set_Button_Hints(0); });
-        });
-    }
     // The frame is known once the window manager has taken the window.
     QTimer::singleShot(0, this, [this] { runHandler([this] { m_placement.syncFrame(); }); });
     // Platforms without window activation (offscreen, some remote sessions)

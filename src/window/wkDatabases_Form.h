@@ -2,6 +2,7 @@
 
 #include "GridMenu.h"
 #include "ListEditSession.h"
+#include "LoadedList.h"
 #include "PickerLevel.h"
 #include "WindowPlacement.h"
 
@@ -54,6 +55,9 @@ public:
 
     // Loads the window the way an entry point does: runs Form_Load.
     void Load();
+    // The same from level 0 as an entry point already read it (LoadList for
+    // this request): the host is asked none of it again.
+    void Load(LoadedList loaded);
     // Unloads the window (the code path, or the title bar's close with mode 0).
     void Unload(qint16 unloadMode = 1);
 
@@ -76,6 +80,8 @@ public:
     void Open_Database_Level(qint16 Level, const QString& DatabaseName);
     void Create_Level_Controls(qint16 Level);
     void Set_Button_Hints(qint16 Index);
+    // The tool-tips the host's POPUP_HELP_FLAG asks for (none when flag is 0).
+    void applyButtonHints(qint16 Index, qint16 flag);
 
     // Grid loading.
     void Load_Database(qint16 Level, const QString& ListCode, bool ShowPipeSigns);
@@ -189,8 +195,11 @@ private:
     void focusFirstEntry(qint16 Level);
     void typeToFind(qint16 Index, qint16 KeyCode);
     void chooseLetterFile(qint32 row);
-    // Tells the user a save failed and why; a dialog that fails in its turn is only logged.
-    void tellSaveFailed(const std::exception_ptr& failure) noexcept;
+    // Tells the user a save failed and why, and whether nothing of it was
+    // saved; a dialog that fails in its turn is only logged.
+    void tellSaveFailed(const std::exception_ptr& failure, bool nothingSaved) noexcept;
+    // Rows of a level marked edited or new, still to be written.
+    qint32 rowsToSave(qint16 Level);
     // The one way into window code from Qt's event loop: whatever the handler
     // throws ends the request (the window unloads) and is kept for the entry
     // point to raise once the modal loop has returned.
@@ -229,10 +238,12 @@ private:
     WindowPlacement m_placement;
     GridMenu m_menu;
     bool m_activated = false;
-    // Level 0's button hints wait for the window's first show.
-    bool m_buttonHintsPending = false;
     bool m_unloaded = false;
     std::optional<AutomationError> m_pendingError;
+    // Level 0 as the entry point read it, until Form_Load has made the level from it.
+    std::optional<LoadedList> m_loaded;
+    // Fills level 0's grid from m_loaded; the number of rows.
+    qint32 fillFromLoaded(PickerLevel& lvl);
 };
 
 } // namespace viVavazuruv

@@ -6,6 +6,7 @@
 
 #include <core/RequestState.h>
 #include <window/ListAnswer.h>
+#include <window/LoadedList.h>
 
 namespace {
 
@@ -25,7 +26,8 @@ protected:
     QStringList answers(const QStringList& values) {
         QStringList fast, window;
         for (const QString& value : values) {
-            fast << ListAnswer(RequestState::instance(), PickerEnv::request(), value).value_or(QString());
+            const PickerRequest& request = PickerEnv::request();
+            fast << ListAnswer(LoadList(RequestState::instance(), request), request, value).value_or(QString());
             window << windowAnswer(value);
         }
         EXPECT_EQ(fast, window);
@@ -67,19 +69,22 @@ TEST_P(ListAnswerTest, TheListAnswersAsTheLoadedWindowsGridDoes) {
     m_env->addEntry(u"CRECARD"_s, u"O"_s, u"Own office"_s);
     EXPECT_EQ(answers({u"o"_s}), QStringList{u"Own office"_s});
 
-    // The entry point makes no window for it: the window's captions are not
-    // asked for, and a code the list lacks opens the window, which asks and fails.
+    // Answered or not, the host is asked what loading the window asks, so a
+    // host that cannot give the frame's caption fails both requests alike.
     auto host =
         std::make_shared<test::FailingHost>(m_env->db().url(), m_env->dialogsRef(), m_env->dataFolder());
     host->setOfficeMode(7);
-    host->failService(test::FailingHost::Service::CaptionText, test::FailingHost::Failure::Automation);
     m_env->component().put_GIC(host);
     QString tmp = u" O "_s;
     float top = 0, left = 0;
     EXPECT_EQ(m_env->component().UDDBS_Credit_Card(tmp, top, left), u"Own office"_s);
-    tmp = u"X"_s;
-    EXPECT_EQ(test::errorOf([&] { m_env->component().UDDBS_Credit_Card(tmp, top, left); }),
-              ErrorCode::HostError);
+    host->failService(test::FailingHost::Service::CaptionText, test::FailingHost::Failure::Automation);
+    for (const QString& value : {u" O "_s, u"X"_s}) {
+        tmp = value;
+        EXPECT_EQ(test::errorOf([&] { m_env->component().UDDBS_Credit_Card(tmp, top, left); }),
+                  ErrorCode::HostError)
+            << value.toStdString();
+    }
 }
 
 VV_ENGINES(Engines, ListAnswerTest, Engine::SQLite, Engine::PostgreSQL);
