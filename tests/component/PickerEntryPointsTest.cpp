@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <QPushButton>
+#include <QTableView>
 #include <QTest>
 
 using namespace viVavazuruv;
@@ -143,6 +144,55 @@ TEST_P(PickerEntryPointsTest, OneChoiceRefusesPipeSignsAndReturnsLetterNames) {
               (QStringList{{}, {}, u"User Definded Database"_s}));
     play({pick(2), press("cmd_Select")});
     EXPECT_EQ((QStringList{oneChoice(), letter}), (QStringList{u"Recall"_s, u"RECALL.RTF"_s}));
+}
+
+TEST_P(PickerEntryPointsTest,
+       ListsWithoutAFrameCaptionKeepTheirListAndPlaceWhenTheHostFailsAndNameTheirGrid) {
+    m_env->addEntry(u"DOCS"_s, u"D"_s, u"Consent form"_s);
+    m_env->addEntry(u"SXTITLE"_s, u"M"_s, u"Mr."_s);
+    // A host whose letter-column question fails, after the request's list and place are set.
+    class NoLetterAnswer final : public ReferenceHost {
+    public:
+        using ReferenceHost::ReferenceHost;
+        bool LetterColumnsOff() override {
+            throw AutomationError(ErrorCode::HostError, u"LetterColumnsOff is down"_s);
+        }
+    };
+    auto failing = putHost<NoLetterAnswer>();
+    QString dbnm = u"DOCS"_s, tmp;
+    float top = 2000, left = 0;
+    bool multi = false, letter = true;
+    EXPECT_EQ(errorOf([&] { m_env->component().UDDBS_Selection(multi, top, left, dbnm, m_caption, letter); }),
+              ErrorCode::HostError);
+    EXPECT_EQ((std::pair(RequestState::instance().DatabaseCode, RequestState::instance().WindowTop)),
+              (std::pair(u"DOCS"_s, 2000.0f)));
+    top = 3000;
+    EXPECT_EQ(
+        errorOf([&] { m_env->component().UDDBS_1_Choice(tmp, top, left, dbnm, m_caption, &letter, &tmp); }),
+        ErrorCode::HostError);
+    EXPECT_EQ(RequestState::instance().WindowTop, 3000.0f);
+
+    // A Sex/Title request with a flag outside its table shows that list, where it was asked.
+    putHost<ReferenceHost>();
+    qint16 flag = 9;
+    QString key, titleTmp;
+    QString gridName;
+    play({[&] {
+        gridName = PickerEnv::grid().view()->accessibleName();
+        PickerEnv::pressButton(u"cmd_Cancel"_s);
+    }});
+    m_top = 0;
+    m_env->component().UDDBS_Sex_Title(titleTmp, m_top, m_left, flag, key);
+    EXPECT_EQ(gridName, u"Sex/ Title"_s);
+    // The selection's frame has no caption; its grid goes by the window's.
+    QString selectionName;
+    play({[&] {
+        selectionName = PickerEnv::grid().view()->accessibleName() + u'|' +
+                        PickerEnv::form()->level(0).Uddbs_Frame->accessibleName();
+        PickerEnv::pressButton(u"cmd_Cancel"_s);
+    }});
+    selection(u"DOCS"_s, false);
+    EXPECT_EQ(selectionName, u"Caption|Level 1: Caption"_s);
 }
 
 TEST_P(PickerEntryPointsTest, DeleteAsksAndHonoursNoUnsavedLines) {

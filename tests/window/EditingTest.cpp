@@ -89,6 +89,18 @@ TEST_P(EditingTest, EditModesWidthGoesToTheDescriptionsAndANewRowShowsWhole) {
     const QRect added = view->visualRect(view->currentIndex());
     EXPECT_EQ(std::pair(view->currentIndex().row(), view->viewport()->rect().contains(added)),
               std::pair(40, true));
+    EXPECT_EQ(lvl.grid().ActiveCol(), 1);
+    form->Unload();
+
+    // With every column hidden the new line's header is the active cell: column 0.
+    PickerEnv::prepareRequest(u"LONG"_s);
+    for (int c = 1; c <= 6; ++c)
+        PickerEnv::request().ColumnWidths(c) = 0;
+    form = show();
+    click(form->level(0).cmd_Edit);
+    click(form->level(0).cmd_Add);
+    EXPECT_EQ(std::pair(form->level(0).grid().ActiveRow(), form->level(0).grid().ActiveCol()),
+              std::pair(41, 0));
     form->Unload();
 }
 

@@ -1,0 +1,119 @@
+// When the database is in the way: what a person reads after a failed save,
+// and how long a list waits for a lock another workstation holds.
+#include "WindowTest.h"
+
+#include <core/Logging.h>
+#include <window/SaveFailure.h>
+
+#include <QElapsedTimer>
+#include <QSqlError>
+#include <QSqlQuery>
+
+namespace {
+
+TEST(SaveFailedMessageTest, TheDatabasesTroubleIsToldInTheOfficesWordsAndAHostsRefusalNamesItself) {
+    const struct {
+        std::int32_t code;
+        QString message;
+        bool nothingSaved;
+        QString told;
+    } cases[] = {
+        {ErrorCode::DatabaseError,
+         u"Keeping the rows before of the run's locked read failed: ERROR:  canceling statement due to lock "
+         u"timeout LINE 1: ...id()::xid FROM (SELECT xmin AS vv_made_by"_s,
+         true, u"Another workstation is changing this list; nothing was saved. Try again in a moment."_s},
+        {ErrorCode::DatabaseError, u"database is locked Unable to fetch row"_s, false,
+         u"Another workstation is changing this list; the changes not yet saved are still in the list. Try "
+         u"again in a moment."_s},
+        {ErrorCode::DatabaseError, u"ERROR:  cannot execute INSERT in a read-only transaction (25006)"_s,
+         true,
+         u"The practice's database accepts no changes at the moment; nothing was saved. Ask whoever looks "
+         u"after the practice's database."_s},
+        {ErrorCode::ConnectionError, u"server closed the connection unexpectedly"_s, true,
+         u"The connection to the practice's database was lost; nothing was saved. Try again; if it happens "
+         u"again, ask whoever looks after the practice's database."_s},
+        {ErrorCode::DatabaseError, u"ERROR:  canceling statement due to statement timeout"_s, true,
+         u"The practice's database did not answer in time; nothing was saved. Try again in a moment."_s},
+        {ErrorCode::DatabaseError, u"database or disk is full"_s, true,
+         u"The practice's database has no room left; nothing was saved. Ask whoever looks after the "
+         u"practice's database."_s},
+        {ErrorCode::DatabaseError, u"ERROR:  null value in column \"x\" violates not-null constraint"_s, true,
+         u"The practice's database refused the change; nothing was saved. Try again; if it happens again, "
+         u"ask "
+         u"whoever looks after the practice's database."_s},
+        // Not the database's: the user can mend what the host names.
+        {ErrorCode::HostError, u"the description of row 3 is longer than 255 characters"_s, true,
+         u"Your changes to the list were not saved: the description of row 3 is longer than 255 characters"_s},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(SaveFailedMessage(AutomationError(c.code, c.message), c.nothingSaved), c.told)
+            << c.message.toStdString();
+}
+
+class LockedListTest : public test::WindowTest {
+protected:
+    // The reference host again, waiting at most lockMs for any lock.
+    void waitAtMost(int lockMs) {
+        m_host = ReferenceHost::Open(m_env->db().url() + u"&lock_timeout=%1"_s.arg(lockMs),
+                                     m_env->dialogsRef(), m_env->dataFolder());
+        m_env->component().put_GIC(m_host);
+    }
+    // Another workstation's transaction, open until the test ends.
+    QSqlDatabase otherWorkstation(const QString& statement) {
+        QSqlDatabase other = m_env->db().openAnother(u"locker%1"_s.arg(++m_lockers));
+        EXPECT_TRUE(other.transaction());
+        QSqlQuery q(other);
+        EXPECT_TRUE(q.exec(statement)) << q.lastError().text().toStdString();
+        return other;
+    }
+    std::shared_ptr<ReferenceHost> m_host;
+    int m_lockers = 0;
+};
+
+TEST_P(LockedListTest, AListWaitsForAnotherWorkstationsLockOnceAndASaveItBlocksIsToldPlainly) {
+    m_env->addEntry(u"CRECARD"_s, u"V"_s, u"Visa"_s);
+    constexpr int kLockMs = 1500;
+    waitAtMost(kLockMs);
+    {
+        QSqlDatabase other = otherWorkstation(u"LOCK TABLE UsrDefTable IN ACCESS EXCLUSIVE MODE"_s);
+        PickerEnv::prepareRequest(u"CRECARD"_s);
+        QElapsedTimer waited;
+        waited.start();
+        EXPECT_EQ(test::errorOf([&] { m_env->loadForm(); }), ErrorCode::DatabaseError);
+        // One wait for the lock, not one more for a second try of the same statement.
+        EXPECT_LT(waited.elapsed(), 2 * kLockMs - 100);
+        other.rollback();
+    }
+
+    // The row locked by another workstation's save: Done waits, gives up, and says so in plain words.
+    auto form = show();
+    click(form->level(0).cmd_Edit);
+    PickerEnv::typeIntoCell(PickerEnv::grid(), 2, 1, u"Visa Gold"_s);
+    QSqlDatabase other = otherWorkstation(u"SELECT * FROM UsrDefTable FOR UPDATE"_s);
+    QStringList logged;
+    static QStringList* sink = nullptr;
+    sink = &logged;
+    const QtMessageHandler previous =
+        qInstallMessageHandler([](QtMsgType, const QMessageLogContext& context, const QString& text) {
+            if (sink && QLatin1String(context.category) == QLatin1String("viVavazuruv.sql"))
+                *sink << text;
+        });
+    const bool sqlWarnings = lcSql().isWarningEnabled();
+    const_cast<QLoggingCategory&>(lcSql()).setEnabled(QtWarningMsg, true);
+    m_env->dialogs().expectMessage(MsgBox::AnswerYes, u"save"_s);
+    m_env->dialogs().expectMessage(
+        MsgBox::AnswerOk,
+        u"Another workstation is changing this list; nothing was saved. Try again in a moment."_s);
+    click(form->level(0).cmd_Edit);
+    qInstallMessageHandler(previous);
+    const_cast<QLoggingCategory&>(lcSql()).setEnabled(QtWarningMsg, sqlWarnings);
+    sink = nullptr;
+    other.rollback();
+    EXPECT_TRUE(logged.join(u'\n').contains(u"lock"_s)) << logged.join(u'\n').toStdString();
+    EXPECT_EQ(m_env->storedDescriptions(u"CRECARD"_s), QStringList{u"Visa"_s});
+    form->Unload();
+}
+
+VV_ENGINES(Engines, LockedListTest, Engine::PostgreSQL);
+
+} // namespace
