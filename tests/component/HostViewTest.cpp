@@ -11,7 +11,9 @@
 
 #include <core/RequestState.h>
 
+#include <QPushButton>
 #include <QTableView>
+#include <QTest>
 
 #include <gtest/gtest.h>
 
@@ -72,10 +74,10 @@ QStringList patientRead(qint32 patient, const Office& office = {}) {
 // (the patient's record after it for a list showing variables), then the
 // option behind the buttons' tool-tips.
 QStringList windowLoad(const QString& frameCaption, const QString& code, qint32 patient = 0,
-                       const QStringList& afterList = {}) {
+                       const QStringList& afterList = {}, const Office& office = {}) {
     return QStringList{u"GetCurrentPatientID()"_s, u"PatientLookup(%1)"_s.arg(patient),
                        u"CaptionText(%1)"_s.arg(q(frameCaption))} +
-           listRead(code) + afterList + QStringList{kButtonHints};
+           listRead(code, office) + afterList + QStringList{kButtonHints};
 }
 
 // Where this component asks a host other than a host of the suite expects,
@@ -98,6 +100,9 @@ QStringList checkedSave(const QString& code, const QList<qint32>& editedKeys, co
               << kConnection;
     return calls + saves + QStringList{u"EndSaveRecords(true)"_s};
 }
+// Whether an access key, or Space or Enter on a focused button, stands in
+// for the mouse: asked at the first such key, not at load.
+const QString kKeyboardUserAction = uR"(ReadOptionFlag("KEYBOARD_USER_ACTION", 0, null, 0))"_s;
 // A delete with the conflict check on reads the row before it deletes it.
 QStringList checkedDeleteRead(qint32 key) {
     return {kOfficeMode, translate(u"select * from UsrDefTable where UsrDefInd=%1"_s.arg(key)), kConnection};
@@ -364,6 +369,41 @@ TEST_P(HostViewTest, APipeSignListLoadsItsPatientAndLeavesEditModeOnTheRowItsTex
                     QStringList{u"NotifyHost(1)"_s, kButtonHints} +
                     QStringList{getField(chosen, u"\r"_s, 1), getField(chosen.chopped(1), u"\n"_s, 2)},
                 "edit and done on a pipe-sign list, then OK");
+}
+
+TEST_P(HostViewTest, TheTitleBarSavesWhatWasTypedAndEveryStatementCarriesTheOfficeInOfficeMode7) {
+    m_env->host().setOfficeMode(7);
+    m_env->host().setOfficeID(3);
+    const qint32 mc = m_env->addEntry(u"CRECARD"_s, u"MC"_s, u"MasterCard"_s);
+    const Office office{7, 3};
+    m_env->dialogs().expectMessage(MsgBox::AnswerYes, u"save"_s);
+    play({[] {
+              // A key on a button asks whether keys stand in for the mouse; they do not here.
+              QPushButton* ok = PickerEnv::form()->level(0).cmd_Select;
+              ok->setFocus();
+              QTest::keyClick(ok, Qt::Key_Space);
+          },
+          [] {
+              PickerEnv::pressButton(u"cmd_Edit"_s);
+              PickerEnv::typeIntoCell(PickerEnv::grid(), 2, 1, u"MasterCard Gold"_s);
+              PickerEnv::form()->close();
+          }});
+    EXPECT_EQ(card({}), QString());
+    const QStringList load = windowLoad(u"Credit Card"_s, u"CRECARD"_s, 0, {}, office);
+    QStringList save{uR"(AskMessage("SA001", "", ""))"_s, u"BeginSaveRecords()"_s,
+                     uR"(SqlValue("CRECARD", false, 1, 0))"_s};
+    save << office.calls()
+         << translate(
+                u"select * from UsrDefTable where UsrDefCod = 'CRECARD' and (OfficeID=3) and UsrDefInd in "
+                u"(%1) order by UsrDefInd for update"_s.arg(mc))
+         << kConnection << saveRecord(mc, {u"MC"_s, u"MasterCard Gold"_s, {}, {}, {}})
+         << u"EndSaveRecords(true)"_s;
+    expectCalls(load +
+                    QStringList{deliberate::kKeyboardUserAction, uR"(CaptionText("Credit Card"))"_s,
+                                deliberate::kConflictCheck, kButtonHints} +
+                    save + listRead(u"CRECARD"_s, office) + QStringList{getField({}, u"\n"_s, 2)},
+                "a key on OK, then Edit, a typed cell and the title bar's close");
+    EXPECT_EQ(m_env->storedDescriptions(u"CRECARD"_s), QStringList{u"MasterCard Gold"_s});
 }
 
 INSTANTIATE_TEST_SUITE_P(Engines, HostViewTest,
