@@ -551,6 +551,53 @@ Trotzdem löschen?</translation>
     </message>
 </context>
 <context>
+    <name>SaveFailure</name>
+    <message>
+        <source>Try again in a moment.</source>
+        <translation>Versuchen Sie es gleich noch einmal.</translation>
+    </message>
+    <message>
+        <source>Another workstation is changing this list</source>
+        <translation>Ein anderer Arbeitsplatz ändert gerade diese Liste</translation>
+    </message>
+    <message>
+        <source>The practice&apos;s database accepts no changes at the moment</source>
+        <translation>Die Datenbank der Praxis nimmt im Moment keine Änderungen an</translation>
+    </message>
+    <message>
+        <source>Ask whoever looks after the practice&apos;s database.</source>
+        <translation>Wenden Sie sich an die Person, die die Datenbank der Praxis betreut.</translation>
+    </message>
+    <message>
+        <source>The connection to the practice&apos;s database was lost</source>
+        <translation>Die Verbindung zur Datenbank der Praxis ist abgebrochen</translation>
+    </message>
+    <message>
+        <source>Try again; if it happens again, ask whoever looks after the practice&apos;s database.</source>
+        <translation>Versuchen Sie es noch einmal; geschieht es wieder, wenden Sie sich an die Person, die die Datenbank der Praxis betreut.</translation>
+    </message>
+    <message>
+        <source>The practice&apos;s database did not answer in time</source>
+        <translation>Die Datenbank der Praxis hat nicht rechtzeitig geantwortet</translation>
+    </message>
+    <message>
+        <source>The practice&apos;s database has no room left</source>
+        <translation>Die Datenbank der Praxis hat keinen Platz mehr</translation>
+    </message>
+    <message>
+        <source>The practice&apos;s database refused the change</source>
+        <translation>Die Datenbank der Praxis hat die Änderung abgelehnt</translation>
+    </message>
+    <message>
+        <source>%1; nothing was saved. %2</source>
+        <translation>%1; es wurde nichts gespeichert. %2</translation>
+    </message>
+    <message>
+        <source>%1; the changes not yet saved are still in the list. %2</source>
+        <translation>%1; die noch nicht gespeicherten Änderungen stehen weiter in der Liste. %2</translation>
+    </message>
+</context>
+<context>
     <name>SeedData</name>
     <message>
         <source>Cannot count the rows of %1: %2</source>

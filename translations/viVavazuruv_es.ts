@@ -551,6 +551,53 @@ Delete it all the same?</source>
     </message>
 </context>
 <context>
+    <name>SaveFailure</name>
+    <message>
+        <source>Try again in a moment.</source>
+        <translation>Vuelva a intentarlo en un momento.</translation>
+    </message>
+    <message>
+        <source>Another workstation is changing this list</source>
+        <translation>Otro puesto de trabajo está modificando esta lista</translation>
+    </message>
+    <message>
+        <source>The practice&apos;s database accepts no changes at the moment</source>
+        <translation>La base de datos de la consulta no admite cambios en este momento</translation>
+    </message>
+    <message>
+        <source>Ask whoever looks after the practice&apos;s database.</source>
+        <translation>Consulte a la persona que se encarga de la base de datos de la consulta.</translation>
+    </message>
+    <message>
+        <source>The connection to the practice&apos;s database was lost</source>
+        <translation>Se perdió la conexión con la base de datos de la consulta</translation>
+    </message>
+    <message>
+        <source>Try again; if it happens again, ask whoever looks after the practice&apos;s database.</source>
+        <translation>Vuelva a intentarlo; si ocurre de nuevo, consulte a la persona que se encarga de la base de datos de la consulta.</translation>
+    </message>
+    <message>
+        <source>The practice&apos;s database did not answer in time</source>
+        <translation>La base de datos de la consulta no respondió a tiempo</translation>
+    </message>
+    <message>
+        <source>The practice&apos;s database has no room left</source>
+        <translation>La base de datos de la consulta no tiene más espacio</translation>
+    </message>
+    <message>
+        <source>The practice&apos;s database refused the change</source>
+        <translation>La base de datos de la consulta rechazó el cambio</translation>
+    </message>
+    <message>
+        <source>%1; nothing was saved. %2</source>
+        <translation>%1; no se guardó nada. %2</translation>
+    </message>
+    <message>
+        <source>%1; the changes not yet saved are still in the list. %2</source>
+        <translation>%1; los cambios aún no guardados siguen en la lista. %2</translation>
+    </message>
+</context>
+<context>
     <name>SeedData</name>
     <message>
         <source>Cannot count the rows of %1: %2</source>

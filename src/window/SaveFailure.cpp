@@ -40,7 +40,7 @@ QString SaveFailedMessage(const AutomationError& error, bool nothingSaved) {
     const bool database =
         error.code() == ErrorCode::DatabaseError || error.code() == ErrorCode::ConnectionError;
     if (!database)
-        return QCoreApplication::translate("wkDatabases_Form", "Your changes to the list were not saved: %1")
+        return QCoreApplication::translate("viVavazuruv::wkDatabases_Form", "Your changes to the list were not saved: %1")
             .arg(error.message());
     QString what;
     QString todo = QCoreApplication::translate("SaveFailure", "Try again in a moment.");
