@@ -2,11 +2,7 @@
 // joined with their list's words, fill the variables of the level above.
 #include "CodeStringComposer.h"
 
-#include "ComposedText.h"
-
 #include <ado/VbStrings.h>
-
-#include <QHash>
 
 #include <algorithm>
 #include <set>
@@ -16,120 +12,78 @@ namespace viVavazuruv {
 
 namespace {
 
-const QChar kEntryEnd(1);   // ends each entry in a level's text until the join words replace it
-const QChar kTypedBreak(2); // a line break typed into a "|??" answer
+const QChar kEntryEnd(1); // ends each entry in a level's text until the join words replace it
+const QString kEntryEndText(kEntryEnd);
+const QString kTypedBreak(QChar(2)); // a line break typed into a "|??" answer
 const QString kLineBreak = QStringLiteral("\r\n");
-constexpr int kVariableLength = 15;
-
 const QString kLineFeed = QStringLiteral("\n");
+// What a variable is read as: the characters from its bar, the note followed by one space.
+constexpr qsizetype kVariableLength = 15;
+// Variables filled wherever they stand; any other one is filled only when it opens a list.
+const QString kNamedVariables[] = {QStringLiteral("|??"), QStringLiteral("|T#"), QStringLiteral("|CARIES"),
+                                   QStringLiteral("|MISSING")};
 // The host's SplitText gives pieces 1 to 100 at most.
 constexpr qint32 kMostPieces = 100;
-// Lines of one output lent to the host's GetField in one text (see Lines).
-constexpr qint32 kLinesLent = 64;
 
-// The lines of one output as the host's GetField reads them: line i is the
-// i-th piece of the output cut at line feeds, from 1. An output of up to
-// kLinesLent lines is lent whole, GetField(output, LF, i) as the rules read
-// it. A longer one is lent in blocks of kLinesLent lines, cut at line feeds
-// once (the last block keeps the rest), and line i is asked of its block, so
-// that reading every line costs the host the output's length rather than its
-// square; each piece the host makes (and what it makes of it) is its own.
-class Lines {
-public:
-    Lines(IHostServices& host, const QString& text) : m_host(host), m_text(text) {}
-
-    QString at(qint32 i) {
-        qint32 block = (i - 1) / kLinesLent;
-        while (qint32(m_blocks.size()) <= block && !m_allCut)
-            cutNextBlock();
-        // Past the end the last block is asked, as the whole output would be.
-        block = std::min(block, qint32(m_blocks.size()) - 1);
-        return m_host.GetField(m_blocks[size_t(block)], kLineFeed, qint16(i - block * kLinesLent), 0);
-    }
-
-private:
-    void cutNextBlock() {
-        qsizetype end = m_next - 1;
-        for (qint32 k = 0; k < kLinesLent; ++k) {
-            end = m_text.indexOf(QLatin1Char('\n'), end + 1);
-            if (end < 0)
-                break;
-        }
-        // A block ends at its last line's line feed only when more text follows.
-        if (end < 0 || end + 1 >= m_text.size()) {
-            m_blocks.push_back(m_next == 0 ? m_text : m_text.mid(m_next));
-            m_allCut = true;
-            return;
-        }
-        m_blocks.push_back(m_text.mid(m_next, end - m_next));
-        m_next = end + 1;
-    }
-
-    IHostServices& m_host;
-    const QString& m_text;
-    std::vector<QString> m_blocks;
-    qsizetype m_next = 0; // where the next block starts
-    bool m_allCut = false;
-};
-
-struct JoinWords {
-    QString between, beforeLast, afterLast, codeJoin;
+struct Outputs {
+    const QString& lists;
+    const QString& descriptions;
+    const QString& codes;
+    const QString& letters;
 };
 
 class Composer {
 public:
-    Composer(IHostServices& host, QString start) : m_host(host), m_text(std::move(start)) {}
+    Composer(IHostServices& host, const Outputs& outputs, QString& note)
+        : m_host(host), m_out(outputs), m_note(note) {}
 
-    void addEntry(QString description, const QString& code, const QString& letter);
-    // Takes list's join words and makes it the list being gathered.
-    void changeList(const QString& list);
-    const QString& previousList() const { return m_previousList; }
-    bool insertsEachItem(const QString& list);
-    void forgetList() { m_previousList.clear(); }
+    void startLevel();
+    // Record j stands on the level being filled.
+    void addRecord(qint32 j);
     void insertLevelText();
-    QString text() const { return m_text.text(); }
 
 private:
-    // What a variable read at a bar is filled as: the text to replace, or "" when it is passed over.
-    QString fillTarget(const QString& variable);
-    void replaceFirst(const QString& find);
+    QString line(const QString& output, qint32 j) { return m_host.GetField(output, kLineFeed, qint16(j), 0); }
+    // The variable the level text replaces, as the host is to find it; "" when none.
+    QString variableToFill();
 
     IHostServices& m_host;
-    ComposedText m_text;
+    const Outputs& m_out;
+    QString& m_note;
     QString m_levelText;
     qint32 m_entries = 0;
     QString m_previousList;
-    JoinWords m_words;
-    QHash<QString, JoinWords> m_wordsOf;
-    QHash<QString, bool> m_eachItem;
-    QHash<QString, QString> m_listOfVariable;
+    // The host writes its words straight into these, as into the caller's own variables.
+    QString m_between, m_beforeLast, m_afterLast, m_codeJoin;
+    QString m_variable; // kept to reuse its buffer
 };
 
-void Composer::changeList(const QString& list) {
-    auto known = m_wordsOf.constFind(list);
-    if (known == m_wordsOf.constEnd()) {
-        JoinWords words;
-        m_host.ListJoinWords(list, words.between, words.beforeLast, words.afterLast, words.codeJoin);
-        known = m_wordsOf.insert(list, words);
+void Composer::startLevel() {
+    m_levelText.clear();
+    m_entries = 0;
+    m_previousList.clear();
+}
+
+void Composer::addRecord(qint32 j) {
+    const QString list = line(m_out.lists, j);
+    if (m_previousList.isEmpty()) {
+        m_host.ListJoinWords(list, m_between, m_beforeLast, m_afterLast, m_codeJoin);
+        m_previousList = list;
+    } else if (m_previousList != list) {
+        // Another list's entries: the gathered ones go in first; the new
+        // list's words are fetched at the next record, so this entry still
+        // takes the old list's code join.
+        insertLevelText();
+        m_previousList.clear();
     }
-    m_words = *known;
-    m_previousList = list;
-}
-
-bool Composer::insertsEachItem(const QString& list) {
-    auto known = m_eachItem.constFind(list);
-    if (known == m_eachItem.constEnd())
-        known = m_eachItem.insert(list, m_host.InsertEachItem(list));
-    return *known;
-}
-
-void Composer::addEntry(QString description, const QString& code, const QString& letter) {
-    QString entry = vb::Trim(std::move(description));
-    if (!m_words.codeJoin.isEmpty()) {
-        for (const QString& extra : {vb::Trim(code), vb::Trim(letter)}) {
-            if (!extra.isEmpty())
-                entry += m_words.codeJoin + extra;
-        }
+    QString entry = vb::Trim(line(m_out.descriptions, j));
+    if (!m_codeJoin.isEmpty()) {
+        const QString code = vb::Trim(line(m_out.codes, j));
+        if (!code.isEmpty())
+            entry += m_codeJoin + code;
+        const QString letter = vb::Trim(line(m_out.letters, j));
+        if (!letter.isEmpty())
+            entry += m_codeJoin + letter;
     }
     qsizetype dashes = 0;
     while (dashes < entry.size() && entry.at(dashes) == QLatin1Char('-'))
@@ -137,91 +91,59 @@ void Composer::addEntry(QString description, const QString& code, const QString&
     entry.remove(0, dashes);
     entry.replace(QLatin1Char('^'), kLineBreak);
     ++m_entries;
-    m_levelText += QLatin1Char(' ') + entry + kEntryEnd;
+    m_levelText += QLatin1Char(' ');
+    m_levelText += entry;
+    m_levelText += kEntryEnd;
     // Only the start can hold blanks to remove, so only the start is looked at.
     qsizetype blanks = 0;
     while (blanks < m_levelText.size() && m_levelText.at(blanks) == QLatin1Char(' '))
         ++blanks;
     m_levelText.remove(0, blanks);
+    if (m_host.InsertEachItem(list)) {
+        insertLevelText();
+        m_previousList.clear();
+    }
 }
 
-QString Composer::fillTarget(const QString& variable) {
-    for (const QString& named : {QStringLiteral("|??"), QStringLiteral("|T#"), QStringLiteral("|CARIES"),
-                                 QStringLiteral("|MISSING")}) {
-        if (variable.startsWith(named))
-            return named;
-    }
-    auto known = m_listOfVariable.constFind(variable);
-    if (known == m_listOfVariable.constEnd()) {
+QString Composer::variableToFill() {
+    // The note is searched as if followed by one space; the space is never a
+    // bar, so only a variable read at the very end shows it.
+    const QStringView note(m_note);
+    for (qsizetype bar = note.indexOf(QLatin1Char('|')); bar >= 0;
+         bar = note.indexOf(QLatin1Char('|'), bar + 1)) {
+        const QStringView read = note.mid(bar, kVariableLength);
+        for (const QString& named : kNamedVariables) {
+            if (read.startsWith(named))
+                return named;
+        }
+        m_variable.resize(0);
+        m_variable += read;
+        if (read.size() < kVariableLength)
+            m_variable += QLatin1Char(' ');
         QString list;
-        m_host.PipeVariableList(variable, list);
-        known = m_listOfVariable.insert(variable, list);
+        m_host.PipeVariableList(m_variable, list);
+        const QString trimmed = vb::Trim(list);
+        // Surfaces and teeth are chosen where the variable stands, not from a list.
+        if (!trimmed.isEmpty() && trimmed != QLatin1String("SURFACE") && trimmed != QLatin1String("TOOTH#"))
+            return QLatin1Char('|') + list.toUpper();
     }
-    const QString list = vb::Trim(*known);
-    // Surfaces and teeth are chosen where the variable stands, not from a list.
-    if (list.isEmpty() || list == QLatin1String("SURFACE") || list == QLatin1String("TOOTH#"))
-        return {};
-    return QLatin1Char('|') + known->toUpper();
-}
-
-void Composer::replaceFirst(const QString& find) {
-    // The host's ReplaceVariable fills the first occurrence in the whole
-    // text. That stands at the cursor in all but odd texts (a variable read
-    // one way and spelt another): there the host is lent the variable as the
-    // rules read it (up to 15 characters from its bar) and what it answers
-    // takes the variable's place, so the settled text is not lent again for
-    // every level's text. Otherwise the whole text is lent, and read again
-    // from the start.
-    const bool passedOverFirst = m_text.firstPassedOverStartingWith(find) >= 0;
-    if (!passedOverFirst && m_text.variableAtCursor(int(find.size())) == find) {
-        QString variable = m_text.textAtCursor(kVariableLength);
-        const qsizetype length = variable.size();
-        m_host.ReplaceVariable(variable, find, m_levelText, 1, 1, 0);
-        m_text.replaceAtCursor(length, variable);
-        return;
-    }
-    const QString before = m_text.text();
-    QString whole = before;
-    m_host.ReplaceVariable(whole, find, m_levelText, 1, 1, 0);
-    if (whole != before)
-        m_text.reset(std::move(whole));
+    return {};
 }
 
 void Composer::insertLevelText() {
     if (m_levelText.isEmpty())
         return;
-    m_host.ReplaceVariable(m_levelText, QString(kTypedBreak), kLineBreak, 0, 1, 0);
-    // The mark after entry k becomes the words that join it to the next.
-    QString joined;
-    joined.reserve(m_levelText.size());
-    qint32 k = 0;
-    for (const QChar c : std::as_const(m_levelText)) {
-        if (c != kEntryEnd || k >= m_entries) {
-            joined += c;
-            continue;
-        }
-        ++k;
-        joined += k <= m_entries - 2   ? m_words.between
-                  : k == m_entries - 1 ? m_words.beforeLast
-                                       : m_words.afterLast;
+    m_host.ReplaceVariable(m_levelText, kTypedBreak, kLineBreak, 0, 1, 0);
+    // Each replacement takes the first mark left: the one after entry k.
+    for (qint32 k = 1; k <= m_entries; ++k) {
+        const QString& word = k <= m_entries - 2   ? m_between
+                              : k == m_entries - 1 ? m_beforeLast
+                                                   : m_afterLast;
+        m_host.ReplaceVariable(m_levelText, kEntryEndText, word, 1, 1, 0);
     }
-    m_levelText = std::move(joined);
-
-    // Bars passed over just before the cursor read differently once the text
-    // after them changed; in order, they come first.
-    QString find;
-    for (const qsizetype bar : m_text.recentPassedOver(kVariableLength)) {
-        find = fillTarget(m_text.read(bar, kVariableLength));
-        if (!find.isEmpty())
-            break;
-    }
-    while (find.isEmpty() && m_text.nextBar()) {
-        find = fillTarget(m_text.variableAtCursor(kVariableLength));
-        if (find.isEmpty())
-            m_text.passOver();
-    }
+    const QString find = variableToFill();
     if (!find.isEmpty())
-        replaceFirst(find);
+        m_host.ReplaceVariable(m_note, find, m_levelText, 1, 1, 0);
     m_levelText.clear();
     m_entries = 0;
 }
@@ -237,8 +159,6 @@ void Compose_Code_String(IHostServices& host, VbArray<QString>& ComposeParts, QS
     if (Ret_DBName.isEmpty())
         return;
     const qint32 records = std::max<qint32>(nUDDBS_Selected, 0);
-    Lines lists(host, Ret_DBName), levels(host, Ret_Level), descriptions(host, Ret_Description),
-        codes(host, Ret_ADA), letters(host, Ret_Letter);
 
     // The levels as the host's SplitText cuts them. It gives 100 pieces at
     // most, and the 100th may stand for all the rest, so when it gives that
@@ -251,10 +171,9 @@ void Compose_Code_String(IHostServices& host, VbArray<QString>& ComposeParts, QS
     const qint32 split =
         std::clamp<qint32>(std::min<qint32>(pieceCount, qint32(pieces.size())), 0, kMostPieces);
     std::vector<double> levelOf(size_t(records) + 1, 0.0);
-    std::set<qint16> levelsToFill{0};
     for (qint32 j = 1; j <= records; ++j) {
         if (split == kMostPieces && j >= kMostPieces)
-            ComposeParts(j) = levels.at(j);
+            ComposeParts(j) = host.GetField(Ret_Level, kLineFeed, qint16(j), 0);
         else if (j <= split)
             ComposeParts(j) = pieces.at(j - 1);
         levelOf[size_t(j)] = vb::Val(ComposeParts(j));
@@ -264,16 +183,20 @@ void Compose_Code_String(IHostServices& host, VbArray<QString>& ComposeParts, QS
         if (levelOf[size_t(j)] > highest)
             highest = vb::CInt(levelOf[size_t(j)]);
     }
-    // A level no record stands on has nothing to insert.
+    // A level no record stands on asks the host nothing (its level text stays
+    // empty), so only the levels records stand on are walked.
+    std::set<qint16> levelsToFill{0};
     for (qint32 j = 1; j <= records; ++j) {
         const double level = levelOf[size_t(j)];
         if (level >= 0 && level <= highest && level == qint16(level))
             levelsToFill.insert(qint16(level));
     }
 
-    Composer composer(host, lists.at(1));
+    Ret_String = host.GetField(Ret_DBName, kLineFeed, 1, 0);
+    const Outputs outputs{Ret_DBName, Ret_Description, Ret_ADA, Ret_Letter};
+    Composer composer(host, outputs, Ret_String);
     for (const qint16 level : levelsToFill) {
-        composer.forgetList();
+        composer.startLevel();
         for (qint32 j = 1; j <= records; ++j) {
             const double recordLevel = levelOf[size_t(j)];
             if (recordLevel > level)
@@ -283,24 +206,10 @@ void Compose_Code_String(IHostServices& host, VbArray<QString>& ComposeParts, QS
                 composer.insertLevelText();
                 continue;
             }
-            const QString list = lists.at(j);
-            if (composer.previousList().isEmpty()) {
-                composer.changeList(list);
-            } else if (composer.previousList() != list) {
-                // Another list's entries: the gathered ones go in first; the
-                // new list's words are fetched at its next entry.
-                composer.insertLevelText();
-                composer.forgetList();
-            }
-            composer.addEntry(descriptions.at(j), codes.at(j), letters.at(j));
-            if (composer.insertsEachItem(list)) {
-                composer.insertLevelText();
-                composer.forgetList();
-            }
+            composer.addRecord(j);
         }
         composer.insertLevelText();
     }
-    Ret_String = composer.text();
 }
 
 } // namespace viVavazuruv

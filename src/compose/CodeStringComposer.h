@@ -13,16 +13,16 @@ namespace viVavazuruv {
 // words, fill the first variable still open. ComposeParts receives the
 // records' levels. Ret_ID is not used. Host failures raise AutomationError.
 //
-// The text work is the host's, so its own text rules apply: SplitText cuts the
-// levels, GetField reads each record's lines and ReplaceVariable fills each
-// variable. To keep a composition linear the host is lent the part it works
-// on rather than the whole text every time: an output of more than 64 lines
-// in blocks of 64 lines, and a variable that is the first of its spelling as
-// the 15 characters read from its bar.
+// The text work is the host's, so its own text rules apply, and the host is
+// asked exactly what the composition needs, in order: GetField reads line j of
+// an output (lent whole), ReplaceVariable works on the whole note or level
+// text from its start, and the join words, the each-item answer and the list
+// a variable opens are asked again every time they are needed, since a host
+// may answer differently. Only what the host never sees (the search for bars,
+// the dashes and carets of a description) is done here.
 //
-// The host's answers (join words, whether a list inserts each item, the list
-// a variable opens) are taken to stay the same during one composition: each
-// is asked once per list or variable.
+// When SplitText gives its 100 pieces, the 100th may hold all the rest, so the
+// levels from the 100th record on are read as lines with GetField.
 void Compose_Code_String(IHostServices& host, VbArray<QString>& ComposeParts, QString& Ret_String,
                          const QString& Ret_DBName, const QString& Ret_Level, const QString& Ret_Description,
                          const QString& Ret_ADA, const QString& Ret_Letter, const QString& Ret_ID,

@@ -150,13 +150,90 @@ TEST_F(CodeStringComposerTest, TheHostsOwnTextRulesShowInTheNote) {
     EXPECT_EQ(compose(m_host, twoTeeth), u"CROWN ON 3 & 5."_s);
 }
 
-TEST_F(CodeStringComposerTest, TheTextLentToTheHostGrowsWithTheNoteNotItsSquare) {
-    compose(m_host, crowns(250));
-    const qint64 small = m_host.charactersLent;
-    m_host.charactersLent = 0;
-    compose(m_host, crowns(1000));
-    EXPECT_GT(small, 0);
-    EXPECT_LT(m_host.charactersLent, 6 * small) << "four times the records";
+TEST_F(CodeStringComposerTest, TheHostIsAskedWhatTheCompositionNeedsInOrder) {
+    // A procedure with a surface variable that opens no list (passed over at
+    // every insertion), a tooth variable and a typed answer; two teeth and
+    // the answer on level 1. The teeth's list has no code join, so their
+    // codes and letters are not read; the answer's record changes the list,
+    // so it takes the teeth's words and no words of its own are fetched. The
+    // dashes and the caret are the composer's own work: the host sees none.
+    const std::vector<Record> records = {
+        {u"|PROC"_s, u"0"_s, u"--Filling |SU surface, tooth |T#:^|??"_s, u"D2391"_s},
+        {u"TEETH"_s, u"1"_s, u"3"_s},
+        {u"TEETH"_s, u"1"_s, u"5"_s},
+        {u"|??"_s, u"1"_s, u"deep\u0002caries"_s},
+    };
+    EXPECT_EQ(compose(m_host, records), u"Filling |SU surface, tooth 3 & 5:\r\ndeep\r\ncaries D2391."_s);
+    const QStringList expected = {
+        uR"(SplitText("0\n1\n1\n1\n", "\n"))"_s,
+        uR"(GetField("|PROC\nTEETH\nTEETH\n|??\n", "\n", 1))"_s,
+        // Level 0.
+        uR"(GetField("|PROC\nTEETH\nTEETH\n|??\n", "\n", 1))"_s,
+        uR"(ListJoinWords("|PROC"))"_s,
+        uR"(GetField("--Filling |SU surface, tooth |T#:^|??\n3\n5\ndeep\x02caries\n", "\n", 1))"_s,
+        uR"(GetField("D2391\n\n\n\n", "\n", 1))"_s,
+        uR"(GetField("\n\n\n\n", "\n", 1))"_s,
+        uR"(InsertEachItem("|PROC"))"_s,
+        uR"(ReplaceVariable("Filling |SU surface, tooth |T#:\r\n|?? D2391\x01", "\x02", "\r\n", 0, 1))"_s,
+        uR"(ReplaceVariable("Filling |SU surface, tooth |T#:\r\n|?? D2391\x01", "\x01", ".", 1, 1))"_s,
+        uR"(PipeVariableList("|PROC "))"_s,
+        uR"(ReplaceVariable("|PROC", "|PROC", "Filling |SU surface, tooth |T#:\r\n|?? D2391.", 1, 1))"_s,
+        // Level 1: the teeth.
+        uR"(GetField("|PROC\nTEETH\nTEETH\n|??\n", "\n", 2))"_s,
+        uR"(ListJoinWords("TEETH"))"_s,
+        uR"(GetField("--Filling |SU surface, tooth |T#:^|??\n3\n5\ndeep\x02caries\n", "\n", 2))"_s,
+        uR"(InsertEachItem("TEETH"))"_s,
+        uR"(GetField("|PROC\nTEETH\nTEETH\n|??\n", "\n", 3))"_s,
+        uR"(GetField("--Filling |SU surface, tooth |T#:^|??\n3\n5\ndeep\x02caries\n", "\n", 3))"_s,
+        uR"(InsertEachItem("TEETH"))"_s,
+        // The answer's list differs: the teeth go in.
+        uR"(GetField("|PROC\nTEETH\nTEETH\n|??\n", "\n", 4))"_s,
+        uR"(ReplaceVariable("3\x01 5\x01", "\x02", "\r\n", 0, 1))"_s,
+        uR"(ReplaceVariable("3\x01 5\x01", "\x01", " &", 1, 1))"_s,
+        uR"(ReplaceVariable("3 & 5\x01", "\x01", "", 1, 1))"_s,
+        uR"(PipeVariableList("|SU surface, to"))"_s,
+        uR"(ReplaceVariable("Filling |SU surface, tooth |T#:\r\n|?? D2391.", "|T#", "3 & 5", 1, 1))"_s,
+        uR"(GetField("--Filling |SU surface, tooth |T#:^|??\n3\n5\ndeep\x02caries\n", "\n", 4))"_s,
+        uR"(InsertEachItem("|??"))"_s,
+        // The end of the level: the answer goes in, the surface asked about again.
+        uR"(ReplaceVariable("deep\x02caries\x01", "\x02", "\r\n", 0, 1))"_s,
+        uR"(ReplaceVariable("deep\r\ncaries\x01", "\x01", "", 1, 1))"_s,
+        uR"(PipeVariableList("|SU surface, to"))"_s,
+        uR"(ReplaceVariable("Filling |SU surface, tooth 3 & 5:\r\n|?? D2391.", "|??", "deep\r\ncaries", 1, 1))"_s,
+    };
+    EXPECT_EQ(m_host.calls.join(u'\n'), expected.join(u'\n'));
+}
+
+TEST_F(CodeStringComposerTest, EachVariableIsFilledInTheWholeNoteAsItStands) {
+    // Every fill is lent the note the previous fill left, from its start, and
+    // the composed note is what the last fill made of it.
+    struct Fill {
+        QString text, result;
+        qint16 count;
+        qint32 start;
+    };
+    std::vector<Fill> fills;
+    m_host.replaceVariable = [&](const QString& text, const QString& find, const QString& replacement,
+                                 qint16 count, qint32 start) {
+        QString result = refhost::replaceFrom(text, find, replacement, count, start);
+        if (find.startsWith(u'|'))
+            fills.push_back({text, result, count, start});
+        return result;
+    };
+    for (const Case& c : {sentences()[3], sentences()[5], Case{"65 crowns", crowns(65), {}}}) {
+        fills.clear();
+        const QString note = compose(m_host, c.records);
+        ASSERT_FALSE(fills.empty()) << c.name;
+        EXPECT_EQ(fills.front().text, c.records.front().list) << c.name;
+        for (size_t i = 0; i < fills.size(); ++i) {
+            EXPECT_EQ(fills[i].count, 1) << c.name << ", fill " << i;
+            EXPECT_EQ(fills[i].start, 1) << c.name << ", fill " << i;
+            if (i > 0) {
+                EXPECT_EQ(fills[i].text, fills[i - 1].result) << c.name << ", fill " << i;
+            }
+        }
+        EXPECT_EQ(note, fills.back().result) << c.name;
+    }
 }
 
 } // namespace
