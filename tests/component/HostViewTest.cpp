@@ -85,9 +85,9 @@ QStringList windowLoad(const QString& frameCaption, const QString& code, qint32 
 namespace deliberate {
 // The conflict check's option, asked when a level first enters edit mode.
 const QString kConflictCheck = uR"(ReadOptionFlag("LIST_CONFLICT_CHECK", 0, null, 0))"_s;
-// A save of edited rows with the conflict check on: one run of the host's
-// saves, the edited rows read locked (in key order) before they are
-// written, then every row's SaveRecord, then the run's end.
+// A save: one run of the host's saves (the reference host holds the rows
+// back, so the run ends with EndSaveRecords(true)); with the conflict check
+// on, the edited rows read locked (in key order) in it before they are written.
 QStringList checkedSave(const QString& code, const QList<qint32>& editedKeys, const QStringList& saves) {
     QStringList keys;
     for (const qint32 key : editedKeys)
