@@ -332,6 +332,31 @@ TEST_P(HostViewTest, ACodeListOpensItsNestedListAndReturnsEveryRecordLineByLine)
             listRead(u"TEETH"_s) + QStringList{u"NotifyHost(1)"_s} + outputs(procedure + toothRecord) +
             outputs(toothRecord),
         "a procedure, its tooth on the nested level");
+
+    // The chart note from those lines: each level's entries joined and put
+    // where the first variable still open stands, the whole note lent each time.
+    m_env->host().setPipeVariable(u"PROCS"_s, u"PROCS"_s);
+    QString note;
+    m_env->component().Cds_Qrp_Compose(note, dbName, level, desc, ada, letter, id, count);
+    EXPECT_EQ(note, u"Crown on #3"_s);
+    const auto line = [](const QString& text, int j) {
+        return getField(text, u"\n"_s, j);
+    };
+    expectCalls({uR"(SplitText("0\n1\n", "\n"))"_s, line(dbName, 1),
+                 // Level 0.
+                 line(dbName, 1), uR"(ListJoinWords("|PROCS"))"_s, line(desc, 1), line(ada, 1),
+                 line(letter, 1), uR"(InsertEachItem("|PROCS"))"_s,
+                 uR"(ReplaceVariable("Crown on |TEETH\x01", "\x02", "\r\n", 0, 1, 0))"_s,
+                 uR"(ReplaceVariable("Crown on |TEETH\x01", "\x01", "", 1, 1, 0))"_s,
+                 uR"(PipeVariableList("|PROCS "))"_s,
+                 uR"(ReplaceVariable("|PROCS", "|PROCS", "Crown on |TEETH", 1, 1, 0))"_s,
+                 // Level 1.
+                 line(dbName, 2), uR"(ListJoinWords("|TEETH"))"_s, line(desc, 2), line(ada, 2),
+                 line(letter, 2), uR"(InsertEachItem("|TEETH"))"_s,
+                 uR"(ReplaceVariable("#3\x01", "\x02", "\r\n", 0, 1, 0))"_s,
+                 uR"(ReplaceVariable("#3\x01", "\x01", "", 1, 1, 0))"_s, uR"(PipeVariableList("|TEETH "))"_s,
+                 uR"(ReplaceVariable("Crown on |TEETH", "|TEETH", "#3", 1, 1, 0))"_s},
+                "the chart note of that choice");
 }
 
 TEST_P(HostViewTest, APipeSignListLoadsItsPatientAndLeavesEditModeOnTheRowItsTextFinds) {
