@@ -3,9 +3,36 @@
 #include "Csv.h"
 #include "TextOutput.h"
 
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QJsonParseError>
+
 using namespace Qt::StringLiterals;
 
 namespace viVavazuruv::lists {
+
+namespace {
+
+// One JSON value as Qt writes it: an array of one, brackets taken off.
+QString jsonValueText(const QJsonValue& value) {
+    const QByteArray array = QJsonDocument(QJsonArray{value}).toJson(QJsonDocument::Compact);
+    return QString::fromUtf8(array.sliced(1, array.size() - 2));
+}
+
+// A stored row's text as JSON: null when there is none, the row itself when
+// its text is one JSON object, else the text as a string.
+QString rowJsonText(const QString& row) {
+    if (row.isEmpty())
+        return u"null"_s;
+    QJsonParseError error;
+    const QJsonDocument document = QJsonDocument::fromJson(row.toUtf8(), &error);
+    if (error.error == QJsonParseError::NoError && document.isObject())
+        return QString::fromUtf8(document.toJson(QJsonDocument::Compact));
+    return jsonValueText(row);
+}
+
+} // namespace
 
 qint64 writeHistory(ListHistory& history, const ChangeFilter& filter, FileFormat format, QIODevice& out) {
     history.seal();
@@ -29,18 +56,21 @@ qint64 writeHistory(ListHistory& history, const ChangeFilter& filter, FileFormat
         if (format == FileFormat::Csv) {
             appendCsvRecord(text, values.size(), [&](qsizetype i) { return values.at(i); });
         } else {
+            // Every value through Qt's JSON classes, keys in this order; a
+            // row is the JSON its text holds, re-written, and text that is
+            // not a JSON row stays a string: nothing a stored row holds can
+            // add a key of its own.
             text += count == 0 ? u"\n{"_s : u",\n{"_s;
             for (qsizetype i = 0; i < values.size(); ++i) {
                 if (i > 0)
                     text += u", "_s;
-                appendJsonString(text, names.at(i));
-                text += u": "_s;
+                text += jsonValueText(names.at(i)) + u": "_s;
                 if (names.at(i) == u"change"_s || names.at(i) == u"office"_s || names.at(i) == u"key"_s)
-                    text += values.at(i);
-                else if (i >= 8) // the rows are JSON already, as the database wrote them
-                    text += values.at(i).isEmpty() ? u"null"_s : values.at(i);
+                    text += jsonValueText(double(values.at(i).toLongLong()));
+                else if (i >= 8)
+                    text += rowJsonText(values.at(i));
                 else
-                    appendJsonString(text, values.at(i));
+                    text += jsonValueText(values.at(i));
             }
             text += u'}';
         }

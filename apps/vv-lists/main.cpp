@@ -97,11 +97,19 @@ vv-lists restore URL CHANGE [--office N] [--dry-run] [--quiet]
     change is of another office.
     --dry-run      tell what would be done; write nothing
 
-vv-lists verify URL [--quiet]
+vv-lists verify URL [--expect HEAD|FILE]... [--quiet]
     Seals the changes not sealed yet, then checks every sealed change against
     its SHA-256 hash, each taken over the change and the hash before it.
-    Prints "history intact: N changes" (exit 0), or names the first change
-    whose content or link to the change before does not match (exit 1).
+    Prints "history intact: N changes" and "head: CHANGE:HASH", where the
+    chain ends now (exit 0), or names the first finding (exit 1): a change
+    whose content or link to the change before does not match, an entry
+    that cannot be read, an empty history beside lists that hold rows.
+    Keep the head outside the database (or let the host append every head
+    to its anchor file): a history cut short, emptied or made again from the
+    start then fails the next check.
+    --expect HEAD  the chain must still hold this head, CHANGE:HASH as
+                   printed; a FILE holds heads one a line (the host's anchor
+                   file); heads older than a prune's checkpoint are passed over
 
 Options of every command:
     --office N     work in office N only (office mode 7), as a workstation of
@@ -365,12 +373,48 @@ int restoreCommand(const QCommandLineParser& parser, const QStringList& args) {
     }
 }
 
-int verifyCommand(const QStringList& args) {
+// The heads --expect names: each a head itself, or a file of heads (one a
+// line, as the host's anchor file keeps them; blank lines and # comments
+// passed over). Raises std::invalid_argument naming what it cannot read.
+QList<HistoryHead> expectedHeads(const QStringList& values) {
+    QList<HistoryHead> heads;
+    for (const QString& value : values) {
+        if (const auto head = HistoryHead::parse(value)) {
+            heads << *head;
+            continue;
+        }
+        QFile file(value);
+        if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
+            throw std::invalid_argument(
+                u"--expect takes CHANGE:HASH or a file of heads; \"%1\" is neither"_s.arg(value)
+                    .toStdString());
+        for (qint64 line = 1; !file.atEnd(); ++line) {
+            const QString text = QString::fromUtf8(file.readLine()).trimmed();
+            if (text.isEmpty() || text.startsWith(u'#'))
+                continue;
+            const auto head = HistoryHead::parse(text);
+            if (!head)
+                throw std::invalid_argument(
+                    u"line %1 of %2 is not a head (CHANGE HASH)"_s.arg(line).arg(value).toStdString());
+            heads << *head;
+        }
+    }
+    return heads;
+}
+
+int verifyCommand(const QCommandLineParser& parser, const QStringList& args) {
+    const QList<HistoryHead> expected = expectedHeads(parser.values(u"expect"_s));
     ReferenceHost host(args.first(), {}, {}, ReferenceHost::Tables::MustExist);
-    const HistoryCheck check = ListHistory(host).verify();
+    const HistoryCheck check = ListHistory(host).verify(expected);
     if (!check.intact)
         return fail(kRefused, u"history broken: "_s + check.reason);
-    QTextStream(stdout) << "history intact: " << check.changes << " changes\n";
+    QTextStream out(stdout);
+    out << "history intact: " << check.changes << " changes\n";
+    if (check.head.change > 0)
+        out << "head: " << check.head.text() << '\n';
+    if (check.prunedHeads > 0 && !parser.isSet(u"quiet"_s))
+        err() << "vv-lists: " << check.prunedHeads << " expected heads lie before the pruned part and were "
+              << "not checked" << Qt::endl;
     return 0;
 }
 
@@ -403,7 +447,7 @@ int main(int argc, char** argv) {
          1,
          true},
         {u"restore"_s, {u"office"_s, u"dry-run"_s, u"quiet"_s}, 2, false},
-        {u"verify"_s, {u"quiet"_s}, 1, false},
+        {u"verify"_s, {u"expect"_s, u"quiet"_s}, 1, false},
     };
     const auto command =
         std::find_if(commands.begin(), commands.end(), [&](const Command& c) { return c.name == name; });
@@ -456,7 +500,7 @@ int main(int argc, char** argv) {
         if (command->name == u"restore"_s)
             return restoreCommand(parser, args);
         if (command->name == u"verify"_s)
-            return verifyCommand(args);
+            return verifyCommand(parser, args);
         return checkCommand(parser, args);
     } catch (const AutomationError& e) {
         return fail(kFailed, e.message());

@@ -34,11 +34,28 @@ struct VIVAVAZURUV_REFHOST_EXPORT ChangeFilter {
     std::optional<qint32> office;
 };
 
+// Where the chain of seals ends: the newest change's number and its hash.
+// Kept outside the database (printed by vv-lists verify, appended to the
+// host's anchor file), a head lets a later check prove that the history
+// still holds every change up to it: a history cut short, emptied or made
+// again from the start no longer does.
+struct VIVAVAZURUV_REFHOST_EXPORT HistoryHead {
+    qint64 change = 0;
+    QString hash;
+
+    // "CHANGE:HASH"
+    QString text() const;
+    // From "CHANGE:HASH" or "CHANGE HASH [anything]"; empty when text is neither.
+    static std::optional<HistoryHead> parse(const QString& text);
+};
+
 struct VIVAVAZURUV_REFHOST_EXPORT HistoryCheck {
     bool intact = true;
     qint64 changes = 0;     // sealed changes checked
     qint64 firstBroken = 0; // the first change that does not match
     QString reason;
+    HistoryHead head;       // where the chain ends now
+    qint64 prunedHeads = 0; // expected heads older than the checkpoint, which a prune removed
 };
 
 // Why a restore cannot be done (the key is taken, the row changed since).
@@ -73,8 +90,13 @@ public:
     std::optional<ListChange> change(qint64 number);
     // The newest sealed change of the row with this key, in any office (seal first for the newest).
     std::optional<ListChange> lastChangeOf(qint32 key);
-    // Seals, then checks the whole chain from its start or its checkpoint.
-    HistoryCheck verify();
+    // Seals, then checks the whole chain from its start or its checkpoint,
+    // and that it still holds every head in expected (kept outside the
+    // database); an entry that cannot be read, and an empty history beside
+    // lists that hold rows, are findings too.
+    HistoryCheck verify(const QList<HistoryHead>& expected = {});
+    // Seals, then gives where the chain ends.
+    HistoryHead head();
     // Removes the changes made before the UTC time given (text as in
     // ListChange::at, or a date), the chain's oldest part, keeping the last
     // removed hash as the checkpoint the rest links to. Refuses (RestoreRefused)

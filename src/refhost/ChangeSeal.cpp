@@ -12,10 +12,15 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QJsonParseError>
+#include <QMultiHash>
 #include <QScopeGuard>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QStringList>
+
+#include <cmath>
+#include <optional>
 
 using namespace Qt::StringLiterals;
 
@@ -77,6 +82,8 @@ struct Change {
     qint64 key = 0;
     QVariant before, after;
     bool unpacked = false;
+    // The key as stored (an entry kept as it was found may hold none).
+    QVariant storedKey;
 };
 
 // NULL stays NULL, and text is never a null QString (a driver binds that as NULL).
@@ -112,32 +119,78 @@ QVariant rowText(const QJsonArray& names, const QJsonValue& values) {
     return QString::fromUtf8(text + '}');
 }
 
-void unpack(const QByteArray& entry, const Change& from, QList<Change>& into) {
-    const QJsonDocument document = QJsonDocument::fromJson(entry);
+// A whole number of a JSON value, when it is one within [least, most].
+std::optional<qint64> wholeIn(const QJsonValue& v, qint64 least, qint64 most) {
+    if (!v.isDouble())
+        return std::nullopt;
+    const double d = v.toDouble();
+    if (d != std::floor(d) || d < double(least) || d > double(most))
+        return std::nullopt;
+    return qint64(d);
+}
+
+// The changes an entry of several holds, appended to into; or why it cannot
+// be read, with nothing appended. A range of inserts names keys the table has
+// given out only (lastKey): whatever wrote the entry, reading it never makes
+// more changes than there were keys.
+QString unpack(const QByteArray& entry, const Change& from, qint64 lastKey, QList<Change>& into) {
+    QJsonParseError error;
+    const QJsonDocument document = QJsonDocument::fromJson(entry, &error);
+    if (error.error != QJsonParseError::NoError)
+        return u"its text is not JSON (%1 at character %2)"_s.arg(error.errorString()).arg(error.offset);
     const QJsonArray names = document.object().value(u"columns"_s).toArray();
-    const QJsonArray changes =
-        document.isArray() ? document.array() : document.object().value(u"changes"_s).toArray();
-    for (const QJsonValue& value : changes) {
-        const QJsonArray c = value.toArray();
+    const QJsonValue listed =
+        document.isArray() ? QJsonValue(document.array()) : document.object().value(u"changes"_s);
+    if (!listed.isArray())
+        return u"it lists no changes"_s;
+    const QJsonArray changes = listed.toArray();
+    QList<Change> read;
+    for (qsizetype i = 0; i < changes.size(); ++i) {
+        const QJsonArray c = changes.at(i).toArray();
+        const QString action = c.at(0).toString();
         Change change = from;
         change.changeNo = 0;
         change.unpacked = true;
         change.office = change.list = change.before = change.after = QVariant();
-        if (c.at(0).toString() == u"inserts"_s) { // keys from, to: each inserted in turn
+        if (action == u"inserts"_s) { // keys from, to: each inserted in turn
+            const auto first = wholeIn(c.at(1), 1, lastKey);
+            const auto last = first ? wholeIn(c.at(2), *first, lastKey) : std::nullopt;
+            if (!last)
+                return u"its change %1 is a range of keys the table never gave out"_s.arg(i + 1);
             change.action = u"insert"_s;
-            for (qint64 key = qint64(c.at(1).toDouble()); key <= qint64(c.at(2).toDouble()); ++key) {
+            for (qint64 key = *first; key <= *last; ++key) {
                 change.key = key;
-                into.append(change);
+                read.append(change);
             }
             continue;
         }
-        change.action = c.at(0).toString();
-        change.key = qint64(c.at(1).toDouble());
+        const auto key = wholeIn(c.at(1), 1, lastKey);
+        if ((action != u"insert"_s && action != u"update"_s && action != u"delete"_s) || !key)
+            return u"its change %1 is not an insert, update or delete of a key the table gave out"_s.arg(i +
+                                                                                                         1);
+        change.action = action;
+        change.key = *key;
         change.office = numberOf(c.at(2));
         change.list = textOf(c.at(3));
         change.before = rowText(names, c.at(4));
-        into.append(change);
+        read.append(change);
     }
+    into += read;
+    return {};
+}
+
+// The highest key the table has given out: a change of a key above it never happened.
+qint64 lastIssuedKey(const QSqlDatabase& db, bool postgres) {
+    QSqlQuery q(db);
+    exec(q,
+         postgres
+             ? u"SELECT GREATEST(COALESCE(pg_sequence_last_value(pg_get_serial_sequence('%1', '%2')), 0), "
+               u"COALESCE((SELECT MAX(%2) FROM %1), 0))"_s.arg(usrdef::kTable.toLower(),
+                                                               usrdef::kKey.toLower())
+             : u"SELECT MAX(COALESCE((SELECT seq FROM sqlite_sequence WHERE name = '%1' COLLATE NOCASE), 0), "
+               u"COALESCE((SELECT MAX(%2) FROM %1), 0))"_s.arg(usrdef::kTable, usrdef::kKey),
+         u"Reading the list's last key"_s);
+    return q.next() ? q.value(0).toLongLong() : 0;
 }
 
 // A change an entry holds without its row after (an insert by its key alone,
@@ -369,6 +422,7 @@ qint64 sealChanges(QSqlDatabase db, bool postgres, bool wait) {
         return 0;
     try {
         auto [sealNo, hash] = chainEnd(q);
+        const qint64 lastKey = lastIssuedKey(db, postgres);
         exec(q,
              u"SELECT ChangeNo, ChangedAt, LoginName, Workstation, OfficeID, Action, UsrDefCod, usrdefInd, "
              u"RowBefore, RowAfter FROM %1 WHERE SealNo IS NULL ORDER BY ChangeNo"_s.arg(kHistoryTable),
@@ -385,13 +439,19 @@ qint64 sealChanges(QSqlDatabase db, bool postgres, bool wait) {
                      q.value(6),
                      q.value(7).toLongLong(),
                      q.value(8),
-                     q.value(9)};
+                     q.value(9),
+                     false,
+                     q.value(7)};
             if (c.action != kPackAction) {
                 changes.append(c);
                 continue;
             }
-            entries.append(c.changeNo);
-            unpack(c.after.toByteArray(), c, changes);
+            // An entry that cannot be read is sealed as it stands, never
+            // dropped: the check names it, and nobody's change goes unseen.
+            if (unpack(c.after.toByteArray(), c, lastKey, changes).isEmpty())
+                entries.append(c.changeNo);
+            else
+                changes.append(c);
         }
         q.finish();
         fillRowsAfter(db, postgres, changes);
@@ -399,8 +459,9 @@ qint64 sealChanges(QSqlDatabase db, bool postgres, bool wait) {
 
         QList<std::tuple<qint64, qint64, QString>> seals; // change, seal, hash
         for (const Change& c : changes) {
-            const QVariantList values{++sealNo, c.changeNo, c.at,  c.login,  c.workstation, c.office,
-                                      c.action, c.list,     c.key, c.before, c.after};
+            const QVariant key = c.unpacked ? QVariant(c.key) : c.storedKey;
+            const QVariantList values{++sealNo, c.changeNo, c.at, c.login,  c.workstation, c.office,
+                                      c.action, c.list,     key,  c.before, c.after};
             hash = changeHash(hash, values);
             seals.append({c.changeNo, sealNo, hash});
         }
@@ -422,49 +483,105 @@ bool unsealedChanges(const QSqlDatabase& db) {
     return q.next();
 }
 
-ChainCheck checkChain(const QSqlDatabase& db) {
+ChainHead chainHead(const QSqlDatabase& db) {
+    QSqlQuery q(db);
+    q.setForwardOnly(true);
+    const auto [seal, hash] = chainEnd(q);
+    return {seal, hash};
+}
+
+ChainCheck checkChain(const QSqlDatabase& db, const QList<ChainHead>& expected) {
     QSqlQuery q(db);
     q.setForwardOnly(true);
     qint64 sealNo = 0;
     QString hash;
     exec(q, u"SELECT SealNo, Hash FROM %1"_s.arg(kCheckpointTable),
          u"Reading the list history's checkpoint"_s);
-    if (q.next()) {
+    const bool checkpoint = q.next();
+    if (checkpoint) {
         sealNo = q.value(0).toLongLong();
         hash = q.value(1).toString();
     }
+    ChainCheck check;
+    const auto broken = [&](qint64 change, const QString& reason) {
+        if (check.intact)
+            check = {false, check.sealed, change, reason, {}, check.prunedHeads};
+    };
+    // Heads are looked for in seal order as the walk passes them.
+    QMultiHash<qint64, QString> wanted;
+    for (const ChainHead& head : expected) {
+        if (checkpoint && head.seal < sealNo)
+            ++check.prunedHeads;
+        else
+            wanted.insert(head.seal, head.hash.trimmed().toLower());
+    }
+    const auto passHead = [&](qint64 seal, const QString& sealHash) {
+        for (auto it = wanted.constFind(seal); it != wanted.constEnd() && it.key() == seal; ++it) {
+            if (*it != sealHash)
+                broken(seal, u"change %1 is not the change kept outside the database as head %1 (hash %2): "
+                             u"the history was made again from there"_s.arg(seal)
+                                 .arg(*it));
+        }
+        wanted.remove(seal);
+    };
+    if (checkpoint)
+        passHead(sealNo, hash);
     exec(q,
          u"SELECT %1, Hash FROM %2 WHERE SealNo IS NOT NULL ORDER BY SealNo"_s.arg(kSealedColumns,
                                                                                    kHistoryTable),
          u"Reading the list history"_s);
-    ChainCheck check;
     const int columns = int(kSealedColumns.count(u',') + 1);
+    const int actionColumn = int(kSealedColumns.left(kSealedColumns.indexOf(u"Action"_s)).count(u','));
     while (q.next()) {
         const qint64 seal = q.value(0).toLongLong();
         const qint64 change = seal; // a change is known by its seal's number
         QVariantList values;
         for (int c = 0; c < columns; ++c)
             values << q.value(c);
-        const QString expected = changeHash(hash, values);
+        const QString expectedHash = changeHash(hash, values);
         if (seal != sealNo + 1) {
-            check = {
-                false, check.sealed, change,
-                u"change %1 does not link to the change before it: change %2 is missing"_s.arg(change).arg(
-                    sealNo + 1)};
-            return check;
+            broken(change,
+                   u"change %1 does not link to the change before it: change %2 is missing"_s.arg(change).arg(
+                       sealNo + 1));
+            break;
         }
-        if (expected != q.value(columns).toString()) {
-            check = {false, check.sealed, change,
-                     u"change %1 does not match its seal: its content, or its place after the change before "
-                     u"it, was altered"_s.arg(change)};
-            return check;
+        if (expectedHash != q.value(columns).toString()) {
+            broken(change,
+                   u"change %1 does not match its seal: its content, or its place after the change before "
+                   u"it, was altered"_s.arg(change));
+            break;
         }
+        if (q.value(actionColumn).toString() == kPackAction)
+            broken(change,
+                   u"change %1 holds an entry of changes that cannot be read (written by hand, not by the "
+                   u"database's triggers); it is kept as it was found"_s.arg(change));
         sealNo = seal;
-        hash = expected;
+        hash = expectedHash;
+        passHead(seal, hash);
         ++check.sealed;
     }
     if (q.lastError().isValid())
         failed(u"Reading the list history"_s, q);
+    check.head = {sealNo, hash};
+    if (!wanted.isEmpty()) {
+        qint64 missing = 0;
+        for (auto it = wanted.constBegin(); it != wanted.constEnd(); ++it)
+            missing = std::max(missing, it.key());
+        broken(missing, sealNo == 0
+                            ? u"the history is empty, but change %1 was kept outside the database: the "
+                              u"history was removed"_s.arg(missing)
+                            : u"the history ends at change %1, but change %2 was kept outside the database: "
+                              u"changes were removed from its end"_s.arg(sealNo)
+                                  .arg(missing));
+    }
+    if (check.intact && sealNo == 0 && !checkpoint) {
+        exec(q, u"SELECT COUNT(*) FROM %1"_s.arg(usrdef::kTable), u"Reading the lists"_s);
+        const qint64 rows = q.next() ? q.value(0).toLongLong() : 0;
+        if (rows > 0)
+            broken(0,
+                   u"the history holds no change, yet the lists hold %1 rows: the history was emptied"_s.arg(
+                       rows));
+    }
     return check;
 }
 

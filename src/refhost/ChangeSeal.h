@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QList>
 #include <QSqlDatabase>
 #include <QString>
 #include <QVariantList>
@@ -36,13 +37,28 @@ qint64 sealChanges(QSqlDatabase db, bool postgres, bool wait = true);
 // Whether any change waits for its seal.
 bool unsealedChanges(const QSqlDatabase& db);
 
+// Where the chain ends: the newest seal's number and hash (the checkpoint's
+// when every sealed change was pruned; 0 and "" for a chain never begun).
+struct ChainHead {
+    qint64 seal = 0;
+    QString hash;
+};
+ChainHead chainHead(const QSqlDatabase& db);
+
 struct ChainCheck {
     bool intact = true;
     qint64 sealed = 0;
     qint64 firstBroken = 0; // a change number
     QString reason;
+    ChainHead head;
+    // Expected heads older than the checkpoint: pruned, so not to be checked.
+    qint64 prunedHeads = 0;
 };
-// Walks the sealed changes in seal order from the checkpoint, if any.
-ChainCheck checkChain(const QSqlDatabase& db);
+// Walks the sealed changes in seal order from the checkpoint, if any, and
+// checks that the chain still holds each expected head (a head kept outside
+// the database): a chain cut short, emptied or made again from the start
+// does not. An entry the sealer could not read, left unsealed, is a finding
+// too; so is an empty history beside lists that hold rows.
+ChainCheck checkChain(const QSqlDatabase& db, const QList<ChainHead>& expected = {});
 
 } // namespace viVavazuruv::refhost

@@ -149,6 +149,12 @@ QStringList postgresTriggers() {
 
 void createHistoryTables(const QSqlDatabase& db, bool postgres) {
     QSqlQuery q(db);
+    run(q,
+        postgres
+            ? u"SELECT to_regclass('%1') IS NOT NULL"_s.arg(kHistoryTable.toLower())
+            : u"SELECT count(*) > 0 FROM sqlite_master WHERE type = 'table' AND name = '%1' COLLATE NOCASE"_s
+                  .arg(kHistoryTable));
+    const bool existed = q.next() && q.value(0).toBool();
     // UsrDefCod compares as in UsrDefTable, so a list's changes are asked for as its rows are.
     run(q, u"CREATE TABLE IF NOT EXISTS %1 (ChangeNo %2, ChangedAt text NOT NULL, LoginName text, "
            u"Workstation text, OfficeID integer, Action text NOT NULL, UsrDefCod text%3, usrdefInd integer, "
@@ -160,6 +166,13 @@ void createHistoryTables(const QSqlDatabase& db, bool postgres) {
     run(q, u"CREATE UNIQUE INDEX IF NOT EXISTS %1_Seal ON %1 (SealNo)"_s.arg(kHistoryTable));
     run(q, u"CREATE TABLE IF NOT EXISTS %1 (SealNo bigint NOT NULL, Hash text NOT NULL, PrunedAt text "
            u"NOT NULL)"_s.arg(kCheckpointTable));
+    // Lists that hold rows before their history begins: the chain starts at a
+    // checkpoint of its own, so an empty history beside them is no finding
+    // here, and one emptied later still is.
+    if (!existed)
+        run(q, u"INSERT INTO %1 (SealNo, Hash, PrunedAt) SELECT 0, '', '%3' WHERE EXISTS (SELECT 1 FROM %2)"_s
+                   .arg(kCheckpointTable, usrdef::kTable,
+                        QDateTime::currentDateTimeUtc().toString(u"yyyy-MM-ddTHH:mm:ss.zzz'Z'"_s)));
 }
 
 void installHistoryTriggers(const QSqlDatabase& db, bool postgres) {

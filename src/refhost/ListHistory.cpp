@@ -13,6 +13,7 @@
 #include <QDateTime>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QRegularExpression>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlRecord>
@@ -177,10 +178,33 @@ std::optional<ListChange> ListHistory::lastChangeOf(qint32 key) {
     return changeOf(q);
 }
 
-HistoryCheck ListHistory::verify() {
+QString HistoryHead::text() const {
+    return u"%1:%2"_s.arg(change).arg(hash);
+}
+
+std::optional<HistoryHead> HistoryHead::parse(const QString& text) {
+    static const QRegularExpression form(u"^\\s*(\\d+)\\s*[: ]\\s*([0-9a-fA-F]{64})(\\s.*)?$"_s);
+    const QRegularExpressionMatch m = form.match(text);
+    if (!m.hasMatch())
+        return std::nullopt;
+    return HistoryHead{m.captured(1).toLongLong(), m.captured(2).toLower()};
+}
+
+HistoryCheck ListHistory::verify(const QList<HistoryHead>& expected) {
     seal();
-    const refhost::ChainCheck chain = refhost::checkChain(m_host.GetConnection());
-    return {chain.intact, chain.sealed, chain.firstBroken, chain.reason};
+    QList<refhost::ChainHead> heads;
+    for (const HistoryHead& h : expected)
+        heads.append({h.change, h.hash});
+    const refhost::ChainCheck chain = refhost::checkChain(m_host.GetConnection(), heads);
+    return {
+        chain.intact,     chain.sealed, chain.firstBroken, chain.reason, {chain.head.seal, chain.head.hash},
+        chain.prunedHeads};
+}
+
+HistoryHead ListHistory::head() {
+    seal();
+    const refhost::ChainHead head = refhost::chainHead(m_host.GetConnection());
+    return {head.seal, head.hash};
 }
 
 qint64 ListHistory::pruneBefore(const QString& before) {

@@ -10,6 +10,7 @@
 #include <viVavazuruv/SeedData.h>
 
 #include <QBuffer>
+#include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -300,7 +301,19 @@ TEST_P(ListTools, TheProgramExitsWithTwoForUsageOneForFindingsAndRefusals) {
         return std::pair(program.exitCode(), QString::fromUtf8(program.readAllStandardOutput()));
     };
     const qint64 changes = scalar(u"SELECT COUNT(*) FROM UsrDefHistory"_s);
-    EXPECT_EQ(output({u"verify"_s, url}), std::pair(0, u"history intact: %1 changes\n"_s.arg(changes)));
+    const QString head =
+        u"%1:%2"_s.arg(scalar(u"SELECT MAX(SealNo) FROM UsrDefHistory"_s))
+            .arg(value(u"SELECT Hash FROM UsrDefHistory ORDER BY SealNo DESC LIMIT 1"_s).toString());
+    EXPECT_EQ(output({u"verify"_s, url}),
+              std::pair(0, u"history intact: %1 changes\nhead: %2\n"_s.arg(changes).arg(head)));
+    // The head kept outside: given as it was printed, or in a file of heads.
+    QFile anchors(dir.filePath(u"anchors.txt"_s));
+    ASSERT_TRUE(anchors.open(QIODevice::WriteOnly));
+    anchors.write(
+        (u"# heads\n"_s + QString(head).replace(u':', u' ') + u" 2026-12-07T10:00:00Z\n"_s).toUtf8());
+    anchors.close();
+    EXPECT_EQ(output({u"verify"_s, url, u"--expect"_s, head, u"--expect"_s, anchors.fileName()}).first, 0);
+    EXPECT_EQ(output({u"verify"_s, url, u"--expect"_s, u"7:nothex"_s}).first, 2);
     const auto [status, csv] = output({u"history"_s, url, u"SXTITLE"_s, u"--key"_s, u"1"_s});
     EXPECT_EQ(status, 0);
     EXPECT_TRUE(csv.startsWith(u"change,at,user,workstation,office,action,list,key,before,after\r\n"_s) &&
@@ -314,7 +327,20 @@ TEST_P(ListTools, TheProgramExitsWithTwoForUsageOneForFindingsAndRefusals) {
                                                             .toString())
         << json.toStdString();
     EXPECT_EQ(output({u"history"_s, url, u"--prune-before"_s, u"2999-01-01"_s, u"--quiet"_s}).first, 0);
-    EXPECT_EQ(output({u"verify"_s, url}), std::pair(0, u"history intact: 0 changes\n"_s));
+    // Pruned: the head is the checkpoint's, and it still proves the same chain.
+    EXPECT_EQ(output({u"verify"_s, url, u"--expect"_s, anchors.fileName()}),
+              std::pair(0, u"history intact: 0 changes\nhead: %1\n"_s.arg(head)));
+
+    // The newest change deleted by hand: a check against the kept head finds it gone.
+    m_db->exec(u"INSERT INTO UsrDefTable (UsrDefCod, usrdefDes) VALUES ('ALERT', 'Latex')"_s);
+    const QString newest = output({u"verify"_s, url}).second.section(u"head: "_s, 1).trimmed();
+    m_db->exec(u"DELETE FROM UsrDefHistory WHERE SealNo = (SELECT MAX(SealNo) FROM UsrDefHistory)"_s);
+    QProcess program;
+    program.start(QStringLiteral(VV_LISTS_PROGRAM), {u"verify"_s, url, u"--expect"_s, newest});
+    ASSERT_TRUE(program.waitForFinished(60000));
+    EXPECT_EQ(program.exitCode(), 1) << newest.toStdString();
+    EXPECT_TRUE(
+        QString::fromUtf8(program.readAllStandardError()).contains(u"changes were removed from its end"_s));
 }
 
 } // namespace

@@ -244,6 +244,70 @@ TEST_P(ListHistoryTest, VerifyFindsAnAlteredARemovedAndAReorderedChangeAndPrunin
     EXPECT_FALSE(history().verify().intact); // the first change after the checkpoint is watched too
 }
 
+TEST_P(ListHistoryTest, AHeadKeptOutsideFindsAHistoryCutShortEmptiedOrMadeAgainAndHostileEntriesAreFindings) {
+    QList<qint32> keys;
+    for (int i = 0; i < 5; ++i)
+        keys << addEntry(u"ALERT"_s, u"Entry %1"_s.arg(i));
+    const HistoryCheck before = history().verify();
+    ASSERT_TRUE(before.intact) << before.reason.toStdString();
+    const HistoryHead head = before.head;
+    EXPECT_EQ(head.change, 5);
+    EXPECT_EQ(HistoryHead::parse(head.text())->hash, head.hash);
+    EXPECT_TRUE(history().verify({head}).intact);
+
+    const struct {
+        QString statements;
+        QString found; // with the head kept outside
+        bool foundWithoutHead;
+    } attacks[] = {
+        // Unsealed, one change deleted, sealed again by the next reader.
+        {u"UPDATE UsrDefHistory SET SealNo = NULL, Hash = NULL WHERE SealNo >= 3; DELETE FROM UsrDefHistory "
+         u"WHERE usrdefInd = %1"_s.arg(keys.at(3)),
+         u"changes were removed from its end"_s, false},
+        // The newest changes deleted.
+        {u"DELETE FROM UsrDefHistory WHERE SealNo >= 4"_s, u"changes were removed from its end"_s, false},
+        // A change altered and the whole chain sealed again from the start.
+        {u"UPDATE UsrDefHistory SET RowAfter = replace(RowAfter, 'Entry 1', 'Entry 9'), SealNo = NULL, Hash "
+         u"= "
+         u"NULL"_s,
+         u"made again from there"_s, false},
+        // The whole history deleted, while the lists hold rows.
+        {u"DELETE FROM UsrDefHistory"_s, u"history was removed"_s, true},
+    };
+    for (const auto& attack : attacks) {
+        SCOPED_TRACE(attack.statements.toStdString());
+        m_db->exec(u"CREATE TABLE Kept AS SELECT * FROM UsrDefHistory"_s);
+        for (const QString& statement : attack.statements.split(u"; "_s))
+            m_db->exec(statement);
+        EXPECT_EQ(history().verify().intact, !attack.foundWithoutHead);
+        const HistoryCheck found = history().verify({head});
+        EXPECT_FALSE(found.intact);
+        EXPECT_TRUE(found.reason.contains(attack.found)) << found.reason.toStdString();
+        m_db->exec(u"DELETE FROM UsrDefHistory"_s);
+        m_db->exec(u"INSERT INTO UsrDefHistory SELECT * FROM Kept"_s);
+        m_db->exec(u"DROP TABLE Kept"_s);
+    }
+    ASSERT_TRUE(history().verify({head}).intact);
+
+    // Entries written by hand that no trigger writes: a range of keys never
+    // given out, and text that is no JSON. Each is sealed as found, never
+    // dropped, and named by the check; nothing runs out of memory.
+    for (const QString& entry : {u"{\"changes\":[[\"inserts\",1,4000000000]]}"_s, u"{not json"_s}) {
+        SCOPED_TRACE(entry.toStdString());
+        QSqlQuery planted(m_db->db());
+        planted.prepare(u"INSERT INTO UsrDefHistory (ChangedAt, Action, RowAfter) VALUES (?, 'pack', ?)"_s);
+        planted.addBindValue(u"2026-12-07T10:00:00.000Z"_s);
+        planted.addBindValue(entry);
+        ASSERT_TRUE(planted.exec()) << planted.lastError().text().toStdString();
+        const HistoryCheck found = history().verify({head});
+        EXPECT_FALSE(found.intact);
+        EXPECT_TRUE(found.reason.contains(u"cannot be read"_s)) << found.reason.toStdString();
+        EXPECT_EQ(
+            scalar(u"SELECT COUNT(*) FROM UsrDefHistory WHERE Action = 'pack' AND SealNo IS NOT NULL"_s), 1);
+        m_db->exec(u"DELETE FROM UsrDefHistory WHERE Action = 'pack'"_s);
+    }
+}
+
 TEST_P(ListHistoryTest, AnAddedColumnIsKeptAndAConnectionMadeAgainStillNamesItsUser) {
     m_db->exec(u"ALTER TABLE UsrDefTable ADD COLUMN Fee integer"_s);
     auto reopened = anotherHost(); // makes the triggers again, with the new column
