@@ -243,6 +243,16 @@ QString ListHistory::restore(qint64 number, bool dryRun) {
         throw RestoreRefused(
             QCoreApplication::translate("ListHistory", "there is no change %1 in the history").arg(number));
     const ListChange& c = *found;
+    // A change whose rows cannot be read tells nothing to put back.
+    const bool readable =
+        (c.action == u"insert"_s || c.action == u"update"_s || c.action == u"delete"_s) &&
+        (c.action == u"insert"_s || QJsonDocument::fromJson(c.before.toUtf8()).isObject()) &&
+        (c.action == u"delete"_s || QJsonDocument::fromJson(c.after.toUtf8()).isObject());
+    if (!readable)
+        throw RestoreRefused(
+            QCoreApplication::translate(
+                "ListHistory", "change %1 holds rows that cannot be read, so nothing can be put back")
+                .arg(c.change));
     if (m_host.GetOfficeMode() == 7 && c.office != m_host.GetOfficeID())
         throw RestoreRefused(
             QCoreApplication::translate("ListHistory", "%1 is of office %2, not of office %3")

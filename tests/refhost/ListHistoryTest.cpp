@@ -304,6 +304,8 @@ TEST_P(ListHistoryTest, AHeadKeptOutsideFindsAHistoryCutShortEmptiedOrMadeAgainA
         EXPECT_TRUE(found.reason.contains(u"cannot be read"_s)) << found.reason.toStdString();
         EXPECT_EQ(
             scalar(u"SELECT COUNT(*) FROM UsrDefHistory WHERE Action = 'pack' AND SealNo IS NOT NULL"_s), 1);
+        EXPECT_THROW(history().restore(scalar(u"SELECT SealNo FROM UsrDefHistory WHERE Action = 'pack'"_s)),
+                     RestoreRefused);
         m_db->exec(u"DELETE FROM UsrDefHistory WHERE Action = 'pack'"_s);
     }
 }
