@@ -245,8 +245,9 @@ int runTour(ReferenceHost& host, QWidget& desk, QTextStream& out, const QString&
         wrong += right ? 0 : 1;
         out << (right ? "ok    " : "WRONG ") << stop.row << " (" << stop.fields << ")\n      -> \"" << answer
             << "\"\n";
+        // One output a line, each under the first.
         if (!outputs.isEmpty())
-            out << "         " << outputs << '\n';
+            out << "         " << QString(outputs).replace(u'\n', u"\n         "_s) << '\n';
         if (!right)
             out << "      expected \"" << stop.expected << "\" " << robot.failure() << '\n';
         out.flush();

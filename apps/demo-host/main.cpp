@@ -9,7 +9,8 @@
 // office without lists or patients is filled with the demo office first.
 // Its windows and the component's speak the system's language, or CODE's.
 // --tour calls every entry point with a person's answers played by a script
-// and prints what came back, for machines without a display.
+// and prints what came back, for machines without a display; it and
+// --smoke-test take Qt's offscreen platform where there is none.
 #include "DemoHostWindow.h"
 #include "DemoTour.h"
 
@@ -43,9 +44,11 @@ using namespace viVavazuruv;
 
 namespace {
 
-// Exit codes: 1 the smoke test failed, 2 the database could not be used.
+// Exit codes: 1 the smoke test failed, 2 the database could not be used, or
+// the desk has no display to show on.
 constexpr int ExitNoAnswer = 1;
 constexpr int ExitDatabase = 2;
+constexpr int ExitNoDisplay = 2;
 
 struct Options {
     QString url;
@@ -371,6 +374,20 @@ bool asksForHelpOrVersion(int argc, char** argv) {
     return false;
 }
 
+// Whether the arguments ask for a run nobody watches: the smoke test or the tour.
+bool runsUnattended(int argc, char** argv) {
+    for (int i = 1; i < argc; ++i) {
+        const QByteArrayView argument(argv[i]);
+        if (argument == "--smoke-test" || argument == "--tour")
+            return true;
+    }
+    return false;
+}
+
+bool hasDisplay() {
+    return !qEnvironmentVariableIsEmpty("DISPLAY") || !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -384,6 +401,17 @@ int main(int argc, char** argv) {
         const QCoreApplication app(argc, argv);
         if (!parseOptions(app, Reporter(false)))
             return ExitDatabase;
+    }
+    // Without a display Qt aborts in QApplication. A smoke test or a tour has
+    // nobody watching, so Qt's offscreen platform serves; the desk is for a
+    // person, who is told in one line what it needs.
+    if (!hasDisplay() && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+        if (!runsUnattended(argc, argv)) {
+            QTextStream(stderr) << "vv-demo-host: no display to show the desk on: set DISPLAY (or "
+                                   "WAYLAND_DISPLAY), or give --tour or --smoke-test, which need none\n";
+            return ExitNoDisplay;
+        }
+        qputenv("QT_QPA_PLATFORM", "offscreen");
     }
     QApplication app(argc, argv);
     QTranslator qtTexts;
