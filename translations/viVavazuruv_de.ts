@@ -376,6 +376,10 @@ Trotzdem löschen?</translation>
         <source>the row with key %1 could not be deleted</source>
         <translation>die Zeile mit Schlüssel %1 konnte nicht gelöscht werden</translation>
     </message>
+    <message>
+        <source>change %1 holds rows that cannot be read, so nothing can be put back</source>
+        <translation>Änderung %1 enthält Zeilen, die sich nicht lesen lassen; es lässt sich nichts zurückholen</translation>
+    </message>
 </context>
 <context>
     <name>PatientLoader</name>

@@ -376,6 +376,10 @@ Delete it all the same?</source>
         <source>the row with key %1 could not be deleted</source>
         <translation>no se pudo eliminar la fila con la clave %1</translation>
     </message>
+    <message>
+        <source>change %1 holds rows that cannot be read, so nothing can be put back</source>
+        <translation>el cambio %1 contiene filas que no se pueden leer, así que no se puede restaurar nada</translation>
+    </message>
 </context>
 <context>
     <name>PatientLoader</name>

@@ -170,6 +170,14 @@ public:
     virtual void setLoginName(const QString& name);
     QString workstationName() const;
 
+    // A file outside the database where each new head of the list history's
+    // chain is appended after it is sealed ("CHANGE HASH UTC", a line each),
+    // for vv-lists verify --expect FILE; a relative path is taken in the data
+    // folder. "" (the default) keeps none. Keep it on the office's server,
+    // where the workstations' database roles cannot write.
+    QString historyAnchorFile() const;
+    virtual void setHistoryAnchorFile(const QString& path);
+
     virtual void setOfficeMode(qint32 mode);
     virtual void setOfficeID(qint32 officeId);
     std::shared_ptr<IDialogs> dialogs() const;

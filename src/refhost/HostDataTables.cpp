@@ -8,7 +8,10 @@
 
 #include <viVavazuruv/AutomationError.h>
 
+#include <QSqlDriver>
 #include <QSqlQuery>
+
+#include <sqlite3.h>
 
 using namespace Qt::StringLiterals;
 
@@ -18,7 +21,73 @@ namespace {
 QString listCodeKey(const QString& code) {
     return code.trimmed().toUpper();
 }
+
+// The text value of a one-key host data table, looked up by its upper-case
+// key. Asked for every entry and variable a composition handles, so the
+// statement is kept rather than prepared anew each time.
+std::optional<QString> keptLookup(refhost::HostConnection& connection, const QString& sql,
+                                  const QString& key) {
+    QSqlQuery& q = connection.reusable(sql);
+    q.bindValue(0, key);
+    connection.run(q);
+    std::optional<QString> value;
+    if (q.next() && !q.isNull(0))
+        value = q.value(0).toString();
+    connection.done(q);
+    return value;
+}
+
+// The answer kept under key while the kept answers hold; else looked up, and
+// kept when they hold.
+template <typename Answer, typename LookUp>
+Answer remembered(QHash<QString, Answer>& kept, bool hold, const QString& key, LookUp lookUp) {
+    if (hold) {
+        if (const auto found = kept.constFind(key); found != kept.constEnd())
+            return *found;
+    }
+    Answer answer = lookUp();
+    if (hold)
+        kept.insert(key, answer);
+    return answer;
+}
+
+sqlite3* sqliteHandle(const QSqlDatabase& db) {
+    const QVariant handle = db.driver()->handle();
+    if (!handle.isValid() || qstrcmp(handle.typeName(), "sqlite3*") != 0)
+        return nullptr;
+    return *static_cast<sqlite3* const*>(handle.constData());
+}
+
 } // namespace
+
+// Whether the kept answers may be used; they are emptied first when the
+// tables may have changed since. Only on SQLite, where one cheap statement
+// tells: the data version changes with every commit of another connection
+// (another workstation), the count of rows changed with every write of this
+// one. Inside a transaction of this connection answers are read afresh, since
+// what it writes may yet be rolled back; a connection made again (a caller
+// closed it) starts from nothing. Still one statement per question, so a
+// database file replaced meanwhile is refused as before.
+bool ReferenceHost::Impl::answersHold() {
+    if (postgres())
+        return false;
+    const bool wasOpen = connection.database().isOpen();
+    QSqlQuery& q = connection.reusable(u"PRAGMA data_version"_s);
+    connection.run(q);
+    const qint64 dataVersion = q.next() ? q.value(0).toLongLong() : -1;
+    connection.done(q);
+    sqlite3* const handle = sqliteHandle(connection.database());
+    if (dataVersion < 0 || !handle || !sqlite3_get_autocommit(handle))
+        return false;
+    const qint64 ownChanges = sqlite3_total_changes64(handle);
+    // A long session asked about many texts starts afresh now and then.
+    constexpr qsizetype kMostKept = 4096;
+    if (!wasOpen || handle != answers.connection || dataVersion != answers.dataVersion ||
+        ownChanges != answers.ownChanges || answers.variableLists.size() > kMostKept ||
+        answers.listCodes.size() > kMostKept)
+        answers = {handle, dataVersion, ownChanges, {}, {}, {}, {}};
+    return true;
+}
 
 // The key of the ListJoinWords and InsertEachItem tables for a list code or
 // reference, for their setters and getters alike: resolved as CodeListKey
@@ -27,43 +96,70 @@ static QString joinTableKey(ReferenceHost& host, const QString& listCode) {
     return listCodeKey(host.CodeListKey(listCode));
 }
 
+std::optional<QString> ReferenceHost::Impl::listCodeOf(const QString& reference, bool hold) {
+    return remembered(answers.listCodes, hold, reference, [&] {
+        return keptLookup(connection, u"SELECT UsrDefCod FROM CodeListKey WHERE upper(ListReference) = ?"_s,
+                          reference);
+    });
+}
+
+QString ReferenceHost::Impl::joinKey(const QString& listCode, bool hold) {
+    const QString reference = refhost::normalizedListKey(listCode);
+    return listCodeKey(listCodeOf(reference, hold).value_or(reference));
+}
+
 QString ReferenceHost::CodeListKey(const QString& ListReference) {
-    const QString key = refhost::normalizedListKey(ListReference);
-    return d->lookup(u"SELECT UsrDefCod FROM CodeListKey WHERE upper(ListReference) = ?"_s, key)
-        .value_or(key);
+    const QString reference = refhost::normalizedListKey(ListReference);
+    return d->listCodeOf(reference, d->answersHold()).value_or(reference);
 }
 
 void ReferenceHost::PipeVariableList(const QString& VariableText, QString& ListCode) {
     const QString name = refhost::pipeVariableName(VariableText).toUpper();
     ListCode = name.isEmpty()
                    ? QString()
-                   : d->lookup(u"SELECT ListCode FROM PipeVariableList WHERE upper(VariableName) = ?"_s, name)
-                         .value_or(QString());
+                   : remembered(d->answers.variableLists, d->answersHold(), name, [&] {
+                         return keptLookup(
+                             d->connection,
+                             u"SELECT ListCode FROM PipeVariableList WHERE upper(VariableName) = ?"_s, name);
+                     }).value_or(QString());
 }
 
 void ReferenceHost::ListJoinWords(const QString& ListCode, QString& Between, QString& BeforeLast,
                                   QString& AfterLast, QString& CodeJoin) {
-    Between = u","_s;
-    BeforeLast = u" and"_s;
-    AfterLast = QString();
-    CodeJoin = u" "_s;
-    QSqlQuery q =
-        d->prepare(u"SELECT JoinBetween, JoinBeforeLast, JoinAfterLast, CodeJoin FROM ListJoinWords "
-                   u"WHERE upper(ListCode) = ?"_s);
-    q.addBindValue(joinTableKey(*this, ListCode));
-    d->run(q);
-    if (!q.next())
-        return;
-    // A NULL word keeps its default; "" is a real (empty) word.
     QString* words[] = {&Between, &BeforeLast, &AfterLast, &CodeJoin};
-    for (int i = 0; i < 4; ++i)
-        if (!q.isNull(i))
-            *words[i] = q.value(i).toString();
+    const auto answer = [&](const std::array<std::optional<QString>, 4>& stored) {
+        // A NULL word keeps its default; "" is a real (empty) word.
+        static const QString defaults[] = {u","_s, u" and"_s, QString(), u" "_s};
+        for (int i = 0; i < 4; ++i)
+            *words[i] = stored[i].value_or(defaults[i]);
+    };
+    answer({});
+    const bool hold = d->answersHold();
+    const QString key = d->joinKey(ListCode, hold);
+    answer(remembered(d->answers.joinWords, hold, key, [&] {
+        QSqlQuery& q = d->connection.reusable(
+            u"SELECT JoinBetween, JoinBeforeLast, JoinAfterLast, CodeJoin FROM ListJoinWords "
+            u"WHERE upper(ListCode) = ?"_s);
+        q.bindValue(0, key);
+        d->run(q);
+        std::array<std::optional<QString>, 4> stored;
+        if (q.next()) {
+            for (int i = 0; i < 4; ++i)
+                if (!q.isNull(i))
+                    stored[i] = q.value(i).toString();
+        }
+        d->connection.done(q);
+        return stored;
+    }));
 }
 
 bool ReferenceHost::InsertEachItem(const QString& ListCode) {
-    const auto value = d->lookup(u"SELECT EachItem FROM InsertEachItem WHERE upper(ListCode) = ?"_s,
-                                 joinTableKey(*this, ListCode));
+    const bool hold = d->answersHold();
+    const QString key = d->joinKey(ListCode, hold);
+    const std::optional<QString> value = remembered(d->answers.eachItem, hold, key, [&] {
+        return keptLookup(d->connection, u"SELECT EachItem FROM InsertEachItem WHERE upper(ListCode) = ?"_s,
+                          key);
+    });
     return value && value->toInt() != 0;
 }
 

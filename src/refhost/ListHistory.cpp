@@ -3,6 +3,7 @@
 #include "ChangeSeal.h"
 #include "HistorySchema.h"
 #include "RecordWriter.h"
+#include "ReferenceHostImpl.h"
 #include "TextRules.h"
 
 #include <viVavazuruv/AutomationError.h>
@@ -118,7 +119,7 @@ QString describe(const ListChange& c) {
 ListHistory::ListHistory(ReferenceHost& host) : m_host(host) {}
 
 qint64 ListHistory::seal() {
-    return refhost::sealChanges(m_host.GetConnection(), m_host.engine() == ReferenceHost::Engine::PostgreSQL);
+    return m_host.d->seal(m_host.GetConnection(), true);
 }
 
 void ListHistory::changes(const ChangeFilter& filter, const std::function<void(const ListChange&)>& each) {

@@ -57,7 +57,7 @@ void ReferenceHost::Impl::sealLater() {
             return;
         sealQueued = false;
         try {
-            refhost::sealChanges(connection.usable(), postgres(), false);
+            seal(connection.usable(), false);
         } catch (const AutomationError& e) {
             // The next run of saves, or the next reader, seals them.
             qCWarning(lcHistory) << "sealing the list history was put off:" << e.message();
@@ -174,7 +174,7 @@ bool ReferenceHost::LastChange(const QString& Table, qint32 Key, QString& Change
     // workstation is sealing meanwhile, who changed the row is not known for
     // sure, and the question is asked without a name rather than waited for.
     QSqlDatabase& db = d->connection.usable();
-    refhost::sealChanges(db, d->postgres(), false);
+    d->seal(db, false);
     if (refhost::unsealedChanges(db))
         return false;
     const std::optional<ListChange> last = ListHistory(*this).lastChangeOf(Key);
@@ -201,7 +201,7 @@ qint16 ReferenceHost::AskMessage(const QString& Code, const QString& Arg1, const
 }
 
 QString ReferenceHost::GetField(const QString& Text, const QString& Separator, qint16 Index, qint16) {
-    return refhost::fieldAt(Text, Separator, Index);
+    return d->fields.fieldAt(Text, Separator, Index);
 }
 
 void ReferenceHost::SplitText(const QString& Text, const QString& Separator, QStringList& Pieces,
@@ -212,7 +212,7 @@ void ReferenceHost::SplitText(const QString& Text, const QString& Separator, QSt
 
 void ReferenceHost::ReplaceVariable(QString& Text, const QString& Find, const QString& Replacement,
                                     qint16 Count, qint32 Start, qint16) {
-    Text = refhost::replaceFrom(Text, Find, Replacement, Count, Start);
+    d->replacer.replace(Text, Find, Replacement, Count, Start);
 }
 
 QString ReferenceHost::CaptionText(const QString& Title) {

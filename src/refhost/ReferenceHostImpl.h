@@ -10,12 +10,16 @@
 #include <viVavazuruv/IDialogs.h>
 #include <viVavazuruv/ReferenceHost.h>
 
+#include <QHash>
 #include <QSqlQuery>
 #include <QString>
 #include <QSysInfo>
 
+#include <array>
 #include <memory>
 #include <optional>
+
+struct sqlite3;
 
 namespace viVavazuruv {
 
@@ -32,6 +36,25 @@ struct ReferenceHost::Impl {
     std::optional<qint32> runOfficeMode;
     std::optional<qint32> runOfficeId;
     qint32 currentPatient = 0;
+    // Where the text services left off, so that reading or filling a long
+    // text piece by piece does not start at its beginning every time.
+    refhost::FieldReader fields;
+    refhost::TextReplacer replacer;
+    // The answers of the code-list tables (CodeListKey, PipeVariableList,
+    // ListJoinWords, InsertEachItem), kept while nothing can have changed
+    // them; see answersHold().
+    struct HostDataAnswers {
+        sqlite3* connection = nullptr;
+        qint64 dataVersion = -1, ownChanges = -1;
+        QHash<QString, std::optional<QString>> listCodes, variableLists, eachItem;
+        QHash<QString, std::array<std::optional<QString>, 4>> joinWords;
+    } answers;
+    bool answersHold();
+    // The UsrDefCod a normalized list reference names, when CodeListKey holds one.
+    std::optional<QString> listCodeOf(const QString& reference, bool hold);
+    // The key of ListJoinWords and InsertEachItem for a list code or reference,
+    // resolved as CodeListKey resolves it, in upper case.
+    QString joinKey(const QString& listCode, bool hold);
     QString hostText;
     QString login;
     QString workstation = QSysInfo::machineHostName();
@@ -47,6 +70,11 @@ struct ReferenceHost::Impl {
     // Seals the changes a statement of the component's own made (a delete),
     // once the statement has run: when the host is next idle.
     void sealLater();
+    // Where each new head of the history's chain is appended, "" for nowhere.
+    QString anchorFile;
+    // Seals what waits for its seal (as refhost::sealChanges) and appends the
+    // chain's new head to the anchor file when anything was sealed.
+    qint64 seal(const QSqlDatabase& db, bool wait);
 
     bool postgres() const { return connection.postgres(); }
     QSqlQuery prepare(const QString& sql) { return connection.prepare(sql); }
@@ -70,16 +98,6 @@ struct ReferenceHost::Impl {
         }
         QSqlQuery q = connection.prepare(sql, on);
         q.addBindValue(name);
-        connection.run(q);
-        if (!q.next() || q.isNull(0))
-            return std::nullopt;
-        return q.value(0).toString();
-    }
-
-    // The text value of a one-key host data table, looked up by its upper-case key.
-    std::optional<QString> lookup(const QString& sql, const QString& key) {
-        QSqlQuery q = connection.prepare(sql);
-        q.addBindValue(key);
         connection.run(q);
         if (!q.next() || q.isNull(0))
             return std::nullopt;

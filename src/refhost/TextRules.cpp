@@ -6,6 +6,8 @@
 #include <QCryptographicHash>
 #include <QStringView>
 
+#include <algorithm>
+
 using namespace Qt::StringLiterals;
 
 namespace viVavazuruv::refhost {
@@ -63,6 +65,86 @@ QString replaceFrom(const QString& text, const QString& find, const QString& rep
     }
     result += QStringView(text).mid(from);
     return result;
+}
+
+namespace {
+
+// The text kept is the caller's only while they share one buffer: whoever
+// changes either gets a buffer of its own, so sharing means equal.
+bool sameText(const QString& text, const QString& kept) {
+    return text.isSharedWith(kept) && text.constData() == kept.constData() && text.size() == kept.size();
+}
+
+} // namespace
+
+QString FieldReader::fieldAt(const QString& text, const QString& separator, int index) {
+    if (index < 1 || separator.isEmpty())
+        return refhost::fieldAt(text, separator, index);
+    // The text read last comes first; one not known takes the place of the longest unread.
+    const auto found = std::find_if(m_places.begin(), m_places.end(), [&](const Place& p) {
+        return sameText(text, p.text) && separator == p.separator;
+    });
+    const bool known = found != m_places.end();
+    std::rotate(m_places.begin(), known ? found : m_places.end() - 1,
+                (known ? found : m_places.end() - 1) + 1);
+    Place* const place = &m_places.front();
+    if (!known || index < place->index)
+        *place = {text, separator, 1, 0};
+    qsizetype from = place->from;
+    for (int piece = place->index; piece < index; ++piece) {
+        const qsizetype at = text.indexOf(separator, from);
+        if (at < 0)
+            return {}; // the place stays at the last piece there is
+        from = at + separator.size();
+    }
+    place->index = index;
+    place->from = from;
+    const qsizetype end = text.indexOf(separator, from);
+    return end < 0 ? text.mid(from) : text.mid(from, end - from);
+}
+
+void TextReplacer::replace(QString& text, const QString& find, const QString& replacement, int count,
+                           int start) {
+    const qsizetype begin = start < 1 ? 0 : qsizetype(start) - 1;
+    if (find.isEmpty() || begin >= text.size())
+        return;
+    const auto found =
+        std::find_if(m_texts.begin(), m_texts.end(), [&](const Known& k) { return sameText(text, k.text); });
+    const auto latest = found != m_texts.end() ? found : m_texts.end() - 1;
+    std::rotate(m_texts.begin(), latest, latest + 1);
+    Known* const known = &m_texts.front();
+    if (found == m_texts.end())
+        known->clear.clear();
+    auto clear = std::find_if(known->clear.begin(), known->clear.end(),
+                              [&](const Clear& c) { return c.find == find; });
+    if (clear == known->clear.end()) {
+        if (known->clear.size() == kFinds)
+            known->clear.erase(known->clear.begin());
+        clear = known->clear.insert(known->clear.end(), Clear{find, begin, begin});
+    } else if (begin < clear->begin || begin > clear->end) {
+        *clear = {find, begin, begin};
+    }
+    const qsizetype at = text.indexOf(find, clear->end);
+    // Let go of the copy first, so that the caller's text can be changed in place.
+    known->text.clear();
+    if (at < 0) {
+        clear->end = text.size();
+        known->text = text;
+        return;
+    }
+    if (count != 1) {
+        // Changed in places not followed here: nothing is known of the result.
+        text = text.left(at) + replaceFrom(text.mid(at), find, replacement, count, 1);
+        known->clear.clear();
+        return;
+    }
+    clear->end = at;
+    text.replace(at, find.size(), replacement);
+    // An occurrence that begins before at - size + 1 lies wholly in the text
+    // before at, which is as it was; one reaching into the replacement may be new.
+    for (Clear& c : known->clear)
+        c.end = std::min(c.end, std::max(c.begin, at - c.find.size() + 1));
+    known->text = text;
 }
 
 QString normalizedListKey(const QString& reference) {

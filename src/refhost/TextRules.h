@@ -5,7 +5,9 @@
 #include <QString>
 #include <QStringList>
 
+#include <array>
 #include <optional>
+#include <vector>
 
 // The reference host's text services as plain functions, so the rules can be
 // tested row by row without a database; ReferenceHost forwards to them.
@@ -26,6 +28,52 @@ QStringList splitPieces(const QString& text, const QString& separator);
 // replaced text is never searched again. An empty find changes nothing.
 QString replaceFrom(const QString& text, const QString& find, const QString& replacement, int count,
                     int start);
+
+// fieldAt for a caller that reads a text piece after piece, as a composition
+// reads each output line by line: each of the last few texts read keeps where
+// its last piece began, so the next piece is looked for from there instead of
+// from the text's start. A text is known again only while it shares the copy
+// kept here, which no one can change in place: a caller that changes its text
+// gets a buffer of its own, which is then read from its start.
+class FieldReader {
+public:
+    QString fieldAt(const QString& text, const QString& separator, int index);
+
+private:
+    struct Place {
+        QString text, separator;
+        int index = 1;
+        qsizetype from = 0; // where piece index begins
+    };
+    // Latest first. A composition reads five outputs in turn.
+    std::array<Place, 8> m_places;
+};
+
+// replaceFrom on the caller's text in place, for a caller that replaces one
+// occurrence after another in the same long text, as a composition fills
+// variable after variable in its note and puts join words in mark by mark.
+// Each search tells where a find is not: no occurrence between its start and
+// the one replaced (or the end), which stays so before the place of any later
+// replacement. The next search for the same find in the same text, from no
+// earlier a start, begins past what is known. Texts are known again as
+// FieldReader knows them.
+class TextReplacer {
+public:
+    void replace(QString& text, const QString& find, const QString& replacement, int count, int start);
+
+private:
+    struct Clear {
+        QString find;
+        qsizetype begin = 0, end = 0; // no occurrence of find begins in [begin, end)
+    };
+    struct Known {
+        QString text;
+        std::vector<Clear> clear;
+    };
+    // Latest first: a note, and the level texts joined for it.
+    std::array<Known, 4> m_texts;
+    static constexpr size_t kFinds = 16; // a note's variables, each with its own find
+};
 
 // A list reference as a list code: trimmed, leading bars removed, upper case.
 QString normalizedListKey(const QString& reference);

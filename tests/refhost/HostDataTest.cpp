@@ -50,6 +50,47 @@ TEST_P(RefhostSetAndGet, ListSettingsAreFoundInEverySpellingACallerUses) {
     EXPECT_EQ(variable(host(), u"|SF surfaces"_s) + variable(host(), u"|t#: "_s), u"SURFACESTEETH"_s);
 }
 
+// What the code-list tables answer is seen anew at the next question however
+// they changed: through another workstation, through SQL on the connection
+// the host lends, and back again when a transaction that changed them is
+// rolled back.
+TEST_P(RefhostSetAndGet, AListSettingChangedAnywhereIsSeenAtTheNextQuestion) {
+    host().setListJoinWords(u"TEETH"_s, u","_s, u" and"_s, {}, {});
+    const auto settings = [&] {
+        return QStringList({joinWords(host(), u"|teeth"_s),
+                            host().InsertEachItem(u"|teeth"_s) ? u"each"_s : u"all"_s,
+                            variable(host(), u"|T# "_s), host().CodeListKey(u"|molars"_s)})
+            .join(u' ');
+    };
+    const QString first = u",| and|| all  MOLARS"_s;
+    EXPECT_EQ(settings(), first);
+    EXPECT_EQ(settings(), first); // asked again, as a composition asks
+
+    const auto other = anotherHost();
+    other->setListJoinWords(u"TEETH"_s, u"+"_s, u" &"_s, u"."_s, u":"_s);
+    other->setInsertEachItem(u"TEETH"_s, true);
+    other->setPipeVariable(u"T#"_s, u"TEETH"_s);
+    other->setCodeListKey(u"MOLARS"_s, u"TEETH"_s);
+    const QString changed = u"+| &|.|: each TEETH TEETH"_s;
+    EXPECT_EQ(settings(), changed);
+
+    QSqlDatabase lent = host().GetConnection();
+    const auto run = [&](const QString& sql) {
+        EXPECT_TRUE(QSqlQuery(lent).exec(sql)) << sql.toStdString();
+    };
+    run(u"UPDATE ListJoinWords SET JoinBetween = '/' WHERE ListCode = 'TEETH'"_s);
+    EXPECT_EQ(settings(), u"/| &|.|: each TEETH TEETH"_s);
+
+    ASSERT_TRUE(lent.transaction());
+    run(u"DELETE FROM ListJoinWords"_s);
+    run(u"DELETE FROM InsertEachItem"_s);
+    run(u"DELETE FROM PipeVariableList"_s);
+    run(u"DELETE FROM CodeListKey"_s);
+    EXPECT_EQ(settings(), u",| and||  all  MOLARS"_s); // the default words, a blank joining codes
+    ASSERT_TRUE(lent.rollback());
+    EXPECT_EQ(settings(), u"/| &|.|: each TEETH TEETH"_s);
+}
+
 TEST_P(RefhostSetAndGet, AVariableNameTheLookupCannotReadIsRefused) {
     // The lookup reads letters, digits, '#' and '?' after the bar; a name with
     // anything else could never be found.

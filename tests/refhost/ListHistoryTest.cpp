@@ -4,6 +4,7 @@
 
 #include <viVavazuruv/ListHistory.h>
 
+#include <QFile>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QSqlError>
@@ -245,15 +246,27 @@ TEST_P(ListHistoryTest, VerifyFindsAnAlteredARemovedAndAReorderedChangeAndPrunin
 }
 
 TEST_P(ListHistoryTest, AHeadKeptOutsideFindsAHistoryCutShortEmptiedOrMadeAgainAndHostileEntriesAreFindings) {
+    // The host keeps every new head in a file of its data folder.
+    host().setHistoryAnchorFile(u"anchors.txt"_s);
     QList<qint32> keys;
-    for (int i = 0; i < 5; ++i)
+    for (int i = 0; i < 5; ++i) {
         keys << addEntry(u"ALERT"_s, u"Entry %1"_s.arg(i));
+        history().seal();
+    }
     const HistoryCheck before = history().verify();
     ASSERT_TRUE(before.intact) << before.reason.toStdString();
     const HistoryHead head = before.head;
     EXPECT_EQ(head.change, 5);
     EXPECT_EQ(HistoryHead::parse(head.text())->hash, head.hash);
-    EXPECT_TRUE(history().verify({head}).intact);
+    QFile anchors(host().historyAnchorFile());
+    ASSERT_TRUE(anchors.open(QIODevice::ReadOnly)) << anchors.fileName().toStdString();
+    QList<HistoryHead> kept;
+    for (const QByteArray& line : anchors.readAll().split('\n'))
+        if (const auto h = HistoryHead::parse(QString::fromUtf8(line)))
+            kept << *h;
+    ASSERT_EQ(kept.size(), 5);
+    EXPECT_EQ(kept.last().text(), head.text());
+    EXPECT_TRUE(history().verify(kept).intact);
 
     const struct {
         QString statements;

@@ -4,6 +4,8 @@
 
 #include <refhost/TextRules.h>
 
+#include <random>
+
 using namespace Qt::StringLiterals;
 using namespace viVavazuruv;
 using namespace viVavazuruv::refhost;
@@ -34,6 +36,95 @@ TEST(RefhostText, ReplaceVariableCountsAndStarts) {
         EXPECT_EQ(replaceFrom(twice, u"|PN"_s, u"Ann"_s, count, start), expected);
     EXPECT_EQ(replaceFrom(u"aaa"_s, u"a"_s, u"aa"_s, 0, 1), u"aaaaaa"_s); // never rescans
     EXPECT_EQ(replaceFrom(u"abc"_s, {}, u"x"_s, 0, 1), u"abc"_s);
+}
+
+// Texts drawn from a few characters, and what a caller may do to one of them
+// between two calls: change a character in place, put another text in its
+// place, add to it, or leave it.
+struct Texts {
+    std::mt19937 random;
+    QString alphabet;
+
+    int pick(int n) { return std::uniform_int_distribution(0, n - 1)(random); }
+    QString make() {
+        QString text;
+        for (int n = pick(13); n > 0; --n)
+            text += alphabet.at(pick(int(alphabet.size())));
+        return text;
+    }
+    void change(QString& text) {
+        switch (pick(8)) {
+        case 0:
+            if (!text.isEmpty())
+                text[pick(int(text.size()))] = alphabet.at(pick(int(alphabet.size())));
+            break;
+        case 1:
+            text = make();
+            break;
+        case 2:
+            text += alphabet.at(0);
+            break;
+        }
+    }
+};
+
+// The host keeps its place in the texts it read or filled before; whatever a
+// caller does to its texts in between, it answers as the plain rules do.
+TEST(RefhostText, ReadingOnFromTheLastPieceAnswersAsReadingFromTheStart) {
+    FieldReader reader;
+    QString lines = u"a\nbb\n\nccc"_s;
+    EXPECT_EQ(reader.fieldAt(lines, u"\n"_s, 2), u"bb"_s);
+    lines[1] = u'x'; // as long as before, with one separator fewer before the place kept
+    EXPECT_EQ(reader.fieldAt(lines, u"\n"_s, 2), QString());
+    EXPECT_EQ(reader.fieldAt(lines, u"\n"_s, 3), u"ccc"_s);
+
+    // More texts than places kept, read in turn, backwards and past the end,
+    // with separators that overlap themselves.
+    Texts random{std::mt19937(11), u"ab\n"_s};
+    const QString separators[] = {u"\n"_s, u"b\n"_s, u"aa"_s};
+    std::vector<QString> texts(10);
+    for (int step = 0; step < 20000; ++step) {
+        QString& text = texts[size_t(random.pick(10))];
+        random.change(text);
+        const QString& separator = separators[random.pick(3)];
+        const int index = random.pick(10) - 1;
+        ASSERT_EQ(reader.fieldAt(text, separator, index), fieldAt(text, separator, index))
+            << "step " << step << ": piece " << index << " of " << text.toStdString();
+    }
+}
+
+TEST(RefhostText, ReplacingOnFromTheLastReplacementAnswersAsReplacingFromTheStart) {
+    TextReplacer replacer;
+    QString text = u"aXb ab"_s;
+    replacer.replace(text, u"ab"_s, u"Z"_s, 1, 1); // "aXb Z": none before the one replaced
+    replacer.replace(text, u"X"_s, {}, 1, 1); // "ab Z": now there is one, made of what was before and after
+    replacer.replace(text, u"ab"_s, u"Y"_s, 1, 1);
+    EXPECT_EQ(text, u"Y Z"_s);
+    replacer.replace(text, u"Z"_s, text, 1, 1); // the text itself as the replacement
+    EXPECT_EQ(text, u"Y Y Z"_s);
+
+    // Finds that overlap themselves and each other, replacements that hold
+    // them, counts and starts of every kind, in more texts than are followed.
+    Texts random{std::mt19937(5), u"a|A"_s};
+    const QString finds[] = {u"|A"_s, u"A"_s, u"a|"_s, u"|"_s, u"AA"_s};
+    const QString replacements[] = {{}, u"|"_s, u"A|A"_s, u"x"_s, u"a"_s};
+    const int counts[] = {1, 1, 1, 0, 2};
+    const int starts[] = {1, 1, 1, 2, 5, -1};
+    std::vector<QString> texts(6);
+    for (int step = 0; step < 20000; ++step) {
+        QString& t = texts[size_t(random.pick(6))];
+        if (t.size() > 40)
+            t = random.make();
+        random.change(t);
+        const QString& find = finds[random.pick(5)];
+        const QString& replacement = replacements[random.pick(5)];
+        const int count = counts[random.pick(5)];
+        const int start = starts[random.pick(6)];
+        const QString expected = replaceFrom(t, find, replacement, count, start);
+        replacer.replace(t, find, replacement, count, start);
+        ASSERT_EQ(t, expected) << "step " << step << ": " << find.toStdString() << " from " << start
+                               << ", count " << count;
+    }
 }
 
 TEST(RefhostText, ListKeysVariablesAndFlags) {
