@@ -69,8 +69,10 @@ void wkDatabases::UDDBS_Cds_Qrp(QString& Code, qint16& Mod_Flag, QString& DBName
         nUDDBS_Selected = 0;
         // One line per record in each output, answers' records included; the
         // host reads each from the records still to go, so from the first of them.
+        // The host that answers is the one put last: a put during the window replaces it.
+        IHostServices& answering = state.Host();
         const auto field = [&](qint16 index) {
-            return host.GetField(chosen, kLineEnd, index, 0) + kLineEnd;
+            return answering.GetField(chosen, kLineEnd, index, 0) + kLineEnd;
         };
         while (!vb::Trim(chosen).isEmpty()) {
             nUDDBS_Selected = vb::CInt(double(nUDDBS_Selected) + 1);

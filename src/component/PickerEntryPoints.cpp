@@ -75,8 +75,10 @@ QString wkDatabases::UDDBS_Credit_Card(QString& Tmp, float& WTop, float& WLeft) 
                          QString()},
                         WTop, WLeft),
             Tmp);
-        if (window)
-            Tmp = chosenField(state.Host(), SelectionResultText(window->showModal()), 2);
+        if (window) {
+            const QString chosen = SelectionResultText(window->showModal());
+            Tmp = chosenField(state.Host(), chosen, 2);
+        }
         return Tmp;
     });
 }
@@ -95,8 +97,8 @@ QString wkDatabases::UDDBS_Med_Alert(QString& Tmp, float& WTop, float& WLeft) {
             Tmp);
         if (!window)
             return Tmp;
-        IHostServices& host = state.Host();
         const QString chosen = SelectionResultText(window->showModal());
+        IHostServices& host = state.Host();
         // Every record, an answer's record among them, gives one description.
         Tmp.clear();
         for (qint32 i = 1;; ++i) {
@@ -172,7 +174,8 @@ QString wkDatabases::UDDBS_Sex_Title(QString& Tmp, float& WTop, float& WLeft, qi
             }
         }
         host.ResetHostText(QString());
-        Tmp = chosenField(host, SelectionResultText(window->showModal()), 2);
+        const QString chosen = SelectionResultText(window->showModal());
+        Tmp = chosenField(state.Host(), chosen, 2);
         return Tmp;
     });
 }
@@ -196,17 +199,18 @@ QString wkDatabases::UDDBS_Selection(bool& MultiSelection, float& WTop, float& W
                 QStringLiteral(QT_TRANSLATE_NOOP("PickerCaptions", "Document File Name")));
         PickerWindow window(state, std::move(request));
         const QString chosen = SelectionResultText(window.showModal());
+        IHostServices& answering = state.Host();
         QString answer;
         for (qint32 i = 1;; ++i) {
-            const QString record = chosenRecord(host, chosen, vb::CInt(i));
+            const QString record = chosenRecord(answering, chosen, vb::CInt(i));
             if (record.isEmpty())
                 break;
             // The answer typed for a "|??" comes as a record of its own, the
             // next one; field 10 of the chosen row's record is empty.
-            QString description = chosenField(host, record, 2);
+            QString description = chosenField(answering, record, 2);
             const qsizetype at = description.indexOf(QStringLiteral("|??"));
             if (at >= 0)
-                description.replace(at, 3, chosenField(host, record, 10));
+                description.replace(at, 3, chosenField(answering, record, 10));
             if (!description.isEmpty())
                 answer += QStringLiteral("\r\n") + description;
             if (!MultiSelection)
@@ -235,12 +239,13 @@ QString wkDatabases::UDDBS_1_Choice(QString& Tmp, float& WTop, float& WLeft, QSt
             request.showLetterColumn(QStringLiteral(QT_TRANSLATE_NOOP("PickerCaptions", "Letter File Name")));
         PickerWindow window(state, std::move(request));
         const QString chosen = SelectionResultText(window.showModal());
-        Tmp = chosenField(host, chosen, 2);
+        IHostServices& answering = state.Host();
+        Tmp = chosenField(answering, chosen, 2);
         // An entry that is nothing but a question answers with what was typed there.
         if (Tmp == QLatin1String("|??"))
-            Tmp = chosenField(host, chosen, 10);
+            Tmp = chosenField(answering, chosen, 10);
         if (showLetter && LetterName)
-            *LetterName = chosenField(host, chosen, 5);
+            *LetterName = chosenField(answering, chosen, 5);
         return Tmp;
     });
 }
