@@ -244,6 +244,17 @@ QSqlQuery& HostConnection::reusable(const QString& sql) {
     return *kept;
 }
 
+std::optional<QString> HostConnection::keptValue(const QString& sql, const QString& value) {
+    QSqlQuery& q = reusable(sql);
+    q.bindValue(0, value);
+    run(q);
+    std::optional<QString> text;
+    if (q.next() && !q.isNull(0))
+        text = q.value(0).toString();
+    done(q);
+    return text;
+}
+
 void HostConnection::done(QSqlQuery& q) {
     if (q.isActive() && q.isSelect())
         while (q.next()) {

@@ -61,6 +61,9 @@ public:
     // so the connection is idle again (libpq's single-row reads otherwise
     // leave it busy, where a lost connection is not seen and no run begins).
     void done(QSqlQuery& q);
+    // The text of the first column of the first row a kept statement with
+    // one bound value gives; empty for no row or NULL.
+    std::optional<QString> keptValue(const QString& sql, const QString& value);
     // Raises DatabaseError with the driver's reason (a lock wait or the
     // statement limit named as such). A statement on this connection that
     // failed because the connection was lost before it could write anything

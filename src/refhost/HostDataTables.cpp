@@ -22,21 +22,6 @@ QString listCodeKey(const QString& code) {
     return code.trimmed().toUpper();
 }
 
-// The text value of a one-key host data table, looked up by its upper-case
-// key. Asked for every entry and variable a composition handles, so the
-// statement is kept rather than prepared anew each time.
-std::optional<QString> keptLookup(refhost::HostConnection& connection, const QString& sql,
-                                  const QString& key) {
-    QSqlQuery& q = connection.reusable(sql);
-    q.bindValue(0, key);
-    connection.run(q);
-    std::optional<QString> value;
-    if (q.next() && !q.isNull(0))
-        value = q.value(0).toString();
-    connection.done(q);
-    return value;
-}
-
 // The answer kept under key while the kept answers hold; else looked up, and
 // kept when they hold.
 template <typename Answer, typename LookUp>
@@ -98,8 +83,8 @@ static QString joinTableKey(ReferenceHost& host, const QString& listCode) {
 
 std::optional<QString> ReferenceHost::Impl::listCodeOf(const QString& reference, bool hold) {
     return remembered(answers.listCodes, hold, reference, [&] {
-        return keptLookup(connection, u"SELECT UsrDefCod FROM CodeListKey WHERE upper(ListReference) = ?"_s,
-                          reference);
+        return connection.keptValue(u"SELECT UsrDefCod FROM CodeListKey WHERE upper(ListReference) = ?"_s,
+                                    reference);
     });
 }
 
@@ -118,8 +103,7 @@ void ReferenceHost::PipeVariableList(const QString& VariableText, QString& ListC
     ListCode = name.isEmpty()
                    ? QString()
                    : remembered(d->answers.variableLists, d->answersHold(), name, [&] {
-                         return keptLookup(
-                             d->connection,
+                         return d->connection.keptValue(
                              u"SELECT ListCode FROM PipeVariableList WHERE upper(VariableName) = ?"_s, name);
                      }).value_or(QString());
 }
@@ -157,8 +141,8 @@ bool ReferenceHost::InsertEachItem(const QString& ListCode) {
     const bool hold = d->answersHold();
     const QString key = d->joinKey(ListCode, hold);
     const std::optional<QString> value = remembered(d->answers.eachItem, hold, key, [&] {
-        return keptLookup(d->connection, u"SELECT EachItem FROM InsertEachItem WHERE upper(ListCode) = ?"_s,
-                          key);
+        return d->connection.keptValue(u"SELECT EachItem FROM InsertEachItem WHERE upper(ListCode) = ?"_s,
+                                       key);
     });
     return value && value->toInt() != 0;
 }

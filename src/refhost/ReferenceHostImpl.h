@@ -86,16 +86,8 @@ struct ReferenceHost::Impl {
             QStringLiteral("SELECT OptionValue FROM HostOptions WHERE lower(OptionName) = lower(?)");
         // Asked for every row a save writes: on the host's own connection the
         // statement is kept, one round trip instead of three on PostgreSQL.
-        if (on.connectionName() == connection.database().connectionName()) {
-            QSqlQuery& q = connection.reusable(sql);
-            q.bindValue(0, name);
-            connection.run(q);
-            std::optional<QString> value;
-            if (q.next() && !q.isNull(0))
-                value = q.value(0).toString();
-            connection.done(q);
-            return value;
-        }
+        if (on.connectionName() == connection.database().connectionName())
+            return connection.keptValue(sql, name);
         QSqlQuery q = connection.prepare(sql, on);
         q.addBindValue(name);
         connection.run(q);

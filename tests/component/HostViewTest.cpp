@@ -145,6 +145,16 @@ protected:
             << m_host->transcript().toStdString();
         m_host->clear();
     }
+    // A patient whose provider and fee types need no repair; 0 when it could not be stored.
+    qint32 addPatient() {
+        qint32 patient = 0;
+        return m_env->host().SaveRecord(
+                   1, u"paTable"_s, u"pID"_s, patient,
+                   {u"pLASNAM"_s, u"pPROIND"_s, u"pGPDenFeeTypPerm"_s, u"pGPDenFeeTyp"_s},
+                   {u"Doe"_s, u"1"_s, u"1"_s, u"1"_s}, true)
+                   ? patient
+                   : 0;
+    }
     QString card(QString tmp) { return m_env->component().UDDBS_Credit_Card(m_tmp = tmp, m_top, m_left); }
     static std::function<void()> pick(qint32 row, int level = 0) {
         return [row, level] {
@@ -291,11 +301,8 @@ TEST_P(HostViewTest, EditingAListSavesThroughTheHostAndDeletesByTheKeyAsStatemen
 }
 
 TEST_P(HostViewTest, ACodeListOpensItsNestedListAndReturnsEveryRecordLineByLine) {
-    qint32 patient = 0;
-    ASSERT_TRUE(
-        m_env->host().SaveRecord(1, u"paTable"_s, u"pID"_s, patient,
-                                 {u"pLASNAM"_s, u"pPROIND"_s, u"pGPDenFeeTypPerm"_s, u"pGPDenFeeTyp"_s},
-                                 {u"Doe"_s, u"1"_s, u"1"_s, u"1"_s}, true));
+    qint32 patient = addPatient();
+    ASSERT_NE(patient, 0);
     m_env->addEntry(u"PROCS"_s, u"P"_s, u"$-Restorative"_s);
     const qint32 crown = m_env->addEntry(u"PROCS"_s, u"P"_s, u"Crown on |TEETH"_s);
     const qint32 tooth = m_env->addEntry(u"TEETH"_s, u"T"_s, u"#3"_s);
@@ -360,11 +367,8 @@ TEST_P(HostViewTest, ACodeListOpensItsNestedListAndReturnsEveryRecordLineByLine)
 }
 
 TEST_P(HostViewTest, APipeSignListLoadsItsPatientAndLeavesEditModeOnTheRowItsTextFinds) {
-    qint32 patient = 0;
-    ASSERT_TRUE(
-        m_env->host().SaveRecord(1, u"paTable"_s, u"pID"_s, patient,
-                                 {u"pLASNAM"_s, u"pPROIND"_s, u"pGPDenFeeTypPerm"_s, u"pGPDenFeeTyp"_s},
-                                 {u"Doe"_s, u"1"_s, u"1"_s, u"1"_s}, true));
+    qint32 patient = addPatient();
+    ASSERT_NE(patient, 0);
     m_env->host().SetCurrentPatientID(patient);
     m_env->addEntry(u"FILL"_s, u"*M"_s, u"$-Fillings"_s);
     const qint32 composite = m_env->addEntry(u"FILL"_s, u"12"_s, u"Composite |SU"_s);
