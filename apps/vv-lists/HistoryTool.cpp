@@ -36,8 +36,9 @@ QString rowJsonText(const QString& row) {
 
 qint64 writeHistory(ListHistory& history, const ChangeFilter& filter, FileFormat format, QIODevice& out) {
     history.seal();
-    static const QStringList names{u"change"_s, u"at"_s,   u"user"_s, u"workstation"_s, u"office"_s,
-                                   u"action"_s, u"list"_s, u"key"_s,  u"before"_s,      u"after"_s};
+    static const QStringList names{u"change"_s, u"at"_s,     u"user"_s,   u"workstation"_s,
+                                   u"office"_s, u"action"_s, u"list"_s,   u"key"_s,
+                                   u"before"_s, u"after"_s,  u"account"_s};
     Output output(out);
     QString& text = output.text();
     text += format == FileFormat::Csv ? names.join(u',') + u"\r\n"_s : u"["_s;
@@ -52,7 +53,8 @@ qint64 writeHistory(ListHistory& history, const ChangeFilter& filter, FileFormat
                                  c.list,
                                  QString::number(c.key),
                                  c.before,
-                                 c.after};
+                                 c.after,
+                                 c.account};
         if (format == FileFormat::Csv) {
             appendCsvRecord(text, values.size(), [&](qsizetype i) { return values.at(i); });
         } else {
@@ -67,7 +69,7 @@ qint64 writeHistory(ListHistory& history, const ChangeFilter& filter, FileFormat
                 text += jsonValueText(names.at(i)) + u": "_s;
                 if (names.at(i) == u"change"_s || names.at(i) == u"office"_s || names.at(i) == u"key"_s)
                     text += jsonValueText(double(values.at(i).toLongLong()));
-                else if (i >= 8)
+                else if (names.at(i) == u"before"_s || names.at(i) == u"after"_s)
                     text += rowJsonText(values.at(i));
                 else
                     text += jsonValueText(values.at(i));

@@ -16,7 +16,7 @@ namespace viVavazuruv {
 struct VIVAVAZURUV_REFHOST_EXPORT ListChange {
     qint64 change = 0;   // the change number, in the order changes were made
     QString at;          // UTC, "YYYY-MM-DDTHH:MM:SS.mmmZ"
-    QString user;        // the workstation user; "" when the change came from elsewhere
+    QString user;        // the name the host claimed for its user; "" when the change came from elsewhere
     QString workstation; // "" likewise
     qint32 office = 0;
     QString action; // "insert", "update" or "delete"
@@ -24,6 +24,11 @@ struct VIVAVAZURUV_REFHOST_EXPORT ListChange {
     qint32 key = 0; // usrdefInd
     QString before; // the row as JSON text, every column; "" for an insert
     QString after;  // "" for a delete
+    // Who made the change as the database knows it, whatever the host
+    // claimed: the PostgreSQL role of the session (a workstation cannot set
+    // it); on SQLite the operating-system account of the reference host that
+    // made it ("" for another program, and for changes from before it was kept).
+    QString account;
 };
 
 // Which changes to read; every field narrows.

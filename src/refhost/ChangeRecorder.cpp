@@ -8,8 +8,6 @@
 #include <viVavazuruv/UsrDefTable.h>
 
 #include <QDateTime>
-#include <QHash>
-#include <QRegularExpression>
 #include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -61,7 +59,6 @@ sqlite3* sqliteHandle(const QSqlDatabase& db) {
 } // namespace
 
 struct ChangeRecorder::Impl {
-    bool postgres = false;
     bool recording = false;
     sqlite3* sqlite = nullptr;
     QSqlDatabase db;
@@ -70,12 +67,6 @@ struct ChangeRecorder::Impl {
     QList<std::pair<QString, QString>> columns;
     int columnCount = 0;
     int officeColumn = -1, codeColumn = -1;
-
-    // PostgreSQL: the rows before kept by a locked read, by key (their place
-    // in the run's table), until an update uses them; those never used, and
-    // a key's second keeping while its first waits, are left out of the entry.
-    QHash<qint64, qint64> lockedRows;
-    QList<qint64> unusedSeqs;
 
     // Inserts of keys one after another (an import's) are kept as one range.
     qint64 rangeFrom = 0, rangeTo = 0;
@@ -194,8 +185,6 @@ struct ChangeRecorder::Impl {
         recording = false;
         db = QSqlDatabase(); // the host's to close
         pack.clear();
-        lockedRows.clear();
-        unusedSeqs.clear();
         changes = 0;
         rangeFrom = rangeTo = 0;
     }
@@ -210,22 +199,9 @@ ChangeRecorder::~ChangeRecorder() {
 bool ChangeRecorder::begin(const QSqlDatabase& db, bool postgres) {
     d->stop();
     d->db = db;
-    d->postgres = postgres;
+    if (postgres)
+        return false;
     // A database whose history was taken away records nothing (nor would its triggers).
-    if (postgres) {
-        QSqlQuery q(db);
-        if (!q.exec(
-                u"SELECT set_config('viVavazuruv.recorded', 'on', true), to_regclass('%1') IS NOT NULL"_s.arg(
-                    kHistoryTable.toLower())) ||
-            !q.next())
-            throw AutomationError(ErrorCode::DatabaseError,
-                                  u"Recording the run's changes failed: %1"_s.arg(q.lastError().text()));
-        if (!q.value(1).toBool())
-            return false;
-        d->columns = historyColumns(db, postgres);
-        d->recording = true;
-        return true;
-    }
     sqlite3* handle = sqliteHandle(db);
     if (!handle || !sqlite3_compileoption_used("ENABLE_PREUPDATE_HOOK") ||
         sqlite3_table_column_metadata(handle, "main", "UsrDefHistory", "ChangeNo", nullptr, nullptr, nullptr,
@@ -257,44 +233,6 @@ const QList<std::pair<QString, QString>>& ChangeRecorder::columns() const {
     return d->columns;
 }
 
-void ChangeRecorder::keepLockedRows(const QString& lockedRead) {
-    // Whole rows only: a narrower read could not give every column's value before.
-    static const QRegularExpression wholeRows(
-        u"^\\s*select\\s+\\*(\\s+from\\s+usrdeftable\\b[^;]*\\bfor\\s+update)\\s*;?\\s*$"_s,
-        QRegularExpression::CaseInsensitiveOption);
-    if (!d->recording || !d->postgres)
-        return;
-    const QRegularExpressionMatch read = wholeRows.match(lockedRead);
-    if (!read.hasMatch())
-        return;
-    // The rows as locked, after any wait for another session, and who made
-    // each version: this transaction, when the run inserted or wrote it before.
-    QSqlQuery q(d->db);
-    q.setForwardOnly(true);
-    if (!q.exec(u"INSERT INTO %1 (usrdefInd, RowBefore, Mine) SELECT o.usrdefInd, %2, o.vv_made_by = "
-                u"pg_current_xact_id()::xid FROM (SELECT xmin AS vv_made_by, *%3) o RETURNING usrdefInd, "
-                u"Seq"_s.arg(kRunTable, rowValuesJson(d->columns, u"o"_s), read.captured(1))))
-        throw AutomationError(
-            ErrorCode::DatabaseError,
-            u"Keeping the rows before of the run's locked read failed: %1"_s.arg(q.lastError().text()));
-    while (q.next()) {
-        const qint64 key = q.value(0).toLongLong();
-        const qint64 seq = q.value(1).toLongLong();
-        if (d->lockedRows.contains(key))
-            d->unusedSeqs.append(seq);
-        else
-            d->lockedRows.insert(key, seq);
-    }
-}
-
-bool ChangeRecorder::lockedRow(qint64 key) const {
-    return d->lockedRows.contains(key);
-}
-
-void ChangeRecorder::usedLockedRow(qint64 key) {
-    d->lockedRows.remove(key);
-}
-
 void ChangeRecorder::finish(const QString& login, const QString& workstation) {
     if (!d->recording)
         return;
@@ -308,39 +246,8 @@ void ChangeRecorder::finish(const QString& login, const QString& workstation) {
     }
     columns += ']';
     QSqlQuery q(d->db);
-    QString statement;
-    if (d->postgres) {
-        // The rows before of the run's updates wait in the session's table, as JSON arrays;
-        // the rows it inserted are the table's rows this transaction made
-        // (looked for only when it inserted any). The entry is made where they are, as text joined.
-        // Run as it stands, values written in: preparing it would cost a round trip and a plan a run.
-        QStringList unused;
-        for (qint64 seq : std::as_const(d->unusedSeqs))
-            unused << QString::number(seq);
-        for (qint64 seq : std::as_const(d->lockedRows))
-            unused << QString::number(seq);
-        statement =
-            u"WITH r AS (SELECT Seq, usrdefInd, RowBefore, Mine, row_number() OVER (PARTITION BY usrdefInd "
-            u"ORDER BY "
-            u"Seq) AS Nth FROM %3 WHERE Seq <> ALL('{%8}'::bigint[])), i AS (SELECT t.usrdefInd AS k FROM "
-            u"UsrDefTable t WHERE "
-            u"pg_stat_get_xact_tuples_inserted('usrdeftable'::regclass) > 0 AND t.xmin = "
-            u"pg_current_xact_id()::xid "
-            u"AND NOT EXISTS (SELECT 1 FROM r x WHERE x.usrdefInd = t.usrdefInd)), g AS (SELECT min(k) AS "
-            u"Lo, "
-            u"max(k) AS Hi FROM (SELECT k, k - row_number() OVER (ORDER BY k) AS Island FROM i) s GROUP BY "
-            u"Island), c AS (SELECT 0 AS Ord, Lo AS k, '[\"inserts\",' || Lo || ',' || Hi || ']' AS c FROM g "
-            u"UNION ALL SELECT Seq * 2 - 1, usrdefInd, '[\"insert\",' || usrdefInd || ']' FROM r WHERE Nth = "
-            u"1 "
-            u"AND Mine UNION ALL SELECT Seq * 2, usrdefInd, '[\"update\",' || usrdefInd || ',null,null,' || "
-            u"RowBefore || ']' FROM r) INSERT INTO %1 (ChangedAt, LoginName, Workstation, Action, RowAfter) "
-            u"SELECT %4, %5, %6, '%2', '{\"columns\":' || %7 || ',\"changes\":[' || string_agg(c, ',' ORDER "
-            u"BY "
-            u"Ord, k) || ']}' FROM c HAVING count(*) > 0"_s.arg(kHistoryTable, kPackAction, kRunTable)
-                .arg(sqlLiteral(historyNow(), false), sqlLiteral(login, false),
-                     sqlLiteral(workstation, false), sqlLiteral(QString::fromUtf8(columns), false),
-                     unused.join(u','));
-    } else if (d->closeRange(), d->changes > 0) {
+    d->closeRange();
+    if (d->changes > 0) {
         q.prepare(u"INSERT INTO %1 (ChangedAt, LoginName, Workstation, Action, RowAfter) VALUES (?, ?, ?, "
                   u"'%2', ?)"_s.arg(kHistoryTable, kPackAction));
         q.addBindValue(historyNow());
@@ -348,9 +255,7 @@ void ChangeRecorder::finish(const QString& login, const QString& workstation) {
         q.addBindValue(workstation);
         // The bytes as they are: nothing converts them twice.
         q.addBindValue("{\"columns\":" + columns + ",\"changes\":[" + d->pack + "]}");
-    }
-    if (!statement.isEmpty() || !q.lastQuery().isEmpty()) {
-        if (!(statement.isEmpty() ? q.exec() : q.exec(statement))) {
+        if (!q.exec()) {
             const QString reason = q.lastError().text();
             d->stop();
             throw AutomationError(ErrorCode::DatabaseError,

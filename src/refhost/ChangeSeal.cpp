@@ -28,6 +28,9 @@ namespace viVavazuruv::refhost {
 
 namespace {
 
+// The account's place among the sealed columns.
+const qsizetype kAccountField = kSealedColumns.count(u',');
+
 [[noreturn]] void failed(const QString& what, const QSqlQuery& q) {
     throw AutomationError(ErrorCode::DatabaseError, u"%1 failed: %2"_s.arg(what, q.lastError().text()));
 }
@@ -59,7 +62,10 @@ std::pair<qint64, QString> chainEnd(QSqlQuery& q) {
 QString changeHash(const QString& previous, const QVariantList& values) {
     QByteArray content = previous.toLatin1();
     content += '\n';
-    for (const QVariant& value : values) {
+    for (qsizetype i = 0; i < values.size(); ++i) {
+        const QVariant& value = values.at(i);
+        if (value.isNull() && i == kAccountField)
+            continue;
         if (value.isNull()) {
             content += "~;";
             continue;
@@ -84,6 +90,7 @@ struct Change {
     bool unpacked = false;
     // The key as stored (an entry kept as it was found may hold none).
     QVariant storedKey;
+    QVariant account;
 };
 
 // NULL stays NULL, and text is never a null QString (a driver binds that as NULL).
@@ -287,7 +294,7 @@ QJsonValue jsonOf(const QVariant& v) {
 }
 
 const QString kWrittenColumns = u"ChangeNo, ChangedAt, LoginName, Workstation, OfficeID, Action, UsrDefCod, "
-                                u"usrdefInd, RowBefore, RowAfter, SealNo, Hash"_s;
+                                u"usrdefInd, RowBefore, RowAfter, SealNo, Hash, Account"_s;
 
 // Changes unpacked, written whole: on PostgreSQL as one JSON array a
 // statement, on SQLite as many rows of bound values a statement (its JSON
@@ -315,7 +322,7 @@ void writeUnpacked(const QSqlDatabase& db, QSqlQuery& q, bool postgres, const QL
         return;
     }
     constexpr qsizetype kRows = 100;
-    const QString one = u'(' + QStringList(12, u"?"_s).join(u", "_s) + u')';
+    const QString one = u'(' + QStringList(13, u"?"_s).join(u", "_s) + u')';
     QSqlQuery full(db);
     bool prepared = false;
     for (qsizetype from = 0; from < rows.size(); from += kRows) {
@@ -357,7 +364,7 @@ void writeSeals(const QSqlDatabase& db, QSqlQuery& q, bool postgres, const QList
         const auto& [change, seal, hash] = seals.at(i);
         if (c.unpacked) {
             written.append({change, c.at, c.login, c.workstation, c.office, c.action, c.list, c.key, c.before,
-                            c.after, seal, hash});
+                            c.after, seal, hash, c.account});
             continue;
         }
         sealed.append(QJsonArray{double(change), double(seal), hash});
@@ -379,53 +386,40 @@ void writeSeals(const QSqlDatabase& db, QSqlQuery& q, bool postgres, const QList
     exec(q, u"Writing the list history's changes"_s);
 }
 
-// The chain's lock is its table's: advisory locks are the database's, and
-// lists kept in two schemas of one database have two chains to seal.
-QString sealLockKey() {
-    return u"(7605251::bigint << 32) | '%1'::regclass::oid::bigint"_s.arg(kHistoryTable);
-}
-
 } // namespace
 
 qint64 sealChanges(QSqlDatabase db, bool postgres, bool wait) {
     QSqlQuery q(db);
     q.setForwardOnly(true);
-    bool began = false;
-    bool locked = false;
-    const auto unlock = qScopeGuard([&] {
-        if (locked)
-            QSqlQuery(db).exec(u"SELECT pg_advisory_unlock(%1)"_s.arg(sealLockKey()));
-    });
     if (postgres) {
         pg::finishPendingStatement(db);
         if (pg::transactionOpen(db))
             return 0; // a transaction of someone else's is open: its end is theirs
-        // Sealers take turns; the lock is the session's, taken before the
-        // transaction, so the seal's one snapshot sees the seals made before it.
-        exec(q,
-             wait ? u"SELECT 1 FROM (SELECT pg_advisory_lock(%1)) l"_s.arg(sealLockKey())
-                  : u"SELECT pg_try_advisory_lock(%1)::integer"_s.arg(sealLockKey()),
-             u"Waiting to seal the list history"_s);
-        locked = q.next() && q.value(0).toInt() == 1;
+        exec(q, u"SELECT quote_ident(current_schema())"_s, u"Sealing the list history"_s);
+        const QString schema = q.next() ? q.value(0).toString() : QString();
         q.finish();
-        if (!locked)
-            return 0;
-        began = db.transaction();
-        if (began)
-            exec(q, u"SET TRANSACTION ISOLATION LEVEL REPEATABLE READ"_s, u"Sealing the list history"_s);
-    } else {
-        began = q.exec(u"BEGIN IMMEDIATE"_s);
-        if (!began && q.lastError().nativeErrorCode() != u"1"_s)
+        if (!q.exec(u"SELECT %1.%2_Seal(%3)"_s.arg(schema, kHistoryTable, wait ? u"true"_s : u"false"_s))) {
+            // A reader's role may not seal, and a history taken away has nothing to seal:
+            // what is sealed is still read and checked.
+            const QString state = q.lastError().nativeErrorCode();
+            if (state == u"42501"_s || state == u"42P01"_s || state == u"42883"_s)
+                return 0;
             failed(u"Sealing the list history"_s, q);
+        }
+        return q.next() ? q.value(0).toLongLong() : 0;
     }
-    if (!began)
+    if (!q.exec(u"BEGIN IMMEDIATE"_s)) {
+        if (q.lastError().nativeErrorCode() != u"1"_s)
+            failed(u"Sealing the list history"_s, q);
         return 0;
+    }
     try {
         auto [sealNo, hash] = chainEnd(q);
         const qint64 lastKey = lastIssuedKey(db, postgres);
         exec(q,
              u"SELECT ChangeNo, ChangedAt, LoginName, Workstation, OfficeID, Action, UsrDefCod, usrdefInd, "
-             u"RowBefore, RowAfter FROM %1 WHERE SealNo IS NULL ORDER BY ChangeNo"_s.arg(kHistoryTable),
+             u"RowBefore, RowAfter, Account FROM %1 WHERE SealNo IS NULL ORDER BY ChangeNo"_s.arg(
+                 kHistoryTable),
              u"Reading the changes to seal"_s);
         QList<Change> changes;
         QList<qint64> entries; // the entries unpacked, removed once their changes are written
@@ -441,7 +435,8 @@ qint64 sealChanges(QSqlDatabase db, bool postgres, bool wait) {
                      q.value(8),
                      q.value(9),
                      false,
-                     q.value(7)};
+                     q.value(7),
+                     q.value(10)};
             if (c.action != kPackAction) {
                 changes.append(c);
                 continue;
@@ -461,7 +456,7 @@ qint64 sealChanges(QSqlDatabase db, bool postgres, bool wait) {
         for (const Change& c : changes) {
             const QVariant key = c.unpacked ? QVariant(c.key) : c.storedKey;
             const QVariantList values{++sealNo, c.changeNo, c.at, c.login,  c.workstation, c.office,
-                                      c.action, c.list,     key,  c.before, c.after};
+                                      c.action, c.list,     key,  c.before, c.after,       c.account};
             hash = changeHash(hash, values);
             seals.append({c.changeNo, sealNo, hash});
         }

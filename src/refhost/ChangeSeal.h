@@ -17,21 +17,24 @@ namespace viVavazuruv::refhost {
 // The columns a seal covers, in the order changeHash takes them.
 inline const QString kSealedColumns = QStringLiteral(
     "SealNo, ChangeNo, ChangedAt, LoginName, Workstation, OfficeID, Action, UsrDefCod, usrdefInd, RowBefore, "
-    "RowAfter");
+    "RowAfter, Account");
 
 // Hex SHA-256 over the previous hash and the values (each marked by its
-// length, NULL apart from ""), as read from the kSealedColumns.
+// length, NULL apart from ""), as read from the kSealedColumns. The account,
+// kept since schema version 4, counts only when it holds a value, so the
+// changes sealed before keep their hashes (and one given an account later
+// no longer matches). PostgreSQL's seal function hashes the same way.
 QString changeHash(const QString& previous, const QVariantList& values);
 
 // Seals every change without a seal, in change order, and unpacks the
 // entries that hold several changes into one change a row; gives how many.
 // It takes a transaction of its own (SQLite: the write lock at once;
-// PostgreSQL: one snapshot for the changes and the rows it reads) and seals
-// nothing when the connection is inside a transaction already. Sealers take
-// turns (PostgreSQL: an advisory lock of the session). With wait false a
-// sealer that finds another at work seals nothing and returns 0: the one at
-// work, or the next, seals its changes, and no workstation queues behind
-// another's seal. Raises AutomationError.
+// PostgreSQL: the history's seal function, run as the history's owner) and
+// seals nothing when the connection is inside a transaction already. Sealers
+// take turns. With wait false a sealer that finds another at work seals
+// nothing and returns 0: the one at work, or the next, seals its changes,
+// and no workstation queues behind another's seal. A role that may not run
+// the seal function seals nothing either. Raises AutomationError.
 qint64 sealChanges(QSqlDatabase db, bool postgres, bool wait = true);
 
 // Whether any change waits for its seal.

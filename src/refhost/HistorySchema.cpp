@@ -1,5 +1,6 @@
 #include "HistorySchema.h"
 
+#include "ChangeSeal.h"
 #include "TextRules.h"
 
 #include <viVavazuruv/AutomationError.h>
@@ -10,6 +11,11 @@
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QStringList>
+
+#include <pwd.h>
+#include <unistd.h>
+
+#include <vector>
 
 using namespace Qt::StringLiterals;
 
@@ -78,6 +84,28 @@ namespace {
 
 const QString kColumns =
     u"ChangedAt, LoginName, Workstation, OfficeID, Action, UsrDefCod, usrdefInd, RowBefore, RowAfter"_s;
+const QString kServerColumns =
+    u"ChangedAt, LoginName, Workstation, Account, OfficeID, Action, UsrDefCod, usrdefInd, RowBefore, RowAfter"_s;
+
+// The content of the change r as the seal hashes it: each of the sealed
+// columns as its length and text, "~;" for NULL, the account only when it
+// holds one (changes sealed before it was kept keep their hashes).
+QString sealedContent() {
+    QStringList parts;
+    const auto part = [](const QString& v) {
+        return u"CASE WHEN %1 IS NULL THEN '~;' ELSE octet_length(convert_to(%1, 'UTF8')) || ':' || %1 || "
+               u"';' "
+               u"END"_s.arg(v);
+    };
+    parts << part(u"last::text"_s);
+    for (const QString& column : kSealedColumns.split(u", "_s).mid(1)) {
+        if (column == u"Account"_s)
+            parts << u"CASE WHEN r.Account IS NULL THEN '' ELSE %1 END"_s.arg(part(u"r.Account"_s));
+        else
+            parts << part(u"r.%1::text"_s.arg(column));
+    }
+    return parts.join(u" || "_s);
+}
 
 // SQLite: one trigger a kind of change, a row at a time. The names are left
 // empty here: another program's connection has nothing to fill them with.
@@ -100,49 +128,97 @@ QStringList sqliteTriggers(const QList<std::pair<QString, QString>>& columns) {
 // PostgreSQL: one function for the three kinds of statement, a statement at
 // a time over its transition tables, so an import of many rows a statement
 // records them in one insert. A key changed by an update is recorded as the
-// old row's delete and the new row's insert.
-QString postgresFunctionBody(const QList<std::pair<QString, QString>>& columns) {
+// old row's delete and the new row's insert. It runs as its owner (the
+// workstations may not write the history themselves) and records the role
+// that made the change beside the names the host claims for the session.
+QString postgresFunctionBody(const QString& history, const QList<std::pair<QString, QString>>& columns) {
     const QString oldJson = rowJson(columns, u"o"_s, true);
     const QString newJson = rowJson(columns, u"n"_s, true);
     return uR"(
--- A run that records itself (ChangeRecorder) passes over its inserts and updates.
 DECLARE
     at text := to_char(clock_timestamp() AT TIME ZONE 'UTC', 'YYYY-MM-DD"T"HH24:MI:SS.MS"Z"');
     login text := coalesce(current_setting('viVavazuruv.login', true), '');
     station text := coalesce(current_setting('viVavazuruv.workstation', true), '');
+    account text := session_user;
 BEGIN
     IF TG_OP = 'INSERT' THEN
-        INSERT INTO %1 (ChangedAt, LoginName, Workstation, Action, RowAfter) SELECT at, login, station, 'pack',
-            json_agg(json_build_array('insert', n.usrdefInd) ORDER BY n.usrdefInd)::text FROM %1_New n
-            HAVING count(*) > 0;
+        INSERT INTO %1 (%2) SELECT at, login, station, account, n.OfficeID, 'insert', n.UsrDefCod, n.usrdefInd,
+            NULL, %3 FROM UsrDefHistory_New n ORDER BY n.usrdefInd;
     ELSIF TG_OP = 'DELETE' THEN
-        INSERT INTO %1 (%2) SELECT at, login, station, o.OfficeID, 'delete', o.UsrDefCod, o.usrdefInd,
-            %4, NULL FROM %1_Old o ORDER BY o.usrdefInd;
+        INSERT INTO %1 (%2) SELECT at, login, station, account, o.OfficeID, 'delete', o.UsrDefCod, o.usrdefInd,
+            %4, NULL FROM UsrDefHistory_Old o ORDER BY o.usrdefInd;
     ELSE
-        INSERT INTO %1 (%2) SELECT at, login, station, coalesce(n.OfficeID, o.OfficeID),
+        INSERT INTO %1 (%2) SELECT at, login, station, account, coalesce(n.OfficeID, o.OfficeID),
             CASE WHEN o.usrdefInd IS NULL THEN 'insert' WHEN n.usrdefInd IS NULL THEN 'delete' ELSE 'update' END,
             coalesce(n.UsrDefCod, o.UsrDefCod), coalesce(n.usrdefInd, o.usrdefInd),
             CASE WHEN o.usrdefInd IS NOT NULL THEN %4 END, CASE WHEN n.usrdefInd IS NOT NULL THEN %3 END
-            FROM %1_Old o FULL JOIN %1_New n ON n.usrdefInd = o.usrdefInd
+            FROM UsrDefHistory_Old o FULL JOIN UsrDefHistory_New n ON n.usrdefInd = o.usrdefInd
             ORDER BY coalesce(n.usrdefInd, o.usrdefInd), o.usrdefInd NULLS LAST;
     END IF;
     RETURN NULL;
 END
-)"_s.arg(kHistoryTable, kColumns, newJson, oldJson);
+)"_s.arg(history, kServerColumns, newJson, oldJson);
 }
 
-QStringList postgresTriggers() {
-    const auto trigger = [](const QString& kind, const QString& tables, const QString& when = {}) {
-        return u"CREATE TRIGGER %1_%2 AFTER %3 ON %4 REFERENCING %5 FOR EACH STATEMENT %6EXECUTE FUNCTION "
-               u"%1_Record()"_s.arg(kHistoryTable, kind, kind.toUpper(), usrdef::kTable, tables, when);
+// PostgreSQL: the seal, on the server as its owner, so sealing needs no
+// right to alter the history: each change without a seal, in change order,
+// gets the next seal number and the SHA-256 over the hash before it and its
+// content (as changeHash takes them). Sealers take turns on a lock of the
+// transaction; with wait false one that finds another at work seals nothing.
+// The changes are read a few at a time and their seals written a batch at a
+// time, so memory stays bounded at any length of history.
+QString postgresSealBody(const QString& history, const QString& checkpoint) {
+    return uR"(
+DECLARE
+    lockKey bigint := (7605251::bigint << 32) | '%1'::regclass::oid::bigint;
+    last bigint;
+    chain text;
+    sealed bigint := 0;
+    r record;
+    changes bigint[] := '{}';
+    seals bigint[] := '{}';
+    hashes text[] := '{}';
+BEGIN
+    IF wait THEN
+        PERFORM pg_advisory_xact_lock(lockKey);
+    ELSIF NOT pg_try_advisory_xact_lock(lockKey) THEN
+        RETURN 0;
+    END IF;
+    SELECT e.s, e.h INTO last, chain FROM (SELECT SealNo AS s, Hash AS h FROM %1 WHERE SealNo = (SELECT max(SealNo)
+        FROM %1) UNION ALL SELECT SealNo, Hash FROM %2) e ORDER BY 1 DESC LIMIT 1;
+    last := coalesce(last, 0);
+    chain := coalesce(chain, '');
+    FOR r IN SELECT * FROM %1 WHERE SealNo IS NULL ORDER BY ChangeNo LOOP
+        last := last + 1;
+        chain := encode(sha256(convert_to(chain || E'\n' || %3, 'UTF8')), 'hex');
+        changes := changes || r.ChangeNo;
+        seals := seals || last;
+        hashes := hashes || chain;
+        sealed := sealed + 1;
+        IF cardinality(changes) >= 5000 THEN
+            UPDATE %1 h SET SealNo = s.seal, Hash = s.digest FROM unnest(changes, seals, hashes) AS s(change, seal,
+                digest) WHERE h.ChangeNo = s.change;
+            changes := '{}';
+            seals := '{}';
+            hashes := '{}';
+        END IF;
+    END LOOP;
+    UPDATE %1 h SET SealNo = s.seal, Hash = s.digest FROM unnest(changes, seals, hashes) AS s(change, seal, digest)
+        WHERE h.ChangeNo = s.change;
+    RETURN sealed;
+END
+)"_s.arg(history, checkpoint, sealedContent());
+}
+
+QStringList postgresTriggers(const QString& schema) {
+    const auto trigger = [&](const QString& kind, const QString& tables) {
+        return u"CREATE TRIGGER %1_%2 AFTER %3 ON %5.%4 REFERENCING %6 FOR EACH STATEMENT EXECUTE FUNCTION "
+               u"%5.%1_Record()"_s.arg(kHistoryTable, kind, kind.toUpper(), usrdef::kTable, schema, tables);
     };
-    // A run that records its own updates (ChangeRecorder) says so for its transaction.
-    const QString unlessRecorded =
-        u"WHEN (current_setting('viVavazuruv.recorded', true) IS DISTINCT FROM 'on') "_s;
     const QString oldTable = u"OLD TABLE AS %1_Old"_s.arg(kHistoryTable);
     const QString newTable = u"NEW TABLE AS %1_New"_s.arg(kHistoryTable);
-    return {trigger(u"Insert"_s, newTable, unlessRecorded),
-            trigger(u"Update"_s, oldTable + u' ' + newTable, unlessRecorded), trigger(u"Delete"_s, oldTable)};
+    return {trigger(u"Insert"_s, newTable), trigger(u"Update"_s, oldTable + u' ' + newTable),
+            trigger(u"Delete"_s, oldTable)};
 }
 
 } // namespace
@@ -158,7 +234,7 @@ void createHistoryTables(const QSqlDatabase& db, bool postgres) {
     // UsrDefCod compares as in UsrDefTable, so a list's changes are asked for as its rows are.
     run(q, u"CREATE TABLE IF NOT EXISTS %1 (ChangeNo %2, ChangedAt text NOT NULL, LoginName text, "
            u"Workstation text, OfficeID integer, Action text NOT NULL, UsrDefCod text%3, usrdefInd integer, "
-           u"RowBefore text, RowAfter text, SealNo bigint, Hash text)"_s.arg(
+           u"RowBefore text, RowAfter text, SealNo bigint, Hash text, Account text)"_s.arg(
                kHistoryTable,
                postgres ? u"bigint GENERATED BY DEFAULT AS IDENTITY PRIMARY KEY"_s : u"INTEGER PRIMARY KEY"_s,
                postgres ? QString() : u" COLLATE NOCASE"_s));
@@ -173,6 +249,15 @@ void createHistoryTables(const QSqlDatabase& db, bool postgres) {
         run(q, u"INSERT INTO %1 (SealNo, Hash, PrunedAt) SELECT 0, '', '%3' WHERE EXISTS (SELECT 1 FROM %2)"_s
                    .arg(kCheckpointTable, usrdef::kTable,
                         QDateTime::currentDateTimeUtc().toString(u"yyyy-MM-ddTHH:mm:ss.zzz'Z'"_s)));
+}
+
+void addHistoryAccount(const QSqlDatabase& db, bool postgres) {
+    QSqlQuery q(db);
+    run(q, postgres
+               ? u"ALTER TABLE %1 ADD COLUMN IF NOT EXISTS Account text"_s.arg(kHistoryTable)
+               : u"SELECT 1 FROM pragma_table_info('%1') WHERE lower(name) = 'account'"_s.arg(kHistoryTable));
+    if (!postgres && !q.next())
+        run(q, u"ALTER TABLE %1 ADD COLUMN Account text"_s.arg(kHistoryTable));
 }
 
 void installHistoryTriggers(const QSqlDatabase& db, bool postgres) {
@@ -196,29 +281,64 @@ void installHistoryTriggers(const QSqlDatabase& db, bool postgres) {
         transaction.commit();
         return;
     }
-    const QString body = postgresFunctionBody(columns);
-    q.prepare(u"SELECT (SELECT prosrc FROM pg_proc WHERE proname = lower(?) AND pronamespace = "
-              u"(SELECT oid FROM pg_namespace WHERE nspname = current_schema())), (SELECT count(*) FROM "
-              u"pg_trigger WHERE tgrelid = "
-              u"lower(?)::regclass AND tgname LIKE lower(?) AND tgenabled <> 'D')"_s);
+    run(q, u"SELECT current_schema()"_s);
+    const QString schemaName = q.next() ? q.value(0).toString() : QString();
+    if (schemaName.isEmpty())
+        throw AutomationError(
+            ErrorCode::DatabaseError,
+            u"Making the list history failed: the connection's search path names no schema"_s);
+    // Every name in the functions carries the schema: neither a writer's
+    // search path nor a restore's empty one decides where a change goes.
+    const QString schema = quotedName(schemaName);
+    const QString history = schema + u'.' + kHistoryTable;
+    const QString record = postgresFunctionBody(history, columns);
+    const QString seal = postgresSealBody(history, schema + u'.' + kCheckpointTable);
+    q.prepare(
+        u"SELECT (SELECT count(*) FROM pg_proc p WHERE p.pronamespace = ?::regnamespace AND p.prosecdef AND "
+        u"((p.proname = lower(?) AND p.prosrc = ?) OR (p.proname = lower(?) AND p.prosrc = ?))), "
+        u"(SELECT count(*) FROM pg_trigger WHERE tgrelid = (? || '.' || lower(?))::regclass AND tgname LIKE "
+        u"lower(?) AND tgenabled <> 'D')"_s);
+    q.addBindValue(schema);
     q.addBindValue(kHistoryTable + u"_Record"_s);
+    q.addBindValue(record);
+    q.addBindValue(kHistoryTable + u"_Seal"_s);
+    q.addBindValue(seal);
+    q.addBindValue(schema);
     q.addBindValue(usrdef::kTable);
     q.addBindValue(kHistoryTable + u"\\_%"_s);
     if (!q.exec() || !q.next())
         throw AutomationError(ErrorCode::DatabaseError,
                               u"Reading the list history's triggers failed: %1"_s.arg(q.lastError().text()));
-    if (q.value(0).toString() == body && q.value(1).toInt() == 3)
-        return;
+    if (q.value(0).toInt() == 2 && q.value(1).toInt() == 3)
+        return; // current: nothing is made, so a role without the right to make objects works
     Transaction transaction(db);
     run(q, u"SET LOCAL client_min_messages = warning"_s);
     run(q, u"SELECT pg_advisory_xact_lock(7605250)"_s); // as the schema's steps: one host at a time
-    run(q, u"CREATE OR REPLACE FUNCTION %1_Record() RETURNS trigger LANGUAGE plpgsql AS $vv$%2$vv$"_s.arg(
-               kHistoryTable, body));
+    // Run as their owner, never with a caller's search path.
+    const QString definer = u"SECURITY DEFINER SET search_path = pg_catalog, pg_temp"_s;
+    run(q,
+        u"CREATE OR REPLACE FUNCTION %1.%2_Record() RETURNS trigger LANGUAGE plpgsql %3 AS $vv$%4$vv$"_s.arg(
+            schema, kHistoryTable, definer, record));
+    run(q, u"CREATE OR REPLACE FUNCTION %1.%2_Seal(wait boolean) RETURNS bigint LANGUAGE plpgsql %3 AS "
+           u"$vv$%4$vv$"_s.arg(schema, kHistoryTable, definer, seal));
+    // Nobody but the owner and the roles set up for it runs the seal.
+    run(q, u"REVOKE ALL ON FUNCTION %1.%2_Seal(boolean) FROM PUBLIC"_s.arg(schema, kHistoryTable));
     for (const QString& kind : {u"Insert"_s, u"Update"_s, u"Delete"_s})
-        run(q, u"DROP TRIGGER IF EXISTS %1_%2 ON %3"_s.arg(kHistoryTable, kind, usrdef::kTable));
-    for (const QString& statement : postgresTriggers())
+        run(q, u"DROP TRIGGER IF EXISTS %1_%2 ON %3.%4"_s.arg(kHistoryTable, kind, schema, usrdef::kTable));
+    for (const QString& statement : postgresTriggers(schema))
         run(q, statement);
     transaction.commit();
+}
+
+QString operatingSystemAccount() {
+    // The system's user database, not the environment: $USER is whatever the
+    // caller set, and unset under cron and services.
+    std::vector<char> buffer(16384);
+    passwd entry{};
+    passwd* found = nullptr;
+    if (getpwuid_r(geteuid(), &entry, buffer.data(), buffer.size(), &found) == 0 && found && found->pw_name)
+        return QString::fromLocal8Bit(found->pw_name);
+    return u"uid %1"_s.arg(geteuid());
 }
 
 void startHistorySession(const QSqlDatabase& db, bool postgres, const QString& login,
@@ -233,13 +353,6 @@ void startHistorySession(const QSqlDatabase& db, bool postgres, const QString& l
             throw AutomationError(
                 ErrorCode::DatabaseError,
                 u"Naming the session for the list history failed: %1"_s.arg(q.lastError().text()));
-        // Where a run's updates leave their rows before (ChangeRecorder): the session's own, emptied as each
-        // transaction ends.
-        run(q, u"SELECT to_regclass('%1') IS NULL"_s.arg(kRunTable.toLower()));
-        if (q.next() && q.value(0).toBool())
-            run(q,
-                u"CREATE TEMP TABLE %1 (Seq bigserial, usrdefInd integer, RowBefore text, Mine boolean) ON "
-                u"COMMIT DELETE ROWS"_s.arg(kRunTable));
         return;
     }
     // A temporary trigger may act on the main database's tables; it lives as
@@ -247,8 +360,9 @@ void startHistorySession(const QSqlDatabase& db, bool postgres, const QString& l
     run(q, u"DROP TRIGGER IF EXISTS temp.%1_Who"_s.arg(kHistoryTable));
     // A change the sealer writes out of another's entry comes sealed, with its own names.
     run(q, u"CREATE TEMP TRIGGER %1_Who AFTER INSERT ON main.%1 WHEN NEW.SealNo IS NULL BEGIN UPDATE %1 SET "
-           u"LoginName = %2, Workstation = %3 WHERE ChangeNo = NEW.ChangeNo; END"_s.arg(
-               kHistoryTable, sqlLiteral(login, false), sqlLiteral(workstation, false)));
+           u"LoginName = %2, Workstation = %3, Account = %4 WHERE ChangeNo = NEW.ChangeNo; END"_s.arg(
+               kHistoryTable, sqlLiteral(login, false), sqlLiteral(workstation, false),
+               sqlLiteral(operatingSystemAccount(), false)));
 }
 
 } // namespace viVavazuruv::refhost

@@ -19,8 +19,6 @@ inline const QString kCheckpointTable = QStringLiteral("UsrDefHistoryCheckpoint"
 // to] the inserts of the keys from to to. The row after a change is taken
 // when it is sealed.
 inline const QString kPackAction = QStringLiteral("pack");
-// PostgreSQL: a session's own table of the rows before of its run's updates.
-inline const QString kRunTable = QStringLiteral("pg_temp.UsrDefHistoryRun");
 
 // UsrDefTable's columns as the engine has them, each with the name the
 // history's rows give it: the host's own spelling for its columns (PostgreSQL
@@ -37,16 +35,24 @@ QString historyNow();
 // The history's tables (one step of the host's schema, inside its transaction).
 void createHistoryTables(const QSqlDatabase& db, bool postgres);
 
+// Schema version 4: who made a change as the database knows it (the role on
+// PostgreSQL, the operating-system account on SQLite), beside the names the host claims.
+void addHistoryAccount(const QSqlDatabase& db, bool postgres);
+
+// The account this process runs under, from the system's user database.
+QString operatingSystemAccount();
+
 // Makes the triggers that record UsrDefTable's changes, again when the table
 // has gained or lost a column since they were made, so every column is kept.
 // Throws AutomationError when a statement fails.
 void installHistoryTriggers(const QSqlDatabase& db, bool postgres);
 
 // Tells the database who is working on this connection. PostgreSQL keeps it
-// as session settings the triggers read; SQLite's main triggers cannot see a
-// connection's own objects, so a temporary trigger of this connection fills
-// the names into each change it makes. Connections without it (another
-// program's) still record their changes, with empty names.
+// as session settings the triggers read (the role is the server's own);
+// SQLite's main triggers cannot see a connection's own objects, so a
+// temporary trigger of this connection fills the names and the account into
+// each change it makes. Connections without it (another program's) still
+// record their changes, with empty names.
 void startHistorySession(const QSqlDatabase& db, bool postgres, const QString& login,
                          const QString& workstation);
 

@@ -286,6 +286,10 @@ int storedSchemaVersion(const QSqlDatabase& db) {
 }
 
 void createHostSchema(const QSqlDatabase& db, bool postgres, int upToVersion) {
+    // A current schema is only read: a workstation's role needs no right to make tables.
+    const int stored = storedSchemaVersion(db);
+    if (stored >= upToVersion && stored <= kHostSchemaVersion)
+        return;
     Transaction transaction(db);
     QSqlQuery q(db);
     if (postgres) {
@@ -320,6 +324,8 @@ void createHostSchema(const QSqlDatabase& db, bool postgres, int upToVersion) {
         makeListCodesCaseFree(q, postgres);
     if (version < 3 && upToVersion >= 3)
         createHistoryTables(db, postgres);
+    else if (version < 4 && upToVersion >= 4)
+        addHistoryAccount(db, postgres);
     run(q, u"DELETE FROM HostSchemaVersion"_s);
     const bool prepared = q.prepare(u"INSERT INTO HostSchemaVersion (Version) VALUES (?)"_s);
     q.addBindValue(upToVersion);

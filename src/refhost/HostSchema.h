@@ -20,8 +20,9 @@ std::span<const ColumnDef> patientColumns();
 // The layout this build of the host writes; HostSchemaVersion records the
 // layout a database has, so a later build knows which steps to add.
 // Version 2 compares list codes (UsrDefCod) without regard to the case of A-Z;
-// version 3 keeps the history of UsrDefTable's changes.
-inline constexpr int kHostSchemaVersion = 3;
+// version 3 keeps the history of UsrDefTable's changes; version 4 records
+// in it the role (or account) that made each change.
+inline constexpr int kHostSchemaVersion = 4;
 
 // Creates or brings up to date every table the host uses, in one transaction,
 // up to upToVersion (below kHostSchemaVersion only to make an older layout).

@@ -30,7 +30,7 @@ namespace {
 // (on PostgreSQL, the order they became visible in), and the one an entry
 // of several changes gets when it is unpacked. Readers seal first.
 const QString kChangeColumns = u"SealNo, ChangedAt, LoginName, Workstation, OfficeID, Action, UsrDefCod, "
-                               u"usrdefInd, RowBefore, RowAfter"_s;
+                               u"usrdefInd, RowBefore, RowAfter, Account"_s;
 
 QSqlQuery run(ReferenceHost& host, const QString& sql, const QVariantList& values = {}) {
     QSqlQuery q(host.GetConnection());
@@ -50,7 +50,7 @@ QSqlQuery run(ReferenceHost& host, const QString& sql, const QVariantList& value
 ListChange changeOf(const QSqlQuery& q) {
     return {q.value(0).toLongLong(), q.value(1).toString(), q.value(2).toString(), q.value(3).toString(),
             q.value(4).toInt(),      q.value(5).toString(), q.value(6).toString(), q.value(7).toInt(),
-            q.value(8).toString(),   q.value(9).toString()};
+            q.value(8).toString(),   q.value(9).toString(), q.value(10).toString()};
 }
 
 // A date or a time as the history's own text: UTC, "YYYY-MM-DDTHH:MM:SS.mmmZ".

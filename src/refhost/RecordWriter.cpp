@@ -1,8 +1,6 @@
 // Single-row inserts and updates for the host's SaveRecord.
 #include "RecordWriter.h"
 
-#include "ChangeRecorder.h"
-#include "HistorySchema.h"
 #include "TextRules.h"
 
 #include <viVavazuruv/AutomationError.h>
@@ -289,15 +287,6 @@ bool RecordWriter::save(IHostServices& host, const QString& Table, const QString
     QString where = u" WHERE "_s + quotedName(key.name) + u" = ?"_s;
     if (officeClause)
         where += u" AND "_s + quotedName(office->name) + u" = ?"_s;
-    // A run that records its own changes on PostgreSQL leaves the row before
-    // in the session's table for the run, as a JSON array of its values:
-    // one statement, nothing more to send or read.
-    ChangeRecorder& recorder = m_connection.recorder();
-    const bool ours = !names.isEmpty() && recorder.recording() && m_connection.postgres() &&
-                      table.compare(usrdef::kTable, Qt::CaseInsensitive) == 0;
-    // A row the run read locked had its row before kept then, and cannot have changed since.
-    const bool locked = ours && recorder.lockedRow(Key);
-    const bool recorded = ours && !locked;
     QString sql;
     if (names.isEmpty()) { // nothing to write: tell whether the row is there
         sql = u"SELECT COUNT(*) FROM "_s + quotedName(table) + where;
@@ -306,66 +295,18 @@ bool RecordWriter::save(IHostServices& host, const QString& Table, const QString
         for (const QString& n : std::as_const(names))
             sets << quotedName(n) + u" = ?"_s;
         sql = u"UPDATE "_s + quotedName(table) + u" SET "_s + sets.join(u", "_s) + where;
-        if (recorded) {
-            // Made once (the statement is looked up by its text), again when UsrDefTable's columns change.
-            QString& withRun = m_recordedSql[sql + QString::number(recorder.columns().size())];
-            if (withRun.isEmpty()) {
-                // The row before is read as the statement sees the table; the update
-                // writes only that very row (its xmin), so a row another session
-                // changed meanwhile is written by a second try. Mine: the row was
-                // made in this transaction, so its insert is recorded before the update.
-                withRun =
-                    u"WITH r AS (INSERT INTO %1 (%2, RowBefore, Mine) SELECT o.%2, %6, o.xmin = "
-                    u"pg_current_xact_id()::xid FROM %3 o%4) UPDATE %3 SET %5%4 AND xmin = (SELECT x.xmin "
-                    u"FROM %3 x%4)"_s.arg(kRunTable, quotedName(key.name), quotedName(table), where,
-                                          sets.join(u", "_s), rowValuesJson(recorder.columns(), u"o"_s));
-            }
-            sql = withRun;
-        }
     }
-    for (int attempt = 0;; ++attempt) {
-        QSqlQuery& q = m_connection.reusable(sql);
-        int at = 0;
-        const auto bindWhere = [&] {
-            q.bindValue(at++, Key);
-            if (officeClause)
-                q.bindValue(at++, host.GetOfficeID());
-        };
-        if (recorded)
-            bindWhere();
-        for (const QVariant& v : std::as_const(values))
-            q.bindValue(at++, v);
-        bindWhere();
-        if (recorded)
-            bindWhere();
-        m_connection.run(q);
-        const bool written = names.isEmpty() ? q.next() && q.value(0).toInt() == 1 : q.numRowsAffected() == 1;
-        m_connection.done(q);
-        if (written && locked)
-            recorder.usedLockedRow(Key);
-        if (written || !recorded || attempt == 3 ||
-            !rowChangedMeanwhile(table, where, Key, officeClause, host))
-            return written;
-    }
-}
-
-bool RecordWriter::rowChangedMeanwhile(const QString& table, const QString& where, qint32 Key,
-                                       bool officeClause, IHostServices& host) {
-    QSqlQuery& q = m_connection.reusable(u"SELECT COUNT(*) FROM "_s + quotedName(table) + where);
-    q.bindValue(0, Key);
+    QSqlQuery& q = m_connection.reusable(sql);
+    int at = 0;
+    for (const QVariant& v : std::as_const(values))
+        q.bindValue(at++, v);
+    q.bindValue(at++, Key);
     if (officeClause)
-        q.bindValue(1, host.GetOfficeID());
+        q.bindValue(at++, host.GetOfficeID());
     m_connection.run(q);
-    const bool there = q.next() && q.value(0).toInt() == 1;
+    const bool written = names.isEmpty() ? q.next() && q.value(0).toInt() == 1 : q.numRowsAffected() == 1;
     m_connection.done(q);
-    if (there) { // the row before that try read is not the row it replaced: not kept
-        QSqlQuery& drop = m_connection.reusable(
-            u"DELETE FROM %1 WHERE Seq = (SELECT max(Seq) FROM %1 WHERE usrdefInd = ?)"_s.arg(kRunTable));
-        drop.bindValue(0, Key);
-        m_connection.run(drop);
-        m_connection.done(drop);
-    }
-    return there;
+    return written;
 }
 
 } // namespace viVavazuruv::refhost

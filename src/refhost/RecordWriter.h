@@ -60,11 +60,6 @@ private:
     // The pairs as the table's columns take them, checked by the host's rules.
     Pairs pairsFor(const QString& Table, const QString& KeyField, const QStringList& FieldNames,
                    const QStringList& Values);
-    // After a recorded update wrote nothing: whether the row is there (so
-    // another session changed it between the update's read and its write),
-    // the row before that try read then taken back out of the run's record.
-    bool rowChangedMeanwhile(const QString& table, const QString& where, qint32 Key, bool officeClause,
-                             IHostServices& host);
     // INSERT of the pairs; gives the new key.
     qint32 insert(const Pairs& pairs);
 
@@ -74,8 +69,6 @@ private:
 
     HostConnection& m_connection;
     QHash<QString, TableLayout> m_layouts; // key: lower-case table name
-    // An update's statement as a run that records itself writes it; key: the plain statement.
-    QHash<QString, QString> m_recordedSql;
 };
 
 } // namespace viVavazuruv::refhost

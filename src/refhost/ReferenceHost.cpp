@@ -113,12 +113,8 @@ QString ReferenceHost::TranslateSql(QString Statement, qint16, qint16) {
                                                QRegularExpression::CaseInsensitiveOption);
     if (listDelete.match(Statement).hasMatch())
         d->sealLater();
-    QString translated = refhost::translateStatement(Statement, d->postgres() ? refhost::Dialect::PostgreSQL
-                                                                              : refhost::Dialect::SQLite);
-    // A run's read of the rows it is about to write locks them here, keeping their rows before.
-    if (d->connection.inRun())
-        d->connection.recorder().keepLockedRows(translated);
-    return translated;
+    return refhost::translateStatement(Statement, d->postgres() ? refhost::Dialect::PostgreSQL
+                                                                : refhost::Dialect::SQLite);
 }
 
 QString ReferenceHost::SqlValue(QString Text, bool EmptyAsNull, qint16, qint16) {

@@ -16,6 +16,9 @@
 #include <QJsonObject>
 #include <QProcess>
 
+#include <pwd.h>
+#include <unistd.h>
+
 using namespace Qt::StringLiterals;
 using namespace viVavazuruv;
 using namespace viVavazuruv::lists;
@@ -316,8 +319,14 @@ TEST_P(ListTools, TheProgramExitsWithTwoForUsageOneForFindingsAndRefusals) {
     EXPECT_EQ(output({u"verify"_s, url, u"--expect"_s, u"7:nothex"_s}).first, 2);
     const auto [status, csv] = output({u"history"_s, url, u"SXTITLE"_s, u"--key"_s, u"1"_s});
     EXPECT_EQ(status, 0);
-    EXPECT_TRUE(csv.startsWith(u"change,at,user,workstation,office,action,list,key,before,after\r\n"_s) &&
-                csv.count(u"\r\n"_s) == 2 && csv.contains(u",insert,SXTITLE,1,,"_s))
+    // Who made it as the database knows it, whatever $USER says: the role, or the account of the process.
+    const passwd* self = getpwuid(geteuid());
+    const QString account = postgres() ? value(u"SELECT session_user"_s).toString()
+                                       : QString::fromLocal8Bit(self ? self->pw_name : "");
+    EXPECT_TRUE(
+        csv.startsWith(u"change,at,user,workstation,office,action,list,key,before,after,account\r\n"_s) &&
+        csv.count(u"\r\n"_s) == 2 && csv.contains(u",insert,SXTITLE,1,,"_s) &&
+        csv.endsWith(u"}\","_s + account + u"\r\n"_s) && !account.isEmpty())
         << csv.toStdString();
     const auto [jsonStatus, json] = output({u"history"_s, url, u"--key"_s, u"1"_s, u"--format"_s, u"json"_s});
     const QJsonObject first = QJsonDocument::fromJson(json.toUtf8()).array().first().toObject();
