@@ -77,8 +77,12 @@ vv-lists history URL [CODE...] [--key N] [--since DATE] [--office N]
     insert, update and delete, whoever made it (a picker, an import, another
     program). CSV columns: change, at (UTC), user, workstation, office,
     action (insert, update, delete), list, key, before, after (the row before
-    and after the change, every column, as JSON text). Seals the changes not
-    sealed yet first. --format and --output as for export.
+    and after the change, every column, as JSON text), account. user and
+    workstation are the names the host claimed; account is who made the
+    change as the database knows it (PostgreSQL: the session's role, which no
+    workstation can claim; SQLite: the operating-system account of the host
+    program, empty for another program). Seals the changes not sealed yet
+    first. --format and --output as for export.
     CODE...        the changes of these lists only
     --key N        the changes of the row with key N only
     --since DATE   the changes made at DATE (YYYY-MM-DD, or
@@ -110,6 +114,20 @@ vv-lists verify URL [--expect HEAD|FILE]... [--quiet]
     --expect HEAD  the chain must still hold this head, CHANGE:HASH as
                    printed; a FILE holds heads one a line (the host's anchor
                    file); heads older than a prune's checkpoint are passed over
+
+vv-lists setup URL --owner ROLE --workstations ROLE [--readers ROLE]
+    PostgreSQL: makes the host's tables in the URL's schema, or brings them up
+    to date, then hands every table and function in it to the owner's role
+    and grants the workstations' role what a workstation needs: read and
+    write the lists and the host's tables; of the history, read it and run
+    its seal. The history's triggers and seal run as the owner, so nothing a
+    workstation may set or run turns recording off or alters, removes or
+    reorders a change. The readers' role may read everything. Every other
+    right on the schema's objects is taken from PUBLIC and those roles. Run it
+    as a superuser or a member of the owner's role, again after an upgrade
+    or a column added to %1; workstations then connect as their own role
+    and the host makes nothing. Refused on SQLite, whose file's permissions
+    decide who may read or change it.
 
 Options of every command:
     --office N     work in office N only (office mode 7), as a workstation of
@@ -402,6 +420,17 @@ QList<HistoryHead> expectedHeads(const QStringList& values) {
     return heads;
 }
 
+int setupCommand(const QCommandLineParser& parser, const QStringList& args) {
+    if (!parser.isSet(u"owner"_s) || !parser.isSet(u"workstations"_s))
+        return fail(kFailed, u"setup takes --owner ROLE and --workstations ROLE"_s);
+    ReferenceHost host(args.first(), {}, {}, ReferenceHost::Tables::Create);
+    const QString done = ListHistory(host).setUpRoles(
+        {parser.value(u"owner"_s), parser.value(u"workstations"_s), parser.value(u"readers"_s)});
+    if (!parser.isSet(u"quiet"_s))
+        err() << "vv-lists: " << done << Qt::endl;
+    return 0;
+}
+
 int verifyCommand(const QCommandLineParser& parser, const QStringList& args) {
     const QList<HistoryHead> expected = expectedHeads(parser.values(u"expect"_s));
     ReferenceHost host(args.first(), {}, {}, ReferenceHost::Tables::MustExist);
@@ -448,13 +477,15 @@ int main(int argc, char** argv) {
          true},
         {u"restore"_s, {u"office"_s, u"dry-run"_s, u"quiet"_s}, 2, false},
         {u"verify"_s, {u"expect"_s, u"quiet"_s}, 1, false},
+        {u"setup"_s, {u"owner"_s, u"workstations"_s, u"readers"_s, u"quiet"_s}, 1, false},
     };
     const auto command =
         std::find_if(commands.begin(), commands.end(), [&](const Command& c) { return c.name == name; });
     if (command == commands.end())
-        return fail(kFailed,
-                    (name.isEmpty() ? u"no command given"_s : u"unknown command \"%1\""_s.arg(name)) +
-                        u"; vv-lists --help lists export, import, check, history, restore and verify"_s);
+        return fail(
+            kFailed,
+            (name.isEmpty() ? u"no command given"_s : u"unknown command \"%1\""_s.arg(name)) +
+                u"; vv-lists --help lists export, import, check, history, restore, verify and setup"_s);
 
     QCommandLineParser parser;
     parser.addHelpOption();
@@ -483,8 +514,8 @@ int main(int argc, char** argv) {
         return fail(kFailed, command->name == u"import"_s ? u"import takes a database address and a file"_s
                              : command->name == u"restore"_s
                                  ? u"restore takes a database address and a change number"_s
-                             : command->name == u"verify"_s
-                                 ? u"verify takes a database address"_s
+                             : command->name == u"verify"_s || command->name == u"setup"_s
+                                 ? u"%1 takes a database address"_s.arg(command->name)
                                  : u"%1 takes a database address, then list codes if "
                                    u"any"_s.arg(command->name));
     if (const auto path = missingFile(args.first()); path && command->name != u"import"_s)
@@ -501,6 +532,8 @@ int main(int argc, char** argv) {
             return restoreCommand(parser, args);
         if (command->name == u"verify"_s)
             return verifyCommand(parser, args);
+        if (command->name == u"setup"_s)
+            return setupCommand(parser, args);
         return checkCommand(parser, args);
     } catch (const AutomationError& e) {
         return fail(kFailed, e.message());

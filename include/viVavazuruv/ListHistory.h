@@ -74,6 +74,20 @@ private:
     QString m_reason;
 };
 
+// The database roles of an office's PostgreSQL server, for ListHistory::setUpRoles.
+struct VIVAVAZURUV_REFHOST_EXPORT DatabaseRoles {
+    // Owns every table and function of the host's schema: the only role,
+    // beside the server's superusers, that may alter, remove or prune the history.
+    QString owner;
+    // The workstations' role: reads and writes the lists and the host's
+    // tables; of the history, reads it, and runs the seal. Its changes are
+    // recorded by the triggers as the owner, so it needs no right to write
+    // the history, and nothing it may set or run turns recording off.
+    QString workstations;
+    // Reads everything and may run the seal; "" for no such role.
+    QString readers;
+};
+
 // The reference host's history of UsrDefTable: every insert, update and
 // delete is recorded by the database's own triggers, whoever makes it, and
 // sealed by this class into one chain of SHA-256 hashes per database, each
@@ -114,6 +128,16 @@ public:
     // office. The restore is recorded as a change of its own. With dryRun
     // nothing is written. Gives what was (or would be) done, in words.
     QString restore(qint64 number, bool dryRun = false);
+
+    // PostgreSQL: brings the host's schema up to date (as the connected role),
+    // then hands every table, sequence and function in it to roles.owner and
+    // grants the other roles what DatabaseRoles says, taking every other right
+    // away from them and from PUBLIC. The roles must exist; the connected role
+    // must be a superuser or a member of the owner. Run it again after an
+    // upgrade or a column added to UsrDefTable. Gives what was granted, in
+    // words. SQLite has no roles: raises AutomationError saying so (a file's
+    // readers and writers are the file system's).
+    QString setUpRoles(const DatabaseRoles& roles);
 
 private:
     ReferenceHost& m_host;

@@ -358,6 +358,11 @@ void startHistorySession(const QSqlDatabase& db, bool postgres, const QString& l
     // A temporary trigger may act on the main database's tables; it lives as
     // long as this connection, and only this connection's changes fire it.
     run(q, u"DROP TRIGGER IF EXISTS temp.%1_Who"_s.arg(kHistoryTable));
+    // A history taken away leaves the lists readable: verify names what is missing.
+    run(q, u"SELECT 1 FROM main.sqlite_master WHERE type = 'table' AND name = '%1' COLLATE NOCASE"_s.arg(
+               kHistoryTable));
+    if (!q.next())
+        return;
     // A change the sealer writes out of another's entry comes sealed, with its own names.
     run(q, u"CREATE TEMP TRIGGER %1_Who AFTER INSERT ON main.%1 WHEN NEW.SealNo IS NULL BEGIN UPDATE %1 SET "
            u"LoginName = %2, Workstation = %3, Account = %4 WHERE ChangeNo = NEW.ChangeNo; END"_s.arg(

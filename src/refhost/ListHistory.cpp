@@ -192,6 +192,19 @@ std::optional<HistoryHead> HistoryHead::parse(const QString& text) {
 }
 
 HistoryCheck ListHistory::verify(const QList<HistoryHead>& expected) {
+    // A history taken away whole is a finding, never a reason to stop reading the lists.
+    for (const QString& table : {refhost::kHistoryTable, refhost::kCheckpointTable}) {
+        QSqlQuery probe(m_host.GetConnection());
+        if (!probe.exec(u"SELECT 1 FROM %1 WHERE 1 = 0"_s.arg(table)))
+            return {false,
+                    0,
+                    0,
+                    QCoreApplication::translate("ListHistory",
+                                                "the history's table %1 is missing: the history was removed")
+                        .arg(table),
+                    {},
+                    0};
+    }
     seal();
     QList<refhost::ChainHead> heads;
     for (const HistoryHead& h : expected)

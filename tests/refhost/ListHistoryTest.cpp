@@ -321,6 +321,20 @@ TEST_P(ListHistoryTest, AHeadKeptOutsideFindsAHistoryCutShortEmptiedOrMadeAgainA
                      RestoreRefused);
         m_db->exec(u"DELETE FROM UsrDefHistory WHERE Action = 'pack'"_s);
     }
+
+    // The history's table dropped: a workstation still opens and reads the
+    // lists, verify names what is gone, and a save fails rather than go unrecorded.
+    m_host.reset();
+    m_db->exec(u"DROP TABLE UsrDefHistory"_s);
+    m_host = anotherHost();
+    EXPECT_EQ(load(u"ALERT"_s).size(), 5);
+    const HistoryCheck gone = history().verify({head});
+    EXPECT_TRUE(!gone.intact && gone.reason.contains(u"UsrDefHistory is missing"_s))
+        << gone.reason.toStdString();
+    qint32 key = keys.first();
+    EXPECT_NE(errorOf([&] { saveEntry(key, {u"usrdefDes"_s}, {u"Unrecorded"_s}); }), 0);
+    EXPECT_EQ(value(u"SELECT usrdefDes FROM UsrDefTable WHERE usrdefInd = %1"_s.arg(key)).toString(),
+              u"Entry 0"_s);
 }
 
 TEST_P(ListHistoryTest, AnAddedColumnIsKeptAndAConnectionMadeAgainStillNamesItsUser) {

@@ -1,0 +1,177 @@
+// The list history against the people who can reach the database: a
+// workstation's role on PostgreSQL (ordinary rights, set up by vv-lists
+// setup) tries every way to keep a change out of the history or take one
+// back out, and a reader checks it with SELECT alone.
+#include "RefhostSupport.h"
+
+#include <viVavazuruv/ListHistory.h>
+
+#include <QSqlError>
+#include <QUrl>
+#include <QUrlQuery>
+
+namespace viVavazuruv::test {
+namespace {
+
+class HistoryPrivileges : public HostTest {
+protected:
+    void SetUp() override {
+        HostTest::SetUp();
+        if (IsSkipped())
+            return;
+        m_suffix = QUrlQuery(QUrl(m_db->url())).queryItemValue(u"schema"_s);
+        for (const QString& role : {u"owner"_s, u"clerk"_s, u"auditor"_s})
+            m_db->exec(u"CREATE ROLE %1 LOGIN PASSWORD 'pw-%2'"_s.arg(role + u'_' + m_suffix, role));
+        m_granted = ListHistory(host()).setUpRoles({role(u"owner"_s), role(u"clerk"_s), role(u"auditor"_s)});
+    }
+
+    void TearDown() override {
+        for (const QString& name : std::as_const(m_connections))
+            QSqlDatabase::removeDatabase(name);
+        m_clerkHost.reset();
+        if (!m_suffix.isEmpty()) {
+            m_db->exec(u"DROP OWNED BY %1, %2, %3 CASCADE"_s.arg(role(u"owner"_s), role(u"clerk"_s),
+                                                                 role(u"auditor"_s)));
+            for (const QString& r : {u"owner"_s, u"clerk"_s, u"auditor"_s})
+                m_db->exec(u"DROP ROLE IF EXISTS "_s + role(r));
+        }
+    }
+
+    QString role(const QString& who) const { return who + u'_' + m_suffix; }
+
+    QString urlAs(const QString& who) const {
+        QUrl url(m_db->url());
+        url.setUserName(role(who));
+        url.setPassword(u"pw-"_s + who);
+        return url.toString();
+    }
+
+    // A connection of the role's own, as psql would give it, on the test's schema.
+    QSqlDatabase connectAs(const QString& who) {
+        const QUrl url(m_db->url());
+        const QString name = u"privileges_"_s + who + QString::number(m_connections.size());
+        QSqlDatabase db = QSqlDatabase::addDatabase(u"QPSQL"_s, name);
+        db.setHostName(url.host());
+        db.setPort(url.port());
+        db.setDatabaseName(url.path().mid(1));
+        db.setUserName(role(who));
+        db.setPassword(u"pw-"_s + who);
+        EXPECT_TRUE(db.open()) << db.lastError().text().toStdString();
+        QSqlQuery(db).exec(u"SET search_path = "_s + m_suffix);
+        m_connections << name;
+        return db;
+    }
+
+    // Runs each statement on db; gives the driver's reason for each refused, "" for one that ran.
+    static QStringList refusals(const QSqlDatabase& db, const QStringList& statements) {
+        QStringList reasons;
+        for (const QString& statement : statements) {
+            QSqlQuery q(db);
+            reasons << (q.exec(statement) ? QString() : q.lastError().databaseText());
+        }
+        return reasons;
+    }
+
+    QString m_suffix;
+    QString m_granted;
+    QStringList m_connections;
+    std::unique_ptr<ReferenceHost> m_clerkHost;
+};
+
+TEST_P(HistoryPrivileges, AWorkstationRoleCannotKeepAChangeOutOfTheHistoryNorTakeOneBackOut) {
+    ASSERT_TRUE(m_granted.contains(role(u"owner"_s))) << m_granted.toStdString();
+    // The host as the clerk's workstation opens it: it makes nothing, and its saves are recorded.
+    m_clerkHost = std::make_unique<ReferenceHost>(urlAs(u"clerk"_s), nullptr, m_folder.path());
+    const qint32 visa = addEntry(u"CRDCARD"_s, u"Visa"_s, m_clerkHost.get());
+    const qint32 amex = addEntry(u"CRDCARD"_s, u"Amex"_s, m_clerkHost.get());
+    ListHistory history(*m_clerkHost);
+    const HistoryHead before = history.head();
+
+    const QSqlDatabase clerk = connectAs(u"clerk"_s);
+    // What turned recording off, and claimed another's name, before.
+    EXPECT_EQ(
+        refusals(clerk, {u"BEGIN"_s, u"SELECT set_config('viVavazuruv.recorded', 'on', true)"_s,
+                         u"SELECT set_config('viVavazuruv.login', 'dr_smith', true)"_s,
+                         u"UPDATE UsrDefTable SET usrdefDes = 'Visa Gold' WHERE usrdefInd = %1"_s.arg(visa),
+                         u"INSERT INTO UsrDefTable (UsrDefCod, usrdefDes, OfficeID) VALUES ('CRDCARD', "
+                         u"'Planted', 1)"_s,
+                         u"COMMIT"_s}),
+        QStringList(6, QString()));
+    // A writer whose search path names no schema of the lists still writes into this schema's history.
+    EXPECT_EQ(refusals(clerk, {u"SET search_path = pg_catalog"_s,
+                               u"DELETE FROM %1.UsrDefTable WHERE usrdefInd = %2"_s.arg(m_suffix).arg(amex),
+                               u"SET search_path = "_s + m_suffix}),
+              QStringList(3, QString()));
+
+    // Every way at the history itself is refused by the server.
+    const QStringList attacks{
+        u"UPDATE UsrDefHistory SET SealNo = NULL, Hash = NULL"_s,
+        u"DELETE FROM UsrDefHistory WHERE Action = 'delete'"_s,
+        u"INSERT INTO UsrDefHistory (ChangedAt, Action) VALUES ('2026-01-01', 'insert')"_s,
+        u"TRUNCATE UsrDefHistory"_s,
+        u"DROP TABLE UsrDefHistory"_s,
+        u"DELETE FROM UsrDefHistoryCheckpoint"_s,
+        u"INSERT INTO UsrDefHistoryCheckpoint VALUES (1, 'x', 'now')"_s,
+        u"ALTER TABLE UsrDefTable DISABLE TRIGGER ALL"_s,
+        u"DROP TRIGGER UsrDefHistory_Update ON UsrDefTable"_s,
+        u"CREATE OR REPLACE FUNCTION UsrDefHistory_Record() RETURNS trigger LANGUAGE plpgsql AS $$BEGIN "
+        u"RETURN NULL; END$$"_s,
+        u"SET session_replication_role = replica"_s,
+        u"CREATE TABLE UsrDefHistory2 (x int)"_s,
+        u"TRUNCATE UsrDefTable"_s,
+    };
+    const QStringList refused = refusals(clerk, attacks);
+    for (qsizetype i = 0; i < attacks.size(); ++i)
+        EXPECT_TRUE(refused.at(i).contains(u"permission denied"_s) ||
+                    refused.at(i).contains(u"must be owner"_s))
+            << attacks.at(i).toStdString() << ": " << refused.at(i).toStdString();
+
+    // The seal is the owner's work, which the clerk may ask for and cannot bend.
+    QSqlQuery seal(clerk);
+    EXPECT_TRUE(seal.exec(u"SELECT UsrDefHistory_Seal(true)"_s) && seal.next()) << seal.lastError().text().toStdString();
+
+    const HistoryCheck check = history.verify({before});
+    EXPECT_TRUE(check.intact) << check.reason.toStdString();
+    const QList<ListChange> changes = history.changes({{u"CRDCARD"_s}, {}, {}, {}});
+    ASSERT_EQ(changes.size(), 5);
+    const ListChange& gold = changes.at(2);
+    EXPECT_TRUE(gold.action == u"update"_s && gold.key == visa && gold.after.contains(u"Visa Gold"_s) &&
+                gold.user == u"dr_smith"_s && gold.account == role(u"clerk"_s));
+    EXPECT_TRUE(changes.at(3).action == u"insert"_s && changes.at(3).after.contains(u"Planted"_s) &&
+                changes.at(3).account == role(u"clerk"_s));
+    EXPECT_TRUE(changes.at(4).action == u"delete"_s && changes.at(4).key == amex);
+    for (const ListChange& c : changes)
+        EXPECT_EQ(c.account, role(u"clerk"_s));
+}
+
+TEST_P(HistoryPrivileges, AReaderChecksTheHistoryAndWritesNothing) {
+    addEntry(u"SXTITLE"_s, u"Mr."_s);
+    ReferenceHost reader(urlAs(u"auditor"_s), nullptr, m_folder.path(), ReferenceHost::Tables::MustExist);
+    ListHistory history(reader);
+    const HistoryCheck check = history.verify();
+    EXPECT_TRUE(check.intact && check.changes == 1) << check.reason.toStdString();
+    EXPECT_EQ(history.changes({}).size(), 1);
+    qint32 key = 0;
+    expectError(
+        [&] {
+            reader.SaveRecord(1, u"UsrDefTable"_s, u"usrdefInd"_s, key, {u"UsrDefCod"_s}, {u"X"_s}, true);
+        },
+        ErrorCode::DatabaseError, u"permission denied"_s);
+    // The owner's role is a role of its own, and roles that are not there are named.
+    expectError(
+        [&] {
+            ListHistory(host()).setUpRoles({role(u"clerk"_s), role(u"clerk"_s), {}});
+        },
+        ErrorCode::InvalidProcedureCall, u"a role of its own"_s);
+    expectError(
+        [&] {
+            ListHistory(host()).setUpRoles({role(u"owner"_s), u"nobody_here"_s, {}});
+        },
+        ErrorCode::InvalidProcedureCall, u"\"nobody_here\""_s);
+}
+
+INSTANTIATE_TEST_SUITE_P(Engines, HistoryPrivileges, ::testing::Values(Engine::PostgreSQL),
+                         [](const auto& info) { return engineName(info.param); });
+
+} // namespace
+} // namespace viVavazuruv::test
