@@ -380,6 +380,66 @@ Trotzdem löschen?</translation>
         <source>change %1 holds rows that cannot be read, so nothing can be put back</source>
         <translation>Änderung %1 enthält Zeilen, die sich nicht lesen lassen; es lässt sich nichts zurückholen</translation>
     </message>
+    <message>
+        <source>Setting up the database&apos;s roles failed: %1</source>
+        <translation>Das Einrichten der Datenbankrollen ist fehlgeschlagen: %1</translation>
+    </message>
+    <message>
+        <source>an SQLite database has no roles: who may read or change it is decided by the file&apos;s owner and permissions</source>
+        <translation>eine SQLite-Datenbank hat keine Rollen: wer sie lesen oder ändern darf, bestimmen Eigentümer und Rechte der Datei</translation>
+    </message>
+    <message>
+        <source>the owner&apos;s and the workstations&apos; roles are both needed</source>
+        <translation>die Rolle des Eigentümers und die der Arbeitsplätze werden beide benötigt</translation>
+    </message>
+    <message>
+        <source>the owner&apos;s role must be a role of its own: a workstation that owned the history could rewrite it</source>
+        <translation>die Rolle des Eigentümers muss eine eigene Rolle sein: ein Arbeitsplatz, dem der Verlauf gehörte, könnte ihn umschreiben</translation>
+    </message>
+    <message>
+        <source>there is no database role &quot;%1&quot;</source>
+        <translation>es gibt keine Datenbankrolle „%1“</translation>
+    </message>
+    <message>
+        <source>%1 tables and %2 functions of schema %3 belong to %4; %5 may read and write the lists, and read and seal the history%6</source>
+        <translation>%1 Tabellen und %2 Funktionen des Schemas %3 gehören %4; %5 darf die Listen lesen und schreiben sowie den Verlauf lesen und versiegeln%6</translation>
+    </message>
+    <message>
+        <source>; %1 may read everything</source>
+        <translation>; %1 darf alles lesen</translation>
+    </message>
+    <message>
+        <source>row %1 of list %2 is in the lists, but no change of it was recorded: it was written with the recording off</source>
+        <translation>Zeile %1 der Liste %2 steht in den Listen, aber keine Änderung an ihr wurde aufgezeichnet: sie wurde bei ausgeschalteter Aufzeichnung geschrieben</translation>
+    </message>
+    <message>
+        <source>a change not sealed yet</source>
+        <translation>eine noch nicht versiegelte Änderung</translation>
+    </message>
+    <message>
+        <source>change %1</source>
+        <translation>Änderung %1</translation>
+    </message>
+    <message>
+        <source>row %1 of list %2 is in the lists, but its last recorded change (%3) deleted it: it came back with the recording off</source>
+        <translation>Zeile %1 der Liste %2 steht in den Listen, aber ihre letzte aufgezeichnete Änderung (%3) hat sie gelöscht: sie kam bei ausgeschalteter Aufzeichnung zurück</translation>
+    </message>
+    <message>
+        <source>row %1 is not in the lists, but its last recorded change (%2) left it there: it was deleted with the recording off</source>
+        <translation>Zeile %1 steht nicht in den Listen, aber ihre letzte aufgezeichnete Änderung (%2) hat sie dort gelassen: sie wurde bei ausgeschalteter Aufzeichnung gelöscht</translation>
+    </message>
+    <message>
+        <source>row %1 of list %2 is not as its last recorded change (%3) left it: it was changed with the recording off</source>
+        <translation>Zeile %1 der Liste %2 ist nicht so, wie ihre letzte aufgezeichnete Änderung (%3) sie hinterlassen hat: sie wurde bei ausgeschalteter Aufzeichnung geändert</translation>
+    </message>
+    <message>
+        <source>the history&apos;s table %1 is missing: the history was removed</source>
+        <translation>die Tabelle %1 des Verlaufs fehlt: der Verlauf wurde entfernt</translation>
+    </message>
+    <message>
+        <source>the lists kept changing while they were compared with their history; check again when it is quieter</source>
+        <translation>die Listen änderten sich ständig, während sie mit ihrem Verlauf verglichen wurden; prüfen Sie erneut, wenn es ruhiger ist</translation>
+    </message>
 </context>
 <context>
     <name>PatientLoader</name>

@@ -380,6 +380,66 @@ Delete it all the same?</source>
         <source>change %1 holds rows that cannot be read, so nothing can be put back</source>
         <translation>el cambio %1 contiene filas que no se pueden leer, así que no se puede restaurar nada</translation>
     </message>
+    <message>
+        <source>Setting up the database&apos;s roles failed: %1</source>
+        <translation>La configuración de los roles de la base de datos ha fallado: %1</translation>
+    </message>
+    <message>
+        <source>an SQLite database has no roles: who may read or change it is decided by the file&apos;s owner and permissions</source>
+        <translation>una base de datos SQLite no tiene roles: quién puede leerla o modificarla lo deciden el propietario y los permisos del archivo</translation>
+    </message>
+    <message>
+        <source>the owner&apos;s and the workstations&apos; roles are both needed</source>
+        <translation>se necesitan tanto el rol del propietario como el de los puestos de trabajo</translation>
+    </message>
+    <message>
+        <source>the owner&apos;s role must be a role of its own: a workstation that owned the history could rewrite it</source>
+        <translation>el rol del propietario debe ser un rol propio: un puesto de trabajo propietario del historial podría reescribirlo</translation>
+    </message>
+    <message>
+        <source>there is no database role &quot;%1&quot;</source>
+        <translation>no existe el rol de base de datos «%1»</translation>
+    </message>
+    <message>
+        <source>%1 tables and %2 functions of schema %3 belong to %4; %5 may read and write the lists, and read and seal the history%6</source>
+        <translation>%1 tablas y %2 funciones del esquema %3 pertenecen a %4; %5 puede leer y escribir las listas, y leer y sellar el historial%6</translation>
+    </message>
+    <message>
+        <source>; %1 may read everything</source>
+        <translation>; %1 puede leerlo todo</translation>
+    </message>
+    <message>
+        <source>row %1 of list %2 is in the lists, but no change of it was recorded: it was written with the recording off</source>
+        <translation>la fila %1 de la lista %2 está en las listas, pero no se registró ningún cambio suyo: se escribió con el registro desactivado</translation>
+    </message>
+    <message>
+        <source>a change not sealed yet</source>
+        <translation>un cambio aún no sellado</translation>
+    </message>
+    <message>
+        <source>change %1</source>
+        <translation>cambio %1</translation>
+    </message>
+    <message>
+        <source>row %1 of list %2 is in the lists, but its last recorded change (%3) deleted it: it came back with the recording off</source>
+        <translation>la fila %1 de la lista %2 está en las listas, pero su último cambio registrado (%3) la eliminó: volvió con el registro desactivado</translation>
+    </message>
+    <message>
+        <source>row %1 is not in the lists, but its last recorded change (%2) left it there: it was deleted with the recording off</source>
+        <translation>la fila %1 no está en las listas, pero su último cambio registrado (%2) la dejó allí: se eliminó con el registro desactivado</translation>
+    </message>
+    <message>
+        <source>row %1 of list %2 is not as its last recorded change (%3) left it: it was changed with the recording off</source>
+        <translation>la fila %1 de la lista %2 no está como la dejó su último cambio registrado (%3): se modificó con el registro desactivado</translation>
+    </message>
+    <message>
+        <source>the history&apos;s table %1 is missing: the history was removed</source>
+        <translation>falta la tabla %1 del historial: se eliminó el historial</translation>
+    </message>
+    <message>
+        <source>the lists kept changing while they were compared with their history; check again when it is quieter</source>
+        <translation>las listas no dejaron de cambiar mientras se comparaban con su historial; compruébelo de nuevo cuando haya menos actividad</translation>
+    </message>
 </context>
 <context>
     <name>PatientLoader</name>
