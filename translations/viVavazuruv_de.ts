@@ -440,6 +440,10 @@ Trotzdem löschen?</translation>
         <source>the lists kept changing while they were compared with their history; check again when it is quieter</source>
         <translation>die Listen änderten sich ständig, während sie mit ihrem Verlauf verglichen wurden; prüfen Sie erneut, wenn es ruhiger ist</translation>
     </message>
+    <message>
+        <source>the role &quot;%1&quot; may make objects in schema %2; take that right away first (REVOKE CREATE ON SCHEMA %2 FROM %1)</source>
+        <translation>die Rolle „%1“ darf im Schema %2 Objekte anlegen; entziehen Sie ihr dieses Recht zuerst (REVOKE CREATE ON SCHEMA %2 FROM %1)</translation>
+    </message>
 </context>
 <context>
     <name>PatientLoader</name>

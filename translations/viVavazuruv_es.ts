@@ -440,6 +440,10 @@ Delete it all the same?</source>
         <source>the lists kept changing while they were compared with their history; check again when it is quieter</source>
         <translation>las listas no dejaron de cambiar mientras se comparaban con su historial; compruébelo de nuevo cuando haya menos actividad</translation>
     </message>
+    <message>
+        <source>the role &quot;%1&quot; may make objects in schema %2; take that right away first (REVOKE CREATE ON SCHEMA %2 FROM %1)</source>
+        <translation>el rol «%1» puede crear objetos en el esquema %2; retírele antes ese derecho (REVOKE CREATE ON SCHEMA %2 FROM %1)</translation>
+    </message>
 </context>
 <context>
     <name>PatientLoader</name>

@@ -69,6 +69,23 @@ QString ListHistory::setUpRoles(const DatabaseRoles& roles) {
                 ErrorCode::InvalidProcedureCall,
                 QCoreApplication::translate("ListHistory", "there is no database role \"%1\"").arg(role));
     }
+    // A role that may make objects in a schema could put an operator of its own
+    // ahead of the built-in ones in its search path when the history's trigger runs.
+    for (const QString& role : named.mid(1)) {
+        QSqlQuery creates =
+            exec(db,
+                 u"SELECT nspname FROM pg_namespace WHERE has_schema_privilege(?, oid, 'CREATE') AND "
+                 u"nspname NOT LIKE 'pg\\_%' AND nspname <> 'information_schema' AND oid <> "
+                 u"current_schema()::regnamespace ORDER BY 1 LIMIT 1"_s,
+                 {role});
+        if (creates.next())
+            throw AutomationError(ErrorCode::InvalidProcedureCall,
+                                  QCoreApplication::translate(
+                                      "ListHistory", "the role \"%1\" may make objects in schema %2; take "
+                                                     "that right away first (REVOKE CREATE ON SCHEMA %2 "
+                                                     "FROM %1)")
+                                      .arg(role, creates.value(0).toString()));
+    }
     const QString owner = quotedRole(roles.owner);
     const QString workstations = quotedRole(roles.workstations);
     const QString readers = roles.readers.isEmpty() ? QString() : quotedRole(roles.readers);

@@ -128,7 +128,8 @@ TEST_P(HistoryPrivileges, AWorkstationRoleCannotKeepAChangeOutOfTheHistoryNorTak
 
     // The seal is the owner's work, which the clerk may ask for and cannot bend.
     QSqlQuery seal(clerk);
-    EXPECT_TRUE(seal.exec(u"SELECT UsrDefHistory_Seal(true)"_s) && seal.next()) << seal.lastError().text().toStdString();
+    EXPECT_TRUE(seal.exec(u"SELECT UsrDefHistory_Seal(true)"_s) && seal.next())
+        << seal.lastError().text().toStdString();
 
     const HistoryCheck check = history.verify({before});
     EXPECT_TRUE(check.intact) << check.reason.toStdString();
@@ -168,6 +169,16 @@ TEST_P(HistoryPrivileges, AReaderChecksTheHistoryAndWritesNothing) {
             ListHistory(host()).setUpRoles({role(u"owner"_s), u"nobody_here"_s, {}});
         },
         ErrorCode::InvalidProcedureCall, u"\"nobody_here\""_s);
+    // A workstation that may make objects anywhere could shadow what the trigger uses.
+    const QString open = m_suffix + u"_open"_s;
+    m_db->exec(u"CREATE SCHEMA %1"_s.arg(open));
+    m_db->exec(u"GRANT CREATE ON SCHEMA %1 TO %2"_s.arg(open, role(u"clerk"_s)));
+    expectError(
+        [&] {
+            ListHistory(host()).setUpRoles({role(u"owner"_s), role(u"clerk"_s), {}});
+        },
+        ErrorCode::InvalidProcedureCall, u"may make objects in schema "_s + open);
+    m_db->exec(u"DROP SCHEMA %1"_s.arg(open));
 }
 
 INSTANTIATE_TEST_SUITE_P(Engines, HistoryPrivileges, ::testing::Values(Engine::PostgreSQL),
