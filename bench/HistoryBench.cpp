@@ -72,9 +72,11 @@ std::unique_ptr<HistoryDatabase> historyOf(qint64 changes, bool postgres) {
     if (postgres)
         bench->schema =
             QStringLiteral("bench_history_%1_%2").arg(QCoreApplication::applicationPid()).arg(++made);
-    const QString url = benchDatabaseUrl(bench->dir.path(), bench->schema);
+    QString url = benchDatabaseUrl(bench->dir.path(), bench->schema);
     if (url.isEmpty())
         return nullptr;
+    if (postgres) // the import and the seal are single statements of minutes at a million changes
+        url += QStringLiteral("&statement_timeout=3600000");
     bench->host = std::make_unique<ReferenceHost>(url, nullptr, bench->dir.filePath(QStringLiteral("data")));
     ReferenceHost& host = *bench->host;
     QSqlQuery q(host.GetConnection());

@@ -8,13 +8,11 @@
 #include <viVavazuruv/UsrDefTable.h>
 
 #include <QCryptographicHash>
-#include <QHash>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QJsonParseError>
 #include <QMultiHash>
-#include <QScopeGuard>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QStringList>
@@ -78,21 +76,6 @@ QString changeHash(const QString& previous, const QVariantList& values) {
 
 namespace {
 
-// A change on its way to its seal: a row of the history's own, or one
-// unpacked from an entry that holds several (changeNo 0 until it is written).
-struct Change {
-    qint64 changeNo = 0;
-    QVariant at, login, workstation, office;
-    QString action;
-    QVariant list;
-    qint64 key = 0;
-    QVariant before, after;
-    bool unpacked = false;
-    // The key as stored (an entry kept as it was found may hold none).
-    QVariant storedKey;
-    QVariant account;
-};
-
 // NULL stays NULL, and text is never a null QString (a driver binds that as NULL).
 QVariant textOf(const QJsonValue& v) {
     if (v.isNull() || v.isUndefined())
@@ -136,11 +119,98 @@ std::optional<qint64> wholeIn(const QJsonValue& v, qint64 least, qint64 most) {
     return qint64(d);
 }
 
-// The changes an entry of several holds, appended to into; or why it cannot
-// be read, with nothing appended. A range of inserts names keys the table has
-// given out only (lastKey): whatever wrote the entry, reading it never makes
-// more changes than there were keys.
-QString unpack(const QByteArray& entry, const Change& from, qint64 lastKey, QList<Change>& into) {
+// The highest key the table has given out: a change of a key above it never happened.
+qint64 lastIssuedKey(const QSqlDatabase& db) {
+    QSqlQuery q(db);
+    exec(q,
+         u"SELECT MAX(COALESCE((SELECT seq FROM sqlite_sequence WHERE name = '%1' COLLATE NOCASE), 0), "
+         u"COALESCE((SELECT MAX(%2) FROM %1), 0))"_s.arg(usrdef::kTable, usrdef::kKey),
+         u"Reading the list's last key"_s);
+    return q.next() ? q.value(0).toLongLong() : 0;
+}
+
+// The seal works through a table of the sealer's connection alone: every
+// change to seal in seal order (Ord), an entry of several changes written out
+// as one row a change, so no number of changes is ever held in memory.
+const QString kWorkName = u"UsrDefHistory_SealWork"_s;
+const QString kWork = u"temp."_s + kWorkName;
+
+// What a row of the work table is: a change of the history's own (sealed
+// where it stands), one unpacked from an entry (written sealed), or an entry
+// unpacked (removed once its changes are written).
+enum Kind { kOwn = 0, kUnpacked = 1, kEntryUnpacked = 2 };
+
+// Rows into the work table, many a statement. A range of inserts is numbered
+// out by the engine itself, never held here.
+class WorkWriter {
+public:
+    explicit WorkWriter(const QSqlDatabase& db) : m_full(db), m_part(db), m_range(db) {}
+
+    // A change unpacked; waits: it wants its row after (it is no delete).
+    void add(qint64 source, const QString& action, qint64 key, const QVariant& office, const QVariant& list,
+             const QVariant& before) {
+        append(source, kUnpacked, action, key, office, list, before, action != u"delete"_s, !before.isNull());
+    }
+    // A row of the history's own: its content stays where it is, read again when it is sealed.
+    void addOwn(qint64 change, qint64 key, bool hasBefore, bool waits) {
+        append(change, kOwn, {}, key, {}, {}, {}, waits, hasBefore);
+    }
+    void addEntry(qint64 entry) { append(entry, kEntryUnpacked, {}, 0, {}, {}, {}, false, false); }
+    void addInserts(qint64 source, qint64 first, qint64 last) {
+        flush();
+        if (!m_rangePrepared)
+            m_range.prepare(u"WITH RECURSIVE k(x) AS (SELECT ? UNION ALL SELECT x + 1 FROM k WHERE x < ?) "
+                            u"INSERT INTO %1 (Ord, Src, Kind, Action, Key, Waits, HasBefore) SELECT x + ?, "
+                            u"?, %2, 'insert', x, 1, 0 FROM k"_s.arg(kWork)
+                                .arg(int(kUnpacked)));
+        m_rangePrepared = true;
+        m_range.bindValue(0, first);
+        m_range.bindValue(1, last);
+        m_range.bindValue(2, m_next - first);
+        m_range.bindValue(3, source);
+        exec(m_range, u"Unpacking the list history's changes"_s);
+        m_next += last - first + 1;
+    }
+    void flush() {
+        if (m_pending.isEmpty())
+            return;
+        const qsizetype rows = m_pending.size() / kColumns;
+        QSqlQuery& statement = rows == kRows ? m_full : m_part;
+        if (rows != kRows || !m_fullPrepared) {
+            const QString one = u'(' + QStringList(kColumns, u"?"_s).join(u", "_s) + u')';
+            statement.prepare(u"INSERT INTO %1 (Ord, Src, Kind, Action, Key, Office, List, Before, Waits, "
+                              u"HasBefore) VALUES %2"_s.arg(kWork, QStringList(rows, one).join(u", "_s)));
+            m_fullPrepared = m_fullPrepared || rows == kRows;
+        }
+        for (qsizetype at = 0; at < m_pending.size(); ++at)
+            statement.bindValue(int(at), m_pending.at(at));
+        exec(statement, u"Unpacking the list history's changes"_s);
+        m_pending.clear();
+    }
+
+private:
+    void append(qint64 source, Kind kind, const QVariant& action, qint64 key, const QVariant& office,
+                const QVariant& list, const QVariant& before, bool waits, bool hasBefore) {
+        m_pending << m_next++ << source << int(kind) << action << key << office << list << before
+                  << int(waits) << int(hasBefore);
+        if (m_pending.size() == kRows * kColumns)
+            flush();
+    }
+
+    static constexpr qsizetype kRows = 100;
+    static constexpr qsizetype kColumns = 10;
+    QSqlQuery m_full, m_part, m_range;
+    bool m_fullPrepared = false, m_rangePrepared = false;
+    QVariantList m_pending;
+    qint64 m_next = 1;
+};
+
+// The changes an entry of several holds, written into the work table; or why
+// it cannot be read, with nothing written: the entry is gone through once to
+// check it, once more to write it. A range of inserts names keys the table
+// has given out only (lastKey): whatever wrote the entry, reading it never
+// makes more changes than there were keys.
+QString unpack(const QByteArray& entry, qint64 source, qint64 lastKey, WorkWriter& into) {
     QJsonParseError error;
     const QJsonDocument document = QJsonDocument::fromJson(entry, &error);
     if (error.error != QJsonParseError::NoError)
@@ -151,239 +221,269 @@ QString unpack(const QByteArray& entry, const Change& from, qint64 lastKey, QLis
     if (!listed.isArray())
         return u"it lists no changes"_s;
     const QJsonArray changes = listed.toArray();
-    QList<Change> read;
-    for (qsizetype i = 0; i < changes.size(); ++i) {
-        const QJsonArray c = changes.at(i).toArray();
-        const QString action = c.at(0).toString();
-        Change change = from;
-        change.changeNo = 0;
-        change.unpacked = true;
-        change.office = change.list = change.before = change.after = QVariant();
-        if (action == u"inserts"_s) { // keys from, to: each inserted in turn
-            const auto first = wholeIn(c.at(1), 1, lastKey);
-            const auto last = first ? wholeIn(c.at(2), *first, lastKey) : std::nullopt;
-            if (!last)
-                return u"its change %1 is a range of keys the table never gave out"_s.arg(i + 1);
-            change.action = u"insert"_s;
-            for (qint64 key = *first; key <= *last; ++key) {
-                change.key = key;
-                read.append(change);
+    for (const bool write : {false, true}) {
+        for (qsizetype i = 0; i < changes.size(); ++i) {
+            const QJsonArray c = changes.at(i).toArray();
+            const QString action = c.at(0).toString();
+            if (action == u"inserts"_s) { // keys from, to: each inserted in turn
+                const auto first = wholeIn(c.at(1), 1, lastKey);
+                const auto last = first ? wholeIn(c.at(2), *first, lastKey) : std::nullopt;
+                if (!last)
+                    return u"its change %1 is a range of keys the table never gave out"_s.arg(i + 1);
+                if (write)
+                    into.addInserts(source, *first, *last);
+                continue;
             }
-            continue;
+            const auto key = wholeIn(c.at(1), 1, lastKey);
+            if ((action != u"insert"_s && action != u"update"_s && action != u"delete"_s) || !key)
+                return u"its change %1 is not an insert, update or delete of a key the table gave out"_s.arg(
+                    i + 1);
+            if (write)
+                into.add(source, action, *key, numberOf(c.at(2)), textOf(c.at(3)), rowText(names, c.at(4)));
         }
-        const auto key = wholeIn(c.at(1), 1, lastKey);
-        if ((action != u"insert"_s && action != u"update"_s && action != u"delete"_s) || !key)
-            return u"its change %1 is not an insert, update or delete of a key the table gave out"_s.arg(i +
-                                                                                                         1);
-        change.action = action;
-        change.key = *key;
-        change.office = numberOf(c.at(2));
-        change.list = textOf(c.at(3));
-        change.before = rowText(names, c.at(4));
-        read.append(change);
     }
-    into += read;
     return {};
 }
 
-// The highest key the table has given out: a change of a key above it never happened.
-qint64 lastIssuedKey(const QSqlDatabase& db, bool postgres) {
-    QSqlQuery q(db);
-    exec(q,
-         postgres
-             ? u"SELECT GREATEST(COALESCE(pg_sequence_last_value(pg_get_serial_sequence('%1', '%2')), 0), "
-               u"COALESCE((SELECT MAX(%2) FROM %1), 0))"_s.arg(usrdef::kTable.toLower(),
-                                                               usrdef::kKey.toLower())
-             : u"SELECT MAX(COALESCE((SELECT seq FROM sqlite_sequence WHERE name = '%1' COLLATE NOCASE), 0), "
-               u"COALESCE((SELECT MAX(%2) FROM %1), 0))"_s.arg(usrdef::kTable, usrdef::kKey),
-         u"Reading the list's last key"_s);
-    return q.next() ? q.value(0).toLongLong() : 0;
-}
-
-// A change an entry holds without its row after (an insert by its key alone,
-// an update by its row before) takes that row from the next change of its
-// key (the row before that one), else from the table as it stands:
-// both read in the one snapshot the seal works in. A row gone without a
-// recorded change (written with the triggers off) leaves it without one.
-void fillRowsAfter(const QSqlDatabase& db, bool postgres, QList<Change>& changes) {
-    QHash<qint64, qsizetype> waiting;
-    const auto take = [](Change& change, const QString& row, const QVariant& list, const QVariant& office) {
-        change.after = row;
-        change.list = list;
-        change.office = office;
-    };
-    const auto fromRow = [&](Change& change, const QString& row) {
-        const QJsonObject values = QJsonDocument::fromJson(row.toUtf8()).object();
-        QVariant list, office;
-        for (auto it = values.begin(); it != values.end(); ++it) {
-            if (it.key().compare(usrdef::kCode, Qt::CaseInsensitive) == 0)
-                list = textOf(it.value());
-            else if (it.key().compare(usrdef::kOffice, Qt::CaseInsensitive) == 0)
-                office = numberOf(it.value());
-        }
-        take(change, row, list, office);
-    };
-    for (qsizetype i = 0; i < changes.size(); ++i) {
-        Change& c = changes[i];
-        const auto found = waiting.constFind(c.key);
-        if (found != waiting.constEnd() && !c.before.isNull()) {
-            fromRow(changes[*found], c.before.toString());
-            waiting.erase(found);
-        }
-        if (c.action != u"delete"_s && c.after.isNull())
-            waiting.insert(c.key, i);
-    }
-    if (waiting.isEmpty())
-        return;
-    QStringList keys;
-    for (auto it = waiting.constBegin(); it != waiting.constEnd(); ++it)
-        keys << QString::number(it.key());
+// Every change without a seal into the work table, in change order.
+void readChanges(const QSqlDatabase& db, qint64 lastKey, WorkWriter& work) {
     QSqlQuery q(db);
     q.setForwardOnly(true);
-    q.prepare(u"SELECT %1, %2, %3, %4 FROM %5 t WHERE %1 %6"_s.arg(
-        usrdef::kKey, rowJson(historyColumns(db, postgres), u"t"_s, postgres), usrdef::kCode, usrdef::kOffice,
-        usrdef::kTable, postgres ? u"= ANY(?::integer[])"_s : u"IN (SELECT value FROM json_each(?))"_s));
-    q.addBindValue(postgres ? u'{' + keys.join(u',') + u'}' : u'[' + keys.join(u',') + u']');
-    exec(q, u"Reading the rows of the changes to seal"_s);
+    exec(
+        q,
+        u"SELECT ChangeNo, Action, usrdefInd, RowBefore IS NOT NULL, RowAfter IS NULL, CASE WHEN CAST(Action "
+        u"AS TEXT) = '%2' THEN RowAfter END FROM main.%1 WHERE SealNo IS NULL ORDER BY ChangeNo"_s.arg(
+            kHistoryTable, kPackAction),
+        u"Reading the changes to seal"_s);
     while (q.next()) {
-        const auto found = waiting.constFind(q.value(0).toLongLong());
-        if (found == waiting.constEnd())
+        const qint64 change = q.value(0).toLongLong();
+        const QString action = q.value(1).toString();
+        // An entry that cannot be read is sealed as it stands, never
+        // dropped: the check names it, and nobody's change goes unseen.
+        if (action == kPackAction && unpack(q.value(5).toByteArray(), change, lastKey, work).isEmpty()) {
+            work.addEntry(change);
             continue;
-        take(changes[*found], q.value(1).toString(),
-             q.isNull(2) ? QVariant() : QVariant(q.value(2).toString()),
-             q.isNull(3) ? QVariant() : QVariant(q.value(3).toLongLong()));
+        }
+        work.addOwn(change, q.value(2).toLongLong(), q.value(3).toBool(),
+                    action != u"delete"_s && q.value(4).toBool());
     }
+    if (q.lastError().isValid())
+        failed(u"Reading the changes to seal"_s, q);
+    work.flush();
 }
 
-// Numbers for the changes unpacked, after every number given so far.
-void numberUnpacked(QSqlQuery& q, bool postgres, QList<Change>& changes) {
-    const qsizetype count =
-        std::count_if(changes.begin(), changes.end(), [](const Change& c) { return c.changeNo == 0; });
-    if (count == 0)
-        return;
-    QList<qint64> numbers;
-    if (postgres) {
-        q.prepare(
-            u"SELECT nextval(pg_get_serial_sequence('%1', 'changeno')) FROM generate_series(1, ?)"_s.arg(
-                kHistoryTable.toLower()));
-        q.addBindValue(count);
-        exec(q, u"Numbering the list history's changes"_s);
-        while (q.next())
-            numbers << q.value(0).toLongLong();
-        std::sort(numbers.begin(), numbers.end());
-    } else { // the seal holds the write lock: nobody numbers a change meanwhile
-        exec(q, u"SELECT COALESCE(MAX(ChangeNo), 0) FROM %1"_s.arg(kHistoryTable),
-             u"Numbering the list history's changes"_s);
-        const qint64 last = q.next() ? q.value(0).toLongLong() : 0;
-        for (qsizetype i = 1; i <= count; ++i)
-            numbers << last + i;
-    }
-    q.finish();
-    auto next = numbers.cbegin();
-    for (Change& c : changes)
-        if (c.changeNo == 0 && next != numbers.cend())
-            c.changeNo = *next++;
-}
-
-QJsonValue jsonOf(const QVariant& v) {
-    if (v.isNull())
-        return QJsonValue::Null;
-    if (v.typeId() == QMetaType::LongLong || v.typeId() == QMetaType::Int)
-        return double(v.toLongLong());
-    return v.toString();
+// A change that wants its row after (an insert by its key alone, an update
+// by its row before) takes it from the next change of its key that has a row
+// before (Fill: that change's Ord), else from the table as it stands (-1):
+// both read in the one snapshot the seal works in. A later change of the key
+// that wants its row after too comes first and takes the table's row; the
+// earlier one is left without one (0), as is a change of a row gone without
+// a recorded change (written with the triggers off).
+void findRowsAfter(QSqlQuery& q) {
+    exec(q, u"CREATE INDEX IF NOT EXISTS temp.%1_Key ON %1 (Key)"_s.arg(kWorkName),
+         u"Sealing the list history"_s);
+    exec(q,
+         u"UPDATE %1 AS w SET Fill = COALESCE((SELECT CASE WHEN n.HasBefore THEN n.Ord ELSE 0 END FROM %1 n "
+         u"WHERE n.Key = w.Key AND n.Ord > w.Ord AND (n.HasBefore OR n.Waits) ORDER BY n.Ord LIMIT 1), -1) "
+         u"WHERE w.Waits"_s.arg(kWork),
+         u"Reading the rows of the changes to seal"_s);
 }
 
 const QString kWrittenColumns = u"ChangeNo, ChangedAt, LoginName, Workstation, OfficeID, Action, UsrDefCod, "
                                 u"usrdefInd, RowBefore, RowAfter, SealNo, Hash, Account"_s;
 
-// Changes unpacked, written whole: on PostgreSQL as one JSON array a
-// statement, on SQLite as many rows of bound values a statement (its JSON
-// functions would read each row's array once a column).
-void writeUnpacked(const QSqlDatabase& db, QSqlQuery& q, bool postgres, const QList<QVariantList>& rows) {
-    if (postgres) {
-        const QStringList types{u"bigint"_s, u"text"_s,    u"text"_s, u"text"_s, u"integer"_s, u"text"_s,
-                                u"text"_s,   u"integer"_s, u"text"_s, u"text"_s, u"bigint"_s,  u"text"_s};
-        QStringList picks;
-        for (qsizetype i = 0; i < types.size(); ++i)
-            picks << u"(s->>%1)::%2"_s.arg(i).arg(types.at(i));
-        for (qsizetype from = 0; from < rows.size(); from += 2000) {
-            QJsonArray batch;
-            for (qsizetype r = from; r < std::min(rows.size(), from + 2000); ++r) {
-                QJsonArray row;
-                for (const QVariant& v : rows.at(r))
-                    row.append(jsonOf(v));
-                batch.append(row);
-            }
-            q.prepare(u"INSERT INTO %1 (%2) SELECT %3 FROM json_array_elements(?::json) s"_s.arg(
-                kHistoryTable, kWrittenColumns, picks.join(u", "_s)));
-            q.addBindValue(QString::fromUtf8(QJsonDocument(batch).toJson(QJsonDocument::Compact)));
-            exec(q, u"Writing the list history's changes"_s);
-        }
-        return;
+// Writes the seals, a statement for many changes (one each would cost more
+// than the hashing): a change of the history's own gets its seal, a change
+// unpacked is written whole, sealed, as many rows of bound values a
+// statement (SQLite's JSON functions would read each row's array once a column).
+class SealWriter {
+public:
+    explicit SealWriter(const QSqlDatabase& db) : m_seals(db), m_full(db), m_part(db) {}
+
+    void seal(qint64 change, qint64 sealNo, const QString& hash) {
+        m_sealed.append(QJsonArray{double(change), double(sealNo), hash});
+        if (m_sealed.size() >= 2000)
+            flushSeals();
     }
-    constexpr qsizetype kRows = 100;
-    const QString one = u'(' + QStringList(13, u"?"_s).join(u", "_s) + u')';
-    QSqlQuery full(db);
-    bool prepared = false;
-    for (qsizetype from = 0; from < rows.size(); from += kRows) {
-        const qsizetype count = std::min(kRows, rows.size() - from);
-        QSqlQuery& statement = count == kRows ? full : q;
-        if (count != kRows || !prepared) {
-            statement.prepare(u"INSERT INTO %1 (%2) VALUES %3"_s.arg(kHistoryTable, kWrittenColumns,
-                                                                     QStringList(count, one).join(u", "_s)));
-            prepared = prepared || count == kRows;
+    void write(const QVariantList& row) {
+        m_written += row;
+        if (m_written.size() == kRows * kColumns)
+            flushWritten();
+    }
+    void flush() {
+        flushSeals();
+        flushWritten();
+    }
+
+private:
+    void flushSeals() {
+        if (m_sealed.isEmpty())
+            return;
+        if (!m_sealsPrepared)
+            m_seals.prepare(u"UPDATE main.%1 SET SealNo = json_extract(s.value, '$[1]'), Hash = "
+                            u"json_extract(s.value, '$[2]') FROM json_each(?) AS s WHERE ChangeNo = "
+                            u"json_extract(s.value, '$[0]')"_s.arg(kHistoryTable));
+        m_sealsPrepared = true;
+        m_seals.bindValue(0, QString::fromUtf8(QJsonDocument(m_sealed).toJson(QJsonDocument::Compact)));
+        exec(m_seals, u"Sealing the list history"_s);
+        m_sealed = {};
+    }
+    void flushWritten() {
+        if (m_written.isEmpty())
+            return;
+        const qsizetype rows = m_written.size() / kColumns;
+        QSqlQuery& statement = rows == kRows ? m_full : m_part;
+        if (rows != kRows || !m_fullPrepared) {
+            const QString one = u'(' + QStringList(kColumns, u"?"_s).join(u", "_s) + u')';
+            statement.prepare(u"INSERT INTO main.%1 (%2) VALUES %3"_s.arg(
+                kHistoryTable, kWrittenColumns, QStringList(rows, one).join(u", "_s)));
+            m_fullPrepared = m_fullPrepared || rows == kRows;
         }
-        int at = 0;
-        for (qsizetype r = from; r < from + count; ++r)
-            for (const QVariant& v : rows.at(r))
-                statement.bindValue(at++, v);
+        for (qsizetype at = 0; at < m_written.size(); ++at)
+            statement.bindValue(int(at), m_written.at(at));
         exec(statement, u"Writing the list history's changes"_s);
+        m_written.clear();
     }
+
+    static constexpr qsizetype kRows = 100;
+    static constexpr qsizetype kColumns = 13;
+    QSqlQuery m_seals, m_full, m_part;
+    bool m_sealsPrepared = false, m_fullPrepared = false;
+    QJsonArray m_sealed;
+    QVariantList m_written;
+};
+
+// The list code and office of a row after taken from JSON text (a later change's row before).
+void takeRow(const QString& row, QVariant& after, QVariant& list, QVariant& office) {
+    const QJsonObject values = QJsonDocument::fromJson(row.toUtf8()).object();
+    list = office = QVariant();
+    for (auto it = values.begin(); it != values.end(); ++it) {
+        if (it.key().compare(usrdef::kCode, Qt::CaseInsensitive) == 0)
+            list = textOf(it.value());
+        else if (it.key().compare(usrdef::kOffice, Qt::CaseInsensitive) == 0)
+            office = numberOf(it.value());
+    }
+    after = row;
 }
 
-// Writes the seals: a change of the history's own gets its seal, a change
-// unpacked is written whole, sealed, and the entries it came from go. A
-// statement for many changes: one each would cost more than the hashing.
-void writeSeals(const QSqlDatabase& db, QSqlQuery& q, bool postgres, const QList<Change>& changes,
-                const QList<qint64>& entries, const QList<std::tuple<qint64, qint64, QString>>& seals) {
-    QJsonArray sealed;
-    QList<QVariantList> written;
-    const auto flushSealed = [&] {
-        q.prepare(postgres ? u"UPDATE %1 h SET SealNo = (s->>1)::bigint, Hash = s->>2 FROM "
-                             u"json_array_elements(?::json) s WHERE h.ChangeNo = (s->>0)::bigint"_s.arg(
-                                 kHistoryTable)
-                           : u"UPDATE %1 SET SealNo = json_extract(s.value, '$[1]'), Hash = "
-                             u"json_extract(s.value, '$[2]') FROM json_each(?) AS s WHERE ChangeNo = "
-                             u"json_extract(s.value, '$[0]')"_s.arg(kHistoryTable));
-        q.addBindValue(QString::fromUtf8(QJsonDocument(sealed).toJson(QJsonDocument::Compact)));
-        exec(q, u"Sealing the list history"_s);
-        sealed = {};
+// The work table's changes in seal order, each hashed after the one before
+// and its seal written; gives how many.
+qint64 sealWork(const QSqlDatabase& db, qint64 sealNo, QString hash) {
+    QSqlQuery q(db);
+    q.setForwardOnly(true);
+    // The seal holds the write lock: nobody numbers a change meanwhile.
+    exec(q, u"SELECT COALESCE(MAX(ChangeNo), 0) FROM main.%1"_s.arg(kHistoryTable),
+         u"Numbering the list history's changes"_s);
+    qint64 lastChange = q.next() ? q.value(0).toLongLong() : 0;
+    q.finish();
+    enum Column {
+        kKind,
+        kAction,
+        kKey,
+        kOffice,
+        kList,
+        kBefore,
+        kFill,
+        kNextBefore,
+        kInTable,
+        kTableRow,
+        kTableList,
+        kTableOffice,
+        kChange,
+        kAt,
+        kLogin,
+        kWorkstation,
+        kOwnOffice,
+        kOwnAction,
+        kOwnList,
+        kOwnKey,
+        kOwnBefore,
+        kOwnAfter,
+        kAccount
     };
-    for (qsizetype i = 0; i < changes.size(); ++i) {
-        const Change& c = changes.at(i);
-        const auto& [change, seal, hash] = seals.at(i);
-        if (c.unpacked) {
-            written.append({change, c.at, c.login, c.workstation, c.office, c.action, c.list, c.key, c.before,
-                            c.after, seal, hash, c.account});
-            continue;
+    const QString row = rowJson(historyColumns(db, false), u"t"_s, false);
+    exec(
+        q,
+        u"SELECT w.Kind, w.Action, w.Key, w.Office, w.List, w.Before, w.Fill, CASE WHEN w.Fill > 0 THEN "
+        u"(SELECT COALESCE(y.Before, (SELECT RowBefore FROM main.%1 WHERE ChangeNo = y.Src)) FROM %2 y "
+        u"WHERE y.Ord = w.Fill) END, t.%3 IS NOT NULL, CASE WHEN t.%3 IS NOT NULL THEN %4 END, t.%5, t.%6, "
+        u"h.ChangeNo, h.ChangedAt, h.LoginName, h.Workstation, h.OfficeID, h.Action, h.UsrDefCod, "
+        u"h.usrdefInd, h.RowBefore, h.RowAfter, h.Account FROM %2 w CROSS JOIN main.%1 h LEFT JOIN main.%7 t "
+        u"ON w.Fill = -1 AND t.%3 = w.Key WHERE h.ChangeNo = w.Src AND w.Kind <> %8 ORDER BY w.Ord"_s
+            .arg(kHistoryTable, kWork, usrdef::kKey, row, usrdef::kCode, usrdef::kOffice, usrdef::kTable)
+            .arg(int(kEntryUnpacked)),
+        u"Reading the changes to seal"_s);
+    SealWriter writer(db);
+    qint64 sealed = 0;
+    while (q.next()) {
+        const bool own = q.value(kKind).toInt() == kOwn;
+        const qint64 change = own ? q.value(kChange).toLongLong() : ++lastChange;
+        const QString action = q.value(own ? kOwnAction : kAction).toString();
+        const QVariant key = own ? q.value(kOwnKey) : QVariant(q.value(kKey).toLongLong());
+        const QVariant before = q.value(own ? kOwnBefore : kBefore);
+        QVariant office = q.value(own ? kOwnOffice : kOffice);
+        QVariant list = q.value(own ? kOwnList : kList);
+        QVariant after = own ? q.value(kOwnAfter) : QVariant();
+        const qint64 fill = q.value(kFill).toLongLong();
+        if (fill > 0) {
+            takeRow(q.value(kNextBefore).toString(), after, list, office);
+        } else if (fill < 0 && q.value(kInTable).toBool()) {
+            after = q.value(kTableRow).toString();
+            list = q.isNull(kTableList) ? QVariant() : QVariant(q.value(kTableList).toString());
+            office = q.isNull(kTableOffice) ? QVariant() : QVariant(q.value(kTableOffice).toLongLong());
         }
-        sealed.append(QJsonArray{double(change), double(seal), hash});
-        if (sealed.size() >= 2000)
-            flushSealed();
+        const QVariant at = q.value(kAt), login = q.value(kLogin), workstation = q.value(kWorkstation),
+                       account = q.value(kAccount);
+        hash = changeHash(hash, {++sealNo, change, at, login, workstation, office, action, list, key, before,
+                                 after, account});
+        if (own)
+            writer.seal(change, sealNo, hash);
+        else
+            writer.write({change, at, login, workstation, office, action, list, key, before, after, sealNo,
+                          hash, account});
+        ++sealed;
     }
-    if (!sealed.isEmpty())
-        flushSealed();
-    writeUnpacked(db, q, postgres, written);
-    if (entries.isEmpty())
-        return;
-    QStringList numbers;
-    for (qint64 entry : entries)
-        numbers << QString::number(entry);
-    q.prepare(
-        postgres ? u"DELETE FROM %1 WHERE ChangeNo = ANY(?::bigint[])"_s.arg(kHistoryTable)
-                 : u"DELETE FROM %1 WHERE ChangeNo IN (SELECT value FROM json_each(?))"_s.arg(kHistoryTable));
-    q.addBindValue(postgres ? u'{' + numbers.join(u',') + u'}' : u'[' + numbers.join(u',') + u']');
-    exec(q, u"Writing the list history's changes"_s);
+    if (q.lastError().isValid())
+        failed(u"Reading the changes to seal"_s, q);
+    q.finish();
+    writer.flush();
+    exec(q,
+         u"DELETE FROM main.%1 WHERE ChangeNo IN (SELECT Src FROM %2 WHERE Kind = %3)"_s
+             .arg(kHistoryTable, kWork)
+             .arg(int(kEntryUnpacked)),
+         u"Writing the list history's changes"_s);
+    return sealed;
+}
+
+// A statement of someone else's still reading on the connection keeps a
+// table from being dropped: the work table is emptied instead, and goes with
+// the connection.
+void clearWork(QSqlQuery& q, bool ifExists) {
+    if (!q.exec(u"DROP TABLE %1%2"_s.arg(ifExists ? u"IF EXISTS "_s : QString(), kWork)))
+        exec(q, u"DELETE FROM %1"_s.arg(kWork), u"Sealing the list history"_s);
+}
+
+// The seal's work inside its transaction; gives how many changes it sealed.
+qint64 sealSqlite(const QSqlDatabase& db) {
+    QSqlQuery q(db);
+    q.setForwardOnly(true);
+    const auto [sealNo, hash] = chainEnd(q);
+    q.finish();
+    const qint64 lastKey = lastIssuedKey(db);
+    clearWork(q, true);
+    exec(q,
+         u"CREATE TABLE IF NOT EXISTS %1 (Ord INTEGER PRIMARY KEY, Src INTEGER NOT NULL, Kind INTEGER NOT "
+         u"NULL, Action TEXT, Key INTEGER, Office, List, Before, Waits INTEGER NOT NULL, HasBefore INTEGER "
+         u"NOT NULL, Fill INTEGER)"_s.arg(kWork),
+         u"Sealing the list history"_s);
+    {
+        WorkWriter work(db);
+        readChanges(db, lastKey, work);
+    }
+    findRowsAfter(q);
+    const qint64 sealed = sealWork(db, sealNo, hash);
+    clearWork(q, false);
+    return sealed;
 }
 
 } // namespace
@@ -414,57 +514,11 @@ qint64 sealChanges(QSqlDatabase db, bool postgres, bool wait) {
         return 0;
     }
     try {
-        auto [sealNo, hash] = chainEnd(q);
-        const qint64 lastKey = lastIssuedKey(db, postgres);
-        exec(q,
-             u"SELECT ChangeNo, ChangedAt, LoginName, Workstation, OfficeID, Action, UsrDefCod, usrdefInd, "
-             u"RowBefore, RowAfter, Account FROM %1 WHERE SealNo IS NULL ORDER BY ChangeNo"_s.arg(
-                 kHistoryTable),
-             u"Reading the changes to seal"_s);
-        QList<Change> changes;
-        QList<qint64> entries; // the entries unpacked, removed once their changes are written
-        while (q.next()) {
-            Change c{q.value(0).toLongLong(),
-                     q.value(1),
-                     q.value(2),
-                     q.value(3),
-                     q.value(4),
-                     q.value(5).toString(),
-                     q.value(6),
-                     q.value(7).toLongLong(),
-                     q.value(8),
-                     q.value(9),
-                     false,
-                     q.value(7),
-                     q.value(10)};
-            if (c.action != kPackAction) {
-                changes.append(c);
-                continue;
-            }
-            // An entry that cannot be read is sealed as it stands, never
-            // dropped: the check names it, and nobody's change goes unseen.
-            if (unpack(c.after.toByteArray(), c, lastKey, changes).isEmpty())
-                entries.append(c.changeNo);
-            else
-                changes.append(c);
-        }
-        q.finish();
-        fillRowsAfter(db, postgres, changes);
-        numberUnpacked(q, postgres, changes);
-
-        QList<std::tuple<qint64, qint64, QString>> seals; // change, seal, hash
-        for (const Change& c : changes) {
-            const QVariant key = c.unpacked ? QVariant(c.key) : c.storedKey;
-            const QVariantList values{++sealNo, c.changeNo, c.at, c.login,  c.workstation, c.office,
-                                      c.action, c.list,     key,  c.before, c.after,       c.account};
-            hash = changeHash(hash, values);
-            seals.append({c.changeNo, sealNo, hash});
-        }
-        writeSeals(db, q, postgres, changes, entries, seals);
+        const qint64 sealed = sealSqlite(db);
         if (!db.commit())
             throw AutomationError(ErrorCode::DatabaseError,
                                   u"Sealing the list history failed: %1"_s.arg(db.lastError().text()));
-        return seals.size();
+        return sealed;
     } catch (...) {
         db.rollback();
         throw;

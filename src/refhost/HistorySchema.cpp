@@ -90,19 +90,22 @@ const QString kServerColumns =
 // The content of the change r as the seal hashes it: each of the sealed
 // columns as its length and text, "~;" for NULL, the account only when it
 // holds one (changes sealed before it was kept keep their hashes).
-QString sealedContent() {
+QString sealedContent(const QString& row, const QStringList& overrides = {}) {
     QStringList parts;
     const auto part = [](const QString& v) {
         return u"CASE WHEN %1 IS NULL THEN '~;' ELSE octet_length(convert_to(%1, 'UTF8')) || ':' || %1 || "
-               u"';' "
-               u"END"_s.arg(v);
+               u"';' END"_s.arg(v);
     };
     parts << part(u"last::text"_s);
-    for (const QString& column : kSealedColumns.split(u", "_s).mid(1)) {
-        if (column == u"Account"_s)
-            parts << u"CASE WHEN r.Account IS NULL THEN '' ELSE %1 END"_s.arg(part(u"r.Account"_s));
+    const QStringList columns = kSealedColumns.split(u", "_s).mid(1);
+    for (qsizetype i = 0; i < columns.size(); ++i) {
+        // A value of its own for the columns an unpacked change does not take from its entry.
+        const QString value =
+            i < overrides.size() && !overrides.at(i).isEmpty() ? overrides.at(i) : row + u'.' + columns.at(i);
+        if (columns.at(i) == u"Account"_s)
+            parts << u"CASE WHEN %1 IS NULL THEN '' ELSE %2 END"_s.arg(value, part(value + u"::text"_s));
         else
-            parts << part(u"r.%1::text"_s.arg(column));
+            parts << part(value + u"::text"_s);
     }
     return parts.join(u" || "_s);
 }
@@ -157,8 +160,10 @@ BEGIN
         RETURN NULL;
     END IF;
     IF TG_OP = 'INSERT' THEN
-        INSERT INTO %1 (%2) SELECT at, login, station, account, n.OfficeID, 'insert', n.UsrDefCod, n.usrdefInd,
-            NULL, %3 FROM UsrDefHistory_New n ORDER BY n.usrdefInd;
+        -- The keys alone: the seal takes each row after (a row's JSON here would cost an import more than its row).
+        INSERT INTO %1 (ChangedAt, LoginName, Workstation, Account, Action, RowAfter) SELECT at, login, station,
+            account, 'pack', json_agg(json_build_array('insert', n.usrdefInd) ORDER BY n.usrdefInd)::text
+            FROM UsrDefHistory_New n HAVING count(*) > 0;
     ELSIF TG_OP = 'DELETE' THEN
         INSERT INTO %1 (%2) SELECT at, login, station, account, o.OfficeID, 'delete', o.UsrDefCod, o.usrdefInd,
             %4, NULL FROM UsrDefHistory_Old o ORDER BY o.usrdefInd;
@@ -182,9 +187,22 @@ END
 // transaction; with wait false one that finds another at work seals nothing.
 // The changes are read a few at a time and their seals written a batch at a
 // time, so memory stays bounded at any length of history.
-QString postgresSealBody(const QString& history, const QString& checkpoint) {
+QString postgresSealBody(const QString& history, const QString& checkpoint, const QString& lists,
+                         const QList<std::pair<QString, QString>>& columns) {
+    // An entry of a statement's inserts is unpacked into one change a key,
+    // each taking its row after from the next change of the key (its row
+    // before), else from the table: an import records its keys alone.
+    const QString unpacked = sealedContent(
+        u"r"_s,
+        {u"c"_s, {}, {}, {}, u"office"_s, u"'insert'"_s, u"list"_s, u"k"_s, u"NULL::text"_s, u"after"_s});
     return uR"(
 DECLARE
+    keys integer[];
+    k integer;
+    c bigint;
+    after text;
+    office integer;
+    list text;
     lockKey bigint := (7605251::bigint << 32) | '%1'::regclass::oid::bigint;
     last bigint;
     chain text;
@@ -204,6 +222,34 @@ BEGIN
     last := coalesce(last, 0);
     chain := coalesce(chain, '');
     FOR r IN SELECT * FROM %1 WHERE SealNo IS NULL ORDER BY ChangeNo LOOP
+        IF r.Action = 'pack' THEN
+            BEGIN
+                keys := ARRAY(SELECT (e->>1)::integer FROM json_array_elements(r.RowAfter::json) WITH ORDINALITY
+                    AS x(e, i) ORDER BY i);
+            EXCEPTION WHEN others THEN
+                keys := NULL; -- written by hand: sealed as it was found, and verify names it
+            END;
+            IF keys IS NOT NULL THEN
+                FOREACH k IN ARRAY keys LOOP
+                    SELECT n.RowBefore INTO after FROM %1 n WHERE n.usrdefInd = k AND n.ChangeNo > r.ChangeNo
+                        AND n.RowBefore IS NOT NULL ORDER BY n.ChangeNo LIMIT 1;
+                    IF NOT FOUND THEN
+                        after := (SELECT %5 FROM %4 t WHERE t.usrdefInd = k);
+                    END IF;
+                    office := (after::json->>'%6')::integer;
+                    list := after::json->>'%7';
+                    c := nextval(pg_get_serial_sequence('%1', 'changeno'));
+                    last := last + 1;
+                    chain := encode(sha256(convert_to(chain || E'\n' || %8, 'UTF8')), 'hex');
+                    INSERT INTO %1 (ChangeNo, ChangedAt, LoginName, Workstation, Account, OfficeID, Action, UsrDefCod,
+                        usrdefInd, RowBefore, RowAfter, SealNo, Hash) VALUES (c, r.ChangedAt, r.LoginName,
+                        r.Workstation, r.Account, office, 'insert', list, k, NULL, after, last, chain);
+                    sealed := sealed + 1;
+                END LOOP;
+                DELETE FROM %1 WHERE ChangeNo = r.ChangeNo;
+                CONTINUE;
+            END IF;
+        END IF;
         last := last + 1;
         chain := encode(sha256(convert_to(chain || E'\n' || %3, 'UTF8')), 'hex');
         changes := changes || r.ChangeNo;
@@ -222,7 +268,8 @@ BEGIN
         WHERE h.ChangeNo = s.change;
     RETURN sealed;
 END
-)"_s.arg(history, checkpoint, sealedContent());
+)"_s.arg(history, checkpoint, sealedContent(u"r"_s), lists, rowJson(columns, u"t"_s, true), usrdef::kOffice,
+         usrdef::kCode, unpacked);
 }
 
 QStringList postgresTriggers(const QString& schema) {
@@ -307,7 +354,8 @@ void installHistoryTriggers(const QSqlDatabase& db, bool postgres) {
     const QString schema = quotedName(schemaName);
     const QString history = schema + u'.' + kHistoryTable;
     const QString record = postgresFunctionBody(history, columns);
-    const QString seal = postgresSealBody(history, schema + u'.' + kCheckpointTable);
+    const QString seal =
+        postgresSealBody(history, schema + u'.' + kCheckpointTable, schema + u'.' + usrdef::kTable, columns);
     q.prepare(
         u"SELECT (SELECT count(*) FROM pg_proc p WHERE p.pronamespace = ?::regnamespace AND p.prosecdef AND "
         u"((p.proname = lower(?) AND p.prosrc = ?) OR (p.proname = lower(?) AND p.prosrc = ?))), "

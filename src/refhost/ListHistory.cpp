@@ -101,7 +101,9 @@ QJsonObject rowOf(const QString& json) {
 bool sameRow(const QSqlRecord& stored, const QJsonObject& shown) {
     for (auto it = shown.begin(); it != shown.end(); ++it) {
         const int field = stored.indexOf(it.key());
-        if (field < 0 || !sameValue(stored.value(field).toString(), jsonText(it.value())))
+        // A NULL number reads as 0 through its variant: NULL is "", as the JSON's null.
+        const QString value = field < 0 || stored.isNull(field) ? QString() : stored.value(field).toString();
+        if (field < 0 || !sameValue(value, jsonText(it.value())))
             return false;
     }
     return true;

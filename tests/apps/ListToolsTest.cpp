@@ -342,14 +342,16 @@ TEST_P(ListTools, TheProgramExitsWithTwoForUsageOneForFindingsAndRefusals) {
 
     // The newest change deleted by hand: a check against the kept head finds it gone.
     m_db->exec(u"INSERT INTO UsrDefTable (UsrDefCod, usrdefDes) VALUES ('ALERT', 'Latex')"_s);
-    const QString newest = output({u"verify"_s, url}).second.section(u"head: "_s, 1).trimmed();
+    const auto [verified, said1] = output({u"verify"_s, url});
+    const QString newest = said1.section(u"head: "_s, 1).trimmed();
+    EXPECT_EQ(verified, 0) << said1.toStdString();
     m_db->exec(u"DELETE FROM UsrDefHistory WHERE SealNo = (SELECT MAX(SealNo) FROM UsrDefHistory)"_s);
     QProcess program;
     program.start(QStringLiteral(VV_LISTS_PROGRAM), {u"verify"_s, url, u"--expect"_s, newest});
     ASSERT_TRUE(program.waitForFinished(60000));
-    EXPECT_EQ(program.exitCode(), 1) << newest.toStdString();
-    EXPECT_TRUE(
-        QString::fromUtf8(program.readAllStandardError()).contains(u"changes were removed from its end"_s));
+    const QString said = QString::fromUtf8(program.readAllStandardError());
+    EXPECT_EQ(program.exitCode(), 1) << newest.toStdString() << said.toStdString();
+    EXPECT_TRUE(said.contains(u"changes were removed from its end"_s)) << said.toStdString();
 }
 
 } // namespace
