@@ -381,7 +381,7 @@ void installHistoryTriggers(const QSqlDatabase& db, bool postgres) {
     // The trigger's function names every table with its schema and uses
     // built-in functions and operators only, found in pg_catalog before any
     // schema a caller could make objects in (setup refuses roles that may
-    // make any); pinning its search path too would cost a third of its price
+    // make any); pinning its search path too would cost a quarter of its price
     // on every row written.
     const QString definer = u"SECURITY DEFINER SET search_path = pg_catalog, pg_temp"_s;
     run(q, u"CREATE OR REPLACE FUNCTION %1.%2_Record() RETURNS trigger LANGUAGE plpgsql SECURITY DEFINER AS "
