@@ -444,6 +444,10 @@ Trotzdem löschen?</translation>
         <source>the role &quot;%1&quot; may make objects in schema %2; take that right away first (REVOKE CREATE ON SCHEMA %2 FROM %1)</source>
         <translation>die Rolle „%1“ darf im Schema %2 Objekte anlegen; entziehen Sie ihr dieses Recht zuerst (REVOKE CREATE ON SCHEMA %2 FROM %1)</translation>
     </message>
+    <message>
+        <source>the row after of %1 (key %2) cannot be read: it was written by hand, not by the database&apos;s triggers</source>
+        <translation>die Zeile nach %1 (Schlüssel %2) lässt sich nicht lesen: sie wurde von Hand geschrieben, nicht von den Triggern der Datenbank</translation>
+    </message>
 </context>
 <context>
     <name>PatientLoader</name>

@@ -444,6 +444,10 @@ Delete it all the same?</source>
         <source>the role &quot;%1&quot; may make objects in schema %2; take that right away first (REVOKE CREATE ON SCHEMA %2 FROM %1)</source>
         <translation>el rol «%1» puede crear objetos en el esquema %2; retírele antes ese derecho (REVOKE CREATE ON SCHEMA %2 FROM %1)</translation>
     </message>
+    <message>
+        <source>the row after of %1 (key %2) cannot be read: it was written by hand, not by the database&apos;s triggers</source>
+        <translation>la fila posterior de %1 (clave %2) no se puede leer: se escribió a mano, no la escribieron los disparadores de la base de datos</translation>
+    </message>
 </context>
 <context>
     <name>PatientLoader</name>

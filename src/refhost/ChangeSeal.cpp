@@ -17,6 +17,8 @@
 #include <QSqlQuery>
 #include <QStringList>
 
+#include <QElapsedTimer>
+#include <QDebug>
 #include <cmath>
 #include <optional>
 
@@ -476,13 +478,18 @@ qint64 sealSqlite(const QSqlDatabase& db) {
          u"NULL, Action TEXT, Key INTEGER, Office, List, Before, Waits INTEGER NOT NULL, HasBefore INTEGER "
          u"NOT NULL, Fill INTEGER)"_s.arg(kWork),
          u"Sealing the list history"_s);
+    QElapsedTimer t; t.start();
     {
         WorkWriter work(db);
         readChanges(db, lastKey, work);
     }
+    qInfo() << "read" << t.restart();
     findRowsAfter(q);
+    qInfo() << "fill" << t.restart();
     const qint64 sealed = sealWork(db, sealNo, hash);
+    qInfo() << "seal" << t.restart();
     clearWork(q, false);
+    qInfo() << "drop" << t.restart();
     return sealed;
 }
 

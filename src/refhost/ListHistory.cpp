@@ -191,6 +191,12 @@ std::optional<QString> unrecordedDifference(const QSqlDatabase& db, bool postgre
                                           "left it there: it was deleted with the recording off")
                     .arg(key)
                     .arg(change);
+            } else if (!QJsonDocument::fromJson(q.value(2).toString().toUtf8()).isObject()) {
+                return QCoreApplication::translate(
+                           "ListHistory", "the row after of %1 (key %2) cannot be read: it was written by "
+                                          "hand, not by the database's triggers")
+                    .arg(change)
+                    .arg(key);
             } else if (!sameRow(rows.at(row), rowOf(q.value(2).toString()))) {
                 return QCoreApplication::translate(
                            "ListHistory", "row %1 of list %2 is not as its last recorded change (%3) "

@@ -381,6 +381,12 @@ TEST_P(ListHistoryTest, AChangeMadeWithTheRecordingOffIsFoundByTheRowItLeft) {
     // Recorded again, the same changes are the history's and nothing is found.
     m_db->exec(unrecorded[0].change);
     EXPECT_TRUE(history().verify().intact);
+    // A change written by hand whose row after is no JSON tells nothing to compare: a finding, named.
+    m_db->exec(u"INSERT INTO UsrDefHistory (ChangedAt, Action, usrdefInd, RowAfter) VALUES ('2026-12-07', "
+               u"'update', %1, '{not json')"_s.arg(kept));
+    const HistoryCheck unreadable = history().verify();
+    EXPECT_TRUE(!unreadable.intact && unreadable.reason.contains(u"(key %1) cannot be read"_s.arg(kept)))
+        << unreadable.reason.toStdString();
 }
 
 TEST_P(ListHistoryTest, AnAddedColumnIsKeptAndAConnectionMadeAgainStillNamesItsUser) {
