@@ -164,8 +164,9 @@ public:
     qint32 schemaVersion() const;
 
     // Who works at this workstation, as the list history records each change
-    // this host makes: the login name (by default the system's user name) and
-    // the workstation's name (the machine's).
+    // this host makes: the login name (by default $USER, else the account the
+    // process runs under) and the workstation's name (the machine's). The
+    // history keeps the account the database knows beside them.
     QString loginName() const;
     virtual void setLoginName(const QString& name);
     QString workstationName() const;

@@ -75,6 +75,8 @@ ReferenceHost::ReferenceHost(const QString& url, std::shared_ptr<IDialogs> dialo
         folder = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + u"/viVavazuruv"_s;
     d->dataFolder = QDir::cleanPath(QDir(folder).absolutePath()) + u'/';
     d->login = qEnvironmentVariable("USER", qEnvironmentVariable("USERNAME"));
+    if (d->login.isEmpty()) // cron and services set no $USER: the account is still somebody's
+        d->login = refhost::operatingSystemAccount();
     if (tables == Tables::MustExist) {
         QSqlQuery q(d->connection.database());
         const bool found =

@@ -10,6 +10,9 @@
 #include <QSqlError>
 #include <QThread>
 
+#include <pwd.h>
+#include <unistd.h>
+
 #include <atomic>
 #include <thread>
 
@@ -79,6 +82,20 @@ TEST_P(ListHistoryTest, EveryWriteIsRecordedWithItsUserAndValuesWhoeverMakesIt) 
     ASSERT_TRUE(host().LastChange(u"UsrDefTable"_s, key, by, at));
     EXPECT_EQ(by, u"DR_SMITH"_s);
     EXPECT_LE(std::abs(at.secsTo(QDateTime::currentDateTimeUtc())), 60);
+}
+
+TEST_P(ListHistoryTest, AHostWithoutUserInItsEnvironmentIsNamedByItsAccount) {
+    const QByteArray user = qgetenv("USER");
+    qunsetenv("USER");
+    const auto unnamed = anotherHost();
+    qputenv("USER", user);
+    const passwd* self = getpwuid(geteuid());
+    ASSERT_TRUE(self);
+    EXPECT_EQ(unnamed->loginName(), QString::fromLocal8Bit(self->pw_name));
+    const qint32 key = addEntry(u"ALERT"_s, u"Iodine"_s, unnamed.get());
+    const ListChange c = changesOf(key).value(0);
+    EXPECT_EQ(c.user, QString::fromLocal8Bit(self->pw_name));
+    EXPECT_EQ(c.account, postgres() ? value(u"SELECT session_user"_s).toString() : c.user);
 }
 
 TEST_P(ListHistoryTest, ARunIsRecordedAsItLeftTheRowsThoughTheyChangeBeforeTheSeal) {
