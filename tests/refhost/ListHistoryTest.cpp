@@ -154,48 +154,6 @@ TEST_P(ListHistoryTest, AnUpdateThatWaitedForAnotherSessionRecordsTheRowItReplac
     EXPECT_EQ(field(changes[2].after, u"usrdefDes"_s), u"Iodine, mild"_s);
 }
 
-// As the picker saves with its conflict check: the rows read locked first,
-// one of them held by another session until it commits, then only one written.
-TEST_P(ListHistoryTest, ARunsLockedReadRecordsTheRowsItWroteAsItReplacedThem) {
-    if (GetParam() != Engine::PostgreSQL)
-        GTEST_SKIP() << "SQLite lets one connection write at a time";
-    const qint32 key = addEntry(u"ALERT"_s, u"Iodine"_s);
-    const qint32 unwritten = addEntry(u"ALERT"_s, u"Latex"_s);
-    std::atomic<bool> holding = false;
-    std::thread other([&] {
-        auto second = anotherHost();
-        QSqlDatabase db = second->GetConnection();
-        db.transaction();
-        QSqlQuery(db).exec(
-            u"UPDATE UsrDefTable SET usrdefDes = 'Iodine, severe' WHERE usrdefInd = %1"_s.arg(key));
-        holding = true;
-        QThread::msleep(300); // the run's locked read starts meanwhile and waits for the row
-        db.commit();
-    });
-    while (!holding)
-        QThread::msleep(5);
-    ASSERT_TRUE(host().BeginSaveRecords());
-    qint32 added = 0; // made by the run itself: its insert comes before its update
-    ASSERT_TRUE(saveEntry(added, {u"UsrDefCod"_s, u"usrdefDes"_s}, {u"ALERT"_s, u"Nickel"_s}));
-    const QString read =
-        u"select * from UsrDefTable where usrdefInd in (%1,%2,%3) order by usrdefInd for update;"_s;
-    EXPECT_TRUE(QSqlQuery(host().GetConnection())
-                    .exec(host().TranslateSql(read.arg(key).arg(unwritten).arg(added), 1, 0)));
-    qint32 same = key;
-    EXPECT_TRUE(saveEntry(same, {u"usrdefDes"_s}, {u"Iodine, mild"_s}));
-    EXPECT_TRUE(saveEntry(added, {u"usrdefDes"_s}, {u"Nickel, severe"_s}));
-    host().EndSaveRecords(true);
-    other.join();
-
-    const QList<ListChange> changes = changesOf(key);
-    ASSERT_EQ(std::tuple(changes.size(), changesOf(unwritten).size(), changesOf(added).size()),
-              std::tuple(qsizetype(3), qsizetype(1), qsizetype(2)));
-    EXPECT_EQ(field(changes[2].before, u"usrdefDes"_s), u"Iodine, severe"_s);
-    EXPECT_EQ(field(changes[2].after, u"usrdefDes"_s), u"Iodine, mild"_s);
-    EXPECT_EQ(std::pair(changesOf(added)[0].action, field(changesOf(added)[1].before, u"usrdefDes"_s)),
-              std::pair(u"insert"_s, u"Nickel"_s));
-}
-
 TEST_P(ListHistoryTest, ARestoreBringsBackADeletedRowOnlyWhileNothingMovedOn) {
     const qint32 key = addEntry(u"ALERT"_s, u"Latex"_s);
     deleteAsThePickerDoes(key);
