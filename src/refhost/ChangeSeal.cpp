@@ -17,8 +17,6 @@
 #include <QSqlQuery>
 #include <QStringList>
 
-#include <QElapsedTimer>
-#include <QDebug>
 #include <cmath>
 #include <optional>
 
@@ -275,12 +273,11 @@ void readChanges(const QSqlDatabase& db, qint64 lastKey, WorkWriter& work) {
 }
 
 // A change that wants its row after (an insert by its key alone, an update
-// by its row before) takes it from the next change of its key that has a row
-// before (Fill: that change's Ord), else from the table as it stands (-1):
-// both read in the one snapshot the seal works in. A later change of the key
-// that wants its row after too comes first and takes the table's row; the
-// earlier one is left without one (0), as is a change of a row gone without
-// a recorded change (written with the triggers off).
+// by its row before) takes the row before of the next change of its key
+// (Fill: that change's Ord), else the table's row as it stands (-1): both
+// read in the one snapshot the seal works in. Should another change of the
+// key that wants its row after come first, there is none to take (0); nor
+// is there for a row gone without a recorded change (triggers turned off).
 void findRowsAfter(QSqlQuery& q) {
     exec(q, u"CREATE INDEX IF NOT EXISTS temp.%1_Key ON %1 (Key)"_s.arg(kWorkName),
          u"Sealing the list history"_s);
@@ -478,18 +475,13 @@ qint64 sealSqlite(const QSqlDatabase& db) {
          u"NULL, Action TEXT, Key INTEGER, Office, List, Before, Waits INTEGER NOT NULL, HasBefore INTEGER "
          u"NOT NULL, Fill INTEGER)"_s.arg(kWork),
          u"Sealing the list history"_s);
-    QElapsedTimer t; t.start();
     {
         WorkWriter work(db);
         readChanges(db, lastKey, work);
     }
-    qInfo() << "read" << t.restart();
     findRowsAfter(q);
-    qInfo() << "fill" << t.restart();
     const qint64 sealed = sealWork(db, sealNo, hash);
-    qInfo() << "seal" << t.restart();
     clearWork(q, false);
-    qInfo() << "drop" << t.restart();
     return sealed;
 }
 
@@ -582,6 +574,9 @@ ChainCheck checkChain(const QSqlDatabase& db, const QList<ChainHead>& expected) 
     };
     if (checkpoint)
         passHead(sealNo, hash);
+    // One change at a time at any length of history: both drivers step a
+    // forward-only query row by row (QPSQL in libpq's single-row mode), and
+    // SQLite walks the seal's index, so nothing is sorted or kept whole.
     exec(q,
          u"SELECT %1, Hash FROM %2 WHERE SealNo IS NOT NULL ORDER BY SealNo"_s.arg(kSealedColumns,
                                                                                    kHistoryTable),

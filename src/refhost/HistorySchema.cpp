@@ -195,9 +195,25 @@ QString postgresSealBody(const QString& history, const QString& checkpoint, cons
     const QString unpacked = sealedContent(
         u"r"_s,
         {u"c"_s, {}, {}, {}, u"office"_s, u"'insert'"_s, u"list"_s, u"k"_s, u"NULL::text"_s, u"after"_s});
+    const QString writeUnpacked =
+        u"INSERT INTO %1 (ChangeNo, ChangedAt, LoginName, Workstation, Account, OfficeID, Action, UsrDefCod, "
+        u"usrdefInd, RowBefore, RowAfter, SealNo, Hash) SELECT w.c, r.ChangedAt, r.LoginName, r.Workstation, "
+        u"r.Account, w.o, 'insert', w.l, w.k, NULL, w.a, w.s, w.h FROM unnest(uc, uk, uo, ul, ua, us, uh) AS "
+        u"w(c, k, "
+        u"o, l, a, s, h); uc := '{}'; uk := '{}'; uo := '{}'; ul := '{}'; ua := '{}'; us := '{}'; uh := '{}';"_s
+            .arg(history);
     return uR"(
 DECLARE
     keys integer[];
+    numbers regclass := pg_get_serial_sequence('%1', 'changeno');
+    u record;
+    uc bigint[] := '{}';
+    uk integer[] := '{}';
+    uo integer[] := '{}';
+    ul text[] := '{}';
+    ua text[] := '{}';
+    us bigint[] := '{}';
+    uh text[] := '{}';
     k integer;
     c bigint;
     after text;
@@ -230,22 +246,34 @@ BEGIN
                 keys := NULL; -- written by hand: sealed as it was found, and verify names it
             END;
             IF keys IS NOT NULL THEN
-                FOREACH k IN ARRAY keys LOOP
-                    SELECT n.RowBefore INTO after FROM %1 n WHERE n.usrdefInd = k AND n.ChangeNo > r.ChangeNo
-                        AND n.RowBefore IS NOT NULL ORDER BY n.ChangeNo LIMIT 1;
-                    IF NOT FOUND THEN
-                        after := (SELECT %5 FROM %4 t WHERE t.usrdefInd = k);
-                    END IF;
+                IF cardinality(keys) > 10000 THEN
+                    ANALYZE %1; -- an import's history just grew: plan the look-ups below with what it holds
+                END IF;
+                -- Each key's row after in one statement (found through the key's index: "+ 0" keeps the
+                -- planner from walking the change numbers' instead); the changes written 5,000 a statement.
+                FOR u IN SELECT x.k, coalesce((SELECT n.RowBefore FROM %1 n WHERE n.usrdefInd = x.k AND n.ChangeNo >
+                    r.ChangeNo AND n.RowBefore IS NOT NULL ORDER BY n.ChangeNo + 0 LIMIT 1), (SELECT %5 FROM %4 t WHERE
+                    t.usrdefInd = x.k)) AS after FROM unnest(keys) WITH ORDINALITY AS x(k, i) ORDER BY x.i LOOP
+                    k := u.k;
+                    after := u.after;
                     office := (after::json->>'%6')::integer;
                     list := after::json->>'%7';
-                    c := nextval(pg_get_serial_sequence('%1', 'changeno'));
+                    c := nextval(numbers);
                     last := last + 1;
                     chain := encode(sha256(convert_to(chain || E'\n' || %8, 'UTF8')), 'hex');
-                    INSERT INTO %1 (ChangeNo, ChangedAt, LoginName, Workstation, Account, OfficeID, Action, UsrDefCod,
-                        usrdefInd, RowBefore, RowAfter, SealNo, Hash) VALUES (c, r.ChangedAt, r.LoginName,
-                        r.Workstation, r.Account, office, 'insert', list, k, NULL, after, last, chain);
+                    uc := uc || c;
+                    uk := uk || k;
+                    uo := uo || office;
+                    ul := ul || list;
+                    ua := ua || after;
+                    us := us || last;
+                    uh := uh || chain;
                     sealed := sealed + 1;
+                    IF cardinality(uc) >= 5000 THEN
+                        %9
+                    END IF;
                 END LOOP;
+                %9
                 DELETE FROM %1 WHERE ChangeNo = r.ChangeNo;
                 CONTINUE;
             END IF;
@@ -269,7 +297,7 @@ BEGIN
     RETURN sealed;
 END
 )"_s.arg(history, checkpoint, sealedContent(u"r"_s), lists, rowJson(columns, u"t"_s, true), usrdef::kOffice,
-         usrdef::kCode, unpacked);
+         usrdef::kCode, unpacked, writeUnpacked);
 }
 
 QStringList postgresTriggers(const QString& schema) {

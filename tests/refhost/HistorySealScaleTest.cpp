@@ -1,0 +1,210 @@
+// Sealing a history of thousands of changes in one go, past the sizes the
+// sealer writes a batch at a time: an import, runs of updates, another
+// program's changes; every change comes out with the rows it left, in the
+// order it was made. On SQLite also: entries that cannot be read keep their
+// place, and a seal that fails half way leaves nothing of itself behind.
+#include "RefhostSupport.h"
+
+#include <viVavazuruv/ListHistory.h>
+
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QSqlError>
+
+#include <map>
+
+using namespace viVavazuruv;
+using namespace viVavazuruv::test;
+
+namespace {
+
+constexpr qint32 kImported = 2345;
+
+class HistorySealScale : public HostTest {
+protected:
+    void SetUp() override {
+        HostTest::SetUp();
+        if (IsSkipped())
+            return;
+        host().setLoginName(u"DR_SMITH"_s);
+    }
+    ListHistory history() { return ListHistory(host()); }
+
+    // A column of a row's JSON text; "" for no row.
+    static QString field(const QString& json, const QString& name) {
+        return QJsonDocument::fromJson(json.toUtf8()).object().value(name).toVariant().toString();
+    }
+
+    // What each change should show, in the order the changes were made.
+    struct Expected {
+        QString action;
+        qint32 key;
+        QString before, after; // the descriptions; "" for no row
+        QString user;
+    };
+    QList<Expected> m_expected;
+    std::map<qint32, QString> m_now; // each key's description as it stands
+
+    void expect(const QString& action, qint32 key, const QString& after, const QString& user) {
+        const QString before = m_now.count(key) ? m_now[key] : QString();
+        m_expected.append({action, key, before, after, user});
+        if (action == u"delete"_s)
+            m_now.erase(key);
+        else
+            m_now[key] = after;
+    }
+
+    // One statement's import of rows in one run of saves: the keys it is given, in order.
+    qint32 import(qint32 rows) {
+        const QString series =
+            postgres()
+                ? u"SELECT i FROM generate_series(1, %1) i"_s.arg(rows)
+                : u"WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < %1) SELECT "
+                  u"i FROM n"_s.arg(rows);
+        EXPECT_TRUE(host().BeginSaveRecords());
+        QSqlQuery q(host().GetConnection());
+        EXPECT_TRUE(
+            q.exec(u"INSERT INTO UsrDefTable (UsrDefCod, usrdefDes, OfficeID) SELECT 'PROCS', 'P' || i, "
+                   u"1 FROM ("_s +
+                   series + u") s ORDER BY i"_s))
+            << q.lastError().text().toStdString();
+        host().EndSaveRecords(true);
+        EXPECT_TRUE(q.exec(u"SELECT usrdefInd, usrdefDes FROM UsrDefTable ORDER BY usrdefInd"_s));
+        qint32 first = 0;
+        while (q.next()) {
+            first = first ? first : q.value(0).toInt();
+            expect(u"insert"_s, q.value(0).toInt(), q.value(1).toString(), u"DR_SMITH"_s);
+        }
+        return first;
+    }
+
+    // SQLite: whether the seal's table of the host's connection outlived the seal.
+    bool workTableLeft() const {
+        return scalar(u"SELECT COUNT(*) FROM temp.sqlite_master WHERE name LIKE '%SealWork%'"_s) > 0;
+    }
+
+    void update(qint32 key, const QString& description) {
+        qint32 same = key;
+        ASSERT_TRUE(saveEntry(same, {u"usrdefDes"_s}, {description}));
+        expect(u"update"_s, key, description, u"DR_SMITH"_s);
+    }
+};
+VV_ON_BOTH_ENGINES(HistorySealScale);
+
+TEST_P(HistorySealScale, ThousandsOfChangesSealedAtOnceShowTheRowsEachLeftInTheOrderTheyWereMade) {
+    const qint32 first = import(kImported);
+    ASSERT_EQ(m_now.size(), size_t(kImported));
+
+    // A run of 250 updates, one key twice: the first one's row after is the second one's row before.
+    ASSERT_TRUE(host().BeginSaveRecords());
+    for (int i = 0; i < 250; ++i)
+        update(first + i * 37 % kImported, u"A%1"_s.arg(i));
+    update(first + 37, u"A again"_s);
+    host().EndSaveRecords(true);
+
+    // Another program, one change at a time in a transaction of its own.
+    QSqlDatabase own = m_db->db();
+    ASSERT_TRUE(own.transaction());
+    QSqlQuery foreign(own);
+    ASSERT_TRUE(foreign.prepare(u"UPDATE UsrDefTable SET usrdefDes = ? WHERE usrdefInd = ?"_s));
+    for (qint32 key = first; key < first + 2100; ++key) {
+        foreign.addBindValue(u"F%1"_s.arg(key));
+        foreign.addBindValue(key);
+        ASSERT_TRUE(foreign.exec()) << foreign.lastError().text().toStdString();
+        expect(u"update"_s, key, u"F%1"_s.arg(key), QString());
+    }
+    ASSERT_TRUE(own.commit());
+
+    // A run that deletes a row, adds one and changes it, and changes the last imported one.
+    ASSERT_TRUE(host().BeginSaveRecords());
+    run(u"Delete * from UsrDefTable where UsrDefInd=%1"_s.arg(first + 37));
+    expect(u"delete"_s, first + 37, QString(), u"DR_SMITH"_s);
+    qint32 added = 0;
+    ASSERT_TRUE(saveEntry(added, {u"UsrDefCod"_s, u"usrdefDes"_s}, {u"PROCS"_s, u"New"_s}));
+    expect(u"insert"_s, added, u"New"_s, u"DR_SMITH"_s);
+    update(added, u"New, revised"_s);
+    update(first + kImported - 1, u"Last"_s);
+    host().EndSaveRecords(true);
+
+    EXPECT_EQ(history().seal(), m_expected.size());
+    const QList<ListChange> changes = history().changes(ChangeFilter{});
+    ASSERT_EQ(changes.size(), m_expected.size());
+    int wrong = 0;
+    for (qsizetype i = 0; i < changes.size() && wrong < 5; ++i) {
+        const ListChange& c = changes.at(i);
+        const Expected& e = m_expected.at(i);
+        const auto shown = std::tuple(c.change, c.action, c.key, field(c.before, u"usrdefDes"_s),
+                                      field(c.after, u"usrdefDes"_s), c.user, c.list, c.office);
+        const auto wanted =
+            std::tuple(qint64(i + 1), e.action, e.key, e.before, e.after, e.user, u"PROCS"_s, 1);
+        EXPECT_EQ(shown, wanted) << "change " << i + 1;
+        wrong += shown != wanted;
+    }
+    const HistoryCheck check = history().verify();
+    EXPECT_TRUE(check.intact) << check.reason.toStdString();
+    EXPECT_EQ(check.head.change, m_expected.size());
+    EXPECT_EQ(history().seal(), 0);
+    if (postgres())
+        return;
+    // The entries are gone, their changes numbered after every change before, in seal order.
+    EXPECT_EQ(scalar(u"SELECT COUNT(*) FROM UsrDefHistory WHERE Action = 'pack' OR SealNo IS NULL"_s), 0);
+    EXPECT_EQ(scalar(u"SELECT COUNT(*) FROM (SELECT ChangeNo, LAG(ChangeNo) OVER (ORDER BY SealNo) AS prev "
+                     u"FROM UsrDefHistory WHERE LoginName = 'DR_SMITH') WHERE ChangeNo < prev"_s),
+              0);
+    EXPECT_FALSE(workTableLeft());
+}
+
+TEST_P(HistorySealScale, EntriesThatCannotBeReadKeepTheirPlaceAndAnEmptyOneGoes) {
+    if (postgres())
+        GTEST_SKIP() << "entries of several changes are SQLite's way of recording a run";
+    const qint32 key = addEntry(u"ALERT"_s, u"Latex"_s);
+    for (const QString& entry : {u"{not json"_s, u"{\"changes\":[]}"_s}) {
+        QSqlQuery planted(m_db->db());
+        planted.prepare(u"INSERT INTO UsrDefHistory (ChangedAt, Action, RowAfter) VALUES (?, 'pack', ?)"_s);
+        planted.addBindValue(u"2026-12-07T10:00:00.000Z"_s);
+        planted.addBindValue(entry);
+        ASSERT_TRUE(planted.exec()) << planted.lastError().text().toStdString();
+    }
+    qint32 same = key;
+    ASSERT_TRUE(saveEntry(same, {u"usrdefDes"_s}, {u"Latex, severe"_s}));
+
+    EXPECT_EQ(history().seal(), 3);
+    const QList<ListChange> changes = history().changes(ChangeFilter{});
+    ASSERT_EQ(changes.size(), 3);
+    EXPECT_EQ(QStringList({changes[0].action, changes[1].action, changes[2].action}),
+              QStringList({u"insert"_s, u"pack"_s, u"update"_s}));
+    EXPECT_EQ(field(changes[0].after, u"usrdefDes"_s), u"Latex"_s);
+    EXPECT_EQ(field(changes[2].after, u"usrdefDes"_s), u"Latex, severe"_s);
+    EXPECT_EQ(changes[1].after, u"{not json"_s);
+    const HistoryCheck check = history().verify();
+    EXPECT_TRUE(!check.intact && check.firstBroken == 2 && check.reason.contains(u"cannot be read"_s))
+        << check.reason.toStdString();
+    EXPECT_EQ(scalar(u"SELECT COUNT(*) FROM UsrDefHistory WHERE Action = 'pack'"_s), 1);
+}
+
+TEST_P(HistorySealScale, ASealThatFailsHalfWayLeavesTheHistoryAsItWasAndTheNextSealsItAll) {
+    if (postgres())
+        GTEST_SKIP() << "PostgreSQL seals in the server's function, one transaction whatever it meets";
+    const qint32 first = import(300);
+    m_db->exec(u"UPDATE UsrDefTable SET usrdefDes = 'Changed elsewhere' WHERE usrdefInd = %1"_s.arg(first));
+    // Refuses a write past the first batch of the seal's.
+    m_db->exec(u"CREATE TRIGGER Refuse BEFORE INSERT ON UsrDefHistory WHEN NEW.SealNo > 150 BEGIN SELECT "
+               u"RAISE(ABORT, 'refused'); END"_s);
+    const auto unsealed = [&] {
+        return std::pair(scalar(u"SELECT COUNT(*) FROM UsrDefHistory WHERE SealNo IS NULL"_s),
+                         scalar(u"SELECT COUNT(*) FROM UsrDefHistory"_s));
+    };
+    const auto before = unsealed();
+    EXPECT_EQ(before, std::pair(2LL, 2LL));
+    EXPECT_THROW(history().seal(), AutomationError);
+    EXPECT_EQ(unsealed(), before);
+    EXPECT_FALSE(workTableLeft());
+
+    m_db->exec(u"DROP TRIGGER Refuse"_s);
+    EXPECT_EQ(history().seal(), 301);
+    const HistoryCheck check = history().verify();
+    EXPECT_TRUE(check.intact) << check.reason.toStdString();
+    EXPECT_EQ(check.changes, 301);
+}
+
+} // namespace
