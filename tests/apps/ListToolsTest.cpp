@@ -33,10 +33,10 @@ protected:
             refhost::seedDemoData(host());
     }
 
-    QByteArray exported(FileFormat format = FileFormat::Csv) {
+    QByteArray exported(FileFormat format = FileFormat::Csv, const QStringList& codes = {}) {
         QBuffer buffer;
         buffer.open(QIODevice::WriteOnly);
-        exportLists(host(), {}, format, buffer);
+        exportLists(host(), codes, format, buffer);
         return buffer.data();
     }
     // The file's records without the key and office columns, which an import sets anew.
@@ -227,10 +227,7 @@ TEST_P(ListTools, AnotherDatabaseGetsTheHostsListTablesAndAnImportIsRecorded) {
 
 // The host's tables travel only for the lists they concern.
 TEST_P(ListTools, OneListCarriesOnlyItsOwnRowsOfTheHostsTables) {
-    QBuffer buffer;
-    buffer.open(QIODevice::WriteOnly);
-    exportLists(host(), {u"surfaces"_s}, FileFormat::Csv, buffer);
-    const QString file = QString::fromUtf8(buffer.data());
+    const QString file = QString::fromUtf8(exported(FileFormat::Csv, {u"surfaces"_s}));
     EXPECT_TRUE(file.contains(u"ListJoinWords.ListCode,"_s) && file.contains(u"\r\nSURFACES,"_s) &&
                 !file.contains(u"\r\nTEETH,"_s))
         << file.toStdString();
@@ -286,23 +283,26 @@ TEST_P(ListTools, TheProgramExitsWithTwoForUsageOneForFindingsAndRefusals) {
     QFile empty(dir.filePath(u"empty.db"_s)); // a copy of a database in use, taken before anything was in it
     ASSERT_TRUE(empty.open(QIODevice::WriteOnly));
     empty.close();
-    for (const auto& c : cases) {
+    // The program's exit status, what it printed and what it told as an error.
+    const auto run = [](const QStringList& args) {
         QProcess program;
-        program.start(QStringLiteral(VV_LISTS_PROGRAM), c.args);
-        ASSERT_TRUE(program.waitForFinished(60000));
-        const QString error = QString::fromUtf8(program.readAllStandardError());
-        EXPECT_EQ(program.exitCode(), c.status) << c.args.join(u' ').toStdString();
+        program.start(QStringLiteral(VV_LISTS_PROGRAM), args);
+        EXPECT_TRUE(program.waitForFinished(60000)) << args.join(u' ').toStdString();
+        return std::tuple(program.exitCode(), QString::fromUtf8(program.readAllStandardOutput()),
+                          QString::fromUtf8(program.readAllStandardError()));
+    };
+    const auto output = [&](const QStringList& args) {
+        const auto [status, out, error] = run(args);
+        return std::pair(status, out);
+    };
+    for (const auto& c : cases) {
+        const auto [status, out, error] = run(c.args);
+        EXPECT_EQ(status, c.status) << c.args.join(u' ').toStdString();
         EXPECT_TRUE(error.startsWith(u"vv-lists: "_s) && error.contains(c.error) && error.count(u'\n') == 1)
             << error.toStdString();
     }
     EXPECT_FALSE(QFile::exists(dir.filePath(u"new.db"_s))); // a refused import leaves no database behind
 
-    const auto output = [&](const QStringList& args) {
-        QProcess program;
-        program.start(QStringLiteral(VV_LISTS_PROGRAM), args);
-        EXPECT_TRUE(program.waitForFinished(60000));
-        return std::pair(program.exitCode(), QString::fromUtf8(program.readAllStandardOutput()));
-    };
     const qint64 changes = scalar(u"SELECT COUNT(*) FROM UsrDefHistory"_s);
     const QString head =
         u"%1:%2"_s.arg(scalar(u"SELECT MAX(SealNo) FROM UsrDefHistory"_s))
@@ -346,12 +346,9 @@ TEST_P(ListTools, TheProgramExitsWithTwoForUsageOneForFindingsAndRefusals) {
     const QString newest = said1.section(u"head: "_s, 1).trimmed();
     EXPECT_EQ(verified, 0) << said1.toStdString();
     m_db->exec(u"DELETE FROM UsrDefHistory WHERE SealNo = (SELECT MAX(SealNo) FROM UsrDefHistory)"_s);
-    QProcess program;
-    program.start(QStringLiteral(VV_LISTS_PROGRAM), {u"verify"_s, url, u"--expect"_s, newest});
-    ASSERT_TRUE(program.waitForFinished(60000));
-    const QString said = QString::fromUtf8(program.readAllStandardError());
-    EXPECT_EQ(program.exitCode(), 1) << newest.toStdString() << said.toStdString();
-    EXPECT_TRUE(said.contains(u"changes were removed from its end"_s)) << said.toStdString();
+    const auto [removed, nothing, said] = run({u"verify"_s, url, u"--expect"_s, newest});
+    EXPECT_TRUE(removed == 1 && said.contains(u"changes were removed from its end"_s))
+        << newest.toStdString() << said.toStdString();
 }
 
 } // namespace

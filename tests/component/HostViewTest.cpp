@@ -111,21 +111,16 @@ QStringList checkedDeleteRead(qint32 key) {
 
 // The save of one row: the key field as the rules spell it, the column
 // pairs in column order, an insert's list code last.
-QString saveRecord(qint32 key, const QStringList& values, const QString& insertInto = {}) {
+QString saveRecord(qint32 key, QStringList values, const QString& insertInto = {}) {
     QStringList names{u"usrdefSeqCod"_s, u"usrdefDes"_s, u"usrdefCDSDRWFla"_s, u"usrdefADA"_s,
                       u"usrdefLetNam"_s};
-    QStringList all = values;
-    if (!insertInto.isEmpty()) {
-        names << u"UsrDefCod"_s;
-        all << insertInto;
-    }
-    QStringList shownNames, shownValues;
-    for (const QString& n : names)
-        shownNames << q(n);
-    for (const QString& v : all)
-        shownValues << q(v);
+    if (!insertInto.isEmpty())
+        names << u"UsrDefCod"_s, values << insertInto;
+    for (QStringList* texts : {&names, &values})
+        for (QString& text : *texts)
+            text = q(text);
     return uR"(SaveRecord(1, "UsrDefTable", "UsrDefInd", %1, [%2], [%3], true))"_s.arg(key).arg(
-        shownNames.join(u", "_s), shownValues.join(u", "_s));
+        names.join(u", "_s), values.join(u", "_s));
 }
 
 class HostViewTest : public test::EntryPointTest {

@@ -1,6 +1,7 @@
 // The picker entry points driven the way office staff use them: the test
 // schedules presses and clicks, the real modal window runs, and the answer and
-// the table afterwards are checked, on SQLite and PostgreSQL.
+// the table afterwards are checked, on SQLite and PostgreSQL; and the position
+// a request keeps when its caller gives none.
 #include <support/FailingHost.h>
 #include <support/PickerEnv.h>
 
@@ -8,9 +9,12 @@
 
 #include <gtest/gtest.h>
 
+#include <QPointF>
 #include <QPushButton>
 #include <QTableView>
 #include <QTest>
+
+#include <limits>
 
 using namespace viVavazuruv;
 using viVavazuruv::test::Engine;
@@ -300,5 +304,16 @@ TEST_P(PickerEntryPointsTest, AWindowClosedWhileAQuestionIsOpenAsksAndRecordsNot
 INSTANTIATE_TEST_SUITE_P(Engines, PickerEntryPointsTest,
                          ::testing::Values(Engine::SQLite, Engine::PostgreSQL),
                          [](const auto& info) { return test::engineName(info.param); });
+
+// A caller that passes no usable position gets the last one a caller passed.
+TEST(RequestStateTest, ZeroNegativeOrNaNKeepTheLastPositionAskedFor) {
+    RequestState state;
+    PickerRequest request;
+    state.PlaceRequest(request, 2000.0f, 1500.0f);
+    state.PlaceRequest(request, 0.0f, -20.0f);
+    EXPECT_EQ(QPointF(request.WindowLeft, request.WindowTop), QPointF(1500, 2000));
+    state.PlaceRequest(request, std::numeric_limits<float>::quiet_NaN(), 700.5f);
+    EXPECT_EQ(QPointF(request.WindowLeft, request.WindowTop), QPointF(700.5, 2000));
+}
 
 } // namespace

@@ -225,13 +225,10 @@ TEST_F(CodeStringComposerTest, EachVariableIsFilledInTheWholeNoteAsItStands) {
         const QString note = compose(m_host, c.records);
         ASSERT_FALSE(fills.empty()) << c.name;
         EXPECT_EQ(fills.front().text, c.records.front().list) << c.name;
-        for (size_t i = 0; i < fills.size(); ++i) {
-            EXPECT_EQ(fills[i].count, 1) << c.name << ", fill " << i;
-            EXPECT_EQ(fills[i].start, 1) << c.name << ", fill " << i;
-            if (i > 0) {
-                EXPECT_EQ(fills[i].text, fills[i - 1].result) << c.name << ", fill " << i;
-            }
-        }
+        for (size_t i = 0; i < fills.size(); ++i)
+            EXPECT_EQ(std::tuple(fills[i].count, fills[i].start, fills[i].text),
+                      std::tuple(1, 1, i ? fills[i - 1].result : fills[i].text))
+                << c.name << ", fill " << i;
         EXPECT_EQ(note, fills.back().result) << c.name;
     }
 }

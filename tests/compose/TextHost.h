@@ -1,5 +1,6 @@
 #pragma once
 
+#include <support/RecordingHost.h>
 #include <support/RefusingHost.h>
 
 #include <refhost/TextRules.h>
@@ -8,6 +9,7 @@
 #include <QStringList>
 
 #include <functional>
+#include <tuple>
 
 namespace viVavazuruv::test {
 
@@ -15,8 +17,10 @@ namespace viVavazuruv::test {
 // answers and variables are kept in memory, the text services follow the
 // reference host's rules unless a test gives its own, and every call is
 // written down in calls, one line each: its name and arguments, texts quoted
-// with their control characters escaped (see quoted). Anything else raises.
+// as the recording host quotes them. Anything else raises.
 class TextHost final : public RefusingHost {
+    static QString quoted(const QString& text) { return RecordingHost::quoted(text); }
+
 public:
     struct Words {
         QString between, beforeLast, afterLast, codeJoin;
@@ -33,25 +37,6 @@ public:
                           qint32 start)>
         replaceVariable = &refhost::replaceFrom;
     QStringList calls;
-
-    // "text" with backslash, quote, CR, LF and other control characters as C escapes.
-    static QString quoted(const QString& text) {
-        QString out = QStringLiteral("\"");
-        for (const QChar c : text) {
-            if (c == u'\\' || c == u'"') {
-                out += u'\\';
-                out += c;
-            } else if (c == u'\n')
-                out += QStringLiteral("\\n");
-            else if (c == u'\r')
-                out += QStringLiteral("\\r");
-            else if (c.unicode() < 0x20)
-                out += QStringLiteral("\\x%1").arg(uint(c.unicode()), 2, 16, QLatin1Char('0'));
-            else
-                out += c;
-        }
-        return out + u'"';
-    }
 
     QString GetField(const QString& Text, const QString& Separator, qint16 Index, qint16) override {
         calls << QStringLiteral("GetField(%1, %2, %3)").arg(quoted(Text), quoted(Separator)).arg(Index);
@@ -79,10 +64,8 @@ public:
                        QString& CodeJoin) override {
         calls << QStringLiteral("ListJoinWords(%1)").arg(quoted(ListCode));
         const Words words = joinWords.value(refhost::normalizedListKey(ListCode));
-        Between = words.between;
-        BeforeLast = words.beforeLast;
-        AfterLast = words.afterLast;
-        CodeJoin = words.codeJoin;
+        std::tie(Between, BeforeLast, AfterLast, CodeJoin) =
+            std::tie(words.between, words.beforeLast, words.afterLast, words.codeJoin);
     }
     bool InsertEachItem(const QString& ListCode) override {
         calls << QStringLiteral("InsertEachItem(%1)").arg(quoted(ListCode));

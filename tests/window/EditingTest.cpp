@@ -260,25 +260,15 @@ TEST_P(EditingTest, TheRightButtonChoosesAndAsksFirstWhenNothingIsTicked) {
     EXPECT_EQ(form->takeSelection().at(0).description(), u"Visa"_s);
 }
 
-TEST_P(EditingTest, TheHintLineShowsInEditModeWithTheHintGivenBeforeIt) {
+// The button hints follow the option and the mode; the hint line, given while
+// the list is browsed, shows in edit mode alone either way.
+TEST_P(EditingTest, HintsFollowTheOptionAndTheModeAndTheHintLineShowsInEditMode) {
     addEntries(u"CRECARD"_s, {{u"V"_s, u"Visa"_s}});
     PickerEnv::prepareRequest(u"CRECARD"_s, false, {}, u"Gp"_s, u"Description"_s, false, u"Letter"_s);
-    auto form = show();
-    form->Form_Activate(); // the hint is given while the list is browsed
-    PickerLevel& lvl = form->level(0);
-    click(lvl.cmd_Edit);
-    ASSERT_TRUE(lvl.uddbs_SBar && lvl.uddbs_SBarPanel);
-    EXPECT_EQ(std::pair(lvl.uddbs_SBar->isVisible(), lvl.uddbs_SBarPanel->text()),
-              std::pair(true, u" Right click on any field to select letters. "_s));
-    click(lvl.cmd_Edit);
-    EXPECT_FALSE(lvl.uddbs_SBar->isVisible());
-    form->Unload();
-}
-
-TEST_P(EditingTest, ButtonHintsFollowTheOptionAndTheMode) {
     for (const bool on : {true, false}) {
         m_env->host().setOption(u"POPUP_HELP_FLAG"_s, on ? u"-1"_s : u"0"_s);
-        auto form = on ? openCards() : show();
+        auto form = show();
+        form->Form_Activate();
         PickerLevel& lvl = form->level(0);
         QSet<QString> hints;
         for (QPushButton* b : {lvl.cmd_Add, lvl.cmd_Select, lvl.cmd_Cancel, lvl.cmd_Edit, lvl.cmd_Del})
@@ -287,6 +277,11 @@ TEST_P(EditingTest, ButtonHintsFollowTheOptionAndTheMode) {
         click(lvl.cmd_Edit); // Done has a hint of its own
         EXPECT_EQ(std::tuple(hints.size(), editHint, !hints.contains(lvl.cmd_Edit->toolTip())),
                   std::tuple(on ? 5 : 1, on, on));
+        ASSERT_TRUE(lvl.uddbs_SBar && lvl.uddbs_SBarPanel);
+        EXPECT_EQ(std::pair(lvl.uddbs_SBar->isVisible(), lvl.uddbs_SBarPanel->text()),
+                  std::pair(true, u" Right click on any field to select letters. "_s));
+        click(lvl.cmd_Edit);
+        EXPECT_FALSE(lvl.uddbs_SBar->isVisible());
         form->Unload();
     }
 }

@@ -16,7 +16,7 @@ namespace {
 
 class PickerWindowTest : public test::WindowTest {};
 
-TEST_P(PickerWindowTest, LoadSortsTrimsMarksRowsAndFindsTheColumns) {
+TEST_P(PickerWindowTest, LoadSortsTrimsMarksRowsFindsTheColumnsAndLeavesNoHourglass) {
     addEntries(u"CRECARD"_s, {{u" V  "_s, u"  Visa "_s},
                               {u"MC"_s, u"MasterCard"_s},
                               {u"AX"_s, u"American Express"_s},
@@ -42,6 +42,16 @@ TEST_P(PickerWindowTest, LoadSortsTrimsMarksRowsAndFindsTheColumns) {
     EXPECT_EQ(std::tuple(form->level(0).grid().MaxRows(), form->level(0).grid().GetText(2, 0),
                          form->level(0).cmd_Edit->isHidden(), form->tag()),
               std::tuple(0, u"Description"_s, false, u"NO STP"_s));
+
+    // The caption service fails half way through a load: the hourglass goes all the same.
+    auto host =
+        std::make_shared<test::FailingHost>(m_env->db().url(), m_env->dialogsRef(), m_env->dataFolder());
+    host->failService(test::FailingHost::Service::CaptionText, test::FailingHost::Failure::Automation);
+    m_env->component().put_GIC(host);
+    PickerEnv::prepareRequest(u"CRECARD"_s);
+    wkDatabases_Form failed(RequestState::instance(), PickerEnv::request(), m_env->dialogsRef());
+    EXPECT_THROW(failed.Load(), AutomationError);
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
 }
 
 TEST_P(PickerWindowTest, TheFirstTitleLineDecidesAboutPipeSigns) {
@@ -118,18 +128,6 @@ TEST_P(PickerWindowTest, KeptLayoutIsReadWrittenAndNotWrittenInEditModeOrWithANe
     PickerEnv::request().WindowTop = 1500;
     auto form = m_env->loadForm();
     EXPECT_EQ(std::pair(place(*form), form->tag()), std::pair(QRect(900, 1500, 6500, 5000), QString()));
-}
-
-TEST_P(PickerWindowTest, TheHourglassIsGoneAfterAFailedLoad) {
-    // The caption service fails half way through the load.
-    auto host =
-        std::make_shared<test::FailingHost>(m_env->db().url(), m_env->dialogsRef(), m_env->dataFolder());
-    host->failService(test::FailingHost::Service::CaptionText, test::FailingHost::Failure::Automation);
-    m_env->component().put_GIC(host);
-    PickerEnv::prepareRequest(u"CRECARD"_s);
-    wkDatabases_Form form(RequestState::instance(), PickerEnv::request(), m_env->dialogsRef());
-    EXPECT_THROW(form.Load(), AutomationError);
-    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
 }
 
 TEST(LevelFrameTest, AFrameIsDrawnAgainForAnotherTitleStateOrSize) {

@@ -38,9 +38,8 @@ TEST(SaveFailedMessageTest, TheDatabasesTroubleIsToldInTheOfficesWordsAndAHostsR
          u"The practice's database has no room left; nothing was saved. Ask whoever looks after the "
          u"practice's database."_s},
         {ErrorCode::DatabaseError, u"ERROR:  null value in column \"x\" violates not-null constraint"_s, true,
-         u"The practice's database refused the change; nothing was saved. Try again; if it happens again, "
-         u"ask "
-         u"whoever looks after the practice's database."_s},
+         u"The practice's database refused the change; nothing was saved. Try again; if it happens "
+         u"again, ask whoever looks after the practice's database."_s},
         // Not the database's: the user can mend what the host names.
         {ErrorCode::HostError, u"the description of row 3 is longer than 255 characters"_s, true,
          u"Your changes to the list were not saved: the description of row 3 is longer than 255 characters"_s},
@@ -90,13 +89,11 @@ TEST_P(LockedListTest, AListWaitsForAnotherWorkstationsLockOnceAndASaveItBlocksI
     click(form->level(0).cmd_Edit);
     PickerEnv::typeIntoCell(PickerEnv::grid(), 2, 1, u"Visa Gold"_s);
     QSqlDatabase other = otherWorkstation(u"SELECT * FROM UsrDefTable FOR UPDATE"_s);
-    QStringList logged;
-    static QStringList* sink = nullptr;
-    sink = &logged;
+    static QStringList logged;
     const QtMessageHandler previous =
         qInstallMessageHandler([](QtMsgType, const QMessageLogContext& context, const QString& text) {
-            if (sink && QLatin1String(context.category) == QLatin1String("viVavazuruv.sql"))
-                *sink << text;
+            if (QLatin1String(context.category) == QLatin1String("viVavazuruv.sql"))
+                logged << text;
         });
     const bool sqlWarnings = lcSql().isWarningEnabled();
     const_cast<QLoggingCategory&>(lcSql()).setEnabled(QtWarningMsg, true);
@@ -107,7 +104,6 @@ TEST_P(LockedListTest, AListWaitsForAnotherWorkstationsLockOnceAndASaveItBlocksI
     click(form->level(0).cmd_Edit);
     qInstallMessageHandler(previous);
     const_cast<QLoggingCategory&>(lcSql()).setEnabled(QtWarningMsg, sqlWarnings);
-    sink = nullptr;
     other.rollback();
     EXPECT_TRUE(logged.join(u'\n').contains(u"lock"_s)) << logged.join(u'\n').toStdString();
     EXPECT_EQ(m_env->storedDescriptions(u"CRECARD"_s), QStringList{u"Visa"_s});
