@@ -107,7 +107,10 @@ vv-lists verify URL [--expect HEAD|FILE]... [--quiet]
     Prints "history intact: N changes" and "head: CHANGE:HASH", where the
     chain ends now (exit 0), or names the first finding (exit 1): a change
     whose content or link to the change before does not match, an entry
-    that cannot be read, an empty history beside lists that hold rows.
+    that cannot be read, an empty history beside lists that hold rows, a
+    missing history table, or a row of the lists that is not as its last
+    recorded change left it (changed, planted or deleted with the recording
+    off).
     Keep the head outside the database (or let the host append every head
     to its anchor file): a history cut short, emptied or made again from the
     start then fails the next check.

@@ -3,8 +3,8 @@
 // and their changes reach the history through the owner's triggers only.
 #include <viVavazuruv/ListHistory.h>
 
-#include "HistorySchema.h"
 #include "ReferenceHostImpl.h"
+#include <history/HistorySchema.h>
 
 #include <viVavazuruv/AutomationError.h>
 #include <viVavazuruv/Transaction.h>
@@ -114,22 +114,22 @@ QString ListHistory::setUpRoles(const DatabaseRoles& roles) {
     while (objects.next())
         found.append({objects.value(0).toString(), objects.value(1).toString(), objects.value(2).toString()});
     objects.finish();
-    const QString history = refhost::kHistoryTable.toLower();
-    const QString checkpoint = refhost::kCheckpointTable.toLower();
+    const QString historyTable = history::kHistoryTable.toLower();
+    const QString checkpoint = history::kCheckpointTable.toLower();
     int tables = 0;
     for (const auto& [name, kind, lower] : std::as_const(found)) {
         const QString object = schema + u'.' + name;
         if (kind == u"S"_s) {
             exec(db, u"REVOKE ALL ON SEQUENCE %1 FROM %2"_s.arg(object, others));
             // The history's numbers are drawn by its owner's triggers only.
-            if (!lower.startsWith(history))
+            if (!lower.startsWith(historyTable))
                 grantRead(u"USAGE, SELECT"_s, u"SEQUENCE "_s + object);
             continue;
         }
         ++tables;
         exec(db, u"ALTER TABLE %1 OWNER TO %2"_s.arg(object, owner)); // its sequences go with it
         exec(db, u"REVOKE ALL ON %1 FROM %2"_s.arg(object, others));
-        const bool readOnly = lower == history || lower == checkpoint || lower == u"hostschemaversion"_s;
+        const bool readOnly = lower == historyTable || lower == checkpoint || lower == u"hostschemaversion"_s;
         exec(db, u"GRANT %1 ON %2 TO %3"_s.arg(readOnly ? u"SELECT"_s : u"SELECT, INSERT, UPDATE, DELETE"_s,
                                                object, workstations));
         if (!readers.isEmpty())
@@ -139,7 +139,7 @@ QString ListHistory::setUpRoles(const DatabaseRoles& roles) {
         exec(db,
              u"SELECT p.oid::regprocedure::text, lower(p.proname) FROM pg_proc p WHERE p.pronamespace = "
              u"current_schema()::regnamespace AND lower(p.proname) LIKE ? ORDER BY 1"_s,
-             {history + u"\\_%"_s});
+             {historyTable + u"\\_%"_s});
     QList<std::pair<QString, QString>> routines;
     while (functions.next())
         routines.append({functions.value(0).toString(), functions.value(1).toString()});
@@ -149,7 +149,7 @@ QString ListHistory::setUpRoles(const DatabaseRoles& roles) {
         const QString function = signature.contains(u'.') ? signature : schema + u'.' + signature;
         exec(db, u"ALTER FUNCTION %1 OWNER TO %2"_s.arg(function, owner));
         exec(db, u"REVOKE ALL ON FUNCTION %1 FROM %2"_s.arg(function, others));
-        if (name == history + u"_seal"_s)
+        if (name == historyTable + u"_seal"_s)
             grantRead(u"EXECUTE"_s, u"FUNCTION "_s + function);
     }
     transaction.commit();

@@ -365,8 +365,10 @@ bool HostConnection::beginRun() {
 }
 
 void HostConnection::recordRun(QSqlDatabase& on) {
+    if (!m_observer)
+        return;
     try {
-        m_recorder.begin(on, postgres());
+        m_observer->runBegun(on);
     } catch (...) {
         m_run = false;
         on.rollback();
@@ -378,28 +380,37 @@ void HostConnection::endRun(bool write) {
     if (!m_run)
         return;
     m_run = false;
-    if (!write)
-        m_recorder.abandon();
-    else if (m_recorder.recording()) {
-        try {
-            m_recorder.finish(m_login, m_workstation);
-        } catch (...) {
-            db.rollback();
-            throw;
-        }
-    }
-    if (!write) {
+    const auto abandon = [&] {
+        if (m_observer)
+            m_observer->abandoned();
         db.rollback();
+    };
+    if (!write) {
+        abandon();
         return;
+    }
+    try {
+        if (m_observer)
+            m_observer->beforeCommit();
+    } catch (...) {
+        abandon();
+        throw;
     }
     if (!db.commit()) {
         const QString reason = db.lastError().text();
-        db.rollback();
+        abandon();
         throw AutomationError(
             ErrorCode::DatabaseError,
             QCoreApplication::translate("HostConnection", "The saved rows could not be committed: %1")
                 .arg(reason));
     }
+    if (m_observer)
+        m_observer->committed();
+}
+
+void HostConnection::wrote(const QString& table, qint32 key) {
+    if (m_observer)
+        m_observer->rowWritten(table, key, m_run);
 }
 
 void HostConnection::startSqliteSession(const QString& path) {

@@ -1,9 +1,9 @@
 #pragma once
 
-#include "ChangeRecorder.h"
 #include "DatabaseAddress.h"
 #include "PgLink.h"
 
+#include <history/RunObserver.h>
 #include <viVavazuruv/ReferenceHost.h>
 
 #include <QSqlDatabase>
@@ -80,13 +80,11 @@ public:
     // again only after it: its statements raise instead.
     void endRun(bool write);
     bool inRun() const { return m_run; }
-    // Records the changes of UsrDefTable a run makes, in the list history
-    // as one entry written as the run commits, under these names.
-    ChangeRecorder& recorder() { return m_recorder; }
-    void setWorker(const QString& login, const QString& workstation) {
-        m_login = login;
-        m_workstation = workstation;
-    }
+    // Who is told of the runs and of the rows the host writes (the list
+    // history); not owned, outlives the connection's runs.
+    void setRunObserver(history::RunObserver* observer) { m_observer = observer; }
+    // The host wrote a row of table, in the run if one is open.
+    void wrote(const QString& table, qint32 key);
 
 private:
     friend struct LiveConnections;
@@ -116,8 +114,7 @@ private:
     std::unordered_map<QString, std::unique_ptr<QSqlQuery>> m_reusable;
     std::function<void(QSqlDatabase&)> m_sessionSetup;
     bool m_run = false;
-    ChangeRecorder m_recorder;
-    QString m_login, m_workstation;
+    history::RunObserver* m_observer = nullptr;
     bool m_released = false; // closed and removed; nothing is done with it any more
     int m_lockTimeoutMs = 0;
     int m_statementTimeoutMs = 0;

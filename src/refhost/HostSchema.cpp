@@ -1,6 +1,6 @@
 #include "HostSchema.h"
 
-#include "HistorySchema.h"
+#include <history/HistorySchema.h>
 
 #include <viVavazuruv/AutomationError.h>
 #include <viVavazuruv/Transaction.h>
@@ -323,9 +323,9 @@ void createHostSchema(const QSqlDatabase& db, bool postgres, int upToVersion) {
     if (version < 2 && upToVersion >= 2)
         makeListCodesCaseFree(q, postgres);
     if (version < 3 && upToVersion >= 3)
-        createHistoryTables(db, postgres);
+        history::createHistoryTables(db, postgres);
     else if (version < 4 && upToVersion >= 4)
-        addHistoryAccount(db, postgres);
+        history::addHistoryAccount(db, postgres);
     run(q, u"DELETE FROM HostSchemaVersion"_s);
     const bool prepared = q.prepare(u"INSERT INTO HostSchemaVersion (Version) VALUES (?)"_s);
     q.addBindValue(upToVersion);

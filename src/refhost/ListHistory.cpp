@@ -1,10 +1,12 @@
 #include <viVavazuruv/ListHistory.h>
 
-#include "ChangeSeal.h"
-#include "HistorySchema.h"
 #include "RecordWriter.h"
 #include "ReferenceHostImpl.h"
 #include "TextRules.h"
+
+#include <history/ChainCheck.h>
+#include <history/HistoryReader.h>
+#include <history/HistorySchema.h>
 
 #include <viVavazuruv/AutomationError.h>
 #include <viVavazuruv/Transaction.h>
@@ -27,13 +29,6 @@ using namespace Qt::StringLiterals;
 namespace viVavazuruv {
 
 namespace {
-
-// A change is known by its seal's number: the order changes were made in
-// (on PostgreSQL, the order they became visible in), and the one an entry
-// of several changes gets when it is unpacked. Readers seal first.
-const QString kChangeColumns = u"SealNo, ChangedAt, LoginName, Workstation, OfficeID, Action, UsrDefCod, "
-                               u"usrdefInd, RowBefore, RowAfter, Account"_s;
-
 QSqlQuery run(ReferenceHost& host, const QString& sql, const QVariantList& values = {}) {
     QSqlQuery q(host.GetConnection());
     q.setForwardOnly(true);
@@ -47,173 +42,6 @@ QSqlQuery run(ReferenceHost& host, const QString& sql, const QVariantList& value
             QCoreApplication::translate("ListHistory", "Reading the list history failed: %1")
                 .arg(q.lastError().text()));
     return q;
-}
-
-ListChange changeOf(const QSqlQuery& q) {
-    return {q.value(0).toLongLong(), q.value(1).toString(), q.value(2).toString(), q.value(3).toString(),
-            q.value(4).toInt(),      q.value(5).toString(), q.value(6).toString(), q.value(7).toInt(),
-            q.value(8).toString(),   q.value(9).toString(), q.value(10).toString()};
-}
-
-// A date or a time as the history's own text: UTC, "YYYY-MM-DDTHH:MM:SS.mmmZ".
-// A date alone is that day's start; a time without a zone is UTC.
-QString historyTime(const QString& text) {
-    QDateTime at = QDateTime::fromString(text.trimmed(), Qt::ISODateWithMs);
-    if (!at.isValid()) {
-        const QDate day = QDate::fromString(text.trimmed(), Qt::ISODate);
-        if (day.isValid())
-            at = day.startOfDay(QTimeZone::utc());
-    }
-    if (!at.isValid())
-        throw AutomationError(
-            ErrorCode::InvalidProcedureCall,
-            QCoreApplication::translate("ListHistory",
-                                        "\"%1\" is not a date (YYYY-MM-DD) or a time (YYYY-MM-DDTHH:MM:SS)")
-                .arg(text));
-    if (at.timeSpec() == Qt::LocalTime && !text.contains(u'+') && !text.endsWith(u'Z'))
-        at.setTimeZone(QTimeZone::utc());
-    return at.toUTC().toString(u"yyyy-MM-ddTHH:mm:ss.zzz'Z'"_s);
-}
-
-// A value as text to compare: NULL and "" alike (the component has no NULL
-// text), numbers by their value, whichever engine or JSON wrote them.
-bool sameValue(const QString& a, const QString& b) {
-    if (a == b)
-        return true;
-    bool numberA = false, numberB = false;
-    const double x = a.toDouble(&numberA), y = b.toDouble(&numberB);
-    return numberA && numberB && x == y;
-}
-
-QString jsonText(const QJsonValue& v) {
-    if (v.isDouble()) {
-        const double d = v.toDouble();
-        return d == double(qint64(d)) ? QString::number(qint64(d)) : QString::number(d, 'g', 17);
-    }
-    return v.isBool() ? QString::number(v.toBool() ? 1 : 0) : v.toString();
-}
-
-QJsonObject rowOf(const QString& json) {
-    return QJsonDocument::fromJson(json.toUtf8()).object();
-}
-
-// Whether the stored row is the row the JSON text shows, column by column.
-bool sameRow(const QSqlRecord& stored, const QJsonObject& shown) {
-    for (auto it = shown.begin(); it != shown.end(); ++it) {
-        const int field = stored.indexOf(it.key());
-        // A NULL number reads as 0 through its variant: NULL is "", as the JSON's null.
-        const QString value = field < 0 || stored.isNull(field) ? QString() : stored.value(field).toString();
-        if (field < 0 || !sameValue(value, jsonText(it.value())))
-            return false;
-    }
-    return true;
-}
-
-// The lists as they stand against the history: every row must be as its
-// last recorded change left it, so a change made with the recording off (a
-// file edited with the triggers dropped, another program's connection
-// without them) is found though the chain itself is whole. Read a page of
-// keys at a time in one snapshot, so memory stays bounded. Gives the first
-// difference, "" for none; nullopt when the history keeps changing too fast to
-// be compared (an entry of several changes waits for its seal).
-std::optional<QString> unrecordedDifference(const QSqlDatabase& db, bool postgres) {
-    refhost::Transaction snapshot(db);
-    QSqlQuery q(db);
-    q.setForwardOnly(true);
-    const auto exec = [&](const QString& sql, const QVariantList& values = {}) {
-        bool done = values.isEmpty() ? q.exec(sql) : q.prepare(sql);
-        for (qsizetype i = 0; i < values.size(); ++i)
-            q.bindValue(int(i), values.at(i));
-        if (!done || (!values.isEmpty() && !q.exec()))
-            throw AutomationError(
-                ErrorCode::DatabaseError,
-                QCoreApplication::translate("ListHistory", "Reading the list history failed: %1")
-                    .arg(q.lastError().text()));
-    };
-    if (postgres)
-        exec(u"SET TRANSACTION ISOLATION LEVEL REPEATABLE READ"_s);
-    exec(
-        u"SELECT (SELECT COUNT(*) FROM %1), EXISTS (SELECT 1 FROM %2 WHERE SealNo IS NULL AND usrdefInd IS NULL)"_s
-            .arg(refhost::kCheckpointTable, refhost::kHistoryTable));
-    q.next();
-    const bool checkpoint = q.value(0).toLongLong() > 0;
-    if (q.value(1).toBool())
-        return std::nullopt;
-    q.finish();
-    constexpr int kPage = 5000;
-    qint64 after = -1;
-    for (;;) {
-        exec(u"SELECT * FROM %1 WHERE %2 > ? ORDER BY %2 LIMIT %3"_s.arg(usrdef::kTable, usrdef::kKey)
-                 .arg(kPage),
-             {after});
-        QList<QSqlRecord> rows;
-        while (q.next())
-            rows << q.record();
-        const bool last = rows.size() < kPage;
-        const QVariant upTo =
-            last ? QVariant(std::numeric_limits<qint32>::max()) : rows.last().value(usrdef::kKey);
-        exec(u"SELECT usrdefInd, Action, RowAfter, SealNo FROM (SELECT usrdefInd, Action, RowAfter, SealNo, "
-             u"row_number() OVER (PARTITION BY usrdefInd ORDER BY SealNo IS NULL DESC, SealNo DESC, ChangeNo "
-             u"DESC) "
-             u"AS Nth FROM %1 WHERE usrdefInd > ? AND usrdefInd <= ?) c WHERE Nth = 1 ORDER BY usrdefInd"_s
-                 .arg(refhost::kHistoryTable),
-             {after, upTo});
-        qsizetype row = 0;
-        const auto missing = [&](const QSqlRecord& r) -> QString {
-            if (checkpoint) // rows older than the history's start, or than its pruned part
-                return {};
-            return QCoreApplication::translate("ListHistory",
-                                               "row %1 of list %2 is in the lists, but no change of it was "
-                                               "recorded: it was written with the recording off")
-                .arg(r.value(usrdef::kKey).toLongLong())
-                .arg(r.value(usrdef::kCode).toString());
-        };
-        while (q.next()) {
-            const qint64 key = q.value(0).toLongLong();
-            for (; row < rows.size() && rows.at(row).value(usrdef::kKey).toLongLong() < key; ++row)
-                if (const QString found = missing(rows.at(row)); !found.isEmpty())
-                    return found;
-            const bool there = row < rows.size() && rows.at(row).value(usrdef::kKey).toLongLong() == key;
-            const QString change =
-                q.isNull(3)
-                    ? QCoreApplication::translate("ListHistory", "a change not sealed yet")
-                    : QCoreApplication::translate("ListHistory", "change %1").arg(q.value(3).toLongLong());
-            if (q.value(1).toString() == u"delete"_s) {
-                if (there)
-                    return QCoreApplication::translate(
-                               "ListHistory", "row %1 of list %2 is in the lists, but its last recorded "
-                                              "change (%3) deleted it: it came back with the recording off")
-                        .arg(key)
-                        .arg(rows.at(row).value(usrdef::kCode).toString(), change);
-            } else if (!there) {
-                return QCoreApplication::translate(
-                           "ListHistory", "row %1 is not in the lists, but its last recorded change (%2) "
-                                          "left it there: it was deleted with the recording off")
-                    .arg(key)
-                    .arg(change);
-            } else if (!QJsonDocument::fromJson(q.value(2).toString().toUtf8()).isObject()) {
-                return QCoreApplication::translate(
-                           "ListHistory", "the row after of %1 (key %2) cannot be read: it was written by "
-                                          "hand, not by the database's triggers")
-                    .arg(change)
-                    .arg(key);
-            } else if (!sameRow(rows.at(row), rowOf(q.value(2).toString()))) {
-                return QCoreApplication::translate(
-                           "ListHistory", "row %1 of list %2 is not as its last recorded change (%3) "
-                                          "left it: it was changed with the recording off")
-                    .arg(key)
-                    .arg(rows.at(row).value(usrdef::kCode).toString(), change);
-            }
-            if (there)
-                ++row;
-        }
-        for (; row < rows.size(); ++row)
-            if (const QString found = missing(rows.at(row)); !found.isEmpty())
-                return found;
-        if (last)
-            return QString();
-        after = upTo.toLongLong();
-    }
 }
 
 QString describe(const ListChange& c) {
@@ -230,7 +58,7 @@ QString describe(const ListChange& c) {
 ListHistory::ListHistory(ReferenceHost& host) : m_host(host) {}
 
 qint64 ListHistory::seal() {
-    return m_host.d->seal(m_host.GetConnection(), true);
+    return m_host.d->historyKeeper.seal(m_host.GetConnection(), true);
 }
 
 void ListHistory::changes(const ChangeFilter& filter, const std::function<void(const ListChange&)>& each) {
@@ -244,18 +72,18 @@ void ListHistory::changes(const ChangeFilter& filter, const std::function<void(c
     if (filter.key)
         conditions << u"usrdefInd = "_s + QString::number(*filter.key);
     if (!filter.since.isEmpty())
-        conditions << u"ChangedAt >= "_s + m_host.SqlValue(historyTime(filter.since), false, 1, 0);
+        conditions << u"ChangedAt >= "_s + m_host.SqlValue(history::historyTime(filter.since), false, 1, 0);
     if (filter.office)
         conditions << u"OfficeID = "_s + QString::number(*filter.office);
     else if (m_host.GetOfficeMode() == 7)
         conditions << u"OfficeID = "_s + QString::number(m_host.GetOfficeID());
     conditions << u"SealNo is not null"_s;
-    const QString sql = u"select "_s + kChangeColumns + u" from "_s + refhost::kHistoryTable + u" where "_s +
-                        conditions.join(u" and "_s);
+    const QString sql = u"select "_s + history::kChangeColumns + u" from "_s + history::kHistoryTable +
+                        u" where "_s + conditions.join(u" and "_s);
     // Codes compare as the host's own lists do (TranslateSql), the order is the changes'.
     QSqlQuery q = run(m_host, m_host.TranslateSql(sql, 1, 0) + u" order by SealNo"_s);
     while (q.next())
-        each(changeOf(q));
+        each(history::changeOf(q));
     if (q.lastError().isValid())
         throw AutomationError(
             ErrorCode::DatabaseError,
@@ -271,23 +99,23 @@ QList<ListChange> ListHistory::changes(const ChangeFilter& filter) {
 
 std::optional<ListChange> ListHistory::change(qint64 number) {
     seal();
-    QSqlQuery q =
-        run(m_host, u"SELECT %1 FROM %2 WHERE SealNo = ?"_s.arg(kChangeColumns, refhost::kHistoryTable),
-            {number});
+    QSqlQuery q = run(
+        m_host, u"SELECT %1 FROM %2 WHERE SealNo = ?"_s.arg(history::kChangeColumns, history::kHistoryTable),
+        {number});
     if (!q.next())
         return std::nullopt;
-    return changeOf(q);
+    return history::changeOf(q);
 }
 
 std::optional<ListChange> ListHistory::lastChangeOf(qint32 key) {
     QSqlQuery q = run(
         m_host,
         u"SELECT %1 FROM %2 WHERE usrdefInd = ? AND SealNo IS NOT NULL ORDER BY SealNo DESC LIMIT 1"_s.arg(
-            kChangeColumns, refhost::kHistoryTable),
+            history::kChangeColumns, history::kHistoryTable),
         {key});
     if (!q.next())
         return std::nullopt;
-    return changeOf(q);
+    return history::changeOf(q);
 }
 
 QString HistoryHead::text() const {
@@ -304,7 +132,7 @@ std::optional<HistoryHead> HistoryHead::parse(const QString& text) {
 
 HistoryCheck ListHistory::verify(const QList<HistoryHead>& expected) {
     // A history taken away whole is a finding, never a reason to stop reading the lists.
-    for (const QString& table : {refhost::kHistoryTable, refhost::kCheckpointTable}) {
+    for (const QString& table : {history::kHistoryTable, history::kCheckpointTable}) {
         QSqlQuery probe(m_host.GetConnection());
         if (!probe.exec(u"SELECT 1 FROM %1 WHERE 1 = 0"_s.arg(table)))
             return {false,
@@ -317,16 +145,16 @@ HistoryCheck ListHistory::verify(const QList<HistoryHead>& expected) {
                     0};
     }
     seal();
-    QList<refhost::ChainHead> heads;
+    QList<history::ChainHead> heads;
     for (const HistoryHead& h : expected)
         heads.append({h.change, h.hash});
-    const refhost::ChainCheck chain = refhost::checkChain(m_host.GetConnection(), heads);
+    const history::ChainCheck chain = history::checkChain(m_host.GetConnection(), heads);
     HistoryCheck check{
         chain.intact,     chain.sealed, chain.firstBroken, chain.reason, {chain.head.seal, chain.head.hash},
         chain.prunedHeads};
     for (int attempt = 0; check.intact; ++attempt) {
         const std::optional<QString> difference =
-            unrecordedDifference(m_host.GetConnection(), m_host.d->postgres());
+            history::unrecordedDifference(m_host.GetConnection(), m_host.d->postgres());
         if (difference) {
             check.intact = difference->isEmpty();
             check.reason = *difference;
@@ -344,12 +172,12 @@ HistoryCheck ListHistory::verify(const QList<HistoryHead>& expected) {
 
 HistoryHead ListHistory::head() {
     seal();
-    const refhost::ChainHead head = refhost::chainHead(m_host.GetConnection());
+    const history::ChainHead head = history::chainHead(m_host.GetConnection());
     return {head.seal, head.hash};
 }
 
 qint64 ListHistory::pruneBefore(const QString& before) {
-    const QString until = historyTime(before);
+    const QString until = history::historyTime(before);
     const HistoryCheck check = verify();
     if (!check.intact)
         throw RestoreRefused(QCoreApplication::translate(
@@ -360,7 +188,7 @@ qint64 ListHistory::pruneBefore(const QString& before) {
     QSqlQuery last =
         run(m_host,
             u"SELECT SealNo, Hash FROM %1 WHERE SealNo = (SELECT COALESCE((SELECT MIN(SealNo) FROM "
-            u"%1 WHERE ChangedAt >= ?) - 1, MAX(SealNo)) FROM %1)"_s.arg(refhost::kHistoryTable),
+            u"%1 WHERE ChangedAt >= ?) - 1, MAX(SealNo)) FROM %1)"_s.arg(history::kHistoryTable),
             {until});
     if (!last.next())
         return 0;
@@ -368,10 +196,10 @@ qint64 ListHistory::pruneBefore(const QString& before) {
     const QString hash = last.value(1).toString();
     last.finish();
     QSqlQuery removed =
-        run(m_host, u"DELETE FROM %1 WHERE SealNo <= ?"_s.arg(refhost::kHistoryTable), {sealNo});
+        run(m_host, u"DELETE FROM %1 WHERE SealNo <= ?"_s.arg(history::kHistoryTable), {sealNo});
     const qint64 count = removed.numRowsAffected();
-    run(m_host, u"DELETE FROM %1"_s.arg(refhost::kCheckpointTable));
-    run(m_host, u"INSERT INTO %1 (SealNo, Hash, PrunedAt) VALUES (?, ?, ?)"_s.arg(refhost::kCheckpointTable),
+    run(m_host, u"DELETE FROM %1"_s.arg(history::kCheckpointTable));
+    run(m_host, u"INSERT INTO %1 (SealNo, Hash, PrunedAt) VALUES (?, ?, ?)"_s.arg(history::kCheckpointTable),
         {sealNo, hash, QDateTime::currentDateTimeUtc().toString(u"yyyy-MM-ddTHH:mm:ss.zzz'Z'"_s)});
     transaction.commit();
     return count;
@@ -421,21 +249,21 @@ QString ListHistory::restore(qint64 number, bool dryRun) {
             QCoreApplication::translate("ListHistory", "the row with key %1 was deleted since%2")
                 .arg(c.key)
                 .arg(since));
-    } else if (!sameRow(now, rowOf(c.after))) {
+    } else if (!history::sameRow(now, history::rowOf(c.after))) {
         throw RestoreRefused(
             QCoreApplication::translate("ListHistory", "the row with key %1 changed again since%2")
                 .arg(c.key)
                 .arg(since));
     }
 
-    const QJsonObject before = rowOf(c.before);
+    const QJsonObject before = history::rowOf(c.before);
     QStringList names, values;
     for (auto it = before.begin(); it != before.end(); ++it) {
         if (it.key().compare(usrdef::kKey, Qt::CaseInsensitive) == 0 ||
             it.key().compare(usrdef::kOffice, Qt::CaseInsensitive) == 0)
             continue;
         names << it.key();
-        values << jsonText(it.value());
+        values << history::jsonText(it.value());
     }
     const qint32 beforeOffice = before.value(usrdef::kOffice).toInt();
     QString done;

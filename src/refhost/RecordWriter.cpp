@@ -251,6 +251,7 @@ qint32 RecordWriter::insert(const Pairs& pairs) {
             QCoreApplication::translate(
                 "RecordWriter", "The new row of %1 got no usable key in %2 (the key must be generated).")
                 .arg(pairs.table, pairs.key.name));
+    m_connection.wrote(pairs.table, qint32(k));
     return qint32(k);
 }
 
@@ -306,6 +307,8 @@ bool RecordWriter::save(IHostServices& host, const QString& Table, const QString
     m_connection.run(q);
     const bool written = names.isEmpty() ? q.next() && q.value(0).toInt() == 1 : q.numRowsAffected() == 1;
     m_connection.done(q);
+    if (written && !names.isEmpty())
+        m_connection.wrote(table, Key);
     return written;
 }
 

@@ -2,11 +2,12 @@
 
 #include "ReferenceHostImpl.h"
 
-#include "ChangeSeal.h"
-#include "HistorySchema.h"
 #include "HostSchema.h"
 #include "SqlTranslate.h"
 #include "TextRules.h"
+
+#include <history/ChangeSeal.h>
+#include <history/HistorySchema.h>
 
 #include <viVavazuruv/AutomationError.h>
 #include <viVavazuruv/ListHistory.h>
@@ -15,8 +16,6 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QHash>
-#include <QLoggingCategory>
-#include <QRegularExpression>
 #include <QSqlQuery>
 #include <QStandardPaths>
 #include <QTimer>
@@ -28,8 +27,6 @@ using namespace Qt::StringLiterals;
 namespace viVavazuruv {
 
 namespace {
-
-Q_LOGGING_CATEGORY(lcHistory, "viVavazuruv.host.history", QtCriticalMsg)
 
 struct Message {
     const char* text; // in English; shown in the office's language
@@ -48,23 +45,6 @@ const QHash<QString, Message>& messageCatalogue() {
 
 } // namespace
 
-void ReferenceHost::Impl::sealLater() {
-    if (sealQueued || !QCoreApplication::instance())
-        return;
-    sealQueued = true;
-    QTimer::singleShot(0, QCoreApplication::instance(), [this, alive = std::weak_ptr<int>(alive)] {
-        if (alive.expired())
-            return;
-        sealQueued = false;
-        try {
-            seal(connection.usable(), false);
-        } catch (const AutomationError& e) {
-            // The next run of saves, or the next reader, seals them.
-            qCWarning(lcHistory) << "sealing the list history was put off:" << e.message();
-        }
-    });
-}
-
 ReferenceHost::ReferenceHost(const QString& url, std::shared_ptr<IDialogs> dialogs, const QString& dataFolder,
                              Tables tables) {
     const refhost::DatabaseAddress address = refhost::parseDatabaseAddress(url);
@@ -76,7 +56,7 @@ ReferenceHost::ReferenceHost(const QString& url, std::shared_ptr<IDialogs> dialo
     d->dataFolder = QDir::cleanPath(QDir(folder).absolutePath()) + u'/';
     d->login = qEnvironmentVariable("USER", qEnvironmentVariable("USERNAME"));
     if (d->login.isEmpty()) // cron and services set no $USER: the account is still somebody's
-        d->login = refhost::operatingSystemAccount();
+        d->login = history::operatingSystemAccount();
     if (tables == Tables::MustExist) {
         QSqlQuery q(d->connection.database());
         const bool found =
@@ -92,7 +72,7 @@ ReferenceHost::ReferenceHost(const QString& url, std::shared_ptr<IDialogs> dialo
                                   u"empty)?"_s.arg(d->connection.description(), usrdef::kTable));
     }
     refhost::createHostSchema(d->connection.database(), d->postgres());
-    refhost::installHistoryTriggers(d->connection.database(), d->postgres());
+    history::installHistoryTriggers(d->connection.database(), d->postgres());
     d->connection.setSessionSetup([impl = d.get()](QSqlDatabase& db) { impl->startSession(db); });
     // Watched only now: the schema's steps may rightly keep the server busy for long.
     d->connection.watchAnswers(address.statementTimeoutMs);
@@ -104,6 +84,14 @@ std::shared_ptr<ReferenceHost> ReferenceHost::Open(const QString& url, std::shar
 
 ReferenceHost::~ReferenceHost() = default;
 
+QString ReferenceHost::historyAnchorFile() const {
+    return d->historyKeeper.anchorFile();
+}
+
+void ReferenceHost::setHistoryAnchorFile(const QString& path) {
+    d->historyKeeper.setAnchorFile(path.isEmpty() ? QString() : QDir(d->dataFolder).absoluteFilePath(path));
+}
+
 // ---- IHostServices -------------------------------------------------------------
 
 QSqlDatabase ReferenceHost::GetConnection() {
@@ -111,10 +99,6 @@ QSqlDatabase ReferenceHost::GetConnection() {
 }
 
 QString ReferenceHost::TranslateSql(QString Statement, qint16, qint16) {
-    static const QRegularExpression listDelete(u"^\\s*delete\\b[^']*\\bUsrDefTable\\b"_s,
-                                               QRegularExpression::CaseInsensitiveOption);
-    if (listDelete.match(Statement).hasMatch())
-        d->sealLater();
     return refhost::translateStatement(Statement, d->postgres() ? refhost::Dialect::PostgreSQL
                                                                 : refhost::Dialect::SQLite);
 }
@@ -157,12 +141,7 @@ bool ReferenceHost::BeginSaveRecords() {
 void ReferenceHost::EndSaveRecords(bool Write) {
     d->runOfficeMode.reset();
     d->runOfficeId.reset();
-    const bool ran = Write && d->connection.inRun();
     d->connection.endRun(Write);
-    // Sealed once the person is not waiting for the save, and outside its
-    // transaction, so sealers take turns without holding up each other's saves.
-    if (ran)
-        d->sealLater();
 }
 
 bool ReferenceHost::LastChange(const QString& Table, qint32 Key, QString& ChangedBy, QDateTime& ChangedAt) {
@@ -172,8 +151,8 @@ bool ReferenceHost::LastChange(const QString& Table, qint32 Key, QString& Change
     // workstation is sealing meanwhile, who changed the row is not known for
     // sure, and the question is asked without a name rather than waited for.
     QSqlDatabase& db = d->connection.usable();
-    d->seal(db, false);
-    if (refhost::unsealedChanges(db))
+    d->historyKeeper.seal(db, false);
+    if (history::unsealedChanges(db))
         return false;
     const std::optional<ListChange> last = ListHistory(*this).lastChangeOf(Key);
     if (!last)

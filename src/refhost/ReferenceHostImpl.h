@@ -2,10 +2,12 @@
 
 // What the reference host keeps, shared by the files that implement it.
 
-#include "HistorySchema.h"
 #include "HostConnection.h"
+#include "PgLink.h"
 #include "RecordWriter.h"
 #include "TextRules.h"
+
+#include <history/HistoryKeeper.h>
 
 #include <viVavazuruv/IDialogs.h>
 #include <viVavazuruv/ReferenceHost.h>
@@ -24,10 +26,22 @@ struct sqlite3;
 namespace viVavazuruv {
 
 struct ReferenceHost::Impl {
-    explicit Impl(const refhost::DatabaseAddress& address) : connection(address), writer(connection) {}
+    explicit Impl(const refhost::DatabaseAddress& address)
+        : connection(address), writer(connection),
+          historyKeeper(
+              connection.postgres(), [this]() -> const QSqlDatabase& { return connection.usable(); },
+              [](const QSqlDatabase& db) {
+                  refhost::pg::finishPendingStatement(db);
+                  return refhost::pg::transactionOpen(db);
+              }) {
+        connection.setRunObserver(&historyKeeper);
+    }
 
     refhost::HostConnection connection;
     refhost::RecordWriter writer;
+    // Told of the connection's runs; gone before the connection, which
+    // starts no run of its own as it closes.
+    history::HistoryKeeper historyKeeper;
     std::shared_ptr<IDialogs> dialogs;
     QString dataFolder; // absolute, ends with '/'
     std::optional<qint32> officeMode;
@@ -58,23 +72,11 @@ struct ReferenceHost::Impl {
     QString hostText;
     QString login;
     QString workstation = QSysInfo::machineHostName();
-    // Outlives nothing of the host: a seal queued for later runs only while it is there.
-    std::shared_ptr<int> alive = std::make_shared<int>(0);
-    bool sealQueued = false;
 
     void startSession(QSqlDatabase& db) {
-        connection.setWorker(login, workstation);
-        refhost::startHistorySession(db, postgres(), login, workstation);
+        historyKeeper.setWorker(login, workstation);
+        historyKeeper.startSession(db);
     }
-
-    // Seals the changes a statement of the component's own made (a delete),
-    // once the statement has run: when the host is next idle.
-    void sealLater();
-    // Where each new head of the history's chain is appended, "" for nowhere.
-    QString anchorFile;
-    // Seals what waits for its seal (as refhost::sealChanges) and appends the
-    // chain's new head to the anchor file when anything was sealed.
-    qint64 seal(const QSqlDatabase& db, bool wait);
 
     bool postgres() const { return connection.postgres(); }
     QSqlQuery prepare(const QString& sql) { return connection.prepare(sql); }

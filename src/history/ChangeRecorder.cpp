@@ -2,7 +2,6 @@
 #include "ChangeRecorder.h"
 
 #include "HistorySchema.h"
-#include "TextRules.h"
 
 #include <viVavazuruv/AutomationError.h>
 #include <viVavazuruv/UsrDefTable.h>
@@ -17,7 +16,7 @@
 
 using namespace Qt::StringLiterals;
 
-namespace viVavazuruv::refhost {
+namespace viVavazuruv::history {
 
 namespace {
 
@@ -269,4 +268,4 @@ void ChangeRecorder::abandon() noexcept {
     d->stop();
 }
 
-} // namespace viVavazuruv::refhost
+} // namespace viVavazuruv::history

@@ -12,7 +12,7 @@
 // SHA-256 for a trigger in another program's connection), and given the
 // next seal number: on PostgreSQL a change may become visible after one with
 // a higher number, and then simply gets a later seal.
-namespace viVavazuruv::refhost {
+namespace viVavazuruv::history {
 
 // The columns a seal covers, in the order changeHash takes them.
 inline const QString kSealedColumns = QStringLiteral(
@@ -29,8 +29,9 @@ QString changeHash(const QString& previous, const QVariantList& values);
 // Seals every change without a seal, in change order, and unpacks the
 // entries that hold several changes into one change a row; gives how many.
 // It takes a transaction of its own (SQLite: the write lock at once;
-// PostgreSQL: the history's seal function, run as the history's owner) and
-// seals nothing when the connection is inside a transaction already. Sealers
+// PostgreSQL: the history's seal function, run as the history's owner): on
+// SQLite it seals nothing when the connection is inside a transaction
+// already; on PostgreSQL the caller makes sure it is not. Sealers
 // take turns. With wait false a sealer that finds another at work seals
 // nothing and returns 0: the one at work, or the next, seals its changes,
 // and no workstation queues behind another's seal. A role that may not run
@@ -48,20 +49,4 @@ struct ChainHead {
 };
 ChainHead chainHead(const QSqlDatabase& db);
 
-struct ChainCheck {
-    bool intact = true;
-    qint64 sealed = 0;
-    qint64 firstBroken = 0; // a change number
-    QString reason;
-    ChainHead head;
-    // Expected heads older than the checkpoint: pruned, so not to be checked.
-    qint64 prunedHeads = 0;
-};
-// Walks the sealed changes in seal order from the checkpoint, if any, and
-// checks that the chain still holds each expected head (a head kept outside
-// the database): a chain cut short, emptied or made again from the start
-// does not. An entry the sealer could not read, left unsealed, is a finding
-// too; so is an empty history beside lists that hold rows.
-ChainCheck checkChain(const QSqlDatabase& db, const QList<ChainHead>& expected = {});
-
-} // namespace viVavazuruv::refhost
+} // namespace viVavazuruv::history

@@ -1,78 +1,25 @@
+#include "SqliteSeal.h"
+
+#include "BatchedInsert.h"
 #include "ChangeSeal.h"
-
 #include "HistorySchema.h"
-#include "PgLink.h"
-
-#include <viVavazuruv/AutomationError.h>
+#include "HistoryStatements.h"
 
 #include <viVavazuruv/UsrDefTable.h>
 
-#include <QCryptographicHash>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QJsonParseError>
-#include <QMultiHash>
 #include <QSqlError>
 #include <QSqlQuery>
-#include <QStringList>
 
 #include <cmath>
 #include <optional>
 
 using namespace Qt::StringLiterals;
 
-namespace viVavazuruv::refhost {
-
-namespace {
-
-// The account's place among the sealed columns.
-const qsizetype kAccountField = kSealedColumns.count(u',');
-
-[[noreturn]] void failed(const QString& what, const QSqlQuery& q) {
-    throw AutomationError(ErrorCode::DatabaseError, u"%1 failed: %2"_s.arg(what, q.lastError().text()));
-}
-
-void exec(QSqlQuery& q, const QString& what) {
-    if (!q.exec())
-        failed(what, q);
-}
-
-void exec(QSqlQuery& q, const QString& sql, const QString& what) {
-    if (!q.exec(sql))
-        failed(what, q);
-}
-
-// The seal the next change links to: the newest sealed change, else the
-// checkpoint left by a prune, else the chain's start.
-std::pair<qint64, QString> chainEnd(QSqlQuery& q) {
-    exec(q,
-         u"SELECT SealNo, Hash FROM %1 WHERE SealNo = (SELECT MAX(SealNo) FROM %1) UNION ALL SELECT SealNo, "
-         u"Hash FROM %2 ORDER BY 1 DESC"_s.arg(kHistoryTable, kCheckpointTable),
-         u"Reading the list history's last seal"_s);
-    if (q.next())
-        return {q.value(0).toLongLong(), q.value(1).toString()};
-    return {0, QString()};
-}
-
-} // namespace
-
-QString changeHash(const QString& previous, const QVariantList& values) {
-    QByteArray content = previous.toLatin1();
-    content += '\n';
-    for (qsizetype i = 0; i < values.size(); ++i) {
-        const QVariant& value = values.at(i);
-        if (value.isNull() && i == kAccountField)
-            continue;
-        if (value.isNull()) {
-            content += "~;";
-            continue;
-        }
-        const QByteArray text = value.toString().toUtf8();
-        content += QByteArray::number(text.size()) + ':' + text + ';';
-    }
-    return QString::fromLatin1(QCryptographicHash::hash(content, QCryptographicHash::Sha256).toHex());
-}
+namespace viVavazuruv::history {
 
 namespace {
 
@@ -144,7 +91,10 @@ enum Kind { kOwn = 0, kUnpacked = 1, kEntryUnpacked = 2 };
 // out by the engine itself, never held here.
 class WorkWriter {
 public:
-    explicit WorkWriter(const QSqlDatabase& db) : m_full(db), m_part(db), m_range(db) {}
+    explicit WorkWriter(const QSqlDatabase& db)
+        : m_rows(db, kWork + u" (Ord, Src, Kind, Action, Key, Office, List, Before, Waits, HasBefore)"_s, 10,
+                 u"Unpacking the list history's changes"_s),
+          m_range(db) {}
 
     // A change unpacked; waits: it wants its row after (it is no delete).
     void add(qint64 source, const QString& action, qint64 key, const QVariant& office, const QVariant& list,
@@ -171,37 +121,18 @@ public:
         exec(m_range, u"Unpacking the list history's changes"_s);
         m_next += last - first + 1;
     }
-    void flush() {
-        if (m_pending.isEmpty())
-            return;
-        const qsizetype rows = m_pending.size() / kColumns;
-        QSqlQuery& statement = rows == kRows ? m_full : m_part;
-        if (rows != kRows || !m_fullPrepared) {
-            const QString one = u'(' + QStringList(kColumns, u"?"_s).join(u", "_s) + u')';
-            statement.prepare(u"INSERT INTO %1 (Ord, Src, Kind, Action, Key, Office, List, Before, Waits, "
-                              u"HasBefore) VALUES %2"_s.arg(kWork, QStringList(rows, one).join(u", "_s)));
-            m_fullPrepared = m_fullPrepared || rows == kRows;
-        }
-        for (qsizetype at = 0; at < m_pending.size(); ++at)
-            statement.bindValue(int(at), m_pending.at(at));
-        exec(statement, u"Unpacking the list history's changes"_s);
-        m_pending.clear();
-    }
+    void flush() { m_rows.flush(); }
 
 private:
     void append(qint64 source, Kind kind, const QVariant& action, qint64 key, const QVariant& office,
                 const QVariant& list, const QVariant& before, bool waits, bool hasBefore) {
-        m_pending << m_next++ << source << int(kind) << action << key << office << list << before
-                  << int(waits) << int(hasBefore);
-        if (m_pending.size() == kRows * kColumns)
-            flush();
+        m_rows.add(
+            {m_next++, source, int(kind), action, key, office, list, before, int(waits), int(hasBefore)});
     }
 
-    static constexpr qsizetype kRows = 100;
-    static constexpr qsizetype kColumns = 10;
-    QSqlQuery m_full, m_part, m_range;
-    bool m_fullPrepared = false, m_rangePrepared = false;
-    QVariantList m_pending;
+    BatchedInsert m_rows;
+    QSqlQuery m_range;
+    bool m_rangePrepared = false;
     qint64 m_next = 1;
 };
 
@@ -297,21 +228,19 @@ const QString kWrittenColumns = u"ChangeNo, ChangedAt, LoginName, Workstation, O
 // statement (SQLite's JSON functions would read each row's array once a column).
 class SealWriter {
 public:
-    explicit SealWriter(const QSqlDatabase& db) : m_seals(db), m_full(db), m_part(db) {}
+    explicit SealWriter(const QSqlDatabase& db)
+        : m_seals(db), m_written(db, u"main.%1 (%2)"_s.arg(kHistoryTable, kWrittenColumns), 13,
+                                 u"Writing the list history's changes"_s) {}
 
     void seal(qint64 change, qint64 sealNo, const QString& hash) {
         m_sealed.append(QJsonArray{double(change), double(sealNo), hash});
         if (m_sealed.size() >= 2000)
             flushSeals();
     }
-    void write(const QVariantList& row) {
-        m_written += row;
-        if (m_written.size() == kRows * kColumns)
-            flushWritten();
-    }
+    void write(const QVariantList& row) { m_written.add(row); }
     void flush() {
         flushSeals();
-        flushWritten();
+        m_written.flush();
     }
 
 private:
@@ -327,29 +256,11 @@ private:
         exec(m_seals, u"Sealing the list history"_s);
         m_sealed = {};
     }
-    void flushWritten() {
-        if (m_written.isEmpty())
-            return;
-        const qsizetype rows = m_written.size() / kColumns;
-        QSqlQuery& statement = rows == kRows ? m_full : m_part;
-        if (rows != kRows || !m_fullPrepared) {
-            const QString one = u'(' + QStringList(kColumns, u"?"_s).join(u", "_s) + u')';
-            statement.prepare(u"INSERT INTO main.%1 (%2) VALUES %3"_s.arg(
-                kHistoryTable, kWrittenColumns, QStringList(rows, one).join(u", "_s)));
-            m_fullPrepared = m_fullPrepared || rows == kRows;
-        }
-        for (qsizetype at = 0; at < m_written.size(); ++at)
-            statement.bindValue(int(at), m_written.at(at));
-        exec(statement, u"Writing the list history's changes"_s);
-        m_written.clear();
-    }
 
-    static constexpr qsizetype kRows = 100;
-    static constexpr qsizetype kColumns = 13;
-    QSqlQuery m_seals, m_full, m_part;
-    bool m_sealsPrepared = false, m_fullPrepared = false;
+    QSqlQuery m_seals;
+    bool m_sealsPrepared = false;
     QJsonArray m_sealed;
-    QVariantList m_written;
+    BatchedInsert m_written;
 };
 
 // The list code and office of a row after taken from JSON text (a later change's row before).
@@ -462,12 +373,13 @@ void clearWork(QSqlQuery& q, bool ifExists) {
         exec(q, u"DELETE FROM %1"_s.arg(kWork), u"Sealing the list history"_s);
 }
 
+} // namespace
+
 // The seal's work inside its transaction; gives how many changes it sealed.
 qint64 sealSqlite(const QSqlDatabase& db) {
     QSqlQuery q(db);
     q.setForwardOnly(true);
-    const auto [sealNo, hash] = chainEnd(q);
-    q.finish();
+    const ChainHead end = chainHead(db);
     const qint64 lastKey = lastIssuedKey(db);
     clearWork(q, true);
     exec(q,
@@ -480,160 +392,9 @@ qint64 sealSqlite(const QSqlDatabase& db) {
         readChanges(db, lastKey, work);
     }
     findRowsAfter(q);
-    const qint64 sealed = sealWork(db, sealNo, hash);
+    const qint64 sealed = sealWork(db, end.seal, end.hash);
     clearWork(q, false);
     return sealed;
 }
 
-} // namespace
-
-qint64 sealChanges(QSqlDatabase db, bool postgres, bool wait) {
-    QSqlQuery q(db);
-    q.setForwardOnly(true);
-    if (postgres) {
-        pg::finishPendingStatement(db);
-        if (pg::transactionOpen(db))
-            return 0; // a transaction of someone else's is open: its end is theirs
-        exec(q, u"SELECT quote_ident(current_schema())"_s, u"Sealing the list history"_s);
-        const QString schema = q.next() ? q.value(0).toString() : QString();
-        q.finish();
-        if (!q.exec(u"SELECT %1.%2_Seal(%3)"_s.arg(schema, kHistoryTable, wait ? u"true"_s : u"false"_s))) {
-            // A reader's role may not seal, and a history taken away has nothing to seal:
-            // what is sealed is still read and checked.
-            const QString state = q.lastError().nativeErrorCode();
-            if (state == u"42501"_s || state == u"42P01"_s || state == u"42883"_s)
-                return 0;
-            failed(u"Sealing the list history"_s, q);
-        }
-        return q.next() ? q.value(0).toLongLong() : 0;
-    }
-    if (!q.exec(u"BEGIN IMMEDIATE"_s)) {
-        if (q.lastError().nativeErrorCode() != u"1"_s)
-            failed(u"Sealing the list history"_s, q);
-        return 0;
-    }
-    try {
-        const qint64 sealed = sealSqlite(db);
-        if (!db.commit())
-            throw AutomationError(ErrorCode::DatabaseError,
-                                  u"Sealing the list history failed: %1"_s.arg(db.lastError().text()));
-        return sealed;
-    } catch (...) {
-        db.rollback();
-        throw;
-    }
-}
-
-bool unsealedChanges(const QSqlDatabase& db) {
-    QSqlQuery q(db);
-    exec(q, u"SELECT 1 FROM %1 WHERE SealNo IS NULL LIMIT 1"_s.arg(kHistoryTable),
-         u"Reading the list history"_s);
-    return q.next();
-}
-
-ChainHead chainHead(const QSqlDatabase& db) {
-    QSqlQuery q(db);
-    q.setForwardOnly(true);
-    const auto [seal, hash] = chainEnd(q);
-    return {seal, hash};
-}
-
-ChainCheck checkChain(const QSqlDatabase& db, const QList<ChainHead>& expected) {
-    QSqlQuery q(db);
-    q.setForwardOnly(true);
-    qint64 sealNo = 0;
-    QString hash;
-    exec(q, u"SELECT SealNo, Hash FROM %1"_s.arg(kCheckpointTable),
-         u"Reading the list history's checkpoint"_s);
-    const bool checkpoint = q.next();
-    if (checkpoint) {
-        sealNo = q.value(0).toLongLong();
-        hash = q.value(1).toString();
-    }
-    ChainCheck check;
-    const auto broken = [&](qint64 change, const QString& reason) {
-        if (check.intact)
-            check = {false, check.sealed, change, reason, {}, check.prunedHeads};
-    };
-    // Heads are looked for in seal order as the walk passes them.
-    QMultiHash<qint64, QString> wanted;
-    for (const ChainHead& head : expected) {
-        if (checkpoint && head.seal < sealNo)
-            ++check.prunedHeads;
-        else
-            wanted.insert(head.seal, head.hash.trimmed().toLower());
-    }
-    const auto passHead = [&](qint64 seal, const QString& sealHash) {
-        for (auto it = wanted.constFind(seal); it != wanted.constEnd() && it.key() == seal; ++it) {
-            if (*it != sealHash)
-                broken(seal, u"change %1 is not the change kept outside the database as head %1 (hash %2): "
-                             u"the history was made again from there"_s.arg(seal)
-                                 .arg(*it));
-        }
-        wanted.remove(seal);
-    };
-    if (checkpoint)
-        passHead(sealNo, hash);
-    // One change at a time at any length of history: both drivers step a
-    // forward-only query row by row (QPSQL in libpq's single-row mode), and
-    // SQLite walks the seal's index, so nothing is sorted or kept whole.
-    exec(q,
-         u"SELECT %1, Hash FROM %2 WHERE SealNo IS NOT NULL ORDER BY SealNo"_s.arg(kSealedColumns,
-                                                                                   kHistoryTable),
-         u"Reading the list history"_s);
-    const int columns = int(kSealedColumns.count(u',') + 1);
-    const int actionColumn = int(kSealedColumns.left(kSealedColumns.indexOf(u"Action"_s)).count(u','));
-    while (q.next()) {
-        const qint64 seal = q.value(0).toLongLong();
-        const qint64 change = seal; // a change is known by its seal's number
-        QVariantList values;
-        for (int c = 0; c < columns; ++c)
-            values << q.value(c);
-        const QString expectedHash = changeHash(hash, values);
-        if (seal != sealNo + 1) {
-            broken(change,
-                   u"change %1 does not link to the change before it: change %2 is missing"_s.arg(change).arg(
-                       sealNo + 1));
-            break;
-        }
-        if (expectedHash != q.value(columns).toString()) {
-            broken(change,
-                   u"change %1 does not match its seal: its content, or its place after the change before "
-                   u"it, was altered"_s.arg(change));
-            break;
-        }
-        if (q.value(actionColumn).toString() == kPackAction)
-            broken(change,
-                   u"change %1 holds an entry of changes that cannot be read (written by hand, not by the "
-                   u"database's triggers); it is kept as it was found"_s.arg(change));
-        sealNo = seal;
-        hash = expectedHash;
-        passHead(seal, hash);
-        ++check.sealed;
-    }
-    if (q.lastError().isValid())
-        failed(u"Reading the list history"_s, q);
-    check.head = {sealNo, hash};
-    if (!wanted.isEmpty()) {
-        qint64 missing = 0;
-        for (auto it = wanted.constBegin(); it != wanted.constEnd(); ++it)
-            missing = std::max(missing, it.key());
-        broken(missing, sealNo == 0
-                            ? u"the history is empty, but change %1 was kept outside the database: the "
-                              u"history was removed"_s.arg(missing)
-                            : u"the history ends at change %1, but change %2 was kept outside the database: "
-                              u"changes were removed from its end"_s.arg(sealNo)
-                                  .arg(missing));
-    }
-    if (check.intact && sealNo == 0 && !checkpoint) {
-        exec(q, u"SELECT COUNT(*) FROM %1"_s.arg(usrdef::kTable), u"Reading the lists"_s);
-        const qint64 rows = q.next() ? q.value(0).toLongLong() : 0;
-        if (rows > 0)
-            broken(0,
-                   u"the history holds no change, yet the lists hold %1 rows: the history was emptied"_s.arg(
-                       rows));
-    }
-    return check;
-}
-
-} // namespace viVavazuruv::refhost
+} // namespace viVavazuruv::history

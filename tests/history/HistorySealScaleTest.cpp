@@ -3,9 +3,7 @@
 // program's changes; every change comes out with the rows it left, in the
 // order it was made. On SQLite also: entries that cannot be read keep their
 // place, and a seal that fails half way leaves nothing of itself behind.
-#include "RefhostSupport.h"
-
-#include <viVavazuruv/ListHistory.h>
+#include "HistorySupport.h"
 
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -20,21 +18,8 @@ namespace {
 
 constexpr qint32 kImported = 2345;
 
-class HistorySealScale : public HostTest {
+class HistorySealScale : public HistoryTest {
 protected:
-    void SetUp() override {
-        HostTest::SetUp();
-        if (IsSkipped())
-            return;
-        host().setLoginName(u"DR_SMITH"_s);
-    }
-    ListHistory history() { return ListHistory(host()); }
-
-    // A column of a row's JSON text; "" for no row.
-    static QString field(const QString& json, const QString& name) {
-        return QJsonDocument::fromJson(json.toUtf8()).object().value(name).toVariant().toString();
-    }
-
     // What each change should show, in the order the changes were made.
     struct Expected {
         QString action;

@@ -2,7 +2,7 @@
 // workstation's role on PostgreSQL (ordinary rights, set up by vv-lists
 // setup) tries every way to keep a change out of the history or take one
 // back out, and a reader checks it with SELECT alone.
-#include "RefhostSupport.h"
+#include <refhost/RefhostSupport.h>
 
 #include <viVavazuruv/ListHistory.h>
 

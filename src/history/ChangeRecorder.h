@@ -19,7 +19,7 @@
 // hook of the library sees every row the run changes, whichever statement
 // made it. On PostgreSQL the triggers record every change, as the history's
 // owner: nothing a workstation's session says may turn them off.
-namespace viVavazuruv::refhost {
+namespace viVavazuruv::history {
 
 class ChangeRecorder {
 public:
@@ -46,4 +46,4 @@ private:
     std::unique_ptr<Impl> d;
 };
 
-} // namespace viVavazuruv::refhost
+} // namespace viVavazuruv::history

@@ -2,7 +2,7 @@
 // pg_restore (whole, schema then data, one schema) and SQLite's .backup and
 // VACUUM INTO. A copy keeps a history that verifies against the head kept
 // before it and goes on recording; a copy that lost committed changes fails.
-#include "RefhostSupport.h"
+#include <refhost/RefhostSupport.h>
 
 #include <viVavazuruv/ListHistory.h>
 
@@ -131,8 +131,8 @@ TEST_P(HistoryBackup, ACopyVerifiesAgainstTheHeadKeptBeforeAndACopyMissingChange
         SCOPED_TRACE("one schema of a database holding others");
         restored([&] {
             // -n restores what is in the schema, not the schema itself.
-            tool(u"psql"_s, {u"-q"_s, u"-d"_s, copy, u"-c"_s,
-                             u"CREATE SCHEMA other; CREATE SCHEMA %1"_s.arg(schema())});
+            tool(u"psql"_s,
+                 {u"-q"_s, u"-d"_s, copy, u"-c"_s, u"CREATE SCHEMA other; CREATE SCHEMA %1"_s.arg(schema())});
             tool(u"pg_restore"_s, {u"-n"_s, schema(), u"-d"_s, copy, dump});
         });
     }

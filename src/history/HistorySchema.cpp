@@ -1,9 +1,9 @@
 #include "HistorySchema.h"
 
 #include "ChangeSeal.h"
-#include "TextRules.h"
 
 #include <viVavazuruv/AutomationError.h>
+#include <viVavazuruv/HostTextRules.h>
 #include <viVavazuruv/Transaction.h>
 #include <viVavazuruv/UsrDefTable.h>
 
@@ -19,7 +19,7 @@
 
 using namespace Qt::StringLiterals;
 
-namespace viVavazuruv::refhost {
+namespace viVavazuruv::history {
 
 namespace {
 
@@ -63,12 +63,22 @@ QString quotedName(QString name) {
     return u'"' + name.replace(u'"', u"\"\""_s) + u'"';
 }
 
+// A text as an SQL literal. Names and accounts only: what no engine stores
+// (a NUL) is refused, as the host refuses it in a value.
+QString literal(QString text) {
+    if (const QString fault = refhost::unstorablePart(text); !fault.isEmpty())
+        throw AutomationError(
+            ErrorCode::InvalidProcedureCall,
+            u"The name \"%1\" holds %2: the list history cannot record it."_s.arg(text, fault));
+    return u'\'' + text.replace(u'\'', u"''"_s) + u'\'';
+}
+
 } // namespace
 
 QString rowJson(const QList<std::pair<QString, QString>>& columns, const QString& row, bool postgres) {
     QStringList pairs;
     for (const auto& [name, shown] : columns)
-        pairs << sqlLiteral(shown, false) + u", "_s + row + u'.' + quotedName(name);
+        pairs << literal(shown) + u", "_s + row + u'.' + quotedName(name);
     return (postgres ? u"json_build_object("_s : u"json_object("_s) + pairs.join(u", "_s) +
            (postgres ? u")::text"_s : u")"_s);
 }
@@ -363,7 +373,7 @@ void installHistoryTriggers(const QSqlDatabase& db, bool postgres) {
             present << q.value(0).toString();
         if (present == wanted)
             return;
-        Transaction transaction(db);
+        refhost::Transaction transaction(db);
         for (const QString& kind : {u"Insert"_s, u"Update"_s, u"Delete"_s})
             run(q, u"DROP TRIGGER IF EXISTS %1_%2"_s.arg(kHistoryTable, kind));
         for (const QString& statement : wanted)
@@ -402,7 +412,7 @@ void installHistoryTriggers(const QSqlDatabase& db, bool postgres) {
                               u"Reading the list history's triggers failed: %1"_s.arg(q.lastError().text()));
     if (q.value(0).toInt() == 2 && q.value(1).toInt() == 3)
         return; // current: nothing is made, so a role without the right to make objects works
-    Transaction transaction(db);
+    refhost::Transaction transaction(db);
     run(q, u"SET LOCAL client_min_messages = warning"_s);
     run(q, u"SELECT pg_advisory_xact_lock(7605250)"_s); // as the schema's steps: one host at a time
     // Both run as their owner. The seal never sees a caller's search path.
@@ -461,8 +471,7 @@ void startHistorySession(const QSqlDatabase& db, bool postgres, const QString& l
     // A change the sealer writes out of another's entry comes sealed, with its own names.
     run(q, u"CREATE TEMP TRIGGER %1_Who AFTER INSERT ON main.%1 WHEN NEW.SealNo IS NULL BEGIN UPDATE %1 SET "
            u"LoginName = %2, Workstation = %3, Account = %4 WHERE ChangeNo = NEW.ChangeNo; END"_s.arg(
-               kHistoryTable, sqlLiteral(login, false), sqlLiteral(workstation, false),
-               sqlLiteral(operatingSystemAccount(), false)));
+               kHistoryTable, literal(login), literal(workstation), literal(operatingSystemAccount())));
 }
 
-} // namespace viVavazuruv::refhost
+} // namespace viVavazuruv::history

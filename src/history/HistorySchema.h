@@ -8,7 +8,7 @@
 
 // The history of UsrDefTable: a table the engine's own triggers fill with
 // every insert, update and delete, whoever makes it.
-namespace viVavazuruv::refhost {
+namespace viVavazuruv::history {
 
 inline const QString kHistoryTable = QStringLiteral("UsrDefHistory");
 inline const QString kCheckpointTable = QStringLiteral("UsrDefHistoryCheckpoint");
@@ -56,4 +56,4 @@ void installHistoryTriggers(const QSqlDatabase& db, bool postgres);
 void startHistorySession(const QSqlDatabase& db, bool postgres, const QString& login,
                          const QString& workstation);
 
-} // namespace viVavazuruv::refhost
+} // namespace viVavazuruv::history
