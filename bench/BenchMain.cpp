@@ -81,7 +81,7 @@ qint64 sealUntimed(benchmark::State& state, viVavazuruv::ReferenceHost& host) {
 void stopListHistory(const QSqlDatabase& connection) {
     QSqlQuery q(connection);
     const QStringList statements =
-        connection.driverName() == QStringLiteral("QPSQL")
+        connection.driverName() != QStringLiteral("QSQLITE")
             ? QStringList{QStringLiteral("ALTER TABLE UsrDefTable DISABLE TRIGGER USER")}
             : QStringList{QStringLiteral("DROP TRIGGER IF EXISTS UsrDefHistory_Insert"),
                           QStringLiteral("DROP TRIGGER IF EXISTS UsrDefHistory_Update"),

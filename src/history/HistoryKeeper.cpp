@@ -37,6 +37,10 @@ void HistoryKeeper::startSession(const QSqlDatabase& db) {
     startHistorySession(db, m_postgres, m_login, m_workstation);
 }
 
+QList<std::pair<QString, QString>> HistoryKeeper::transactionSettings() const {
+    return historyNames(m_login, m_workstation, m_postgres);
+}
+
 qint64 HistoryKeeper::seal(const QSqlDatabase& db, bool wait) {
     if (m_postgres && m_transactionOpen(db))
         return 0;

@@ -31,6 +31,8 @@ public:
     void setWorker(const QString& login, const QString& workstation);
     // A new session of the host's connection: tells it who is working.
     void startSession(const QSqlDatabase& db);
+    // PostgreSQL: the names to set inside each transaction (none on SQLite).
+    QList<std::pair<QString, QString>> transactionSettings() const;
 
     // Seals what waits for its seal (as sealChanges; nothing while a
     // transaction is open on db) and appends the chain's new head to the

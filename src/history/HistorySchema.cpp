@@ -63,13 +63,18 @@ QString quotedName(QString name) {
     return u'"' + name.replace(u'"', u"\"\""_s) + u'"';
 }
 
-// A text as an SQL literal. Names and accounts only: what no engine stores
-// (a NUL) is refused, as the host refuses it in a value.
-QString literal(QString text) {
+// A name the history records: what no engine stores (a NUL) is refused, as
+// the host refuses it in a value.
+void requireRecordable(const QString& text) {
     if (const QString fault = refhost::unstorablePart(text); !fault.isEmpty())
         throw AutomationError(
             ErrorCode::InvalidProcedureCall,
             u"The name \"%1\" holds %2: the list history cannot record it."_s.arg(text, fault));
+}
+
+// A name or account as an SQL literal.
+QString literal(QString text) {
+    requireRecordable(text);
     return u'\'' + text.replace(u'\'', u"''"_s) + u'\'';
 }
 
@@ -446,20 +451,20 @@ QString operatingSystemAccount() {
     return u"uid %1"_s.arg(geteuid());
 }
 
+QList<std::pair<QString, QString>> historyNames(const QString& login, const QString& workstation,
+                                                bool postgres) {
+    if (!postgres)
+        return {};
+    requireRecordable(login);
+    requireRecordable(workstation);
+    return {{u"viVavazuruv.login"_s, login}, {u"viVavazuruv.workstation"_s, workstation}};
+}
+
 void startHistorySession(const QSqlDatabase& db, bool postgres, const QString& login,
                          const QString& workstation) {
+    if (postgres)
+        return; // its names are settings of each transaction (historyNames)
     QSqlQuery q(db);
-    if (postgres) {
-        q.prepare(u"SELECT set_config('viVavazuruv.login', ?, false), "
-                  u"set_config('viVavazuruv.workstation', ?, false)"_s);
-        q.addBindValue(login);
-        q.addBindValue(workstation);
-        if (!q.exec())
-            throw AutomationError(
-                ErrorCode::DatabaseError,
-                u"Naming the session for the list history failed: %1"_s.arg(q.lastError().text()));
-        return;
-    }
     // A temporary trigger may act on the main database's tables; it lives as
     // long as this connection, and only this connection's changes fire it.
     run(q, u"DROP TRIGGER IF EXISTS temp.%1_Who"_s.arg(kHistoryTable));

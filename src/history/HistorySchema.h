@@ -47,12 +47,16 @@ QString operatingSystemAccount();
 // Throws AutomationError when a statement fails.
 void installHistoryTriggers(const QSqlDatabase& db, bool postgres);
 
-// Tells the database who is working on this connection. PostgreSQL keeps it
-// as session settings the triggers read (the role is the server's own);
+// Tells the database who is working on this connection. On PostgreSQL the
+// names are settings each transaction gets (historyNames; the role is the
+// server's own): a pooled server connection serves other workstations
+// between two transactions, so nothing of the session may carry them.
 // SQLite's main triggers cannot see a connection's own objects, so a
 // temporary trigger of this connection fills the names and the account into
 // each change it makes. Connections without it (another program's) still
 // record their changes, with empty names.
+QList<std::pair<QString, QString>> historyNames(const QString& login, const QString& workstation,
+                                                bool postgres);
 void startHistorySession(const QSqlDatabase& db, bool postgres, const QString& login,
                          const QString& workstation);
 

@@ -136,7 +136,6 @@ void HostConnection::release() {
         return; // released at exit already: Qt SQL may be gone by now
     m_released = true;
     m_reusable.clear();
-    watch.reset();
     if (db.isValid())
         db.close();
     db = *LiveConnections::instance().parked; // the connection's last copy goes with its name
@@ -146,8 +145,34 @@ void HostConnection::release() {
 void HostConnection::watchAnswers(int statementTimeoutMs) {
     if (!postgres() || statementTimeoutMs <= 0)
         return;
-    watch = std::make_unique<pg::AnswerWatch>(std::chrono::milliseconds(statementTimeoutMs + kAnswerGraceMs));
-    watchSocket();
+    m_answerLimitMs = statementTimeoutMs + kAnswerGraceMs;
+    if (pgdriver::PgDriver* driver = pgDriver())
+        driver->setAnswerLimit(std::chrono::milliseconds(m_answerLimitMs),
+                               std::chrono::milliseconds(kAnswerGraceMs));
+}
+
+void HostConnection::setTransactionSetting(const QString& name, const QString& value) {
+    const auto it =
+        std::find_if(m_settings.begin(), m_settings.end(), [&](const auto& s) { return s.first == name; });
+    if (it == m_settings.end())
+        m_settings.emplace_back(name, value);
+    else
+        it->second = value;
+    applySettings();
+}
+
+void HostConnection::applySettings() {
+    if (pgdriver::PgDriver* driver = pgDriver())
+        driver->setTransactionSettings(m_settings);
+}
+
+pgdriver::PgDriver* HostConnection::pgDriver() const {
+    return postgres() ? qobject_cast<pgdriver::PgDriver*>(db.driver()) : nullptr;
+}
+
+bool HostConnection::answerCut() const {
+    const pgdriver::PgDriver* driver = pgDriver();
+    return driver && driver->answerCutPending();
 }
 
 // The way to the connection before each statement, the host's own or one
@@ -165,7 +190,7 @@ QSqlDatabase& HostConnection::usable() {
                              "open; the host writes nothing more to it. Restore the file, then start "
                              "again.")
                              .arg(sqliteFile));
-    if (db.isOpen() && (!postgres() || refhost::pg::stateOf(db) != refhost::pg::State::Broken))
+    if (db.isOpen() && (!postgres() || (!pgDriver()->broken() && pg::stateOf(db) != pg::State::Broken)))
         return db;
     // Statements of the run on a new connection would be written at once
     // while those before were lost with the old one.
@@ -173,8 +198,6 @@ QSqlDatabase& HostConnection::usable() {
         connectionFailed(QCoreApplication::translate(
                              "HostConnection", "The connection to %1 was lost while rows were being saved.")
                              .arg(m_description));
-    if (watch)
-        watch->watch(-1);
     // Prepared on the connection that is gone. A caller may hold one of them
     // (a statement run again after the loss), so each is emptied, not destroyed,
     // and prepared again on its next use.
@@ -188,9 +211,7 @@ QSqlDatabase& HostConnection::usable() {
                                         "The connection to %1 was lost and could not be made again: %2")
                 .arg(m_description, db.lastError().text()),
             m_password));
-    if (postgres())
-        watchSocket();
-    else
+    if (!postgres())
         startSqliteSession(sqliteFile);
     if (m_sessionSetup)
         m_sessionSetup(db);
@@ -203,11 +224,6 @@ void HostConnection::setSessionSetup(std::function<void(QSqlDatabase&)> setup) {
         m_sessionSetup(db);
 }
 
-void HostConnection::watchSocket() {
-    if (watch)
-        watch->watch(refhost::pg::socketOf(db));
-}
-
 QSqlQuery HostConnection::prepare(const QString& sql, QSqlDatabase on) {
     const bool ours = on.connectionName() == m_connectionName;
     if (ours)
@@ -217,9 +233,9 @@ QSqlQuery HostConnection::prepare(const QString& sql, QSqlDatabase on) {
     const bool wasIdle = ours && postgres() && !m_run && !pg::transactionOpen(db);
     if (q.prepare(sql))
         return q;
-    // QPSQL prepares on the server: a connection found lost only now is made
-    // again, once, outside a transaction (preparing writes nothing).
-    if (wasIdle && !(watch && watch->cutPending()) && pg::stateOf(db) == pg::State::Broken) {
+    // A connection found lost only now is made again, once, outside a
+    // transaction (preparing writes nothing).
+    if (wasIdle && !answerCut() && (pgDriver()->broken() || pg::stateOf(db) == pg::State::Broken)) {
         q = QSqlQuery(usable());
         q.setForwardOnly(true);
         if (q.prepare(sql))
@@ -295,9 +311,9 @@ void HostConnection::run(QSqlQuery& q) {
 // 57P: an unfinished statement is rolled back with it), the statement never
 // reached it, or it only reads.
 bool HostConnection::retryable(const QSqlQuery& q, bool wasIdle) {
-    if (!wasIdle || (watch && watch->cutPending()))
+    if (!wasIdle || answerCut())
         return false;
-    if (pg::stateOf(db) != pg::State::Broken)
+    if (!pgDriver()->broken() && pg::stateOf(db) != pg::State::Broken)
         return false;
     const QSqlError error = q.lastError();
     if (error.nativeErrorCode().startsWith(u"57P"_s))
@@ -311,9 +327,9 @@ bool HostConnection::retryable(const QSqlQuery& q, bool wasIdle) {
 
 // The reason a statement failed, in words a person can act on.
 QString HostConnection::failureReason(const QSqlQuery& q) {
-    if (watch && watch->takeCut())
-        return u"the server did not answer within %1 ms, so the host closed the connection; the next "
-               u"request connects again"_s.arg(watch->limit().count());
+    if (pgdriver::PgDriver* driver = pgDriver(); driver && driver->takeAnswerCut())
+        return u"the server did not answer within %1 ms, nor the request to cancel, so the host closed the "
+               u"connection; the next request connects again"_s.arg(m_answerLimitMs);
     const QSqlError error = q.lastError();
     const QString code = error.nativeErrorCode();
     if (code == u"55P03"_s) // lock_not_available: lock_timeout
@@ -463,30 +479,30 @@ void HostConnection::openSqlite(const DatabaseAddress& t) {
 }
 
 void HostConnection::openPostgres(const DatabaseAddress& t) {
-    db = QSqlDatabase::addDatabase(u"QPSQL"_s, m_connectionName);
-    if (!db.isValid())
-        connectionFailed(
-            QCoreApplication::translate("HostConnection", "The PostgreSQL driver (QPSQL) is not available."));
-    db.setHostName(t.host);
-    db.setPort(t.port);
-    db.setUserName(t.user);
-    db.setPassword(t.password);
-    db.setDatabaseName(t.database);
-    db.setConnectOptions(t.connectOptions.join(u';'));
-    const QString where =
-        QCoreApplication::translate("HostConnection", "PostgreSQL database \"%1\" on %2:%3 as user \"%4\"")
-            .arg(t.database, t.host, QString::number(t.port), t.user);
+    pgdriver::registerPgDriver();
+    db = QSqlDatabase::addDatabase(u"VVPSQL"_s, m_connectionName);
+    pgdriver::PgDriver* driver = pgDriver();
+    if (!driver)
+        connectionFailed(QCoreApplication::translate("HostConnection",
+                                                     "The PostgreSQL driver (VVPSQL) is not available."));
+    driver->setConnectionParameters(t.parameters);
+    // What every transaction gets, so a pooled server connection that served
+    // another practice a moment ago serves this one right: literal
+    // backslashes, the statement and lock limits, and the schema, which must
+    // never fall back to another practice's tables.
+    m_settings = {{u"standard_conforming_strings"_s, u"on"_s},
+                  {u"statement_timeout"_s, QString::number(t.statementTimeoutMs)},
+                  {u"lock_timeout"_s, QString::number(t.lockTimeoutMs)}};
+    if (!t.schema.isEmpty())
+        m_settings.emplace_back(u"search_path"_s, t.schema); // checked to be a plain name
+    applySettings();
+    const QString where = t.description;
     if (!db.open())
         connectionFailed(
             withoutPassword(QCoreApplication::translate("HostConnection", "Cannot connect to %1: %2")
                                 .arg(where, db.lastError().text()),
                             t.password));
     QSqlQuery q(db);
-    if (!q.exec(u"SHOW standard_conforming_strings"_s) || !q.next() || q.value(0).toString() != u"on"_s)
-        connectionFailed(
-            QCoreApplication::translate(
-                "HostConnection", "The %1 does not keep backslashes literal (standard_conforming_strings).")
-                .arg(where));
     if (t.schema.isEmpty())
         return;
     // Created only when missing: an existing schema needs no CREATE right.
@@ -496,7 +512,7 @@ void HostConnection::openPostgres(const DatabaseAddress& t) {
     const QString schema = t.schema; // checked to be a plain name by parseUrl
     if (!exists.next() && !q.exec(u"CREATE SCHEMA IF NOT EXISTS "_s + schema))
         connectionFailed(
-            QCoreApplication::translate("HostConnection", "Cannot create the schema \"%1\" in the %2: %3")
+            QCoreApplication::translate("HostConnection", "Cannot create the schema \"%1\" in %2: %3")
                 .arg(schema, where, q.lastError().text()));
 }
 

@@ -3,6 +3,8 @@
 #include "DatabaseAddress.h"
 #include "PgLink.h"
 
+#include <pgdriver/PgDriver.h>
+
 #include <history/RunObserver.h>
 #include <viVavazuruv/ReferenceHost.h>
 
@@ -43,9 +45,14 @@ public:
     QSqlDatabase& database() { return db; }
     // The connection, checked and made again where needed.
     QSqlDatabase& usable();
-    // From now on a server that does not answer within the statement limit
-    // (and a grace) is given up on; PostgreSQL only.
+    // From now on a statement the server does not answer within the
+    // statement limit and a grace is cancelled, and the connection closed
+    // when the cancel goes unanswered too; PostgreSQL only.
     void watchAnswers(int statementTimeoutMs);
+    // PostgreSQL: a setting every transaction gets, beside the address's own
+    // (schema, limits); never one of the session, which a pooler hands to
+    // other workstations between two transactions.
+    void setTransactionSetting(const QString& name, const QString& value);
     // What each session needs once the host's tables exist (who is working,
     // for the list history): run now and on every connection made again.
     void setSessionSetup(std::function<void(QSqlDatabase&)> setup);
@@ -98,7 +105,9 @@ private:
 
     void release();
     void recordRun(QSqlDatabase& on);
-    void watchSocket();
+    pgdriver::PgDriver* pgDriver() const;
+    bool answerCut() const;
+    void applySettings();
     void startSqliteSession(const QString& path);
     void openSqlite(const DatabaseAddress& t);
     void openPostgres(const DatabaseAddress& t);
@@ -110,7 +119,8 @@ private:
     QSqlDatabase db;
     QString sqliteFile; // absolute; "" for PostgreSQL and :memory:
     FileIdentity fileIdentity;
-    std::unique_ptr<pg::AnswerWatch> watch;
+    int m_answerLimitMs = 0;                       // 0: not watched
+    QList<std::pair<QString, QString>> m_settings; // each transaction's
     std::unordered_map<QString, std::unique_ptr<QSqlQuery>> m_reusable;
     std::function<void(QSqlDatabase&)> m_sessionSetup;
     bool m_run = false;

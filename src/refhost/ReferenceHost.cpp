@@ -307,6 +307,14 @@ QString ReferenceHost::redactUrl(const QString& url) {
     }
 }
 
+bool ReferenceHost::addressHoldsSecret(const QString& url) {
+    try {
+        return refhost::parseDatabaseAddress(url).passwordInAddress;
+    } catch (const AutomationError&) {
+        return false;
+    }
+}
+
 qint32 ReferenceHost::schemaVersion() const {
     return refhost::storedSchemaVersion(d->connection.database());
 }

@@ -75,6 +75,9 @@ struct ReferenceHost::Impl {
 
     void startSession(QSqlDatabase& db) {
         historyKeeper.setWorker(login, workstation);
+        // PostgreSQL: the names the history records go with each transaction.
+        for (const auto& [name, value] : historyKeeper.transactionSettings())
+            connection.setTransactionSetting(name, value);
         historyKeeper.startSession(db);
     }
 

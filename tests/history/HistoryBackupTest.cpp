@@ -48,12 +48,14 @@ protected:
             << check.reason.toStdString();
     }
 
-    // Runs a tool of the server's, the password in its environment (never on its command line).
+    // Runs a tool of the server's, the password in its environment or password file (never on its command
+    // line).
     void tool(const QString& program, QStringList arguments) {
         const QUrl url(m_db->url());
         QProcess p;
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(u"PGPASSWORD"_s, url.password());
+        if (!url.password().isEmpty())
+            env.insert(u"PGPASSWORD"_s, url.password());
         p.setProcessEnvironment(env);
         arguments << u"-h"_s << url.host() << u"-p"_s << QString::number(url.port()) << u"-U"_s
                   << url.userName();

@@ -38,6 +38,9 @@ protected:
         };
         m_dir = exported(u"VIVAVAZURUV_TEST_PG_DIR"_s);
         ASSERT_FALSE(m_dir.isEmpty());
+        // Its password is in a file of its own, as the shared server's is.
+        m_passwords = qgetenv("PGPASSFILE");
+        qputenv("PGPASSFILE", exported(u"PGPASSFILE"_s).toLocal8Bit());
         m_host =
             std::make_unique<ReferenceHost>(exported(u"VIVAVAZURUV_TEST_PG_URL"_s) + u"?schema=office"_s);
     }
@@ -45,6 +48,7 @@ protected:
         m_host.reset();
         if (!m_dir.isEmpty())
             QProcess::execute(kScript, {u"stop"_s, m_dir});
+        qputenv("PGPASSFILE", m_passwords);
     }
     // Restarts the server (fast shutdown: every session is ended) and waits until it answers again.
     bool restart() const { return QProcess::execute(kScript, {u"restart"_s, m_dir}) == 0; }
@@ -61,6 +65,7 @@ protected:
     }
 
     QString m_dir;
+    QByteArray m_passwords; // the password file named before
     std::unique_ptr<ReferenceHost> m_host;
 };
 
