@@ -77,7 +77,7 @@ QVariant scalar(const QSqlDatabase& db, const QString& sql) {
 class RecordsetTest : public ::testing::TestWithParam<Engine> {
 protected:
     void SetUp() override {
-        VV_REQUIRE_DATABASE(m_db, GetParam());
+        VV_REQUIRE_QT_DRIVER_DATABASE(m_db, GetParam());
         m_db->exec(QStringLiteral(
             "CREATE TABLE ItemList (ItemCode VARCHAR(20), ItemText VARCHAR(200), ItemKey INTEGER)"));
         m_db->exec(

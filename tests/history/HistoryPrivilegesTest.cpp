@@ -2,6 +2,7 @@
 // workstation's role on PostgreSQL (ordinary rights, set up by vv-lists
 // setup) tries every way to keep a change out of the history or take one
 // back out, and a reader checks it with SELECT alone.
+#include <pgdriver/PgDriver.h>
 #include <refhost/RefhostSupport.h>
 
 #include <viVavazuruv/ListHistory.h>
@@ -50,14 +51,16 @@ protected:
     QSqlDatabase connectAs(const QString& who) {
         const QUrl url(m_db->url());
         const QString name = u"privileges_"_s + who + QString::number(m_connections.size());
-        QSqlDatabase db = QSqlDatabase::addDatabase(u"QPSQL"_s, name);
+        pgdriver::registerPgDriver();
+        QSqlDatabase db = QSqlDatabase::addDatabase(u"VVPSQL"_s, name);
         db.setHostName(url.host());
         db.setPort(url.port());
         db.setDatabaseName(url.path().mid(1));
         db.setUserName(role(who));
         db.setPassword(u"pw-"_s + who);
+        qobject_cast<pgdriver::PgDriver*>(db.driver())
+            ->setTransactionSettings({{u"search_path"_s, m_suffix}});
         EXPECT_TRUE(db.open()) << db.lastError().text().toStdString();
-        QSqlQuery(db).exec(u"SET search_path = "_s + m_suffix);
         m_connections << name;
         return db;
     }

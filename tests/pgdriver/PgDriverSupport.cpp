@@ -12,7 +12,11 @@ QAtomicInt g_counter;
 } // namespace
 
 QString serverUrl() {
-    return qEnvironmentVariable("VIVAVAZURUV_TEST_PG_URL");
+    // The driver's own cases want the server itself (temporary tables, backend
+    // ids); behind a pooler they take the server's address, and the pooling
+    // case starts a pooler of its own.
+    const QString direct = qEnvironmentVariable("VIVAVAZURUV_TEST_PG_SERVER_URL");
+    return direct.isEmpty() ? qEnvironmentVariable("VIVAVAZURUV_TEST_PG_URL") : direct;
 }
 
 QString serverPassword() {

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <pgdriver/PgDriver.h>
+
 #include <QAtomicInt>
 #include <QCoreApplication>
 #include <QRandomGenerator>
@@ -27,9 +29,10 @@ std::string engineName(Engine engine) {
     return engine == Engine::SQLite ? "SQLite" : "PostgreSQL";
 }
 
-std::unique_ptr<TestDatabase> TestDatabase::create(Engine engine) {
+std::unique_ptr<TestDatabase> TestDatabase::create(Engine engine, bool qtDriver) {
     std::unique_ptr<TestDatabase> t(new TestDatabase);
     t->m_engine = engine;
+    t->m_qtDriver = qtDriver;
     t->m_connectionName = QStringLiteral("vvtest_") + uniqueSuffix();
     if (engine == Engine::SQLite) {
         t->m_dir = std::make_unique<QTemporaryDir>();
@@ -55,27 +58,46 @@ std::unique_ptr<TestDatabase> TestDatabase::create(Engine engine) {
 }
 
 bool TestDatabase::openConnection(const QString& name) const {
-    const bool sqlite = m_engine == Engine::SQLite;
-    QSqlDatabase db =
-        QSqlDatabase::addDatabase(sqlite ? QStringLiteral("QSQLITE") : QStringLiteral("QPSQL"), name);
-    if (sqlite) {
+    if (m_engine == Engine::SQLite) {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
         db.setDatabaseName(m_sqlitePath);
+        if (!db.open()) {
+            ADD_FAILURE() << db.lastError().text().toStdString();
+            return false;
+        }
+        return true;
+    }
+    const QUrl server(qEnvironmentVariable("VIVAVAZURUV_TEST_PG_URL"));
+    if (m_qtDriver) {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), name);
+        db.setConnectOptions(
+            QStringLiteral("options='-csearch_path=%1 -cclient_min_messages=warning'").arg(m_schema));
+        db.setHostName(server.host());
+        db.setPort(server.port(5432));
+        db.setUserName(server.userName());
+        db.setPassword(server.password()); // empty: libpq's password file
+        db.setDatabaseName(server.path().mid(1));
+        if (!db.open()) {
+            ADD_FAILURE() << db.lastError().text().toStdString();
+            return false;
+        }
     } else {
-        const QUrl url(qEnvironmentVariable("VIVAVAZURUV_TEST_PG_URL"));
-        db.setHostName(url.host());
-        db.setPort(url.port(5432));
-        db.setUserName(url.userName());
-        db.setPassword(url.password());
-        db.setDatabaseName(url.path().mid(1));
+        // The host's own driver, so a test's connection works wherever the host's
+        // does (through a pooler in transaction mode too): the schema goes with
+        // every transaction, never on the session.
+        pgdriver::registerPgDriver();
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("VVPSQL"), name);
+        db.setDatabaseName(server.toString());
+        qobject_cast<pgdriver::PgDriver*>(db.driver())
+            ->setTransactionSettings({{QStringLiteral("search_path"), m_schema},
+                                      {QStringLiteral("client_min_messages"), QStringLiteral("warning")}});
+        if (!db.open()) {
+            ADD_FAILURE() << db.lastError().text().toStdString();
+            return false;
+        }
     }
-    if (!db.open()) {
-        ADD_FAILURE() << db.lastError().text().toStdString();
-        return false;
-    }
-    QSqlQuery q(db);
-    if (!sqlite && (!q.exec(QStringLiteral("CREATE SCHEMA IF NOT EXISTS ") + m_schema) ||
-                    !q.exec(QStringLiteral("SET search_path TO ") + m_schema) ||
-                    !q.exec(QStringLiteral("SET client_min_messages TO WARNING")))) {
+    QSqlQuery q(QSqlDatabase::database(name, false));
+    if (!q.exec(QStringLiteral("CREATE SCHEMA IF NOT EXISTS ") + m_schema)) {
         ADD_FAILURE() << "PostgreSQL schema: " << q.lastError().text().toStdString();
         return false;
     }

@@ -32,7 +32,10 @@ public:
     // Null when the engine is not available here; the caller skips then. With
     // CI=true a missing PostgreSQL server is a failure instead (see
     // requirePostgresInCi), so those cases are never silently skipped there.
-    static std::unique_ptr<TestDatabase> create(Engine engine);
+    // PostgreSQL connections are the host's own driver's, or with qtDriver
+    // Qt's QPSQL, as a host of its own lends them (which a pooler in
+    // transaction mode cannot serve: it prepares named statements).
+    static std::unique_ptr<TestDatabase> create(Engine engine, bool qtDriver = false);
     ~TestDatabase();
 
     // A connection of the test's own, open, on the test's database or schema.
@@ -49,12 +52,27 @@ private:
     bool openConnection(const QString& name) const;
 
     Engine m_engine = Engine::SQLite;
+    bool m_qtDriver = false;
     QString m_connectionName;
     QString m_url;
     QString m_schema;
     QString m_sqlitePath;
     std::unique_ptr<QTemporaryDir> m_dir;
 };
+
+// The same on connections of Qt's own PostgreSQL driver; skipped behind a
+// pooler in transaction mode, which that driver cannot work through.
+#define VV_REQUIRE_QT_DRIVER_DATABASE(ptr, engine)                                                           \
+    do {                                                                                                     \
+        if (engine == ::viVavazuruv::test::Engine::PostgreSQL &&                                             \
+            qEnvironmentVariable("VIVAVAZURUV_TEST_PG_POOLED") == QLatin1String("transaction"))              \
+            GTEST_SKIP() << "Qt's QPSQL driver prepares named statements, which a pooler in transaction "    \
+                            "mode cannot keep";                                                              \
+        ptr = ::viVavazuruv::test::TestDatabase::create(engine, true);                                       \
+        if (!ptr)                                                                                            \
+            GTEST_SKIP() << ::viVavazuruv::test::engineName(engine) << " is not available (set "             \
+                         << "VIVAVAZURUV_TEST_PG_URL, or run scripts/test)";                                 \
+    } while (false)
 
 } // namespace viVavazuruv::test
 
