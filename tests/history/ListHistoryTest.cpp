@@ -77,6 +77,27 @@ TEST_P(ListHistoryTest, AHostWithoutUserInItsEnvironmentIsNamedByItsAccount) {
     EXPECT_EQ(c.account, postgres() ? value(u"SELECT session_user"_s).toString() : c.user);
 }
 
+// Two workstations saving in turn, alone and in runs: behind a pooler their
+// statements share server connections, and each change still carries the
+// name of the workstation that made it.
+TEST_P(ListHistoryTest, WorkstationsSavingInTurnEachRecordTheirOwnName) {
+    const auto other = anotherHost();
+    other->setLoginName(u"DR_JONES"_s);
+    QHash<qint32, QString> madeBy;
+    for (int i = 0; i < 12; ++i) {
+        ReferenceHost* h = i % 2 ? other.get() : &host();
+        const bool run = i % 3 == 0;
+        if (run) {
+            ASSERT_TRUE(h->BeginSaveRecords());
+        }
+        madeBy.insert(addEntry(u"ALERT"_s, u"entry %1"_s.arg(i), h), i % 2 ? u"DR_JONES"_s : u"DR_SMITH"_s);
+        if (run)
+            h->EndSaveRecords(true);
+    }
+    for (auto it = madeBy.cbegin(); it != madeBy.cend(); ++it)
+        EXPECT_EQ(changesOf(it.key()).value(0).user, it.value()) << "key " << it.key();
+}
+
 TEST_P(ListHistoryTest, ARunIsRecordedAsItLeftTheRowsThoughTheyChangeBeforeTheSeal) {
     ASSERT_TRUE(host().BeginSaveRecords());
     qint32 key = 0;
