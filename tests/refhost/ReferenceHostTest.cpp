@@ -3,6 +3,7 @@
 
 #include <refhost/DatabaseAddress.h>
 #include <refhost/HostSchema.h>
+#include <refhost/PgLink.h>
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -301,13 +302,17 @@ class RefhostReconnect : public HostTest {
 protected:
     // Ends the host's connection as a server restart does, or closes it as a
     // careless caller may. Behind a pooler the server connection is ended
-    // from the server itself: the pooler's own may be the very one.
+    // from the server itself (the pooler's own may be the very one), and only
+    // while the host's transaction holds it: between transactions it serves
+    // whichever client comes, another test's too.
     void lose(bool terminate) {
         if (!terminate)
             return host().GetConnection().close();
+        const QString direct = qEnvironmentVariable("VIVAVAZURUV_TEST_PG_SERVER_URL");
+        if (!direct.isEmpty() && !refhost::pg::transactionOpen(host().GetConnection()))
+            return;
         const QString sql =
             u"SELECT pg_terminate_backend(%1, 5000)"_s.arg(scalar(u"SELECT pg_backend_pid()"_s));
-        const QString direct = qEnvironmentVariable("VIVAVAZURUV_TEST_PG_SERVER_URL");
         if (direct.isEmpty())
             return m_db->exec(sql);
         ReferenceHost server(direct);
