@@ -11,6 +11,11 @@
 namespace viVavazuruv::ado {
 
 std::unique_ptr<EngineRows> DriverRows::read(const QString& source, const QSqlDatabase& db) {
+    QSqlQuery query = run(source, db);
+    return copy(query);
+}
+
+QSqlQuery DriverRows::run(const QString& source, const QSqlDatabase& db) {
     QSqlQuery query(db);
     query.setForwardOnly(true);
     if (!query.exec(source))
@@ -20,7 +25,10 @@ std::unique_ptr<EngineRows> DriverRows::read(const QString& source, const QSqlDa
     if (!query.isSelect())
         throw AutomationError(ErrorCode::InvalidProcedureCall,
                               QStringLiteral("The statement returns no rows to open a recordset on."));
+    return query;
+}
 
+std::unique_ptr<EngineRows> DriverRows::copy(QSqlQuery& query) {
     const QSqlRecord record = query.record();
     const int columns = record.count();
     QVector<QString> names(columns);

@@ -3,6 +3,7 @@
 #include "CopiedRows.h"
 
 #include <QSqlDatabase>
+#include <QSqlQuery>
 
 #include <memory>
 
@@ -16,6 +17,9 @@ public:
     // Runs source on db and copies every row. Throws AutomationError with the
     // driver's message when the statement fails or returns no rows.
     static std::unique_ptr<EngineRows> read(const QString& source, const QSqlDatabase& db);
+    // The two halves of read: the statement run (forward only), then its rows copied.
+    static QSqlQuery run(const QString& source, const QSqlDatabase& db);
+    static std::unique_ptr<EngineRows> copy(QSqlQuery& query);
 
 private:
     using CopiedRows::CopiedRows;

@@ -5,6 +5,7 @@
 
 #include <QCoreApplication>
 #include <QSqlDriver>
+#include <QSqlResult>
 
 #include <libpq-fe.h>
 
@@ -111,19 +112,49 @@ std::unique_ptr<EngineRows> PostgresRows::read(const QString& source, const QSql
             return nullptr;
         }
     }
-    const int columns = PQnfields(rows->m_result);
-    rows->m_names.resize(columns);
-    rows->m_types.reserve(size_t(columns));
-    for (int c = 0; c < columns; ++c) {
-        const Oid type = PQftype(rows->m_result, c);
-        if (std::find(std::begin(kDriverTypes), std::end(kDriverTypes), type) != std::end(kDriverTypes))
-            return nullptr; // destroying the rows reads what the server still sends
-        rows->m_types.push_back(type);
-        rows->m_names[c] = QString::fromUtf8(PQfname(rows->m_result, c));
-    }
+    if (!rows->readColumns())
+        return nullptr; // destroying the rows reads what the server still sends
     rows->m_rowCount = PQntuples(rows->m_result);
     rows->m_complete = !rows->m_streaming;
     return rows;
+}
+
+std::unique_ptr<EngineRows> PostgresRows::held(QSqlQuery& query) {
+    // Qt's QPSQL keeps one row at a time of a forward-only query: only the
+    // host's driver keeps the whole answer.
+    if (!query.driver() || !query.result() ||
+        qstrcmp(query.driver()->metaObject()->className(), "QPSQLDriver") == 0)
+        return nullptr;
+    const QVariant handle = query.result()->handle();
+    if (!handle.isValid() ||
+        (qstrcmp(handle.typeName(), "pg_result*") != 0 && qstrcmp(handle.typeName(), "PGresult*") != 0))
+        return nullptr;
+    PGresult* result = *static_cast<PGresult* const*>(handle.constData());
+    if (!result || PQresultStatus(result) != PGRES_TUPLES_OK)
+        return nullptr;
+    std::unique_ptr<PostgresRows> rows(new PostgresRows(result, nullptr));
+    rows->m_unsignedInt8 = false;
+    if (!rows->readColumns()) {
+        rows->m_result = nullptr; // the query's own
+        return nullptr;
+    }
+    rows->m_owner = std::make_unique<QSqlQuery>(std::move(query));
+    rows->m_rowCount = PQntuples(result);
+    return rows;
+}
+
+bool PostgresRows::readColumns() {
+    const int columns = PQnfields(m_result);
+    m_names.resize(columns);
+    m_types.reserve(size_t(columns));
+    for (int c = 0; c < columns; ++c) {
+        const Oid type = PQftype(m_result, c);
+        if (std::find(std::begin(kDriverTypes), std::end(kDriverTypes), type) != std::end(kDriverTypes))
+            return false;
+        m_types.push_back(type);
+        m_names[c] = QString::fromUtf8(PQfname(m_result, c));
+    }
+    return true;
 }
 
 bool PostgresRows::fetchMore() {
@@ -162,7 +193,8 @@ void PostgresRows::finish() {
 }
 
 PostgresRows::~PostgresRows() {
-    PQclear(m_result); // nothing for a null result
+    if (!m_owner)
+        PQclear(m_result); // nothing for a null result
     finish();
 }
 
@@ -186,8 +218,8 @@ const QVariant& PostgresRows::value(qint32 row, int column, QVariant& slot) cons
         slot = parsed<qint32>(text, size);
         break;
     case kInt8Oid:
-        // As the driver reads it: unsigned unless negative.
-        if (text[0] == '-')
+        // As the driver reads it: QPSQL's unsigned unless negative.
+        if (text[0] == '-' || !m_unsignedInt8)
             slot = qlonglong(parsed<qint64>(text, size));
         else
             slot = qulonglong(parsed<quint64>(text, size));

@@ -3,6 +3,7 @@
 #include "EngineRows.h"
 
 #include <QSqlDatabase>
+#include <QSqlQuery>
 
 #include <memory>
 #include <vector>
@@ -30,6 +31,12 @@ public:
     // until the last row has come or the rows are destroyed.
     static std::unique_ptr<EngineRows> read(const QString& source, const QSqlDatabase& db,
                                             bool streamed = false);
+    // The rows of a statement the driver ran itself (the reference host's
+    // own driver, which sends the host's transaction settings with it and
+    // keeps libpq's whole result), read in place from that result; the rows
+    // keep the query. nullptr, the query untouched, when its driver keeps
+    // no such result or a column's type is one left to the driver.
+    static std::unique_ptr<EngineRows> held(QSqlQuery& query);
     ~PostgresRows() override;
 
     const QVariant& value(qint32 row, int column, QVariant& slot) const override;
@@ -42,11 +49,16 @@ private:
     PostgresRows(pg_result* result, pg_conn* streaming) : m_result(result), m_streaming(streaming) {}
     // Reads what the server still sends, so the connection is idle again.
     void finish();
+    // Names and types of the result's columns; false when one is left to the driver.
+    bool readColumns();
 
     pg_result* m_result;
     pg_conn* m_streaming;          // while streamed rows are still arriving
     qint32 m_firstRow = 0;         // the row m_result's first row is
     std::vector<unsigned> m_types; // each column's type (its OID)
+    // Qt's QPSQL reads a positive bigint as unsigned; the host's driver does not.
+    bool m_unsignedInt8 = true;
+    std::unique_ptr<QSqlQuery> m_owner; // holds m_result when the driver ran it
 };
 
 } // namespace viVavazuruv::ado

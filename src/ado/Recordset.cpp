@@ -35,7 +35,11 @@ std::unique_ptr<EngineRows> readRows(const QString& source, const QSqlDatabase& 
         rows = SqliteRows::read(source, db, streamed);
     else if (driver == QLatin1String("QPSQL"))
         rows = PostgresRows::read(source, db, streamed);
-    return rows ? std::move(rows) : DriverRows::read(source, db);
+    if (rows)
+        return rows;
+    QSqlQuery query = DriverRows::run(source, db);
+    rows = PostgresRows::held(query);
+    return rows ? std::move(rows) : DriverRows::copy(query);
 }
 
 } // namespace
