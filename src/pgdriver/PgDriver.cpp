@@ -190,9 +190,28 @@ PgStatement PgDriver::settingsStatement() const {
     return st;
 }
 
+QSqlError PgDriver::releaseHeld(StatementKind kind) {
+    if (!m_held || m_releasing)
+        return {};
+    m_releasing = true;
+    QSqlError failed = m_held(kind == StatementKind::Rollback);
+    m_releasing = false;
+    return failed;
+}
+
 PgDriver::Outcome PgDriver::run(const QString& sql, const QByteArray& text, std::vector<PgParam> params,
                                 QSqlError::ErrorType errorType) {
     const StatementKind kind = classifyStatement(sql);
+    // What was held back comes first, so every statement sees it; when it
+    // failed, the statement still runs (a commit then ends the block) but
+    // reports that failure, the one the caller needs to hear.
+    const QSqlError held = releaseHeld(kind);
+    if (held.isValid() && held.type() != QSqlError::NoError) {
+        Outcome out = run(sql, text, std::move(params), errorType);
+        out.result.reset();
+        out.error = QSqlError(held.driverText(), held.databaseText(), errorType, held.nativeErrorCode());
+        return out;
+    }
     const bool idle = m_connection.transactionStatus() == PQTRANS_IDLE;
     PgStatement statement{text, std::move(params)};
     Outcome out = runOnce(kind, statement, errorType);

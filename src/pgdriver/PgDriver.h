@@ -10,6 +10,7 @@
 #include <QString>
 
 #include <chrono>
+#include <functional>
 #include <utility>
 
 // handle() holds one; other code reads it back as "PGconn*" or "pg_conn*".
@@ -40,6 +41,11 @@ public:
     bool takeAnswerCut() { return m_connection.takeAnswerCut(); }
     // The same, leaving it to be asked.
     bool answerCutPending() const { return m_connection.answerCutPending(); }
+    // Statements the caller holds back to send as one (a run's updates):
+    // released(false) sends them before any other statement, whose outcome
+    // is then their failure if they failed; released(true) drops them before
+    // a rollback. An invalid error means nothing failed.
+    void setHeldStatements(std::function<QSqlError(bool discard)> released) { m_held = std::move(released); }
     // Open but no longer usable: the socket broke or was cut off.
     bool broken() const { return isOpen() && !m_connection.healthy(); }
 
@@ -72,6 +78,7 @@ private:
     Outcome runOnce(StatementKind kind, const PgStatement& statement, QSqlError::ErrorType errorType);
     PgStatement settingsStatement() const;
     bool transactionCommand(const QString& sql);
+    QSqlError releaseHeld(StatementKind kind);
 
     PgConnection m_connection;
     QList<std::pair<QByteArray, QByteArray>> m_parameters;
@@ -80,6 +87,8 @@ private:
     // change made inside one reaches it before its next statement.
     quint64 m_settingsGeneration = 1;
     quint64 m_appliedGeneration = 0;
+    std::function<QSqlError(bool)> m_held;
+    bool m_releasing = false; // the held statements themselves are under way
 };
 
 // Makes "VVPSQL" known to QSqlDatabase; calling it again does nothing.

@@ -162,8 +162,24 @@ void HostConnection::setTransactionSetting(const QString& name, const QString& v
 }
 
 void HostConnection::applySettings() {
-    if (pgdriver::PgDriver* driver = pgDriver())
-        driver->setTransactionSettings(m_settings);
+    pgdriver::PgDriver* driver = pgDriver();
+    if (!driver)
+        return;
+    driver->setTransactionSettings(m_settings);
+    if (!m_heldStatements) {
+        driver->setHeldStatements({});
+        return;
+    }
+    driver->setHeldStatements([release = m_heldStatements](bool discard) {
+        // The server's reason as it stands; the statement it surfaces on adds its own words.
+        const QString reason = release(discard);
+        return reason.isEmpty() ? QSqlError() : QSqlError(QString(), reason, QSqlError::StatementError);
+    });
+}
+
+void HostConnection::setHeldStatements(std::function<QString(bool)> release) {
+    m_heldStatements = std::move(release);
+    applySettings();
 }
 
 pgdriver::PgDriver* HostConnection::pgDriver() const {
@@ -397,6 +413,8 @@ void HostConnection::endRun(bool write) {
         return;
     m_run = false;
     const auto abandon = [&] {
+        if (m_heldStatements)
+            m_heldStatements(true); // never written
         if (m_observer)
             m_observer->abandoned();
         db.rollback();

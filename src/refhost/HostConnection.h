@@ -92,6 +92,12 @@ public:
     void setRunObserver(history::RunObserver* observer) { m_observer = observer; }
     // The host wrote a row of table, in the run if one is open.
     void wrote(const QString& table, qint32 key);
+    // PostgreSQL: what writes the statements a run holds back before any
+    // other statement goes (discard: before a rollback, dropping them); it
+    // answers with the reason they failed, empty when they did not.
+    void setHeldStatements(std::function<QString(bool discard)> release);
+    // Statements may be held back now: a run is open on PostgreSQL.
+    bool holdsStatements() const { return m_run && pgDriver(); }
 
 private:
     friend struct LiveConnections;
@@ -123,6 +129,7 @@ private:
     QList<std::pair<QString, QString>> m_settings; // each transaction's
     std::unordered_map<QString, std::unique_ptr<QSqlQuery>> m_reusable;
     std::function<void(QSqlDatabase&)> m_sessionSetup;
+    std::function<QString(bool)> m_heldStatements;
     bool m_run = false;
     history::RunObserver* m_observer = nullptr;
     bool m_released = false; // closed and removed; nothing is done with it any more

@@ -3,10 +3,15 @@
 
 #include "TextRules.h"
 
+#include <pgdriver/PgValues.h>
+
 #include <viVavazuruv/AutomationError.h>
 #include <viVavazuruv/UsrDefTable.h>
 
 #include <QCoreApplication>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QSqlQuery>
 
 #include <limits>
 
@@ -116,7 +121,92 @@ QVariant columnValue(const QString& table, const QString& field, ValueKind kind,
 
 } // namespace
 
-RecordWriter::RecordWriter(HostConnection& connection) : m_connection(connection) {}
+RecordWriter::RecordWriter(HostConnection& connection) : m_connection(connection) {
+    m_connection.setHeldStatements([this](bool discard) { return releaseHeld(discard); });
+}
+
+RecordWriter::~RecordWriter() {
+    m_connection.setHeldStatements({});
+}
+
+bool RecordWriter::hold(const Pairs& pairs, qint32 key, std::optional<qint32> office) {
+    QJsonObject row;
+    for (qsizetype i = 0; i < pairs.names.size(); ++i) {
+        const pgdriver::PgParam p = pgdriver::PgValues::toParam(pairs.values.at(i));
+        if (p.binary)
+            return false;
+        row.insert(pairs.names.at(i), p.null ? QJsonValue() : QJsonValue(QString::fromUtf8(p.bytes)));
+    }
+    row.insert(pairs.key.name, key);
+    if (office)
+        row.insert(pairs.office->name, *office);
+    const QString officeName = office ? pairs.office->name : QString();
+    // One statement changes a row once: a second change of it waits for the
+    // next. A long run goes in parts, each well within the statement limit.
+    constexpr qsizetype kMostHeld = 5000;
+    if (m_held &&
+        (m_held->table != pairs.table || m_held->names != pairs.names || m_held->office != officeName ||
+         m_held->keys.contains(key) || m_held->rows.size() >= kMostHeld))
+        writeHeld();
+    if (!m_held)
+        m_held = HeldUpdates{pairs.table, pairs.key.name, officeName, pairs.names, {}, {}};
+    m_held->rows.append(row);
+    m_held->keys.insert(key);
+    return true;
+}
+
+void RecordWriter::writeHeld() {
+    if (!m_held)
+        return;
+    const HeldUpdates held = std::move(*m_held);
+    m_held.reset();
+    // The table's own row type reads each value as its column takes it.
+    QStringList sets;
+    for (const QString& n : held.names)
+        sets << quotedName(n) + u" = v."_s + quotedName(n);
+    QString sql = u"UPDATE "_s + quotedName(held.table) + u" AS t SET "_s + sets.join(u", "_s) +
+                  u" FROM (SELECT * FROM jsonb_populate_recordset(NULL::"_s + quotedName(held.table) +
+                  u", CAST(? AS jsonb)) WITH ORDINALITY AS r ORDER BY r.ordinality) AS v WHERE t."_s +
+                  quotedName(held.key) + u" = v."_s + quotedName(held.key);
+    if (!held.office.isEmpty())
+        sql += u" AND t."_s + quotedName(held.office) + u" = v."_s + quotedName(held.office);
+    // The rows change in the order they were saved, as one statement each
+    // would change them (the history keeps that order): a nested loop over
+    // the held rows in turn, for this statement only.
+    QSqlQuery before = m_connection.prepare(
+        u"SELECT current_setting('enable_hashjoin'), current_setting('enable_mergejoin')"_s);
+    m_connection.run(before);
+    const QString hashJoin = before.next() ? before.value(0).toString() : u"on"_s;
+    const QString mergeJoin = before.value(1).isValid() ? before.value(1).toString() : u"on"_s;
+    QSqlQuery setJoins = m_connection.prepare(
+        u"SELECT set_config('enable_hashjoin', ?, true), set_config('enable_mergejoin', ?, true)"_s);
+    const auto joins = [&](const QString& hash, const QString& merge) {
+        setJoins.addBindValue(hash);
+        setJoins.addBindValue(merge);
+        m_connection.run(setJoins);
+    };
+    joins(u"off"_s, u"off"_s);
+    QSqlQuery q = m_connection.prepare(sql);
+    q.addBindValue(QString::fromUtf8(QJsonDocument(held.rows).toJson(QJsonDocument::Compact)));
+    m_connection.run(q);
+    joins(hashJoin, mergeJoin);
+}
+
+QString RecordWriter::releaseHeld(bool discard) {
+    if (discard) {
+        m_held.reset();
+        return {};
+    }
+    try {
+        writeHeld();
+    } catch (const AutomationError& e) {
+        return e.message();
+    } catch (const std::exception& e) {
+        // Called from inside Qt's driver, which nothing may unwind through.
+        return QString::fromLocal8Bit(e.what());
+    }
+    return {};
+}
 
 // The table's real name and columns, from the engine's catalogue.
 std::optional<TableLayout> RecordWriter::readLayout(const QString& table) {
@@ -227,6 +317,7 @@ RecordWriter::Pairs RecordWriter::pairsFor(const QString& Table, const QString& 
 }
 
 qint32 RecordWriter::insert(const Pairs& pairs) {
+    writeHeld();
     QStringList quoted;
     for (const QString& n : std::as_const(pairs.names))
         quoted << quotedName(n);
@@ -297,6 +388,13 @@ bool RecordWriter::save(IHostServices& host, const QString& Table, const QString
             sets << quotedName(n) + u" = ?"_s;
         sql = u"UPDATE "_s + quotedName(table) + u" SET "_s + sets.join(u", "_s) + where;
     }
+    if (!names.isEmpty() && m_connection.holdsStatements() &&
+        hold(pairs, Key, officeClause ? std::optional<qint32>(host.GetOfficeID()) : std::nullopt)) {
+        m_connection.wrote(table, Key);
+        return true;
+    }
+    // Held updates go first, in the order they came.
+    writeHeld();
     QSqlQuery& q = m_connection.reusable(sql);
     int at = 0;
     for (const QVariant& v : std::as_const(values))

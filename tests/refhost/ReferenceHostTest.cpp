@@ -163,6 +163,38 @@ TEST_P(RefhostSaveRecord, ARunOfSavesIsKeptWholeOrNotAtAllAndLeavesACallersTrans
     EXPECT_EQ(value(u"SELECT COUNT(*) || ' ' || MIN(UsrDefCod) FROM UsrDefTable"_s).toString(), u"1 KEPT"_s);
 }
 
+// On PostgreSQL a run's updates go to the server together, as one
+// statement: the run still reads its own writes, in the order made, and a
+// row that fails fails the whole run, reported where the run ends.
+TEST_P(RefhostSaveRecord, ARunReadsItsUpdatesInOrderAndOneFailingRowFailsTheRun) {
+    if (!postgres())
+        GTEST_SKIP() << "SQLite writes each row at once";
+    const qint32 a = addEntry(u"RUN"_s, u"a"_s), b = addEntry(u"RUN"_s, u"b"_s);
+    const auto describe = [&](qint32 key, const QString& text) {
+        qint32 k = key;
+        return saveEntry(k, {u"usrdefDes"_s}, {text});
+    };
+    const auto both = [&] {
+        return value(u"SELECT string_agg(usrdefDes, ' ' ORDER BY usrdefInd) FROM UsrDefTable"_s).toString();
+    };
+    ASSERT_TRUE(host().BeginSaveRecords());
+    EXPECT_TRUE(describe(a, u"one"_s) && describe(b, u"two"_s) && describe(a, u"three"_s));
+    EXPECT_EQ(both(), u"three two"_s);
+    EXPECT_GT(addEntry(u"RUN"_s, u"c"_s), b);
+    EXPECT_TRUE(describe(b, u"four"_s));
+    host().EndSaveRecords(true);
+    EXPECT_EQ(both(), u"three four c"_s);
+
+    m_db->exec(u"ALTER TABLE UsrDefTable ADD CONSTRAINT no_bad CHECK (usrdefDes <> 'bad')"_s);
+    ASSERT_TRUE(host().BeginSaveRecords());
+    EXPECT_TRUE(describe(a, u"lost"_s) && describe(b, u"bad"_s));
+    expectError([&] { host().EndSaveRecords(true); }, ErrorCode::DatabaseError, u"no_bad"_s);
+    ASSERT_TRUE(host().BeginSaveRecords()); // the run is over
+    EXPECT_TRUE(describe(a, u"dropped"_s));
+    host().EndSaveRecords(false);
+    EXPECT_EQ(both(), u"three four c"_s);
+}
+
 TEST_P(RefhostSaveRecord, NamesAreCheckedAgainstTheRealTable) {
     using Row = std::tuple<QString, QString, QStringList, QStringList, std::int32_t, QString>;
     const QString pa = u"paTable"_s, id = u"pID"_s, name = u"pLASNAM"_s, a = u"a"_s;
