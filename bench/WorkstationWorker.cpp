@@ -3,7 +3,9 @@
 // an office's mix in a seeded random order: look-ups the list answers at once
 // (70 %), pickers opened and closed (25 %) and saves of five edited rows with
 // the conflict check on (5 %), then writes every operation's time to a file.
-//   workstation_worker URL WORKSTATION SECONDS OUTPUT
+// With THINK it pauses between operations for THINK seconds on average, as a
+// person at the desk does; beyond kMaxWorkstations workstations share their rows.
+//   VIVAVAZURUV_DATABASE=URL workstation_worker WORKSTATION SECONDS OUTPUT [THINK]
 #include "Workstations.h"
 
 #include <core/RequestState.h>
@@ -27,11 +29,13 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <ctime>
 #include <iostream>
 #include <random>
 #include <string>
+#include <thread>
 #include <vector>
 
 using namespace viVavazuruv;
@@ -214,7 +218,7 @@ private:
         std::vector<qint32> own, shared;
         for (qint32 r = 1; r <= grid.MaxRows(); ++r) {
             const QString group = grid.GetText(1, r).trimmed();
-            if (group == ownGroup(m_number))
+            if (group == ownGroup(m_number % kMaxWorkstations))
                 own.push_back(r);
             else if (group == kSharedGroup)
                 shared.push_back(r);
@@ -265,12 +269,16 @@ int main(int argc, char** argv) {
     const QStringList args = QCoreApplication::arguments();
     // The address comes in the environment: on the command line every local user could read its password.
     const QString url = qEnvironmentVariable("VIVAVAZURUV_DATABASE");
-    if (args.size() != 4 || url.isEmpty()) {
-        std::cerr << "usage: VIVAVAZURUV_DATABASE=URL workstation_worker WORKSTATION SECONDS OUTPUT\n";
+    if ((args.size() != 4 && args.size() != 5) || url.isEmpty()) {
+        std::cerr
+            << "usage: VIVAVAZURUV_DATABASE=URL workstation_worker WORKSTATION SECONDS OUTPUT [THINK]\n";
         return 2;
     }
     const int number = args[1].toInt();
     const auto seconds = std::chrono::duration<double>(args[2].toDouble());
+    const double think = args.size() == 5 ? args[4].toDouble() : 0.0;
+    std::mt19937 thinking(std::mt19937::result_type(7000 + number));
+    std::exponential_distribution<double> pause(think > 0 ? 1.0 / think : 1.0);
     QFile output(args[3]);
     if (!output.open(QIODevice::WriteOnly | QIODevice::Text)) {
         std::cerr << "workstation " << number << ": cannot write " << args[3].toStdString() << '\n';
@@ -302,6 +310,11 @@ int main(int argc, char** argv) {
             const Timed timed = kind == kSave ? station.timedSave() : meter.taken();
             errors += !done;
             report << kind << ' ' << timed.micros << ' ' << timed.requests << ' ' << timed.cpuMicros << '\n';
+            if (think > 0) {
+                const auto left = seconds - (Clock::now() - start);
+                std::this_thread::sleep_for(std::min<std::chrono::duration<double>>(
+                    std::chrono::duration<double>(pause(thinking)), left));
+            }
         }
         report << kEnd << ' ' << (cpuMicros() - cpuStart) << ' ' << station.conflicts() << ' ' << errors
                << '\n';
