@@ -4,6 +4,7 @@
 
 #include <cerrno>
 #include <poll.h>
+#include <thread>
 
 namespace viVavazuruv::pgdriver {
 
@@ -52,11 +53,18 @@ QString PgConnection::libpqError() const {
 }
 
 void PgConnection::cancel() {
-    if (PGcancel* c = PQgetCancel(m_conn)) {
+    PGcancel* c = PQgetCancel(m_conn);
+    if (!c)
+        return;
+    // libpq's cancel connects anew and waits for the server to close that
+    // connection, with no limit of its own: a server gone from the network
+    // would hold it past the grace. It goes on a thread of its own, which
+    // owns the request (nothing of the connection), and the grace is kept here.
+    std::thread([c] {
         char reason[256];
         PQcancel(c, reason, sizeof reason);
         PQfreeCancel(c);
-    }
+    }).detach();
 }
 
 void PgConnection::cutOff() {

@@ -1,9 +1,11 @@
 // A server that stops answering: a slow statement is cancelled once the
 // limit passes; a server that ignores the cancel too is cut off.
+#include "NetworkHop.h"
 #include "PgDriverSupport.h"
 
 #include <QElapsedTimer>
 #include <QSqlError>
+#include <QUrl>
 
 #include <chrono>
 #include <csignal>
@@ -79,6 +81,27 @@ TEST_F(AnswerLimit, AServerThatAnswersNothingIsCutOff) {
     ASSERT_TRUE(m_db.open());
     EXPECT_FALSE(driver()->broken());
     EXPECT_EQ(scalar(u"SELECT 3"_s), QVariant(3));
+}
+
+// A whole server gone from the network: the cancel request reaches no one
+// either, and waiting for its answer must not outlast the grace.
+TEST_F(AnswerLimit, AServerGoneFromTheNetworkIsCutOffThoughItsCancelHangs) {
+    QUrl address(serverUrl());
+    NetworkHop hop(quint16(address.port()));
+    ASSERT_NE(hop.port(), 0);
+    address.setPort(hop.port());
+    QSqlDatabase db = connect(u"hop"_s, false);
+    db.setDatabaseName(address.toString());
+    ASSERT_TRUE(db.open()) << db.lastError().text().toStdString();
+    driverOf(db)->setAnswerLimit(300ms, 300ms);
+    EXPECT_EQ(scalar(db, u"SELECT 1"_s), QVariant(1));
+    hop.freeze();
+    QSqlQuery q(db);
+    QElapsedTimer timer;
+    timer.start();
+    EXPECT_FALSE(q.exec(u"SELECT 2"_s));
+    EXPECT_LT(timer.elapsed(), 3000);
+    EXPECT_TRUE(driverOf(db)->takeAnswerCut());
 }
 
 TEST_F(AnswerLimit, ALostConnectionKeepsLibpqsWords) {

@@ -89,7 +89,8 @@ protected:
         const QUrl server(serverUrl());
         QSqlDatabase db = connect(label, false);
         db.setDatabaseName(
-            u"host=127.0.0.1 port=%1 dbname=pooled user=%2 connect_timeout=2"_s.arg(m_port).arg(server.userName()));
+            u"host=127.0.0.1 port=%1 dbname=pooled user=%2 connect_timeout=2"_s.arg(m_port).arg(
+                server.userName()));
         for (int tries = 0; tries < 50 && !db.open(); ++tries)
             QThread::msleep(100);
         if (!db.isOpen())
