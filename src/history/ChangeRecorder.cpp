@@ -2,6 +2,7 @@
 #include "ChangeRecorder.h"
 
 #include "HistorySchema.h"
+#include "SqliteHandle.h"
 
 #include <viVavazuruv/AutomationError.h>
 #include <viVavazuruv/UsrDefTable.h>
@@ -46,13 +47,6 @@ void appendJsonString(QByteArray& out, const char* text, qsizetype size) {
 void appendJsonString(QByteArray& out, const QString& text) {
     const QByteArray utf8 = text.toUtf8();
     appendJsonString(out, utf8.constData(), utf8.size());
-}
-
-sqlite3* sqliteHandle(const QSqlDatabase& db) {
-    const QVariant handle = db.driver()->handle();
-    if (!handle.isValid() || qstrcmp(handle.typeName(), "sqlite3*") != 0)
-        return nullptr;
-    return *static_cast<sqlite3* const*>(handle.constData());
 }
 
 } // namespace

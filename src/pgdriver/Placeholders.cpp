@@ -1,5 +1,7 @@
 #include "Placeholders.h"
 
+#include "SqlComments.h"
+
 #include <QList>
 
 namespace viVavazuruv::pgdriver {
@@ -53,24 +55,6 @@ QStringView dollarTag(QStringView s, qsizetype i) {
     if (j >= s.size() || s[j] != u'$')
         return {};
     return s.mid(i, j - i + 1);
-}
-
-qsizetype skipBlockComment(QStringView s, qsizetype i) {
-    const qsizetype n = s.size();
-    int depth = 1;
-    i += 2;
-    while (i < n && depth > 0) {
-        if (s[i] == u'/' && i + 1 < n && s[i + 1] == u'*') {
-            ++depth;
-            i += 2;
-        } else if (s[i] == u'*' && i + 1 < n && s[i + 1] == u'/') {
-            --depth;
-            i += 2;
-        } else {
-            ++i;
-        }
-    }
-    return i;
 }
 
 QList<Mark> findMarks(QStringView s) {

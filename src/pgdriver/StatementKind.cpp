@@ -1,5 +1,7 @@
 #include "StatementKind.h"
 
+#include "SqlComments.h"
+
 #include <QList>
 
 namespace viVavazuruv::pgdriver {
@@ -16,19 +18,7 @@ qsizetype skipBlank(QStringView s, qsizetype i) {
             while (i < n && s[i] != u'\n')
                 ++i;
         } else if (s[i] == u'/' && i + 1 < n && s[i + 1] == u'*') {
-            int depth = 1;
-            i += 2;
-            while (i < n && depth > 0) {
-                if (s[i] == u'/' && i + 1 < n && s[i + 1] == u'*') {
-                    ++depth;
-                    i += 2;
-                } else if (s[i] == u'*' && i + 1 < n && s[i + 1] == u'/') {
-                    --depth;
-                    i += 2;
-                } else {
-                    ++i;
-                }
-            }
+            i = skipBlockComment(s, i);
         } else {
             break;
         }

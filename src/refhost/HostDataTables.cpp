@@ -6,6 +6,8 @@
 
 #include "ReferenceHostImpl.h"
 
+#include <history/SqliteHandle.h>
+
 #include <viVavazuruv/AutomationError.h>
 
 #include <QSqlDriver>
@@ -36,13 +38,6 @@ Answer remembered(QHash<QString, Answer>& kept, bool hold, const QString& key, L
     return answer;
 }
 
-sqlite3* sqliteHandle(const QSqlDatabase& db) {
-    const QVariant handle = db.driver()->handle();
-    if (!handle.isValid() || qstrcmp(handle.typeName(), "sqlite3*") != 0)
-        return nullptr;
-    return *static_cast<sqlite3* const*>(handle.constData());
-}
-
 } // namespace
 
 // Whether the kept answers may be used; they are emptied first when the
@@ -61,7 +56,7 @@ bool ReferenceHost::Impl::answersHold() {
     connection.run(q);
     const qint64 dataVersion = q.next() ? q.value(0).toLongLong() : -1;
     connection.done(q);
-    sqlite3* const handle = sqliteHandle(connection.database());
+    sqlite3* const handle = history::sqliteHandle(connection.database());
     if (dataVersion < 0 || !handle || !sqlite3_get_autocommit(handle))
         return false;
     const qint64 ownChanges = sqlite3_total_changes64(handle);

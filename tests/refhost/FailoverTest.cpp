@@ -4,12 +4,12 @@
 // written, the first request after the promotion succeeds and the history
 // still verifies.
 #include "RefhostSupport.h"
+#include "ThrowawayServer.h"
 
 #include <viVavazuruv/ListHistory.h>
 
 #include <QFile>
 #include <QProcess>
-#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QUrl>
 
@@ -18,9 +18,7 @@ using namespace viVavazuruv;
 
 namespace {
 
-const QString kScript = u"" VIVAVAZURUV_PG_SERVER_SCRIPT ""_s;
-
-class RefhostFailover : public ::testing::Test {
+class RefhostFailover : public ::testing::Test, protected test::ThrowawayServer {
 protected:
     void SetUp() override {
         if (qEnvironmentVariableIsEmpty("VIVAVAZURUV_TEST_PG_URL")) {
@@ -47,23 +45,10 @@ protected:
     }
     void TearDown() override {
         for (const QString& dir : {m_primaryDir, m_standbyDir})
-            if (!dir.isEmpty())
-                QProcess::execute(kScript, {u"stop"_s, dir});
+            stop(dir);
         qputenv("PGPASSFILE", m_passwords);
     }
 
-    // What the script printed; fails the test when it failed.
-    static QString script(const QStringList& arguments) {
-        QProcess p;
-        p.start(kScript, arguments);
-        const bool done = p.waitForFinished(180000) && p.exitCode() == 0;
-        EXPECT_TRUE(done) << arguments.join(u' ').toStdString() << ": "
-                          << p.readAllStandardError().toStdString();
-        return done ? QString::fromLocal8Bit(p.readAllStandardOutput()) : QString();
-    }
-    static QString exported(const QString& exports, const QString& name) {
-        return QRegularExpression(name + u"='([^']*)'"_s).match(exports).captured(1);
-    }
     static void save(ReferenceHost& host, const QString& code) {
         qint32 key = 0;
         if (!host.SaveRecord(1, u"UsrDefTable"_s, u"usrdefInd"_s, key, {u"UsrDefCod"_s}, {code}, true))
@@ -97,10 +82,10 @@ TEST_F(RefhostFailover, NothingAcknowledgedIsLostAndTheFirstRequestAfterPromotio
 
     // The primary goes. Until the standby is promoted there is nowhere to
     // write: the request says so, and what it asked is never written later.
-    ASSERT_EQ(QProcess::execute(kScript, {u"stop"_s, m_primaryDir}), 0);
+    ASSERT_EQ(run({u"stop"_s, m_primaryDir}), 0);
     m_primaryDir.clear();
     EXPECT_THROW(save(host, u"REFUSED"_s), AutomationError);
-    ASSERT_EQ(QProcess::execute(kScript, {u"promote"_s, m_standbyDir}), 0);
+    ASSERT_EQ(run({u"promote"_s, m_standbyDir}), 0);
 
     EXPECT_NO_THROW(save(host, u"AFTER"_s)) << "the first request after the promotion";
     EXPECT_EQ(codes(host), acknowledged + QStringList{u"AFTER"_s});

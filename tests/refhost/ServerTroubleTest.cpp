@@ -2,10 +2,10 @@
 // session holds: the first request after a restart succeeds, a run of saves a
 // restart broke says so, and a lock wait ends once, within the host's limit.
 #include "RefhostSupport.h"
+#include "ThrowawayServer.h"
 
 #include <QElapsedTimer>
 #include <QProcess>
-#include <QRegularExpression>
 
 using namespace Qt::StringLiterals;
 using namespace viVavazuruv;
@@ -16,11 +16,7 @@ namespace {
 
 // ---- A server restart ------------------------------------------------------------------------
 
-const QString kScript = u"" VIVAVAZURUV_PG_SERVER_SCRIPT ""_s;
-
-// On a throwaway server of the test's own (scripts/pg-server), so restarting it
-// never disturbs the tests running beside it on the shared one.
-class RefhostServerRestart : public ::testing::Test {
+class RefhostServerRestart : public ::testing::Test, protected test::ThrowawayServer {
 protected:
     void SetUp() override {
         if (qEnvironmentVariableIsEmpty("VIVAVAZURUV_TEST_PG_URL")) {
@@ -28,30 +24,22 @@ protected:
                 FAIL() << "CI never skips the PostgreSQL cases";
             GTEST_SKIP() << "no PostgreSQL test server (run scripts/test)";
         }
-        QProcess start;
-        start.start(kScript, {u"start"_s});
-        ASSERT_TRUE(start.waitForFinished(120000) && start.exitCode() == 0)
-            << start.readAllStandardError().toStdString();
-        const QString exports = QString::fromLocal8Bit(start.readAllStandardOutput());
-        const auto exported = [&](const QString& name) {
-            return QRegularExpression(name + u"='([^']*)'"_s).match(exports).captured(1);
-        };
-        m_dir = exported(u"VIVAVAZURUV_TEST_PG_DIR"_s);
+        const QString exports = script({u"start"_s});
+        m_dir = exported(exports, u"VIVAVAZURUV_TEST_PG_DIR"_s);
         ASSERT_FALSE(m_dir.isEmpty());
         // Its password is in a file of its own, as the shared server's is.
         m_passwords = qgetenv("PGPASSFILE");
-        qputenv("PGPASSFILE", exported(u"PGPASSFILE"_s).toLocal8Bit());
-        m_host =
-            std::make_unique<ReferenceHost>(exported(u"VIVAVAZURUV_TEST_PG_URL"_s) + u"?schema=office"_s);
+        qputenv("PGPASSFILE", exported(exports, u"PGPASSFILE"_s).toLocal8Bit());
+        m_host = std::make_unique<ReferenceHost>(exported(exports, u"VIVAVAZURUV_TEST_PG_URL"_s) +
+                                                 u"?schema=office"_s);
     }
     void TearDown() override {
         m_host.reset();
-        if (!m_dir.isEmpty())
-            QProcess::execute(kScript, {u"stop"_s, m_dir});
+        stop(m_dir);
         qputenv("PGPASSFILE", m_passwords);
     }
     // Restarts the server (fast shutdown: every session is ended) and waits until it answers again.
-    bool restart() const { return QProcess::execute(kScript, {u"restart"_s, m_dir}) == 0; }
+    bool restart() const { return run({u"restart"_s, m_dir}) == 0; }
 
     qint32 addEntry(const QString& code) {
         qint32 key = 0;
