@@ -72,6 +72,10 @@
 
 (Fehler %2)</translation>
     </message>
+    <message>
+        <source>the database address holds a password, which every user of this computer can read while the program runs; keep it in ~/.pgpass or a service file instead</source>
+        <translation>die Datenbankadresse enthält ein Passwort, das jeder Benutzer dieses Computers lesen kann, solange das Programm läuft; legen Sie es stattdessen in ~/.pgpass oder einer Dienstdatei ab</translation>
+    </message>
 </context>
 <context>
     <name>DriverRows</name>
@@ -82,6 +86,13 @@
     <message>
         <source>Reading the rows failed: %1</source>
         <translation>Das Lesen der Zeilen ist fehlgeschlagen: %1</translation>
+    </message>
+</context>
+<context>
+    <name>GridCellDelegate</name>
+    <message>
+        <source>Column %1</source>
+        <translation>Spalte %1</translation>
     </message>
 </context>
 <context>
@@ -588,6 +599,30 @@ Trotzdem löschen?</translation>
         <source>Level %1: %2</source>
         <translation>Ebene %1: %2</translation>
     </message>
+    <message>
+        <source>%1, editing</source>
+        <translation>%1, wird bearbeitet</translation>
+    </message>
+    <message>
+        <source>Editing the list</source>
+        <translation>Die Liste wird bearbeitet</translation>
+    </message>
+    <message>
+        <source>%1, tick any number</source>
+        <translation>%1, beliebig viele anhaken</translation>
+    </message>
+    <message>
+        <source>Tick any number</source>
+        <translation>Beliebig viele anhaken</translation>
+    </message>
+    <message>
+        <source>%1, choose one</source>
+        <translation>%1, einen wählen</translation>
+    </message>
+    <message>
+        <source>Choose one</source>
+        <translation>Einen wählen</translation>
+    </message>
 </context>
 <context>
     <name>PostgresRows</name>
@@ -878,6 +913,30 @@ Die Variable erscheint daher so, wie sie angezeigt wird.</translation>
         <source>Your changes to the list were not saved: %1</source>
         <translation>Ihre Änderungen an der Liste wurden nicht gespeichert: %1</translation>
     </message>
+    <message>
+        <source>Editing the list; Done saves it.</source>
+        <translation>Die Liste wird bearbeitet; Fertig speichert sie.</translation>
+    </message>
+    <message>
+        <source>Choosing again.</source>
+        <translation>Wieder Auswahl.</translation>
+    </message>
+    <message>
+        <source>Choosing again; the cursor is on %1.</source>
+        <translation>Wieder Auswahl; der Cursor steht auf %1.</translation>
+    </message>
+    <message>
+        <source>New entry in row %1 of %2.</source>
+        <translation>Neuer Eintrag in Zeile %1 von %2.</translation>
+    </message>
+    <message>
+        <source>Entry deleted.</source>
+        <translation>Eintrag gelöscht.</translation>
+    </message>
+    <message>
+        <source>%1 deleted.</source>
+        <translation>%1 gelöscht.</translation>
+    </message>
 </context>
 <context>
     <name>vvdemo::AnswerBox</name>
@@ -1139,6 +1198,26 @@ Die Variable erscheint daher so, wie sie angezeigt wird.</translation>
     <message>
         <source>%1 Database</source>
         <translation>Datenbank %1</translation>
+    </message>
+    <message>
+        <source>%1 for %2</source>
+        <translation>%1 für %2</translation>
+    </message>
+    <message>
+        <source>Call %1</source>
+        <translation>%1 aufrufen</translation>
+    </message>
+    <message>
+        <source>Office</source>
+        <translation>Praxis</translation>
+    </message>
+    <message>
+        <source>Current patient</source>
+        <translation>Aktueller Patient</translation>
+    </message>
+    <message>
+        <source>Returned string of %1</source>
+        <translation>Zurückgegebene Zeichenkette von %1</translation>
     </message>
 </context>
 <context>

@@ -72,6 +72,10 @@
 
 (error %2)</translation>
     </message>
+    <message>
+        <source>the database address holds a password, which every user of this computer can read while the program runs; keep it in ~/.pgpass or a service file instead</source>
+        <translation>la dirección de la base de datos contiene una contraseña que cualquier usuario de este equipo puede leer mientras el programa se ejecuta; guárdela en ~/.pgpass o en un archivo de servicio</translation>
+    </message>
 </context>
 <context>
     <name>DriverRows</name>
@@ -82,6 +86,13 @@
     <message>
         <source>Reading the rows failed: %1</source>
         <translation>La lectura de las filas ha fallado: %1</translation>
+    </message>
+</context>
+<context>
+    <name>GridCellDelegate</name>
+    <message>
+        <source>Column %1</source>
+        <translation>Columna %1</translation>
     </message>
 </context>
 <context>
@@ -588,6 +599,30 @@ Delete it all the same?</source>
         <source>Level %1: %2</source>
         <translation>Nivel %1: %2</translation>
     </message>
+    <message>
+        <source>%1, editing</source>
+        <translation>%1, en edición</translation>
+    </message>
+    <message>
+        <source>Editing the list</source>
+        <translation>Editando la lista</translation>
+    </message>
+    <message>
+        <source>%1, tick any number</source>
+        <translation>%1, marque cuantas quiera</translation>
+    </message>
+    <message>
+        <source>Tick any number</source>
+        <translation>Marque cuantas quiera</translation>
+    </message>
+    <message>
+        <source>%1, choose one</source>
+        <translation>%1, elija una</translation>
+    </message>
+    <message>
+        <source>Choose one</source>
+        <translation>Elija una</translation>
+    </message>
 </context>
 <context>
     <name>PostgresRows</name>
@@ -878,6 +913,30 @@ Por lo tanto, la variable aparecerá tal como se muestra.</translation>
         <source>Your changes to the list were not saved: %1</source>
         <translation>Sus cambios en la lista no se han guardado: %1</translation>
     </message>
+    <message>
+        <source>Editing the list; Done saves it.</source>
+        <translation>Editando la lista; Listo la guarda.</translation>
+    </message>
+    <message>
+        <source>Choosing again.</source>
+        <translation>De nuevo en selección.</translation>
+    </message>
+    <message>
+        <source>Choosing again; the cursor is on %1.</source>
+        <translation>De nuevo en selección; el cursor está en %1.</translation>
+    </message>
+    <message>
+        <source>New entry in row %1 of %2.</source>
+        <translation>Nueva entrada en la fila %1 de %2.</translation>
+    </message>
+    <message>
+        <source>Entry deleted.</source>
+        <translation>Entrada eliminada.</translation>
+    </message>
+    <message>
+        <source>%1 deleted.</source>
+        <translation>Se eliminó %1.</translation>
+    </message>
 </context>
 <context>
     <name>vvdemo::AnswerBox</name>
@@ -1139,6 +1198,26 @@ Por lo tanto, la variable aparecerá tal como se muestra.</translation>
     <message>
         <source>%1 Database</source>
         <translation>Base de datos %1</translation>
+    </message>
+    <message>
+        <source>%1 for %2</source>
+        <translation>%1 de %2</translation>
+    </message>
+    <message>
+        <source>Call %1</source>
+        <translation>Llamar a %1</translation>
+    </message>
+    <message>
+        <source>Office</source>
+        <translation>Consultorio</translation>
+    </message>
+    <message>
+        <source>Current patient</source>
+        <translation>Paciente actual</translation>
+    </message>
+    <message>
+        <source>Returned string of %1</source>
+        <translation>Cadena devuelta por %1</translation>
     </message>
 </context>
 <context>

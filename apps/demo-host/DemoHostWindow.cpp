@@ -71,15 +71,25 @@ QCheckBox* checkBox(const QString& objectName, const QString& text, bool checked
     return box;
 }
 
-QPushButton* callButton(const QString& objectName) {
+// Every row has the same boxes and buttons; a screen reader tells them
+// apart by the entry point each belongs to.
+QString forEntryPoint(const QString& what, const QString& entryPoint) {
+    return QCoreApplication::translate("vvdemo::DemoHostWindow", "%1 for %2").arg(what, entryPoint);
+}
+
+QPushButton* callButton(const QString& objectName, const QString& entryPoint) {
     auto* button = new QPushButton(QCoreApplication::translate("vvdemo::DemoHostWindow", "Call"));
     button->setObjectName(objectName);
     button->setAutoDefault(false);
+    button->setAccessibleName(
+        QCoreApplication::translate("vvdemo::DemoHostWindow", "Call %1").arg(entryPoint));
     return button;
 }
 
-// A labelled row of arguments for the Arguments column.
-QWidget* argumentRow(std::initializer_list<std::pair<QString, QWidget*>> fields) {
+// A labelled row of arguments for the Arguments column of an entry point's
+// row; each field is named after its label (a check box after its text) and
+// the entry point.
+QWidget* argumentRow(const QString& entryPoint, std::initializer_list<std::pair<QString, QWidget*>> fields) {
     auto* box = new QWidget;
     auto* layout = new QHBoxLayout(box);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -89,16 +99,35 @@ QWidget* argumentRow(std::initializer_list<std::pair<QString, QWidget*>> fields)
             caption->setBuddy(widget);
             layout->addWidget(caption);
         }
+        QString what = label;
+        if (auto* check = qobject_cast<QCheckBox*>(widget))
+            what = check->text().remove(u'&');
+        if (!entryPoint.isEmpty() && !what.isEmpty())
+            widget->setAccessibleName(forEntryPoint(what, entryPoint));
         layout->addWidget(widget);
     }
     layout->addStretch(1);
     return box;
 }
 
+// A colour between text and background, by share towards the background:
+// grey that still reads as text (4.5:1 and more at up to 0.4 on a plain theme).
+QColor between(const QColor& text, const QColor& background, double share) {
+    return QColor::fromRgbF(float(text.redF() + (background.redF() - text.redF()) * share),
+                            float(text.greenF() + (background.greenF() - text.greenF()) * share),
+                            float(text.blueF() + (background.blueF() - text.blueF()) * share));
+}
+constexpr double kQuietShare = 0.4;
+
+// A note where a row has no Tmp: quieter than a label, but readable (a
+// disabled label's grey is not).
 QLabel* noTmp(const QString& objectName, const QString& text) {
     auto* label = new QLabel(text);
     label->setObjectName(objectName);
-    label->setEnabled(false);
+    QPalette colours = label->palette();
+    colours.setColor(QPalette::WindowText, between(colours.color(QPalette::WindowText),
+                                                   colours.color(QPalette::Window), kQuietShare));
+    label->setPalette(colours);
     return label;
 }
 
@@ -109,6 +138,13 @@ DemoHostWindow::DemoHostWindow(std::shared_ptr<viVavazuruv::ReferenceHost> host,
     : QMainWindow(parent), m_host(std::move(host)), m_component(component) {
     setObjectName(u"demoHostWindow"_s);
     setWindowTitle(tr("viVavazuruv demo host"));
+    // Placeholders in the style's grey are too faint to read (4:1 on white).
+    QPalette colours = palette();
+    for (const QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive})
+        colours.setColor(
+            group, QPalette::PlaceholderText,
+            between(colours.color(group, QPalette::Text), colours.color(group, QPalette::Base), kQuietShare));
+    setPalette(colours);
 
     auto* central = new QWidget;
     auto* layout = new QVBoxLayout(central);
@@ -116,6 +152,8 @@ DemoHostWindow::DemoHostWindow(std::shared_ptr<viVavazuruv::ReferenceHost> host,
     // A long answer makes its row taller; the rows scroll rather than overlap.
     auto* rows = new QScrollArea;
     rows->setObjectName(u"entryPointsScroll"_s);
+    // Only scrolls; the keys go to the rows' own fields.
+    rows->setFocusPolicy(Qt::NoFocus);
     rows->setWidgetResizable(true);
     rows->setFrameShape(QFrame::NoFrame);
     rows->setWidget(buildEntryPoints());
@@ -172,6 +210,7 @@ QWidget* DemoHostWindow::buildHeader() {
     // shows the component filtering every statement by office.
     auto* office = new QSpinBox;
     office->setObjectName(u"officeSpin"_s);
+    office->setAccessibleName(tr("Office"));
     office->setRange(1, 999);
     office->setValue(m_host->GetOfficeID());
     auto* ownLists =
@@ -188,10 +227,11 @@ QWidget* DemoHostWindow::buildHeader() {
     };
     connect(office, &QSpinBox::valueChanged, this, switchOffice);
     connect(ownLists, &QCheckBox::toggled, this, switchOffice);
-    form->addRow(tr("Office:"), argumentRow({{QString(), office}, {QString(), ownLists}}));
+    form->addRow(tr("Office:"), argumentRow(QString(), {{QString(), office}, {QString(), ownLists}}));
 
     m_patients = new QComboBox;
     m_patients->setObjectName(u"patientCombo"_s);
+    m_patients->setAccessibleName(tr("Current patient"));
     m_patients->setMinimumContentsLength(28);
     m_patientDetails = new QLabel;
     m_patientDetails->setObjectName(u"patientDetails"_s);
@@ -281,12 +321,12 @@ void DemoHostWindow::patientChosen(int index) {
                                        provider.isEmpty() ? u"-"_s : provider));
 }
 
-DemoHostWindow::ResultView DemoHostWindow::makeResultView(const QString& prefix) {
+DemoHostWindow::ResultView DemoHostWindow::makeResultView(const QString& prefix, const QString& entryPoint) {
     ResultView view;
     view.answer = new AnswerBox;
     view.answer->setObjectName(prefix + u"Result"_s);
     view.answer->setPlaceholderText(tr("returned string"));
-    view.answer->setAccessibleName(view.answer->placeholderText());
+    view.answer->setAccessibleName(tr("Returned string of %1").arg(entryPoint));
     view.outputs = new QLabel;
     view.outputs->setObjectName(prefix + u"Outputs"_s);
     view.outputs->setTextInteractionFlags(Qt::TextSelectableByMouse);
@@ -316,6 +356,8 @@ void DemoHostWindow::addRow(QGridLayout* grid, int row, const QString& title, co
     grid->addWidget(resultBox, row, 4);
     for (QWidget* w : {tmp, options, static_cast<QWidget*>(call), resultBox})
         w->setProperty("entryRow", row);
+    if (qobject_cast<QLineEdit*>(tmp))
+        tmp->setAccessibleName(forEntryPoint(u"Tmp"_s, entryPoint));
 }
 
 QWidget* DemoHostWindow::buildEntryPoints() {
@@ -349,27 +391,29 @@ QWidget* DemoHostWindow::buildEntryPoints() {
     m_sexTitleKey = lineEdit(u"sexTitleKey"_s, QString(), tr("start on description"), 130);
     connect(m_sexTitleFlag, &QComboBox::currentIndexChanged, this,
             [this] { m_sexTitleList->setEnabled(m_sexTitleFlag->currentData().toInt() == -1); });
-    auto* sexTitleCall = callButton(u"sexTitleCall"_s);
-    m_sexTitleResult = makeResultView(u"sexTitle"_s);
+    auto* sexTitleCall = callButton(u"sexTitleCall"_s, u"UDDBS_Sex_Title"_s);
+    m_sexTitleResult = makeResultView(u"sexTitle"_s, u"UDDBS_Sex_Title"_s);
     addRow(
         grid, row++, tr("Sex / Title"), u"UDDBS_Sex_Title"_s, m_sexTitleTmp,
-        argumentRow({{tr("Flag"), m_sexTitleFlag}, {tr("List"), m_sexTitleList}, {tr("Key"), m_sexTitleKey}}),
+        argumentRow(u"UDDBS_Sex_Title"_s,
+                    {{tr("Flag"), m_sexTitleFlag}, {tr("List"), m_sexTitleList}, {tr("Key"), m_sexTitleKey}}),
         sexTitleCall, m_sexTitleResult);
     connect(sexTitleCall, &QPushButton::clicked, this, &DemoHostWindow::callSexTitle);
 
     m_creditCardTmp = lineEdit(u"creditCardTmp"_s, QString(), tr("group code, e.g. V"), 150);
-    auto* creditCardCall = callButton(u"creditCardCall"_s);
-    m_creditCardResult = makeResultView(u"creditCard"_s);
+    auto* creditCardCall = callButton(u"creditCardCall"_s, u"UDDBS_Credit_Card"_s);
+    m_creditCardResult = makeResultView(u"creditCard"_s, u"UDDBS_Credit_Card"_s);
     addRow(grid, row++, tr("Credit card"), u"UDDBS_Credit_Card"_s, m_creditCardTmp,
-           argumentRow({{QString(), new QLabel(tr("list CRECARD"))}}), creditCardCall, m_creditCardResult);
+           argumentRow(u"UDDBS_Credit_Card"_s, {{QString(), new QLabel(tr("list CRECARD"))}}), creditCardCall,
+           m_creditCardResult);
     connect(creditCardCall, &QPushButton::clicked, this, &DemoHostWindow::callCreditCard);
 
     m_medAlertTmp = lineEdit(u"medAlertTmp"_s, QString(), tr("group code, e.g. PEN"), 150);
-    auto* medAlertCall = callButton(u"medAlertCall"_s);
-    m_medAlertResult = makeResultView(u"medAlert"_s);
+    auto* medAlertCall = callButton(u"medAlertCall"_s, u"UDDBS_Med_Alert"_s);
+    m_medAlertResult = makeResultView(u"medAlert"_s, u"UDDBS_Med_Alert"_s);
     addRow(grid, row++, tr("Medical alerts"), u"UDDBS_Med_Alert"_s, m_medAlertTmp,
-           argumentRow({{QString(), new QLabel(tr("list ALERT, several at once"))}}), medAlertCall,
-           m_medAlertResult);
+           argumentRow(u"UDDBS_Med_Alert"_s, {{QString(), new QLabel(tr("list ALERT, several at once"))}}),
+           medAlertCall, m_medAlertResult);
     connect(medAlertCall, &QPushButton::clicked, this, &DemoHostWindow::callMedAlert);
 
     m_listCodes = new QStringListModel(this);
@@ -377,26 +421,26 @@ QWidget* DemoHostWindow::buildEntryPoints() {
     m_selectionCaption = lineEdit(u"selectionCaption"_s, tr("Procedures"), tr("window caption"), 120);
     m_selectionMulti = checkBox(u"selectionMulti"_s, tr("Multi"), true);
     m_selectionLetter = checkBox(u"selectionShowLetter"_s, tr("Show letter"), false);
-    auto* selectionCall = callButton(u"selectionCall"_s);
-    m_selectionResult = makeResultView(u"selection"_s);
+    auto* selectionCall = callButton(u"selectionCall"_s, u"UDDBS_Selection"_s);
+    m_selectionResult = makeResultView(u"selection"_s, u"UDDBS_Selection"_s);
     addRow(grid, row++, tr("Selection"), u"UDDBS_Selection"_s, noTmp(u"selectionNoTmp"_s, tr("(no Tmp)")),
-           argumentRow({{tr("List"), m_selectionList},
-                        {tr("Caption"), m_selectionCaption},
-                        {QString(), m_selectionMulti},
-                        {QString(), m_selectionLetter}}),
+           argumentRow(u"UDDBS_Selection"_s, {{tr("List"), m_selectionList},
+                                              {tr("Caption"), m_selectionCaption},
+                                              {QString(), m_selectionMulti},
+                                              {QString(), m_selectionLetter}}),
            selectionCall, m_selectionResult);
     connect(selectionCall, &QPushButton::clicked, this, &DemoHostWindow::callSelection);
 
     m_oneChoiceList = lineEdit(u"oneChoiceList"_s, u"DOCLIST"_s, tr("list code"), 90);
     m_oneChoiceCaption = lineEdit(u"oneChoiceCaption"_s, tr("Letters"), tr("window caption"), 120);
     m_oneChoiceLetter = checkBox(u"oneChoiceShowLetter"_s, tr("Show letter"), true);
-    auto* oneChoiceCall = callButton(u"oneChoiceCall"_s);
-    m_oneChoiceResult = makeResultView(u"oneChoice"_s);
+    auto* oneChoiceCall = callButton(u"oneChoiceCall"_s, u"UDDBS_1_Choice"_s);
+    m_oneChoiceResult = makeResultView(u"oneChoice"_s, u"UDDBS_1_Choice"_s);
     addRow(grid, row++, tr("One choice"), u"UDDBS_1_Choice"_s,
            noTmp(u"oneChoiceNoTmp"_s, tr("(Tmp is out only)")),
-           argumentRow({{tr("List"), m_oneChoiceList},
-                        {tr("Caption"), m_oneChoiceCaption},
-                        {QString(), m_oneChoiceLetter}}),
+           argumentRow(u"UDDBS_1_Choice"_s, {{tr("List"), m_oneChoiceList},
+                                             {tr("Caption"), m_oneChoiceCaption},
+                                             {QString(), m_oneChoiceLetter}}),
            oneChoiceCall, m_oneChoiceResult);
     connect(oneChoiceCall, &QPushButton::clicked, this, &DemoHostWindow::callOneChoice);
 
@@ -406,14 +450,14 @@ QWidget* DemoHostWindow::buildEntryPoints() {
     m_codeListModify = checkBox(u"codeListModify"_s, u"Mod_Flag"_s, false);
     m_codeListShowCode = checkBox(u"codeListShowCode"_s, tr("Show code"), true);
     m_codeListShowLetter = checkBox(u"codeListShowLetter"_s, tr("Show letter"), false);
-    auto* codeListCall = callButton(u"codeListCall"_s);
-    m_codeListResult = makeResultView(u"codeList"_s);
+    auto* codeListCall = callButton(u"codeListCall"_s, u"UDDBS_Cds_Qrp"_s);
+    m_codeListResult = makeResultView(u"codeList"_s, u"UDDBS_Cds_Qrp"_s);
     addRow(grid, row++, tr("Code list, composed"), u"UDDBS_Cds_Qrp + Cds_Qrp_Compose"_s,
            noTmp(u"codeListNoTmp"_s, tr("(no Tmp)")),
-           argumentRow({{tr("Code"), m_codeListCode},
-                        {QString(), m_codeListModify},
-                        {QString(), m_codeListShowCode},
-                        {QString(), m_codeListShowLetter}}),
+           argumentRow(u"UDDBS_Cds_Qrp"_s, {{tr("Code"), m_codeListCode},
+                                            {QString(), m_codeListModify},
+                                            {QString(), m_codeListShowCode},
+                                            {QString(), m_codeListShowLetter}}),
            codeListCall, m_codeListResult);
     connect(codeListCall, &QPushButton::clicked, this, &DemoHostWindow::callCodeList);
 
@@ -468,6 +512,8 @@ void DemoHostWindow::run(const QString& entryPoint, const ResultView& view,
         for (QString& output : outputs)
             output = AnswerBox::shortened(output, kOutputCharacters);
         view.outputs->setText(outputs.join(u"\n"_s));
+        // The answer is read out where it is shown: the box takes the keyboard.
+        view.answer->setFocus(Qt::OtherFocusReason);
         statusBar()->showMessage(
             tr("%1 returned %2 characters after %3 ms (window at %4).")
                 .arg(entryPoint, QString::number(answer.size()), QString::number(clock.elapsed()), where));
@@ -475,6 +521,7 @@ void DemoHostWindow::run(const QString& entryPoint, const ResultView& view,
         statusBar()->showMessage(tr("%1 raised error %2.").arg(entryPoint, QString::number(e.code())));
         if (m_quiet) {
             view.answer->setAnswer(tr("error %1: %2").arg(QString::number(e.code()), e.message()));
+            view.answer->setFocus(Qt::OtherFocusReason);
             return;
         }
         QMessageBox::warning(this, tr("%1 failed").arg(entryPoint),

@@ -59,7 +59,7 @@ private:
 
     void addRow(QGridLayout* grid, int row, const QString& title, const QString& entryPoint, QWidget* tmp,
                 QWidget* options, QPushButton* call, const ResultView& result);
-    ResultView makeResultView(const QString& prefix);
+    ResultView makeResultView(const QString& prefix, const QString& entryPoint);
 
     void callSexTitle();
     void callCreditCard();

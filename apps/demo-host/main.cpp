@@ -268,10 +268,14 @@ std::optional<Options> parseOptions(const QCoreApplication& app, const Reporter&
     if (parser.isSet(database)) {
         options.url = parser.value(database);
         if (ReferenceHost::addressHoldsSecret(options.url))
-            std::fputs("vv-demo-host: the database address holds a password, which every user of this "
-                       "computer can read while the program runs; keep it in ~/.pgpass or a service file "
-                       "instead\n",
-                       stderr);
+            std::fputs(
+                qPrintable(u"vv-demo-host: "_s +
+                           QCoreApplication::translate(
+                               "DemoHost", "the database address holds a password, which every user of "
+                                           "this computer can read while the program runs; keep it in "
+                                           "~/.pgpass or a service file instead") +
+                           u'\n'),
+                stderr);
     } else {
         const QString folder = QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation);
         if (folder.isEmpty() || !QDir().mkpath(folder)) {

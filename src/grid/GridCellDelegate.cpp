@@ -1,5 +1,6 @@
 #include "GridCellDelegate.h"
 
+#include <QCoreApplication>
 #include <QPainter>
 
 namespace viVavazuruv::grid {
@@ -11,6 +12,19 @@ constexpr int kFocusFrameWidth = 2; // pixels
 void GridCellDelegate::initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const {
     QStyledItemDelegate::initStyleOption(option, index);
     option->features &= ~QStyleOptionViewItem::HasCheckIndicator;
+}
+
+QWidget* GridCellDelegate::createEditor(QWidget* parent, const QStyleOptionViewItem& option,
+                                        const QModelIndex& index) const {
+    QWidget* editor = QStyledItemDelegate::createEditor(parent, option, index);
+    if (!editor)
+        return editor;
+    const QString caption = index.model()->headerData(index.column(), Qt::Horizontal).toString().trimmed();
+    editor->setAccessibleName(
+        caption.isEmpty()
+            ? QCoreApplication::translate("GridCellDelegate", "Column %1").arg(index.column() + 1)
+            : caption);
+    return editor;
 }
 
 void GridCellDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,

@@ -1,6 +1,7 @@
 #include "GridControl.h"
 
 #include "ColumnWidths.h"
+#include "Contrast.h"
 #include "GridHeader.h"
 #include "GridModel.h"
 #include "GridView.h"
@@ -52,6 +53,14 @@ GridControl::GridControl(QWidget* parent) : QWidget(parent) {
 
     m_view->setAccessibleName(tr("Grid"));
     m_view->setWordWrap(false);
+    // A chosen or ticked row's text must stay readable on its colour, which
+    // some styles make too light for it (Fusion's blue is 3.7:1 under white).
+    QPalette colours = m_view->palette();
+    for (const QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive})
+        colours.setColor(group, QPalette::Highlight,
+                         withContrast(colours.color(group, QPalette::Highlight),
+                                      colours.color(group, QPalette::HighlightedText), kTextContrast));
+    m_view->setPalette(colours);
     m_view->verticalHeader()->hide();
     QHeaderView* header = m_view->horizontalHeader();
     header->setSectionsClickable(false);
@@ -92,6 +101,12 @@ GridControl::GridControl(QWidget* parent) : QWidget(parent) {
     connect(m_model, &QAbstractItemModel::modelReset, this, ensureActiveCell);
     connect(m_model, &QAbstractItemModel::rowsInserted, this, ensureActiveCell);
     connect(m_model, &QAbstractItemModel::layoutChanged, this, ensureActiveCell);
+    // A sort moves a single choice's tick with its row, but the cursor is a
+    // place and stays: the chosen row is the cursor's again.
+    connect(m_model, &QAbstractItemModel::layoutChanged, this, [this] {
+        if (!m_destroying && m_mode == GridMode::SingleSelect)
+            m_model->setOnlyTicked(ActiveRow());
+    });
     connect(header, &QHeaderView::sectionResized, this, [this](int logical, int, int newSize) {
         // A width the user dragged becomes the column's width.
         if (m_destroying || m_applyingWidth || newSize <= 0 || logical + 1 >= m_widthChars.size())
@@ -283,8 +298,8 @@ void GridControl::applyMode() {
     m_view->setSelectionMode(m_mode == GridMode::MultiSelect ? QAbstractItemView::NoSelection
                                                              : QAbstractItemView::SingleSelection);
     if (m_mode == GridMode::MultiSelect)
-        m_model->setTickBrushes(palette().brush(QPalette::Highlight),
-                                palette().brush(QPalette::HighlightedText));
+        m_model->setTickBrushes(m_view->palette().brush(QPalette::Highlight),
+                                m_view->palette().brush(QPalette::HighlightedText));
     else
         m_model->setTickBrushes(Qt::NoBrush, Qt::NoBrush);
 }
@@ -508,6 +523,14 @@ void GridControl::SetFocus() {
 
 void GridControl::CommitEdit() {
     m_view->commitEdit();
+}
+
+void GridControl::announce(const QString& message) {
+    m_view->announce(message);
+}
+
+void GridControl::announceCurrentCell() {
+    m_view->announceCurrentCell();
 }
 
 qint32 GridControl::Left() const {

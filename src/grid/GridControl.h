@@ -96,6 +96,11 @@ public:
     void Refresh() override;
     void SetFocus() override;
     void CommitEdit() override;
+    // Tells assistive technology what just happened (a mode entered, a row
+    // added); the cursor's cell carries it until the user next acts here.
+    void announce(const QString& message);
+    // The cursor's cell is read again, as after a move (the grid having the focus).
+    void announceCurrentCell();
 
     qint32 Left() const override;
     qint32 Top() const override;

@@ -13,7 +13,7 @@ namespace viVavazuruv::grid {
 
 namespace {
 
-const QList<int> TickRoles{Qt::BackgroundRole, Qt::ForegroundRole};
+const QList<int> TickRoles{Qt::BackgroundRole, Qt::ForegroundRole, Qt::CheckStateRole};
 const QList<int> FontRoles{Qt::FontRole};
 
 double pointSizeOf(const QFont& font) {

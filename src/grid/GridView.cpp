@@ -1,5 +1,6 @@
 #include "GridView.h"
 
+#include "GridAccessible.h"
 #include "GridCellDelegate.h"
 #include "GridControl.h"
 #include "GridHeader.h"
@@ -45,6 +46,7 @@ qint16 mouseButtonCode(Qt::MouseButton button) {
 } // namespace
 
 GridView::GridView(GridControl& grid) : QTableView(&grid), m_grid(grid) {
+    gridAccessibility::install();
     // A column header that draws the list's colours itself (GridControl::applyHeaderColours).
     setHorizontalHeader(new GridHeader(Qt::Horizontal, this));
     setItemDelegate(new GridCellDelegate(this));
@@ -104,6 +106,7 @@ void GridView::commitEdit() {
 void GridView::mousePressEvent(QMouseEvent* event) {
     if (!flushEvents() || !isEnabled())
         return;
+    m_announcement.clear();
     const QPoint pos = event->position().toPoint();
     const QModelIndex index = indexAt(pos);
     const qint32 col = index.isValid() ? index.column() + 1 : 0;
@@ -159,6 +162,7 @@ void GridView::mouseDoubleClickEvent(QMouseEvent* event) {
 void GridView::keyPressEvent(QKeyEvent* event) {
     if (!flushEvents() || !isEnabled())
         return;
+    m_announcement.clear();
     // Keys a cell editor passes on (Enter among them) were typed into the
     // cell, not given to the grid.
     qint16 keyCode = windowsKeyCode(event->key());
@@ -253,6 +257,69 @@ bool GridView::edit(const QModelIndex& index, EditTrigger trigger, QEvent* event
     if (!hadEditor && index.isValid() && indexWidget(index) != nullptr)
         editorOpened(index);
     return result;
+}
+
+void GridView::focusInEvent(QFocusEvent* event) {
+    QTableView::focusInEvent(event);
+    // The notice that the grid has the focus names the table, and comes only
+    // after this handler: the cell under the cursor is told right after it,
+    // so that is what a screen reader reads.
+    if (gridAccessibility::heard())
+        QMetaObject::invokeMethod(
+            this,
+            [this] {
+                if (hasFocus())
+                    announceCurrentCell();
+            },
+            Qt::QueuedConnection);
+}
+
+void GridView::currentChanged(const QModelIndex& current, const QModelIndex& previous) {
+    QAbstractItemView::currentChanged(current, previous);
+    if (gridAccessibility::heard() && hasFocus() && current.isValid())
+        gridAccessibility::sendFocus(*this, current);
+}
+
+void GridView::selectionChanged(const QItemSelection& selected, const QItemSelection& deselected) {
+    QAbstractItemView::selectionChanged(selected, deselected);
+    if (!gridAccessibility::heard())
+        return;
+    if (const QModelIndex first = selected.indexes().value(0); first.isValid())
+        gridAccessibility::sendSelectionChanged(*this, first, true);
+    if (const QModelIndex first = deselected.indexes().value(0); first.isValid())
+        gridAccessibility::sendSelectionChanged(*this, first, false);
+}
+
+void GridView::dataChanged(const QModelIndex& topLeft, const QModelIndex& bottomRight,
+                           const QList<int>& roles) {
+    QTableView::dataChanged(topLeft, bottomRight, roles);
+    if (!gridAccessibility::heard() || !ticksRows() || !roles.contains(Qt::CheckStateRole))
+        return;
+    // A tick is its row's checked state, told for the row's cell in the
+    // cursor's column; of many rows at once, for the cursor's row only.
+    const QModelIndex current = currentIndex();
+    QModelIndex cell;
+    if (topLeft.row() == bottomRight.row())
+        cell = model()->index(topLeft.row(), current.isValid() ? current.column() : 0);
+    else if (current.isValid() && current.row() >= topLeft.row() && current.row() <= bottomRight.row())
+        cell = current;
+    if (cell.isValid())
+        gridAccessibility::sendCheckedChanged(*this, cell);
+}
+
+bool GridView::ticksRows() const {
+    return m_grid.m_mode == GridMode::MultiSelect;
+}
+
+void GridView::announce(const QString& message) {
+    m_announcement = message;
+    if (gridAccessibility::heard() && hasFocus() && currentIndex().isValid())
+        gridAccessibility::sendDescriptionChanged(*this, currentIndex());
+}
+
+void GridView::announceCurrentCell() {
+    if (gridAccessibility::heard() && hasFocus() && currentIndex().isValid())
+        gridAccessibility::sendFocus(*this, currentIndex());
 }
 
 void GridView::queueEvent(Event event) {

@@ -45,6 +45,16 @@ public:
     // Delivers the queued events; false when a handler destroyed the grid.
     bool flushEvents();
 
+    // Whether rows are ticked (several entries are chosen), as assistive technology hears it.
+    bool ticksRows() const;
+    // A message for assistive technology: the cell under the cursor carries it
+    // in its description, and says so now when the grid has the focus (later,
+    // when it gets it, otherwise), until the user next types or clicks here.
+    void announce(const QString& message);
+    const QString& announcement() const { return m_announcement; }
+    // Tells assistive technology the cursor's cell has the focus (the grid having it).
+    void announceCurrentCell();
+
 protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
@@ -57,6 +67,14 @@ protected:
     void keyboardSearch(const QString&) override {}
     void scrollContentsBy(int dx, int dy) override;
     bool edit(const QModelIndex& index, EditTrigger trigger, QEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    // The table view's own notices number cells among hidden columns too and
+    // speak for a grid without the focus; these speak for the cells a person
+    // sees (gridAccessibility), and only while the grid has the focus.
+    void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
+    void selectionChanged(const QItemSelection& selected, const QItemSelection& deselected) override;
+    void dataChanged(const QModelIndex& topLeft, const QModelIndex& bottomRight,
+                     const QList<int>& roles = QList<int>()) override;
 
 private:
     using Event = std::function<void(IGridEvents&)>;
@@ -84,6 +102,7 @@ private:
     QPoint m_lastTopLeft;
     QPersistentModelIndex m_editIndex;
     QString m_editOriginal;
+    QString m_announcement;
 };
 
 } // namespace viVavazuruv::grid

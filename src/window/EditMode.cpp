@@ -3,6 +3,7 @@
 // grid search that finds a row again afterwards.
 #include "FormTwips.h"
 #include "Hourglass.h"
+#include "ListColumns.h"
 #include "MessageTitle.h"
 #include "ShownCaption.h"
 #include "wkDatabases_Form.h"
@@ -48,8 +49,35 @@ void wkDatabases_Form::Save_Database(qint16 Level) {
     if (!lvl.ListChanged)
         return;
     Hourglass hourglass;
-    if (editSession(Level).save())
-        Fill_Database_Grid(Level, lvl.FrameTag, true);
+    ListEditSession session = editSession(Level);
+    if (!session.save())
+        return;
+    // The list comes back sorted again; the cursor stays with its entry (a
+    // new one has its key by now), not with its row number.
+    const QString key = activeEntryKey(Level);
+    const qint32 col = lvl.grid().ActiveCol();
+    Fill_Database_Grid(Level, lvl.FrameTag, true);
+    keepCursorOn(Level, key, col);
+}
+
+QString wkDatabases_Form::activeEntryKey(qint16 Level) {
+    const PickerLevel& lvl = level(Level);
+    const IGridControl& grid = lvl.grid();
+    const qint32 row = grid.ActiveRow();
+    // A line never saved holds the list's code there, which may read as a number.
+    if (grid.GetText(lvl.StatusColumn, row) == RowStatus::New)
+        return {};
+    return grid.GetText(lvl.ColumnCount, row);
+}
+
+void wkDatabases_Form::keepCursorOn(qint16 Level, const QString& key, qint32 col) {
+    IGridControl& grid = level(Level).grid();
+    const qint32 row = editSession(Level).findKeyRow(key);
+    if (row < 1)
+        return; // gone (or never saved): the cursor stays where it stood
+    grid.setRow(row);
+    grid.setCol(col);
+    grid.setAction(GridAction::ActivateCell);
 }
 
 void wkDatabases_Form::cmd_Edit_Click(qint16 Index) {
@@ -68,6 +96,12 @@ void wkDatabases_Form::cmd_Edit_Click(qint16 Index) {
     grid.setReDraw(true);
     grid.SetFocus();
     grid.Refresh();
+    // Heard as well as seen: the mode, and after a save (which may have put
+    // the cursor on another row) the entry the cursor is on.
+    const QString entry = grid.GetText(ListColumn::Description, grid.ActiveRow()).trimmed();
+    lvl.uddbs_SS->announce(lvl.editing()     ? tr("Editing the list; Done saves it.")
+                           : entry.isEmpty() ? tr("Choosing again.")
+                                             : tr("Choosing again; the cursor is on %1.").arg(entry));
 }
 
 void wkDatabases_Form::enterEditMode(qint16 Index) {
@@ -157,8 +191,9 @@ void wkDatabases_Form::leaveEditMode(qint16 Index) {
             grid.setCol(c0);
         });
     } else {
-        tolerated("leaving edit mode: returning to the row", [&] {
-            grid.setRow(row);
+        // The save kept the cursor on its entry, wherever the sort put it.
+        tolerated("leaving edit mode: returning to the entry", [&] {
+            grid.setRow(grid.ActiveRow());
             grid.setCol(c0);
         });
     }

@@ -1,4 +1,5 @@
 // The New, Delete and Close buttons of every level, and Close's keys.
+#include "ListColumns.h"
 #include "wkDatabases_Form.h"
 
 #include <core/RequestState.h>
@@ -13,12 +14,21 @@ void wkDatabases_Form::cmd_Add_Click(qint16 Index) {
     if (!UserAction)
         return;
     editSession(Index).addRow([this] { Arrange_Controls(true); });
+    const IGridControl& grid = level(Index).grid();
+    level(Index).uddbs_SS->announce(
+        tr("New entry in row %1 of %2.").arg(grid.ActiveRow()).arg(grid.MaxRows()));
 }
 
 void wkDatabases_Form::cmd_Del_Click(qint16 Index) {
     if (!UserAction)
         return;
+    const IGridControl& grid = level(Index).grid();
+    const qint32 rows = grid.MaxRows();
+    const QString entry = grid.GetText(ListColumn::Description, grid.ActiveRow()).trimmed();
     editSession(Index).deleteActiveRow();
+    if (grid.MaxRows() < rows)
+        level(Index).uddbs_SS->announce(entry.isEmpty() ? tr("Entry deleted.")
+                                                        : tr("%1 deleted.").arg(entry));
 }
 
 void wkDatabases_Form::cmd_Cancel_Click(qint16 Index) {
@@ -27,14 +37,17 @@ void wkDatabases_Form::cmd_Cancel_Click(qint16 Index) {
     Save_Database(Index);
     if (Index > 0) {
         PickerLevel& lvl = level(Index);
-        lvl.Uddbs_Frame->hide();
-        Enable_Level_Buttons(Index, false);
-        // The nested level's controls are kept for a later nested list; only its frame is gone from view.
+        // The level below is given back first and takes the keyboard before
+        // this one hides: a hidden or disabled grid with the focus would pass
+        // it on through whatever is still enabled on the way.
         CurrentLevel = qint16(CurrentLevel - 1);
         level(Index - 1).Uddbs_Frame->show();
         Enable_Level_Buttons(qint16(Index - 1), true);
         coverLevelsBelow();
         level(Index - 1).grid().SetFocus();
+        // The nested level's controls are kept for a later nested list; only its frame is gone from view.
+        lvl.Uddbs_Frame->hide();
+        Enable_Level_Buttons(Index, false);
         return;
     }
     Unload(1);

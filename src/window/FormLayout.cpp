@@ -8,6 +8,7 @@
 #include <grid/GridControl.h>
 
 #include <QGroupBox>
+#include <QRegularExpression>
 
 namespace viVavazuruv {
 
@@ -20,6 +21,12 @@ constexpr qint32 kMinFrameHeight = 2000;
 constexpr float kFitRowUnits = 12.5f;
 constexpr qint32 kFitExtras = 90 + 90 + 225 + 510;
 constexpr qint32 kScreenFillingRows = 100;
+
+// An entry's words without its pipe-sign variables: "Filling |SF" is "Filling".
+QString withoutVariables(const QString& text) {
+    static const QRegularExpression variable(QStringLiteral("\\|\\S*"));
+    return QString(text).remove(variable).simplified();
+}
 } // namespace
 
 void wkDatabases_Form::Arrange_Controls(bool ShowAddDelete) {
@@ -101,14 +108,20 @@ void wkDatabases_Form::Open_Database_Level(qint16 Level, const QString& Database
     PickerLevel& lvl = level(next);
     lvl.Uddbs_Frame->raise();
     m_request.FrameCaptions.at(next) = QStringLiteral("Database = ") + DatabaseName;
+    // Heard by the entry it was opened for (the row the select action records).
+    const IGridControl& below = level(Level).grid();
+    lvl.setSubject(withoutVariables(below.GetText(ListColumn::Description, below.Row())));
     const QString code = host().CodeListKey(DatabaseName);
     Load_Database(next, code, true);
     lvl.Uddbs_Frame->setVisible(true);
     Enable_Level_Buttons(next, true);
     Arrange_Controls(false);
+    // The keyboard goes to the new level before the one below is disabled:
+    // a disabled grid that has the focus passes it on to whatever comes next,
+    // and the focus would wander through the covered level on its way.
+    focusFirstEntry(next);
     Enable_Level_Buttons(Level, false);
     coverLevelsBelow();
-    focusFirstEntry(next);
 }
 
 void wkDatabases_Form::coverLevelsBelow() {

@@ -129,10 +129,15 @@ void wkDatabases_Form::uddbs_SS_KeyDown(qint16 Index, qint16& KeyCode, qint16& S
             return;
         }
         // Throws the edits away: the stored list comes back, and leaving edit
-        // mode finds nothing to save.
+        // mode finds nothing to save. The cursor stays with its entry.
         lvl.Uddbs_Frame->setEnabled(false);
         grid.setReDraw(false);
-        Load_Database(Index, lvl.FrameTag, true);
+        {
+            const QString key = activeEntryKey(Index);
+            const qint32 col = grid.ActiveCol();
+            Load_Database(Index, lvl.FrameTag, true);
+            keepCursorOn(Index, key, col);
+        }
         grid.setReDraw(true);
         lvl.Uddbs_Frame->setEnabled(true);
         UserAction = true;

@@ -30,12 +30,18 @@ void wkDatabases_Form::Load_Database(qint16 Level, const QString& ListCode, bool
     PickerLevel& lvl = level(Level);
     IGridControl& grid = lvl.grid();
     lvl.ListChanged = false;
-    // Level 0 of a list the host gives no frame caption goes by the window's caption, else by its code.
-    const QString windowCaption = shownCaption(m_request.WindowCaption);
-    lvl.setListName(Level == 0 && !windowCaption.trimmed().isEmpty() ? windowCaption : ListCode);
-    lvl.setTitle(Level == 0 && m_loaded
-                     ? m_loaded->frameTitle
-                     : host().CaptionText(shownCaption(m_request.FrameCaptions.at(Level))));
+    const QString& frameCaption = m_request.FrameCaptions.at(Level);
+    const QString title =
+        Level == 0 && m_loaded ? m_loaded->frameTitle : host().CaptionText(shownCaption(frameCaption));
+    lvl.setTitle(title);
+    lvl.setTicksRows(m_request.MultiSelect);
+    // Level 0 is heard by its title, or by the window's caption when the
+    // frame has none or only names the list's code; a nested level by the
+    // entry that opened it (Open_Database_Level).
+    if (Level == 0)
+        lvl.setSubject(namesListByCode(frameCaption) || title.trimmed().isEmpty()
+                           ? shownCaption(m_request.WindowCaption)
+                           : title);
     Set_Selection_Mode(Level);
     // The fonts, captions and rows below reach the view as one change.
     const bool redraw = grid.ReDraw();

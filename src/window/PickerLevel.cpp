@@ -120,14 +120,35 @@ void PickerLevel::setMode(LevelMode mode) {
             : tr("Enter chooses, Space ticks, a letter or digit finds an entry, Escape closes");
     uddbs_SS->setAccessibleDescription(keys);
     uddbs_SS->view()->setAccessibleDescription(keys);
+    updateNames();
 }
 
 void PickerLevel::setTitle(const QString& title, const QString& mark) {
     Uddbs_Frame->setTitle(title + mark);
-    const QString name = (title.trimmed().isEmpty() ? m_listName : title) + mark;
-    Uddbs_Frame->setAccessibleName(tr("Level %1: %2").arg(m_index + 1).arg(name));
-    uddbs_SS->setAccessibleName(name);
-    uddbs_SS->view()->setAccessibleName(name);
+}
+
+void PickerLevel::setSubject(const QString& subject) {
+    m_subject = subject.trimmed();
+    updateNames();
+}
+
+void PickerLevel::setTicksRows(bool ticks) {
+    m_ticksRows = ticks;
+    updateNames();
+}
+
+void PickerLevel::updateNames() {
+    const bool named = !m_subject.isEmpty();
+    QString grid;
+    if (editing())
+        grid = named ? tr("%1, editing").arg(m_subject) : tr("Editing the list");
+    else if (m_ticksRows)
+        grid = named ? tr("%1, tick any number").arg(m_subject) : tr("Tick any number");
+    else
+        grid = named ? tr("%1, choose one").arg(m_subject) : tr("Choose one");
+    Uddbs_Frame->setAccessibleName(tr("Level %1: %2").arg(m_index + 1).arg(named ? m_subject : grid));
+    uddbs_SS->setAccessibleName(grid);
+    uddbs_SS->view()->setAccessibleName(grid);
 }
 
 void PickerLevel::setCovered(bool covered) {

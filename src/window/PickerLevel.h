@@ -27,8 +27,9 @@ class wkDatabases_Form;
 // events go to the window's handlers for this level, through its one guard.
 // Its list state (LevelList) is the level's own: the edit session works on it.
 //
-// Every control carries an accessible name: the frame its level and title,
-// the grid the title, each button its caption without the access key.
+// Every control carries an accessible name: the frame its level and
+// subject, the grid its subject and what is done in it, each button its
+// caption without the access key.
 class PickerLevel final : public IGridEvents, public LevelList {
     Q_DECLARE_TR_FUNCTIONS(PickerLevel)
 
@@ -48,13 +49,16 @@ public:
     void place(qint32 frameLeft, qint32 frameTop, qint32 frameWidth, qint32 frameHeight, bool showAddDelete);
     // Switches the mode and the Edit button's caption with it, the one way either changes.
     void setMode(LevelMode mode);
-    // The frame's title; the grid is named after it.
-    // The frame shows title followed by mark (" ( Editing )" while
-    // editing); the frame and the grid are named after the title, or after
-    // the list's name when the title is empty (a list the host gave no frame
-    // caption), so a screen reader never announces a nameless table.
+    // The frame shows title followed by mark (" ( Editing )" while editing).
     void setTitle(const QString& title, const QString& mark = {});
-    void setListName(const QString& name) { m_listName = name; }
+    // What the level's list is about in plain words, for the names a screen
+    // reader says: the frame "Level 2: Filling", the grid "Filling, choose
+    // one". A list with nothing better than its code has none: its grid is
+    // just "Choose one" ("Tick any number", "Editing the list"), never a
+    // code or a nameless table.
+    void setSubject(const QString& subject);
+    // Whether rows are ticked, several at once; the grid's name says so.
+    void setTicksRows(bool ticks);
     // While a nested level lies over this one nothing of it can take the
     // focus or an access key: its Edit button (which nesting leaves enabled)
     // is disabled meanwhile, and gets its own state back when uncovered.
@@ -88,11 +92,13 @@ public:
 
 private:
     void makeStatusBar();
+    void updateNames();
 
     wkDatabases_Form& m_form;
     int m_index;
     bool m_covered = false;
-    QString m_listName;
+    QString m_subject;
+    bool m_ticksRows = false;
     bool m_editEnabled = true;
     QString m_hint;
 };

@@ -4,8 +4,15 @@
 
 namespace viVavazuruv {
 
+namespace {
+const QString listPrefix = QStringLiteral("Database = ");
+} // namespace
+
+bool namesListByCode(const QString& caption) {
+    return caption.startsWith(listPrefix);
+}
+
 QString shownCaption(const QString& caption) {
-    static const QString listPrefix = QStringLiteral("Database = ");
     if (caption.startsWith(listPrefix))
         return QCoreApplication::translate("PickerCaptions", "Database = %1")
             .arg(caption.mid(listPrefix.size()));

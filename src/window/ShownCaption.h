@@ -11,4 +11,8 @@ namespace viVavazuruv {
 // of a caller that no catalogue holds are shown as they are.
 QString shownCaption(const QString& caption);
 
+// Whether a frame's caption only names a list by its code ("Database = CODE"):
+// fine to see, but not words to hear.
+bool namesListByCode(const QString& caption);
+
 } // namespace viVavazuruv

@@ -90,6 +90,11 @@ public:
     void Set_Selection_Mode(qint16 Level);
     // Saving.
     void Save_Database(qint16 Level);
+    // The key of the entry under the cursor; empty for a line not saved yet.
+    QString activeEntryKey(qint16 Level);
+    // After a refill: the cursor goes to the row whose key cell holds key, in
+    // column col; it stays where it stood when there is none.
+    void keepCursorOn(qint16 Level, const QString& key, qint32 col);
 
     // Buttons.
     void cmd_Add_Click(qint16 Index);

@@ -1,18 +1,28 @@
 // The demo desk's widgets. The answer box: as tall as its text up to a cap;
 // an answer of any length shows at once, cut, with all of it still to be had.
 // The list history: newest first, and Restore only after asking, on both engines.
+// The desk itself: heard by a screen reader as well as seen.
 #include <refhost/RefhostSupport.h>
 
 #include "AnswerBox.h"
+#include "DemoHostWindow.h"
 #include "ListHistoryWindow.h"
 
+#include <grid/Contrast.h>
+#include <viVavazuruv/wkDatabases.h>
+
+#include <QAccessible>
 #include <QAction>
+#include <QApplication>
 #include <QClipboard>
 #include <QGuiApplication>
+#include <QLabel>
+#include <QLineEdit>
 #include <QLocale>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QTableWidget>
+#include <QTest>
 
 using namespace Qt::StringLiterals;
 using namespace viVavazuruv;
@@ -88,6 +98,52 @@ TEST_P(ListHistoryWindowTest, ShowsTheListsChangesNewestFirstAndRestoresOnlyWhen
     EXPECT_EQ(value(u"SELECT usrdefDes FROM UsrDefTable WHERE usrdefInd = %1"_s.arg(key)).toString(),
               u"Latex"_s);
     EXPECT_EQ(std::pair(changes->rowCount(), m_dialogs->pending()), std::pair(3, qsizetype(0)));
+}
+
+VV_HOST_SUITE(DemoDeskTest);
+
+TEST_P(DemoDeskTest, EveryTabStopHasANameOfItsOwnAnAnswerIsReadWhereItShowsAndNotesRead) {
+    auto desk = ReferenceHost::Open(m_db->url(), m_dialogs, m_folder.path());
+    qint32 key = 0;
+    saveEntry(key, {u"UsrDefCod"_s, u"usrdefSeqCod"_s, u"usrdefDes"_s}, {u"CRECARD"_s, u"V"_s, u"Visa"_s},
+              desk.get());
+    wkDatabases component;
+    component.put_GIC(desk);
+    vvdemo::DemoHostWindow window(desk, component);
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    window.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+
+    // Names heard for no control, or for more than one.
+    QStringList names, amiss;
+    for (QWidget* w : window.findChildren<QWidget*>()) {
+        // A box's own editor passes the focus to the box, which is the stop.
+        if (w->isVisibleTo(&window) && w->isEnabled() && (w->focusPolicy() & Qt::TabFocus) &&
+            !w->focusProxy())
+            names << QAccessible::queryAccessibleInterface(w)->text(QAccessible::Name);
+    }
+    for (const QString& name : std::as_const(names)) {
+        if ((name.isEmpty() || names.count(name) > 1) && !amiss.contains(name))
+            amiss << name;
+    }
+    EXPECT_EQ(amiss, QStringList{}) << names.join(u" | "_s).toStdString();
+
+    window.findChild<QLineEdit*>(u"creditCardTmp"_s)->setText(u"V"_s);
+    QTest::mouseClick(window.findChild<QPushButton*>(u"creditCardCall"_s), Qt::LeftButton);
+    auto* answer = window.findChild<AnswerBox*>(u"creditCardResult"_s);
+    EXPECT_EQ(std::pair(QApplication::focusWidget(), answer->answer()),
+              std::pair(static_cast<QWidget*>(answer), u"Visa"_s));
+
+    // The placeholders' and the notes' greys against what they are drawn on.
+    const QPalette& field = window.findChild<QLineEdit*>(u"medAlertTmp"_s)->palette();
+    const auto* note = window.findChild<QLabel*>(u"selectionNoTmp"_s);
+    const QPalette::ColorGroup group = note->isEnabled() ? QPalette::Active : QPalette::Disabled;
+    EXPECT_GE(grid::contrastRatio(field.color(QPalette::PlaceholderText), field.color(QPalette::Base)),
+              grid::kTextContrast);
+    EXPECT_GE(grid::contrastRatio(note->palette().color(group, QPalette::WindowText),
+                                  note->palette().color(group, QPalette::Window)),
+              grid::kTextContrast);
 }
 
 } // namespace

@@ -187,7 +187,7 @@ TEST_P(PickerEntryPointsTest,
     }});
     m_top = 0;
     m_env->component().UDDBS_Sex_Title(titleTmp, m_top, m_left, flag, key);
-    EXPECT_EQ(gridName, u"Sex/ Title"_s);
+    EXPECT_EQ(gridName, u"Sex/ Title, choose one"_s);
     // The selection's frame has no caption; its grid goes by the window's.
     QString selectionName;
     play({[&] {
@@ -196,7 +196,7 @@ TEST_P(PickerEntryPointsTest,
         PickerEnv::pressButton(u"cmd_Cancel"_s);
     }});
     selection(u"DOCS"_s, false);
-    EXPECT_EQ(selectionName, u"Caption|Level 1: Caption"_s);
+    EXPECT_EQ(selectionName, u"Caption, choose one|Level 1: Caption"_s);
 }
 
 TEST_P(PickerEntryPointsTest, DeleteAsksAndHonoursNoUnsavedLines) {

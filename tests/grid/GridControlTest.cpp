@@ -10,6 +10,7 @@
 #include <QToolTip>
 #include <functional>
 #include <grid/ColumnWidths.h>
+#include <grid/Contrast.h>
 #include <grid/GridControl.h>
 #include <grid/GridModel.h>
 #include <grid/KeyCodes.h>
@@ -234,6 +235,27 @@ TEST_F(GridControlTest, HeadersShowTheListsColoursOnceGivenAndMakeRoomForTheirLi
     EXPECT_EQ(std::tuple(caption.pixel(2, 2), caption.pixel(right, 2), textPixels > 5),
               std::tuple(qRgb(0, 0, 0x80), QColor(0x000080).darker(130).rgb(), true));
     EXPECT_EQ(view()->verticalHeader()->grab().toImage().pixel(1, 1), qRgb(0, 0, 0x80));
+}
+
+// A chosen or ticked row must stay readable: its text 4.5:1 on the colour
+// the row is painted in (the style's own blue gives 3.7:1 under white).
+TEST_F(GridControlTest, ChosenAndTickedRowsArePaintedInReadableColours) {
+    EXPECT_NEAR(contrastRatio(Qt::white, QColor(0x30, 0x8c, 0xc6)), 3.69, 0.01);
+    for (const qint16 mode : {GridMode::SingleSelect, GridMode::MultiSelect}) {
+        setUpCells(3, 4, mode);
+        click(1, 2); // chooses the row, or ticks it
+        const QImage shot = view()->viewport()->grab().toImage();
+        const QRect other = view()->visualRect(cell(3, 2)); // away from the cursor's frame
+        const QColor painted = shot.pixelColor(other.right() - 3, other.top() + 3);
+        const QColor text = mode == GridMode::MultiSelect
+                                ? cell(3, 2).data(Qt::ForegroundRole).value<QBrush>().color()
+                                : view()->palette().color(QPalette::HighlightedText);
+        EXPECT_GE(contrastRatio(text, painted), kTextContrast) << mode << " " << painted.name().toStdString();
+        const QPalette& colours = view()->palette();
+        EXPECT_GE(contrastRatio(colours.color(QPalette::Inactive, QPalette::HighlightedText),
+                                colours.color(QPalette::Inactive, QPalette::Highlight)),
+                  kTextContrast);
+    }
 }
 
 TEST_F(GridControlTest, ACellTooNarrowForItsTextShowsItAsItsToolTip) {

@@ -123,6 +123,34 @@ TEST_P(EditingTest, EscapeThrowsEditsAwayAndEnterChoosesOnlyInBrowseMode) {
     EXPECT_EQ(chosen.at(0).description(), u"MasterCard"_s);
 }
 
+// The save sorts the list again; the cursor goes with the entry it was on, so
+// Enter then chooses that entry and not the one now in its row.
+TEST_P(EditingTest, AfterASaveTheCursorIsOnItsEntryWhereverTheSortPutIt) {
+    addEntries(u"CRECARD"_s,
+               {{u"V"_s, u"Visa"_s}, {u"MC"_s, u"MasterCard"_s}, {u"AX"_s, u"American Express"_s}});
+    PickerEnv::prepareRequest(u"CRECARD"_s, false, {}, u"Gp"_s, u"Description"_s);
+    // The row typed into (a new one when past the list), its group and description.
+    const std::tuple<qint32, QString, QString> cases[] = {{4, u"T"_s, u"Test card"_s},
+                                                          {1, u"Z"_s, u"Zeta card"_s}};
+    for (const auto& [row, group, description] : cases) {
+        SCOPED_TRACE(description.toStdString());
+        auto form = show();
+        PickerLevel& lvl = form->level(0);
+        click(lvl.cmd_Edit);
+        if (row > lvl.grid().MaxRows())
+            click(lvl.cmd_Add);
+        PickerEnv::typeIntoCell(*lvl.uddbs_SS, 1, row, group);
+        PickerEnv::typeIntoCell(*lvl.uddbs_SS, 2, row, description);
+        m_env->dialogs().expectMessage(MsgBox::AnswerYes, u"save"_s);
+        click(lvl.cmd_Edit);
+        EXPECT_EQ(lvl.grid().GetText(2, lvl.grid().ActiveRow()), description);
+        key(*form, Qt::Key_Return);
+        const Selection chosen = form->takeSelection();
+        ASSERT_EQ(chosen.size(), size_t(1));
+        EXPECT_EQ(chosen.at(0).description(), description);
+    }
+}
+
 TEST_P(EditingTest, TheTitleBarAsksAboutTheEditsOfWhicheverLevelIsBeingEdited) {
     m_env->addEntry(u"PROCS"_s, u"F"_s, u"Filling |SF"_s);
     addEntries(u"SURFACES"_s, {{u"M"_s, u"Mesial"_s}, {u"O"_s, u"Occlusal"_s}});

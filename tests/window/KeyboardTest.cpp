@@ -1,7 +1,9 @@
 // Working the window without a mouse, and what assistive technology is told
-// about it. Runs offscreen and again under a real window manager, where the
-// focus follows window activation.
+// about it: names, ticks, the focus, what editing does. Runs offscreen and again under a real window manager,
+// where the focus follows window activation.
 #include "WindowTest.h"
+
+#include <support/HeardEvents.h>
 
 #include <QAccessible>
 #include <QAccessibleTableInterface>
@@ -22,6 +24,15 @@ protected:
     }
     static QWidget* focus() { return QApplication::focusWidget(); }
     static QTableView* view(const PickerLevel& lvl) { return lvl.uddbs_SS->view(); }
+    // A control's name and role as a screen reader hears them.
+    static std::pair<QString, QAccessible::Role> heard(QObject* control) {
+        QAccessibleInterface* a = QAccessible::queryAccessibleInterface(control);
+        return std::pair(a->text(QAccessible::Name), a->role());
+    }
+    // A grid's cell as a screen reader finds it: by row and shown column.
+    static QAccessibleInterface* cell(QTableView* grid, int row, int column) {
+        return QAccessible::queryAccessibleInterface(grid)->tableInterface()->cellAt(row, column);
+    }
     // A button's click from its access key comes after the button shows itself pressed.
     static void accessKey(wkDatabases_Form& form, Qt::Key key) {
         QTest::keyClick(&form, key, Qt::AltModifier);
@@ -105,44 +116,134 @@ TEST_P(KeyboardTest, ButtonKeysActWhenTheHostCountsThemAndTheMenuKeyOpensTheRows
     }
 }
 
-TEST_P(KeyboardTest, AssistiveTechnologyHearsNamesTicksAndHeadingsAndTheCursorShows) {
+TEST_P(KeyboardTest, AssistiveTechnologyHearsNamesHeadingsAndWhatEditingDoes) {
     addEntries(u"PROC"_s, {{u"*"_s, u"$-Restorative"_s}, {u"10"_s, u"Crown"_s}, {u"20"_s, u"Filling"_s}});
     PickerEnv::prepareRequest(u"PROC"_s, false, {}, u"Gp"_s, u"Description"_s, true);
     auto form = showActive();
     PickerLevel& lvl = form->level(0);
     QTableView* grid = view(lvl);
-    const auto heard = [](QObject* control) {
-        QAccessibleInterface* a = QAccessible::queryAccessibleInterface(control);
-        return std::pair(a->text(QAccessible::Name), a->role());
-    };
-    EXPECT_EQ(
-        (QList{heard(lvl.Uddbs_Frame), heard(grid), heard(lvl.cmd_Select), heard(lvl.cmd_Edit)}),
-        (QList<std::pair<QString, QAccessible::Role>>{{u"Level 1: Database = PROC"_s, QAccessible::Grouping},
-                                                      {u"Database = PROC"_s, QAccessible::Table},
-                                                      {u"OK"_s, QAccessible::Button},
-                                                      {u"Edit"_s, QAccessible::Button}}));
-
-    QTest::keyClick(grid, Qt::Key_Down);
-    QTest::keyClick(grid, Qt::Key_Down);
-    QTest::keyClick(grid, Qt::Key_Space); // ticks Filling
-    QAccessibleTableInterface* table = QAccessible::queryAccessibleInterface(grid)->tableInterface();
-    const auto cell = [&](int row) {
-        return table->cellAt(row, 1);
-    };
-    EXPECT_EQ(std::pair(cell(2)->state().checked != 0, cell(1)->state().checked != 0),
-              std::pair(true, false));
-    EXPECT_EQ((QStringList{cell(0)->text(QAccessible::Name), cell(0)->text(QAccessible::Description),
-                           cell(1)->text(QAccessible::Description)}),
+    EXPECT_EQ((QList{heard(lvl.Uddbs_Frame), heard(grid), heard(lvl.cmd_Select), heard(lvl.cmd_Edit)}),
+              (QList<std::pair<QString, QAccessible::Role>>{
+                  {u"Level 1: Test Database"_s, QAccessible::Grouping},
+                  {u"Test Database, tick any number"_s, QAccessible::Table},
+                  {u"OK"_s, QAccessible::Button},
+                  {u"Edit"_s, QAccessible::Button}}));
+    EXPECT_EQ((QStringList{cell(grid, 0, 1)->text(QAccessible::Name),
+                           cell(grid, 0, 1)->text(QAccessible::Description),
+                           cell(grid, 1, 1)->text(QAccessible::Description)}),
               (QStringList{u"Restorative"_s, u"Heading, cannot be chosen"_s, {}}));
 
     // The cursor's cell shows a frame in its text colour, over the tick's colour too.
+    QTest::keyClick(grid, Qt::Key_Down);
+    QTest::keyClick(grid, Qt::Key_Space);
     const QRect current = grid->visualRect(grid->currentIndex());
     const QImage shot = grid->viewport()->grab().toImage();
     EXPECT_EQ(shot.pixelColor(current.left() + 1, current.center().y()),
               grid->palette().color(QPalette::HighlightedText));
 
-    click(lvl.cmd_Edit);
-    EXPECT_EQ(heard(lvl.cmd_Edit).first, u"Done"_s);
+    // What editing does is told with the cell under the cursor, which has the focus.
+    test::HeardEvents events;
+    m_env->dialogs().expectMessage(MsgBox::AnswerYes, u"delete this record"_s);
+    m_env->dialogs().expectMessage(MsgBox::AnswerYes, u"save"_s);
+    const std::pair<QPushButton*, QString> steps[] = {
+        {lvl.cmd_Edit, u"Editing the list; Done saves it."_s},
+        {lvl.cmd_Add, u"New entry in row 4 of 4."_s},
+        {lvl.cmd_Del, u"Entry deleted."_s},
+        {lvl.cmd_Edit, u"Choosing again; the cursor is on Filling."_s},
+    };
+    for (const auto& [button, told] : steps) {
+        click(button);
+        QAccessibleInterface* focused = QAccessible::queryAccessibleInterface(grid)->focusChild();
+        ASSERT_NE(focused, nullptr) << told.toStdString();
+        EXPECT_EQ(focused->text(QAccessible::Description), told);
+        EXPECT_FALSE(events.take(QAccessible::DescriptionChanged).isEmpty()) << told.toStdString();
+        if (button == lvl.cmd_Add) {
+            // A cell's editor is named after its column.
+            QTest::keyClick(grid, Qt::Key_Right);
+            QTest::keyClick(grid, Qt::Key_F2);
+            QWidget* editor = grid->indexWidget(grid->currentIndex());
+            ASSERT_NE(editor, nullptr);
+            EXPECT_EQ(heard(editor).first, u"Description"_s);
+            QTest::keyClick(editor, Qt::Key_Escape);
+        }
+    }
+    EXPECT_EQ(heard(grid).first, u"Test Database, tick any number"_s);
+    form->Unload();
+}
+
+TEST_P(KeyboardTest, TicksAreHeardAsCheckedCellsOnlyInAListThatTicksRows) {
+    // Stored out of order: the sort moves the row the cursor stood on first.
+    addEntries(u"PROC"_s, {{u"20"_s, u"Filling"_s}, {u"*"_s, u"$-Restorative"_s}, {u"10"_s, u"Crown"_s}});
+    // Several entries or one; which rows are checkable, and which checked after Space on the third.
+    const std::tuple<bool, QString, QString> cases[] = {{true, u"111"_s, u"001"_s},
+                                                        {false, u"000"_s, u"000"_s}};
+    for (const auto& [several, checkable, checked] : cases) {
+        SCOPED_TRACE(several);
+        PickerEnv::prepareRequest(u"PROC"_s, false, {}, u"Gp"_s, u"Description"_s, several);
+        test::HeardEvents events;
+        auto form = showActive();
+        QTableView* grid = view(form->level(0));
+        QTest::keyClick(grid, Qt::Key_Down);
+        QTest::keyClick(grid, Qt::Key_Down);
+        events.take();
+        QTest::keyClick(grid, Qt::Key_Space);
+        QStringList told; // row and column of each tick told
+        for (const auto& e : events.take(QAccessible::StateChanged)) {
+            if (e.changed.checked)
+                told << u"%1,%2"_s.arg(e.row).arg(e.column);
+        }
+        QString areCheckable, areChecked;
+        for (int row = 0; row < 3; ++row) {
+            const QAccessible::State state = cell(grid, row, 1)->state();
+            areCheckable += state.checkable ? u'1' : u'0';
+            areChecked += state.checked ? u'1' : u'0';
+        }
+        EXPECT_EQ(std::tuple(areCheckable, areChecked, told),
+                  std::tuple(checkable, checked, several ? QStringList{u"2,0"_s} : QStringList{}));
+        // The table has the columns a person sees, the group's and the description's.
+        QAccessibleTableInterface* table = QAccessible::queryAccessibleInterface(grid)->tableInterface();
+        EXPECT_EQ(std::tuple(table->rowCount(), table->columnCount(), table->columnDescription(1)),
+                  std::tuple(3, 2, u"Description"_s));
+        form->Unload();
+    }
+}
+
+TEST_P(KeyboardTest, TheCursorsCellIsHeardLastAndNothingOfAnotherLevelHasTheFocus) {
+    m_env->addEntry(u"OUTER"_s, u"G"_s, u"Filling |SF"_s);
+    addEntries(u"SURFACES"_s, {{u"*"_s, u"$-Surfaces"_s}, {u"M"_s, u"Mesial"_s}, {u"O"_s, u"Occlusal"_s}});
+    m_env->host().setCodeListKey(u"|SF"_s, u"SURFACES"_s);
+    PickerEnv::prepareRequest(u"OUTER"_s);
+    test::HeardEvents events;
+    auto form = showActive();
+    // What opens or closes a level, the level then in front, and its grid's name.
+    const std::tuple<std::function<void()>, int, QString> steps[] = {
+        {[] {}, 0, u"Test Database, choose one"_s},
+        {[&] { form->Open_Database_Level(0, u"|SF"_s); }, 1, u"Filling, choose one"_s},
+        {[&] { QTest::keyClick(view(form->level(1)), Qt::Key_Escape); }, 0, u"Test Database, choose one"_s},
+    };
+    for (const auto& [step, front, name] : steps) {
+        step();
+        SCOPED_TRACE(front);
+        const QList<test::HeardEvents::Event> focus = events.take(QAccessible::Focus);
+        PickerLevel& lvl = form->level(front);
+        ASSERT_FALSE(focus.isEmpty());
+        EXPECT_EQ(std::tuple(focus.last().object.data(), focus.last().role, focus.last().row,
+                             heard(view(lvl)).first),
+                  std::tuple(static_cast<QObject*>(view(lvl)), QAccessible::Cell, lvl.grid().ActiveRow() - 1,
+                             name));
+        for (const auto& e : focus) {
+            const auto* widget = qobject_cast<const QWidget*>(e.object.data());
+            EXPECT_TRUE(widget && lvl.Uddbs_Frame->isAncestorOf(widget))
+                << e.role << " " << e.name.toStdString();
+        }
+        for (int other = 0; other < 2; ++other) {
+            if (other == front || !form->hasLevel(other))
+                continue;
+            QTableView* below = view(form->level(other));
+            EXPECT_EQ(QAccessible::queryAccessibleInterface(below)->focusChild(), nullptr);
+            EXPECT_FALSE(cell(below, form->level(other).grid().ActiveRow() - 1, 0)->state().focused);
+        }
+    }
     form->Unload();
 }
 
