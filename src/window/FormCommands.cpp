@@ -35,22 +35,36 @@ void wkDatabases_Form::cmd_Cancel_Click(qint16 Index) {
     if (!UserAction)
         return;
     Save_Database(Index);
-    if (Index > 0) {
-        PickerLevel& lvl = level(Index);
-        // The level below is given back first and takes the keyboard before
-        // this one hides: a hidden or disabled grid with the focus would pass
-        // it on through whatever is still enabled on the way.
-        CurrentLevel = qint16(CurrentLevel - 1);
-        level(Index - 1).Uddbs_Frame->show();
-        Enable_Level_Buttons(qint16(Index - 1), true);
-        coverLevelsBelow();
-        level(Index - 1).grid().SetFocus();
-        // The nested level's controls are kept for a later nested list; only its frame is gone from view.
-        lvl.Uddbs_Frame->hide();
-        Enable_Level_Buttons(Index, false);
+    if (Index == 0) {
+        Unload(1);
         return;
     }
-    Unload(1);
+    if (m_nestedAwaited[size_t(Index - 1)]) {
+        // The level below is filling its entry's variables and may open this
+        // level again for the next one at once: the keyboard stays here until
+        // it knows, so nothing of the level below is heard in between. Its
+        // grid enabled again ends its wait.
+        m_handBackDue[size_t(Index)] = true;
+        level(Index - 1).grid().setEnabled(true);
+        return;
+    }
+    handBack(Index);
+}
+
+void wkDatabases_Form::handBack(qint16 Index) {
+    m_handBackDue[size_t(Index)] = false;
+    PickerLevel& lvl = level(Index);
+    // The level below is given back first and takes the keyboard before
+    // this one hides: a hidden or disabled grid with the focus would pass
+    // it on through whatever is still enabled on the way.
+    CurrentLevel = qint16(Index - 1);
+    level(Index - 1).Uddbs_Frame->show();
+    Enable_Level_Buttons(qint16(Index - 1), true);
+    coverLevelsBelow();
+    level(Index - 1).grid().SetFocus();
+    // The nested level's controls are kept for a later nested list; only its frame is gone from view.
+    lvl.Uddbs_Frame->hide();
+    Enable_Level_Buttons(Index, false);
 }
 
 void wkDatabases_Form::cmd_Cancel_KeyDown(qint16 Index, qint16 KeyCode, qint16 Shift) {

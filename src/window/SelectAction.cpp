@@ -33,13 +33,23 @@ void wkDatabases_Form::cmd_Select_Click(qint16 Index) {
     };
     SelectionCollector collector(level(Index).grid(), Index, m_request, host(), dialogs(), m_selection,
                                  std::move(hooks));
-    if (!collector.collect() || !alive || Closing)
+    const bool collected = collector.collect();
+    if (!alive || Closing)
         return;
-    cmd_Cancel_Click(Index);
+    // The last nested level closed is given back now, unless this level's
+    // choice closes the window (level 0) and nothing is heard of it anyway.
+    const size_t nested = size_t(Index + 1);
+    if (nested < kLevels && m_handBackDue[nested] && (!collected || Index > 0))
+        handBack(qint16(nested));
+    if (collected)
+        cmd_Cancel_Click(Index);
 }
 
 void wkDatabases_Form::openNestedList(qint16 Index, const QString& listCode) {
     QPointer<wkDatabases_Form> alive(this);
+    if (Index + 1 < kLevels)
+        m_handBackDue[size_t(Index + 1)] = false; // open again: nothing to give back
+    m_nestedAwaited[size_t(Index)] = true;
     Open_Database_Level(Index, listCode);
     // The user works in the nested level; its Close re-enables this grid.
     // Its keys are the user's next keys, not ones arriving during this key's
@@ -47,6 +57,8 @@ void wkDatabases_Form::openNestedList(qint16 Index, const QString& listCode) {
     const QScopedValueRollback keysFree(KeyBusy, false);
     while (alive && !Closing && !level(Index).grid().Enabled())
         host().NotifyHost(1);
+    if (alive)
+        m_nestedAwaited[size_t(Index)] = false;
 }
 
 } // namespace viVavazuruv

@@ -194,6 +194,9 @@ private:
     void leaveEditMode(qint16 Index);
     // Opens a list named in a chosen row on the next level and waits until it is closed.
     void openNestedList(qint16 Index, const QString& listCode);
+    // A nested level closes: the level below gets the keyboard and is shown
+    // as the current one again.
+    void handBack(qint16 Index);
     // Only the level in front can take the focus or an access key.
     void coverLevelsBelow();
     // The level's grid takes the keys, its cursor on the first row that can be chosen.
@@ -240,6 +243,11 @@ private:
     Selection m_selection;
     std::shared_ptr<IDialogs> m_dialogs;
     std::array<std::unique_ptr<PickerLevel>, kLevels> m_levels;
+    // A level that waits for the nested list it opened for one of its
+    // entry's variables; and a nested level closed meanwhile whose hand-back
+    // waits until the level below knows whether the next variable opens it again.
+    std::array<bool, kLevels> m_nestedAwaited{};
+    std::array<bool, kLevels> m_handBackDue{};
     WindowPlacement m_placement;
     GridMenu m_menu;
     bool m_activated = false;
