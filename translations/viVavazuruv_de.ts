@@ -1219,6 +1219,14 @@ Die Variable erscheint daher so, wie sie angezeigt wird.</translation>
         <source>Returned string of %1</source>
         <translation>Zurückgegebene Zeichenkette von %1</translation>
     </message>
+    <message>
+        <source>&amp;Lists</source>
+        <translation>&amp;Listen</translation>
+    </message>
+    <message>
+        <source>List &amp;history...</source>
+        <translation>Listen&amp;verlauf...</translation>
+    </message>
 </context>
 <context>
     <name>vvdemo::ListHistoryWindow</name>

@@ -1219,6 +1219,14 @@ Por lo tanto, la variable aparecerá tal como se muestra.</translation>
         <source>Returned string of %1</source>
         <translation>Cadena devuelta por %1</translation>
     </message>
+    <message>
+        <source>&amp;Lists</source>
+        <translation>&amp;Listas</translation>
+    </message>
+    <message>
+        <source>List &amp;history...</source>
+        <translation>&amp;Historial de la lista...</translation>
+    </message>
 </context>
 <context>
     <name>vvdemo::ListHistoryWindow</name>

@@ -18,6 +18,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QPushButton>
@@ -28,6 +29,7 @@
 #include <QSqlQuery>
 #include <QStatusBar>
 #include <QStringListModel>
+#include <QStyle>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -149,27 +151,48 @@ DemoHostWindow::DemoHostWindow(std::shared_ptr<viVavazuruv::ReferenceHost> host,
     auto* central = new QWidget;
     auto* layout = new QVBoxLayout(central);
     layout->addWidget(buildHeader());
-    // A long answer makes its row taller; the rows scroll rather than overlap.
+    layout->addWidget(buildEntryPoints(), 1);
+    // A long answer makes its row taller, a small screen or a longer language
+    // leaves less room than the desk takes: it scrolls rather than overlaps.
     auto* rows = new QScrollArea;
     rows->setObjectName(u"entryPointsScroll"_s);
     // Only scrolls; the keys go to the rows' own fields.
     rows->setFocusPolicy(Qt::NoFocus);
     rows->setWidgetResizable(true);
     rows->setFrameShape(QFrame::NoFrame);
-    rows->setWidget(buildEntryPoints());
-    layout->addWidget(rows, 1);
-    setCentralWidget(central);
+    rows->setWidget(central);
+    setCentralWidget(rows);
     statusBar()->setObjectName(u"statusBar"_s);
     statusBar()->showMessage(tr("Type a group code into Tmp to be answered from the list, or leave it empty "
                                 "to open the picker."));
 
     fillPatients();
     fillListCodes();
-    QAction* history = menuBar()->addMenu(u"&Lists"_s)->addAction(u"List &history..."_s);
+    QMenu* lists = menuBar()->addMenu(tr("&Lists"));
+    lists->setObjectName(u"listsMenu"_s);
+    QAction* history = lists->addAction(tr("List &history..."));
     history->setObjectName(u"listHistoryAction"_s);
     history->setShortcut(u"Ctrl+H"_s);
     connect(history, &QAction::triggered, this, &DemoHostWindow::showListHistory);
-    resize(1260, 880);
+    fitToScreen();
+}
+
+void DemoHostWindow::fitToScreen() {
+    // The designed size where the screen has room for it, frame included;
+    // otherwise the screen's free area, and the desk scrolls.
+    const QScreen* shownOn = screen();
+    if (!shownOn) {
+        resize(1260, 880);
+        return;
+    }
+    const QRect area = shownOn->availableGeometry();
+    const int border = std::max(0, style()->pixelMetric(QStyle::PM_MdiSubWindowFrameWidth));
+    const int title = std::max(0, style()->pixelMetric(QStyle::PM_TitleBarHeight));
+    const QSize room(area.width() - 2 * border, area.height() - title - 2 * border);
+    resize(QSize(1260, 880).boundedTo(room).expandedTo(QSize(200, 150)));
+    const QRect outer = frameGeometry().isValid() ? frameGeometry() : geometry();
+    if (!area.contains(outer))
+        move(area.topLeft() + QPoint(border, title + border));
 }
 
 void DemoHostWindow::showListHistory() {

@@ -51,6 +51,8 @@ private:
         QLabel* outputs = nullptr;
     };
 
+    // Sizes the desk to its screen's free area (the designed size where it fits).
+    void fitToScreen();
     QWidget* buildHeader();
     QWidget* buildEntryPoints();
     void fillPatients();

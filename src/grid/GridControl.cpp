@@ -10,6 +10,7 @@
 #include <QEvent>
 #include <QFontMetrics>
 #include <QHeaderView>
+#include <QScrollBar>
 #include <QVBoxLayout>
 #include <algorithm>
 #include <cmath>
@@ -387,6 +388,22 @@ void GridControl::applyColumnWidth(qint32 col) {
 void GridControl::setSpareWidthColumn(qint32 col) {
     m_spareWidthColumn = col;
     fitSpareWidth();
+}
+
+int GridControl::columnsWidth() const {
+    const QHeaderView* header = m_view->horizontalHeader();
+    int width = 2 * m_view->frameWidth() + m_view->verticalScrollBar()->sizeHint().width();
+    if (!m_view->verticalHeader()->isHidden())
+        width += m_view->verticalHeader()->width();
+    for (qint32 col = 1; col <= MaxCols(); ++col) {
+        if (header->isSectionHidden(col - 1))
+            continue;
+        // The spare column counts with its own width, not what it took of the grid's.
+        width += col == m_spareWidthColumn && m_widthChars[col] > 0
+                     ? pixelsOfChars(*m_view, m_widthChars[col])
+                     : header->sectionSize(col - 1);
+    }
+    return width;
 }
 
 void GridControl::fitSpareWidth() {

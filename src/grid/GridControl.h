@@ -119,6 +119,9 @@ public:
     // The column that takes whatever width the grid has beyond its columns'
     // own (0, the default, for none), so a widened grid shows no empty space.
     void setSpareWidthColumn(qint32 col);
+    // The width in pixels that shows every shown column at its own width,
+    // row numbers, frame and vertical scroll bar included.
+    int columnsWidth() const;
 
     QTableView* view() const;
     GridModel* model() const { return m_model; }

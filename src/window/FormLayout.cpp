@@ -2,6 +2,7 @@
 #include "wkDatabases_Form.h"
 
 #include "FormTwips.h"
+#include "LevelFrame.h"
 #include "ListColumns.h"
 #include <core/Logging.h>
 #include <core/RequestState.h>
@@ -59,14 +60,31 @@ void wkDatabases_Form::Arrange_Controls(bool ShowAddDelete) {
     const qint64 border = BorderHeight();
     const qint64 rowTwips = twips::roundedTwips(base.grid().RowHeightToTwips(1, kFitRowUnits));
     qint64 wanted = twips::pixelsToTwipsY(base.cmd_Add->height()) + qint64(rows) * rowTwips + kFitExtras;
-    const qint64 screenHeight = twips::screenHeightTwips();
+    // A window that would pass its screen's bottom is moved up before it is
+    // made lower (the placement does that): it is never cut by the edge.
+    const QRect area = m_placement.availableArea();
+    const qint64 areaTop = area.isEmpty() ? 0 : twips::pixelsToTwipsY(area.top());
+    const qint64 areaBottom =
+        area.isEmpty() ? twips::screenHeightTwips() : twips::pixelsToTwipsY(area.bottom() + 1);
     const qint64 top = FormTop();
-    if (rows >= kScreenFillingRows || top + wanted > screenHeight - border)
-        wanted = screenHeight - top - border;
+    if (rows >= kScreenFillingRows)
+        wanted = areaBottom - top - border;
+    else
+        wanted = std::min(wanted, areaBottom - areaTop - border);
 
     // Fitted once, and only by growing, while no stored layout applies.
     if (rows >= 3)
         m_placement.fitHeight(wanted);
+
+    // A nested level's frame wide enough for its buttons side by side and
+    // its grid's columns, as far as the screen allows (level 0 keeps the
+    // window's own width: it is the list's stored or default one).
+    if (topLevel > 0) {
+        const qint32 gridWidth = twips::pixelsToTwipsX(level(topLevel).uddbs_SS->columnsWidth());
+        const qint32 frameWidth = std::max(PickerLevel::MinFrameWidth, gridWidth + 2 * PickerLevel::Inset);
+        m_placement.widen(2 * kFrameMargin + kCascadeRight * topLevel + frameWidth +
+                          m_placement.borderWidth());
+    }
 
     const qint32 clientWidth = ClientWidth();
     const qint32 clientHeight = ClientHeight();
@@ -82,6 +100,8 @@ void wkDatabases_Form::Arrange_Controls(bool ShowAddDelete) {
         }
         lvl.place(frameLeft, frameTop, frameWidth, frameHeight, ShowAddDelete);
     }
+    // No title of a level under another's frame.
+    LevelFrame::fitTitles(this);
 }
 
 void wkDatabases_Form::Enable_Level_Buttons(qint16 Level, bool Enabled) {

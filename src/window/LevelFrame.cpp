@@ -82,9 +82,92 @@ LevelFrame::LevelFrame(QWidget* parent) : QGroupBox(parent) {
     setAttribute(Qt::WA_OpaquePaintEvent);
 }
 
-void LevelFrame::paintEvent(QPaintEvent* event) {
+void LevelFrame::fitTitles(QWidget* parent) {
+    if (!parent)
+        return;
+    for (QObject* child : parent->children()) {
+        if (auto* frame = dynamic_cast<LevelFrame*>(child))
+            frame->fitTitle();
+    }
+}
+
+void LevelFrame::fitTitle() {
+    int room = -1;
+    if (const QWidget* parent = parentWidget()) {
+        const QRect band = titleBand().translated(pos());
+        bool over = false; // later children are stacked over this one
+        for (const QObject* child : parent->children()) {
+            if (child == this) {
+                over = true;
+                continue;
+            }
+            const auto* frame = dynamic_cast<const LevelFrame*>(child);
+            if (over && frame && !frame->isHidden() && frame->geometry().intersects(band))
+                room = std::min(room < 0 ? width() : room, frame->x() - x());
+        }
+    }
+    if (room == m_titleRoom)
+        return;
+    m_titleRoom = room;
+    update();
+}
+
+void LevelFrame::showEvent(QShowEvent* event) {
+    QGroupBox::showEvent(event);
+    fitTitles(parentWidget());
+}
+
+void LevelFrame::hideEvent(QHideEvent* event) {
+    QGroupBox::hideEvent(event);
+    fitTitles(parentWidget());
+}
+
+void LevelFrame::moveEvent(QMoveEvent* event) {
+    QGroupBox::moveEvent(event);
+    fitTitles(parentWidget());
+}
+
+void LevelFrame::resizeEvent(QResizeEvent* event) {
+    QGroupBox::resizeEvent(event);
+    fitTitles(parentWidget());
+}
+
+QStyleOptionGroupBox LevelFrame::shownOption() const {
     QStyleOptionGroupBox option;
     initStyleOption(&option);
+    const int room = m_titleRoom < 0 ? width() : std::min(m_titleRoom, width());
+    const QRect full = style()->subControlRect(QStyle::CC_GroupBox, &option, QStyle::SC_GroupBoxLabel, this);
+    if (option.text.isEmpty() || full.right() < room)
+        return option;
+    // What the label takes beyond its text (margins), kept; the text gives way.
+    const int textWidth = option.fontMetrics.horizontalAdvance(option.text, Qt::TextShowMnemonic);
+    const int margins = full.width() - textWidth;
+    const int gap = option.fontMetrics.averageCharWidth();
+    option.text = option.fontMetrics.elidedText(
+        option.text, Qt::ElideRight, std::max(0, room - full.left() - margins - gap), Qt::TextShowMnemonic);
+    return option;
+}
+
+QString LevelFrame::shownTitle() const {
+    return shownOption().text;
+}
+
+QRect LevelFrame::titleRect() const {
+    const QStyleOptionGroupBox option = shownOption();
+    if (option.text.isEmpty())
+        return {};
+    return style()->subControlRect(QStyle::CC_GroupBox, &option, QStyle::SC_GroupBoxLabel, this);
+}
+
+QRect LevelFrame::titleBand() const {
+    QStyleOptionGroupBox option;
+    initStyleOption(&option);
+    const QRect label = style()->subControlRect(QStyle::CC_GroupBox, &option, QStyle::SC_GroupBoxLabel, this);
+    return QRect(0, 0, width(), std::max(label.bottom() + 1, option.fontMetrics.height()));
+}
+
+void LevelFrame::paintEvent(QPaintEvent* event) {
+    const QStyleOptionGroupBox option = shownOption();
     const qreal ratio = devicePixelRatio();
     const QString key = frameKey(*style(), option, font(), ratio);
     QPixmap picture;

@@ -20,7 +20,7 @@ namespace {
 constexpr qint32 kButtonWidth = 990;
 constexpr qint32 kButtonHeight = 375;
 constexpr qint32 kButtonTop = 240;
-constexpr qint32 kInset = 120;
+constexpr qint32 kInset = PickerLevel::Inset;
 constexpr qint32 kGridGap = 45;
 constexpr qint32 kGridBottom = 90;
 
@@ -164,13 +164,17 @@ void PickerLevel::place(qint32 frameLeft, qint32 frameTop, qint32 frameWidth, qi
                         bool showAddDelete) {
     placeInTwips(Uddbs_Frame, frameLeft, frameTop, frameWidth, frameHeight);
 
-    placeInTwips(cmd_Select, kInset, kButtonTop, kButtonWidth, kButtonHeight);
-    placeInTwips(cmd_Edit, kInset + kButtonWidth + kInset, kButtonTop, kButtonWidth, kButtonHeight);
-    placeInTwips(cmd_Add, kInset, kButtonTop, kButtonWidth, kButtonHeight);
+    // A frame narrower than its screen lets the window be gets narrower
+    // buttons, never buttons over each other.
+    const qint32 buttonWidth =
+        std::clamp<qint32>((frameWidth - (MinFrameWidth - 3 * kButtonWidth)) / 3, 0, kButtonWidth);
+    placeInTwips(cmd_Select, kInset, kButtonTop, buttonWidth, kButtonHeight);
+    placeInTwips(cmd_Edit, kInset + buttonWidth + kInset, kButtonTop, buttonWidth, kButtonHeight);
+    placeInTwips(cmd_Add, kInset, kButtonTop, buttonWidth, kButtonHeight);
     cmd_Add->setVisible(showAddDelete);
-    const qint32 rightButton = frameWidth - kInset - kButtonWidth;
-    placeInTwips(cmd_Cancel, rightButton, kButtonTop, kButtonWidth, kButtonHeight);
-    placeInTwips(cmd_Del, rightButton, kButtonTop, kButtonWidth, kButtonHeight);
+    const qint32 rightButton = frameWidth - kInset - buttonWidth;
+    placeInTwips(cmd_Cancel, rightButton, kButtonTop, buttonWidth, kButtonHeight);
+    placeInTwips(cmd_Del, rightButton, kButtonTop, buttonWidth, kButtonHeight);
     cmd_Del->setVisible(showAddDelete);
 
     // The hint line belongs to edit mode; most windows never show it.

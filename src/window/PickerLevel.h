@@ -41,6 +41,11 @@ public:
     PickerLevel(const PickerLevel&) = delete;
     PickerLevel& operator=(const PickerLevel&) = delete;
 
+    // Inset of the buttons and the grid in the frame, and the narrowest frame
+    // that holds three buttons with that gap between them (twips).
+    static constexpr qint32 Inset = 120;
+    static constexpr qint32 MinFrameWidth = 4 * Inset + 3 * 990;
+
     int index() const { return m_index; }
     IGridControl& grid() const;
 

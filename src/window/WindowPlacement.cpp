@@ -7,6 +7,8 @@
 #include <core/Logging.h>
 #include <viVavazuruv/AutomationError.h>
 
+#include <QGuiApplication>
+#include <QScreen>
 #include <QStyle>
 #include <QWidget>
 
@@ -93,11 +95,56 @@ void WindowPlacement::apply() {
     m_applying = true;
     m_assumedFrame = frameMarginsNow();
     twips::keepOnAScreen(m_left, m_top, m_width, m_height);
+    keepWhollyOnScreen();
     m_window.move(twips::twipsToPixelsX(m_left), twips::twipsToPixelsY(m_top));
     m_window.resize(
         std::max(1, twips::twipsToPixelsX(m_width) - m_assumedFrame.left() - m_assumedFrame.right()),
         std::max(1, twips::twipsToPixelsY(m_height) - m_assumedFrame.top() - m_assumedFrame.bottom()));
     m_applying = false;
+}
+
+QRect WindowPlacement::availableArea() const {
+    const QPoint at(twips::twipsToPixelsX(m_left), twips::twipsToPixelsY(m_top));
+    const QScreen* screen = QGuiApplication::screenAt(at);
+    if (!screen && m_window.parentWidget())
+        screen = m_window.parentWidget()->screen();
+    if (!screen)
+        screen = QGuiApplication::primaryScreen();
+    return screen ? screen->availableGeometry() : QRect();
+}
+
+void WindowPlacement::keepWhollyOnScreen() {
+    const QRect area = availableArea();
+    if (area.isEmpty())
+        return;
+    // Along one axis: the size within the area's, then the start moved so the end is on it too.
+    const auto fit = [](qint32& start, qint32& size, int areaFrom, int areaSize, auto toPixels,
+                        auto toTwips) {
+        int from = toPixels(start);
+        int length = toPixels(size);
+        if (length > areaSize) {
+            length = areaSize;
+            size = toTwips(length);
+        }
+        const int fitted = std::clamp(from, areaFrom, areaFrom + areaSize - std::max(length, 1));
+        if (fitted != from) {
+            from = fitted;
+            start = toTwips(from);
+        }
+    };
+    fit(m_left, m_width, area.x(), area.width(), twips::twipsToPixelsX, twips::pixelsToTwipsX);
+    fit(m_top, m_height, area.y(), area.height(), twips::twipsToPixelsY, twips::pixelsToTwipsY);
+}
+
+bool WindowPlacement::widen(qint32 outerWidth) {
+    const QRect area = availableArea();
+    const qint32 most = area.isEmpty() ? outerWidth : twips::pixelsToTwipsX(area.width());
+    const qint32 target = std::min(outerWidth, most);
+    if (twips::twipsToPixelsX(target) <= twips::twipsToPixelsX(m_width))
+        return false;
+    m_width = target;
+    apply();
+    return true;
 }
 
 bool WindowPlacement::syncFrame() {

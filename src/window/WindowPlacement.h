@@ -48,8 +48,15 @@ public:
     // The frame a window assumes until the window manager has drawn its own (for tests).
     static void assumeFrame(const QMargins& frame);
 
-    // Moves and sizes the window to the twips; a window off every screen comes onto the nearest.
+    // Moves and sizes the window to the twips, wholly onto the screen it
+    // belongs to: moved first, shrunk only where that screen is smaller.
     void apply();
+    // The free area (pixels) of the screen the window belongs to: the one at
+    // its position, else its parent's, else the primary one; empty without any.
+    QRect availableArea() const;
+    // Widens the window to outerWidth (twips) as far as its screen allows, and
+    // never narrows it; the levels are not laid out again. True when it grew.
+    bool widen(qint32 outerWidth);
     // True while apply() moves the window: the events that follow are its own.
     bool applying() const { return m_applying; }
     // Re-applies the outer size when the real frame differs from the assumed one; true when it did.
@@ -75,6 +82,7 @@ public:
     void keep(qint16 marker, IHostServices& host, const QString& listCode) const;
 
 private:
+    void keepWhollyOnScreen();
     void placeByDefault(const PickerRequest& request, qint16& marker);
     // The frame around the window: the real one once shown, else the last one seen.
     QMargins frameMarginsNow() const;

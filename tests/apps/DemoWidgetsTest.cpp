@@ -9,6 +9,7 @@
 #include "ListHistoryWindow.h"
 
 #include <grid/Contrast.h>
+#include <viVavazuruv/Translations.h>
 #include <viVavazuruv/wkDatabases.h>
 
 #include <QAccessible>
@@ -19,10 +20,14 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QLocale>
+#include <QMenuBar>
 #include <QPushButton>
+#include <QScreen>
+#include <QScrollArea>
 #include <QScrollBar>
 #include <QTableWidget>
 #include <QTest>
+#include <QTranslator>
 
 using namespace Qt::StringLiterals;
 using namespace viVavazuruv;
@@ -144,6 +149,44 @@ TEST_P(DemoDeskTest, EveryTabStopHasANameOfItsOwnAnAnswerIsReadWhereItShowsAndNo
     EXPECT_GE(grid::contrastRatio(note->palette().color(group, QPalette::WindowText),
                                   note->palette().color(group, QPalette::Window)),
               grid::kTextContrast);
+}
+
+// On the screen it runs on (registered again for small and scaled screens),
+// in each language: the desk inside the screen's free area, and whatever does
+// not fit within it to be scrolled to; its menu in the language.
+TEST_P(DemoDeskTest, TheDeskFitsItsScreenInEveryLanguage) {
+    const struct {
+        const char* locale;
+        QString menu;
+    } languages[] = {{"en", u"&Lists"_s}, {"de", u"&Listen"_s}};
+    auto desk = ReferenceHost::Open(m_db->url(), m_dialogs, m_folder.path());
+    wkDatabases component;
+    component.put_GIC(desk);
+    for (const auto& language : languages) {
+        SCOPED_TRACE(language.locale);
+        QTranslator translator;
+        if (qstrcmp(language.locale, "en") != 0) {
+            ASSERT_TRUE(LoadTranslation(translator, QLocale(QLatin1String(language.locale))));
+            QCoreApplication::installTranslator(&translator);
+        }
+        {
+            vvdemo::DemoHostWindow window(desk, component);
+            window.show();
+            ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+            const QRect area = window.screen()->availableGeometry();
+            EXPECT_TRUE(area.contains(window.frameGeometry()))
+                << window.frameGeometry().width() << "x" << window.frameGeometry().height() << " on "
+                << area.width() << "x" << area.height();
+            const auto* scroll = window.findChild<QScrollArea*>(u"entryPointsScroll"_s);
+            ASSERT_TRUE(scroll && scroll->widget());
+            const QSize wanted = scroll->widget()->minimumSizeHint();
+            const QSize room = scroll->viewport()->size();
+            EXPECT_TRUE(wanted.width() <= room.width() || scroll->horizontalScrollBar()->maximum() > 0);
+            EXPECT_TRUE(wanted.height() <= room.height() || scroll->verticalScrollBar()->maximum() > 0);
+            EXPECT_EQ(window.menuBar()->actions().value(0)->text(), language.menu);
+        }
+        QCoreApplication::removeTranslator(&translator);
+    }
 }
 
 } // namespace
