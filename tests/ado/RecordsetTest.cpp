@@ -291,23 +291,21 @@ TEST(VbNumbersTest, ValReadsTheLeadingNumber) {
 }
 
 TEST(VbNumbersTest, RoundHalfToEvenAndOverflow) {
-    EXPECT_EQ((QList<qint32>{vb::CLng(2.5), vb::CLng(3.5), vb::CLng(-2.5)}), (QList<qint32>{2, 4, -2}));
-    EXPECT_EQ(vb::CInt(32767.4), 32767);
-    EXPECT_EQ(vb::KeyOf(u"  12 "_s), 12);
-    EXPECT_EQ(vb::KeyOf(u"7ALERT"_s), 7); // why an unsaved line's key cell is dangerous
+    // KeyOf("7ALERT") is why an unsaved line's key cell is dangerous.
+    EXPECT_EQ((QList<qint32>{vb::CLng(2.5), vb::CLng(3.5), vb::CLng(-2.5), vb::CInt(32767.4),
+                             vb::KeyOf(u"  12 "_s), vb::KeyOf(u"7ALERT"_s)}),
+              (QList<qint32>{2, 4, -2, 32767, 12, 7}));
     for (double tooBig : {2147483648.0, -2147483649.0, std::nan("")})
         EXPECT_EQ(test::errorOf([=] { vb::CLng(tooBig); }), ErrorCode::Overflow) << tooBig;
     EXPECT_THROW(vb::CInt(32767.5), AutomationError);
 }
 
 TEST(VbTextTest, TrimRemovesBlanksOnlyAndPositionsCountFromOne) {
-    EXPECT_EQ(vb::Trim(u"\t Visa  \n"_s), u"\t Visa  \n"_s);
-    EXPECT_EQ(vb::Trim(u"     "_s), QString());
-    EXPECT_EQ(vb::LTrim(u"  a b "_s), u"a b "_s);
-    EXPECT_EQ(vb::InStr(10, u"Filling |T# |SF"_s, u"|"_s), 13);
-    EXPECT_EQ(vb::InStr(99, u"abc"_s, u"a"_s), 0);
-    EXPECT_EQ(vb::Mid(u"Credit Card"_s, 12), QString());
-    EXPECT_EQ(vb::Mid(u"|CARIES"_s, 1, 3), u"|CA"_s);
+    EXPECT_EQ(QStringList({vb::Trim(u"\t Visa  \n"_s), vb::Trim(u"     "_s), vb::LTrim(u"  a b "_s),
+                           vb::Mid(u"Credit Card"_s, 12), vb::Mid(u"|CARIES"_s, 1, 3)}),
+              QStringList({u"\t Visa  \n"_s, QString(), u"a b "_s, QString(), u"|CA"_s}));
+    EXPECT_EQ(std::pair(vb::InStr(10, u"Filling |T# |SF"_s, u"|"_s), vb::InStr(99, u"abc"_s, u"a"_s)),
+              std::pair(13, 0));
 }
 
 } // namespace

@@ -69,8 +69,7 @@ protected:
     }
 
     void update(qint32 key, const QString& description) {
-        qint32 same = key;
-        ASSERT_TRUE(saveEntry(same, {u"usrdefDes"_s}, {description}));
+        ASSERT_TRUE(describe(key, description));
         expect(u"update"_s, key, description, u"DR_SMITH"_s);
     }
 };
@@ -143,15 +142,9 @@ TEST_P(HistorySealScale, EntriesThatCannotBeReadKeepTheirPlaceAndAnEmptyOneGoes)
     if (postgres())
         GTEST_SKIP() << "entries of several changes are SQLite's way of recording a run";
     const qint32 key = addEntry(u"ALERT"_s, u"Latex"_s);
-    for (const QString& entry : {u"{not json"_s, u"{\"changes\":[]}"_s}) {
-        QSqlQuery planted(m_db->db());
-        planted.prepare(u"INSERT INTO UsrDefHistory (ChangedAt, Action, RowAfter) VALUES (?, 'pack', ?)"_s);
-        planted.addBindValue(u"2026-12-07T10:00:00.000Z"_s);
-        planted.addBindValue(entry);
-        ASSERT_TRUE(planted.exec()) << planted.lastError().text().toStdString();
-    }
-    qint32 same = key;
-    ASSERT_TRUE(saveEntry(same, {u"usrdefDes"_s}, {u"Latex, severe"_s}));
+    for (const QString& entry : {u"{not json"_s, u"{\"changes\":[]}"_s})
+        plant(entry);
+    ASSERT_TRUE(describe(key, u"Latex, severe"_s));
 
     EXPECT_EQ(history().seal(), 3);
     const QList<ListChange> changes = history().changes(ChangeFilter{});

@@ -6,6 +6,7 @@
 
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QSqlError>
 
 namespace viVavazuruv::test {
 
@@ -23,6 +24,26 @@ protected:
         ChangeFilter filter;
         filter.key = key;
         return history().changes(filter);
+    }
+    // An entry of the kind that records a run, written by hand with text of the caller's.
+    void plant(const QString& entry) {
+        QSqlQuery planted(m_db->db());
+        planted.prepare(u"INSERT INTO UsrDefHistory (ChangedAt, Action, RowAfter) "
+                        u"VALUES ('2026-12-07T10:00:00.000Z', 'pack', ?)"_s);
+        planted.addBindValue(entry);
+        EXPECT_TRUE(planted.exec()) << planted.lastError().text().toStdString();
+    }
+    // Runs statements ("; " between them) on the test's own connection, then
+    // check, and puts the history back as it was.
+    void tampered(const QString& statements, const std::function<void()>& check) {
+        m_db->exec(u"CREATE TABLE Kept AS SELECT * FROM UsrDefHistory"_s);
+        for (const QString& statement : statements.split(u"; "_s))
+            m_db->exec(statement);
+        check();
+        for (const QString& statement :
+             {u"DELETE FROM UsrDefHistory"_s, u"INSERT INTO UsrDefHistory SELECT * FROM Kept"_s,
+              u"DROP TABLE Kept"_s})
+            m_db->exec(statement);
     }
     // A column of a row as JSON text ("" for no row); an added column is
     // named as the engine's catalogue spells it.

@@ -33,13 +33,10 @@ TEST_P(ListHistoryTest, EveryWriteIsRecordedWithItsUserAndValuesWhoeverMakesIt) 
     const qint32 key = addEntry(u"ALERT"_s, u"Penicillin"_s);
     // A run of saves, as the picker's Done makes it.
     ASSERT_TRUE(host().BeginSaveRecords());
-    qint32 same = key;
-    ASSERT_TRUE(saveEntry(same, {u"usrdefDes"_s}, {u"Penicillin, severe"_s}));
+    ASSERT_TRUE(describe(key, u"Penicillin, severe"_s));
     host().EndSaveRecords(true);
     // Another program's connection knows nothing of the host and still writes.
-    QSqlQuery foreign(m_db->db());
-    ASSERT_TRUE(foreign.exec(u"UPDATE UsrDefTable SET usrdefSeqCod = 'PEN' WHERE usrdefInd = %1"_s.arg(key)))
-        << foreign.lastError().text().toStdString();
+    m_db->exec(u"UPDATE UsrDefTable SET usrdefSeqCod = 'PEN' WHERE usrdefInd = %1"_s.arg(key));
     deleteAsThePickerDoes(key);
 
     const QList<ListChange> changes = changesOf(key);
@@ -104,14 +101,10 @@ TEST_P(ListHistoryTest, ARunIsRecordedAsItLeftTheRowsThoughTheyChangeBeforeTheSe
     ASSERT_TRUE(saveEntry(key, {u"UsrDefCod"_s, u"usrdefDes"_s}, {u"ALERT"_s, u"Iodine"_s}));
     host().EndSaveRecords(true);
     ASSERT_TRUE(host().BeginSaveRecords()); // rolled back: nothing of it is kept
-    qint32 same = key;
-    ASSERT_TRUE(saveEntry(same, {u"usrdefDes"_s}, {u"Never saved"_s}));
+    ASSERT_TRUE(describe(key, u"Never saved"_s));
     host().EndSaveRecords(false);
     // Another program changes the row before anything is sealed.
-    QSqlQuery foreign(m_db->db());
-    ASSERT_TRUE(
-        foreign.exec(u"UPDATE UsrDefTable SET usrdefDes = 'Iodine, severe' WHERE usrdefInd = %1"_s.arg(key)))
-        << foreign.lastError().text().toStdString();
+    m_db->exec(u"UPDATE UsrDefTable SET usrdefDes = 'Iodine, severe' WHERE usrdefInd = %1"_s.arg(key));
 
     const QList<ListChange> changes = changesOf(key);
     ASSERT_EQ(changes.size(), 2);
@@ -142,8 +135,7 @@ TEST_P(ListHistoryTest, AnUpdateThatWaitedForAnotherSessionRecordsTheRowItReplac
     while (!holding)
         QThread::msleep(5);
     ASSERT_TRUE(host().BeginSaveRecords());
-    qint32 same = key;
-    const bool saved = saveEntry(same, {u"usrdefDes"_s}, {u"Iodine, mild"_s});
+    const bool saved = describe(key, u"Iodine, mild"_s);
     host().EndSaveRecords(true);
     other.join();
 
@@ -162,20 +154,17 @@ TEST_P(ListHistoryTest, ARestoreBringsBackADeletedRowOnlyWhileNothingMovedOn) {
     EXPECT_EQ(scalar(u"SELECT COUNT(*) FROM UsrDefTable WHERE usrdefInd = %1"_s.arg(key)), 0);
 
     history().restore(deleted);
-    EXPECT_EQ(value(u"SELECT usrdefDes FROM UsrDefTable WHERE usrdefInd = %1"_s.arg(key)).toString(),
-              u"Latex"_s);
+    EXPECT_EQ(description(key), u"Latex"_s);
     const ListChange restored = changesOf(key).last();
     EXPECT_EQ(std::tuple(restored.action, restored.user), std::tuple(u"insert"_s, u"DR_SMITH"_s));
     EXPECT_THROW(history().restore(deleted), RestoreRefused); // the key is in use again
 
-    qint32 same = key;
-    saveEntry(same, {u"usrdefDes"_s}, {u"Latex gloves"_s});
+    describe(key, u"Latex gloves"_s);
     const qint64 edited = changesOf(key).last().change;
-    saveEntry(same, {u"usrdefDes"_s}, {u"Latex, all"_s});
+    describe(key, u"Latex, all"_s);
     EXPECT_THROW(history().restore(edited), RestoreRefused); // changed again since
     history().restore(changesOf(key).last().change);
-    EXPECT_EQ(value(u"SELECT usrdefDes FROM UsrDefTable WHERE usrdefInd = %1"_s.arg(key)).toString(),
-              u"Latex gloves"_s);
+    EXPECT_EQ(description(key), u"Latex gloves"_s);
 }
 
 TEST_P(ListHistoryTest, VerifyFindsAnAlteredARemovedAndAReorderedChangeAndPruningKeepsItIntact) {
@@ -195,20 +184,14 @@ TEST_P(ListHistoryTest, VerifyFindsAnAlteredARemovedAndAReorderedChangeAndPrunin
         u"UPDATE UsrDefHistory SET SealNo = -SealNo WHERE SealNo IN (%1, %1 + 1); UPDATE UsrDefHistory SET "
         u"SealNo = CASE WHEN SealNo = -%1 THEN %1 + 1 ELSE %1 END WHERE SealNo < 0"_s,
     };
-    for (const QString& statements : tampering) {
-        const qint64 target = first + 2;
-        m_db->exec(u"CREATE TABLE Kept AS SELECT * FROM UsrDefHistory"_s);
-        for (const QString& statement : statements.arg(target).split(u"; "_s))
-            m_db->exec(statement);
-        const HistoryCheck broken = history().verify();
-        EXPECT_FALSE(broken.intact) << statements.toStdString();
-        // The change tampered with, or the one that no longer links to it.
-        EXPECT_TRUE(broken.firstBroken == target || broken.firstBroken == target + 1)
-            << broken.reason.toStdString();
-        m_db->exec(u"DELETE FROM UsrDefHistory"_s);
-        m_db->exec(u"INSERT INTO UsrDefHistory SELECT * FROM Kept"_s);
-        m_db->exec(u"DROP TABLE Kept"_s);
-    }
+    const qint64 target = first + 2;
+    for (const QString& statements : tampering)
+        tampered(statements.arg(target), [&] {
+            const HistoryCheck broken = history().verify();
+            // The change tampered with, or the one that no longer links to it.
+            EXPECT_TRUE(!broken.intact && (broken.firstBroken == target || broken.firstBroken == target + 1))
+                << statements.toStdString() << ": " << broken.reason.toStdString();
+        });
 
     ASSERT_TRUE(history().verify().intact);
     EXPECT_EQ(history().pruneBefore(history().change(first + 3)->at), 3);
@@ -263,19 +246,12 @@ TEST_P(ListHistoryTest, AHeadKeptOutsideFindsAHistoryCutShortEmptiedOrMadeAgainA
         // The whole history deleted, while the lists hold rows.
         {u"DELETE FROM UsrDefHistory"_s, u"history was removed"_s},
     };
-    for (const auto& attack : attacks) {
-        SCOPED_TRACE(attack.statements.toStdString());
-        m_db->exec(u"CREATE TABLE Kept AS SELECT * FROM UsrDefHistory"_s);
-        for (const QString& statement : attack.statements.split(u"; "_s))
-            m_db->exec(statement);
-        EXPECT_FALSE(history().verify().intact);
-        const HistoryCheck found = history().verify({head});
-        EXPECT_FALSE(found.intact);
-        EXPECT_TRUE(found.reason.contains(attack.found)) << found.reason.toStdString();
-        m_db->exec(u"DELETE FROM UsrDefHistory"_s);
-        m_db->exec(u"INSERT INTO UsrDefHistory SELECT * FROM Kept"_s);
-        m_db->exec(u"DROP TABLE Kept"_s);
-    }
+    for (const auto& attack : attacks)
+        tampered(attack.statements, [&] {
+            const HistoryCheck found = history().verify({head});
+            EXPECT_TRUE(!history().verify().intact && !found.intact && found.reason.contains(attack.found))
+                << attack.statements.toStdString() << ": " << found.reason.toStdString();
+        });
     ASSERT_TRUE(history().verify({head}).intact);
 
     // Entries written by hand that no trigger writes: a range of keys never
@@ -283,14 +259,10 @@ TEST_P(ListHistoryTest, AHeadKeptOutsideFindsAHistoryCutShortEmptiedOrMadeAgainA
     // dropped, and named by the check; nothing runs out of memory.
     for (const QString& entry : {u"{\"changes\":[[\"inserts\",1,4000000000]]}"_s, u"{not json"_s}) {
         SCOPED_TRACE(entry.toStdString());
-        QSqlQuery planted(m_db->db());
-        planted.prepare(u"INSERT INTO UsrDefHistory (ChangedAt, Action, RowAfter) VALUES (?, 'pack', ?)"_s);
-        planted.addBindValue(u"2026-12-07T10:00:00.000Z"_s);
-        planted.addBindValue(entry);
-        ASSERT_TRUE(planted.exec()) << planted.lastError().text().toStdString();
+        plant(entry);
         const HistoryCheck found = history().verify({head});
-        EXPECT_FALSE(found.intact);
-        EXPECT_TRUE(found.reason.contains(u"cannot be read"_s)) << found.reason.toStdString();
+        EXPECT_TRUE(!found.intact && found.reason.contains(u"cannot be read"_s))
+            << found.reason.toStdString();
         EXPECT_EQ(
             scalar(u"SELECT COUNT(*) FROM UsrDefHistory WHERE Action = 'pack' AND SealNo IS NOT NULL"_s), 1);
         EXPECT_THROW(history().restore(scalar(u"SELECT SealNo FROM UsrDefHistory WHERE Action = 'pack'"_s)),
@@ -307,10 +279,8 @@ TEST_P(ListHistoryTest, AHeadKeptOutsideFindsAHistoryCutShortEmptiedOrMadeAgainA
     const HistoryCheck gone = history().verify({head});
     EXPECT_TRUE(!gone.intact && gone.reason.contains(u"UsrDefHistory is missing"_s))
         << gone.reason.toStdString();
-    qint32 key = keys.first();
-    EXPECT_NE(errorOf([&] { saveEntry(key, {u"usrdefDes"_s}, {u"Unrecorded"_s}); }), 0);
-    EXPECT_EQ(value(u"SELECT usrdefDes FROM UsrDefTable WHERE usrdefInd = %1"_s.arg(key)).toString(),
-              u"Entry 0"_s);
+    EXPECT_NE(errorOf([&] { describe(keys.first(), u"Unrecorded"_s); }), 0);
+    EXPECT_EQ(description(keys.first()), u"Entry 0"_s);
 }
 
 // The database's owner on PostgreSQL, anyone with the file on SQLite, can

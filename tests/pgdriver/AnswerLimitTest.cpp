@@ -33,11 +33,9 @@ TEST_F(AnswerLimit, ASlowStatementIsCancelledAndTheConnectionKept) {
     QElapsedTimer timer;
     timer.start();
     EXPECT_FALSE(q.exec(u"SELECT pg_sleep(30)"_s));
-    EXPECT_LT(timer.elapsed(), 3000);
-    EXPECT_GE(timer.elapsed(), 290);
+    EXPECT_TRUE(timer.elapsed() >= 290 && timer.elapsed() < 3000) << timer.elapsed();
     EXPECT_EQ(q.lastError().nativeErrorCode(), u"57014"_s);
-    EXPECT_FALSE(driver()->takeAnswerCut());
-    EXPECT_FALSE(driver()->broken());
+    EXPECT_FALSE(driver()->takeAnswerCut() || driver()->broken()); // cancelled, not cut off
     EXPECT_EQ(scalar(u"SELECT 2"_s), QVariant(2));
 
     // Inside a block, too; the block is then failed, as after any error.
@@ -59,16 +57,14 @@ TEST_F(AnswerLimit, AServerThatAnswersNothingIsCutOff) {
     QElapsedTimer timer;
     timer.start();
     EXPECT_FALSE(q.exec(u"SELECT 1"_s));
-    EXPECT_GE(timer.elapsed(), 590);
-    EXPECT_LT(timer.elapsed(), 3000);
+    EXPECT_TRUE(timer.elapsed() >= 590 && timer.elapsed() < 3000) << timer.elapsed();
     EXPECT_TRUE(q.lastError().databaseText().contains(u"did not answer within 300 ms"_s))
         << q.lastError().databaseText().toStdString();
     EXPECT_TRUE(driver()->takeAnswerCut());
     EXPECT_FALSE(driver()->takeAnswerCut()); // told once
 
     // Still open for QSqlQuery's sake, so what follows fails with a reason.
-    EXPECT_TRUE(m_db.isOpen());
-    EXPECT_TRUE(driver()->broken());
+    EXPECT_TRUE(m_db.isOpen() && driver()->broken());
     EXPECT_FALSE(q.exec(u"SELECT 1"_s));
     EXPECT_TRUE(q.lastError().databaseText().contains(u"no connection"_s))
         << q.lastError().databaseText().toStdString();

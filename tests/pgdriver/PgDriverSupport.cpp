@@ -78,6 +78,15 @@ QVariant PgDriverTest::scalar(const QSqlDatabase& db, const QString& sql) {
     return q.value(0);
 }
 
+QSqlQuery PgDriverTest::bound(const QSqlDatabase& db, const QString& sql, const QVariantList& values) {
+    QSqlQuery q(db);
+    EXPECT_TRUE(q.prepare(sql)) << sql.toStdString();
+    for (const QVariant& value : values)
+        q.addBindValue(value);
+    EXPECT_TRUE(q.exec()) << sql.toStdString() << ": " << q.lastError().text().toStdString();
+    return q;
+}
+
 void PgDriverTest::run(const QSqlDatabase& db, const QString& sql) {
     QSqlQuery q(db);
     if (!q.exec(sql))

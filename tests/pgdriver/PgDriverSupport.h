@@ -30,6 +30,9 @@ protected:
     // The first column of the first row; fails the test when the statement does.
     QVariant scalar(const QString& sql) const { return scalar(m_db, sql); }
     static QVariant scalar(const QSqlDatabase& db, const QString& sql);
+    // sql prepared, values bound in turn, and run; fails the test when it does not run.
+    static QSqlQuery bound(const QSqlDatabase& db, const QString& sql, const QVariantList& values);
+    QSqlQuery bound(const QString& sql, const QVariantList& values) const { return bound(m_db, sql, values); }
     // Runs a statement; fails the test with the driver's text when it fails.
     static void run(const QSqlDatabase& db, const QString& sql);
     void run(const QString& sql) const { run(m_db, sql); }

@@ -119,11 +119,8 @@ TEST_F(Pooling, InterleavedClientsEachSeeTheirOwnSettings) {
         // Both pooled connections are taken until a's block ends; c then gets the one a leaves.
         ASSERT_TRUE(round % 2 ? a.commit() : a.rollback());
         // Prepared and bound, as the host's code runs: no named statement to go missing.
-        QSqlQuery q(c);
-        ASSERT_TRUE(
-            q.prepare(u"SELECT coalesce(current_setting('vv.x', true), '') || ?, pg_backend_pid()"_s));
-        q.addBindValue(round);
-        ASSERT_TRUE(q.exec()) << q.lastError().text().toStdString();
+        QSqlQuery q =
+            bound(c, u"SELECT coalesce(current_setting('vv.x', true), '') || ?, pg_backend_pid()"_s, {round});
         ASSERT_TRUE(q.next());
         EXPECT_EQ(q.value(0), QVariant(QString::number(round)));
         servers.insert(q.value(1).toLongLong());

@@ -31,36 +31,35 @@ TEST_F(Values, EachTypeRoundTripsThroughItsColumn) {
     const QByteArray bytes("\0\x01'\\\xff\"x", 7);
     const QString text = u"it's a \"quote\", a \\ and ü€ 😀"_s;
     const QDateTime when(QDate(2024, 2, 29), QTime(23, 59, 58, 125), QTimeZone(3600));
-    QSqlQuery q(m_db);
-    ASSERT_TRUE(q.prepare(u"INSERT INTO v VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"_s));
-    for (const QVariant& v :
-         {QVariant(true), QVariant(-2147483647 - 1), QVariant(short(-32768)),
-          QVariant(std::numeric_limits<qlonglong>::max()), QVariant(1.0 / 3.0), QVariant(0.1f),
-          QVariant(u"12345678901234567890.123456789"_s), QVariant(text), QVariant(bytes),
-          QVariant(QDate(1999, 12, 31)), QVariant(QTime(13, 14, 15, 678)),
-          QVariant(QDateTime(QDate(2000, 1, 2), QTime(3, 4, 5))), QVariant(when), QVariant(4000000000u),
-          QVariant(u"{\"a\": [1, null]}"_s)})
-        q.addBindValue(v);
-    ASSERT_TRUE(q.exec()) << q.lastError().text().toStdString();
+    // Each column, what is bound to it and what it gives back.
+    const std::tuple<QString, QVariant, QVariant> columns[] = {
+        {u"b"_s, true, true},
+        {u"i"_s, -2147483647 - 1, -2147483647 - 1},
+        {u"s"_s, short(-32768), -32768},
+        {u"l"_s, std::numeric_limits<qlonglong>::max(), std::numeric_limits<qlonglong>::max()},
+        {u"d"_s, 1.0 / 3.0, 1.0 / 3.0},
+        {u"f"_s, 0.1f, 0.1}, // float4 prints shortest, as 0.1
+        {u"n"_s, u"12345678901234567890.123456789"_s, u"12345678901234567890.123456789"_s},
+        {u"t"_s, text, text},
+        {u"y"_s, bytes, bytes},
+        {u"dt"_s, QDate(1999, 12, 31), QDate(1999, 12, 31)},
+        {u"tm"_s, QTime(13, 14, 15, 678), QTime(13, 14, 15, 678)},
+        {u"ts"_s, QDateTime(QDate(2000, 1, 2), QTime(3, 4, 5)), QDateTime(QDate(2000, 1, 2), QTime(3, 4, 5))},
+        {u"tz"_s, when, when.toUTC()},
+        {u"o"_s, 4000000000u, 4000000000u},
+        {u"j"_s, u"{\"a\": [1, null]}"_s, u"{\"a\": [1, null]}"_s},
+    };
+    QVariantList values;
+    for (const auto& column : columns)
+        values << std::get<1>(column);
+    QSqlQuery q = bound(u"INSERT INTO v VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"_s, values);
     EXPECT_EQ(q.numRowsAffected(), 1);
 
     ASSERT_TRUE(q.exec(u"SELECT * FROM v"_s));
     ASSERT_TRUE(q.next());
-    EXPECT_EQ(q.value(u"b"_s), QVariant(true));
-    EXPECT_EQ(q.value(u"i"_s), QVariant(-2147483647 - 1));
-    EXPECT_EQ(q.value(u"s"_s), QVariant(-32768));
-    EXPECT_EQ(q.value(u"l"_s), QVariant(std::numeric_limits<qlonglong>::max()));
-    EXPECT_EQ(q.value(u"d"_s), QVariant(1.0 / 3.0));
-    EXPECT_DOUBLE_EQ(q.value(u"f"_s).toDouble(), 0.1); // float4 prints shortest, as 0.1
-    EXPECT_EQ(q.value(u"n"_s).toString(), u"12345678901234567890.123456789"_s);
-    EXPECT_EQ(q.value(u"t"_s), QVariant(text));
-    EXPECT_EQ(q.value(u"y"_s), QVariant(bytes));
-    EXPECT_EQ(q.value(u"dt"_s), QVariant(QDate(1999, 12, 31)));
-    EXPECT_EQ(q.value(u"tm"_s), QVariant(QTime(13, 14, 15, 678)));
-    EXPECT_EQ(q.value(u"tz"_s).toDateTime(), when);
+    for (const auto& [column, bound, back] : columns)
+        EXPECT_EQ(q.value(column), back) << column.toStdString();
     EXPECT_EQ(q.value(u"tz"_s).toDateTime().timeSpec(), Qt::UTC);
-    EXPECT_EQ(q.value(u"o"_s), QVariant(4000000000u));
-    EXPECT_EQ(q.value(u"j"_s), QVariant(u"{\"a\": [1, null]}"_s));
 
     const QSqlRecord rec = q.record();
     EXPECT_EQ(rec.field(u"l"_s).metaType(), QMetaType::fromType<qlonglong>());
@@ -69,15 +68,10 @@ TEST_F(Values, EachTypeRoundTripsThroughItsColumn) {
 }
 
 TEST_F(Values, NullsComeBackAsNullsOfTheColumnType) {
-    QSqlQuery q(m_db);
-    ASSERT_TRUE(q.prepare(u"INSERT INTO v (i, t, y, tz) VALUES (?, ?, ?, ?), (0, ?, ?, now())"_s));
-    q.addBindValue(QVariant());
-    q.addBindValue(QString()); // a null QString is NULL, an empty one is not
-    q.addBindValue(QVariant(QMetaType::fromType<QByteArray>()));
-    q.addBindValue(QDateTime());
-    q.addBindValue(u""_s);
-    q.addBindValue(QByteArray(""));
-    ASSERT_TRUE(q.exec()) << q.lastError().text().toStdString();
+    // A null QString is NULL, an empty one is not.
+    QSqlQuery q = bound(u"INSERT INTO v (i, t, y, tz) VALUES (?, ?, ?, ?), (0, ?, ?, now())"_s,
+                        {QVariant(), QString(), QVariant(QMetaType::fromType<QByteArray>()), QDateTime(),
+                         u""_s, QByteArray("")});
 
     ASSERT_TRUE(q.exec(u"SELECT i, t, y, tz FROM v ORDER BY t NULLS FIRST"_s));
     ASSERT_TRUE(q.next());
@@ -91,16 +85,12 @@ TEST_F(Values, NullsComeBackAsNullsOfTheColumnType) {
 }
 
 TEST_F(Values, FloatSpecialsAndNumericUnderEachPolicy) {
-    QSqlQuery q(m_db);
-    ASSERT_TRUE(q.prepare(u"SELECT ?::float8, ?::float8, ?::float8, 'NaN'::numeric"_s));
-    q.addBindValue(std::numeric_limits<double>::quiet_NaN());
-    q.addBindValue(std::numeric_limits<double>::infinity());
-    q.addBindValue(-std::numeric_limits<double>::infinity());
-    ASSERT_TRUE(q.exec()) << q.lastError().text().toStdString();
+    constexpr double infinity = std::numeric_limits<double>::infinity();
+    QSqlQuery q = bound(u"SELECT ?::float8, ?::float8, ?::float8, 'NaN'::numeric"_s,
+                        {std::numeric_limits<double>::quiet_NaN(), infinity, -infinity});
     ASSERT_TRUE(q.next());
     EXPECT_TRUE(std::isnan(q.value(0).toDouble()));
-    EXPECT_EQ(q.value(1).toDouble(), std::numeric_limits<double>::infinity());
-    EXPECT_EQ(q.value(2).toDouble(), -std::numeric_limits<double>::infinity());
+    EXPECT_EQ(std::pair(q.value(1).toDouble(), q.value(2).toDouble()), std::pair(infinity, -infinity));
     EXPECT_EQ(q.value(3).toString(), u"NaN"_s);
 
     const QString sql = u"SELECT 9007199254740993.75::numeric, -2.5::numeric"_s;
@@ -122,19 +112,12 @@ TEST_F(Values, FloatSpecialsAndNumericUnderEachPolicy) {
 }
 
 TEST_F(Values, UntypedStringsTakeTheTypeTheServerInfers) {
-    QSqlQuery q(m_db);
     // Inferred from the column: a string for an int and a date.
-    ASSERT_TRUE(q.prepare(u"INSERT INTO v (i, dt) VALUES (?, ?)"_s));
-    q.addBindValue(u"17"_s);
-    q.addBindValue(u"2020-05-06"_s);
-    ASSERT_TRUE(q.exec()) << q.lastError().text().toStdString();
+    bound(u"INSERT INTO v (i, dt) VALUES (?, ?)"_s, {u"17"_s, u"2020-05-06"_s});
     EXPECT_EQ(scalar(u"SELECT i FROM v WHERE dt = '2020-05-06'"_s), QVariant(17));
 
     // Nothing to infer it from: sent once more as text.
-    ASSERT_TRUE(q.prepare(u"SELECT ?, ? IS NULL"_s));
-    q.addBindValue(u"plain"_s);
-    q.addBindValue(QVariant());
-    ASSERT_TRUE(q.exec()) << q.lastError().text().toStdString();
+    QSqlQuery q = bound(u"SELECT ?, ? IS NULL"_s, {u"plain"_s, QVariant()});
     ASSERT_TRUE(q.next());
     EXPECT_EQ(q.value(0), QVariant(u"plain"_s));
     EXPECT_EQ(q.value(1), QVariant(true));

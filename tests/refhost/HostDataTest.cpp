@@ -82,10 +82,9 @@ TEST_P(RefhostSetAndGet, AListSettingChangedAnywhereIsSeenAtTheNextQuestion) {
     EXPECT_EQ(settings(), u"/| &|.|: each TEETH TEETH"_s);
 
     ASSERT_TRUE(lent.transaction());
-    run(u"DELETE FROM ListJoinWords"_s);
-    run(u"DELETE FROM InsertEachItem"_s);
-    run(u"DELETE FROM PipeVariableList"_s);
-    run(u"DELETE FROM CodeListKey"_s);
+    for (const QString& table :
+         {u"ListJoinWords"_s, u"InsertEachItem"_s, u"PipeVariableList"_s, u"CodeListKey"_s})
+        run(u"DELETE FROM "_s + table);
     EXPECT_EQ(settings(), u",| and||  all  MOLARS"_s); // the default words, a blank joining codes
     ASSERT_TRUE(lent.rollback());
     EXPECT_EQ(settings(), u"/| &|.|: each TEETH TEETH"_s);

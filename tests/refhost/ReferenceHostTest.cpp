@@ -170,10 +170,6 @@ TEST_P(RefhostSaveRecord, ARunReadsItsUpdatesInOrderAndOneFailingRowFailsTheRun)
     if (!postgres())
         GTEST_SKIP() << "SQLite writes each row at once";
     const qint32 a = addEntry(u"RUN"_s, u"a"_s), b = addEntry(u"RUN"_s, u"b"_s);
-    const auto describe = [&](qint32 key, const QString& text) {
-        qint32 k = key;
-        return saveEntry(k, {u"usrdefDes"_s}, {text});
-    };
     const auto both = [&] {
         return value(u"SELECT string_agg(usrdefDes, ' ' ORDER BY usrdefInd) FROM UsrDefTable"_s).toString();
     };
@@ -237,8 +233,8 @@ TEST_P(RefhostOffice, StatementsAndSaveRecordNeverReachAnotherOffice) {
         EXPECT_TRUE(
             run(u"Delete * from UsrDefTable where UsrDefInd=%1"_s.arg(key) + office) == 0 &&
             run(u"Update UsrDefTable set usrdefDes='taken' where [UsrDefInd]=%1"_s.arg(key) + office) == 0 &&
-            !saveEntry(key, {u"usrdefDes"_s}, {u"taken"_s}) && !saveEntry(key, {}, {}));
-    EXPECT_TRUE(saveEntry(mine[0], {u"usrdefDes"_s}, {u"edited"_s}));
+            !describe(key, u"taken"_s) && !saveEntry(key, {}, {}));
+    EXPECT_TRUE(describe(mine[0], u"edited"_s));
     EXPECT_EQ(run(u"Delete * from UsrDefTable where UsrDefCod = 'ALERT'"_s + office), 3);
     EXPECT_EQ(scalar(u"SELECT COUNT(*) FROM UsrDefTable WHERE usrdefDes = 'theirs' AND OfficeID = 2"_s), 3);
 
@@ -250,7 +246,7 @@ TEST_P(RefhostOffice, StatementsAndSaveRecordNeverReachAnotherOffice) {
     // Outside mode 7 the key alone decides.
     host().setOfficeMode(0);
     EXPECT_EQ(host().PatientLookup(theirPatient, last, first, chart, provider), u"Far, Away"_s);
-    EXPECT_TRUE(saveEntry(theirs[0], {u"usrdefDes"_s}, {u"shared"_s}));
+    EXPECT_TRUE(describe(theirs[0], u"shared"_s));
     EXPECT_EQ(scalar(u"SELECT OfficeID FROM UsrDefTable WHERE usrdefDes = 'shared'"_s), 2);
 }
 
@@ -487,10 +483,8 @@ TEST(RefhostConnect, AddressesAreLibpqsOwnWithTheHostsSettingsTakenOut) {
     const auto list = refhost::parseDatabaseAddress(
         u"postgresql://clerk@db1:5433,db2/practice?target_session_attrs=read-write&sslmode=verify-full&"
         u"sslrootcert=/etc/office/ca.pem&schema=office2&lock_timeout=1500"_s);
-    EXPECT_EQ(list.schema, u"office2"_s);
-    EXPECT_EQ(list.lockTimeoutMs, 1500);
-    EXPECT_EQ(list.statementTimeoutMs, 10000);
-    EXPECT_FALSE(list.passwordInAddress);
+    EXPECT_EQ(std::tuple(list.schema, list.lockTimeoutMs, list.statementTimeoutMs, list.passwordInAddress),
+              std::tuple(u"office2"_s, 1500, 10000, false));
     const QStringList libpq = parameters(u"postgresql://clerk@db1:5433,db2/practice?target_session_attrs="
                                          u"read-write&sslrootcert=/etc/ca.pem&schema=o"_s);
     for (const QString& line : {u"user=clerk"_s, u"host=db1,db2"_s, u"port=5433,"_s, u"dbname=practice"_s,
@@ -506,13 +500,12 @@ TEST(RefhostConnect, AddressesAreLibpqsOwnWithTheHostsSettingsTakenOut) {
     // Keyword/value strings, quoted values included; the host's keywords are taken out.
     const auto words = refhost::parseDatabaseAddress(
         u"host=/var/run/postgresql dbname='front desk' application_name=a\\b schema=office statement_timeout=0"_s);
-    EXPECT_EQ(words.schema, u"office"_s);
-    EXPECT_EQ(words.statementTimeoutMs, 0);
+    EXPECT_EQ(std::pair(words.schema, words.statementTimeoutMs), std::pair(u"office"_s, 0));
     EXPECT_TRUE(
         parameters(u"dbname='front desk' application_name=it\\'s"_s).contains(u"application_name=it's"_s));
-    EXPECT_TRUE(words.description.contains(u"?host=%2Fvar%2Frun%2Fpostgresql"_s))
+    EXPECT_TRUE(words.description.contains(u"?host=%2Fvar%2Frun%2Fpostgresql"_s) &&
+                words.description.contains(u"/front%20desk"_s))
         << words.description.toStdString();
-    EXPECT_TRUE(words.description.contains(u"/front%20desk"_s)) << words.description.toStdString();
 
     // A service file keeps its own limits; the environment's connect_timeout stands too.
     EXPECT_FALSE(parameters(u"service=office"_s).join(u' ').contains(u"connect_timeout"_s));

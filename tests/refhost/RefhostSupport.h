@@ -74,6 +74,14 @@ protected:
             ->SaveRecord(1, u"UsrDefTable"_s, u"usrdefInd"_s, key, names, values, true);
     }
 
+    // A new description for the row of key, and the one stored.
+    bool describe(qint32 key, const QString& text, ReferenceHost* through = nullptr) {
+        return saveEntry(key, {u"usrdefDes"_s}, {text}, through);
+    }
+    QString description(qint32 key, bool own = false) const {
+        return value(u"SELECT usrdefDes FROM UsrDefTable WHERE usrdefInd = %1"_s.arg(key), own).toString();
+    }
+
     // The component's statement for a list, as the host translates it.
     QString loadStatement(const QString& code) {
         return m_host->TranslateSql(

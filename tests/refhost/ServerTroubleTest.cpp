@@ -16,50 +16,26 @@ namespace {
 
 // ---- A server restart ------------------------------------------------------------------------
 
-class RefhostServerRestart : public ::testing::Test, protected test::ThrowawayServer {
+class RefhostServerRestart : public test::ThrowawayServerTest {
 protected:
     void SetUp() override {
-        if (qEnvironmentVariableIsEmpty("VIVAVAZURUV_TEST_PG_URL")) {
-            if (qEnvironmentVariable("CI") == u"true"_s)
-                FAIL() << "CI never skips the PostgreSQL cases";
-            GTEST_SKIP() << "no PostgreSQL test server (run scripts/test)";
-        }
-        const QString exports = script({u"start"_s});
-        m_dir = exported(exports, u"VIVAVAZURUV_TEST_PG_DIR"_s);
-        ASSERT_FALSE(m_dir.isEmpty());
-        // Its password is in a file of its own, as the shared server's is.
-        m_passwords = qgetenv("PGPASSFILE");
-        qputenv("PGPASSFILE", exported(exports, u"PGPASSFILE"_s).toLocal8Bit());
-        m_host = std::make_unique<ReferenceHost>(exported(exports, u"VIVAVAZURUV_TEST_PG_URL"_s) +
-                                                 u"?schema=office"_s);
+        ThrowawayServerTest::SetUp();
+        if (!IsSkipped() && !HasFatalFailure())
+            m_host = std::make_unique<ReferenceHost>(url() + u"?schema=office"_s);
     }
     void TearDown() override {
         m_host.reset();
-        stop(m_dir);
-        qputenv("PGPASSFILE", m_passwords);
+        ThrowawayServerTest::TearDown();
     }
     // Restarts the server (fast shutdown: every session is ended) and waits until it answers again.
     bool restart() const { return run({u"restart"_s, m_dir}) == 0; }
 
-    qint32 addEntry(const QString& code) {
-        qint32 key = 0;
-        EXPECT_TRUE(
-            m_host->SaveRecord(1, u"UsrDefTable"_s, u"usrdefInd"_s, key, {u"UsrDefCod"_s}, {code}, true));
-        return key;
-    }
-    qint64 count() {
-        QSqlQuery q(u"SELECT COUNT(*) FROM UsrDefTable"_s, m_host->GetConnection());
-        return q.next() ? q.value(0).toLongLong() : -1;
-    }
-
-    QString m_dir;
-    QByteArray m_passwords; // the password file named before
     std::unique_ptr<ReferenceHost> m_host;
 };
 
 TEST_F(RefhostServerRestart, TheFirstRequestAfterARestartSucceeds) {
     m_host->setOption(u"Restarts"_s, u"0"_s);
-    addEntry(u"BEFORE"_s);
+    add(*m_host, u"BEFORE"_s);
     // Each kind of first request: the host's own read, a kept statement (a
     // save), a statement on the connection the host lends, a read of an option.
     const auto first = [&](const char* what, const std::function<void()>& request) {
@@ -67,8 +43,9 @@ TEST_F(RefhostServerRestart, TheFirstRequestAfterARestartSucceeds) {
         EXPECT_NO_THROW((request(), m_host->option(u"Restarts"_s))) << what; // and the next one too
     };
     first("a host read", [&] { EXPECT_EQ(m_host->CodeListKey(u"|procs"_s), u"PROCS"_s); });
-    first("a save", [&] { EXPECT_GT(addEntry(u"AFTER"_s), 0); });
-    first("the lent connection", [&] { EXPECT_EQ(count(), 2); });
+    first("a save", [&] { EXPECT_GT(add(*m_host, u"AFTER"_s), 0); });
+    const QStringList both{u"BEFORE"_s, u"AFTER"_s};
+    first("the lent connection", [&] { EXPECT_EQ(codes(*m_host), both); });
     first("an option", [&] { EXPECT_EQ(m_host->option(u"Restarts"_s), u"0"_s); });
     first("a flag on the lent connection", [&] {
         qint16 flag = 0;
@@ -76,20 +53,21 @@ TEST_F(RefhostServerRestart, TheFirstRequestAfterARestartSucceeds) {
         m_host->ReadOptionFlag(u"LIST_CONFLICT_CHECK"_s, 0, &lent, 0, flag);
         EXPECT_EQ(flag, -1);
     });
-    EXPECT_EQ(count(), 2);
+    EXPECT_EQ(codes(*m_host), both);
 }
 
 TEST_F(RefhostServerRestart, ARunOfSavesARestartBrokeReportsItAndWritesNothing) {
-    addEntry(u"BEFORE"_s);
+    add(*m_host, u"BEFORE"_s);
     ASSERT_TRUE(m_host->BeginSaveRecords());
-    addEntry(u"RUN1"_s);
+    add(*m_host, u"RUN1"_s);
     ASSERT_TRUE(restart());
-    EXPECT_THROW((addEntry(u"RUN2"_s), m_host->EndSaveRecords(true)), AutomationError)
+    EXPECT_THROW((add(*m_host, u"RUN2"_s), m_host->EndSaveRecords(true)), AutomationError)
         << "the run was reported written";
     m_host->EndSaveRecords(false);
     // Nothing of the run was kept, and the next request works.
-    EXPECT_EQ(count(), 1);
-    EXPECT_TRUE(addEntry(u"AFTER"_s) > 0 && count() == 2);
+    EXPECT_EQ(codes(*m_host), QStringList{u"BEFORE"_s});
+    add(*m_host, u"AFTER"_s);
+    EXPECT_EQ(codes(*m_host), QStringList({u"BEFORE"_s, u"AFTER"_s}));
 }
 
 // ---- A lock another session holds -------------------------------------------------------------
@@ -112,8 +90,7 @@ TEST_P(RefhostLockWait, EndsOnceWithinTheLimitNamingTheLock) {
     // A row another session has locked: its update waits, then fails.
     ASSERT_TRUE(other.transaction());
     m_db->exec(u"SELECT * FROM UsrDefTable WHERE usrdefInd = %1 FOR UPDATE"_s.arg(row));
-    qint32 key = row;
-    expectOneWait([&] { saveEntry(key, {u"usrdefDes"_s}, {u"mine"_s}, impatient.get()); });
+    expectOneWait([&] { describe(row, u"mine"_s, impatient.get()); });
     other.rollback();
 
     // The whole table locked: a run of saves fails on its first row.
@@ -125,9 +102,8 @@ TEST_P(RefhostLockWait, EndsOnceWithinTheLimitNamingTheLock) {
     other.rollback();
 
     // With the lock gone the same saves go through.
-    EXPECT_TRUE(saveEntry(key = row, {u"usrdefDes"_s}, {u"mine"_s}, impatient.get()));
-    EXPECT_EQ(value(u"SELECT usrdefDes FROM UsrDefTable WHERE usrdefInd = %1"_s.arg(row), true).toString(),
-              u"mine"_s);
+    EXPECT_TRUE(describe(row, u"mine"_s, impatient.get()));
+    EXPECT_EQ(description(row, true), u"mine"_s);
 }
 
 TEST_P(RefhostLockWait, TheLimitIsASettingOfTheAddress) {

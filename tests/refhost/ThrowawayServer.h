@@ -1,11 +1,16 @@
 #pragma once
 
+#include <viVavazuruv/ReferenceHost.h>
+
 #include <gtest/gtest.h>
 
 #include <QProcess>
 #include <QRegularExpression>
+#include <QSqlQuery>
 #include <QString>
 #include <QStringList>
+
+#include <stdexcept>
 
 namespace viVavazuruv::test {
 
@@ -32,6 +37,50 @@ struct ThrowawayServer {
         if (!dir.isEmpty())
             run({QStringLiteral("stop"), dir});
     }
+};
+
+// A fixture that starts a throwaway server; its password file is the one
+// libpq reads until TearDown puts the one named before back.
+class ThrowawayServerTest : public ::testing::Test, protected ThrowawayServer {
+protected:
+    void SetUp() override {
+        if (qEnvironmentVariableIsEmpty("VIVAVAZURUV_TEST_PG_URL")) {
+            if (qEnvironmentVariable("CI") == QStringLiteral("true"))
+                FAIL() << "CI never skips the PostgreSQL cases";
+            GTEST_SKIP() << "no PostgreSQL test server (run scripts/test)";
+        }
+        m_exports = script({QStringLiteral("start")});
+        m_dir = exported(m_exports, QStringLiteral("VIVAVAZURUV_TEST_PG_DIR"));
+        ASSERT_FALSE(m_dir.isEmpty());
+        m_passwords = qgetenv("PGPASSFILE");
+        qputenv("PGPASSFILE", exported(m_exports, QStringLiteral("PGPASSFILE")).toLocal8Bit());
+    }
+    void TearDown() override {
+        stop(m_dir);
+        qputenv("PGPASSFILE", m_passwords);
+    }
+    QString url() const { return exported(m_exports, QStringLiteral("VIVAVAZURUV_TEST_PG_URL")); }
+
+    // A list row of code saved through host: its key; throws when it was not written.
+    static qint32 add(ReferenceHost& host, const QString& code) {
+        qint32 key = 0;
+        if (!host.SaveRecord(1, QStringLiteral("UsrDefTable"), QStringLiteral("usrdefInd"), key,
+                             {QStringLiteral("UsrDefCod")}, {code}, true))
+            throw std::runtime_error("not written");
+        return key;
+    }
+    // Every row's code, in key order, read on the connection host lends.
+    static QStringList codes(ReferenceHost& host) {
+        QSqlQuery q(QStringLiteral("SELECT UsrDefCod FROM UsrDefTable ORDER BY usrdefInd"),
+                    host.GetConnection());
+        QStringList all;
+        while (q.next())
+            all << q.value(0).toString();
+        return all;
+    }
+
+    QString m_exports, m_dir;
+    QByteArray m_passwords; // the password file named before
 };
 
 } // namespace viVavazuruv::test
