@@ -43,14 +43,15 @@ def tr(source, *args):
     return text
 
 
-# xdotool's names for the letters an access key may be in the languages walked.
-KEY_NAMES = {"ä": "adiaeresis", "ö": "odiaeresis", "ü": "udiaeresis"}
-
-
-def access_key(caption):
-    """xdotool's key for a button caption's access key ("&Edit": alt+e)."""
+def press_button(caption):
+    """A level's button by its access key ("&Edit": Alt+E, "&Ändern": Alt+Ä
+    on the German keyboard the walk sets up). What was heard."""
     letter = caption[caption.index("&") + 1].lower()
-    return "alt+" + KEY_NAMES.get(letter, letter)
+    return press("alt+" + KEY_NAMES.get(letter, letter))
+
+
+# xdotool's names for the letters of the German keyboard an access key may be on.
+KEY_NAMES = {"ä": "adiaeresis", "ö": "odiaeresis", "ü": "udiaeresis"}
 
 
 failures = []
@@ -256,10 +257,10 @@ def edit_list():
     tab_to(tr("Call %1", "UDDBS_Credit_Card"))
     heard, cell = open_grid(["space"], "the credit cards")
     cards = cell.table if cell else ""
-    heard = press(access_key(tr("&Edit")))
+    heard = press_button(tr("&Edit"))
     check(any(tr("Editing the list; Done saves it.") in h.description for h in heard),
           "edit mode is announced", heard)
-    heard = press(access_key(tr("&New")))
+    heard = press_button(tr("&New"))
     check(any(h.description.startswith(tr("New entry in row %1 of %2.", "", "").split(" ")[0])
               for h in heard), "a new row is announced", heard)
     # The group code, then the description in the next column, each in its cell's editor.
@@ -274,7 +275,7 @@ def edit_list():
         type_text(text)
         press("Return")
     check(len(set(editors)) == 2, "each column's editor has a name of its own", editors)
-    question = focus_of(press(access_key(tr("D&one"))))
+    question = focus_of(press_button(tr("D&one")))
     check(question is not None and question.role == "push button", "the save asks first", question)
     heard = press("Return")  # Yes, which has the focus
     settle(quiet=1.0)
