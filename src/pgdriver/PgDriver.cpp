@@ -7,6 +7,7 @@
 #include <QSqlDatabase>
 #include <QSqlDriverCreator>
 #include <QSqlField>
+#include <QSqlQuery>
 
 #include <mutex>
 
@@ -173,6 +174,28 @@ QSqlResult* PgDriver::createResult() const {
 
 QVariant PgDriver::handle() const {
     return QVariant::fromValue(m_connection.handle());
+}
+
+QSqlRecord PgDriver::record(const QString& tableName) const {
+    QSqlRecord columns;
+    if (!isOpen())
+        return columns;
+    // Through the search path each transaction gets, as the table's statements are.
+    QSqlQuery q(createResult());
+    q.prepare(u"SELECT a.attname, a.atttypid, a.attnotnull FROM pg_attribute a "
+              u"WHERE a.attrelid = to_regclass(?) AND a.attnum > 0 AND NOT a.attisdropped "
+              u"ORDER BY a.attnum"_s);
+    q.addBindValue(tableName);
+    if (!q.exec())
+        return columns;
+    while (q.next()) {
+        QSqlField field(q.value(0).toString(),
+                        PgValues::metaTypeOf(Oid(q.value(1).toUInt()), numericalPrecisionPolicy()),
+                        tableName);
+        field.setRequired(q.value(2).toBool());
+        columns.append(field);
+    }
+    return columns;
 }
 
 PgStatement PgDriver::settingsStatement() const {

@@ -7,6 +7,7 @@
 #include <QList>
 #include <QSqlDriver>
 #include <QSqlError>
+#include <QSqlRecord>
 #include <QString>
 
 #include <chrono>
@@ -55,6 +56,9 @@ public:
     void close() override;
     QSqlResult* createResult() const override;
     QVariant handle() const override;
+    // A table's columns as the server names and types them, for QSqlTableModel
+    // and friends; the name is read as SQL reads it (unquoted: folded to lower case).
+    QSqlRecord record(const QString& tableName) const override;
 
     bool beginTransaction() override;
     bool commitTransaction() override;

@@ -6,6 +6,7 @@
 #include <QSqlError>
 #include <QSqlField>
 #include <QSqlRecord>
+#include <QSqlTableModel>
 #include <QTimeZone>
 
 #include <cmath>
@@ -141,6 +142,19 @@ TEST_F(Values, RowsScrollOrRunForwardAndCount) {
     ASSERT_TRUE(q.next() && q.next());
     EXPECT_EQ(q.value(0), QVariant(4));
     EXPECT_FALSE(q.next());
+}
+
+// Qt's own models find a table's columns through the driver.
+TEST_F(Values, ATableModelReadsATableByItsName) {
+    run(u"INSERT INTO v (i, t) VALUES (1, 'one'), (2, 'two')"_s);
+    QSqlTableModel model(nullptr, m_db);
+    model.setTable(u"v"_s);
+    model.setSort(model.fieldIndex(u"i"_s), Qt::DescendingOrder);
+    ASSERT_TRUE(model.select()) << model.lastError().text().toStdString();
+    EXPECT_EQ(model.rowCount(), 2);
+    EXPECT_EQ(model.record(0).value(u"t"_s), QVariant(u"two"_s));
+    EXPECT_EQ(model.record().field(u"l"_s).metaType(), QMetaType::fromType<qlonglong>());
+    EXPECT_TRUE(m_db.record(u"no_such_table"_s).isEmpty());
 }
 
 } // namespace
