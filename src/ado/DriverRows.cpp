@@ -4,6 +4,7 @@
 #include <viVavazuruv/AutomationError.h>
 
 #include <QCoreApplication>
+#include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlRecord>
@@ -15,10 +16,16 @@ std::unique_ptr<EngineRows> DriverRows::read(const QString& source, const QSqlDa
     return copy(query);
 }
 
-QSqlQuery DriverRows::run(const QString& source, const QSqlDatabase& db) {
+QSqlQuery DriverRows::run(const QString& source, const QSqlDatabase& db, bool streamed) {
     QSqlQuery query(db);
     query.setForwardOnly(true);
-    if (!query.exec(source))
+    QSqlDriver* driver = db.driver();
+    if (streamed)
+        driver->setProperty("rowsAsTheyCome", true);
+    const bool ran = query.exec(source);
+    if (streamed)
+        driver->setProperty("rowsAsTheyCome", QVariant());
+    if (!ran)
         throw AutomationError(
             ErrorCode::DatabaseError,
             QCoreApplication::translate("DriverRows", "The query failed: %1").arg(query.lastError().text()));

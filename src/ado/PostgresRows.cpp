@@ -5,6 +5,7 @@
 
 #include <QCoreApplication>
 #include <QSqlDriver>
+#include <QSqlError>
 #include <QSqlResult>
 
 #include <libpq-fe.h>
@@ -130,7 +131,8 @@ std::unique_ptr<EngineRows> PostgresRows::held(QSqlQuery& query) {
         (qstrcmp(handle.typeName(), "pg_result*") != 0 && qstrcmp(handle.typeName(), "PGresult*") != 0))
         return nullptr;
     PGresult* result = *static_cast<PGresult* const*>(handle.constData());
-    if (!result || PQresultStatus(result) != PGRES_TUPLES_OK)
+    const ExecStatusType status = result ? PQresultStatus(result) : PGRES_FATAL_ERROR;
+    if (status != PGRES_TUPLES_OK && status != PGRES_SINGLE_TUPLE)
         return nullptr;
     std::unique_ptr<PostgresRows> rows(new PostgresRows(result, nullptr));
     rows->m_unsignedInt8 = false;
@@ -140,6 +142,10 @@ std::unique_ptr<EngineRows> PostgresRows::held(QSqlQuery& query) {
     }
     rows->m_owner = std::make_unique<QSqlQuery>(std::move(query));
     rows->m_rowCount = PQntuples(result);
+    rows->m_complete = status == PGRES_TUPLES_OK;
+    // On the first row, so the next move of the query brings the second.
+    if (!rows->m_complete)
+        rows->m_owner->next();
     return rows;
 }
 
@@ -158,6 +164,8 @@ bool PostgresRows::readColumns() {
 }
 
 bool PostgresRows::fetchMore() {
+    if (m_owner && !m_complete)
+        return fetchFromQuery();
     if (!m_streaming)
         return false;
     PQclear(m_result);
@@ -181,6 +189,24 @@ bool PostgresRows::fetchMore() {
             QCoreApplication::translate("PostgresRows", "Reading the rows failed: %1").arg(message));
     }
     }
+}
+
+bool PostgresRows::fetchFromQuery() {
+    if (!m_owner->next()) {
+        m_complete = true;
+        if (m_owner->lastError().isValid())
+            throw AutomationError(ErrorCode::DatabaseError,
+                                  QCoreApplication::translate("PostgresRows", "Reading the rows failed: %1")
+                                      .arg(m_owner->lastError().text()));
+        return false;
+    }
+    // The query's result now begins with the row it moved to: one row while
+    // they come, or all the rest, read in when another statement needed the connection.
+    m_result = *static_cast<PGresult* const*>(m_owner->result()->handle().constData());
+    m_firstRow = m_rowCount;
+    m_rowCount += PQntuples(m_result);
+    m_complete = PQresultStatus(m_result) != PGRES_SINGLE_TUPLE;
+    return true;
 }
 
 void PostgresRows::finish() {

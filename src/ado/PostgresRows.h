@@ -33,9 +33,11 @@ public:
                                             bool streamed = false);
     // The rows of a statement the driver ran itself (the reference host's
     // own driver, which sends the host's transaction settings with it and
-    // keeps libpq's whole result), read in place from that result; the rows
-    // keep the query. nullptr, the query untouched, when its driver keeps
-    // no such result or a column's type is one left to the driver.
+    // keeps libpq's result), read in place from that result; the rows keep
+    // the query. A query whose driver sends the rows as they come (one row
+    // a result, PGRES_SINGLE_TUPLE) is read on through the query as the
+    // cursor moves. nullptr, the query untouched, when its driver keeps no
+    // such result or a column's type is one left to the driver.
     static std::unique_ptr<EngineRows> held(QSqlQuery& query);
     ~PostgresRows() override;
 
@@ -49,6 +51,8 @@ private:
     PostgresRows(pg_result* result, pg_conn* streaming) : m_result(result), m_streaming(streaming) {}
     // Reads what the server still sends, so the connection is idle again.
     void finish();
+    // The next row of a held query that streams.
+    bool fetchFromQuery();
     // Names and types of the result's columns; false when one is left to the driver.
     bool readColumns();
 

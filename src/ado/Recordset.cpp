@@ -26,8 +26,9 @@ namespace {
 
 // The way a result is read: the engine's own reader where it takes the
 // connection and the statement, Qt's driver otherwise.
-// The engine's readers may let the rows arrive while they are read
-// (streamed); the driver's always copies them all first.
+// The engine's readers, and the host's driver read in place, may let the
+// rows arrive while they are read (streamed); other drivers' rows are all
+// copied first.
 std::unique_ptr<EngineRows> readRows(const QString& source, const QSqlDatabase& db, bool streamed) {
     std::unique_ptr<EngineRows> rows;
     const QString driver = db.driverName();
@@ -37,7 +38,7 @@ std::unique_ptr<EngineRows> readRows(const QString& source, const QSqlDatabase& 
         rows = PostgresRows::read(source, db, streamed);
     if (rows)
         return rows;
-    QSqlQuery query = DriverRows::run(source, db);
+    QSqlQuery query = DriverRows::run(source, db, streamed);
     rows = PostgresRows::held(query);
     return rows ? std::move(rows) : DriverRows::copy(query);
 }

@@ -45,6 +45,7 @@ void PgConnection::close() {
     if (m_conn)
         PQfinish(m_conn);
     m_conn = nullptr;
+    m_streaming = false;
 }
 
 QString PgConnection::libpqError() const {
@@ -76,6 +77,10 @@ PgConnection::Wait PgConnection::waitFor(short events, short* got) {
     for (;;) {
         int timeout = -1;
         if (m_limited) {
+            if (m_renewDeadline) {
+                m_deadline = std::chrono::steady_clock::now() + m_limit;
+                m_renewDeadline = false;
+            }
             const auto left =
                 std::chrono::ceil<std::chrono::milliseconds>(m_deadline - std::chrono::steady_clock::now());
             if (left.count() <= 0) {
@@ -152,7 +157,67 @@ PgConnection::Wait PgConnection::drainCopyOut() {
     }
 }
 
-PgConnection::Exchange PgConnection::run(const std::vector<PgStatement>& statements) {
+PgConnection::Wait PgConnection::nextResult(PgResultPtr* result, size_t* index) {
+    for (;;) {
+        const Wait w = awaitResult();
+        if (w != Wait::Ready)
+            return w;
+        PGresult* r = PQgetResult(m_conn);
+        if (!r) {
+            // In a pipeline a null ends one statement's results; two in a row, nothing more is coming.
+            if (!m_pipeline || ++m_nulls > 1 || !healthy()) {
+                result->reset();
+                return Wait::Ready;
+            }
+            // Single-row mode is set for each statement of a pipeline as its turn comes.
+            if (++m_index == m_streamed)
+                PQsetSingleRowMode(m_conn);
+            continue;
+        }
+        m_nulls = 0;
+        const ExecStatusType status = PQresultStatus(r);
+        if (status == PGRES_PIPELINE_SYNC) {
+            PQclear(r);
+            result->reset();
+            return Wait::Ready;
+        }
+        if (status == PGRES_COPY_IN) {
+            // Nothing here can supply the rows.
+            PQclear(r);
+            PQputCopyEnd(m_conn, "COPY FROM STDIN is not available through this connection");
+            if (const Wait f = flush(); f != Wait::Ready)
+                return f;
+            continue;
+        }
+        if (status == PGRES_COPY_OUT) {
+            PQclear(r);
+            if (const Wait d = drainCopyOut(); d != Wait::Ready)
+                return d;
+            continue;
+        }
+        result->reset(r);
+        *index = m_index;
+        return Wait::Ready;
+    }
+}
+
+void PgConnection::endRoundTrip() {
+    m_streaming = false;
+    if (m_conn && m_pipeline && healthy())
+        PQexitPipelineMode(m_conn);
+    if (m_conn)
+        PQsetnonblocking(m_conn, 0);
+}
+
+QString PgConnection::failureOf(Wait w) const {
+    if (w == Wait::Cut)
+        return QCoreApplication::translate(
+                   "PgDriver", "the server did not answer within %1 ms; the connection was closed")
+            .arg(m_limit.count());
+    return libpqError();
+}
+
+PgConnection::Exchange PgConnection::run(const std::vector<PgStatement>& statements, bool streamLast) {
     Exchange ex;
     ex.results.resize(statements.size());
     if (!healthy()) {
@@ -161,13 +226,18 @@ PgConnection::Exchange PgConnection::run(const std::vector<PgStatement>& stateme
     }
     m_limited = m_limit.count() > 0;
     m_deadline = std::chrono::steady_clock::now() + m_limit;
+    m_renewDeadline = false;
     m_cancelSent = false;
+    m_index = 0;
+    m_nulls = 0;
+    m_streamed = streamLast ? statements.size() - 1 : statements.size();
     // Non-blocking only for our own round trips: code holding handle() may
     // still call libpq's blocking functions on the connection.
     PQsetnonblocking(m_conn, 1);
-    const bool pipeline = statements.size() > 1;
-    if (pipeline && !PQenterPipelineMode(m_conn)) {
+    m_pipeline = statements.size() > 1;
+    if (m_pipeline && !PQenterPipelineMode(m_conn)) {
         ex.failure = libpqError();
+        m_pipeline = false;
         PQsetnonblocking(m_conn, 0);
         return ex;
     }
@@ -195,72 +265,79 @@ PgConnection::Exchange PgConnection::run(const std::vector<PgStatement>& stateme
     }
     if (!sent)
         ex.failure = libpqError();
-    if (pipeline && healthy())
+    else if (!m_pipeline && m_streamed == 0)
+        PQsetSingleRowMode(m_conn);
+    if (m_pipeline && healthy())
         PQpipelineSync(m_conn);
 
     auto finish = [&](Wait w) {
-        if (w == Wait::Cut) {
+        if (w == Wait::Cut)
             ex.cut = true;
-            ex.failure = QCoreApplication::translate(
-                             "PgDriver", "the server did not answer within %1 ms; the connection was closed")
-                             .arg(m_limit.count());
-        } else if (w == Wait::Lost && ex.failure.isEmpty()) {
-            ex.failure = libpqError();
-        }
-        if (m_conn && pipeline && healthy())
-            PQexitPipelineMode(m_conn);
-        if (m_conn)
-            PQsetnonblocking(m_conn, 0);
+        if (w != Wait::Ready && ex.failure.isEmpty())
+            ex.failure = failureOf(w);
+        endRoundTrip();
         return std::move(ex);
     };
 
     Wait w = flush();
     if (w != Wait::Ready)
         return finish(w);
-    size_t index = 0;
-    int nulls = 0;
     for (;;) {
-        w = awaitResult();
-        if (w != Wait::Ready)
+        PgResultPtr r;
+        size_t index = 0;
+        if ((w = nextResult(&r, &index)) != Wait::Ready)
             return finish(w);
-        PGresult* r = PQgetResult(m_conn);
-        if (!r) {
-            // In a pipeline a null ends one statement's results; two in a row, nothing more is coming.
-            if (!pipeline || ++nulls > 1 || !healthy())
-                break;
-            ++index;
-            continue;
-        }
-        nulls = 0;
-        const ExecStatusType status = PQresultStatus(r);
-        if (status == PGRES_PIPELINE_SYNC) {
-            PQclear(r);
+        if (!r)
             break;
+        if (index == m_streamed && PQresultStatus(r.get()) == PGRES_SINGLE_TUPLE) {
+            // The first row: the connection stays in its modes until the last.
+            ex.results[index] = std::move(r);
+            ex.streaming = m_streaming = true;
+            return ex;
         }
-        if (status == PGRES_COPY_IN) {
-            // Nothing here can supply the rows.
-            PQclear(r);
-            PQputCopyEnd(m_conn, "COPY FROM STDIN is not available through this connection");
-            if ((w = flush()) != Wait::Ready)
-                return finish(w);
-            continue;
-        }
-        if (status == PGRES_COPY_OUT) {
-            PQclear(r);
-            if ((w = drainCopyOut()) != Wait::Ready)
-                return finish(w);
-            continue;
-        }
-        if (index < ex.results.size() && (!ex.results[index] || isError(r)))
-            ex.results[index].reset(r);
-        else
-            PQclear(r);
+        if (index < ex.results.size() && (!ex.results[index] || isError(r.get())))
+            ex.results[index] = std::move(r);
         if (!healthy())
             break;
     }
     if (!healthy() && ex.failure.isEmpty())
         ex.failure = libpqError();
     return finish(Wait::Ready);
+}
+
+PgResultPtr PgConnection::nextRow(QString* failure) {
+    if (!m_streaming) {
+        *failure = QCoreApplication::translate("PgDriver", "no rows are coming");
+        return {};
+    }
+    // From the first wait on: rows already here ask for no clock.
+    m_renewDeadline = true;
+    m_cancelSent = false;
+    PgResultPtr last;
+    for (;;) {
+        PgResultPtr r;
+        size_t index = 0;
+        if (const Wait w = nextResult(&r, &index); w != Wait::Ready) {
+            *failure = failureOf(w);
+            endRoundTrip();
+            return {};
+        }
+        if (!r)
+            break;
+        if (index != m_streamed)
+            continue;
+        if (!last && PQresultStatus(r.get()) == PGRES_SINGLE_TUPLE)
+            return r;
+        // The statement's end: what follows it is read, so the connection is free.
+        if (!last || isError(r.get()))
+            last = std::move(r);
+        if (!healthy())
+            break;
+    }
+    endRoundTrip();
+    if (!last)
+        *failure = libpqError();
+    return last;
 }
 
 } // namespace viVavazuruv::pgdriver

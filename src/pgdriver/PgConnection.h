@@ -62,10 +62,21 @@ public:
         // connection, a lost one, no answer in time); empty otherwise.
         QString failure;
         bool cut = false;
+        // The last statement's rows are still coming (nextRow).
+        bool streaming = false;
     };
     // Several statements go as one pipeline closed by one Sync, so outside a
-    // transaction block they run as one implicit transaction.
-    Exchange run(const std::vector<PgStatement>& statements);
+    // transaction block they run as one implicit transaction. With
+    // streamLast the last statement's rows come one at a time as the server
+    // sends them: its result is then its first row, the rest come through
+    // nextRow(), and nothing else may run until the last has come.
+    Exchange run(const std::vector<PgStatement>& statements, bool streamLast = false);
+    bool streaming() const { return m_streaming; }
+    // The streamed statement's next row (PGRES_SINGLE_TUPLE); after its last
+    // row its closing result (PGRES_TUPLES_OK, no rows) or its failure, and
+    // the connection is free again. Null, with *failure, when the round trip
+    // failed. Each row has the answer limit of a round trip.
+    PgResultPtr nextRow(QString* failure);
 
 private:
     enum class Wait { Ready, Lost, Cut };
@@ -73,6 +84,11 @@ private:
     Wait flush();
     Wait awaitResult();
     Wait drainCopyOut();
+    // The next result of the round trip under way and its statement's
+    // index; null at the round trip's end.
+    Wait nextResult(PgResultPtr* result, size_t* index);
+    void endRoundTrip();
+    QString failureOf(Wait w) const;
     void cancel();
     void cutOff();
     QString libpqError() const;
@@ -84,7 +100,13 @@ private:
     // Of the round trip under way.
     std::chrono::steady_clock::time_point m_deadline;
     bool m_limited = false;
+    bool m_renewDeadline = false; // the limit starts again at the next wait
     bool m_cancelSent = false;
+    bool m_pipeline = false;
+    size_t m_index = 0;    // the statement whose results come
+    int m_nulls = 0;       // null results in a row
+    size_t m_streamed = 0; // the statement streamed, or past the last
+    bool m_streaming = false;
 };
 
 } // namespace viVavazuruv::pgdriver

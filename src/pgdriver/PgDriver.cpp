@@ -163,6 +163,8 @@ bool PgDriver::open(const QString& db, const QString& user, const QString& passw
 }
 
 void PgDriver::close() {
+    if (PgResult* streaming = std::exchange(m_stream, nullptr))
+        streaming->loseStream();
     m_connection.close();
     setOpen(false);
     setOpenError(false);
@@ -173,6 +175,8 @@ QSqlResult* PgDriver::createResult() const {
 }
 
 QVariant PgDriver::handle() const {
+    // Whoever takes the connection itself finds it free.
+    settle();
     return QVariant::fromValue(m_connection.handle());
 }
 
@@ -222,8 +226,34 @@ QSqlError PgDriver::releaseHeld(StatementKind kind) {
     return failed;
 }
 
+void PgDriver::settle() const {
+    if (PgResult* streaming = std::exchange(m_stream, nullptr))
+        streaming->keepRest();
+}
+
+PgResultPtr PgDriver::nextRow(std::optional<QSqlError>& error) {
+    QString failure;
+    PgResultPtr row = m_connection.nextRow(&failure);
+    if (!row || failed(row.get()))
+        error = errorOf(row.get(), failure, QSqlError::StatementError);
+    if (!m_connection.streaming())
+        m_stream = nullptr;
+    return row;
+}
+
+void PgDriver::dropStream(PgResult* streaming) {
+    if (m_stream != streaming)
+        return;
+    m_stream = nullptr;
+    // Read to the end and dropped, as nothing else can run before it.
+    QString ignored;
+    while (m_connection.streaming())
+        m_connection.nextRow(&ignored);
+}
+
 PgDriver::Outcome PgDriver::run(const QString& sql, const QByteArray& text, std::vector<PgParam> params,
-                                QSqlError::ErrorType errorType) {
+                                QSqlError::ErrorType errorType, PgResult* streaming) {
+    settle();
     const StatementKind kind = classifyStatement(sql);
     // What was held back comes first, so every statement sees it; when it
     // failed, the statement still runs (a commit then ends the block) but
@@ -237,7 +267,8 @@ PgDriver::Outcome PgDriver::run(const QString& sql, const QByteArray& text, std:
     }
     const bool idle = m_connection.transactionStatus() == PQTRANS_IDLE;
     PgStatement statement{text, std::move(params)};
-    Outcome out = runOnce(kind, statement, errorType);
+    const bool stream = streaming && kind == StatementKind::Other;
+    Outcome out = runOnce(kind, statement, errorType, stream);
     // An untyped string the server could not place (`$1 IS NULL`, `SELECT $1`)
     // goes once more as text. Not inside a transaction block: the error ended it.
     if (!out.ok() && idle && out.error.nativeErrorCode() == u"42P18") {
@@ -249,13 +280,15 @@ PgDriver::Outcome PgDriver::run(const QString& sql, const QByteArray& text, std:
             }
         }
         if (retyped)
-            out = runOnce(kind, statement, errorType);
+            out = runOnce(kind, statement, errorType, stream);
     }
+    if (out.streaming)
+        m_stream = streaming;
     return out;
 }
 
 PgDriver::Outcome PgDriver::runOnce(StatementKind kind, const PgStatement& statement,
-                                    QSqlError::ErrorType errorType) {
+                                    QSqlError::ErrorType errorType, bool stream) {
     const PGTransactionStatusType tx = m_connection.transactionStatus();
     if (tx == PQTRANS_IDLE)
         m_appliedGeneration = 0;
@@ -276,8 +309,9 @@ PgDriver::Outcome PgDriver::runOnce(StatementKind kind, const PgStatement& state
         batch = {statement};
     }
 
-    PgConnection::Exchange ex = m_connection.run(batch);
+    PgConnection::Exchange ex = m_connection.run(batch, stream);
     Outcome out;
+    out.streaming = ex.streaming;
     for (const PgResultPtr& r : ex.results) {
         if (r && failed(r.get())) {
             out.error = errorOf(r.get(), ex.failure, errorType);
@@ -295,6 +329,8 @@ PgDriver::Outcome PgDriver::runOnce(StatementKind kind, const PgStatement& state
             errorType);
     if (out.ok())
         out.result = std::move(ex.results[target]);
+    else if (std::exchange(out.streaming, false))
+        dropStream(nullptr);
     return out;
 }
 

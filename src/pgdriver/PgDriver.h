@@ -12,12 +12,15 @@
 
 #include <chrono>
 #include <functional>
+#include <optional>
 #include <utility>
 
 // handle() holds one; other code reads it back as "PGconn*" or "pg_conn*".
 Q_DECLARE_OPAQUE_POINTER(PGconn*)
 
 namespace viVavazuruv::pgdriver {
+
+class PgResult;
 
 // A Qt SQL driver for PostgreSQL that keeps nothing in the server session:
 // statements go unnamed, and the settings a transaction needs travel with
@@ -72,14 +75,31 @@ public:
     struct Outcome {
         PgResultPtr result;
         QSqlError error;
+        bool streaming = false; // result is the first row; the rest through nextRow()
         bool ok() const { return error.type() == QSqlError::NoError; }
     };
-    // Runs one statement with the transaction settings wherever it needs them.
+    // Runs one statement with the transaction settings wherever it needs
+    // them. A statement of streaming's may send its rows one at a time
+    // (Outcome::streaming); before anything else runs on the connection the
+    // rest of them are read into streaming (PgResult::keepRest).
     Outcome run(const QString& sql, const QByteArray& text, std::vector<PgParam> params,
-                QSqlError::ErrorType errorType = QSqlError::StatementError);
+                QSqlError::ErrorType errorType = QSqlError::StatementError, PgResult* streaming = nullptr);
+    // The streamed statement's next row; see PgConnection::nextRow. A
+    // failure goes into error (left empty otherwise: no error made a row).
+    PgResultPtr nextRow(std::optional<QSqlError>& error);
+    // The streamed rows' reader is gone: what is still coming is dropped.
+    void dropStream(PgResult* streaming);
+    // Whether a forward-only SELECT is asked for as it comes: the dynamic
+    // property kStreamProperty, which a caller reading once from the first
+    // row to the last sets for its statement.
+    bool streamAsked() const { return property(kStreamProperty).toBool(); }
+    static constexpr const char* kStreamProperty = "rowsAsTheyCome";
 
 private:
-    Outcome runOnce(StatementKind kind, const PgStatement& statement, QSqlError::ErrorType errorType);
+    Outcome runOnce(StatementKind kind, const PgStatement& statement, QSqlError::ErrorType errorType,
+                    bool stream);
+    // Any rows still coming go into their reader, so the connection is free.
+    void settle() const;
     PgStatement settingsStatement() const;
     bool transactionCommand(const QString& sql);
     QSqlError releaseHeld(StatementKind kind);
@@ -92,7 +112,8 @@ private:
     quint64 m_settingsGeneration = 1;
     quint64 m_appliedGeneration = 0;
     std::function<QSqlError(bool)> m_held;
-    bool m_releasing = false; // the held statements themselves are under way
+    bool m_releasing = false;             // the held statements themselves are under way
+    mutable PgResult* m_stream = nullptr; // whose rows are still coming
 };
 
 // Makes "VVPSQL" known to QSqlDatabase; calling it again does nothing.

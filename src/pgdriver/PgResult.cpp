@@ -13,15 +13,95 @@ namespace viVavazuruv::pgdriver {
 
 PgResult::PgResult(PgDriver* driver) : QSqlResult(driver), m_driver(driver) {}
 
-PgResult::~PgResult() = default;
+PgResult::~PgResult() {
+    endStream();
+}
+
+void PgResult::endStream() {
+    if (m_streaming && m_driver)
+        m_driver->dropStream(this);
+    m_streaming = false;
+    m_rest.reset();
+}
+
+void PgResult::loseStream() {
+    m_streaming = false;
+    m_restError = QSqlError(QCoreApplication::translate("PgDriver", "Unable to fetch the row"),
+                            QCoreApplication::translate("PgDriver", "the connection was closed"),
+                            QSqlError::ConnectionError);
+}
+
+void PgResult::keepRest() {
+    if (!m_streaming || !m_driver)
+        return;
+    m_streaming = false;
+    PgResultPtr rest(PQcopyResult(m_result.get(), PG_COPYRES_ATTRS));
+    const int columns = PQnfields(m_result.get());
+    for (int row = 0;;) {
+        std::optional<QSqlError> error;
+        PgResultPtr next = m_driver->nextRow(error);
+        if (!next || PQresultStatus(next.get()) != PGRES_SINGLE_TUPLE) {
+            if (error)
+                m_restError = *error;
+            break;
+        }
+        for (int c = 0; c < columns; ++c) {
+            const bool null = PQgetisnull(next.get(), 0, c);
+            if (!rest || !PQsetvalue(rest.get(), row, c, null ? nullptr : PQgetvalue(next.get(), 0, c),
+                                     null ? -1 : PQgetlength(next.get(), 0, c))) {
+                m_restError = QSqlError(QCoreApplication::translate("PgDriver", "Unable to fetch the row"),
+                                        QCoreApplication::translate("PgDriver", "out of memory"),
+                                        QSqlError::StatementError);
+                m_driver->dropStream(nullptr);
+                m_rest.reset();
+                return;
+            }
+        }
+        ++row;
+    }
+    m_rest = std::move(rest);
+}
+
+bool PgResult::reach(int row) {
+    if (!m_result || row < m_base)
+        return false;
+    while (row >= m_base + PQntuples(m_result.get())) {
+        const int next = m_base + PQntuples(m_result.get());
+        if (m_rest) {
+            m_result = std::move(m_rest);
+            m_base = next;
+            continue;
+        }
+        if (!m_streaming) {
+            if (m_restError.type() != QSqlError::NoError)
+                setLastError(std::exchange(m_restError, QSqlError()));
+            return false;
+        }
+        std::optional<QSqlError> error;
+        PgResultPtr got = m_driver ? m_driver->nextRow(error) : PgResultPtr();
+        m_streaming = m_driver && got && PQresultStatus(got.get()) == PGRES_SINGLE_TUPLE;
+        if (!m_streaming) {
+            // The last row is kept for its columns; a failure after it is the query's.
+            if (error)
+                setLastError(*error);
+            return false;
+        }
+        m_result = std::move(got);
+        m_base = next;
+    }
+    return true;
+}
 
 QVariant PgResult::handle() const {
     return QVariant::fromValue(m_result.get());
 }
 
 bool PgResult::run(const QString& sql, const QByteArray& text, std::vector<PgParam> params) {
+    endStream();
     m_result.reset();
     m_rows = 0;
+    m_base = 0;
+    m_restError = QSqlError();
     setAt(QSql::BeforeFirstRow);
     setSelect(false);
     setActive(false);
@@ -31,13 +111,17 @@ bool PgResult::run(const QString& sql, const QByteArray& text, std::vector<PgPar
                                QSqlError::ConnectionError));
         return false;
     }
-    PgDriver::Outcome out = m_driver->run(sql, text, std::move(params));
+    const bool stream = isForwardOnly() && m_driver->streamAsked();
+    PgDriver::Outcome out =
+        m_driver->run(sql, text, std::move(params), QSqlError::StatementError, stream ? this : nullptr);
     if (!out.ok()) {
         setLastError(out.error);
         return false;
     }
     m_result = std::move(out.result);
-    const bool rows = PQresultStatus(m_result.get()) == PGRES_TUPLES_OK;
+    m_streamed = m_streaming = out.streaming;
+    const ExecStatusType status = PQresultStatus(m_result.get());
+    const bool rows = status == PGRES_TUPLES_OK || status == PGRES_SINGLE_TUPLE;
     m_rows = rows ? PQntuples(m_result.get()) : 0;
     setSelect(rows);
     setActive(true);
@@ -57,8 +141,10 @@ bool PgResult::prepare(const QString& query) {
     m_source = lastQuery().isEmpty() ? query : lastQuery();
     m_placeholders = Placeholders::rewrite(m_source);
     m_named.clear();
+    endStream();
     m_result.reset();
     m_rows = 0;
+    m_base = 0;
     setActive(false);
     return true;
 }
@@ -97,7 +183,7 @@ bool PgResult::exec() {
 }
 
 bool PgResult::fetch(int row) {
-    if (!isActive() || !isSelect() || row < 0 || row >= m_rows)
+    if (!isActive() || !isSelect() || row < 0 || (!m_streamed && row >= m_rows) || !reach(row))
         return false;
     setAt(row);
     return true;
@@ -108,27 +194,34 @@ bool PgResult::fetchFirst() {
 }
 
 bool PgResult::fetchLast() {
-    return fetch(m_rows - 1);
+    if (!m_streamed)
+        return fetch(m_rows - 1);
+    // Forward only: to the end, then back to the last row read.
+    int last = at();
+    while (fetch(last + 1))
+        ++last;
+    return last >= 0 && fetch(last);
 }
 
 QVariant PgResult::data(int field) {
-    if (!m_result || at() < 0 || field < 0 || field >= PQnfields(m_result.get()))
+    if (!m_result || at() < m_base || field < 0 || field >= PQnfields(m_result.get()))
         return {};
     const Oid type = PQftype(m_result.get(), field);
-    if (PQgetisnull(m_result.get(), at(), field))
+    const int row = at() - m_base;
+    if (PQgetisnull(m_result.get(), row, field))
         return PgValues::nullOf(type, numericalPrecisionPolicy());
-    return PgValues::fromText(PQgetvalue(m_result.get(), at(), field),
-                              PQgetlength(m_result.get(), at(), field), type, numericalPrecisionPolicy());
+    return PgValues::fromText(PQgetvalue(m_result.get(), row, field), PQgetlength(m_result.get(), row, field),
+                              type, numericalPrecisionPolicy());
 }
 
 bool PgResult::isNull(int field) {
-    if (!m_result || at() < 0 || field < 0 || field >= PQnfields(m_result.get()))
+    if (!m_result || at() < m_base || field < 0 || field >= PQnfields(m_result.get()))
         return true;
-    return PQgetisnull(m_result.get(), at(), field);
+    return PQgetisnull(m_result.get(), at() - m_base, field);
 }
 
 int PgResult::size() {
-    return isSelect() ? m_rows : -1;
+    return isSelect() && !m_streamed ? m_rows : -1;
 }
 
 int PgResult::numRowsAffected() {
@@ -164,7 +257,8 @@ QVariant PgResult::lastInsertId() const {
 }
 
 void PgResult::detachFromResultSet() {
-    // The whole answer is held already; nothing is pending on the connection.
+    // Rows no one reads are not kept coming: the connection is free at once.
+    endStream();
 }
 
 } // namespace viVavazuruv::pgdriver

@@ -5,6 +5,7 @@
 
 #include <QHash>
 #include <QPointer>
+#include <QSqlError>
 #include <QSqlRecord>
 #include <QSqlResult>
 
@@ -12,16 +13,26 @@ namespace viVavazuruv::pgdriver {
 
 class PgDriver;
 
-// One QSqlQuery's statement and its whole answer. "Preparing" only keeps
-// the rewritten text: every exec sends it as the unnamed statement, so
-// nothing outlives the round trip on the server connection.
+// One QSqlQuery's statement and its answer. "Preparing" only keeps the
+// rewritten text: every exec sends it as the unnamed statement, so nothing
+// outlives the round trip on the server connection. A forward-only SELECT
+// run while the driver's streamAsked() holds reads its rows as the server
+// sends them; size() is then -1, as the count is not known before the end.
 class PgResult : public QSqlResult {
 public:
     explicit PgResult(PgDriver* driver);
     ~PgResult() override;
 
-    // The PGresult* of the last statement, while it is held.
+    // The PGresult* holding the current row, while it is held: its row 0 is
+    // the row the query moved to last, or the first row before it moved.
+    // A streamed query's is PGRES_SINGLE_TUPLE, holding that row alone.
     QVariant handle() const override;
+
+    // Another statement needs the connection: the rows still coming are
+    // read into a result of their own, which the query reads on from.
+    void keepRest();
+    // The connection closed under the streamed rows.
+    void loseStream();
 
 protected:
     QVariant data(int field) override;
@@ -44,9 +55,19 @@ private:
     bool run(const QString& sql, const QByteArray& text, std::vector<PgParam> params);
     std::vector<PgParam> boundParams() const;
 
+    // Moves to the result holding row, reading on while rows come; false past the last.
+    bool reach(int row);
+    void endStream();
+
     QPointer<PgDriver> m_driver;
     PgResultPtr m_result;
-    int m_rows = 0;
+    int m_base = 0;           // the row m_result's first row is
+    int m_rows = 0;           // of a whole answer
+    bool m_streamed = false;  // run as it comes
+    bool m_streaming = false; // rows still coming from the connection
+    // What keepRest() read: the rows after m_result's, and a failure after them.
+    PgResultPtr m_rest;
+    QSqlError m_restError;
     // Of the last prepare(): the caller's own text, rewritten for the server.
     QString m_source;
     Placeholders m_placeholders;
