@@ -36,14 +36,12 @@ QRect onScreen(const QWidget* widget, const QRect& rect) {
     return {widget->mapToGlobal(rect.topLeft()), rect.size()};
 }
 
-// A column's header cell.
-class HeaderAccessible final : public QAccessibleInterface {
+// A child of the table with no children and no object of its own: a
+// header or a cell, named and placed by the table's view.
+class LeafAccessible : public QAccessibleInterface {
 public:
-    HeaderAccessible(GridView* view, int section) : m_view(view), m_section(section) {}
+    explicit LeafAccessible(GridView* view) : m_view(view) {}
 
-    int section() const { return m_section; }
-
-    bool isValid() const override { return m_view && m_section < m_view->model()->columnCount(); }
     QObject* object() const override { return nullptr; }
     QWindow* window() const override { return m_view ? m_view->window()->windowHandle() : nullptr; }
     QAccessibleInterface* childAt(int, int) const override { return nullptr; }
@@ -51,12 +49,25 @@ public:
     QAccessibleInterface* child(int) const override { return nullptr; }
     int childCount() const override { return 0; }
     int indexOfChild(const QAccessibleInterface*) const override { return -1; }
+    void setText(QAccessible::Text, const QString&) override {}
+
+protected:
+    QPointer<GridView> m_view;
+};
+
+// A column's header cell.
+class HeaderAccessible final : public LeafAccessible {
+public:
+    HeaderAccessible(GridView* view, int section) : LeafAccessible(view), m_section(section) {}
+
+    int section() const { return m_section; }
+
+    bool isValid() const override { return m_view && m_section < m_view->model()->columnCount(); }
     QString text(QAccessible::Text t) const override {
         if (!isValid() || t != QAccessible::Name)
             return {};
         return m_view->model()->headerData(m_section, Qt::Horizontal).toString();
     }
-    void setText(QAccessible::Text, const QString&) override {}
     QRect rect() const override {
         if (!isValid())
             return {};
@@ -68,24 +79,16 @@ public:
     QAccessible::State state() const override { return {}; }
 
 private:
-    QPointer<GridView> m_view;
     int m_section;
 };
 
-class CellAccessible final : public QAccessibleInterface, public QAccessibleTableCellInterface {
+class CellAccessible final : public LeafAccessible, public QAccessibleTableCellInterface {
 public:
-    CellAccessible(GridView* view, const QModelIndex& index) : m_view(view), m_index(index) {}
+    CellAccessible(GridView* view, const QModelIndex& index) : LeafAccessible(view), m_index(index) {}
 
     QModelIndex index() const { return m_index; }
 
     bool isValid() const override { return m_view && m_index.isValid(); }
-    QObject* object() const override { return nullptr; }
-    QWindow* window() const override { return m_view ? m_view->window()->windowHandle() : nullptr; }
-    QAccessibleInterface* childAt(int, int) const override { return nullptr; }
-    QAccessibleInterface* parent() const override { return QAccessible::queryAccessibleInterface(m_view); }
-    QAccessibleInterface* child(int) const override { return nullptr; }
-    int childCount() const override { return 0; }
-    int indexOfChild(const QAccessibleInterface*) const override { return -1; }
 
     QString text(QAccessible::Text t) const override {
         if (!isValid())
@@ -106,7 +109,6 @@ public:
             return told + own;
         return told + QLatin1Char(' ') + own;
     }
-    void setText(QAccessible::Text, const QString&) override {}
     QRect rect() const override {
         return isValid() ? onScreen(m_view->viewport(), m_view->visualRect(m_index)) : QRect();
     }
@@ -151,7 +153,6 @@ public:
     QAccessibleInterface* table() const override { return parent(); }
 
 private:
-    QPointer<GridView> m_view;
     QPersistentModelIndex m_index;
 };
 

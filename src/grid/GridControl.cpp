@@ -1,5 +1,7 @@
 #include "GridControl.h"
 
+#include "ApiScope.h"
+
 #include "ColumnWidths.h"
 #include "Contrast.h"
 #include "GridHeader.h"
@@ -8,38 +10,19 @@
 #include "Twips.h"
 
 #include <QEvent>
-#include <QFontMetrics>
 #include <QHeaderView>
-#include <QScrollBar>
 #include <QVBoxLayout>
 #include <algorithm>
-#include <cmath>
 #include <viVavazuruv/AutomationError.h>
 
 namespace viVavazuruv::grid {
 
 namespace {
 
-[[noreturn]] void invalidCall(const QString& message) {
-    throw AutomationError(ErrorCode::InvalidProcedureCall, message);
-}
-
 void checkSortIndex(qint16 index) {
     if (index != 1 && index != 2)
         invalidCall(QStringLiteral("sort key %1 does not exist; there are keys 1 and 2").arg(index));
 }
-
-// Marks a programmatic call: nothing it causes (scrolling, an editor closing)
-// reaches the sink.
-class ApiScope {
-public:
-    explicit ApiScope(int& depth) : m_depth(depth) { ++m_depth; }
-    ~ApiScope() { --m_depth; }
-    Q_DISABLE_COPY_MOVE(ApiScope)
-
-private:
-    int& m_depth;
-};
 
 } // namespace
 
@@ -333,200 +316,6 @@ void GridControl::setRowSelected(bool selected) {
 
 qint32 GridControl::NextSelectedRow(qint32 afterRow) const {
     return m_model->nextTicked(afterRow);
-}
-
-double GridControl::ColWidth(qint32 col) const {
-    if (col < 0 || col > MaxCols())
-        return 0.0;
-    if (m_widthChars[col] >= 0)
-        return m_widthChars[col];
-    return col == 0 ? 0.0 : charsOfPixels(*m_view, m_view->horizontalHeader()->defaultSectionSize());
-}
-
-void GridControl::setColWidth(qint32 col, double width) {
-    if (!std::isfinite(width) || width < 0)
-        invalidCall(QStringLiteral("column width %1 is not a width").arg(width));
-    ApiScope scope(m_apiDepth);
-    if (col == -1) {
-        for (qint32 c = 1; c <= MaxCols(); ++c) {
-            m_widthChars[c] = width;
-            applyColumnWidth(c);
-        }
-        return;
-    }
-    if (col < 0 || col > MaxCols())
-        return;
-    m_widthChars[col] = width;
-    applyColumnWidth(col);
-}
-
-void GridControl::applyColumnWidth(qint32 col) {
-    m_applyingWidth = true;
-    const double chars = m_widthChars[col];
-    if (col == 0) {
-        if (chars > 0 && !m_view->rowNumberHeaderIfMade()) {
-            GridHeader* made = m_view->rowNumberHeader();
-            if (m_view->columnHeader()->coloured())
-                made->setColours(m_shadowColor, m_shadowText);
-        }
-        QHeaderView* rowNumbers = m_view->verticalHeader();
-        rowNumbers->setVisible(chars > 0);
-        if (chars > 0)
-            rowNumbers->setFixedWidth(pixelsOfChars(*m_view, chars));
-    } else {
-        QHeaderView* header = m_view->horizontalHeader();
-        const bool hide = m_hidden[col] || chars == 0;
-        header->setSectionHidden(col - 1, hide);
-        if (!hide)
-            header->resizeSection(col - 1,
-                                  chars > 0 ? pixelsOfChars(*m_view, chars) : header->defaultSectionSize());
-    }
-    m_applyingWidth = false;
-    fitSpareWidth();
-}
-
-void GridControl::setSpareWidthColumn(qint32 col) {
-    m_spareWidthColumn = col;
-    fitSpareWidth();
-}
-
-int GridControl::columnsWidth() const {
-    const QHeaderView* header = m_view->horizontalHeader();
-    int width = 2 * m_view->frameWidth() + m_view->verticalScrollBar()->sizeHint().width();
-    if (!m_view->verticalHeader()->isHidden())
-        width += m_view->verticalHeader()->width();
-    for (qint32 col = 1; col <= MaxCols(); ++col) {
-        if (header->isSectionHidden(col - 1))
-            continue;
-        // The spare column counts with its own width, not what it took of the grid's.
-        width += col == m_spareWidthColumn && m_widthChars[col] > 0
-                     ? pixelsOfChars(*m_view, m_widthChars[col])
-                     : header->sectionSize(col - 1);
-    }
-    return width;
-}
-
-void GridControl::fitSpareWidth() {
-    const qint32 col = m_spareWidthColumn;
-    if (m_destroying || m_applyingWidth || col < 1 || col > MaxCols() || m_hidden[col] ||
-        m_widthChars[col] == 0)
-        return;
-    QHeaderView* header = m_view->horizontalHeader();
-    const int own =
-        m_widthChars[col] > 0 ? pixelsOfChars(*m_view, m_widthChars[col]) : header->defaultSectionSize();
-    const int others = header->length() - header->sectionSize(col - 1);
-    const int width = std::max(own, m_view->viewport()->width() - others);
-    if (width == header->sectionSize(col - 1))
-        return;
-    m_applyingWidth = true;
-    header->resizeSection(col - 1, width);
-    m_applyingWidth = false;
-}
-
-bool GridControl::ColHidden() const {
-    if (m_col == -1) {
-        for (qint32 c = 1; c <= MaxCols(); ++c) {
-            if (!m_hidden[c])
-                return false;
-        }
-        return MaxCols() > 0;
-    }
-    return m_col >= 1 && m_col <= MaxCols() && m_hidden[m_col];
-}
-
-void GridControl::setColHidden(bool hidden) {
-    ApiScope scope(m_apiDepth);
-    const qint32 first = m_col == -1 ? 1 : m_col;
-    const qint32 last = m_col == -1 ? MaxCols() : m_col;
-    if (first < 1 || last > MaxCols())
-        return;
-    for (qint32 c = first; c <= last; ++c) {
-        m_hidden[c] = hidden;
-        applyColumnWidth(c);
-    }
-}
-
-bool GridControl::FontBold() const {
-    return m_model->bold(m_col, m_row);
-}
-
-void GridControl::setFontBold(bool bold) {
-    ApiScope scope(m_apiDepth);
-    m_model->setBold(m_col, m_row, bold);
-    if (m_col == -1 && m_row == -1)
-        applyGridFont(m_model->baseFont());
-}
-
-double GridControl::FontSize() const {
-    return m_model->pointSize(m_col, m_row);
-}
-
-void GridControl::setFontSize(double points) {
-    if (!std::isfinite(points) || points <= 0 || points > 1638)
-        invalidCall(QStringLiteral("font size %1 is not a size in points").arg(points));
-    ApiScope scope(m_apiDepth);
-    m_model->setPointSize(m_col, m_row, points);
-    if (m_col == -1 && m_row == -1)
-        applyGridFont(m_model->baseFont());
-}
-
-void GridControl::applyGridFont(const QFont& font) {
-    // A list set up again with the same font keeps its row heights and widths;
-    // laying out a long list anew for nothing is what this spares.
-    if (m_gridFontApplied && font == m_view->font()) {
-        m_model->setBaseFont(font);
-        return;
-    }
-    m_gridFontApplied = true;
-    m_view->setFont(font);
-    m_model->setBaseFont(font);
-    // Rows follow the font; 1.5 times its line height keeps text clear of the grid lines.
-    QHeaderView* rows = m_view->verticalHeader();
-    const int height = QFontMetrics(font).height() + 6;
-    rows->setMinimumSectionSize(std::min(rows->minimumSectionSize(), height));
-    rows->setDefaultSectionSize(height);
-    // Widths are in characters of this font.
-    for (qint32 c = 0; c < m_widthChars.size(); ++c) {
-        if (m_widthChars[c] >= 0)
-            applyColumnWidth(c);
-    }
-}
-
-void GridControl::setShadowColor(quint32 rgb) {
-    m_shadowColor = rgb & 0xFFFFFFu;
-    applyHeaderColours();
-}
-
-void GridControl::setShadowText(quint32 rgb) {
-    m_shadowText = rgb & 0xFFFFFFu;
-    applyHeaderColours();
-}
-
-void GridControl::applyHeaderColours() {
-    m_view->columnHeader()->setColours(m_shadowColor, m_shadowText);
-    if (GridHeader* rowNumbers = m_view->rowNumberHeaderIfMade())
-        rowNumbers->setColours(m_shadowColor, m_shadowText);
-}
-
-void GridControl::setReDraw(bool on) {
-    if (on == m_redraw)
-        return;
-    m_redraw = on;
-    if (!on) {
-        m_model->setBatching(true);
-        m_view->setUpdatesEnabled(false);
-        return;
-    }
-    m_model->setBatching(false);
-    m_view->setUpdatesEnabled(true);
-    m_view->viewport()->update();
-}
-
-float GridControl::RowHeightToTwips(qint32 row, float height) const {
-    Q_UNUSED(row)
-    // 12.5 grid units are one default row.
-    const double pixels = double(height) * m_view->verticalHeader()->defaultSectionSize() / 12.5;
-    return float(pixelsToTwipsY(pixels));
 }
 
 void GridControl::Refresh() {
