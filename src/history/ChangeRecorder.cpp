@@ -55,7 +55,9 @@ struct ChangeRecorder::Impl {
     bool recording = false;
     sqlite3* sqlite = nullptr;
     QSqlDatabase db;
-    QByteArray pack; // the run's changes: [action, key, office, list, before] each, comma-separated
+    // The entry as it grows: its columns, then the run's changes, [action,
+    // key, office, list, before] each, comma-separated; closed by finish().
+    QByteArray pack;
     qint64 changes = 0;
     QList<std::pair<QString, QString>> columns;
     int columnCount = 0;
@@ -213,6 +215,13 @@ bool ChangeRecorder::begin(const QSqlDatabase& db, bool postgres) {
     if (sqlite3_db_config(handle, SQLITE_DBCONFIG_ENABLE_TRIGGER, 0, &off) != SQLITE_OK || off != 0)
         return false;
     d->sqlite = handle;
+    d->pack = "{\"columns\":[";
+    for (int c = 0; c < d->columnCount; ++c) {
+        if (c)
+            d->pack += ',';
+        appendJsonString(d->pack, d->columns.at(c).second);
+    }
+    d->pack += "],\"changes\":[";
     sqlite3_preupdate_hook(handle, &Impl::hook, d.get());
     d->recording = true;
     return true;
@@ -231,23 +240,20 @@ void ChangeRecorder::finish(const QString& login, const QString& workstation) {
         return;
     if (d->sqlite) // the entry itself is no change of the list
         sqlite3_preupdate_hook(d->sqlite, nullptr, nullptr);
-    QByteArray columns = "[";
-    for (qsizetype c = 0; c < d->columns.size(); ++c) {
-        if (c)
-            columns += ',';
-        appendJsonString(columns, d->columns.at(c).second);
-    }
-    columns += ']';
     QSqlQuery q(d->db);
     d->closeRange();
     if (d->changes > 0) {
-        q.prepare(u"INSERT INTO %1 (ChangedAt, LoginName, Workstation, Action, RowAfter) VALUES (?, ?, ?, "
-                  u"'%2', ?)"_s.arg(kHistoryTable, kPackAction));
+        // The entry carries its own names, so nothing rewrites a row as long
+        // as the run (the session's trigger passes entries over).
+        q.prepare(u"INSERT INTO %1 (ChangedAt, LoginName, Workstation, Account, Action, RowAfter) VALUES (?, "
+                  u"?, ?, ?, '%2', ?)"_s.arg(kHistoryTable, kPackAction));
         q.addBindValue(historyNow());
         q.addBindValue(login);
         q.addBindValue(workstation);
-        // The bytes as they are: nothing converts them twice.
-        q.addBindValue("{\"columns\":" + columns + ",\"changes\":[" + d->pack + "]}");
+        q.addBindValue(operatingSystemAccount());
+        // The bytes as they are, closed where they lie: nothing copies them.
+        d->pack += "]}";
+        q.addBindValue(d->pack);
         if (!q.exec()) {
             const QString reason = q.lastError().text();
             d->stop();

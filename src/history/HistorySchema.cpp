@@ -473,10 +473,14 @@ void startHistorySession(const QSqlDatabase& db, bool postgres, const QString& l
                kHistoryTable));
     if (!q.next())
         return;
-    // A change the sealer writes out of another's entry comes sealed, with its own names.
-    run(q, u"CREATE TEMP TRIGGER %1_Who AFTER INSERT ON main.%1 WHEN NEW.SealNo IS NULL BEGIN UPDATE %1 SET "
-           u"LoginName = %2, Workstation = %3, Account = %4 WHERE ChangeNo = NEW.ChangeNo; END"_s.arg(
-               kHistoryTable, literal(login), literal(workstation), literal(operatingSystemAccount())));
+    // A change the sealer writes out of another's entry comes sealed, with its
+    // own names; a run's entry comes with this session's (rewriting it would
+    // copy the whole run once more).
+    run(q,
+        u"CREATE TEMP TRIGGER %1_Who AFTER INSERT ON main.%1 WHEN NEW.SealNo IS NULL AND NEW.Action <> '%5' "
+        u"BEGIN UPDATE %1 SET LoginName = %2, Workstation = %3, Account = %4 WHERE ChangeNo = NEW.ChangeNo; "
+        u"END"_s.arg(kHistoryTable, literal(login), literal(workstation), literal(operatingSystemAccount()),
+                     kPackAction));
 }
 
 } // namespace viVavazuruv::history

@@ -312,17 +312,21 @@ qint64 sealWork(const QSqlDatabase& db, qint64 sealNo, QString hash) {
         kAccount
     };
     const QString row = rowJson(historyColumns(db, false), u"t"_s, false);
-    exec(
-        q,
-        u"SELECT w.Kind, w.Action, w.Key, w.Office, w.List, w.Before, w.Fill, CASE WHEN w.Fill > 0 THEN "
-        u"(SELECT COALESCE(y.Before, (SELECT RowBefore FROM main.%1 WHERE ChangeNo = y.Src)) FROM %2 y "
-        u"WHERE y.Ord = w.Fill) END, t.%3 IS NOT NULL, CASE WHEN t.%3 IS NOT NULL THEN %4 END, t.%5, t.%6, "
-        u"h.ChangeNo, h.ChangedAt, h.LoginName, h.Workstation, h.OfficeID, h.Action, h.UsrDefCod, "
-        u"h.usrdefInd, h.RowBefore, h.RowAfter, h.Account FROM %2 w CROSS JOIN main.%1 h LEFT JOIN main.%7 t "
-        u"ON w.Fill = -1 AND t.%3 = w.Key WHERE h.ChangeNo = w.Src AND w.Kind <> %8 ORDER BY w.Ord"_s
-            .arg(kHistoryTable, kWork, usrdef::kKey, row, usrdef::kCode, usrdef::kOffice, usrdef::kTable)
-            .arg(int(kEntryUnpacked)),
-        u"Reading the changes to seal"_s);
+    exec(q,
+         u"SELECT w.Kind, w.Action, w.Key, w.Office, w.List, w.Before, w.Fill, CASE WHEN w.Fill > 0 THEN "
+         u"(SELECT COALESCE(y.Before, (SELECT RowBefore FROM main.%1 WHERE ChangeNo = y.Src)) FROM %2 y "
+         u"WHERE y.Ord = w.Fill) END, t.%3 IS NOT NULL, CASE WHEN t.%3 IS NOT NULL THEN %4 END, t.%5, t.%6, "
+         u"h.ChangeNo, h.ChangedAt, h.LoginName, h.Workstation, h.OfficeID, h.Action, h.UsrDefCod, "
+         // A change unpacked from an entry reads nothing of the entry's own
+         // rows: they hold the whole run, and would be read once a change.
+         u"h.usrdefInd, CASE WHEN w.Kind = %9 THEN h.RowBefore END, CASE WHEN w.Kind = %9 THEN h.RowAfter "
+         u"END, "
+         u"h.Account FROM %2 w CROSS JOIN main.%1 h LEFT JOIN main.%7 t "
+         u"ON w.Fill = -1 AND t.%3 = w.Key WHERE h.ChangeNo = w.Src AND w.Kind <> %8 ORDER BY w.Ord"_s
+             .arg(kHistoryTable, kWork, usrdef::kKey, row, usrdef::kCode, usrdef::kOffice, usrdef::kTable)
+             .arg(int(kEntryUnpacked))
+             .arg(int(kOwn)),
+         u"Reading the changes to seal"_s);
     SealWriter writer(db);
     qint64 sealed = 0;
     while (q.next()) {
