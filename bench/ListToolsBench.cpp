@@ -5,6 +5,7 @@
 
 #include "ListExport.h"
 #include "ListImport.h"
+#include "RecordSource.h"
 
 #include <viVavazuruv/ListHistory.h>
 #include <viVavazuruv/ReferenceHost.h>
@@ -91,7 +92,7 @@ void importList(benchmark::State& state, bool postgres, bool history = true) {
         if (history)
             ListHistory(*bench->host).seal(); // the rows emptied out
         state.ResumeTiming();
-        if (importLists(*bench->host, file, {}).added != kRows)
+        if (importLists(*bench->host, *csvRecords(file), {}).added != kRows)
             state.SkipWithError("the rows were not imported");
         // The import's changes are sealed when the history is next read: timed apart.
         sealNs += sealUntimed(state, *bench->host);
@@ -107,7 +108,7 @@ void exportList(benchmark::State& state, bool postgres) {
         return;
     }
     bench->empty();
-    importLists(*bench->host, listFile(), {});
+    importLists(*bench->host, *csvRecords(listFile()), {});
     const FileFormat format = state.range(0) == 0 ? FileFormat::Csv : FileFormat::Json;
     for (auto _ : state) {
         QBuffer out;

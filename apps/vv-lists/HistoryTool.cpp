@@ -7,6 +7,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QJsonParseError>
+#include <QSqlQuery>
 
 using namespace Qt::StringLiterals;
 
@@ -83,6 +84,12 @@ qint64 writeHistory(ListHistory& history, const ChangeFilter& filter, FileFormat
         text += count == 0 ? u"]\n"_s : u"\n]\n"_s;
     output.flush();
     return count;
+}
+
+bool changesWaitForSeal(ReferenceHost& host) {
+    QSqlQuery q(host.GetConnection());
+    // A history taken away has nothing to seal; verify names what is missing.
+    return q.exec(u"SELECT 1 FROM UsrDefHistory WHERE SealNo IS NULL LIMIT 1"_s) && q.next();
 }
 
 } // namespace viVavazuruv::lists

@@ -13,4 +13,7 @@ namespace viVavazuruv::lists {
 // history first. Gives the number of changes written.
 qint64 writeHistory(ListHistory& history, const ChangeFilter& filter, FileFormat format, QIODevice& out);
 
+// Whether the history holds changes not sealed yet (none without a history).
+bool changesWaitForSeal(ReferenceHost& host);
+
 } // namespace viVavazuruv::lists

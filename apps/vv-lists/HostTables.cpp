@@ -1,5 +1,8 @@
 #include "HostTables.h"
 
+#include "RecordSink.h"
+#include "RecordSource.h"
+
 #include <viVavazuruv/AutomationError.h>
 
 #include <QSqlError>
@@ -47,7 +50,7 @@ bool concerns(const QStringList& codes, const QString& list) {
 
 } // namespace
 
-void appendHostTables(ReferenceHost& host, const QStringList& codes, QString& csv) {
+void writeHostTables(ReferenceHost& host, const QStringList& codes, RecordSink& sink) {
     for (const HostTable& table : hostTables()) {
         QSqlQuery q(host.GetConnection());
         q.setForwardOnly(true);
@@ -60,14 +63,23 @@ void appendHostTables(ReferenceHost& host, const QStringList& codes, QString& cs
             if (!concerns(codes, q.value(table.list).toString()))
                 continue;
             if (!headed) {
-                appendCsvRecord(csv, table.columns.size(),
-                                [&](qsizetype c) { return table.name + u'.' + table.columns.at(c); });
+                sink.beginTable(table.name);
+                QStringList header;
+                for (const QString& column : table.columns)
+                    header << table.name + u'.' + column;
+                sink.write(header);
                 headed = true;
             }
-            appendCsvRecord(csv, table.columns.size(),
-                            [&](qsizetype c) { return q.value(int(c)).toString(); });
+            QStringList values;
+            for (int c = 0; c < table.columns.size(); ++c)
+                values << q.value(c).toString();
+            sink.write(values);
         }
     }
+}
+
+bool headsHostTable(const CsvRecord& record) {
+    return headedTable(record) >= 0;
 }
 
 qsizetype hostTablesStart(const QList<CsvRecord>& records) {
@@ -84,44 +96,45 @@ QList<HostTableRow> readHostTables(const QList<CsvRecord>& records, qsizetype fr
     QList<qsizetype> order; // the file's field of each of the table's columns
     for (qsizetype r = from; r < records.size(); ++r) {
         const CsvRecord& record = records.at(r);
+        QStringList fields = record.fields;
         if (const int headed = headedTable(record); headed >= 0) {
             table = headed;
             const HostTable& t = hostTables()[table];
+            dropTrailingEmpty(fields, t.columns.size());
             order.clear();
             for (const QString& column : t.columns) {
-                const auto at =
-                    std::find_if(record.fields.begin(), record.fields.end(), [&](const QString& f) {
-                        return f.trimmed().compare(t.name + u'.' + column, Qt::CaseInsensitive) == 0;
-                    });
-                if (at == record.fields.end())
-                    throw FileFault{record.line,
-                                    u"the header of %1 names no %2 column"_s.arg(t.name, column)};
-                order << (at - record.fields.begin());
+                const auto at = std::find_if(fields.begin(), fields.end(), [&](const QString& f) {
+                    return f.trimmed().compare(t.name + u'.' + column, Qt::CaseInsensitive) == 0;
+                });
+                if (at == fields.end())
+                    throw FileFault::at(record, u"the header of %1 names no %2 column"_s.arg(t.name, column));
+                order << (at - fields.begin());
             }
-            if (record.fields.size() != t.columns.size())
-                throw FileFault{record.line, u"the header of %1 names %2 columns; it has %3"_s.arg(t.name)
-                                                 .arg(record.fields.size())
-                                                 .arg(t.columns.size())};
+            if (fields.size() != t.columns.size())
+                throw FileFault::at(record,
+                                    u"the header of %1 has %2 fields; the table has %3 columns"_s.arg(t.name)
+                                        .arg(fields.size())
+                                        .arg(t.columns.size()));
             continue;
         }
         const HostTable& t = hostTables()[table];
-        if (record.fields.size() != t.columns.size())
-            throw FileFault{record.line,
-                            u"%1 fields where the header of %2 names %3"_s.arg(record.fields.size())
-                                .arg(t.name)
-                                .arg(t.columns.size())};
+        dropTrailingEmpty(fields, t.columns.size());
+        if (fields.size() != t.columns.size())
+            throw FileFault::at(record, u"%1 fields where the header of %2 names %3"_s.arg(fields.size())
+                                            .arg(t.name)
+                                            .arg(t.columns.size()));
         HostTableRow row{table, &record, {}};
         bool number = true;
         for (qsizetype c = 0; c < t.columns.size(); ++c) {
-            const QString& value = record.fields.at(order.at(c));
+            const QString& value = fields.at(order.at(c));
             if (const QString fault = unstorablePart(value); !fault.isEmpty())
-                throw FileFault{record.line, u"%1.%2 holds %3, which cannot be stored"_s.arg(
-                                                 t.name, t.columns.at(c), fault)};
+                throw FileFault::at(
+                    record, u"%1.%2 holds %3, which cannot be stored"_s.arg(t.name, t.columns.at(c), fault));
             row.values << value;
         }
         if (table == 2 && (row.values.at(1).trimmed().toInt(&number), !number))
-            throw FileFault{record.line,
-                            u"InsertEachItem.EachItem is a number, not \"%1\""_s.arg(row.values.at(1))};
+            throw FileFault::at(record,
+                                u"InsertEachItem.EachItem is a number, not \"%1\""_s.arg(row.values.at(1)));
         if (replace && !isSameList(row.values.at(t.list), *replace))
             continue;
         rows << row;
@@ -149,7 +162,7 @@ void storeHostTables(ReferenceHost& host, const QList<HostTableRow>& rows) {
         } catch (const AutomationError& e) {
             if (e.code() == ErrorCode::DatabaseError || e.code() == ErrorCode::ConnectionError)
                 throw;
-            throw FileFault{row.record->line, e.message()};
+            throw FileFault::at(*row.record, e.message());
         }
     }
 }

@@ -29,27 +29,40 @@ QStringList tableColumns(ReferenceHost& host) {
     return names;
 }
 
+// The columns the host makes UsrDefTable with, for a database that has none yet.
+QStringList createdColumns() {
+    return kTextColumns + QStringList{usrdef::kKey, usrdef::kOffice};
+}
+
 // Which of the file's columns are written, and where they are in a record.
 struct Layout {
     QStringList fields;
-    QList<qsizetype> from;
+    QList<qsizetype> from; // -1: a column the file leaves out
     qsizetype code = -1;
     qsizetype description = -1;
+    qsizetype width = 0; // the header's fields
+    bool textOnly = true;
+
+    QString value(const CsvRecord& row, qsizetype f) const {
+        return from.at(f) < 0 ? u""_s : row.fields.at(from.at(f));
+    }
 };
 
-Layout readHeader(const CsvRecord& header, const QStringList& columns) {
+Layout readHeader(CsvRecord header, const QStringList& columns) {
+    // A spreadsheet pads the header with empty cells up to its widest row too.
+    dropTrailingEmpty(header.fields, 0);
     Layout layout;
+    layout.width = header.fields.size();
     QStringList seen;
-    bool description = false;
     for (qsizetype i = 0; i < header.fields.size(); ++i) {
         const QString named = header.fields.at(i).trimmed();
         const auto column = std::find_if(columns.begin(), columns.end(), [&](const QString& c) {
             return c.compare(named, Qt::CaseInsensitive) == 0;
         });
         if (column == columns.end())
-            throw FileFault{header.line, u"%1 has no column \"%2\""_s.arg(usrdef::kTable, named)};
+            throw FileFault::at(header, u"%1 has no column \"%2\""_s.arg(usrdef::kTable, named));
         if (seen.contains(*column))
-            throw FileFault{header.line, u"the column %1 is named twice"_s.arg(*column)};
+            throw FileFault::at(header, u"the column %1 is named twice"_s.arg(*column));
         seen << *column;
         // New rows get new keys, and the office is the one imported into.
         if (*column == usrdef::kKey || *column == usrdef::kOffice)
@@ -58,41 +71,106 @@ Layout readHeader(const CsvRecord& header, const QStringList& columns) {
             layout.code = layout.fields.size();
         if (*column == usrdef::kDescription)
             layout.description = layout.fields.size();
-        description = description || *column == usrdef::kDescription;
+        layout.textOnly = layout.textOnly && kTextColumns.contains(*column);
         layout.fields << *column;
         layout.from << i;
     }
     for (const auto& [present, name] :
-         {std::pair(layout.code >= 0, usrdef::kCode), {description, usrdef::kDescription}})
+         {std::pair(layout.code >= 0, usrdef::kCode), {layout.description >= 0, usrdef::kDescription}})
         if (!present)
-            throw FileFault{header.line, u"the header names no %1 column"_s.arg(name)};
+            throw FileFault::at(header, u"the header names no %1 column"_s.arg(name));
+    // Stored as "", as the picker and the seeded lists store them, not NULL.
+    for (const QString& column : kTextColumns)
+        if (columns.contains(column) && !layout.fields.contains(column)) {
+            layout.fields << column;
+            layout.from << -1;
+        }
     return layout;
 }
 
-void checkRow(const CsvRecord& row, const CsvRecord& header, const Layout& layout) {
-    if (row.fields.size() != header.fields.size())
-        throw FileFault{
-            row.line,
-            u"%1 fields where the header names %2"_s.arg(row.fields.size()).arg(header.fields.size())};
+void checkRow(CsvRecord& row, const Layout& layout) {
+    // A spreadsheet pads a row with empty cells up to its widest row.
+    dropTrailingEmpty(row.fields, layout.width);
+    if (row.fields.size() != layout.width)
+        throw FileFault::at(
+            row, u"%1 fields where the header names %2"_s.arg(row.fields.size()).arg(layout.width));
     for (qsizetype f = 0; f < layout.fields.size(); ++f)
-        if (const QString fault = unstorablePart(row.fields.at(layout.from.at(f))); !fault.isEmpty())
-            throw FileFault{row.line,
-                            u"%1 holds %2, which cannot be stored"_s.arg(layout.fields.at(f), fault)};
+        if (const QString fault = unstorablePart(layout.value(row, f)); !fault.isEmpty())
+            throw FileFault::at(row,
+                                u"%1 holds %2, which cannot be stored"_s.arg(layout.fields.at(f), fault));
     // The limit SaveRecord keeps to, so a list imported can be saved from the picker as it is.
-    const qsizetype length = descriptionLength(row.fields.at(layout.from.at(layout.description)));
+    const QString description = layout.value(row, layout.description);
+    const qsizetype length = descriptionLength(description);
     if (length > kMaxDescriptionLength)
-        throw FileFault{row.line, u"the description is %1 characters long; a list entry's description holds "
-                                  u"%2 at most"_s.arg(length)
-                                      .arg(kMaxDescriptionLength)};
-    const QString& code = row.fields.at(layout.from.at(layout.code));
+        throw FileFault::at(row, u"the description is %1 characters long; a list entry's description holds "
+                                 u"%2 at most"_s.arg(length)
+                                     .arg(kMaxDescriptionLength));
+    if (endsWithBar(description))
+        throw FileFault::at(row, u"the description ends with a bar, which is never filled"_s);
+    const QString code = layout.value(row, layout.code);
     if (code.isEmpty())
-        throw FileFault{row.line, u"the row has no list code (%1)"_s.arg(usrdef::kCode)};
+        throw FileFault::at(row, u"the row has no list code (%1)"_s.arg(usrdef::kCode));
+    if (const qsizetype codeLength = descriptionLength(code); codeLength > kMaxListCodeLength)
+        throw FileFault::at(
+            row, u"the list code is %1 characters long; a list code holds %2 at most"_s.arg(codeLength)
+                     .arg(kMaxListCodeLength));
     if (code.trimmed() != code)
-        throw FileFault{row.line,
-                        u"the list code \"%1\" has blanks around it, so no request finds it"_s.arg(code)};
+        throw FileFault::at(row,
+                            u"the list code \"%1\" has blanks around it, so no request finds it"_s.arg(code));
     if (!isStorableListCode(code))
-        throw FileFault{row.line, u"the list code \"%1\" cannot be stored: letters outside A-Z must be upper "
-                                  u"case (\"%2\")"_s.arg(code, code.toUpper())};
+        throw FileFault::at(row, u"the list code \"%1\" cannot be stored: letters outside A-Z must be upper "
+                                 u"case (\"%2\")"_s.arg(code, code.toUpper()));
+}
+
+// Outside office mode 7 the database's OfficeID option names the office, and
+// a replace empties the list in every office: with several offices' lists
+// that would reach into the others.
+void requireOneOffice(ReferenceHost& host) {
+    if (host.GetOfficeMode() == 7)
+        return;
+    QSqlQuery q(host.GetConnection());
+    q.setForwardOnly(true);
+    if (!q.exec(u"select %1 from %2 group by %1 order by %1"_s.arg(usrdef::kOffice, usrdef::kTable)))
+        throw AutomationError(ErrorCode::DatabaseError,
+                              u"Reading the lists' offices failed: %1"_s.arg(q.lastError().text()));
+    QStringList offices;
+    while (q.next())
+        offices << q.value(0).toString();
+    if (offices.size() > 1)
+        throw FileFault{0, u"the database holds the lists of offices %1 and its office mode is not 7, so "
+                           u"nothing says which office the file is for; name it with --office N"_s.arg(
+                               offices.join(u", "_s))};
+}
+
+// Two replaces of one list at once must not both delete the rows before
+// either adds its own. SQLite's run holds the database's write lock from its
+// start; PostgreSQL's rows lock only what each delete sees, so the list is
+// locked by name until the run ends (a lock of the list, not the table: other
+// lists are imported and saved meanwhile).
+void lockList(ReferenceHost& host, const QString& code) {
+    if (host.engine() != ReferenceHost::Engine::PostgreSQL)
+        return;
+    QSqlQuery q(host.GetConnection());
+    q.prepare(u"select pg_advisory_xact_lock(7605251, hashtext(current_schema() || ':' || ?))"_s);
+    q.addBindValue(asciiLower(code.toUpper())); // the key every spelling of the code shares
+    if (!q.exec())
+        throw AutomationError(ErrorCode::DatabaseError,
+                              waitedForLock(q.lastError())
+                                  ? listBusy(code)
+                                  : u"Locking list %1 failed: %2"_s.arg(code, q.lastError().text()));
+    q.finish();
+}
+
+// The host's run of writes. On SQLite it begins with the database's write
+// lock, and fails only when another connection kept that past the wait.
+bool beginRun(ReferenceHost& host, const QString& code) {
+    try {
+        return host.BeginSaveRecords();
+    } catch (const AutomationError& e) {
+        if (e.code() == ErrorCode::DatabaseError && host.engine() == ReferenceHost::Engine::SQLite)
+            throw AutomationError(ErrorCode::DatabaseError, listBusy(code));
+        throw;
+    }
 }
 
 // Runs a statement of the component's dialect on UsrDefTable; gives the
@@ -102,8 +180,10 @@ qint64 runOnList(ReferenceHost& host, const QString& start, const QString& code)
     conditions.removeAll(QString());
     QSqlQuery q(host.GetConnection());
     if (!q.exec(host.TranslateSql(start + u" where "_s + conditions.join(u" and "_s), 1, 0)))
-        throw AutomationError(ErrorCode::DatabaseError,
-                              u"Reading or emptying list %1 failed: %2"_s.arg(code, q.lastError().text()));
+        throw AutomationError(ErrorCode::DatabaseError, waitedForLock(q.lastError())
+                                                            ? listBusy(code)
+                                                            : u"Reading or emptying list %1 failed: %2"_s.arg(
+                                                                  code, q.lastError().text()));
     return q.isSelect() ? (q.next() ? q.value(0).toLongLong() : 0) : q.numRowsAffected();
 }
 
@@ -159,95 +239,123 @@ private:
     std::optional<QSqlQuery> m_full, m_rest;
 };
 
-void saveEach(ReferenceHost& host, const Layout& layout, const QList<const CsvRecord*>& rows,
-              const Progress& progress) {
-    QStringList values(layout.fields.size());
-    qint64 done = 0;
-    for (const CsvRecord* row : rows) {
-        for (qsizetype f = 0; f < layout.fields.size(); ++f)
-            values[f] = row->fields.at(layout.from.at(f));
+// Writes the rows as they come: in batches when every column is one of the
+// host's text columns, else each through SaveRecord for its conversions.
+class RowWriter {
+public:
+    RowWriter(ReferenceHost& host, const Layout& layout) : m_host(host), m_layout(layout) {
+        if (layout.textOnly)
+            m_batch.emplace(host, layout.fields);
+    }
+
+    void add(const CsvRecord& row) {
+        QStringList values(m_layout.fields.size());
+        for (qsizetype f = 0; f < m_layout.fields.size(); ++f)
+            values[f] = m_layout.value(row, f);
+        if (m_batch) {
+            m_batch->add(values);
+            return;
+        }
         qint32 key = 0;
         try {
-            if (!host.SaveRecord(1, usrdef::kTable, usrdef::kKey, key, layout.fields, values, true))
-                throw FileFault{row->line, u"the row was not stored"_s};
+            if (!m_host.SaveRecord(1, usrdef::kTable, usrdef::kKey, key, m_layout.fields, values, true))
+                throw FileFault::at(row, u"the row was not stored"_s);
         } catch (const AutomationError& e) {
             if (e.code() == ErrorCode::DatabaseError || e.code() == ErrorCode::ConnectionError)
                 throw; // the database's fault, not the row's
-            throw FileFault{row->line, e.message()};
+            throw FileFault::at(row, e.message());
         }
-        if (++done % kProgressStep == 0 && progress)
-            progress(done);
     }
-}
 
-void insertInBatches(ReferenceHost& host, const Layout& layout, const QList<const CsvRecord*>& rows,
-                     const Progress& progress) {
-    BatchInsert insert(host, layout.fields);
-    QStringList values(layout.fields.size());
-    qint64 done = 0;
-    for (const CsvRecord* row : rows) {
-        for (qsizetype f = 0; f < layout.fields.size(); ++f)
-            values[f] = row->fields.at(layout.from.at(f));
-        insert.add(values);
-        if (++done % kProgressStep == 0 && progress)
-            progress(done);
+    void finish() {
+        if (m_batch)
+            m_batch->flush();
     }
-    insert.flush();
+
+private:
+    ReferenceHost& m_host;
+    const Layout& m_layout;
+    std::optional<BatchInsert> m_batch;
+};
+
+// Checks the file's rows as they are read and, with host and without dryRun,
+// writes them in one run of the host's writes.
+ImportSummary readAndImport(ReferenceHost* host, RecordSource& file, const ImportOptions& options,
+                            const Progress& progress) {
+    std::optional<CsvRecord> header = file.next();
+    if (!header)
+        throw FileFault{0, u"the file is empty; it needs a header row naming the columns"_s};
+    const Layout layout = readHeader(*header, host ? tableColumns(*host) : createdColumns());
+    if (host)
+        requireOneOffice(*host);
+
+    ImportSummary summary;
+    const bool write = host && !options.dryRun;
+    // One run of the host's writes, rolled back unless it ends written, so a
+    // refused file or a failure leaves the office as it was; the host records
+    // the run's changes in the list history as one entry.
+    if (write && !beginRun(*host, options.replace.value_or(QString())))
+        throw AutomationError(ErrorCode::DatabaseError,
+                              u"The import cannot begin: a transaction is already open on the connection"_s);
+    auto rollBack = qScopeGuard([&] {
+        if (write)
+            host->EndSaveRecords(false);
+    });
+    if (options.replace && host) {
+        if (write) {
+            lockList(*host, *options.replace);
+            summary.deleted = runOnList(*host, u"Delete * from "_s + usrdef::kTable, *options.replace);
+        } else {
+            summary.deleted = runOnList(*host, u"select count(*) from "_s + usrdef::kTable, *options.replace);
+        }
+    }
+
+    std::optional<RowWriter> writer;
+    if (write)
+        writer.emplace(*host, layout);
+    QList<CsvRecord> hostSections; // small: a few rows for each code list
+    while (std::optional<CsvRecord> record = file.next()) {
+        // The host's tables come after the list rows.
+        if (!hostSections.isEmpty() || headsHostTable(*record)) {
+            hostSections << std::move(*record);
+            continue;
+        }
+        ++summary.rowsInFile;
+        checkRow(*record, layout);
+        if (options.replace && !isSameList(layout.value(*record, layout.code), *options.replace)) {
+            ++summary.passedOver;
+            continue;
+        }
+        ++summary.added;
+        if (!writer)
+            continue;
+        writer->add(*record);
+        if (summary.added % kProgressStep == 0 && progress)
+            progress(summary.added);
+    }
+    if (options.replace && summary.added == 0)
+        throw FileFault{0,
+                        u"the file has no rows of list %1, so it is left as it is"_s.arg(*options.replace)};
+    const QList<HostTableRow> hostRows = readHostTables(hostSections, 0, options.replace);
+    summary.hostRows = hostRows.size();
+    if (!write)
+        return summary;
+    writer->finish();
+    storeHostTables(*host, hostRows);
+    rollBack.dismiss();
+    host->EndSaveRecords(true);
+    return summary;
 }
 
 } // namespace
 
-ImportSummary importLists(ReferenceHost& host, const QByteArray& file, const ImportOptions& options,
+ImportSummary importLists(ReferenceHost& host, RecordSource& file, const ImportOptions& options,
                           const Progress& progress) {
-    const QList<CsvRecord> records = readCsv(file);
-    if (records.isEmpty())
-        throw FileFault{0, u"the file is empty; it needs a header row naming the columns"_s};
-    const CsvRecord& header = records.first();
-    const Layout layout = readHeader(header, tableColumns(host));
+    return readAndImport(&host, file, options, progress);
+}
 
-    const qsizetype hostTables = hostTablesStart(records);
-    const QList<HostTableRow> hostRows = readHostTables(records, hostTables, options.replace);
-
-    ImportSummary summary;
-    summary.rowsInFile = hostTables - 1;
-    summary.hostRows = hostRows.size();
-    QList<const CsvRecord*> rows;
-    for (qsizetype r = 1; r < hostTables; ++r) {
-        checkRow(records.at(r), header, layout);
-        if (options.replace &&
-            !isSameList(records.at(r).fields.at(layout.from.at(layout.code)), *options.replace))
-            ++summary.passedOver;
-        else
-            rows << &records.at(r);
-    }
-    if (options.replace && rows.isEmpty())
-        throw FileFault{0,
-                        u"the file has no rows of list %1, so it is left as it is"_s.arg(*options.replace)};
-    summary.added = rows.size();
-
-    if (options.dryRun) {
-        if (options.replace)
-            summary.deleted = runOnList(host, u"select count(*) from "_s + usrdef::kTable, *options.replace);
-        return summary;
-    }
-    // One run of the host's writes, rolled back unless it ends written, so a
-    // failure leaves the office as it was; the host records the run's changes
-    // in the list history as one entry.
-    if (!host.BeginSaveRecords())
-        throw AutomationError(ErrorCode::DatabaseError,
-                              u"The import cannot begin: a transaction is already open on the connection"_s);
-    auto rollBack = qScopeGuard([&] { host.EndSaveRecords(false); });
-    if (options.replace)
-        summary.deleted = runOnList(host, u"Delete * from "_s + usrdef::kTable, *options.replace);
-    if (std::all_of(layout.fields.begin(), layout.fields.end(),
-                    [](const QString& f) { return kTextColumns.contains(f); }))
-        insertInBatches(host, layout, rows, progress);
-    else
-        saveEach(host, layout, rows, progress);
-    storeHostTables(host, hostRows);
-    rollBack.dismiss();
-    host.EndSaveRecords(true);
-    return summary;
+ImportSummary checkListFile(RecordSource& file, const ImportOptions& options) {
+    return readAndImport(nullptr, file, options, {});
 }
 
 } // namespace viVavazuruv::lists

@@ -54,11 +54,41 @@ QSqlQuery selectRows(ReferenceHost& host, const QStringList& codes) {
     return q;
 }
 
+bool listHasRows(ReferenceHost& host, const QString& code) {
+    QStringList conditions{codeCondition(host, {code}), officeCondition(host)};
+    conditions.removeAll(QString());
+    QSqlQuery q(host.GetConnection());
+    if (!q.exec(host.TranslateSql(u"select count(*) from "_s + usrdef::kTable + u" where "_s +
+                                      conditions.join(u" and "_s),
+                                  1, 0)) ||
+        !q.next())
+        throw AutomationError(ErrorCode::DatabaseError,
+                              u"Reading list %1 failed: %2"_s.arg(code, q.lastError().text()));
+    return q.value(0).toLongLong() > 0;
+}
+
 bool isSameList(const QString& a, const QString& b) {
     // The host also finds a code's upper case when it differs beyond A-Z.
     const QString lowerA = asciiLower(a);
     const QString lowerB = asciiLower(b);
     return lowerA == lowerB || lowerA == asciiLower(b.toUpper()) || asciiLower(a.toUpper()) == lowerB;
+}
+
+QString listBusy(const QString& code) {
+    return u"%1 being changed by another session (another import, or a workstation saving) for longer "
+           u"than the wait allows; nothing was written. Try again once it is done"_s.arg(
+               code.isEmpty() ? u"the lists are"_s : u"list %1 is"_s.arg(code));
+}
+
+bool waitedForLock(const QSqlError& error) {
+    // PostgreSQL's lock_not_available (lock_timeout); SQLite's BUSY and LOCKED.
+    const QString code = error.nativeErrorCode();
+    return code == u"55P03"_s || code == u"5"_s || code == u"6"_s;
+}
+
+bool endsWithBar(const QString& description) {
+    const QString text = description.trimmed();
+    return text.endsWith(u'|') && !text.startsWith(kTitlePrefix);
 }
 
 } // namespace viVavazuruv::lists

@@ -4,6 +4,7 @@
 #include <viVavazuruv/ReferenceHost.h>
 #include <viVavazuruv/UsrDefTable.h>
 
+#include <QSqlError>
 #include <QSqlQuery>
 #include <QString>
 #include <QStringList>
@@ -37,6 +38,9 @@ void useOffice(ReferenceHost& host, std::optional<qint32> office);
 // host's office sees, by list code (A-Z without regard to case) then key.
 QSqlQuery selectRows(ReferenceHost& host, const QStringList& codes);
 
+// Whether list code has rows in the host's office.
+bool listHasRows(ReferenceHost& host, const QString& code);
+
 // "UsrDefCod = 'X' or ..." in the component's dialect, and the office
 // condition in office mode 7; "" for no codes or no office.
 QString codeCondition(ReferenceHost& host, const QStringList& codes);
@@ -50,5 +54,19 @@ using refhost::kMaxDescriptionLength;
 using refhost::unstorablePart;
 // Whether two codes name one list, as the host finds them.
 bool isSameList(const QString& a, const QString& b);
+
+// The longest list code a file may bring, in characters as descriptions are
+// counted: the desktop suite's text fields hold no more.
+inline constexpr qsizetype kMaxListCodeLength = 255;
+
+// Why a write gave up waiting for another session that holds list code
+// (every list when ""), in one text whichever engine and step waited.
+QString listBusy(const QString& code = {});
+// Whether a statement failed waiting for another session's lock.
+bool waitedForLock(const QSqlError& error);
+
+// A description (not a title line) whose last bar opens no variable, which
+// the window never fills; check reports it and import refuses it.
+bool endsWithBar(const QString& description);
 
 } // namespace viVavazuruv::lists

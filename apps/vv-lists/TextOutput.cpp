@@ -1,6 +1,10 @@
 #include "TextOutput.h"
 
+#include "DeviceWriter.h"
+
 #include <viVavazuruv/AutomationError.h>
+
+#include <cerrno>
 
 using namespace Qt::StringLiterals;
 
@@ -35,11 +39,19 @@ void appendJsonString(QString& out, QStringView text) {
     out += u'"';
 }
 
+QString writeFailure(const QIODevice& device, int error) {
+    // Qt tells a full disk as the system's words, or as "Unknown error" when
+    // a file is committed; the errno left behind says it either way.
+    if (error == ENOSPC || device.errorString() == qt_error_string(ENOSPC))
+        return u"the disk is full"_s;
+    if (error == EDQUOT || device.errorString() == qt_error_string(EDQUOT))
+        return u"the disk quota is used up"_s;
+    const QString reason = device.errorString();
+    return reason.isEmpty() || reason == u"Unknown error"_s ? qt_error_string(error) : reason;
+}
+
 void Output::flush() {
-    const QByteArray bytes = m_text.toUtf8();
-    if (m_device.write(bytes) != bytes.size())
-        throw AutomationError(ErrorCode::HostError,
-                              u"Writing the lists failed: %1"_s.arg(m_device.errorString()));
+    DeviceWriter(m_device).write(m_text.toUtf8());
     m_text.clear();
 }
 

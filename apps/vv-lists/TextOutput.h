@@ -9,6 +9,10 @@ namespace viVavazuruv::lists {
 // Appends text as a JSON string, quotes and escapes included.
 void appendJsonString(QString& out, QStringView text);
 
+// Why a write to device failed, in words a person acts on ("the disk is
+// full"); error is the errno the failed call left.
+QString writeFailure(const QIODevice& device, int error);
+
 // Text gathered and written in pieces, so a long list costs neither a write
 // a row nor the whole file in memory.
 class Output {
@@ -19,7 +23,7 @@ public:
         if (m_text.size() >= 32 * 1024)
             flush();
     }
-    // Raises AutomationError (HostError) when the device fails.
+    // Raises AutomationError (HostError) naming why when the device fails.
     void flush();
 
 private:

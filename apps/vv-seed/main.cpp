@@ -6,18 +6,25 @@
 // URL is sqlite:PATH or any PostgreSQL address libpq takes, plus ?schema=NAME.
 // A database that already holds lists or patients is left alone unless
 // --force is given; then the office's lists and patients are replaced.
+// The DefaultProvider option is every office's: a seed keeps one that names
+// another office's provider. A database file made for a seed that fails is
+// removed again.
 // Exit status, as vv-lists's: 0 filled; 1 refused, the database holding lists
 // or patients already; 2 wrong arguments, or a database that cannot be
 // opened or written.
+#include <MadeDatabaseFile.h>
 #include <viVavazuruv/AutomationError.h>
 #include <viVavazuruv/ReferenceHost.h>
 #include <viVavazuruv/SeedData.h>
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
+#include <QSqlQuery>
 #include <QTextStream>
 
+#include <cstdio>
 #include <memory>
+#include <optional>
 
 using namespace Qt::StringLiterals;
 using namespace viVavazuruv;
@@ -27,6 +34,16 @@ namespace {
 constexpr int ExitRefused = 1;
 constexpr int ExitUsage = 2;    // wrong arguments
 constexpr int ExitDatabase = 2; // the address, the connection, a statement
+
+// The office of the provider DefaultProvider names, if that provider is there.
+std::optional<qint32> officeOfProvider(ReferenceHost& host, const QString& provider) {
+    QSqlQuery q(host.GetConnection());
+    q.prepare(u"SELECT OfficeID FROM paTable WHERE pID = ?"_s);
+    q.addBindValue(provider.toInt());
+    if (!q.exec() || !q.next())
+        return std::nullopt;
+    return q.value(0).toInt();
+}
 
 } // namespace
 
@@ -78,6 +95,8 @@ int main(int argc, char** argv) {
     if (ReferenceHost::addressHoldsSecret(args.first()))
         err << "vv-seed: the database address holds a password, which every user of this computer can "
                "read while the program runs; keep it in ~/.pgpass or a service file instead\n";
+    // A database file made for a seed that fails goes again, closed first.
+    viVavazuruv::tools::MadeDatabaseFile made{viVavazuruv::tools::missingFile(args.first())};
     std::unique_ptr<ReferenceHost> opened;
     try {
         opened = std::make_unique<ReferenceHost>(args.first());
@@ -89,18 +108,30 @@ int main(int argc, char** argv) {
     try {
         if (id > 0)
             host.setOfficeID(id);
+        // The one refusal: lists or patients are there already. Any other
+        // failure is the database's.
+        if (!parser.isSet(force) && refhost::hasUserData(host)) {
+            err << "vv-seed: the database already holds lists or patients; use --force to replace the "
+                   "office's lists and patients\n";
+            return ExitRefused;
+        }
+        const QString provider = host.option(u"DefaultProvider"_s);
         const auto summary = refhost::seedDemoData(host, parser.isSet(force));
+        if (const auto office = officeOfProvider(host, provider); office && *office != host.GetOfficeID())
+            host.setOption(u"DefaultProvider"_s, provider);
+        made.keep = true;
         out << "Filled " << host.describe() << " (office " << host.GetOfficeID() << "): " << summary.lists
             << " lists with " << summary.listEntries << " entries, " << summary.providers << " providers, "
             << summary.patients << " patients.\n";
+        out.flush();
+        if (out.status() != QTextStream::Ok || fflush(stdout) != 0) {
+            err << "vv-seed: the database was filled, but standard output could not be written\n";
+            return ExitDatabase;
+        }
         return 0;
     } catch (const AutomationError& e) {
+        opened.reset(); // closed before a file made for it goes
         err << "vv-seed: " << e.message() << '\n';
-        // The one refusal: lists or patients are there already.
-        if (!parser.isSet(force) && e.code() == ErrorCode::HostError) {
-            err << "vv-seed: use --force to replace the office's lists and patients\n";
-            return ExitRefused;
-        }
         return ExitDatabase;
     }
 }

@@ -58,7 +58,13 @@ public:
     // Create: the host's tables are made where missing (a new database).
     // MustExist: a database without UsrDefTable is refused (ConnectionError),
     // for tools that read an office's lists and must not make an empty one.
-    enum class Tables { Create, MustExist };
+    // ReadOnly: as MustExist, and the host writes nothing at all: an SQLite
+    // file is opened read-only with its journal mode as it is, no table,
+    // trigger or schema is made or brought up to date, so a copy on read-only
+    // media or a PostgreSQL role with SELECT rights alone can be read. Every
+    // write then fails (DatabaseError); ListHistory seals nothing on SQLite
+    // (its readers give the changes sealed so far).
+    enum class Tables { Create, MustExist, ReadOnly };
 
     // Opens url and creates the host's tables when they are missing. dialogs may
     // be null: the host then shows nothing and AskMessage raises. dataFolder ""

@@ -30,6 +30,9 @@ struct DatabaseAddress {
     // one and is reported as one.
     int lockTimeoutMs = 5000;
     QString description; // without the password
+    // Opened to read only (ReferenceHost::Tables::ReadOnly): nothing is made,
+    // switched or written, so a copy on read-only media or a reader's role works.
+    bool readOnly = false;
 };
 
 // Parses sqlite:PATH, or for PostgreSQL any connection URI or keyword/value

@@ -105,7 +105,8 @@ void HostConnection::releaseEveryConnection() {
 HostConnection::HostConnection(const DatabaseAddress& address)
     : m_connectionName(u"vv_refhost_%1"_s.arg(g_connectionCounter.fetch_add(1))), m_engine(address.engine),
       m_description(address.description), m_password(address.password),
-      m_lockTimeoutMs(address.lockTimeoutMs), m_statementTimeoutMs(address.statementTimeoutMs) {
+      m_lockTimeoutMs(address.lockTimeoutMs), m_statementTimeoutMs(address.statementTimeoutMs),
+      m_readOnly(address.readOnly) {
     enlist();
     try {
         if (address.engine == ReferenceHost::Engine::SQLite)
@@ -448,6 +449,8 @@ void HostConnection::wrote(const QString& table, qint32 key) {
 }
 
 void HostConnection::startSqliteSession(const QString& path) {
+    if (m_readOnly)
+        return; // the journal mode is the writers' choice, and switching it writes the file
     QSqlQuery q(db);
     // WAL keeps one-row saves cheap and lets readers work while a save runs.
     const bool ok = q.exec(u"PRAGMA journal_mode=WAL"_s) && q.exec(u"PRAGMA synchronous=NORMAL"_s) &&
@@ -478,7 +481,8 @@ void HostConnection::openSqlite(const DatabaseAddress& t) {
     // Absolute, so a connection made again finds the same file whatever the working folder.
     const QString file = t.path == u":memory:"_s ? t.path : QFileInfo(t.path).absoluteFilePath();
     db.setDatabaseName(file);
-    db.setConnectOptions(u"QSQLITE_BUSY_TIMEOUT=5000"_s);
+    db.setConnectOptions(m_readOnly ? u"QSQLITE_BUSY_TIMEOUT=5000;QSQLITE_OPEN_READONLY"_s
+                                    : u"QSQLITE_BUSY_TIMEOUT=5000"_s);
     if (!db.open())
         connectionFailed(
             QCoreApplication::translate("HostConnection", "Cannot open the SQLite database \"%1\": %2")
@@ -528,7 +532,7 @@ void HostConnection::openPostgres(const DatabaseAddress& t) {
     exists.addBindValue(t.schema);
     run(exists);
     const QString schema = t.schema; // checked to be a plain name by parseUrl
-    if (!exists.next() && !q.exec(u"CREATE SCHEMA IF NOT EXISTS "_s + schema))
+    if (!exists.next() && !m_readOnly && !q.exec(u"CREATE SCHEMA IF NOT EXISTS "_s + schema))
         connectionFailed(
             QCoreApplication::translate("HostConnection", "Cannot create the schema \"%1\" in %2: %3")
                 .arg(schema, where, q.lastError().text()));

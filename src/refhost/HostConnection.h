@@ -39,6 +39,7 @@ public:
 
     ReferenceHost::Engine engine() const { return m_engine; }
     bool postgres() const { return m_engine == ReferenceHost::Engine::PostgreSQL; }
+    bool readOnly() const { return m_readOnly; }
     // The address without its password.
     const QString& description() const { return m_description; }
     // The connection as it stands, unchecked (the schema's first steps).
@@ -135,6 +136,7 @@ private:
     bool m_released = false; // closed and removed; nothing is done with it any more
     int m_lockTimeoutMs = 0;
     int m_statementTimeoutMs = 0;
+    bool m_readOnly = false;
 };
 
 } // namespace viVavazuruv::refhost

@@ -58,6 +58,10 @@ QString describe(const ListChange& c) {
 ListHistory::ListHistory(ReferenceHost& host) : m_host(host) {}
 
 qint64 ListHistory::seal() {
+    // A read-only SQLite connection cannot seal; PostgreSQL's seal tells
+    // itself when the role may not.
+    if (m_host.d->connection.readOnly() && !m_host.d->postgres())
+        return 0;
     return m_host.d->historyKeeper.seal(m_host.GetConnection(), true);
 }
 

@@ -47,7 +47,8 @@ const QHash<QString, Message>& messageCatalogue() {
 
 ReferenceHost::ReferenceHost(const QString& url, std::shared_ptr<IDialogs> dialogs, const QString& dataFolder,
                              Tables tables) {
-    const refhost::DatabaseAddress address = refhost::parseDatabaseAddress(url);
+    refhost::DatabaseAddress address = refhost::parseDatabaseAddress(url);
+    address.readOnly = tables == Tables::ReadOnly;
     d = std::make_unique<Impl>(address);
     d->dialogs = std::move(dialogs);
     QString folder = dataFolder;
@@ -57,7 +58,7 @@ ReferenceHost::ReferenceHost(const QString& url, std::shared_ptr<IDialogs> dialo
     d->login = qEnvironmentVariable("USER", qEnvironmentVariable("USERNAME"));
     if (d->login.isEmpty()) // cron and services set no $USER: the account is still somebody's
         d->login = history::operatingSystemAccount();
-    if (tables == Tables::MustExist) {
+    if (tables != Tables::Create) {
         QSqlQuery q(d->connection.database());
         const bool found =
             q.exec(d->postgres() ? u"SELECT 1 FROM information_schema.tables WHERE table_schema = "
@@ -71,9 +72,12 @@ ReferenceHost::ReferenceHost(const QString& url, std::shared_ptr<IDialogs> dialo
                                   u"practice's database (an SQLite file copied while in use may be "
                                   u"empty)?"_s.arg(d->connection.description(), usrdef::kTable));
     }
-    refhost::createHostSchema(d->connection.database(), d->postgres());
-    history::installHistoryTriggers(d->connection.database(), d->postgres());
-    d->connection.setSessionSetup([impl = d.get()](QSqlDatabase& db) { impl->startSession(db); });
+    // Read only: the tables are taken as they are, and nobody's writes need naming.
+    if (tables != Tables::ReadOnly) {
+        refhost::createHostSchema(d->connection.database(), d->postgres());
+        history::installHistoryTriggers(d->connection.database(), d->postgres());
+        d->connection.setSessionSetup([impl = d.get()](QSqlDatabase& db) { impl->startSession(db); });
+    }
     // Watched only now: the schema's steps may rightly keep the server busy for long.
     d->connection.watchAnswers(address.statementTimeoutMs);
 }

@@ -1,10 +1,12 @@
 // vv-lists on both engines: export and import keep a whole office, a bad file
-// changes nothing, --replace replaces one list, and check finds each fault.
+// changes nothing, --replace replaces one list (one file's rows when two run
+// at once), the reading commands write nothing, and check finds each fault.
 #include <refhost/RefhostSupport.h>
 
 #include "ListCheck.h"
 #include "ListExport.h"
 #include "ListImport.h"
+#include "RecordSource.h"
 
 #include <viVavazuruv/ListHistory.h>
 #include <viVavazuruv/SeedData.h>
@@ -15,6 +17,11 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
+#include <QSqlQuery>
+#include <QUrl>
+#include <QUrlQuery>
+
+#include <array>
 
 #include <pwd.h>
 #include <unistd.h>
@@ -46,14 +53,34 @@ protected:
             rows << r.fields.mid(0, 6);
         return rows;
     }
+    // vv-lists run with args: its exit status, standard output and error.
+    static std::tuple<int, QString, QString> run(const QStringList& args, const QString& outputFile = {}) {
+        QProcess program;
+        if (!outputFile.isEmpty())
+            program.setStandardOutputFile(outputFile);
+        program.start(QStringLiteral(VV_LISTS_PROGRAM), args);
+        EXPECT_TRUE(program.waitForFinished(120000)) << args.join(u' ').toStdString();
+        return std::tuple(program.exitCode(), QString::fromUtf8(program.readAllStandardOutput()),
+                          QString::fromUtf8(program.readAllStandardError()));
+    }
+    static void writeFile(const QString& path, const QByteArray& bytes) {
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size());
+    }
     qint64 count(const QString& where = u"1 = 1"_s) {
         return scalar(u"SELECT COUNT(*) FROM UsrDefTable WHERE "_s + where);
     }
+    ImportSummary import(const QByteArray& file, const ImportOptions& options = {},
+                         ReferenceHost* into = nullptr) {
+        const std::unique_ptr<RecordSource> records = csvRecords(file);
+        return importLists(into ? *into : host(), *records, options);
+    }
     // The fault importing file raises, checked to have changed nothing.
-    QString refusal(const QByteArray& file) {
+    QString refusal(const QByteArray& file, const ImportOptions& options = {},
+                    ReferenceHost* into = nullptr) {
         const qint64 before = count();
         try {
-            importLists(host(), file, {});
+            import(file, options, into);
         } catch (const FileFault& fault) {
             EXPECT_EQ(count(), before);
             return fault.text();
@@ -74,7 +101,7 @@ TEST_P(ListTools, ExportImportIntoAFreshOfficeKeepsEveryRowAndColumn) {
 
     const qint64 rows = count();
     useOffice(host(), 2);
-    EXPECT_EQ(importLists(host(), office1, {}).added, rows);
+    EXPECT_EQ(import(office1).added, rows);
     const QByteArray office2 = exported();
     EXPECT_EQ(content(office2), content(office1));
     EXPECT_EQ(count(u"OfficeID = 2"_s), rows);
@@ -110,9 +137,16 @@ TEST_P(ListTools, ABadFileIsRefusedWholeNamingItsLine) {
         {"a list code no request finds", "ärzte,N5,text"},
         {"a host table's header without its columns", "CodeListKey.ListReference,CodeListKey.Code"},
         {"no list code", ",N5,text"},
+        {"a description ending with a bar, which check reports", "ALERT,N5,Told |"},
+        {"a list code too long to keep", "ALERT" + QByteArray(100000, 'X') + ",N5,text"},
     };
     for (const auto& c : cases)
         EXPECT_TRUE(refusal(good + c.line7 + "\nALERT,N9,Nine\n").startsWith(u"line 7: "_s)) << c.fault;
+    // Rows are written in batches as they are read; those before the fault go with the transaction.
+    QByteArray many = "UsrDefCod,usrdefDes\n";
+    for (int row = 0; row < 1000; ++row)
+        many += "BULK,Row " + QByteArray::number(row) + '\n';
+    EXPECT_TRUE(refusal(many + "BULK,ends |\n").startsWith(u"line 1002: "_s));
 }
 
 TEST_P(ListTools, ReplaceSwapsOneListOfOneOfficeAndADryRunWritesNothing) {
@@ -121,19 +155,27 @@ TEST_P(ListTools, ReplaceSwapsOneListOfOneOfficeAndADryRunWritesNothing) {
                             "Not this one,ALERT,78\n"
                             "#2 upper right,TEETH,79\n";
     useOffice(host(), 2);
-    importLists(host(), "UsrDefCod,usrdefDes\nTEETH,office two\n", {});
+    import("UsrDefCod,usrdefDes\nTEETH,office two\n");
     useOffice(host(), 1);
     const qint64 alerts = count(u"UsrDefCod = 'ALERT'"_s);
 
-    const ImportSummary dry = importLists(host(), file, {u"TEETH"_s, true});
+    const ImportSummary dry = import(file, {u"TEETH"_s, true});
     EXPECT_EQ(std::tuple(dry.deleted, dry.added, dry.passedOver), std::tuple(32, 2, 1));
     EXPECT_EQ(count(u"UsrDefCod = 'TEETH'"_s), 33);
 
-    importLists(host(), file, {u"TEETH"_s, false});
+    // Outside office mode 7 nothing says which office is meant: refused, rather than all of them.
+    const auto plain = anotherHost();
+    for (const ImportOptions& options : {ImportOptions{u"TEETH"_s, false}, ImportOptions{}})
+        EXPECT_TRUE(
+            refusal(file, options, plain.get()).contains(u"lists of offices 1, 2 and its office mode"_s));
+
+    import(file, {u"TEETH"_s, false});
     EXPECT_EQ(load(u"TEETH"_s, u"usrdefDes"_s),
               QStringList({u"#1 upper right"_s, u"#2 upper right"_s, u"office two"_s}));
+    // Columns the file leaves out hold "" as the picker's rows do.
+    EXPECT_EQ(count(u"UsrDefCod = 'TEETH' AND (usrdefSeqCod IS NULL OR usrdefLetNam IS NULL)"_s), 0);
     EXPECT_EQ(count(u"UsrDefCod = 'ALERT'"_s), alerts);
-    EXPECT_THROW(importLists(host(), file, {u"SHADES"_s, false}), FileFault); // nothing to replace it with
+    EXPECT_THROW(import(file, {u"SHADES"_s, false}), FileFault); // nothing to replace it with
 }
 
 TEST_P(ListTools, CheckFindsNothingInTheDemoOfficeAndEachSeededFaultOnce) {
@@ -201,7 +243,7 @@ TEST_P(ListTools, AnotherDatabaseGetsTheHostsListTablesAndAnImportIsRecorded) {
     auto other = test::TestDatabase::create(GetParam());
     ReferenceHost fresh(other->url(), nullptr, m_folder.path());
     fresh.setLoginName(u"ADMIN"_s);
-    const ImportSummary summary = importLists(fresh, file, {});
+    const ImportSummary summary = import(file, {}, &fresh);
     EXPECT_GT(summary.hostRows, 0);
     // Without the host's tables nested code lists no longer open and check finds warnings.
     EXPECT_TRUE(checkLists(fresh, {}).isEmpty());
@@ -237,7 +279,7 @@ TEST_P(ListTools, OneListCarriesOnlyItsOwnRowsOfTheHostsTables) {
         "UsrDefCod,usrdefDes\nTEETH,#1\nALERT,Latex\n"
         "ListJoinWords.ListCode,ListJoinWords.JoinBetween,ListJoinWords.JoinBeforeLast,"
         "ListJoinWords.JoinAfterLast,ListJoinWords.CodeJoin\nALERT,;,;,;,;\nTEETH,/,/,/,/\n";
-    EXPECT_EQ(importLists(host(), both, {u"ALERT"_s, false}).hostRows, 1);
+    EXPECT_EQ(import(both, {u"ALERT"_s, false}).hostRows, 1);
     QString between, beforeLast, afterLast, codeJoin;
     host().ListJoinWords(u"TEETH"_s, between, beforeLast, afterLast, codeJoin);
     EXPECT_EQ(between, u"+"_s); // another list's words are passed over with its rows
@@ -248,7 +290,7 @@ TEST_P(ListTools, OneListCarriesOnlyItsOwnRowsOfTheHostsTables) {
 // A column the host does not create takes SaveRecord's conversions.
 TEST_P(ListTools, AnAddedColumnGoesInAsItsTypeWants) {
     m_db->exec(u"ALTER TABLE UsrDefTable ADD COLUMN Fee numeric(9,2)"_s);
-    importLists(host(), "UsrDefCod,usrdefDes,Fee\nFEES,Exam,45.50\nFEES,Free,\n", {});
+    import("UsrDefCod,usrdefDes,Fee\nFEES,Exam,45.50\nFEES,Free,\n");
     EXPECT_EQ(value(u"SELECT Fee FROM UsrDefTable WHERE usrdefDes = 'Exam'"_s).toDouble(), 45.5);
     EXPECT_TRUE(value(u"SELECT Fee FROM UsrDefTable WHERE usrdefDes = 'Free'"_s).isNull());
     EXPECT_TRUE(refusal("UsrDefCod,usrdefDes,Fee\nFEES,Cheap,1\nFEES,Dear,lots\n").startsWith(u"line 3: "_s));
@@ -258,9 +300,7 @@ TEST_P(ListTools, AnAddedColumnGoesInAsItsTypeWants) {
 TEST_P(ListTools, TheProgramExitsWithTwoForUsageOneForFindingsAndRefusals) {
     QTemporaryDir dir;
     const QString bad = dir.filePath(u"bad.csv"_s);
-    QFile file(bad);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write("UsrDefCod,usrdefDes\nALERT,\"open\n") > 0);
-    file.close();
+    writeFile(bad, "UsrDefCod,usrdefDes\nALERT,\"open\n");
     const QString url = m_db->url();
     const struct {
         QStringList args;
@@ -279,18 +319,11 @@ TEST_P(ListTools, TheProgramExitsWithTwoForUsageOneForFindingsAndRefusals) {
         {{u"import"_s, u"sqlite:"_s + dir.filePath(u"new.db"_s), bad}, 1, u"line 2"_s},
         {{u"restore"_s, url, u"999999"_s}, 1, u"there is no change 999999"_s},
         {{u"history"_s, url, u"--since"_s, u"yesterday"_s}, 2, u"is not a date"_s},
+        {{u"export"_s, url, u"ALERT"_s, u"NOLIST"_s}, 1, u"office 1 has no list NOLIST"_s},
     };
     QFile empty(dir.filePath(u"empty.db"_s)); // a copy of a database in use, taken before anything was in it
     ASSERT_TRUE(empty.open(QIODevice::WriteOnly));
     empty.close();
-    // The program's exit status, what it printed and what it told as an error.
-    const auto run = [](const QStringList& args) {
-        QProcess program;
-        program.start(QStringLiteral(VV_LISTS_PROGRAM), args);
-        EXPECT_TRUE(program.waitForFinished(60000)) << args.join(u' ').toStdString();
-        return std::tuple(program.exitCode(), QString::fromUtf8(program.readAllStandardOutput()),
-                          QString::fromUtf8(program.readAllStandardError()));
-    };
     const auto output = [&](const QStringList& args) {
         const auto [status, out, error] = run(args);
         return std::pair(status, out);
@@ -302,6 +335,13 @@ TEST_P(ListTools, TheProgramExitsWithTwoForUsageOneForFindingsAndRefusals) {
             << error.toStdString();
     }
     EXPECT_FALSE(QFile::exists(dir.filePath(u"new.db"_s))); // a refused import leaves no database behind
+    // Standard output that takes nothing is a failure named as such, never a success.
+    for (const QStringList& args : {QStringList{u"export"_s, url}, {u"verify"_s, url}, {u"--help"_s}}) {
+        const auto [status, out, error] = run(args, u"/dev/full"_s);
+        EXPECT_TRUE(status == 2 && error.contains(u"standard output"_s) &&
+                    error.contains(u"the disk is full"_s))
+            << args.join(u' ').toStdString() << ": " << error.toStdString();
+    }
 
     const qint64 changes = scalar(u"SELECT COUNT(*) FROM UsrDefHistory"_s);
     const QString head =
@@ -315,7 +355,10 @@ TEST_P(ListTools, TheProgramExitsWithTwoForUsageOneForFindingsAndRefusals) {
     anchors.write(
         (u"# heads\n"_s + QString(head).replace(u':', u' ') + u" 2026-12-07T10:00:00Z\n"_s).toUtf8());
     anchors.close();
-    EXPECT_EQ(output({u"verify"_s, url, u"--expect"_s, head, u"--expect"_s, anchors.fileName()}).first, 0);
+    EXPECT_EQ(output({u"verify"_s, url, u"--expect"_s, head, u"--expect"_s, anchors.fileName(), u"--office"_s,
+                      u"1"_s})
+                  .first,
+              0);
     EXPECT_EQ(output({u"verify"_s, url, u"--expect"_s, u"7:nothex"_s}).first, 2);
     const auto [status, csv] = output({u"history"_s, url, u"SXTITLE"_s, u"--key"_s, u"1"_s});
     EXPECT_EQ(status, 0);
@@ -349,6 +392,121 @@ TEST_P(ListTools, TheProgramExitsWithTwoForUsageOneForFindingsAndRefusals) {
     const auto [removed, nothing, said] = run({u"verify"_s, url, u"--expect"_s, newest});
     EXPECT_TRUE(removed == 1 && said.contains(u"changes were removed from its end"_s))
         << newest.toStdString() << said.toStdString();
+}
+
+// Two replaces of one list started together: the second waits for the
+// first's lock, so the list ends with one file's rows, never both.
+TEST_P(ListTools, TwoReplacesOfOneListAtOnceLeaveOneFilesRows) {
+    constexpr int kRows = 10000;
+    QTemporaryDir dir;
+    QStringList files;
+    for (const char* from : {"a", "b"}) {
+        QByteArray csv = "UsrDefCod,usrdefDes\n";
+        for (int row = 0; row < kRows; ++row)
+            csv += QByteArray("BULK,") + from + QByteArray::number(row) + '\n';
+        files << dir.filePath(QString::fromLatin1(from) + u".csv"_s);
+        writeFile(files.last(), csv);
+    }
+    std::array<QProcess, 2> imports;
+    for (int i = 0; i < 2; ++i)
+        imports[i].start(QStringLiteral(VV_LISTS_PROGRAM),
+                         {u"import"_s, m_db->url(), files[i], u"--replace"_s, u"BULK"_s, u"--quiet"_s});
+    for (QProcess& import : imports) {
+        ASSERT_TRUE(import.waitForFinished(120000));
+        EXPECT_EQ(import.exitCode(), 0) << import.readAllStandardError().toStdString();
+    }
+    EXPECT_EQ(count(u"UsrDefCod = 'BULK'"_s), kRows);
+    EXPECT_EQ(count(u"UsrDefCod = 'BULK' AND usrdefDes LIKE 'a%'"_s) % kRows, 0);
+}
+
+// The reading commands read a database as it stands: an SQLite file in its
+// own journal mode in a folder nobody may write, a PostgreSQL role with
+// SELECT alone; a dry run and a refused import leave an unrelated database
+// without a table of the host's.
+TEST_P(ListTools, TheReadingCommandsWriteNothing) {
+    QTemporaryDir dir;
+    const QString good = dir.filePath(u"good.csv"_s), bad = dir.filePath(u"bad.csv"_s);
+    writeFile(good, "UsrDefCod,usrdefDes\nALERT,Latex\n");
+    writeFile(bad, "UsrDefCod,usrdefDes\nALERT,Latex\nALERT,ends |\n");
+    ListHistory(host()).seal(); // as the host seals after its writes: nothing waits for a writer
+    QString url;
+    QByteArray before;
+    QDir copies(dir.filePath(u"copies"_s));
+    QString reader;
+    if (postgres()) {
+        reader = u"reader_"_s + QUrlQuery(QUrl(m_db->url())).queryItemValue(u"schema"_s);
+        const QString schema = QUrlQuery(QUrl(m_db->url())).queryItemValue(u"schema"_s);
+        m_db->exec(u"CREATE ROLE %1 LOGIN PASSWORD 'pw-reader'"_s.arg(reader));
+        m_db->exec(u"GRANT USAGE ON SCHEMA %1 TO %2"_s.arg(schema, reader));
+        m_db->exec(u"GRANT SELECT ON ALL TABLES IN SCHEMA %1 TO %2"_s.arg(schema, reader));
+        QUrl as(m_db->url());
+        as.setUserName(reader);
+        as.setPassword(u"pw-reader"_s);
+        url = as.toString();
+    } else {
+        ASSERT_TRUE(QDir(dir.path()).mkdir(u"copies"_s));
+        const QString path = copies.filePath(u"lists.db"_s);
+        m_db->exec(u"VACUUM INTO '%1'"_s.arg(path));
+        {
+            QSqlDatabase copy = QSqlDatabase::addDatabase(u"QSQLITE"_s, u"journal"_s);
+            copy.setDatabaseName(path);
+            ASSERT_TRUE(copy.open() && QSqlQuery(copy).exec(u"PRAGMA journal_mode=DELETE"_s));
+            copy.close();
+        }
+        QSqlDatabase::removeDatabase(u"journal"_s);
+        QFile::setPermissions(path, QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther);
+        QFile::setPermissions(copies.path(), QFile::ReadOwner | QFile::ExeOwner);
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+        before = file.readAll();
+        url = u"sqlite:"_s + path;
+    }
+    const QList<QStringList> reading{{u"export"_s, url},     {u"export"_s, url, u"ALERT"_s},
+                                     {u"check"_s, url},      {u"history"_s, url},
+                                     {u"verify"_s, url},     {u"import"_s, url, good, u"--dry-run"_s},
+                                     {u"import"_s, url, bad}};
+    for (const QStringList& args : reading) {
+        const auto [status, out, error] = run(args + QStringList{u"--quiet"_s});
+        EXPECT_EQ(status, args.contains(bad) ? 1 : 0) << args.join(u' ').toStdString() << error.toStdString();
+    }
+    if (postgres()) {
+        m_db->exec(u"DROP OWNED BY %1"_s.arg(reader));
+        m_db->exec(u"DROP ROLE %1"_s.arg(reader));
+    } else {
+        QFile file(url.mid(7));
+        EXPECT_TRUE(file.open(QIODevice::ReadOnly) && file.readAll() == before);
+        EXPECT_EQ(copies.entryList(QDir::Files), QStringList{u"lists.db"_s});
+        QFile::setPermissions(copies.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    }
+
+    // An unrelated database: a dry run and a refused file leave it as it was.
+    auto other = test::TestDatabase::create(GetParam());
+    other->exec(u"CREATE TABLE Other (Id integer)"_s);
+    const auto tables = [&] {
+        QSqlQuery q(other->db());
+        EXPECT_TRUE(q.exec(postgres()
+                               ? u"SELECT COUNT(*) FROM information_schema.tables WHERE table_schema = "
+                                 u"current_schema()"_s
+                               : u"SELECT COUNT(*) FROM sqlite_master"_s) &&
+                    q.next());
+        return q.value(0).toInt();
+    };
+    EXPECT_EQ(std::get<0>(run({u"import"_s, other->url(), good, u"--dry-run"_s})), 0);
+    EXPECT_EQ(std::get<0>(run({u"import"_s, other->url(), bad})), 1);
+    EXPECT_EQ(tables(), 1);
+}
+
+// The DefaultProvider option is every office's: seeding a second office leaves it naming the first's
+// provider.
+TEST_P(ListTools, SeedingAnotherOfficeKeepsTheSharedDefaultProvider) {
+    const qint32 provider = host().GetDefaultProvider();
+    ASSERT_GT(provider, 0);
+    QProcess seed;
+    seed.start(QStringLiteral(VV_SEED_PROGRAM), {u"--force"_s, u"--office"_s, u"2"_s, m_db->url()});
+    ASSERT_TRUE(seed.waitForFinished(60000));
+    EXPECT_EQ(seed.exitCode(), 0) << seed.readAllStandardError().toStdString();
+    EXPECT_EQ(count(u"OfficeID = 2"_s), count(u"OfficeID = 1"_s));
+    EXPECT_EQ(anotherHost()->GetDefaultProvider(), provider);
 }
 
 } // namespace
