@@ -493,6 +493,18 @@ Trotzdem löschen?</translation>
         <source>Could not roll back the transaction</source>
         <translation>Die Transaktion konnte nicht zurückgesetzt werden</translation>
     </message>
+    <message>
+        <source>no rows are coming</source>
+        <translation>es kommen keine Zeilen</translation>
+    </message>
+    <message>
+        <source>Unable to fetch the row</source>
+        <translation>Die Zeile kann nicht gelesen werden</translation>
+    </message>
+    <message>
+        <source>the connection was closed</source>
+        <translation>die Verbindung wurde geschlossen</translation>
+    </message>
 </context>
 <context>
     <name>PickerCaptions</name>

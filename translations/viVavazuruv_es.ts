@@ -493,6 +493,18 @@ Delete it all the same?</source>
         <source>Could not roll back the transaction</source>
         <translation>No se pudo revertir la transacción</translation>
     </message>
+    <message>
+        <source>no rows are coming</source>
+        <translation>no llegan filas</translation>
+    </message>
+    <message>
+        <source>Unable to fetch the row</source>
+        <translation>No se puede leer la fila</translation>
+    </message>
+    <message>
+        <source>the connection was closed</source>
+        <translation>la conexión se cerró</translation>
+    </message>
 </context>
 <context>
     <name>PickerCaptions</name>

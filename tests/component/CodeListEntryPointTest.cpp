@@ -1,5 +1,6 @@
 // A dental code list opened by a host, chosen in across nested levels with the
 // mouse or the keyboard, and composed into the chart note, on the demo office's lists.
+#include <refhost/RefhostSupport.h>
 #include <support/PickerEnv.h>
 
 #include <core/RequestState.h>
@@ -137,8 +138,6 @@ TEST_P(CodeListEntryPointTest, TeethSurfacesAMaterialAndItsShadeComposeOneSenten
                           "composite resin, shade A2 D2391."_s);
 }
 
-INSTANTIATE_TEST_SUITE_P(Engines, CodeListEntryPointTest,
-                         ::testing::Values(Engine::SQLite, Engine::PostgreSQL),
-                         [](const auto& info) { return test::engineName(info.param); });
+VV_ON_BOTH_ENGINES(CodeListEntryPointTest);
 
 } // namespace

@@ -6,6 +6,7 @@
 // select action, the save), not from a recording; the few places where this
 // component asks differently on purpose are the functions in namespace
 // deliberate below, and docs/host-guide.md lists the same ones.
+#include <refhost/RefhostSupport.h>
 #include <support/PickerEnv.h>
 #include <support/RecordingHost.h>
 
@@ -38,9 +39,13 @@ const QString kOfficeMode = u"GetOfficeMode()"_s;
 const QString kButtonHints = uR"(ReadOptionFlag("POPUP_HELP_FLAG", -1, null, 0))"_s;
 
 // A selection record as the window hands it to the entry point: each field
-// followed by a line feed, the record ended by a carriage return.
-QString record(const QStringList& fields) {
-    return fields.join(u'\n') + u"\n\r"_s;
+// followed by a line feed, the record ended by a carriage return. The three
+// fields between the description and the key are empty in these lists; key 0 is none.
+QString record(const QString& group, const QString& description, qint32 key, const QString& list = {},
+               int level = 0) {
+    const QString id = key ? QString::number(key) : QString();
+    return QStringList{group, description, {}, {}, {}, id, list, QString::number(level)}.join(u'\n') +
+           u"\n\r"_s;
 }
 
 // The office clause of a statement in office mode 7.
@@ -116,11 +121,8 @@ QString saveRecord(qint32 key, QStringList values, const QString& insertInto = {
                       u"usrdefLetNam"_s};
     if (!insertInto.isEmpty())
         names << u"UsrDefCod"_s, values << insertInto;
-    for (QStringList* texts : {&names, &values})
-        for (QString& text : *texts)
-            text = q(text);
-    return uR"(SaveRecord(1, "UsrDefTable", "UsrDefInd", %1, [%2], [%3], true))"_s.arg(key).arg(
-        names.join(u", "_s), values.join(u", "_s));
+    return test::RecordingHost::callOf("SaveRecord", qint16(1), u"UsrDefTable"_s, u"UsrDefInd"_s, key, names,
+                                       values, true);
 }
 
 class HostViewTest : public test::EntryPointTest {
@@ -173,11 +175,9 @@ TEST_P(HostViewTest, ACreditCardIsLookedUpInTheLoadedListAndOtherwiseChosenFromI
     // Not answered: the same one load, then the choice read with GetField.
     play({pick(1), press("cmd_Select")});
     EXPECT_EQ(card(u"X"_s), u"MasterCard"_s);
-    expectCalls(
-        windowLoad(u"Credit Card"_s, u"CRECARD"_s) +
-            QStringList{getField(
-                record({u"MC"_s, u"MasterCard"_s, {}, {}, {}, QString::number(mc), {}, u"0"_s}), u"\n"_s, 2)},
-        "a code the list lacks, then OK on the first row");
+    expectCalls(windowLoad(u"Credit Card"_s, u"CRECARD"_s) +
+                    QStringList{getField(record(u"MC"_s, u"MasterCard"_s, mc), u"\n"_s, 2)},
+                "a code the list lacks, then OK on the first row");
 
     // Closed from the title bar without choosing: nothing is chosen, and GetField says so.
     play({[] {
@@ -188,15 +188,18 @@ TEST_P(HostViewTest, ACreditCardIsLookedUpInTheLoadedListAndOtherwiseChosenFromI
                 "the title bar's close");
 }
 
-TEST_P(HostViewTest, TickedAlertsAreReadRecordByRecord) {
+// Ticked in order, one row left unticked: the answer, also in the caller's
+// value, joins the ticked ones; each is read record by record.
+TEST_P(HostViewTest, TickedAlertsAreReadRecordByRecordAndJoinedInOrder) {
     const qint32 a = m_env->addEntry(u"ALERT"_s, u"M"_s, u"Anticoagulants"_s);
     const qint32 d = m_env->addEntry(u"ALERT"_s, u"M"_s, u"Diabetes"_s);
+    m_env->addEntry(u"ALERT"_s, u"M"_s, u"Hypertension"_s);
     play({pick(1), pick(2), press("cmd_Select")});
-    EXPECT_EQ(m_env->component().UDDBS_Med_Alert(m_tmp, m_top, m_left), u"Anticoagulants, Diabetes"_s);
+    EXPECT_EQ(QStringList({m_env->component().UDDBS_Med_Alert(m_tmp, m_top, m_left), m_tmp}),
+              QStringList(2, u"Anticoagulants, Diabetes"_s));
     // The list code is what the frame caption holds from its twelfth character.
-    const QString first =
-        record({u"M"_s, u"Anticoagulants"_s, {}, {}, {}, QString::number(a), u"rt"_s, u"0"_s});
-    const QString second = record({u"M"_s, u"Diabetes"_s, {}, {}, {}, QString::number(d), u"rt"_s, u"0"_s});
+    const QString first = record(u"M"_s, u"Anticoagulants"_s, a, u"rt"_s);
+    const QString second = record(u"M"_s, u"Diabetes"_s, d, u"rt"_s);
     const QString chosen = first + second;
     expectCalls(windowLoad(u"Medical Alert"_s, u"ALERT"_s) +
                     QStringList{getField(chosen, u"\r"_s, 1), getField(first.chopped(1), u"\n"_s, 2),
@@ -217,9 +220,7 @@ TEST_P(HostViewTest, APackedSalutationRequestIsCutByTheHostBeforeTheWindowLoads)
         QStringList{getField(packed, u"\n"_s, 1), getField(packed, u"\n"_s, 2), getField(packed, u"\n"_s, 3),
                     getField(packed, u"\n"_s, 4), getField(packed + u"\n"_s, u"\n"_s, 5)} +
             windowLoad(u"Doctor list"_s, u"DRTTL"_s) +
-            QStringList{uR"(ResetHostText(""))"_s,
-                        getField(record({u"D"_s, u"Dr."_s, {}, {}, {}, QString::number(dr), {}, u"0"_s}),
-                                 u"\n"_s, 2)},
+            QStringList{uR"(ResetHostText(""))"_s, getField(record(u"D"_s, u"Dr."_s, dr), u"\n"_s, 2)},
         "a packed request, the cursor put on its key");
 
     // A flag outside the table keeps the last list; a listed code is answered.
@@ -236,8 +237,8 @@ TEST_P(HostViewTest, ASelectionAsksForTheLetterColumnAfterTheRequestIsSetAndRead
     bool multi = false, letter = true;
     QString list = u"DOCS"_s, caption = u"Documents"_s;
     EXPECT_EQ(m_env->component().UDDBS_Selection(multi, m_top, m_left, list, caption, letter), u"Consent "_s);
-    const QString row = record({u"A"_s, u"Consent |??"_s, {}, {}, {}, QString::number(k), {}, u"0"_s});
-    const QString answer = record({{}, u"signed"_s, {}, {}, {}, {}, u"|??"_s, u"1"_s});
+    const QString row = record(u"A"_s, u"Consent |??"_s, k);
+    const QString answer = record({}, u"signed"_s, 0, u"|??"_s, 1);
     expectCalls(QStringList{u"LetterColumnsOff()"_s} + windowLoad({}, u"DOCS"_s) +
                     QStringList{uR"(ReplaceVariable("Consent |??", "|??", "signed", 1, 9, 0))"_s,
                                 uR"(ReplaceVariable("signed", "\r\n", "\x02", 0, 1, 0))"_s,
@@ -251,9 +252,8 @@ TEST_P(HostViewTest, ASelectionAsksForTheLetterColumnAfterTheRequestIsSetAndRead
     play({press("cmd_Select")});
     EXPECT_EQ(m_env->component().UDDBS_1_Choice(tmp, m_top, m_left, list, caption, &letter, &letterName),
               u"Consent |??"_s);
-    const QString chosen = record({u"A"_s, u"Consent |??"_s, {}, {}, {}, QString::number(k), {}, u"0"_s});
     expectCalls(QStringList{u"LetterColumnsOff()"_s} + windowLoad({}, u"DOCS"_s) +
-                    QStringList{getField(chosen, u"\n"_s, 2), getField(chosen, u"\n"_s, 5)},
+                    QStringList{getField(row, u"\n"_s, 2), getField(row, u"\n"_s, 5)},
                 "one choice of a list without variables");
 }
 
@@ -311,10 +311,8 @@ TEST_P(HostViewTest, ACodeListOpensItsNestedListAndReturnsEveryRecordLineByLine)
                                      m_left, patient, &showCode, &showLetter);
     EXPECT_EQ(desc, u"Crown on |TEETH\n#3\n"_s);
 
-    const QString procedure =
-        record({u"P"_s, u"Crown on |TEETH"_s, {}, {}, {}, QString::number(crown), u"|PROCS"_s, u"0"_s});
-    const QString toothRecord =
-        record({u"T"_s, u"#3"_s, {}, {}, {}, QString::number(tooth), u"|TEETH"_s, u"1"_s});
+    const QString procedure = record(u"P"_s, u"Crown on |TEETH"_s, crown, u"|PROCS"_s);
+    const QString toothRecord = record(u"T"_s, u"#3"_s, tooth, u"|TEETH"_s, 1);
     const auto outputs = [](const QString& chosen) {
         return QStringList{getField(chosen, u"\n"_s, 2), getField(chosen, u"\n"_s, 6),
                            getField(chosen, u"\n"_s, 7), getField(chosen, u"\n"_s, 8)};
@@ -381,8 +379,7 @@ TEST_P(HostViewTest, APipeSignListLoadsItsPatientAndLeavesEditModeOnTheRowItsTex
     QString list = u"FILL"_s, caption = u"Fillings"_s;
     EXPECT_EQ(m_env->component().UDDBS_Selection(multi, m_top, m_left, list, caption, letter),
               u"Composite (?)"_s);
-    const QString chosen =
-        record({u"12"_s, u"Composite (?)"_s, {}, {}, {}, QString::number(composite), {}, u"0"_s});
+    const QString chosen = record(u"12"_s, u"Composite (?)"_s, composite);
     expectCalls(QStringList{u"LetterColumnsOff()"_s} +
                     windowLoad({}, u"FILL"_s, patient, patientRead(patient)) +
                     // Edit: the stored texts, read again without the patient.
@@ -430,8 +427,6 @@ TEST_P(HostViewTest, TheTitleBarSavesWhatWasTypedAndEveryStatementCarriesTheOffi
     EXPECT_EQ(m_env->storedDescriptions(u"CRECARD"_s), QStringList{u"MasterCard Gold"_s});
 }
 
-INSTANTIATE_TEST_SUITE_P(Engines, HostViewTest,
-                         ::testing::Values(test::Engine::SQLite, test::Engine::PostgreSQL),
-                         [](const auto& info) { return test::engineName(info.param); });
+VV_ON_BOTH_ENGINES(HostViewTest);
 
 } // namespace

@@ -2,6 +2,7 @@
 // schedules presses and clicks, the real modal window runs, and the answer and
 // the table afterwards are checked, on SQLite and PostgreSQL; and the position
 // a request keeps when its caller gives none.
+#include <refhost/RefhostSupport.h>
 #include <support/FailingHost.h>
 #include <support/PickerEnv.h>
 
@@ -92,14 +93,6 @@ TEST_P(PickerEntryPointsTest, AGroupCodeIsAnsweredAtOnceAndOtherwiseTheChosenRow
     EXPECT_EQ(card(u"NONE"_s), u"American Express"_s);
     play({pick(3), press("cmd_Select")}); // rows sort by group: AX, E, MC, V
     EXPECT_EQ(card(u"NONE"_s), u"MasterCard"_s);
-}
-
-TEST_P(PickerEntryPointsTest, TickedRowsComeBackJoinedInOrder) {
-    seed(u"ALERT"_s, {u"M"_s, u"Anticoagulants"_s, u"M"_s, u"Bisphosphonates"_s, u"M"_s,
-                      u"Cardiac pacemaker"_s, u"M"_s, u"Diabetes"_s});
-    play({pick(1), pick(2), pick(3), press("cmd_Select")});
-    EXPECT_EQ((QStringList{alert(), m_tmp}),
-              QStringList(2, u"Anticoagulants, Bisphosphonates, Cardiac pacemaker"_s));
 }
 
 TEST_P(PickerEntryPointsTest, PackedSalutationRequestUsesItsOwnListAndCaptions) {
@@ -301,9 +294,7 @@ TEST_P(PickerEntryPointsTest, AWindowClosedWhileAQuestionIsOpenAsksAndRecordsNot
     EXPECT_EQ(errorOf([&] { card(); }), ErrorCode::ObjectNotSet);
 }
 
-INSTANTIATE_TEST_SUITE_P(Engines, PickerEntryPointsTest,
-                         ::testing::Values(Engine::SQLite, Engine::PostgreSQL),
-                         [](const auto& info) { return test::engineName(info.param); });
+VV_ON_BOTH_ENGINES(PickerEntryPointsTest);
 
 // A caller that passes no usable position gets the last one a caller passed.
 TEST(RequestStateTest, ZeroNegativeOrNaNKeepTheLastPositionAskedFor) {

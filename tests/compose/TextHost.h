@@ -19,8 +19,6 @@ namespace viVavazuruv::test {
 // written down in calls, one line each: its name and arguments, texts quoted
 // as the recording host quotes them. Anything else raises.
 class TextHost final : public RefusingHost {
-    static QString quoted(const QString& text) { return RecordingHost::quoted(text); }
-
 public:
     struct Words {
         QString between, beforeLast, afterLast, codeJoin;
@@ -39,36 +37,33 @@ public:
     QStringList calls;
 
     QString GetField(const QString& Text, const QString& Separator, qint16 Index, qint16) override {
-        calls << QStringLiteral("GetField(%1, %2, %3)").arg(quoted(Text), quoted(Separator)).arg(Index);
+        calls << RecordingHost::callOf("GetField", Text, Separator, Index);
         return getField(Text, Separator, Index);
     }
     void SplitText(const QString& Text, const QString& Separator, QStringList& Pieces,
                    qint16& Count) override {
-        calls << QStringLiteral("SplitText(%1, %2)").arg(quoted(Text), quoted(Separator));
+        calls << RecordingHost::callOf("SplitText", Text, Separator);
         Pieces = splitText(Text, Separator);
         Count = qint16(Pieces.size());
     }
     void ReplaceVariable(QString& Text, const QString& Find, const QString& Replacement, qint16 Count,
                          qint32 Start, qint16) override {
-        calls << QStringLiteral("ReplaceVariable(%1, %2, %3, %4, %5)")
-                     .arg(quoted(Text), quoted(Find), quoted(Replacement))
-                     .arg(Count)
-                     .arg(Start);
+        calls << RecordingHost::callOf("ReplaceVariable", Text, Find, Replacement, Count, Start);
         Text = replaceVariable(Text, Find, Replacement, Count, Start);
     }
     void PipeVariableList(const QString& VariableText, QString& ListCode) override {
-        calls << QStringLiteral("PipeVariableList(%1)").arg(quoted(VariableText));
+        calls << RecordingHost::callOf("PipeVariableList", VariableText);
         ListCode = listOfVariable.value(refhost::pipeVariableName(VariableText).toUpper());
     }
     void ListJoinWords(const QString& ListCode, QString& Between, QString& BeforeLast, QString& AfterLast,
                        QString& CodeJoin) override {
-        calls << QStringLiteral("ListJoinWords(%1)").arg(quoted(ListCode));
+        calls << RecordingHost::callOf("ListJoinWords", ListCode);
         const Words words = joinWords.value(refhost::normalizedListKey(ListCode));
         std::tie(Between, BeforeLast, AfterLast, CodeJoin) =
             std::tie(words.between, words.beforeLast, words.afterLast, words.codeJoin);
     }
     bool InsertEachItem(const QString& ListCode) override {
-        calls << QStringLiteral("InsertEachItem(%1)").arg(quoted(ListCode));
+        calls << RecordingHost::callOf("InsertEachItem", ListCode);
         return eachItem.value(refhost::normalizedListKey(ListCode));
     }
 };

@@ -110,44 +110,39 @@ TEST_P(HistoryBackup, ACopyVerifiesAgainstTheHeadKeptBeforeAndACopyMissingChange
     const QString dump = dir + u"/lists.dump"_s;
     tool(u"pg_dump"_s, {u"-Fc"_s, u"-n"_s, schema(), u"-f"_s, dump, database()});
     const QString copy = u"%1_copy"_s.arg(schema());
-    const auto fresh = [&] {
-        m_db->exec(u"DROP DATABASE IF EXISTS "_s + copy +
-                   u" WITH (FORCE)"_s); // a pooler keeps its connections
-        m_db->exec(u"CREATE DATABASE "_s + copy);
+    const auto drop = [&] { // a pooler keeps its connections
+        m_db->exec(u"DROP DATABASE IF EXISTS %1 WITH (FORCE)"_s.arg(copy));
     };
-    const auto restored = [&](const std::function<void()>& restore) {
-        fresh();
+    const auto whole = [&] {
+        tool(u"pg_restore"_s, {u"-d"_s, copy, dump});
+    };
+    const auto restored = [&](const char* how, const std::function<void()>& restore) {
+        SCOPED_TRACE(how);
+        drop();
+        m_db->exec(u"CREATE DATABASE "_s + copy);
         restore();
         expectWorkingCopy(urlOn(copy), head, dir);
     };
-    {
-        SCOPED_TRACE("whole");
-        restored([&] { tool(u"pg_restore"_s, {u"-d"_s, copy, dump}); });
-    }
-    {
-        // The data alone goes in as it was: the triggers that would record it again stay off.
-        SCOPED_TRACE("schema, then data");
-        restored([&] {
-            tool(u"pg_restore"_s, {u"--schema-only"_s, u"-d"_s, copy, dump});
-            tool(u"pg_restore"_s, {u"--data-only"_s, u"--disable-triggers"_s, u"-d"_s, copy, dump});
-        });
-    }
-    {
-        SCOPED_TRACE("one schema of a database holding others");
-        restored([&] {
-            // -n restores what is in the schema, not the schema itself.
-            tool(u"psql"_s,
-                 {u"-q"_s, u"-d"_s, copy, u"-c"_s, u"CREATE SCHEMA other; CREATE SCHEMA %1"_s.arg(schema())});
-            tool(u"pg_restore"_s, {u"-n"_s, schema(), u"-d"_s, copy, dump});
-        });
-    }
+    restored("whole", whole);
+    // The data alone goes in as it was: the triggers that would record it again stay off.
+    restored("schema, then data", [&] {
+        tool(u"pg_restore"_s, {u"--schema-only"_s, u"-d"_s, copy, dump});
+        tool(u"pg_restore"_s, {u"--data-only"_s, u"--disable-triggers"_s, u"-d"_s, copy, dump});
+    });
+    restored("one schema of a database holding others", [&] {
+        // -n restores what is in the schema, not the schema itself.
+        tool(u"psql"_s,
+             {u"-q"_s, u"-d"_s, copy, u"-c"_s, u"CREATE SCHEMA other; CREATE SCHEMA %1"_s.arg(schema())});
+        tool(u"pg_restore"_s, {u"-n"_s, schema(), u"-d"_s, copy, dump});
+    });
     // A dump from before the newest change.
     addEntry(u"CRDCARD"_s, u"Discover"_s);
     const HistoryHead newer = ListHistory(host()).head();
-    fresh();
-    tool(u"pg_restore"_s, {u"-d"_s, copy, dump});
+    drop();
+    m_db->exec(u"CREATE DATABASE "_s + copy);
+    whole();
     expectMissingChanges(urlOn(copy), newer, dir);
-    m_db->exec(u"DROP DATABASE IF EXISTS "_s + copy + u" WITH (FORCE)"_s); // a pooler keeps its connections
+    drop();
 }
 
 VV_ON_BOTH_ENGINES(HistoryBackup);

@@ -1,5 +1,5 @@
+#include <refhost/RefhostSupport.h>
 #include <support/FailingHost.h>
-#include <support/TestDatabase.h>
 
 #include <core/PickerRequest.h>
 #include <grid/GridControl.h>
@@ -145,7 +145,6 @@ TEST_P(ListStoreTest, AListOfUnknownLengthGrowsTheGridToItsRowsOnly) {
     EXPECT_EQ(m_grid.MaxRows(), 5000);
 }
 
-INSTANTIATE_TEST_SUITE_P(Engines, ListStoreTest, ::testing::Values(Engine::SQLite, Engine::PostgreSQL),
-                         [](const auto& info) { return test::engineName(info.param); });
+VV_ON_BOTH_ENGINES(ListStoreTest);
 
 } // namespace

@@ -68,7 +68,7 @@ TEST(ConflictRaceWorker, PlaysOneWorkstation) {
 }
 
 // Named on its own: performance runs it alone with VV_RACE_ROUNDS.
-class ConflictRaceTest : public test::PickerTest {};
+class ConflictRaceTest : public test::WindowTest {};
 
 TEST_P(ConflictRaceTest, TwoWorkstationsPressingDoneAtOnceNeverOverwriteEachOtherUnasked) {
     const int rounds =
@@ -115,8 +115,7 @@ TEST_P(ConflictRaceTest, TwoWorkstationsPressingDoneAtOnceNeverOverwriteEachOthe
     // asked, so each round one saves and one is asked, never both saved.
     int wrongRounds = 0;
     for (int round = 1; round <= rounds; ++round) {
-        ASSERT_TRUE(m_env->host().SaveRecord(1, u"UsrDefTable"_s, u"UsrDefInd"_s, key, {u"usrdefDes"_s},
-                                             {u"Start"_s}, true));
+        ASSERT_TRUE(saveField(m_env->host(), key, u"usrdefDes"_s, u"Start"_s));
         tell("load");
         for (QProcess& p : workstations)
             ASSERT_EQ(hear(p), "ready") << "round " << round;
@@ -149,12 +148,12 @@ TEST_P(ConflictCheckTest, TheOtherWorkstationsChangeIsKeptUnlessTheUserSaysOther
         {Edit, Delete, true, MsgBox::AnswerNo, theirs},
         {Edit, Edit, false, {}, mine}, // check off: the last save wins
     };
-    auto other = ReferenceHost::Open(m_env->db().url(), m_env->dialogsRef(), m_env->dataFolder());
+    auto other = openHost();
     int n = 0;
     for (const auto& c : cases) {
         SCOPED_TRACE(++n);
         QSqlQuery(m_env->host().GetConnection()).exec(u"DELETE FROM UsrDefTable"_s);
-        qint32 amex = m_env->addEntry(u"CRECARD"_s, u"AX"_s, u"American Express"_s);
+        const qint32 amex = m_env->addEntry(u"CRECARD"_s, u"AX"_s, u"American Express"_s);
         m_env->addEntry(u"CRECARD"_s, u"MC"_s, u"MasterCard"_s);
         m_env->host().setOption(u"LIST_CONFLICT_CHECK"_s, c.checkOn ? u"-1"_s : u"0"_s);
         PickerEnv::prepareRequest(u"CRECARD"_s);
@@ -163,9 +162,8 @@ TEST_P(ConflictCheckTest, TheOtherWorkstationsChangeIsKeptUnlessTheUserSaysOther
 
         // The other workstation, between this one's load and its save.
         if (c.theirs == Edit || c.theirs == Move) {
-            ASSERT_TRUE(other->SaveRecord(1, u"UsrDefTable"_s, u"UsrDefInd"_s, amex,
-                                          {c.theirs == Edit ? u"usrdefDes"_s : u"UsrDefCod"_s},
-                                          {c.theirs == Edit ? u"Amex (theirs)"_s : u"OTHER"_s}, true));
+            ASSERT_TRUE(saveField(*other, amex, c.theirs == Edit ? u"usrdefDes"_s : u"UsrDefCod"_s,
+                                  c.theirs == Edit ? u"Amex (theirs)"_s : u"OTHER"_s));
         } else if (c.theirs == Delete) {
             ASSERT_TRUE(QSqlQuery(other->GetConnection())
                             .exec(u"DELETE FROM UsrDefTable WHERE UsrDefInd = %1"_s.arg(amex)));
@@ -194,14 +192,13 @@ TEST_P(ConflictCheckTest, TheOtherWorkstationsChangeIsKeptUnlessTheUserSaysOther
 
 // With a host that keeps a history, the question says who changed the row and when.
 TEST_P(ConflictCheckTest, TheQuestionNamesWhoChangedTheRowAndWhen) {
-    auto other = ReferenceHost::Open(m_env->db().url(), m_env->dialogsRef(), m_env->dataFolder());
+    auto other = openHost();
     other->setLoginName(u"DR_SMITH"_s);
     qint32 amex = m_env->addEntry(u"CRECARD"_s, u"AX"_s, u"American Express"_s);
     PickerEnv::prepareRequest(u"CRECARD"_s);
     auto form = show();
     click(form->level(0).cmd_Edit);
-    ASSERT_TRUE(other->SaveRecord(1, u"UsrDefTable"_s, u"UsrDefInd"_s, amex, {u"usrdefDes"_s},
-                                  {u"Amex (theirs)"_s}, true));
+    ASSERT_TRUE(saveField(*other, amex, u"usrdefDes"_s, u"Amex (theirs)"_s));
     const QString at = QDateTime::currentDateTime().toString(u"HH:mm"_s);
     PickerEnv::typeIntoCell(*form->level(0).uddbs_SS, 2, 1, u"Amex (mine)"_s);
     m_env->dialogs().expectMessage(MsgBox::AnswerYes, u"save"_s);
@@ -218,7 +215,7 @@ TEST_P(ConflictCheckTest, TheQuestionNamesWhoChangedTheRowAndWhen) {
 TEST_P(ConflictCheckTest, ASaveWaitsOnlyForTheRowsItWrites) {
     if (GetParam() != Engine::PostgreSQL)
         GTEST_SKIP() << "SQLite lets one workstation write at a time";
-    qint32 amex = m_env->addEntry(u"CRECARD"_s, u"AX"_s, u"American Express"_s);
+    const qint32 amex = m_env->addEntry(u"CRECARD"_s, u"AX"_s, u"American Express"_s);
     m_env->addEntry(u"CRECARD"_s, u"MC"_s, u"MasterCard"_s);
     m_env->host().setOption(u"LIST_CONFLICT_CHECK"_s, u"-1"_s);
     // A wait ends in an error long before the other run ends.
@@ -228,10 +225,9 @@ TEST_P(ConflictCheckTest, ASaveWaitsOnlyForTheRowsItWrites) {
     click(form->level(0).cmd_Edit);
     PickerEnv::typeIntoCell(*form->level(0).uddbs_SS, 2, 2, u"MasterCard (mine)"_s);
 
-    auto other = ReferenceHost::Open(m_env->db().url(), m_env->dialogsRef(), m_env->dataFolder());
+    auto other = openHost();
     ASSERT_TRUE(other->BeginSaveRecords());
-    ASSERT_TRUE(other->SaveRecord(1, u"UsrDefTable"_s, u"UsrDefInd"_s, amex, {u"usrdefDes"_s},
-                                  {u"Amex (theirs)"_s}, true));
+    ASSERT_TRUE(saveField(*other, amex, u"usrdefDes"_s, u"Amex (theirs)"_s));
     m_env->dialogs().expectMessage(MsgBox::AnswerYes, u"save"_s);
     click(form->level(0).cmd_Edit); // Done saves
     const std::optional<AutomationError> error = form->takePendingError();

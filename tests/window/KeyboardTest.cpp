@@ -188,10 +188,9 @@ TEST_P(KeyboardTest, TicksAreHeardAsCheckedCellsOnlyInAListThatTicksRows) {
         events.take();
         QTest::keyClick(grid, Qt::Key_Space);
         QStringList told; // row and column of each tick told
-        for (const auto& e : events.take(QAccessible::StateChanged)) {
+        for (const auto& e : events.take(QAccessible::StateChanged))
             if (e.changed.checked)
                 told << u"%1,%2"_s.arg(e.row).arg(e.column);
-        }
         QString areCheckable, areChecked;
         for (int row = 0; row < 3; ++row) {
             const QAccessible::State state = cell(grid, row, 1)->state();

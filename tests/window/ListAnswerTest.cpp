@@ -27,7 +27,8 @@ protected:
         QStringList fast, window;
         for (const QString& value : values) {
             const PickerRequest& request = PickerEnv::request();
-            fast << ListAnswer(LoadList(RequestState::instance(), request), request, value).value_or(QString());
+            fast << ListAnswer(LoadList(RequestState::instance(), request), request, value)
+                        .value_or(QString());
             window << windowAnswer(value);
         }
         EXPECT_EQ(fast, window);
@@ -71,8 +72,7 @@ TEST_P(ListAnswerTest, TheListAnswersAsTheLoadedWindowsGridDoes) {
 
     // Answered or not, the host is asked what loading the window asks, so a
     // host that cannot give the frame's caption fails both requests alike.
-    auto host =
-        std::make_shared<test::FailingHost>(m_env->db().url(), m_env->dialogsRef(), m_env->dataFolder());
+    auto host = openHost<test::FailingHost>();
     host->setOfficeMode(7);
     m_env->component().put_GIC(host);
     QString tmp = u" O "_s;

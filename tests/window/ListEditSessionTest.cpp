@@ -9,7 +9,7 @@
 
 namespace {
 
-class ListEditSessionTest : public test::PickerTest {
+class ListEditSessionTest : public test::WindowTest {
 protected:
     // The cards as the window loads them: every row marked stored.
     void load(bool conflictCheck = false) {
@@ -80,9 +80,9 @@ TEST_P(ListEditSessionTest, ARefusedSaveKeepsItsMarksAndIsStillComparedWithWhatW
     EXPECT_EQ(std::pair(m_session->save(), status(amex)), std::pair(false, RowStatus::Edited));
     EXPECT_EQ(m_env->storedDescriptions(u"CRECARD"_s), (QStringList{u"American Express"_s, u"MasterCard"_s}));
 
-    auto other = ReferenceHost::Open(m_env->db().url(), m_env->dialogsRef(), m_env->dataFolder());
-    ASSERT_TRUE(other->SaveRecord(1, u"UsrDefTable"_s, u"UsrDefInd"_s, m_amex,
-                                  {u"usrdefSeqCod"_s, u"usrdefDes"_s}, {u"AM"_s, u"Amex (theirs)"_s}, true));
+    ASSERT_TRUE(openHost()->SaveRecord(1, u"UsrDefTable"_s, u"UsrDefInd"_s, m_amex,
+                                       {u"usrdefSeqCod"_s, u"usrdefDes"_s}, {u"AM"_s, u"Amex (theirs)"_s},
+                                       true));
     type(rowOf(u"MasterCard"_s), u"MasterCard Gold"_s);
     m_env->dialogs().expectMessage(MsgBox::AnswerYes, u"save"_s);
     m_env->dialogs().expectMessage(MsgBox::AnswerNo,

@@ -44,8 +44,7 @@ TEST_P(PickerWindowTest, LoadSortsTrimsMarksRowsFindsTheColumnsAndLeavesNoHourgl
               std::tuple(0, u"Description"_s, false, u"NO STP"_s));
 
     // The caption service fails half way through a load: the hourglass goes all the same.
-    auto host =
-        std::make_shared<test::FailingHost>(m_env->db().url(), m_env->dialogsRef(), m_env->dataFolder());
+    auto host = openHost<test::FailingHost>();
     host->failService(test::FailingHost::Service::CaptionText, test::FailingHost::Failure::Automation);
     m_env->component().put_GIC(host);
     PickerEnv::prepareRequest(u"CRECARD"_s);

@@ -53,9 +53,7 @@ class LockedListTest : public test::WindowTest {
 protected:
     // The reference host again, waiting at most lockMs for any lock.
     void waitAtMost(int lockMs) {
-        m_host = ReferenceHost::Open(m_env->db().url() + u"&lock_timeout=%1"_s.arg(lockMs),
-                                     m_env->dialogsRef(), m_env->dataFolder());
-        m_env->component().put_GIC(m_host);
+        m_env->component().put_GIC(m_host = openHost(u"&lock_timeout=%1"_s.arg(lockMs)));
     }
     // Another workstation's transaction, open until the test ends.
     QSqlDatabase otherWorkstation(const QString& statement) {

@@ -153,8 +153,7 @@ TEST_P(WindowPlacementTest, ASettingsFolderLeadingOutOfStpIsNeitherReadNorWritte
         QFile::remove(stp);
         ASSERT_TRUE(QDir(stp).removeRecursively());
         if (folderInName) {
-            m_env->component().put_GIC(std::make_shared<FolderLayoutHost>(
-                m_env->db().url(), m_env->dialogsRef(), m_env->dataFolder()));
+            m_env->component().put_GIC(openHost<FolderLayoutHost>());
             ASSERT_TRUE(QDir().mkpath(stp) && QFile::link(outside.path(), stp + u"/sub"_s));
         } else {
             ASSERT_TRUE(QFile::link(outside.path(), stp));

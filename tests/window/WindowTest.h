@@ -52,6 +52,16 @@ protected:
         m_env->loadForm()->Stp_File_Name(path);
         return path;
     }
+    // Another host object (of any kind) on the test's database, as another workstation opens it.
+    template <class Host = ReferenceHost> std::shared_ptr<Host> openHost(const QString& urlSuffix = {}) {
+        return std::make_shared<Host>(m_env->db().url() + urlSuffix, m_env->dialogsRef(),
+                                      m_env->dataFolder());
+    }
+    // One field of a list row saved through host, as another workstation saves it.
+    static bool saveField(ReferenceHost& host, qint32 key, const QString& field, const QString& value) {
+        return host.SaveRecord(1, QStringLiteral("UsrDefTable"), QStringLiteral("UsrDefInd"), key, {field},
+                               {value}, true);
+    }
     // A mouse click: an access key before any press on a button does nothing.
     static void click(QPushButton* button) { QTest::mouseClick(button, Qt::LeftButton); }
     // A column's texts from row 1 down, joined with bars.
