@@ -16,10 +16,8 @@
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
-#include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
-#include <QLocale>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QScreen>
@@ -72,7 +70,7 @@ TEST_F(AnswerBoxTest, LaysOutTwoMegabytesInOneLineCutAndCopiesAllOfIt) {
     EXPECT_TRUE(box.toPlainText().contains(QLocale().toString(answer.size())));
     EXPECT_EQ(box.answer(), answer);
     box.findChild<QAction*>(u"copyWholeAnswer"_s)->trigger();
-    EXPECT_EQ(QGuiApplication::clipboard()->text(), answer);
+    EXPECT_EQ(QApplication::clipboard()->text(), answer);
     EXPECT_EQ(AnswerBox::shortened(u"abc"_s, 3), u"abc"_s);
     EXPECT_TRUE(AnswerBox::shortened(u"ab\U0001F9B7"_s, 3).startsWith(u"ab… ("_s)); // never half a tooth
 }
@@ -122,16 +120,14 @@ TEST_P(DemoDeskTest, EveryTabStopHasANameOfItsOwnAnAnswerIsReadWhereItShowsAndNo
 
     // Names heard for no control, or for more than one.
     QStringList names, amiss;
-    for (QWidget* w : window.findChildren<QWidget*>()) {
-        // A box's own editor passes the focus to the box, which is the stop.
+    // A box's own editor passes the focus to the box, which is the stop.
+    for (QWidget* w : window.findChildren<QWidget*>())
         if (w->isVisibleTo(&window) && w->isEnabled() && (w->focusPolicy() & Qt::TabFocus) &&
             !w->focusProxy())
             names << QAccessible::queryAccessibleInterface(w)->text(QAccessible::Name);
-    }
-    for (const QString& name : std::as_const(names)) {
+    for (const QString& name : std::as_const(names))
         if ((name.isEmpty() || names.count(name) > 1) && !amiss.contains(name))
             amiss << name;
-    }
     EXPECT_EQ(amiss, QStringList{}) << names.join(u" | "_s).toStdString();
 
     window.findChild<QLineEdit*>(u"creditCardTmp"_s)->setText(u"V"_s);

@@ -53,15 +53,21 @@ protected:
             rows << r.fields.mid(0, 6);
         return rows;
     }
-    // vv-lists run with args: its exit status, standard output and error.
-    static std::tuple<int, QString, QString> run(const QStringList& args, const QString& outputFile = {}) {
-        QProcess program;
+    // A program (vv-lists unless told) run with args: its exit status, standard output and error.
+    static std::tuple<int, QString, QString> run(const QStringList& args, const QString& outputFile = {},
+                                                 const char* program = VV_LISTS_PROGRAM) {
+        QProcess process;
         if (!outputFile.isEmpty())
-            program.setStandardOutputFile(outputFile);
-        program.start(QStringLiteral(VV_LISTS_PROGRAM), args);
-        EXPECT_TRUE(program.waitForFinished(120000)) << args.join(u' ').toStdString();
-        return std::tuple(program.exitCode(), QString::fromUtf8(program.readAllStandardOutput()),
-                          QString::fromUtf8(program.readAllStandardError()));
+            process.setStandardOutputFile(outputFile);
+        process.start(QString::fromUtf8(program), args);
+        EXPECT_TRUE(process.waitForFinished(120000)) << args.join(u' ').toStdString();
+        return std::tuple(process.exitCode(), QString::fromUtf8(process.readAllStandardOutput()),
+                          QString::fromUtf8(process.readAllStandardError()));
+    }
+    // Its exit status and standard output.
+    static std::pair<int, QString> output(const QStringList& args) {
+        const auto [status, out, error] = run(args);
+        return std::pair(status, out);
     }
     static void writeFile(const QString& path, const QByteArray& bytes) {
         QFile file(path);
@@ -90,7 +96,9 @@ protected:
 };
 VV_ON_BOTH_ENGINES(ListTools);
 
-TEST_P(ListTools, ExportImportIntoAFreshOfficeKeepsEveryRowAndColumn) {
+// Into another database the file brings the host's list tables, and the
+// import is recorded; into another office of this one every row and column.
+TEST_P(ListTools, ExportImportKeepsEveryRowAndColumnInAnotherDatabaseAndAnotherOffice) {
     const QString awkward = u" \"Quoted\", comma;\r\nline break, Zoë 🦷 "_s;
     qint32 key = 0;
     saveEntry(key, {u"UsrDefCod"_s, u"usrdefSeqCod"_s, u"usrdefDes"_s, u"usrdefLetNam"_s},
@@ -99,14 +107,24 @@ TEST_P(ListTools, ExportImportIntoAFreshOfficeKeepsEveryRowAndColumn) {
     ASSERT_TRUE(office1.startsWith("UsrDefCod,usrdefSeqCod,usrdefDes,usrdefCDSDRWFla,usrdefADA,usrdefLetNam,"
                                    "usrdefInd,OfficeID\r\n"));
 
+    auto other = test::TestDatabase::create(GetParam());
+    ReferenceHost fresh(other->url(), nullptr, m_folder.path());
+    fresh.setLoginName(u"ADMIN"_s);
+    EXPECT_GT(import(office1, {}, &fresh).hostRows, 0);
+    // Without the host's tables nested code lists no longer open and check finds warnings.
+    EXPECT_TRUE(checkLists(fresh, {}).isEmpty());
+    const QList<ListChange> changes = ListHistory(fresh).changes({{u"ALERT"_s}, {}, {}, {}});
+    ASSERT_EQ(changes.size(), count(u"UsrDefCod = 'ALERT'"_s));
+    EXPECT_TRUE(std::all_of(changes.begin(), changes.end(), [](const ListChange& c) {
+        return c.action == u"insert"_s && c.user == u"ADMIN"_s && c.after.contains(u"\"usrdefDes\""_s);
+    }));
+
     const qint64 rows = count();
     useOffice(host(), 2);
     EXPECT_EQ(import(office1).added, rows);
-    const QByteArray office2 = exported();
-    EXPECT_EQ(content(office2), content(office1));
+    EXPECT_EQ(content(exported()), content(office1));
     EXPECT_EQ(count(u"OfficeID = 2"_s), rows);
     EXPECT_GT(scalar(u"SELECT MIN(usrdefInd) FROM UsrDefTable WHERE OfficeID = 2"_s), key);
-
     const QJsonArray json = QJsonDocument::fromJson(exported(FileFormat::Json)).array();
     EXPECT_EQ(json.size(), rows);
     EXPECT_EQ(std::count_if(json.begin(), json.end(),
@@ -182,46 +200,35 @@ TEST_P(ListTools, CheckFindsNothingInTheDemoOfficeAndEachSeededFaultOnce) {
     EXPECT_TRUE(checkLists(host(), {}).isEmpty());
     for (const QString& list : {u"XRAY"_s, u"LOOP"_s, u"LV2"_s, u"LV3"_s, u"LV4"_s, u"LV5"_s})
         host().setPipeVariable(list, list);
-    struct Row {
-        QString code, group, description;
-    };
-    QList<Row> fiveLevels;
+    QStringList fiveLevels;
     for (int level = 1; level <= 5; ++level)
-        fiveLevels.append({u"LV%1"_s.arg(level), QString::number(level), u"|LV%1"_s.arg(level + 1)});
-    fiveLevels.last().description = u"five"_s;
+        fiveLevels << u"LV%1\t%1\t"_s.arg(level) + (level < 5 ? u"|LV%1"_s.arg(level + 1) : u"five"_s);
     const QString tooDeep = u"LV1\t{0}\terror\t4 levels deep: LV1 > LV2 > LV3 > LV4 > LV5"_s;
     // {N} is the key of the case's row N, {pen} that of the demo's PEN row.
     const struct {
-        QList<Row> rows;
-        QStringList codes; // the lists checked; all when empty
+        QStringList rows; // each "list\tgroup\tdescription"
         QStringList expected;
+        QStringList codes = {}; // the lists checked; all when empty
     } cases[] = {
-        {{{u"PROCS"_s, u"XR1"_s, u"X-ray of |XRAY"_s}},
-         {},
-         {u"PROCS\t{0}\terror\tXRAY, which has no rows"_s}},
-        {{{u"INTO"_s, u"I"_s, u"Into |LOOP"_s}, {u"LOOP"_s, u"L"_s, u"Again |LOOP"_s}},
-         {},
+        {{u"PROCS\tXR1\tX-ray of |XRAY"_s}, {u"PROCS\t{0}\terror\tXRAY, which has no rows"_s}},
+        {{u"INTO\tI\tInto |LOOP"_s, u"LOOP\tL\tAgain |LOOP"_s},
          {u"INTO\t{0}\terror\tloop: INTO > LOOP"_s, u"LOOP\t{1}\terror\tback to it: LOOP > LOOP"_s}},
-        {fiveLevels, {}, {tooDeep}},
+        {fiveLevels, {tooDeep}},
         // Nested lists are followed through lists not asked for; LV2 itself is four deep.
-        {fiveLevels, {u"lv1"_s, u"LV2"_s}, {tooDeep}},
-        {{{u"MNOTE"_s, u"*m"_s, u"$-Notes"_s}, {u"MNOTE"_s, u"N1"_s, u"A plain note"_s}},
-         {},
+        {fiveLevels, {tooDeep}, {u"lv1"_s, u"LV2"_s}},
+        {{u"MNOTE\t*m\t$-Notes"_s, u"MNOTE\tN1\tA plain note"_s},
          {u"MNOTE\t{0}\twarning\tno entry holds a variable"_s}},
-        {{{u"ALERT"_s, u"PN"_s, u"Told |PN"_s}}, {}, {u"ALERT\t{0}\twarning\t|PN opens no list"_s}},
-        {{{u"ALERT"_s, u"pen"_s, u"Penicillin again"_s}},
-         {},
-         {u"ALERT\t{0}\twarning\tgroup pen is also on key {pen}"_s}},
-        {{{u"ALERT"_s, u"BAR"_s, u"Ends with a bar |"_s}}, {}, {u"ALERT\t{0}\terror\tends with a bar"_s}},
-        {{}, {u"NOLIST"_s}, {u"NOLIST\t0\terror\tno rows"_s}},
+        {{u"ALERT\tPN\tTold |PN"_s}, {u"ALERT\t{0}\twarning\t|PN opens no list"_s}},
+        {{u"ALERT\tpen\tPenicillin again"_s}, {u"ALERT\t{0}\twarning\tgroup pen is also on key {pen}"_s}},
+        {{u"ALERT\tBAR\tEnds with a bar |"_s}, {u"ALERT\t{0}\terror\tends with a bar"_s}},
+        {{}, {u"NOLIST\t0\terror\tno rows"_s}, {u"NOLIST"_s}},
     };
     for (const auto& c : cases) {
         refhost::seedDemoData(host(), true);
         QStringList expected = c.expected;
         for (qsizetype r = 0; r < c.rows.size(); ++r) {
             qint32 key = 0;
-            saveEntry(key, {u"UsrDefCod"_s, u"usrdefSeqCod"_s, u"usrdefDes"_s},
-                      {c.rows[r].code, c.rows[r].group, c.rows[r].description});
+            saveEntry(key, {u"UsrDefCod"_s, u"usrdefSeqCod"_s, u"usrdefDes"_s}, c.rows[r].split(u'\t'));
             expected.replaceInStrings(u"{%1}"_s.arg(r), QString::number(key));
         }
         expected.replaceInStrings(
@@ -236,35 +243,6 @@ TEST_P(ListTools, CheckFindsNothingInTheDemoOfficeAndEachSeededFaultOnce) {
                 << found[i].line().toStdString();
         }
     }
-}
-
-TEST_P(ListTools, AnotherDatabaseGetsTheHostsListTablesAndAnImportIsRecorded) {
-    const QByteArray file = exported();
-    auto other = test::TestDatabase::create(GetParam());
-    ReferenceHost fresh(other->url(), nullptr, m_folder.path());
-    fresh.setLoginName(u"ADMIN"_s);
-    const ImportSummary summary = import(file, {}, &fresh);
-    EXPECT_GT(summary.hostRows, 0);
-    // Without the host's tables nested code lists no longer open and check finds warnings.
-    EXPECT_TRUE(checkLists(fresh, {}).isEmpty());
-
-    const QList<ListChange> changes = ListHistory(fresh).changes({{u"ALERT"_s}, {}, {}, {}});
-    ASSERT_EQ(changes.size(), count(u"UsrDefCod = 'ALERT'"_s));
-    EXPECT_TRUE(std::all_of(changes.begin(), changes.end(), [](const ListChange& c) {
-        return c.action == u"insert"_s && c.user == u"ADMIN"_s && c.after.contains(u"\"usrdefDes\""_s);
-    }));
-
-    const QString longest(kMaxDescriptionLength, u'x');
-    EXPECT_EQ(
-        refusal("UsrDefCod,usrdefDes\nALERT,"_ba + longest.toUtf8() + "\nALERT,"_ba + longest.toUtf8() +
-                "y\n"),
-        u"line 3: the description is 256 characters long; a list entry's description holds 255 at most"_s);
-    qint32 key = 0;
-    test::expectError(
-        [&] {
-            saveEntry(key, {u"UsrDefCod"_s, u"usrdefDes"_s}, {u"ALERT"_s, longest + u'y'});
-        },
-        ErrorCode::InvalidProcedureCall, u"255 at most"_s);
 }
 
 // The host's tables travel only for the lists they concern.
@@ -287,13 +265,26 @@ TEST_P(ListTools, OneListCarriesOnlyItsOwnRowsOfTheHostsTables) {
     EXPECT_EQ(between, u";"_s);
 }
 
-// A column the host does not create takes SaveRecord's conversions.
-TEST_P(ListTools, AnAddedColumnGoesInAsItsTypeWants) {
+// A column the host does not create takes SaveRecord's conversions; a
+// description holds 255 characters, in a file as through the host.
+TEST_P(ListTools, AColumnGoesInAsItsTypeWantsAndADescriptionUpToItsLength) {
     m_db->exec(u"ALTER TABLE UsrDefTable ADD COLUMN Fee numeric(9,2)"_s);
     import("UsrDefCod,usrdefDes,Fee\nFEES,Exam,45.50\nFEES,Free,\n");
     EXPECT_EQ(value(u"SELECT Fee FROM UsrDefTable WHERE usrdefDes = 'Exam'"_s).toDouble(), 45.5);
     EXPECT_TRUE(value(u"SELECT Fee FROM UsrDefTable WHERE usrdefDes = 'Free'"_s).isNull());
     EXPECT_TRUE(refusal("UsrDefCod,usrdefDes,Fee\nFEES,Cheap,1\nFEES,Dear,lots\n").startsWith(u"line 3: "_s));
+
+    const QByteArray longest(kMaxDescriptionLength, 'x');
+    EXPECT_EQ(
+        refusal("UsrDefCod,usrdefDes\nALERT," + longest + "\nALERT," + longest + "y\n"),
+        u"line 3: the description is 256 characters long; a list entry's description holds 255 at most"_s);
+    qint32 key = 0;
+    test::expectError(
+        [&] {
+            saveEntry(key, {u"UsrDefCod"_s, u"usrdefDes"_s},
+                      {u"ALERT"_s, QString::fromLatin1(longest + 'y')});
+        },
+        ErrorCode::InvalidProcedureCall, u"255 at most"_s);
 }
 
 // The program itself: its exit statuses and one-line errors.
@@ -301,6 +292,8 @@ TEST_P(ListTools, TheProgramExitsWithTwoForUsageOneForFindingsAndRefusals) {
     QTemporaryDir dir;
     const QString bad = dir.filePath(u"bad.csv"_s);
     writeFile(bad, "UsrDefCod,usrdefDes\nALERT,\"open\n");
+    // A copy of a database in use, taken before anything was in it.
+    writeFile(dir.filePath(u"empty.db"_s), {});
     const QString url = m_db->url();
     const struct {
         QStringList args;
@@ -321,13 +314,6 @@ TEST_P(ListTools, TheProgramExitsWithTwoForUsageOneForFindingsAndRefusals) {
         {{u"history"_s, url, u"--since"_s, u"yesterday"_s}, 2, u"is not a date"_s},
         {{u"export"_s, url, u"ALERT"_s, u"NOLIST"_s}, 1, u"office 1 has no list NOLIST"_s},
     };
-    QFile empty(dir.filePath(u"empty.db"_s)); // a copy of a database in use, taken before anything was in it
-    ASSERT_TRUE(empty.open(QIODevice::WriteOnly));
-    empty.close();
-    const auto output = [&](const QStringList& args) {
-        const auto [status, out, error] = run(args);
-        return std::pair(status, out);
-    };
     for (const auto& c : cases) {
         const auto [status, out, error] = run(c.args);
         EXPECT_EQ(status, c.status) << c.args.join(u' ').toStdString();
@@ -336,10 +322,16 @@ TEST_P(ListTools, TheProgramExitsWithTwoForUsageOneForFindingsAndRefusals) {
     }
     EXPECT_FALSE(QFile::exists(dir.filePath(u"new.db"_s))); // a refused import leaves no database behind
     // Standard output that takes nothing is a failure named as such, never a success.
-    for (const QStringList& args : {QStringList{u"export"_s, url}, {u"verify"_s, url}, {u"--help"_s}}) {
+    const std::pair<QStringList, QString> full[] = {
+        {{u"export"_s, url}, u"Writing to standard output failed: the disk is full"_s},
+        {{u"export"_s, url, u"--format"_s, u"xlsx"_s},
+         u"Writing to standard output failed: the disk is full"_s},
+        {{u"verify"_s, url}, u"cannot write standard output: the disk is full"_s},
+        {{u"--help"_s}, u"cannot write standard output: the disk is full"_s},
+    };
+    for (const auto& [args, said] : full) {
         const auto [status, out, error] = run(args, u"/dev/full"_s);
-        EXPECT_TRUE(status == 2 && error.contains(u"standard output"_s) &&
-                    error.contains(u"the disk is full"_s))
+        EXPECT_TRUE(status == 2 && error.contains(said))
             << args.join(u' ').toStdString() << ": " << error.toStdString();
     }
 
@@ -350,15 +342,12 @@ TEST_P(ListTools, TheProgramExitsWithTwoForUsageOneForFindingsAndRefusals) {
     EXPECT_EQ(output({u"verify"_s, url}),
               std::pair(0, u"history intact: %1 changes\nhead: %2\n"_s.arg(changes).arg(head)));
     // The head kept outside: given as it was printed, or in a file of heads.
-    QFile anchors(dir.filePath(u"anchors.txt"_s));
-    ASSERT_TRUE(anchors.open(QIODevice::WriteOnly));
-    anchors.write(
-        (u"# heads\n"_s + QString(head).replace(u':', u' ') + u" 2026-12-07T10:00:00Z\n"_s).toUtf8());
-    anchors.close();
-    EXPECT_EQ(output({u"verify"_s, url, u"--expect"_s, head, u"--expect"_s, anchors.fileName(), u"--office"_s,
-                      u"1"_s})
-                  .first,
-              0);
+    const QString anchors = dir.filePath(u"anchors.txt"_s);
+    writeFile(anchors,
+              (u"# heads\n"_s + QString(head).replace(u':', u' ') + u" 2026-12-07T10:00:00Z\n"_s).toUtf8());
+    EXPECT_EQ(
+        output({u"verify"_s, url, u"--expect"_s, head, u"--expect"_s, anchors, u"--office"_s, u"1"_s}).first,
+        0);
     EXPECT_EQ(output({u"verify"_s, url, u"--expect"_s, u"7:nothex"_s}).first, 2);
     const auto [status, csv] = output({u"history"_s, url, u"SXTITLE"_s, u"--key"_s, u"1"_s});
     EXPECT_EQ(status, 0);
@@ -374,24 +363,23 @@ TEST_P(ListTools, TheProgramExitsWithTwoForUsageOneForFindingsAndRefusals) {
     const auto [jsonStatus, json] = output({u"history"_s, url, u"--key"_s, u"1"_s, u"--format"_s, u"json"_s});
     const QJsonObject first = QJsonDocument::fromJson(json.toUtf8()).array().first().toObject();
     EXPECT_TRUE(jsonStatus == 0 && first[u"before"_s].isNull() &&
-                first[u"after"_s][u"usrdefSeqCod"_s] == value(u"SELECT usrdefSeqCod FROM UsrDefTable WHERE "
-                                                              u"usrdefInd = 1"_s)
-                                                            .toString())
+                first[u"after"_s][u"usrdefSeqCod"_s] ==
+                    value(u"SELECT usrdefSeqCod FROM UsrDefTable WHERE usrdefInd = 1"_s).toString())
         << json.toStdString();
     EXPECT_EQ(output({u"history"_s, url, u"--prune-before"_s, u"2999-01-01"_s, u"--quiet"_s}).first, 0);
     // Pruned: the head is the checkpoint's, and it still proves the same chain.
-    EXPECT_EQ(output({u"verify"_s, url, u"--expect"_s, anchors.fileName()}),
+    EXPECT_EQ(output({u"verify"_s, url, u"--expect"_s, anchors}),
               std::pair(0, u"history intact: 0 changes\nhead: %1\n"_s.arg(head)));
 
     // The newest change deleted by hand: a check against the kept head finds it gone.
     m_db->exec(u"INSERT INTO UsrDefTable (UsrDefCod, usrdefDes) VALUES ('ALERT', 'Latex')"_s);
-    const auto [verified, said1] = output({u"verify"_s, url});
-    const QString newest = said1.section(u"head: "_s, 1).trimmed();
-    EXPECT_EQ(verified, 0) << said1.toStdString();
+    const auto [verified, said] = output({u"verify"_s, url});
+    const QString newest = said.section(u"head: "_s, 1).trimmed();
+    EXPECT_EQ(verified, 0) << said.toStdString();
     m_db->exec(u"DELETE FROM UsrDefHistory WHERE SealNo = (SELECT MAX(SealNo) FROM UsrDefHistory)"_s);
-    const auto [removed, nothing, said] = run({u"verify"_s, url, u"--expect"_s, newest});
-    EXPECT_TRUE(removed == 1 && said.contains(u"changes were removed from its end"_s))
-        << newest.toStdString() << said.toStdString();
+    const auto [removed, nothing, error] = run({u"verify"_s, url, u"--expect"_s, newest});
+    EXPECT_TRUE(removed == 1 && error.contains(u"changes were removed from its end"_s))
+        << newest.toStdString() << error.toStdString();
 }
 
 // Two replaces of one list started together: the second waits for the
@@ -399,18 +387,19 @@ TEST_P(ListTools, TheProgramExitsWithTwoForUsageOneForFindingsAndRefusals) {
 TEST_P(ListTools, TwoReplacesOfOneListAtOnceLeaveOneFilesRows) {
     constexpr int kRows = 10000;
     QTemporaryDir dir;
-    QStringList files;
-    for (const char* from : {"a", "b"}) {
+    std::array<QProcess, 2> imports;
+    for (int i = 0; i < 2; ++i) {
+        const QByteArray from(1, "ab"[i]);
         QByteArray csv = "UsrDefCod,usrdefDes\n";
         for (int row = 0; row < kRows; ++row)
-            csv += QByteArray("BULK,") + from + QByteArray::number(row) + '\n';
-        files << dir.filePath(QString::fromLatin1(from) + u".csv"_s);
-        writeFile(files.last(), csv);
+            csv += "BULK," + from + QByteArray::number(row) + '\n';
+        const QString file = dir.filePath(QString::fromLatin1(from) + u".csv"_s);
+        writeFile(file, csv);
+        imports[i].setProgram(QStringLiteral(VV_LISTS_PROGRAM));
+        imports[i].setArguments({u"import"_s, m_db->url(), file, u"--replace"_s, u"BULK"_s, u"--quiet"_s});
     }
-    std::array<QProcess, 2> imports;
-    for (int i = 0; i < 2; ++i)
-        imports[i].start(QStringLiteral(VV_LISTS_PROGRAM),
-                         {u"import"_s, m_db->url(), files[i], u"--replace"_s, u"BULK"_s, u"--quiet"_s});
+    for (QProcess& import : imports)
+        import.start();
     for (QProcess& import : imports) {
         ASSERT_TRUE(import.waitForFinished(120000));
         EXPECT_EQ(import.exitCode(), 0) << import.readAllStandardError().toStdString();
@@ -432,10 +421,9 @@ TEST_P(ListTools, TheReadingCommandsWriteNothing) {
     QString url;
     QByteArray before;
     QDir copies(dir.filePath(u"copies"_s));
-    QString reader;
+    const QString schema = QUrlQuery(QUrl(m_db->url())).queryItemValue(u"schema"_s);
+    const QString reader = u"reader_"_s + schema;
     if (postgres()) {
-        reader = u"reader_"_s + QUrlQuery(QUrl(m_db->url())).queryItemValue(u"schema"_s);
-        const QString schema = QUrlQuery(QUrl(m_db->url())).queryItemValue(u"schema"_s);
         m_db->exec(u"CREATE ROLE %1 LOGIN PASSWORD 'pw-reader'"_s.arg(reader));
         m_db->exec(u"GRANT USAGE ON SCHEMA %1 TO %2"_s.arg(schema, reader));
         m_db->exec(u"GRANT SELECT ON ALL TABLES IN SCHEMA %1 TO %2"_s.arg(schema, reader));
@@ -482,18 +470,14 @@ TEST_P(ListTools, TheReadingCommandsWriteNothing) {
     // An unrelated database: a dry run and a refused file leave it as it was.
     auto other = test::TestDatabase::create(GetParam());
     other->exec(u"CREATE TABLE Other (Id integer)"_s);
-    const auto tables = [&] {
-        QSqlQuery q(other->db());
-        EXPECT_TRUE(q.exec(postgres()
-                               ? u"SELECT COUNT(*) FROM information_schema.tables WHERE table_schema = "
-                                 u"current_schema()"_s
-                               : u"SELECT COUNT(*) FROM sqlite_master"_s) &&
-                    q.next());
-        return q.value(0).toInt();
-    };
     EXPECT_EQ(std::get<0>(run({u"import"_s, other->url(), good, u"--dry-run"_s})), 0);
     EXPECT_EQ(std::get<0>(run({u"import"_s, other->url(), bad})), 1);
-    EXPECT_EQ(tables(), 1);
+    QSqlQuery tables(other->db());
+    EXPECT_TRUE(tables.exec(postgres()
+                                ? u"SELECT COUNT(*) FROM information_schema.tables WHERE table_schema = "
+                                  u"current_schema()"_s
+                                : u"SELECT COUNT(*) FROM sqlite_master"_s) &&
+                tables.next() && tables.value(0).toInt() == 1);
 }
 
 // The DefaultProvider option is every office's: seeding a second office leaves it naming the first's
@@ -501,10 +485,9 @@ TEST_P(ListTools, TheReadingCommandsWriteNothing) {
 TEST_P(ListTools, SeedingAnotherOfficeKeepsTheSharedDefaultProvider) {
     const qint32 provider = host().GetDefaultProvider();
     ASSERT_GT(provider, 0);
-    QProcess seed;
-    seed.start(QStringLiteral(VV_SEED_PROGRAM), {u"--force"_s, u"--office"_s, u"2"_s, m_db->url()});
-    ASSERT_TRUE(seed.waitForFinished(60000));
-    EXPECT_EQ(seed.exitCode(), 0) << seed.readAllStandardError().toStdString();
+    const auto [status, out, error] =
+        run({u"--force"_s, u"--office"_s, u"2"_s, m_db->url()}, {}, VV_SEED_PROGRAM);
+    EXPECT_EQ(status, 0) << error.toStdString();
     EXPECT_EQ(count(u"OfficeID = 2"_s), count(u"OfficeID = 1"_s));
     EXPECT_EQ(anotherHost()->GetDefaultProvider(), provider);
 }

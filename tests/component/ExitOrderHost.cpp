@@ -65,12 +65,11 @@ int repeat(int times, const QStringList& arguments) {
         if (finished && child.exitStatus() == QProcess::NormalExit && child.exitCode() == 77)
             return 77;
         if (!finished || child.exitStatus() != QProcess::NormalExit || child.exitCode() != 0) {
+            const char* how = !finished                                    ? "unfinished"
+                              : child.exitStatus() == QProcess::NormalExit ? "normally"
+                                                                           : "by a signal";
             std::fprintf(stderr, "exit-order host: run %d of %s ended %s (code %d)\n", run,
-                         qPrintable(arguments.join(u' ')),
-                         !finished                                    ? "unfinished"
-                         : child.exitStatus() == QProcess::NormalExit ? "normally"
-                                                                      : "by a signal",
-                         child.exitCode());
+                         qPrintable(arguments.join(u' ')), how, child.exitCode());
             return 1;
         }
     }
@@ -80,9 +79,9 @@ int repeat(int times, const QStringList& arguments) {
 } // namespace
 
 int main(int argc, char** argv) {
+    // The component's statics made before the application's.
     if (argc < 2 || qstrcmp(argv[1], "component") == 0)
-        viVavazuruv::wkDatabases::SetDialogs(
-            nullptr); // the component's statics made before the application's
+        viVavazuruv::wkDatabases::SetDialogs(nullptr);
     QCoreApplication app(argc, argv);
     const QStringList args = app.arguments().mid(1);
     if (args.value(0) == u"--repeat"_s && args.size() > 2)

@@ -10,10 +10,7 @@
 #include <support/PickerEnv.h>
 #include <support/RecordingHost.h>
 
-#include <core/RequestState.h>
-
 #include <QPushButton>
-#include <QTableView>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -24,6 +21,12 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
+// Call lines and lists of them, in order.
+template <typename... Parts> QStringList seq(const Parts&... parts) {
+    QStringList calls;
+    ((calls += parts), ...);
+    return calls;
+}
 // A call line as the recording host writes it.
 QString q(const QString& text) {
     return test::RecordingHost::quoted(text);
@@ -37,6 +40,7 @@ QString getField(const QString& text, const QString& separator, int index) {
 const QString kConnection = u"GetConnection()"_s;
 const QString kOfficeMode = u"GetOfficeMode()"_s;
 const QString kButtonHints = uR"(ReadOptionFlag("POPUP_HELP_FLAG", -1, null, 0))"_s;
+const QString kNothingChosen = getField({}, u"\n"_s, 2);
 
 // A selection record as the window hands it to the entry point: each field
 // followed by a line feed, the record ended by a carriage return. The three
@@ -60,18 +64,15 @@ struct Office {
 
 // One list read: the literal, the office, the statement, the connection.
 QStringList listRead(const QString& code, const Office& office = {}) {
-    return QStringList{u"SqlValue(%1, false, 1, 0)"_s.arg(q(code))} + office.calls() +
-           QStringList{
+    return seq(u"SqlValue(%1, false, 1, 0)"_s.arg(q(code)), office.calls(),
                translate(u"select * from UsrDefTable where UsrDefCod = '%1'"_s.arg(code) + office.clause()),
-               kConnection};
+               kConnection);
 }
 
 // The patient's record read for a list that shows its variables (a
 // patient whose provider and fee types need no repair).
-QStringList patientRead(qint32 patient, const Office& office = {}) {
-    return office.calls() +
-           QStringList{translate(u"select * from paTable where pID=%1"_s.arg(patient) + office.clause()),
-                       kConnection};
+QStringList patientRead(qint32 patient) {
+    return {kOfficeMode, translate(u"select * from paTable where pID=%1"_s.arg(patient)), kConnection};
 }
 
 // Loading the window for a request that keeps no layout: the current
@@ -80,9 +81,8 @@ QStringList patientRead(qint32 patient, const Office& office = {}) {
 // option behind the buttons' tool-tips.
 QStringList windowLoad(const QString& frameCaption, const QString& code, qint32 patient = 0,
                        const QStringList& afterList = {}, const Office& office = {}) {
-    return QStringList{u"GetCurrentPatientID()"_s, u"PatientLookup(%1)"_s.arg(patient),
-                       u"CaptionText(%1)"_s.arg(q(frameCaption))} +
-           listRead(code, office) + afterList + QStringList{kButtonHints};
+    return seq(u"GetCurrentPatientID()"_s, u"PatientLookup(%1)"_s.arg(patient),
+               u"CaptionText(%1)"_s.arg(q(frameCaption)), listRead(code, office), afterList, kButtonHints);
 }
 
 // Where this component asks a host other than a host of the suite expects,
@@ -93,17 +93,19 @@ const QString kConflictCheck = uR"(ReadOptionFlag("LIST_CONFLICT_CHECK", 0, null
 // A save: one run of the host's saves (the reference host holds the rows
 // back, so the run ends with EndSaveRecords(true)); with the conflict check
 // on, the edited rows read locked (in key order) in it before they are written.
-QStringList checkedSave(const QString& code, const QList<qint32>& editedKeys, const QStringList& saves) {
+QStringList checkedSave(const QString& code, const QList<qint32>& editedKeys, const QStringList& saves,
+                        const Office& office = {}) {
     QStringList keys;
     for (const qint32 key : editedKeys)
         keys << QString::number(key);
     QStringList calls{u"BeginSaveRecords()"_s};
     if (!editedKeys.isEmpty())
-        calls << u"SqlValue(%1, false, 1, 0)"_s.arg(q(code)) << kOfficeMode
-              << translate(u"select * from UsrDefTable where UsrDefCod = '%1' and UsrDefInd in (%2) order by "
-                           u"UsrDefInd for update"_s.arg(code, keys.join(u',')))
-              << kConnection;
-    return calls + saves + QStringList{u"EndSaveRecords(true)"_s};
+        calls << seq(
+            u"SqlValue(%1, false, 1, 0)"_s.arg(q(code)), office.calls(),
+            translate(u"select * from UsrDefTable where UsrDefCod = '%1'"_s.arg(code) + office.clause() +
+                      u" and UsrDefInd in (%1) order by UsrDefInd for update"_s.arg(keys.join(u','))),
+            kConnection);
+    return seq(calls, saves, u"EndSaveRecords(true)"_s);
 }
 // Whether an access key, or Space or Enter on a focused button, stands in
 // for the mouse: asked at the first such key, not at load.
@@ -136,21 +138,19 @@ protected:
     }
     // The calls since the last check, against what the road should ask.
     void expectCalls(const QStringList& expected, const char* road) {
-        const QStringList calls = m_host->calls();
-        EXPECT_EQ(calls.join(u'\n').toStdString(), expected.join(u'\n').toStdString())
+        EXPECT_EQ(m_host->calls().join(u'\n').toStdString(), expected.join(u'\n').toStdString())
             << road << ", with the host's answers:\n"
             << m_host->transcript().toStdString();
         m_host->clear();
     }
-    // A patient whose provider and fee types need no repair; 0 when it could not be stored.
+    // A patient whose provider and fee types need no repair, made the current one.
     qint32 addPatient() {
         qint32 patient = 0;
-        return m_env->host().SaveRecord(
-                   1, u"paTable"_s, u"pID"_s, patient,
-                   {u"pLASNAM"_s, u"pPROIND"_s, u"pGPDenFeeTypPerm"_s, u"pGPDenFeeTyp"_s},
-                   {u"Doe"_s, u"1"_s, u"1"_s, u"1"_s}, true)
-                   ? patient
-                   : 0;
+        EXPECT_TRUE(
+            m_env->host().SaveRecord(1, u"paTable"_s, u"pID"_s, patient,
+                                     {u"pLASNAM"_s, u"pPROIND"_s, u"pGPDenFeeTypPerm"_s, u"pGPDenFeeTyp"_s},
+                                     {u"Doe"_s, u"1"_s, u"1"_s, u"1"_s}, true));
+        return patient;
     }
     QString card(QString tmp) { return m_env->component().UDDBS_Credit_Card(m_tmp = tmp, m_top, m_left); }
     static std::function<void()> pick(qint32 row, int level = 0) {
@@ -164,19 +164,19 @@ protected:
     float m_top = 0, m_left = 0;
 };
 
-TEST_P(HostViewTest, ACreditCardIsLookedUpInTheLoadedListAndOtherwiseChosenFromIt) {
-    m_env->addEntry(u"CRECARD"_s, u"V"_s, u"Visa"_s);
+TEST_P(HostViewTest, ACreditCardIsLookedUpOrChosenAndItsListEditedThroughTheHost) {
+    const qint32 visa = m_env->addEntry(u"CRECARD"_s, u"V"_s, u"Visa"_s);
     const qint32 mc = m_env->addEntry(u"CRECARD"_s, u"MC"_s, u"MasterCard"_s);
+    const QStringList load = windowLoad(u"Credit Card"_s, u"CRECARD"_s);
 
     // Answered: the window's load is asked as if the window had been made.
     EXPECT_EQ(card(u" v"_s), u"Visa"_s);
-    expectCalls(windowLoad(u"Credit Card"_s, u"CRECARD"_s), "a listed group code");
+    expectCalls(load, "a listed group code");
 
     // Not answered: the same one load, then the choice read with GetField.
     play({pick(1), press("cmd_Select")});
     EXPECT_EQ(card(u"X"_s), u"MasterCard"_s);
-    expectCalls(windowLoad(u"Credit Card"_s, u"CRECARD"_s) +
-                    QStringList{getField(record(u"MC"_s, u"MasterCard"_s, mc), u"\n"_s, 2)},
+    expectCalls(seq(load, getField(record(u"MC"_s, u"MasterCard"_s, mc), u"\n"_s, 2)),
                 "a code the list lacks, then OK on the first row");
 
     // Closed from the title bar without choosing: nothing is chosen, and GetField says so.
@@ -184,8 +184,39 @@ TEST_P(HostViewTest, ACreditCardIsLookedUpInTheLoadedListAndOtherwiseChosenFromI
         PickerEnv::form()->close();
     }});
     EXPECT_EQ(card({}), QString());
-    expectCalls(windowLoad(u"Credit Card"_s, u"CRECARD"_s) + QStringList{getField({}, u"\n"_s, 2)},
-                "the title bar's close");
+    expectCalls(seq(load, kNothingChosen), "the title bar's close");
+
+    m_env->dialogs().expectMessage(MsgBox::AnswerYes, u"delete"_s);
+    m_env->dialogs().expectMessage(MsgBox::AnswerYes, u"save"_s);
+    play({[&] {
+        PickerEnv::pressButton(u"cmd_Edit"_s);
+        grid::GridControl& grid = PickerEnv::grid();
+        PickerEnv::typeIntoCell(grid, 2, 1, u"MasterCard Gold"_s);
+        PickerEnv::pressButton(u"cmd_Add"_s);
+        PickerEnv::typeIntoCell(grid, 1, 3, u"AX"_s);
+        PickerEnv::typeIntoCell(grid, 2, 3, u"American Express"_s);
+        PickerEnv::clickCell(2, 2);
+        PickerEnv::pressButton(u"cmd_Del"_s);
+        PickerEnv::pressButton(u"cmd_Edit"_s);
+        PickerEnv::pressButton(u"cmd_Cancel"_s);
+    }});
+    EXPECT_EQ(card({}), QString());
+    expectCalls(seq(load,
+                    // Edit: the frame's caption, the option of the buttons' tool-tips.
+                    uR"(CaptionText("Credit Card"))"_s, deliberate::kConflictCheck, kButtonHints,
+                    // Delete: one statement, the key as the statements spell it.
+                    deliberate::checkedDeleteRead(visa), kOfficeMode,
+                    translate(u"Delete * from UsrDefTable where UsrDefInd=%1"_s.arg(visa)), kConnection,
+                    // Done: the caption, the host's question, the saves, the list read again, the tool-tips.
+                    uR"(CaptionText("Credit Card"))"_s, uR"(AskMessage("SA001", "", ""))"_s,
+                    deliberate::checkedSave(
+                        u"CRECARD"_s, {mc},
+                        {saveRecord(mc, {u"MC"_s, u"MasterCard Gold"_s, {}, {}, {}}),
+                         saveRecord(0, {u"AX"_s, u"American Express"_s, {}, {}, {}}, u"CRECARD"_s)}),
+                    listRead(u"CRECARD"_s), kButtonHints, kNothingChosen),
+                "edit, new, delete, done, close");
+    EXPECT_EQ(m_env->storedDescriptions(u"CRECARD"_s),
+              (QStringList{u"American Express"_s, u"MasterCard Gold"_s}));
 }
 
 // Ticked in order, one row left unticked: the answer, also in the caller's
@@ -201,10 +232,9 @@ TEST_P(HostViewTest, TickedAlertsAreReadRecordByRecordAndJoinedInOrder) {
     const QString first = record(u"M"_s, u"Anticoagulants"_s, a, u"rt"_s);
     const QString second = record(u"M"_s, u"Diabetes"_s, d, u"rt"_s);
     const QString chosen = first + second;
-    expectCalls(windowLoad(u"Medical Alert"_s, u"ALERT"_s) +
-                    QStringList{getField(chosen, u"\r"_s, 1), getField(first.chopped(1), u"\n"_s, 2),
-                                getField(chosen, u"\r"_s, 2), getField(second.chopped(1), u"\n"_s, 2),
-                                getField(chosen, u"\r"_s, 3)},
+    expectCalls(seq(windowLoad(u"Medical Alert"_s, u"ALERT"_s), getField(chosen, u"\r"_s, 1),
+                    getField(first.chopped(1), u"\n"_s, 2), getField(chosen, u"\r"_s, 2),
+                    getField(second.chopped(1), u"\n"_s, 2), getField(chosen, u"\r"_s, 3)),
                 "two ticked alerts");
 }
 
@@ -216,12 +246,11 @@ TEST_P(HostViewTest, APackedSalutationRequestIsCutByTheHostBeforeTheWindowLoads)
     qint16 flag = -1;
     play({press("cmd_Select")});
     EXPECT_EQ(m_env->component().UDDBS_Sex_Title(tmp, m_top, m_left, flag, key), u"Dr."_s);
-    expectCalls(
-        QStringList{getField(packed, u"\n"_s, 1), getField(packed, u"\n"_s, 2), getField(packed, u"\n"_s, 3),
-                    getField(packed, u"\n"_s, 4), getField(packed + u"\n"_s, u"\n"_s, 5)} +
-            windowLoad(u"Doctor list"_s, u"DRTTL"_s) +
-            QStringList{uR"(ResetHostText(""))"_s, getField(record(u"D"_s, u"Dr."_s, dr), u"\n"_s, 2)},
-        "a packed request, the cursor put on its key");
+    expectCalls(seq(getField(packed, u"\n"_s, 1), getField(packed, u"\n"_s, 2), getField(packed, u"\n"_s, 3),
+                    getField(packed, u"\n"_s, 4), getField(packed + u"\n"_s, u"\n"_s, 5),
+                    windowLoad(u"Doctor list"_s, u"DRTTL"_s), uR"(ResetHostText(""))"_s,
+                    getField(record(u"D"_s, u"Dr."_s, dr), u"\n"_s, 2)),
+                "a packed request, the cursor put on its key");
 
     // A flag outside the table keeps the last list; a listed code is answered.
     tmp = u"p"_s;
@@ -239,11 +268,11 @@ TEST_P(HostViewTest, ASelectionAsksForTheLetterColumnAfterTheRequestIsSetAndRead
     EXPECT_EQ(m_env->component().UDDBS_Selection(multi, m_top, m_left, list, caption, letter), u"Consent "_s);
     const QString row = record(u"A"_s, u"Consent |??"_s, k);
     const QString answer = record({}, u"signed"_s, 0, u"|??"_s, 1);
-    expectCalls(QStringList{u"LetterColumnsOff()"_s} + windowLoad({}, u"DOCS"_s) +
-                    QStringList{uR"(ReplaceVariable("Consent |??", "|??", "signed", 1, 9, 0))"_s,
-                                uR"(ReplaceVariable("signed", "\r\n", "\x02", 0, 1, 0))"_s,
-                                getField(row + answer, u"\r"_s, 1), getField(row.chopped(1), u"\n"_s, 2),
-                                getField(row.chopped(1), u"\n"_s, 10)},
+    const QStringList load = seq(u"LetterColumnsOff()"_s, windowLoad({}, u"DOCS"_s));
+    expectCalls(seq(load, uR"(ReplaceVariable("Consent |??", "|??", "signed", 1, 9, 0))"_s,
+                    uR"(ReplaceVariable("signed", "\r\n", "\x02", 0, 1, 0))"_s,
+                    getField(row + answer, u"\r"_s, 1), getField(row.chopped(1), u"\n"_s, 2),
+                    getField(row.chopped(1), u"\n"_s, 10)),
                 "one choice with a typed answer");
 
     // One choice: the first record's description, its letter.
@@ -252,52 +281,12 @@ TEST_P(HostViewTest, ASelectionAsksForTheLetterColumnAfterTheRequestIsSetAndRead
     play({press("cmd_Select")});
     EXPECT_EQ(m_env->component().UDDBS_1_Choice(tmp, m_top, m_left, list, caption, &letter, &letterName),
               u"Consent |??"_s);
-    expectCalls(QStringList{u"LetterColumnsOff()"_s} + windowLoad({}, u"DOCS"_s) +
-                    QStringList{getField(row, u"\n"_s, 2), getField(row, u"\n"_s, 5)},
+    expectCalls(seq(load, getField(row, u"\n"_s, 2), getField(row, u"\n"_s, 5)),
                 "one choice of a list without variables");
-}
-
-TEST_P(HostViewTest, EditingAListSavesThroughTheHostAndDeletesByTheKeyAsStatementsSpellIt) {
-    const qint32 mc = m_env->addEntry(u"CRECARD"_s, u"MC"_s, u"MasterCard"_s);
-    const qint32 visa = m_env->addEntry(u"CRECARD"_s, u"V"_s, u"Visa"_s);
-    m_env->dialogs().expectMessage(MsgBox::AnswerYes, u"delete"_s);
-    m_env->dialogs().expectMessage(MsgBox::AnswerYes, u"save"_s);
-    play({[&] {
-        PickerEnv::pressButton(u"cmd_Edit"_s);
-        grid::GridControl& grid = PickerEnv::grid();
-        PickerEnv::typeIntoCell(grid, 2, 1, u"MasterCard Gold"_s);
-        PickerEnv::pressButton(u"cmd_Add"_s);
-        PickerEnv::typeIntoCell(grid, 1, 3, u"AX"_s);
-        PickerEnv::typeIntoCell(grid, 2, 3, u"American Express"_s);
-        PickerEnv::clickCell(2, 2);
-        PickerEnv::pressButton(u"cmd_Del"_s);
-        PickerEnv::pressButton(u"cmd_Edit"_s);
-        PickerEnv::pressButton(u"cmd_Cancel"_s);
-    }});
-    EXPECT_EQ(card({}), QString());
-    expectCalls(
-        windowLoad(u"Credit Card"_s, u"CRECARD"_s) +
-            // Edit: the frame's caption, the option of the buttons' tool-tips.
-            QStringList{uR"(CaptionText("Credit Card"))"_s, deliberate::kConflictCheck, kButtonHints} +
-            // Delete: one statement, the key as the statements spell it.
-            deliberate::checkedDeleteRead(visa) +
-            QStringList{kOfficeMode, translate(u"Delete * from UsrDefTable where UsrDefInd=%1"_s.arg(visa)),
-                        kConnection} +
-            // Done: the caption, the host's question, the saves, the list read again, the tool-tips.
-            QStringList{uR"(CaptionText("Credit Card"))"_s, uR"(AskMessage("SA001", "", ""))"_s} +
-            deliberate::checkedSave(
-                u"CRECARD"_s, {mc},
-                {saveRecord(mc, {u"MC"_s, u"MasterCard Gold"_s, {}, {}, {}}),
-                 saveRecord(0, {u"AX"_s, u"American Express"_s, {}, {}, {}}, u"CRECARD"_s)}) +
-            listRead(u"CRECARD"_s) + QStringList{kButtonHints, getField({}, u"\n"_s, 2)},
-        "edit, new, delete, done, close");
-    EXPECT_EQ(m_env->storedDescriptions(u"CRECARD"_s),
-              (QStringList{u"American Express"_s, u"MasterCard Gold"_s}));
 }
 
 TEST_P(HostViewTest, ACodeListOpensItsNestedListAndReturnsEveryRecordLineByLine) {
     qint32 patient = addPatient();
-    ASSERT_NE(patient, 0);
     m_env->addEntry(u"PROCS"_s, u"P"_s, u"$-Restorative"_s);
     const qint32 crown = m_env->addEntry(u"PROCS"_s, u"P"_s, u"Crown on |TEETH"_s);
     const qint32 tooth = m_env->addEntry(u"TEETH"_s, u"T"_s, u"#3"_s);
@@ -317,21 +306,17 @@ TEST_P(HostViewTest, ACodeListOpensItsNestedListAndReturnsEveryRecordLineByLine)
         return QStringList{getField(chosen, u"\n"_s, 2), getField(chosen, u"\n"_s, 6),
                            getField(chosen, u"\n"_s, 7), getField(chosen, u"\n"_s, 8)};
     };
-    expectCalls(
-        QStringList{u"SetCurrentPatientID(%1)"_s.arg(patient), uR"(CodeListKey("|PROCS"))"_s,
+    expectCalls(seq(u"SetCurrentPatientID(%1)"_s.arg(patient), uR"(CodeListKey("|PROCS"))"_s,
                     u"LetterColumnsOff()"_s, u"CanModifyLists()"_s,
                     // The window: the patient, its settings file, level 0.
                     u"GetCurrentPatientID()"_s, u"PatientLookup(%1)"_s.arg(patient),
                     uR"(LayoutFileName("PROCS", ""))"_s, u"GetHostPath()"_s,
-                    uR"(CaptionText("Database = |PROCS"))"_s} +
-            listRead(u"PROCS"_s) +
-            QStringList{kButtonHints,
-                        // OK on the crown: its variable names a list, opened on level 1 while OK waits.
-                        uR"(PipeVariableList("|TEETH"))"_s, kButtonHints, uR"(CodeListKey("|TEETH"))"_s,
-                        uR"(CaptionText("Database = |TEETH"))"_s} +
-            listRead(u"TEETH"_s) + QStringList{u"NotifyHost(1)"_s} + outputs(procedure + toothRecord) +
-            outputs(toothRecord),
-        "a procedure, its tooth on the nested level");
+                    uR"(CaptionText("Database = |PROCS"))"_s, listRead(u"PROCS"_s), kButtonHints,
+                    // OK on the crown: its variable names a list, opened on level 1 while OK waits.
+                    uR"(PipeVariableList("|TEETH"))"_s, kButtonHints, uR"(CodeListKey("|TEETH"))"_s,
+                    uR"(CaptionText("Database = |TEETH"))"_s, listRead(u"TEETH"_s), u"NotifyHost(1)"_s,
+                    outputs(procedure + toothRecord), outputs(toothRecord)),
+                "a procedure, its tooth on the nested level");
 
     // The chart note from those lines: each level's entries joined and put
     // where the first variable still open stands, the whole note lent each time.
@@ -361,7 +346,6 @@ TEST_P(HostViewTest, ACodeListOpensItsNestedListAndReturnsEveryRecordLineByLine)
 
 TEST_P(HostViewTest, APipeSignListLoadsItsPatientAndLeavesEditModeOnTheRowItsTextFinds) {
     qint32 patient = addPatient();
-    ASSERT_NE(patient, 0);
     m_env->host().SetCurrentPatientID(patient);
     m_env->addEntry(u"FILL"_s, u"*M"_s, u"$-Fillings"_s);
     const qint32 composite = m_env->addEntry(u"FILL"_s, u"12"_s, u"Composite |SU"_s);
@@ -380,15 +364,12 @@ TEST_P(HostViewTest, APipeSignListLoadsItsPatientAndLeavesEditModeOnTheRowItsTex
     EXPECT_EQ(m_env->component().UDDBS_Selection(multi, m_top, m_left, list, caption, letter),
               u"Composite (?)"_s);
     const QString chosen = record(u"12"_s, u"Composite (?)"_s, composite);
-    expectCalls(QStringList{u"LetterColumnsOff()"_s} +
-                    windowLoad({}, u"FILL"_s, patient, patientRead(patient)) +
+    expectCalls(seq(u"LetterColumnsOff()"_s, windowLoad({}, u"FILL"_s, patient, patientRead(patient)),
                     // Edit: the stored texts, read again without the patient.
-                    QStringList{uR"(CaptionText(""))"_s} + listRead(u"FILL"_s) +
-                    QStringList{deliberate::kConflictCheck, kButtonHints} +
+                    uR"(CaptionText(""))"_s, listRead(u"FILL"_s), deliberate::kConflictCheck, kButtonHints,
                     // Done: nothing to save; the variables shown again, the host's messages let through.
-                    QStringList{uR"(CaptionText(""))"_s} + listRead(u"FILL"_s) + patientRead(patient) +
-                    QStringList{u"NotifyHost(1)"_s, kButtonHints} +
-                    QStringList{getField(chosen, u"\r"_s, 1), getField(chosen.chopped(1), u"\n"_s, 2)},
+                    uR"(CaptionText(""))"_s, listRead(u"FILL"_s), patientRead(patient), u"NotifyHost(1)"_s,
+                    kButtonHints, getField(chosen, u"\r"_s, 1), getField(chosen.chopped(1), u"\n"_s, 2)),
                 "edit and done on a pipe-sign list, then OK");
 }
 
@@ -410,20 +391,14 @@ TEST_P(HostViewTest, TheTitleBarSavesWhatWasTypedAndEveryStatementCarriesTheOffi
               PickerEnv::form()->close();
           }});
     EXPECT_EQ(card({}), QString());
-    const QStringList load = windowLoad(u"Credit Card"_s, u"CRECARD"_s, 0, {}, office);
-    QStringList save{uR"(AskMessage("SA001", "", ""))"_s, u"BeginSaveRecords()"_s,
-                     uR"(SqlValue("CRECARD", false, 1, 0))"_s};
-    save << office.calls()
-         << translate(
-                u"select * from UsrDefTable where UsrDefCod = 'CRECARD' and (OfficeID=3) and UsrDefInd in "
-                u"(%1) order by UsrDefInd for update"_s.arg(mc))
-         << kConnection << saveRecord(mc, {u"MC"_s, u"MasterCard Gold"_s, {}, {}, {}})
-         << u"EndSaveRecords(true)"_s;
-    expectCalls(load +
-                    QStringList{deliberate::kKeyboardUserAction, uR"(CaptionText("Credit Card"))"_s,
-                                deliberate::kConflictCheck, kButtonHints} +
-                    save + listRead(u"CRECARD"_s, office) + QStringList{getField({}, u"\n"_s, 2)},
-                "a key on OK, then Edit, a typed cell and the title bar's close");
+    expectCalls(
+        seq(windowLoad(u"Credit Card"_s, u"CRECARD"_s, 0, {}, office), deliberate::kKeyboardUserAction,
+            uR"(CaptionText("Credit Card"))"_s, deliberate::kConflictCheck, kButtonHints,
+            uR"(AskMessage("SA001", "", ""))"_s,
+            deliberate::checkedSave(u"CRECARD"_s, {mc},
+                                    {saveRecord(mc, {u"MC"_s, u"MasterCard Gold"_s, {}, {}, {}})}, office),
+            listRead(u"CRECARD"_s, office), kNothingChosen),
+        "a key on OK, then Edit, a typed cell and the title bar's close");
     EXPECT_EQ(m_env->storedDescriptions(u"CRECARD"_s), QStringList{u"MasterCard Gold"_s});
 }
 

@@ -18,7 +18,6 @@
 #include <limits>
 
 using namespace viVavazuruv;
-using viVavazuruv::test::Engine;
 using viVavazuruv::test::errorOf;
 using viVavazuruv::test::FailingHost;
 using Failure = viVavazuruv::test::FailingHost::Failure;
@@ -41,6 +40,13 @@ protected:
         PickerEnv::grid().setCol(2);
         PickerEnv::grid().setAction(GridAction::ActivateCell);
         return PickerEnv::form();
+    }
+    // Notes what shown() gives while the next request's window is up, then closes it.
+    void noteAndClose(QString& noted, std::function<QString()> shown) {
+        play({[&noted, shown] {
+            noted = shown();
+            PickerEnv::pressButton(u"cmd_Cancel"_s);
+        }});
     }
     template <class Host> std::shared_ptr<Host> putHost() {
         auto host = std::make_shared<Host>(m_env->db().url(), m_env->dialogsRef(), m_env->dataFolder());
@@ -102,11 +108,10 @@ TEST_P(PickerEntryPointsTest, PackedSalutationRequestUsesItsOwnListAndCaptions) 
     };
     const QString packed = u"DRTTL\nDoctor Title\nDoctors\nDoctor list"_s;
     QString captions;
-    play({[&] {
-        captions = PickerEnv::form()->windowTitle() + u'|' + PickerEnv::grid().GetText(2, 0) + u'|' +
-                   PickerEnv::form()->request().FrameCaptions.at(0);
-        PickerEnv::pressButton(u"cmd_Cancel"_s);
-    }});
+    noteAndClose(captions, [] {
+        return PickerEnv::form()->windowTitle() + u'|' + PickerEnv::grid().GetText(2, 0) + u'|' +
+               PickerEnv::form()->request().FrameCaptions.at(0);
+    });
     EXPECT_EQ(title(packed), QString());
     EXPECT_EQ(captions, u"Doctors|Doctor Title|Doctor list"_s);
     // The fifth field is the value to look up; Key puts the cursor on a row.
@@ -119,12 +124,24 @@ TEST_P(PickerEntryPointsTest, PackedSalutationRequestUsesItsOwnListAndCaptions) 
     EXPECT_EQ(std::pair(title({}, u" Prof. "_s, 3), active), std::pair(u"Prof."_s, 2));
 }
 
-TEST_P(PickerEntryPointsTest, TypedInformationWithTwoLinesTravelsAsOneField) {
+// Typed information with two lines travels as one field; a window closed
+// while its question is open asks and records nothing more.
+TEST_P(PickerEntryPointsTest, TypedInformationIsOneFieldAndAWindowClosedDuringItsQuestionAsksNoMore) {
     m_env->addEntry(u"NOTES"_s, u"N"_s, u"Patient reports |?? since"_s);
+    m_env->addEntry(u"CROWNS"_s, u"A"_s, u"Crown |?? on |T# then |??"_s);
     m_env->dialogs().expectInput(u"pain\r\nswelling"_s, u"Patient reports"_s);
     play({press("cmd_Select")});
     EXPECT_EQ(selection(u"NOTES"_s, true), u"Patient reports  since\r\npain"_s + QChar(2) + u"swelling"_s);
     EXPECT_EQ(asked().at(0).title, u"Enter information"_s);
+
+    // A second question would find no answer queued.
+    m_env->dialogs().expectInput(u"typed after the close"_s, {}, [] { PickerEnv::form()->close(); });
+    play({press("cmd_Select")});
+    // Only the row's own line: no answer, no mark for the tooth.
+    EXPECT_EQ(selection(u"CROWNS"_s, true), u"Crown  on |T# then |??"_s);
+
+    m_env->component().put_GIC(nullptr);
+    EXPECT_EQ(errorOf([&] { card(); }), ErrorCode::ObjectNotSet);
 }
 
 TEST_P(PickerEntryPointsTest, OneChoiceRefusesPipeSignsAndReturnsLetterNames) {
@@ -155,41 +172,37 @@ TEST_P(PickerEntryPointsTest,
             throw AutomationError(ErrorCode::HostError, u"LetterColumnsOff is down"_s);
         }
     };
-    auto failing = putHost<NoLetterAnswer>();
+    putHost<NoLetterAnswer>();
     QString dbnm = u"DOCS"_s, tmp;
-    float top = 2000, left = 0;
-    bool multi = false, letter = true;
-    EXPECT_EQ(errorOf([&] { m_env->component().UDDBS_Selection(multi, top, left, dbnm, m_caption, letter); }),
-              ErrorCode::HostError);
+    m_top = 2000;
+    m_letter = true;
+    EXPECT_EQ(errorOf([&] { selection(dbnm, false); }), ErrorCode::HostError);
     EXPECT_EQ((std::pair(RequestState::instance().DatabaseCode, RequestState::instance().WindowTop)),
               (std::pair(u"DOCS"_s, 2000.0f)));
-    top = 3000;
-    EXPECT_EQ(
-        errorOf([&] { m_env->component().UDDBS_1_Choice(tmp, top, left, dbnm, m_caption, &letter, &tmp); }),
-        ErrorCode::HostError);
+    m_top = 3000;
+    EXPECT_EQ(errorOf([&] {
+                  m_env->component().UDDBS_1_Choice(tmp, m_top, m_left, dbnm, m_caption, &m_letter, &tmp);
+              }),
+              ErrorCode::HostError);
     EXPECT_EQ(RequestState::instance().WindowTop, 3000.0f);
 
-    // A Sex/Title request with a flag outside its table shows that list, where it was asked.
+    // A Sex/Title request with a flag outside its table shows that list, where
+    // it was asked; the selection's frame has no caption, its grid goes by the window's.
     putHost<ReferenceHost>();
+    const auto names = [] {
+        return PickerEnv::grid().view()->accessibleName() + u'|' +
+               PickerEnv::form()->level(0).Uddbs_Frame->accessibleName();
+    };
     qint16 flag = 9;
-    QString key, titleTmp;
-    QString gridName;
-    play({[&] {
-        gridName = PickerEnv::grid().view()->accessibleName();
-        PickerEnv::pressButton(u"cmd_Cancel"_s);
-    }});
+    QString key, titleTmp, gridName;
+    noteAndClose(gridName, names);
     m_top = 0;
     m_env->component().UDDBS_Sex_Title(titleTmp, m_top, m_left, flag, key);
-    EXPECT_EQ(gridName, u"Sex/ Title, choose one"_s);
-    // The selection's frame has no caption; its grid goes by the window's.
-    QString selectionName;
-    play({[&] {
-        selectionName = PickerEnv::grid().view()->accessibleName() + u'|' +
-                        PickerEnv::form()->level(0).Uddbs_Frame->accessibleName();
-        PickerEnv::pressButton(u"cmd_Cancel"_s);
-    }});
+    EXPECT_EQ(gridName, u"Sex/ Title, choose one|Level 1: Sex/ Title"_s);
+    m_letter = false;
+    noteAndClose(gridName, names);
     selection(u"DOCS"_s, false);
-    EXPECT_EQ(selectionName, u"Caption, choose one|Level 1: Caption"_s);
+    EXPECT_EQ(gridName, u"Caption, choose one|Level 1: Caption"_s);
 }
 
 TEST_P(PickerEntryPointsTest, DeleteAsksAndHonoursNoUnsavedLines) {
@@ -226,9 +239,9 @@ TEST_P(PickerEntryPointsTest, ASaveThatFailsOnTheThirdRowKeepsTheFirstTwoAndRais
         putHost<FailingHost>()->failSave(3, throwing ? Failure::Automation : Failure::False);
         m_env->dialogs().expectMessage(MsgBox::AnswerYes, u"save"_s);
         if (throwing) // closed from the title bar: the user hears, in plain words, what was lost
-            m_env->dialogs().expectMessage(
-                MsgBox::AnswerOk,
-                u"The practice's database has no room left; the changes not yet saved are still in the list."_s);
+            m_env->dialogs().expectMessage(MsgBox::AnswerOk,
+                                           u"The practice's database has no room left; "
+                                           u"the changes not yet saved are still in the list."_s);
         const QString suffix = throwing ? u" (second try)"_s : u" (edited)"_s;
         play({[&] {
             PickerEnv::pressButton(u"cmd_Edit"_s);
@@ -280,18 +293,6 @@ TEST_P(PickerEntryPointsTest, HostFailuresOfAnyTypeReachTheCallerAndAHostPutLate
     }});
     EXPECT_EQ(card(), u"American Express"_s);
     EXPECT_TRUE(firstGone.expired());
-}
-
-TEST_P(PickerEntryPointsTest, AWindowClosedWhileAQuestionIsOpenAsksAndRecordsNothingMore) {
-    m_env->addEntry(u"NOTES"_s, u"A"_s, u"Crown |?? on |T# then |??"_s);
-    // A second question would find no answer queued.
-    m_env->dialogs().expectInput(u"typed after the close"_s, {}, [] { PickerEnv::form()->close(); });
-    play({press("cmd_Select")});
-    // Only the row's own line: no answer, no mark for the tooth.
-    EXPECT_EQ(selection(u"NOTES"_s, true), u"Crown  on |T# then |??"_s);
-
-    m_env->component().put_GIC(nullptr);
-    EXPECT_EQ(errorOf([&] { card(); }), ErrorCode::ObjectNotSet);
 }
 
 VV_ON_BOTH_ENGINES(PickerEntryPointsTest);

@@ -14,6 +14,8 @@
 namespace viVavazuruv::test {
 namespace {
 
+const QString kRoles[] = {u"owner"_s, u"clerk"_s, u"auditor"_s};
+
 class HistoryPrivileges : public HostTest {
 protected:
     void SetUp() override {
@@ -21,21 +23,19 @@ protected:
         if (IsSkipped())
             return;
         m_suffix = QUrlQuery(QUrl(m_db->url())).queryItemValue(u"schema"_s);
-        for (const QString& role : {u"owner"_s, u"clerk"_s, u"auditor"_s})
-            m_db->exec(u"CREATE ROLE %1 LOGIN PASSWORD 'pw-%2'"_s.arg(role + u'_' + m_suffix, role));
+        for (const QString& who : kRoles)
+            m_db->exec(u"CREATE ROLE %1 LOGIN PASSWORD 'pw-%2'"_s.arg(role(who), who));
         m_granted = ListHistory(host()).setUpRoles({role(u"owner"_s), role(u"clerk"_s), role(u"auditor"_s)});
     }
 
     void TearDown() override {
-        for (const QString& name : std::as_const(m_connections))
-            QSqlDatabase::removeDatabase(name);
-        m_clerkHost.reset();
-        if (!m_suffix.isEmpty()) {
-            m_db->exec(u"DROP OWNED BY %1, %2, %3 CASCADE"_s.arg(role(u"owner"_s), role(u"clerk"_s),
-                                                                 role(u"auditor"_s)));
-            for (const QString& r : {u"owner"_s, u"clerk"_s, u"auditor"_s})
-                m_db->exec(u"DROP ROLE IF EXISTS "_s + role(r));
-        }
+        QSqlDatabase::removeDatabase(u"privileges"_s);
+        if (m_suffix.isEmpty())
+            return;
+        m_db->exec(u"DROP OWNED BY %1, %2, %3 CASCADE"_s.arg(role(u"owner"_s), role(u"clerk"_s),
+                                                             role(u"auditor"_s)));
+        for (const QString& who : kRoles)
+            m_db->exec(u"DROP ROLE IF EXISTS "_s + role(who));
     }
 
     QString role(const QString& who) const { return who + u'_' + m_suffix; }
@@ -47,18 +47,16 @@ protected:
         return url.toString();
     }
 
-    // A connection of the role's own, as psql would give it, on the test's schema.
+    // A connection of the role's own, as psql would give it, on the test's schema; one per test.
     QSqlDatabase connectAs(const QString& who) {
-        const QString name = u"privileges_"_s + who + QString::number(m_connections.size());
         pgdriver::registerPgDriver();
-        QSqlDatabase db = QSqlDatabase::addDatabase(u"VVPSQL"_s, name);
+        QSqlDatabase db = QSqlDatabase::addDatabase(u"VVPSQL"_s, u"privileges"_s);
         QUrl url(urlAs(who));
         url.setQuery(QString()); // the schema is the host's setting, not libpq's
         db.setDatabaseName(url.toString());
         qobject_cast<pgdriver::PgDriver*>(db.driver())
             ->setTransactionSettings({{u"search_path"_s, m_suffix}});
         EXPECT_TRUE(db.open()) << db.lastError().text().toStdString();
-        m_connections << name;
         return db;
     }
 
@@ -74,17 +72,15 @@ protected:
 
     QString m_suffix;
     QString m_granted;
-    QStringList m_connections;
-    std::unique_ptr<ReferenceHost> m_clerkHost;
 };
 
 TEST_P(HistoryPrivileges, AWorkstationRoleCannotKeepAChangeOutOfTheHistoryNorTakeOneBackOut) {
     ASSERT_TRUE(m_granted.contains(role(u"owner"_s))) << m_granted.toStdString();
     // The host as the clerk's workstation opens it: it makes nothing, and its saves are recorded.
-    m_clerkHost = std::make_unique<ReferenceHost>(urlAs(u"clerk"_s), nullptr, m_folder.path());
-    const qint32 visa = addEntry(u"CRDCARD"_s, u"Visa"_s, m_clerkHost.get());
-    const qint32 amex = addEntry(u"CRDCARD"_s, u"Amex"_s, m_clerkHost.get());
-    ListHistory history(*m_clerkHost);
+    ReferenceHost clerkHost(urlAs(u"clerk"_s), nullptr, m_folder.path());
+    const qint32 visa = addEntry(u"CRDCARD"_s, u"Visa"_s, &clerkHost);
+    const qint32 amex = addEntry(u"CRDCARD"_s, u"Amex"_s, &clerkHost);
+    ListHistory history(clerkHost);
     const HistoryHead before = history.head();
 
     const QSqlDatabase clerk = connectAs(u"clerk"_s);

@@ -25,13 +25,14 @@ protected:
         filter.key = key;
         return history().changes(filter);
     }
-    // An entry of the kind that records a run, written by hand with text of the caller's.
+    // The component's own delete, as the picker runs it.
+    void deleteAsThePickerDoes(qint32 key) {
+        run(u"Delete * from UsrDefTable where UsrDefInd=%1"_s.arg(key));
+    }
+    // An entry of the kind that records a run, written by hand with text of the caller's (no quotes in it).
     void plant(const QString& entry) {
-        QSqlQuery planted(m_db->db());
-        planted.prepare(u"INSERT INTO UsrDefHistory (ChangedAt, Action, RowAfter) "
-                        u"VALUES ('2026-12-07T10:00:00.000Z', 'pack', ?)"_s);
-        planted.addBindValue(entry);
-        EXPECT_TRUE(planted.exec()) << planted.lastError().text().toStdString();
+        m_db->exec(u"INSERT INTO UsrDefHistory (ChangedAt, Action, RowAfter) "
+                   u"VALUES ('2026-12-07T10:00:00.000Z', 'pack', '%1')"_s.arg(entry));
     }
     // Runs statements ("; " between them) on the test's own connection, then
     // check, and puts the history back as it was.

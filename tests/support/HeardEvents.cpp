@@ -65,11 +65,8 @@ QList<HeardEvents::Event> HeardEvents::take() {
 }
 
 QList<HeardEvents::Event> HeardEvents::take(QAccessible::Event type) {
-    QList<Event> kept;
-    for (const Event& e : take()) {
-        if (e.type == type)
-            kept.append(e);
-    }
+    QList<Event> kept = take();
+    kept.removeIf([type](const Event& e) { return e.type != type; });
     return kept;
 }
 

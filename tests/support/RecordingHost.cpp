@@ -6,37 +6,16 @@
 
 namespace viVavazuruv::test {
 
-namespace {
-
-const QString kNotifyWait = QStringLiteral("NotifyHost(1)");
-
-} // namespace
-
 QString RecordingHost::quoted(const QString& text) {
     QString out = QStringLiteral("\"");
     for (const QChar c : text) {
-        switch (c.unicode()) {
-        case '\n':
-            out += QStringLiteral("\\n");
-            break;
-        case '\r':
-            out += QStringLiteral("\\r");
-            break;
-        case '\t':
-            out += QStringLiteral("\\t");
-            break;
-        case '"':
-            out += QStringLiteral("\\\"");
-            break;
-        case '\\':
-            out += QStringLiteral("\\\\");
-            break;
-        default:
-            if (c.unicode() < 0x20)
-                out += QStringLiteral("\\x%1").arg(c.unicode(), 2, 16, QLatin1Char('0'));
-            else
-                out += c;
-        }
+        const qsizetype escaped = QStringView(u"\n\r\t\"\\").indexOf(c);
+        if (escaped >= 0)
+            out.append(u'\\').append(QChar(u"nrt\"\\"[escaped]));
+        else if (c.unicode() < 0x20)
+            out += QStringLiteral("\\x%1").arg(c.unicode(), 2, 16, QLatin1Char('0'));
+        else
+            out += c;
     }
     return out + QLatin1Char('"');
 }
@@ -97,12 +76,9 @@ void RecordingHost::ListJoinWords(const QString& ListCode, QString& Between, QSt
 
 void RecordingHost::ReadOptionFlag(const QString& Key, qint16 Default, QSqlDatabase* Connection,
                                    qint16 Reserved, qint16& Flag) {
-    const QString connection = Connection ? QStringLiteral("connection") : QStringLiteral("null");
-    m_calls.append({QStringLiteral("ReadOptionFlag(%1, %2, %3, %4)")
-                        .arg(quoted(Key), QString::number(Default), connection, QString::number(Reserved)),
-                    QString()});
-    m_inner->ReadOptionFlag(Key, Default, Connection, Reserved, Flag);
-    m_calls.last().answer = QString::number(Flag);
+    record(callOf("ReadOptionFlag", Key, Default, Connection, Reserved),
+           [&] { m_inner->ReadOptionFlag(Key, Default, Connection, Reserved, Flag); });
+    m_calls.last().answer = shown(Flag);
 }
 
 QString RecordingHost::PatientLookup(qint32 Id, QString& LastName, QString& FirstName, QString& ChartNumber,
@@ -119,7 +95,7 @@ void RecordingHost::IsValidFeeType(qint16 FeeType, bool& Valid) {
 void RecordingHost::NotifyHost(qint16 Mode) {
     // A wait for a nested level asks again and again, as long as the person
     // takes there: one line for the whole wait, the count in its answer.
-    if (Mode == 1 && !m_calls.isEmpty() && m_calls.last().call == kNotifyWait) {
+    if (Mode == 1 && !m_calls.isEmpty() && m_calls.last().call == QLatin1String("NotifyHost(1)")) {
         m_inner->NotifyHost(Mode);
         m_calls.last().answer =
             QStringLiteral("%1 times").arg(m_calls.last().answer.section(QLatin1Char(' '), 0, 0).toInt() + 1);

@@ -25,12 +25,56 @@ public:
         QString answer; // e.g. "SELECT ..." or "raised: <message>"
     };
 
+private:
+    // Arguments and answers as a call line shows them.
+    static QString shown(const QString& text) { return quoted(text); }
+    static QString shown(bool value) { return value ? QStringLiteral("true") : QStringLiteral("false"); }
+    static QString shown(const QSqlDatabase* c) {
+        return c ? QStringLiteral("connection") : QStringLiteral("null");
+    }
+    template <typename Number, std::enable_if_t<std::is_integral_v<Number>, int> = 0>
+    static QString shown(Number value) {
+        return QString::number(value);
+    }
+    static QString shown(const QStringList& list) {
+        QStringList items;
+        for (const QString& item : list)
+            items << quoted(item);
+        return QLatin1Char('[') + items.join(QStringLiteral(", ")) + QLatin1Char(']');
+    }
+    // Records call, runs the inner call, records its answer; a raise is recorded and passed on.
+    // Appended before the call runs: a call the host makes back into the
+    // component (a nested wait) comes after the call that caused it.
+    template <typename Body> auto record(const QString& call, Body&& body) -> decltype(body()) {
+        m_calls.append({call, QString()});
+        const qsizetype at = m_calls.size() - 1;
+        try {
+            if constexpr (std::is_void_v<decltype(body())>) {
+                body();
+                return;
+            } else {
+                auto answer = body();
+                m_calls[at].answer = shown(answer);
+                return answer;
+            }
+        } catch (const AutomationError& e) {
+            m_calls[at].answer = QStringLiteral("raised: ") + e.message();
+            throw;
+        } catch (...) {
+            m_calls[at].answer = QStringLiteral("raised");
+            throw;
+        }
+    }
+
+    std::shared_ptr<IHostServices> m_inner;
+    QList<Call> m_calls;
+
+public:
     // The calls since the last clear(), one line each. NotifyHost(1) calls in
     // a row (a wait for a nested level, as long as the person takes) are one line.
     QStringList calls() const;
     // The same with each answer after " -> ", for a failure's message.
     QString transcript() const;
-    const QList<Call>& recorded() const { return m_calls; }
     void clear() { m_calls.clear(); }
 
     // Text as a call line shows it: quoted, control characters escaped.
@@ -92,51 +136,6 @@ public:
     void IsValidFeeType(qint16 FeeType, bool& Valid) override;
     void NotifyHost(qint16 Mode) override;
     bool LastChange(const QString& Table, qint32 Key, QString& ChangedBy, QDateTime& ChangedAt) override;
-
-private:
-    // Arguments and answers as a call line shows them.
-    static QString shown(const QString& text) {
-        return quoted(text);
-    }
-    static QString shown(bool value) {
-        return value ? QStringLiteral("true") : QStringLiteral("false");
-    }
-    template <typename Number, std::enable_if_t<std::is_integral_v<Number>, int> = 0>
-    static QString shown(Number value) {
-        return QString::number(value);
-    }
-    static QString shown(const QStringList& list) {
-        QStringList items;
-        for (const QString& item : list)
-            items << quoted(item);
-        return QLatin1Char('[') + items.join(QStringLiteral(", ")) + QLatin1Char(']');
-    }
-    // Records call, runs the inner call, records its answer; a raise is recorded and passed on.
-    // Appended before the call runs: a call the host makes back into the
-    // component (a nested wait) comes after the call that caused it.
-    template <typename Body> auto record(const QString& call, Body&& body) -> decltype(body()) {
-        m_calls.append({call, QString()});
-        const qsizetype at = m_calls.size() - 1;
-        try {
-            if constexpr (std::is_void_v<decltype(body())>) {
-                body();
-                return;
-            } else {
-                auto answer = body();
-                m_calls[at].answer = shown(answer);
-                return answer;
-            }
-        } catch (const AutomationError& e) {
-            m_calls[at].answer = QStringLiteral("raised: ") + e.message();
-            throw;
-        } catch (...) {
-            m_calls[at].answer = QStringLiteral("raised");
-            throw;
-        }
-    }
-
-    std::shared_ptr<IHostServices> m_inner;
-    QList<Call> m_calls;
 };
 
 } // namespace viVavazuruv::test

@@ -36,8 +36,7 @@ std::unique_ptr<TestDatabase> TestDatabase::create(Engine engine, bool qtDriver)
     t->m_connectionName = QStringLiteral("vvtest_") + uniqueSuffix();
     if (engine == Engine::SQLite) {
         t->m_dir = std::make_unique<QTemporaryDir>();
-        t->m_sqlitePath = t->m_dir->filePath(QStringLiteral("test.db"));
-        t->m_url = QStringLiteral("sqlite:") + t->m_sqlitePath;
+        t->m_url = QStringLiteral("sqlite:") + t->m_dir->filePath(QStringLiteral("test.db"));
     } else {
         const QString server = qEnvironmentVariable("VIVAVAZURUV_TEST_PG_URL");
         if (server.isEmpty()) {
@@ -58,18 +57,13 @@ std::unique_ptr<TestDatabase> TestDatabase::create(Engine engine, bool qtDriver)
 }
 
 bool TestDatabase::openConnection(const QString& name) const {
-    if (m_engine == Engine::SQLite) {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
-        db.setDatabaseName(m_sqlitePath);
-        if (!db.open()) {
-            ADD_FAILURE() << db.lastError().text().toStdString();
-            return false;
-        }
-        return true;
-    }
     const QUrl server(qEnvironmentVariable("VIVAVAZURUV_TEST_PG_URL"));
-    if (m_qtDriver) {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), name);
+    QSqlDatabase db;
+    if (m_engine == Engine::SQLite) {
+        db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
+        db.setDatabaseName(m_url.mid(QStringLiteral("sqlite:").size()));
+    } else if (m_qtDriver) {
+        db = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), name);
         db.setConnectOptions(
             QStringLiteral("options='-csearch_path=%1 -cclient_min_messages=warning'").arg(m_schema));
         db.setHostName(server.host());
@@ -77,27 +71,24 @@ bool TestDatabase::openConnection(const QString& name) const {
         db.setUserName(server.userName());
         db.setPassword(server.password()); // empty: libpq's password file
         db.setDatabaseName(server.path().mid(1));
-        if (!db.open()) {
-            ADD_FAILURE() << db.lastError().text().toStdString();
-            return false;
-        }
     } else {
         // The host's own driver, so a test's connection works wherever the host's
         // does (through a pooler in transaction mode too): the schema goes with
         // every transaction, never on the session.
         pgdriver::registerPgDriver();
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("VVPSQL"), name);
+        db = QSqlDatabase::addDatabase(QStringLiteral("VVPSQL"), name);
         db.setDatabaseName(server.toString());
         qobject_cast<pgdriver::PgDriver*>(db.driver())
             ->setTransactionSettings({{QStringLiteral("search_path"), m_schema},
                                       {QStringLiteral("client_min_messages"), QStringLiteral("warning")}});
-        if (!db.open()) {
-            ADD_FAILURE() << db.lastError().text().toStdString();
-            return false;
-        }
     }
-    QSqlQuery q(QSqlDatabase::database(name, false));
-    if (!q.exec(QStringLiteral("CREATE SCHEMA IF NOT EXISTS ") + m_schema)) {
+    if (!db.open()) {
+        ADD_FAILURE() << db.lastError().text().toStdString();
+        return false;
+    }
+    QSqlQuery q(db);
+    if (m_engine == Engine::PostgreSQL &&
+        !q.exec(QStringLiteral("CREATE SCHEMA IF NOT EXISTS ") + m_schema)) {
         ADD_FAILURE() << "PostgreSQL schema: " << q.lastError().text().toStdString();
         return false;
     }

@@ -30,8 +30,8 @@ template <class F> std::int32_t errorOf(F&& call) try {
 class TestDatabase {
 public:
     // Null when the engine is not available here; the caller skips then. With
-    // CI=true a missing PostgreSQL server is a failure instead (see
-    // requirePostgresInCi), so those cases are never silently skipped there.
+    // CI=true a missing PostgreSQL server is a failure instead, so those cases
+    // are never silently skipped there.
     // PostgreSQL connections are the host's own driver's, or with qtDriver
     // Qt's QPSQL, as a host of its own lends them (which a pooler in
     // transaction mode cannot serve: it prepares named statements).
@@ -56,31 +56,27 @@ private:
     QString m_connectionName;
     QString m_url;
     QString m_schema;
-    QString m_sqlitePath;
     std::unique_ptr<QTemporaryDir> m_dir;
 };
 
-// The same on connections of Qt's own PostgreSQL driver; skipped behind a
-// pooler in transaction mode, which that driver cannot work through.
+} // namespace viVavazuruv::test
+
+// In a parameterised fixture: skips (or, in CI, fails) when the engine is missing. With true after
+// the engine, on connections of Qt's own PostgreSQL driver (see create).
+#define VV_REQUIRE_DATABASE(ptr, engine, ...)                                                                \
+    do {                                                                                                     \
+        ptr = ::viVavazuruv::test::TestDatabase::create(engine __VA_OPT__(, ) __VA_ARGS__);                  \
+        if (!ptr)                                                                                            \
+            GTEST_SKIP() << ::viVavazuruv::test::engineName(engine) << " is not available (set "             \
+                         << "VIVAVAZURUV_TEST_PG_URL, or run scripts/test)";                                 \
+    } while (false)
+
+// The same on Qt's driver; skipped behind a pooler in transaction mode, which it cannot work through.
 #define VV_REQUIRE_QT_DRIVER_DATABASE(ptr, engine)                                                           \
     do {                                                                                                     \
         if (engine == ::viVavazuruv::test::Engine::PostgreSQL &&                                             \
             qEnvironmentVariable("VIVAVAZURUV_TEST_PG_POOLED") == QLatin1String("transaction"))              \
             GTEST_SKIP() << "Qt's QPSQL driver prepares named statements, which a pooler in transaction "    \
                             "mode cannot keep";                                                              \
-        ptr = ::viVavazuruv::test::TestDatabase::create(engine, true);                                       \
-        if (!ptr)                                                                                            \
-            GTEST_SKIP() << ::viVavazuruv::test::engineName(engine) << " is not available (set "             \
-                         << "VIVAVAZURUV_TEST_PG_URL, or run scripts/test)";                                 \
-    } while (false)
-
-} // namespace viVavazuruv::test
-
-// In a parameterised fixture: skips (or, in CI, fails) when the engine is missing.
-#define VV_REQUIRE_DATABASE(ptr, engine)                                                                     \
-    do {                                                                                                     \
-        ptr = ::viVavazuruv::test::TestDatabase::create(engine);                                             \
-        if (!ptr)                                                                                            \
-            GTEST_SKIP() << ::viVavazuruv::test::engineName(engine) << " is not available (set "             \
-                         << "VIVAVAZURUV_TEST_PG_URL, or run scripts/test)";                                 \
+        VV_REQUIRE_DATABASE(ptr, engine, true);                                                              \
     } while (false)
