@@ -1,15 +1,11 @@
 #!/usr/bin/python3
 # Debian's own interpreter, the one python3-pyatspi is installed for.
 """What a screen reader hears while a person writes a chart note and edits a
-list on the demo desk with the keyboard alone.
-
-Reads the desk from outside its process over the AT-SPI bus (pyatspi) and
-sends every key with xdotool, as a screen reader user's keyboard would.
-After each step it checks what a screen reader is told: the object that
-took the focus (a grid's cell: the row it reads, its description, checked
-or not), the ticks, the announcements. Run by run-screen-reader-walk on a
-private X server, window manager and bus; exit status 0 when every step
-was heard as expected.
+list on the demo desk with the keyboard alone: read from outside the desk's
+process over the AT-SPI bus, every key sent with xdotool. After each step it
+checks what the screen reader is told: what took the focus (a grid's cell:
+the row it reads, its description, checked or not), the ticks, the
+announcements. Exit status 0 when every step was heard as expected.
 
 Usage: screen_reader_walk.py LANGUAGE TS_FOLDER   (LANGUAGE en or de)
 """
@@ -21,18 +17,15 @@ import xml.etree.ElementTree as ElementTree
 import pyatspi
 from gi.repository import GLib
 
-LANGUAGE = sys.argv[1]
-TS_FOLDER = sys.argv[2]
-
-
-def load_translations():
-    if LANGUAGE == "en":
-        return {}
-    tree = ElementTree.parse("%s/viVavazuruv_%s.ts" % (TS_FOLDER, LANGUAGE))
-    return {m.findtext("source"): m.findtext("translation") for m in tree.iter("message")}
-
-
-TRANSLATIONS = load_translations()
+LANGUAGE, TS_FOLDER = sys.argv[1], sys.argv[2]
+TRANSLATIONS = {} if LANGUAGE == "en" else {
+    m.findtext("source"): m.findtext("translation")
+    for m in ElementTree.parse("%s/viVavazuruv_%s.ts" % (TS_FOLDER, LANGUAGE)).iter("message")}
+# xdotool's names for the letters of the German keyboard an access key may be on.
+KEY_NAMES = {"ä": "adiaeresis", "ö": "odiaeresis", "ü": "udiaeresis"}
+FOCUSED = "object:state-changed:focused"
+failures = []
+events = []
 
 
 def tr(source, *args):
@@ -41,20 +34,6 @@ def tr(source, *args):
     for i, arg in enumerate(args):
         text = text.replace("%%%d" % (i + 1), arg)
     return text
-
-
-def press_button(caption):
-    """A level's button by its access key ("&Edit": Alt+E, "&Ändern": Alt+Ä
-    on the German keyboard the walk sets up). What was heard."""
-    letter = caption[caption.index("&") + 1].lower()
-    return press("alt+" + KEY_NAMES.get(letter, letter))
-
-
-# xdotool's names for the letters of the German keyboard an access key may be on.
-KEY_NAMES = {"ä": "adiaeresis", "ö": "odiaeresis", "ü": "udiaeresis"}
-
-
-failures = []
 
 
 def check(condition, what, seen=None):
@@ -67,61 +46,46 @@ class Heard:
     """One event as a screen reader gets it, read out when it came."""
 
     def __init__(self, event):
-        self.type = event.type
-        self.on = event.detail1
+        self.type, self.on = event.type, event.detail1
         self.role = self.name = self.description = self.table = ""
-        self.row = []
-        self.states = set()
-        self.checkable = self.checked = False
+        self.row, self.states = [], set()
         source = event.source
         try:
             self.role = source.getRoleName()
             self.name = source.name or ""
             self.description = source.description or ""
             self.states = {pyatspi.stateToString(s) for s in source.getState().getStates()}
-            self.checkable = "checkable" in self.states
-            self.checked = "checked" in self.states
             if self.role == "table cell":
-                table = source.parent
-                self.table = table.name or ""
-                cells = table.queryTable()
-                index = source.getIndexInParent()
-                row = cells.getRowAtIndex(index)
-                self.row = [cells.getAccessibleAt(row, c).name for c in range(cells.nColumns)]
-                self.row = [text for text in self.row if text]
+                self.table = source.parent.name or ""
+                cells = source.parent.queryTable()
+                row = cells.getRowAtIndex(source.getIndexInParent())
+                names = (cells.getAccessibleAt(row, c).name for c in range(cells.nColumns))
+                self.row = [name for name in names if name]
             elif self.role == "text":
                 self.row = [source.queryText().getText(0, -1)]
         except Exception:  # the object went before it could be read: a screen reader hears nothing of it
             self.role = "gone"
+        self.checked = "checked" in self.states
 
-    def spoken(self):
-        words = [self.name] if self.role != "table cell" else [" ".join(self.row)]
-        if self.checkable or self.checked:
-            words.append("checked" if self.checked else "not checked")
-        if self.description:
-            words.append(self.description)
-        return ", ".join(w for w in words if w)
+    def reads(self):
+        return " ".join(self.row)
 
     def __repr__(self):
-        return "%s %s(%s) %r %r" % (self.type, self.role, self.table, self.spoken(), self.row)
+        ticks = sorted(self.states & {"checkable", "checked"})
+        return "%s %s(%s) %r %r %r %s" % (self.type, self.role, self.table, self.name, self.description,
+                                          self.row, ticks)
 
 
-events = []
-EVENT_TYPES = [
-    "object:state-changed:focused",
-    "object:state-changed:checked",
-    "object:property-change:accessible-description",
-    "object:property-change:accessible-name",
-]
-for kind in EVENT_TYPES:
+for kind in [FOCUSED, "object:state-changed:checked", "object:property-change:accessible-description",
+             "object:property-change:accessible-name"]:
     pyatspi.Registry.registerEventListener(lambda e: events.append(Heard(e)), kind)
 context = GLib.MainContext.default()
 
 
 def settle(quiet=0.4, longest=8.0):
-    """Takes in events until none came for a while."""
-    start = time.time()
-    count, last_change = -1, time.time()
+    """Takes in events until none came for quiet seconds."""
+    start = last_change = time.time()
+    count = -1
     while time.time() - start < longest:
         while context.pending():
             context.iteration(False)
@@ -132,70 +96,66 @@ def settle(quiet=0.4, longest=8.0):
         time.sleep(0.02)
 
 
-def press(*keys):
-    """The events the keys brought, in order."""
+def xdotool(*args, wait=0):
+    """The events the keys or the typing brought, in order; then, with wait,
+    lets the rest come in until none came for wait seconds."""
     first = len(events)
-    subprocess.run(["xdotool", "key", "--clearmodifiers", *keys], check=True)
+    subprocess.run(["xdotool", *args], check=True)
     settle()
-    return events[first:]
+    heard = events[first:]
+    if wait:
+        settle(quiet=wait)
+    return heard
 
 
-def type_text(text):
-    first = len(events)
-    subprocess.run(["xdotool", "type", "--delay", "30", text], check=True)
-    settle()
-    return events[first:]
+def press(*keys, wait=0):
+    return xdotool("key", "--clearmodifiers", *keys, wait=wait)
+
+
+def press_button(caption):
+    """A level's button by its access key ("&Edit": Alt+E, "&Ändern": Alt+Ä
+    on the German keyboard the walk sets up). What was heard."""
+    letter = caption[caption.index("&") + 1].lower()
+    return press("alt+" + KEY_NAMES.get(letter, letter))
 
 
 def focus_of(heard):
     """What took the focus last among heard: what the screen reader reads."""
-    focused = [h for h in heard if h.type == "object:state-changed:focused" and h.on == 1]
+    focused = [h for h in heard if h.type == FOCUSED and h.on == 1]
     return focused[-1] if focused else None
-
-
-def last_focus():
-    return focus_of(events)
 
 
 def tab_to(name, limit=120):
     for _ in range(limit):
         heard = focus_of(press("Tab"))
         if heard and heard.name == name:
-            return heard
-    check(False, "Tab never reached %r" % name, last_focus())
-    return None
+            return
+    check(False, "Tab never reached %r" % name, focus_of(events))
 
 
 def down_until(text, limit=40):
-    """Moves the cursor down until the row read holds text; what was read on the way."""
-    read = []
+    """Moves the cursor down until the row read holds text."""
     for _ in range(limit):
         heard = focus_of(press("Down"))
-        if heard is None:
-            continue
-        read.append(heard)
-        if text in " ".join(heard.row):
-            return read
-    check(False, "the cursor never came to a row reading %r" % text, last_focus())
-    return read
+        if heard is not None and text in heard.reads():
+            return
+    check(False, "the cursor never came to a row reading %r" % text, focus_of(events))
 
 
-def open_grid(keys, what):
-    """Opens a picker or a nested level by keys; its grid's cell that is read last."""
-    heard = press(*keys)
-    settle(quiet=0.8)
-    cell = focus_of(heard + events[len(events):])
+def open_grid(keys, what, covered=None):
+    """Opens a picker or a nested level by keys; its grid's cell that is read last.
+    Nothing of the covered level's grid (named so) may take the focus meanwhile."""
+    heard = press(*keys, wait=0.8)
+    cell = focus_of(heard)
     check(cell is not None and cell.role == "table cell" and cell.row,
           "%s: the entry under the cursor is read on opening" % what, cell)
     if cell is not None:
         check(cell.table and "=" not in cell.table, "%s: its grid is named in plain words" % what, cell.table)
-    return heard, cell
-
-
-def no_covered_focus(heard, covered_table, what):
-    cells = [h for h in heard if h.type == "object:state-changed:focused" and h.on == 1
-             and h.role in ("table cell", "table") and (h.table or h.name) == covered_table]
-    check(not cells, "%s: nothing of the covered level takes the focus" % what, cells)
+    if covered is not None:
+        cells = [h for h in heard if h.type == FOCUSED and h.on == 1
+                 and h.role in ("table cell", "table") and (h.table or h.name) == covered]
+        check(not cells, "%s: nothing of the covered level takes the focus" % what, cells)
+    return cell
 
 
 def tick(what):
@@ -209,18 +169,17 @@ def tick(what):
 def chart_note():
     tab_to(tr("%1 for %2", tr("Code"), "UDDBS_Cds_Qrp"))
     press("ctrl+a")
-    type_text("|PROCS")
+    xdotool("type", "--delay", "30", "|PROCS")
     tab_to(tr("Call %1", "UDDBS_Cds_Qrp"))
-    heard, cell = open_grid(["space"], "the code list")
-    procedures = cell.table if cell else ""
+    codes = open_grid(["space"], "the code list")
+    procedures = codes.table if codes else ""
     check(procedures.endswith(tr("%1, tick any number", "")), "the code list's grid says what is done in it",
           procedures)
     # The list starts with its title lines: each reads as a heading.
-    check(cell is not None and tr("Heading, cannot be chosen") in cell.description,
-          "a title line reads as a heading that cannot be chosen", cell)
+    check(codes is not None and tr("Heading, cannot be chosen") in codes.description,
+          "a title line reads as a heading that cannot be chosen", codes)
     down_until("Composite filling on")
-    on = tick("Composite filling on")
-    check(on == 1, "Space ticks: checked", on)
+    check(tick("Composite filling on") == 1, "Space ticks: checked")
     check(tick("Composite filling on, again") == 0, "Space again: not checked")
     check(tick("Composite filling on, once more") == 1, "ticked once more")
     press("Up")
@@ -228,26 +187,21 @@ def chart_note():
     # Qt 6.4's bridge carries a cell's checked state, not that it can be checked.
     check(back is not None and back.checked, "back on a ticked row it reads checked", back)
 
-    heard, teeth = open_grid(["Return"], "the teeth")
-    no_covered_focus(heard, procedures, "the teeth")
+    open_grid(["Return"], "the teeth", procedures)
     down_until("#14 ")
-    heard, surfaces = open_grid(["Return"], "the surfaces")
-    no_covered_focus(heard, procedures, "the surfaces")
+    open_grid(["Return"], "the surfaces", procedures)
     for letter in ("m", "o"):
         press(letter)
         check(tick("surface " + letter) == 1, "surface %s ticked" % letter)
-    heard, materials = open_grid(["Return"], "the materials")
+    materials = open_grid(["Return"], "the materials")
     down_until("composite resin")
-    heard, shades = open_grid(["Return"], "the shades")
-    no_covered_focus(heard, materials.table if materials else "", "the shades")
+    open_grid(["Return"], "the shades", materials.table if materials else "")
     down_until("A2")
-    heard = press("Return")
-    settle(quiet=1.0)
-    answer = focus_of(heard + events[len(events):])
+    answer = focus_of(press("Return", wait=1.0))
     check(answer is not None and answer.name == tr("Returned string of %1", "UDDBS_Cds_Qrp"),
           "the composed note takes the focus on the desk", answer)
-    check(answer is not None and "Composite filling on #14" in " ".join(answer.row)
-          and "A2" in " ".join(answer.row), "the composed note is read", answer)
+    check(answer is not None and "Composite filling on #14" in answer.reads() and "A2" in answer.reads(),
+          "the composed note is read", answer)
 
 
 def edit_list():
@@ -255,8 +209,9 @@ def edit_list():
     press("ctrl+a")
     press("BackSpace")
     tab_to(tr("Call %1", "UDDBS_Credit_Card"))
-    heard, cell = open_grid(["space"], "the credit cards")
-    cards = cell.table if cell else ""
+    cards = open_grid(["space"], "the credit cards")
+    check(cards is not None and cards.table.endswith(tr("%1, choose one", "")),
+          "a single choice's grid says so", cards)
     heard = press_button(tr("&Edit"))
     check(any(tr("Editing the list; Done saves it.") in h.description for h in heard),
           "edit mode is announced", heard)
@@ -272,42 +227,34 @@ def edit_list():
         check(editor is not None and editor.role == "text" and editor.name and editor.name != "text",
               "the cell's editor is named after its column", editor)
         editors.append(editor.name if editor else "")
-        type_text(text)
+        xdotool("type", "--delay", "30", text)
         press("Return")
     check(len(set(editors)) == 2, "each column's editor has a name of its own", editors)
     question = focus_of(press_button(tr("D&one")))
     check(question is not None and question.role == "push button", "the save asks first", question)
-    heard = press("Return")  # Yes, which has the focus
-    settle(quiet=1.0)
+    heard = press("Return", wait=1.0)  # Yes, which has the focus
     check(any(h.description.startswith(tr("Choosing again.")[:-1]) for h in heard),
           "the return to choosing is announced", heard)
-    check(last_focus() is not None and "Test card" in " ".join(last_focus().row),
-          "the cursor stays on the new entry after the save", last_focus())
-    heard = press("Return")
-    settle(quiet=1.0)
-    answer = last_focus()
+    check(focus_of(events) is not None and "Test card" in focus_of(events).reads(),
+          "the cursor stays on the new entry after the save", focus_of(events))
+    press("Return", wait=1.0)
+    answer = focus_of(events)
     check(answer is not None and answer.name == tr("Returned string of %1", "UDDBS_Credit_Card")
-          and "Test card" in " ".join(answer.row), "the answer is read on the desk", answer)
-    check(cards.endswith(tr("%1, choose one", "")), "a single choice's grid says so", cards)
+          and "Test card" in answer.reads(), "the answer is read on the desk", answer)
 
 
 def main():
-    desk = None
     for _ in range(100):
-        for app in pyatspi.Registry.getDesktop(0):
-            if app is not None and app.name == "vv-demo-host":
-                desk = app
-        if desk:
+        if any(app is not None and app.name == "vv-demo-host" for app in pyatspi.Registry.getDesktop(0)):
             break
         time.sleep(0.2)
-    if desk is None:
+    else:
         sys.exit("screen_reader_walk: the demo desk never showed on the AT-SPI bus")
     settle(quiet=1.0)
     chart_note()
     edit_list()
     if failures:
-        print("screen_reader_walk (%s): %d step(s) not heard as expected" % (LANGUAGE, len(failures)))
-        sys.exit(1)
+        sys.exit("screen_reader_walk (%s): %d step(s) not heard as expected" % (LANGUAGE, len(failures)))
     print("screen_reader_walk (%s): every step heard as expected" % LANGUAGE)
 
 

@@ -191,7 +191,9 @@ TEST_F(GridControlTest, SpaceTicksRowsIndependentlyOfTheCursorInMultipleSelectio
     EXPECT_EQ(std::tuple(m_grid->ActiveRow(), selected, m_grid->SelectedCount()), std::tuple(2, 1, 0));
 }
 
-TEST_F(GridControlTest, AHiddenColumnKeepsItsWidthAndAHiddenGridStaysHiddenInANewContainer) {
+// A hidden column keeps its width, a hidden grid stays hidden in a new
+// container, and a cell too narrow for its text shows it as its tool-tip.
+TEST_F(GridControlTest, HiddenColumnsAndGridsKeepTheirPlaceAndNarrowCellsShowTheirText) {
     setUpCells(3, 3);
     m_grid->setColWidth(2, 12.5);
     const int width = view()->horizontalHeader()->sectionSize(1);
@@ -213,6 +215,17 @@ TEST_F(GridControlTest, AHiddenColumnKeepsItsWidthAndAHiddenGridStaysHiddenInANe
     m_grid->setVisible(true);
     m_grid->setContainer(m_window.get());
     EXPECT_TRUE(m_grid->isVisible());
+
+    m_grid->setColWidth(1, 3);
+    m_grid->SetText(1, 1, u"A text far longer than three characters"_s);
+    m_grid->SetText(1, 2, u"ABC"_s);
+    // The one that fits first: a tool-tip, once shown, takes a while to go.
+    for (const auto& [row, tip] :
+         {std::pair{2, QString()}, {1, u"A text far longer than three characters"_s}}) {
+        QHelpEvent help(QEvent::ToolTip, centre(1, row), view()->viewport()->mapToGlobal(centre(1, row)));
+        QCoreApplication::sendEvent(view()->viewport(), &help);
+        EXPECT_EQ(QToolTip::isVisible() ? QToolTip::text() : QString(), tip) << row;
+    }
 }
 
 TEST_F(GridControlTest, HeadersShowTheListsColoursOnceGivenAndMakeRoomForTheirLines) {
@@ -255,20 +268,6 @@ TEST_F(GridControlTest, ChosenAndTickedRowsArePaintedInReadableColours) {
         EXPECT_GE(contrastRatio(colours.color(QPalette::Inactive, QPalette::HighlightedText),
                                 colours.color(QPalette::Inactive, QPalette::Highlight)),
                   kTextContrast);
-    }
-}
-
-TEST_F(GridControlTest, ACellTooNarrowForItsTextShowsItAsItsToolTip) {
-    setUpCells(2, 2);
-    m_grid->setColWidth(1, 3);
-    m_grid->SetText(1, 1, u"A text far longer than three characters"_s);
-    m_grid->SetText(1, 2, u"ABC"_s);
-    // The one that fits first: a tool-tip, once shown, takes a while to go.
-    for (const auto& [row, tip] :
-         {std::pair{2, QString()}, {1, u"A text far longer than three characters"_s}}) {
-        QHelpEvent help(QEvent::ToolTip, centre(1, row), view()->viewport()->mapToGlobal(centre(1, row)));
-        QCoreApplication::sendEvent(view()->viewport(), &help);
-        EXPECT_EQ(QToolTip::isVisible() ? QToolTip::text() : QString(), tip) << row;
     }
 }
 
@@ -386,30 +385,22 @@ TEST(ColumnWidthsTest, CharactersAndPixelsRoundTripAtEveryFontSize) {
     }
 }
 
-bool ruledCode(int code) {
-    return (code >= 'A' && code <= 'Z') || (code >= '0' && code <= '9') || (code >= 112 && code <= 135);
-}
-
-TEST(KeyCodesTest, LettersDigitsAndFunctionKeysMapByRuleToTheEndsOfTheirRanges) {
-    for (const auto& [first, code, count] :
-         {std::tuple{int(Qt::Key_A), int('A'), 26}, std::tuple{int(Qt::Key_0), int('0'), 10},
-          std::tuple{int(Qt::Key_F1), 112, 24}})
+// Letters, digits and F1 to F24 map by rule to the ends of their ranges. A
+// named row listed twice, or for a key inside a ruled range, is never read; a
+// named key with a letter's or digit's code would be taken for typing. Qt's
+// codes for punctuation and Latin-1 letters overlap Windows codes of other keys
+// ("!" is Page Up's 33, "[" the Windows key's 91); they must not leak through.
+TEST(KeyCodesTest, RuledAndNamedKeysMapToTheirCodesAndNoOtherKeyHasOne) {
+    for (const auto& [first, code, count] : {std::tuple{int(Qt::Key_A), int('A'), 26},
+                                             {int(Qt::Key_0), int('0'), 10},
+                                             {int(Qt::Key_F1), 112, 24}})
         for (int i = 0; i < count; ++i)
             EXPECT_EQ(windowsKeyCode(first + i), code + i) << std::hex << first + i;
-}
-
-// A row listed twice, or for a key inside a ruled range, is never read; a
-// named key with a letter's or digit's code would be taken for typing.
-TEST(KeyCodesTest, EveryNamedKeyIsReadAndKeepsClearOfTheRuledCodes) {
-    for (const KeyCodeRow& row : namedKeyCodes)
-        EXPECT_TRUE(windowsKeyCode(row.qtKey) == row.windowsCode && row.windowsCode > 0 &&
-                    row.windowsCode < 256 && !ruledCode(row.windowsCode))
-            << row.qtKey;
-}
-
-// Qt's codes for punctuation and Latin-1 letters overlap Windows codes of other
-// keys ("!" is Page Up's 33, "[" the Windows key's 91); they must not leak through.
-TEST(KeyCodesTest, KeysWithoutACodeGiveZero) {
+    for (const KeyCodeRow& row : namedKeyCodes) {
+        const int c = row.windowsCode;
+        const bool ruled = (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || (c >= 112 && c <= 135);
+        EXPECT_TRUE(windowsKeyCode(row.qtKey) == c && c > 0 && c < 256 && !ruled) << row.qtKey;
+    }
     for (int key :
          {int(Qt::Key_Exclam), int(Qt::Key_BracketLeft), int(Qt::Key_QuoteLeft), int(Qt::Key_F25),
           int(Qt::Key_Adiaeresis), int(Qt::Key_Dead_Acute), int(Qt::Key_Menu), int(Qt::Key_unknown), 0})

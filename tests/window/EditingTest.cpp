@@ -1,16 +1,16 @@
 // Working in a list with the keyboard and the mouse: edit mode, the grid's
 // keys and clicks, the right-click menu, hints and pipe-sign lists, through
-// the real window on both engines.
+// the real window on both engines; and the message and input boxes answered.
 #include "WindowTest.h"
 
 #include <window/PipeSigns.h>
 #include <window/QtDialogs.h>
 
-#include <QGroupBox>
 #include <QHeaderView>
-#include <QMenu>
+#include <QInputDialog>
+#include <QMessageBox>
 #include <QSet>
-#include <QTableView>
+#include <QTimer>
 
 namespace {
 
@@ -18,18 +18,22 @@ class EditingTest : public test::WindowTest {
 protected:
     // The cards (AX, MC, V in grid order) in a shown window.
     std::unique_ptr<wkDatabases_Form> openCards(const QString& options = {}, bool multi = false) {
+        addCards();
+        return open(u"CRECARD"_s, false, options, u"Gp"_s, u"Description"_s, multi);
+    }
+    void addCards() {
         addEntries(u"CRECARD"_s,
                    {{u"V"_s, u"Visa"_s}, {u"MC"_s, u"MasterCard"_s}, {u"AX"_s, u"American Express"_s}});
-        PickerEnv::prepareRequest(u"CRECARD"_s, false, options, u"Gp"_s, u"Description"_s, multi);
-        return show();
     }
     static void key(wkDatabases_Form& form, Qt::Key key, Qt::KeyboardModifiers modifiers = {}) {
-        QTest::keyClick(form.level(0).uddbs_SS->view(), key, modifiers);
+        QTest::keyClick(view(form.level(0)), key, modifiers);
     }
 };
 
-TEST_P(EditingTest, EditAndDoneSwitchTheModeAndSaveWhatWasTypedCommittedOrNot) {
-    auto form = openCards();
+// A pipe sign where none are supported is warned about and kept; Escape
+// throws edits away, and Enter chooses only in browse mode.
+TEST_P(EditingTest, EditDoneAndEscapeSwitchTheModeAndSaveWhatWasTypedCommittedOrNot) {
+    auto form = openCards(u"NOPIPSIGN"_s);
     PickerLevel& lvl = form->level(0);
     IGridControl& grid = lvl.grid();
     const QRect browsePlace = place(*form);
@@ -63,31 +67,47 @@ TEST_P(EditingTest, EditAndDoneSwitchTheModeAndSaveWhatWasTypedCommittedOrNot) {
     m_env->dialogs().expectMessage(MsgBox::AnswerYes, u"save"_s);
     click(lvl.cmd_Edit);
 
-    // One cell committed with Enter, one still in its editor when Done is pressed.
+    // Cells committed with Enter, one still in its editor when Done is pressed.
     click(lvl.cmd_Edit);
+    m_env->dialogs().expectMessage(MsgBox::AnswerOk, u"Pipe sign variables are not supported"_s);
+    PickerEnv::typeIntoCell(*lvl.uddbs_SS, 2, 1, u"Amex |T#"_s);
+    EXPECT_EQ(grid.GetText(2, 1), u"Amex |T#"_s);
     PickerEnv::typeIntoCell(*lvl.uddbs_SS, 2, 2, u"MasterCard Gold"_s);
     PickerEnv::typeIntoCell(*lvl.uddbs_SS, 2, 3, u"Visa Debit"_s, Qt::Key_unknown);
     m_env->dialogs().expectMessage(MsgBox::AnswerYes, u"save"_s);
     click(lvl.cmd_Edit);
     EXPECT_EQ(state(), browsing);
     EXPECT_EQ(m_env->storedDescriptions(u"CRECARD"_s),
-              (QStringList{u"American Express"_s, u"MasterCard Gold"_s, u"Visa Debit"_s}));
-    form->Unload();
+              (QStringList{u"Amex |T#"_s, u"MasterCard Gold"_s, u"Visa Debit"_s}));
+
+    click(lvl.cmd_Edit);
+    PickerEnv::typeIntoCell(*lvl.uddbs_SS, 2, 1, u"Amex"_s);
+    click(lvl.cmd_Add);
+    PickerEnv::typeIntoCell(*lvl.uddbs_SS, 2, 4, u"Diners"_s);
+    key(*form, Qt::Key_Return); // edit mode: Enter chooses nothing
+    key(*form, Qt::Key_Escape);
+    EXPECT_EQ(std::pair(state(), column(grid, 2)),
+              std::pair(browsing, u"Amex |T#|MasterCard Gold|Visa Debit"_s));
+    EXPECT_TRUE(form->takeSelection().empty());
+    PickerEnv::clickCell(*lvl.uddbs_SS, 2, 2);
+    key(*form, Qt::Key_Return);
+    const Selection chosen = form->takeSelection();
+    EXPECT_EQ(std::pair(form->closing(), chosen.size()), std::pair(true, size_t(1)));
+    EXPECT_EQ(chosen.at(0).description(), u"MasterCard Gold"_s);
 }
 
 TEST_P(EditingTest, EditModesWidthGoesToTheDescriptionsAndANewRowShowsWhole) {
     addRows(u"LONG"_s, 40);
-    PickerEnv::prepareRequest(u"LONG"_s);
-    auto form = show();
+    auto form = open(u"LONG"_s);
     PickerLevel& lvl = form->level(0);
-    QTableView* view = lvl.uddbs_SS->view();
-    const int browseWidth = view->columnWidth(1);
+    QTableView* grid = view(lvl);
+    const int browseWidth = grid->columnWidth(1);
     click(lvl.cmd_Edit);
-    EXPECT_EQ(view->horizontalHeader()->length(), view->viewport()->width());
-    EXPECT_GT(view->columnWidth(1), browseWidth);
+    EXPECT_EQ(grid->horizontalHeader()->length(), grid->viewport()->width());
+    EXPECT_GT(grid->columnWidth(1), browseWidth);
     click(lvl.cmd_Add);
-    const QRect added = view->visualRect(view->currentIndex());
-    EXPECT_EQ(std::pair(view->currentIndex().row(), view->viewport()->rect().contains(added)),
+    const QRect added = grid->visualRect(grid->currentIndex());
+    EXPECT_EQ(std::pair(grid->currentIndex().row(), grid->viewport()->rect().contains(added)),
               std::pair(40, true));
     EXPECT_EQ(lvl.grid().ActiveCol(), 1);
     form->Unload();
@@ -104,31 +124,11 @@ TEST_P(EditingTest, EditModesWidthGoesToTheDescriptionsAndANewRowShowsWhole) {
     form->Unload();
 }
 
-TEST_P(EditingTest, EscapeThrowsEditsAwayAndEnterChoosesOnlyInBrowseMode) {
-    auto form = openCards();
-    PickerLevel& lvl = form->level(0);
-    click(lvl.cmd_Edit);
-    PickerEnv::typeIntoCell(*lvl.uddbs_SS, 2, 1, u"Amex"_s);
-    click(lvl.cmd_Add);
-    PickerEnv::typeIntoCell(*lvl.uddbs_SS, 2, 4, u"Diners"_s);
-    key(*form, Qt::Key_Return); // edit mode: Enter chooses nothing
-    key(*form, Qt::Key_Escape);
-    EXPECT_EQ(lvl.cmd_Edit->text(), u"&Edit"_s);
-    EXPECT_EQ(column(lvl.grid(), 2), u"American Express|MasterCard|Visa"_s);
-    EXPECT_TRUE(form->takeSelection().empty());
-    PickerEnv::clickCell(*lvl.uddbs_SS, 2, 2);
-    key(*form, Qt::Key_Return);
-    const Selection chosen = form->takeSelection();
-    EXPECT_EQ(std::pair(form->closing(), chosen.size()), std::pair(true, size_t(1)));
-    EXPECT_EQ(chosen.at(0).description(), u"MasterCard"_s);
-}
-
 // The save sorts the list again; the cursor goes with the entry it was on, so
 // Enter then chooses that entry and not the one now in its row.
 TEST_P(EditingTest, AfterASaveTheCursorIsOnItsEntryWhereverTheSortPutIt) {
-    addEntries(u"CRECARD"_s,
-               {{u"V"_s, u"Visa"_s}, {u"MC"_s, u"MasterCard"_s}, {u"AX"_s, u"American Express"_s}});
-    PickerEnv::prepareRequest(u"CRECARD"_s, false, {}, u"Gp"_s, u"Description"_s);
+    addCards();
+    PickerEnv::prepareRequest(u"CRECARD"_s);
     // The row typed into (a new one when past the list), its group and description.
     const std::tuple<qint32, QString, QString> cases[] = {{4, u"T"_s, u"Test card"_s},
                                                           {1, u"Z"_s, u"Zeta card"_s}};
@@ -152,26 +152,24 @@ TEST_P(EditingTest, AfterASaveTheCursorIsOnItsEntryWhereverTheSortPutIt) {
 }
 
 TEST_P(EditingTest, TheTitleBarAsksAboutTheEditsOfWhicheverLevelIsBeingEdited) {
-    m_env->addEntry(u"PROCS"_s, u"F"_s, u"Filling |SF"_s);
-    addEntries(u"SURFACES"_s, {{u"M"_s, u"Mesial"_s}, {u"O"_s, u"Occlusal"_s}});
-    m_env->host().setCodeListKey(u"|SF"_s, u"SURFACES"_s);
+    addSurfaces(u"PROCS"_s, u"Filling |SF"_s);
     // Level, editor open, and the host refuses the row: the user hears the edits were not saved.
     const std::tuple<int, bool, bool> cases[] = {
         {0, true, false}, {1, false, false}, {1, true, false}, {1, false, true}};
     int n = 0;
     for (const auto& [level, editorOpen, hostFails] : cases) {
         SCOPED_TRACE(++n);
-        PickerEnv::prepareRequest(u"PROCS"_s);
-        auto form = show();
+        auto form = open(u"PROCS"_s);
         if (level == 1)
             form->Open_Database_Level(0, u"|SF"_s);
         PickerLevel& lvl = form->level(level);
         const QString typed = u"Typed %1"_s.arg(n);
+        const qint32 row = level + 1; // the first entry: level 1 starts with a title line
         click(lvl.cmd_Edit);
         if (hostFails)
-            lvl.grid().SetText(2, 1, u"Nul\u0000here"_s), form->uddbs_SS_CellChange(qint16(level), 2, 1);
+            lvl.grid().SetText(2, row, u"Nul\u0000here"_s), form->uddbs_SS_CellChange(qint16(level), 2, row);
         else
-            PickerEnv::typeIntoCell(*lvl.uddbs_SS, 2, 1, typed,
+            PickerEnv::typeIntoCell(*lvl.uddbs_SS, 2, row, typed,
                                     editorOpen ? Qt::Key_unknown : Qt::Key_Return);
         m_env->dialogs().expectMessage(MsgBox::AnswerYes, u"save"_s);
         if (hostFails)
@@ -184,25 +182,21 @@ TEST_P(EditingTest, TheTitleBarAsksAboutTheEditsOfWhicheverLevelIsBeingEdited) {
 }
 
 TEST_P(EditingTest, AKeyArrivingWhileAnotherKeysMessageIsUpIsIgnoredOnEveryLevel) {
-    m_env->addEntry(u"OUTER"_s, u"G"_s, u"Entry"_s);
-    m_env->addEntry(u"SURFACES"_s, u"M"_s, u"Mesial"_s);
-    m_env->host().setCodeListKey(u"|SF"_s, u"SURFACES"_s);
-    PickerEnv::prepareRequest(u"OUTER"_s);
-    auto form = show();
+    addSurfaces(u"OUTER"_s, u"Entry"_s);
+    auto form = open(u"OUTER"_s);
     form->Open_Database_Level(0, u"|SF"_s);
     // Escape on level 0 would close the window, had it been handled.
     qint16 escape = 27, shift = 0;
     m_env->dialogs().expectMessage(MsgBox::AnswerOk, u"Can't find"_s,
                                    [&] { form->uddbs_SS_KeyDown(0, escape, shift); });
-    QTest::keyClick(form->level(1).uddbs_SS->view(), Qt::Key_Q);
+    QTest::keyClick(view(form->level(1)), Qt::Key_Q);
     EXPECT_FALSE(form->closing());
     form->Unload();
 }
 
 TEST_P(EditingTest, TypingFindsTheFirstVisibleCellContainingTheLetter) {
     addEntries(u"FIND"_s, {{u"AX"_s, u"Zed"_s}, {u"BX"_s, u"Vector"_s}, {u"CX"_s, u"Avid"_s}});
-    PickerEnv::prepareRequest(u"FIND"_s);
-    auto form = show();
+    auto form = open(u"FIND"_s);
     IGridControl& grid = form->level(0).grid();
     // Key, modifiers, key prefix, the active row afterwards (3 where it stays), the message if any.
     const std::tuple<Qt::Key, Qt::KeyboardModifiers, QString, qint32, QString> cases[] = {
@@ -229,8 +223,7 @@ TEST_P(EditingTest, TypingFindsTheFirstVisibleCellContainingTheLetter) {
 
 TEST_P(EditingTest, TheRightClickMenuAttachesALetterFileToARowInEditMode) {
     addEntries(u"DOCS"_s, {{u"A"_s, u"$-Letters"_s}, {u"B"_s, u"Referral"_s}, {u"C"_s, u"Thanks"_s}});
-    PickerEnv::prepareRequest(u"DOCS"_s, false, {}, u"Gp"_s, u"Description"_s, false, u"Letter"_s);
-    auto form = show();
+    auto form = open(u"DOCS"_s, false, QString(), u"Gp"_s, u"Description"_s, false, u"Letter"_s);
     PickerLevel& lvl = form->level(0);
     IGridControl& grid = lvl.grid();
     QMenu* menu = form->mnuPopUp();
@@ -314,15 +307,6 @@ TEST_P(EditingTest, HintsFollowTheOptionAndTheModeAndTheHintLineShowsInEditMode)
     }
 }
 
-TEST_P(EditingTest, APipeSignInADescriptionWhereNoneAreSupportedIsWarnedAndKept) {
-    auto form = openCards(u"NOPIPSIGN"_s);
-    click(form->level(0).cmd_Edit);
-    m_env->dialogs().expectMessage(MsgBox::AnswerOk, u"Pipe sign variables are not supported"_s);
-    PickerEnv::typeIntoCell(*form->level(0).uddbs_SS, 2, 1, u"Amex |T#"_s);
-    EXPECT_EQ(form->level(0).grid().GetText(2, 1), u"Amex |T#"_s);
-    form->Unload(1);
-}
-
 TEST(PipeSigns, TwoCharacterVariablesShowAsUnknown) {
     const std::pair<QString, QString> cases[] = {
         {u"Exam of |PN today, twice."_s, u"Exam of (?) today, twice."_s},
@@ -349,8 +333,7 @@ TEST_P(EditingTest, APipeSignListShowsStoredTextsOnlyInEditModeAndLoadsThePatien
                            {u"30"_s, u"Crown on implant"_s}});
     for (const qint32 current : {0, patient}) {
         m_env->host().SetCurrentPatientID(current);
-        PickerEnv::prepareRequest(u"PROC"_s);
-        auto form = show();
+        auto form = open(u"PROC"_s);
         PickerLevel& lvl = form->level(0);
         IGridControl& grid = lvl.grid();
         // Sorted by what is shown: "(?)" before "on", where the stored bar sorts after it.
@@ -367,6 +350,76 @@ TEST_P(EditingTest, APipeSignListShowsStoredTextsOnlyInEditModeAndLoadsThePatien
             EXPECT_EQ(grid.GetText(2, grid.ActiveRow()), shown);
         }
         form->Unload();
+    }
+}
+
+TEST(QtDialogsTest, UnknownButtonSetsAreRefusedAndFiltersBecomeQtFilters) {
+    for (qint32 unknown : {6, 7, 15})
+        EXPECT_THROW(QtDialogs::messageBoxLayout(unknown), AutomationError);
+    const char* filters[][2] = {
+        {"Text files (*.txt)|*.txt|All files (*.*)|*.*", "Text files (*.txt);;All files (*)"},
+        {"Lists|*.lst;*.csv; *.tsv", "Lists (*.lst *.csv *.tsv)"},
+        {"|*.dat", "*.dat (*.dat)"},
+        {"Odd; label|*.x", "Odd, label (*.x)"},
+        {"Only a label", "Only a label"},
+    };
+    for (const auto& f : filters)
+        EXPECT_EQ(QtDialogs::toQtFilter(QString::fromUtf8(f[0])), QString::fromUtf8(f[1]));
+}
+
+// Runs act on the first modal dialog of type D once it is up.
+template <class D> void whenModalUp(std::function<void(D*)> act) {
+    auto* poll = new QTimer(qApp);
+    poll->setInterval(10);
+    QObject::connect(poll, &QTimer::timeout, poll, [poll, act] {
+        if (auto* box = qobject_cast<D*>(QApplication::activeModalWidget())) {
+            poll->stop(), poll->deleteLater();
+            act(box);
+        }
+    });
+    poll->start();
+}
+
+// Each button answers what it says, with the icon and the default asked for;
+// a default the box lacks falls back to the first button; a box closed without
+// a button answers Cancel where it has one; without a title the application's
+// name shows. An input box gives typed lines with CR LF, nothing when cancelled.
+TEST(QtDialogsTest, EveryButtonAnswersWhatItSaysAndTheBoxShowsTheFlags) {
+    QtDialogs dialogs;
+    QApplication::setApplicationDisplayName(u"Practice"_s);
+    const qint32 threeButtons = MsgBox::YesNoCancel + MsgBox::Exclamation + MsgBox::DefaultButton2;
+    for (const auto& [button, answer] : {std::pair{QMessageBox::Yes, MsgBox::AnswerYes},
+                                         {QMessageBox::No, MsgBox::AnswerNo},
+                                         {QMessageBox::Cancel, MsgBox::AnswerCancel}}) {
+        whenModalUp<QMessageBox>([button = button](QMessageBox* box) {
+            EXPECT_EQ(std::pair(box->icon(), box->windowTitle()),
+                      std::pair(QMessageBox::Warning, u"Title"_s));
+            EXPECT_EQ(box->defaultButton(), box->button(QMessageBox::No));
+            box->button(button)->click();
+        });
+        EXPECT_EQ(dialogs.MessageBox(u"Save?"_s, threeButtons, u"Title"_s), answer);
+    }
+    whenModalUp<QMessageBox>([](QMessageBox* box) {
+        EXPECT_EQ(box->defaultButton(), box->button(QMessageBox::Ok));
+        box->defaultButton()->click();
+    });
+    EXPECT_EQ(dialogs.MessageBox(u"Done."_s, MsgBox::Information + MsgBox::DefaultButton2, {}),
+              MsgBox::AnswerOk);
+    whenModalUp<QMessageBox>([](QMessageBox* box) {
+        EXPECT_EQ(std::pair(box->icon(), box->windowTitle()),
+                  std::pair(QMessageBox::Question, u"Practice"_s));
+        box->reject();
+    });
+    EXPECT_EQ(dialogs.MessageBox(u"Delete the list \"Füllung\"?"_s,
+                                 MsgBox::YesNoCancel + MsgBox::Question + MsgBox::DefaultButton2, QString()),
+              MsgBox::AnswerCancel);
+    for (const bool accept : {true, false}) {
+        whenModalUp<QInputDialog>([accept](QInputDialog* box) {
+            box->setTextValue(u"pain\nswelling – 腫れ"_s);
+            accept ? box->accept() : box->reject();
+        });
+        EXPECT_EQ(dialogs.InputBox(u"Patient reports |??"_s, u"Enter information"_s, {}),
+                  accept ? u"pain\r\nswelling – 腫れ"_s : QString());
     }
 }
 

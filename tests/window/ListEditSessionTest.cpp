@@ -110,17 +110,14 @@ protected:
         m_grid.setOperationMode(multiSelect ? GridMode::MultiSelect : GridMode::SingleSelect);
         m_grid.setRow(active), m_grid.setCol(2), m_grid.setAction(GridAction::ActivateCell);
     }
+    // The cursor's or the ticked rows' records; a nested list to open is noted.
     bool collect() {
-        const auto open = [this](const QString& code) {
-            m_opened << code;
-        };
-        const auto unsupported = [] {
-            ADD_FAILURE() << "pipe signs are supported here";
-        };
-        return SelectionCollector(m_grid, 0, PickerEnv::request(), m_env->host(), m_env->dialogs(),
-                                  m_selection, {[] { return false; }, open, unsupported})
+        return SelectionCollector(
+                   m_grid, 0, PickerEnv::request(), m_env->host(), m_env->dialogs(), m_selection,
+                   {[] { return false; }, [this](const QString& code) { m_opened << code; }, &unsupported})
             .collect();
     }
+    static void unsupported() { ADD_FAILURE() << "pipe signs are supported here"; }
     QStringList listsAndLevels() const {
         QStringList result;
         for (const SelectionRecord& r : m_selection)
@@ -133,7 +130,9 @@ protected:
     QStringList m_opened;
 };
 
-TEST_P(SelectionCollectorTest, ARowGivesItsRecordAndEachVariableOneAfterIt) {
+// A row gives its record and each variable one after it; ticked rows come in
+// order, and a title line is refused.
+TEST_P(SelectionCollectorTest, RowsGiveTheirRecordsAndVariablesInOrderAndTitleLinesAreRefused) {
     show({u"Exam"_s, u"Crown |?? on |T#"_s}, 2);
     m_env->dialogs().expectInput(u"upper left"_s, u"Crown |?? on |T#"_s);
     EXPECT_TRUE(collect());
@@ -141,9 +140,8 @@ TEST_P(SelectionCollectorTest, ARowGivesItsRecordAndEachVariableOneAfterIt) {
     EXPECT_EQ(m_selection.at(0).columns.mid(0, 2), (QStringList{u"G2"_s, u"Crown |?? on |T#"_s}));
     EXPECT_EQ(std::tuple(m_selection.at(0).field(6), m_selection.at(1).description(), m_opened.size()),
               std::tuple(u"102"_s, u"upper left"_s, 0));
-}
+    m_selection.clear();
 
-TEST_P(SelectionCollectorTest, TickedRowsComeInOrderAndATitleLineIsRefused) {
     show({u"$-Notes"_s, u"Exam"_s, u"Recall"_s}, 1, true);
     // Nothing ticked: the cursor's row stands in, and a title line there is refused without a word.
     EXPECT_FALSE(collect());

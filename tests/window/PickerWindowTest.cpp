@@ -5,18 +5,17 @@
 #include <core/RequestState.h>
 #include <window/HelpContext.h>
 #include <window/LevelFrame.h>
+#include <window/ListAnswer.h>
+#include <window/LoadedList.h>
 
-#include <QApplication>
 #include <QFontInfo>
-#include <QScreen>
 #include <QStyle>
-#include <QTableView>
 
 namespace {
 
 class PickerWindowTest : public test::WindowTest {};
 
-TEST_P(PickerWindowTest, LoadSortsTrimsMarksRowsFindsTheColumnsAndLeavesNoHourglass) {
+TEST_P(PickerWindowTest, LoadSortsTrimsMarksRowsFindsTheColumnsAndTitlesAndLeavesNoHourglass) {
     addEntries(u"CRECARD"_s, {{u" V  "_s, u"  Visa "_s},
                               {u"MC"_s, u"MasterCard"_s},
                               {u"AX"_s, u"American Express"_s},
@@ -43,17 +42,7 @@ TEST_P(PickerWindowTest, LoadSortsTrimsMarksRowsFindsTheColumnsAndLeavesNoHourgl
                          form->level(0).cmd_Edit->isHidden(), form->tag()),
               std::tuple(0, u"Description"_s, false, u"NO STP"_s));
 
-    // The caption service fails half way through a load: the hourglass goes all the same.
-    auto host = openHost<test::FailingHost>();
-    host->failService(test::FailingHost::Service::CaptionText, test::FailingHost::Failure::Automation);
-    m_env->component().put_GIC(host);
-    PickerEnv::prepareRequest(u"CRECARD"_s);
-    wkDatabases_Form failed(RequestState::instance(), PickerEnv::request(), m_env->dialogsRef());
-    EXPECT_THROW(failed.Load(), AutomationError);
-    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
-}
-
-TEST_P(PickerWindowTest, TheFirstTitleLineDecidesAboutPipeSigns) {
+    // The first title line decides about pipe signs.
     addEntries(u"PROC"_s,
                {{u"10"_s, u"Exam |T#"_s}, {u"*m"_s, u"$-Restorative"_s}, {u"X"_s, u"$-Surgery"_s}});
     addEntries(u"LATER"_s, {{u"X"_s, u"$-First title"_s}, {u"*M"_s, u"$-Second title"_s}});
@@ -63,9 +52,18 @@ TEST_P(PickerWindowTest, TheFirstTitleLineDecidesAboutPipeSigns) {
     EXPECT_EQ(m_env->loadForm()->level(0).PipeSignLevel, PipeSignMode::DoesNot);
     // Without a group column a list has no title lines at all.
     PickerEnv::prepareRequest(u"PROC"_s, false, {}, u"Code"_s, u"Description"_s);
-    auto form = m_env->loadForm();
+    form = m_env->loadForm();
     EXPECT_EQ(std::pair(form->level(0).GroupColumn, form->level(0).PipeSignLevel),
               std::pair(0, PipeSignMode::Undecided));
+
+    // The caption service fails half way through a load: the hourglass goes all the same.
+    auto host = openHost<test::FailingHost>();
+    host->failService(test::FailingHost::Service::CaptionText, test::FailingHost::Failure::Automation);
+    m_env->component().put_GIC(host);
+    PickerEnv::prepareRequest(u"CRECARD"_s);
+    wkDatabases_Form failed(RequestState::instance(), PickerEnv::request(), m_env->dialogsRef());
+    EXPECT_THROW(failed.Load(), AutomationError);
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
 }
 
 TEST_P(PickerWindowTest, NestedLevelsCascadeAndLevelThreeOpensNoFourth) {
@@ -155,7 +153,9 @@ protected:
     }
 };
 
-TEST_P(FramedWindowTest, AFittedHeightUsesTheFrameTheWindowReallyHas) {
+// A fitted height uses the frame the window really has; a long list ends at
+// the screen's bottom, frame included.
+TEST_P(FramedWindowTest, AFittedHeightUsesTheFrameTheWindowReallyHasAndEndsOnTheScreen) {
     // One row is not fitted: the default height stays.
     m_env->addEntry(u"ONE"_s, u"A"_s, u"Only"_s);
     PickerEnv::prepareRequest(u"ONE"_s);
@@ -183,13 +183,11 @@ TEST_P(FramedWindowTest, AFittedHeightUsesTheFrameTheWindowReallyHas) {
         EXPECT_NEAR(height, wanted + border, 15);
     EXPECT_EQ(form->tag(), QString());
     form->Unload();
-}
 
-TEST_P(FramedWindowTest, ALongListEndsAtTheScreensBottomFrameIncluded) {
     addRows(u"LONG"_s, 150);
     PickerEnv::prepareRequest(u"LONG"_s);
     PickerEnv::request().WindowTop = 600;
-    auto form = show(true);
+    form = show(true);
     EXPECT_NEAR(form->frameGeometry().bottom(), form->screen()->geometry().bottom(), 2);
     EXPECT_NEAR(outerHeight(*form), form->FormHeight(), 15);
     form->Unload();
@@ -217,7 +215,7 @@ TEST_P(FramedWindowTest, ColumnWidthsShowAsManyCharactersInTheGridFont) {
     PickerEnv::prepareRequest(u"CODES"_s, false, {}, u"Gp"_s, u"Description"_s, false, u"Letter File Name"_s);
     PickerEnv::request().ColumnWidths(2) = 40;
     auto form = show(true);
-    const QTableView* view = form->level(0).uddbs_SS->view();
+    const QTableView* view = WindowTest::view(form->level(0));
     EXPECT_EQ(QFontInfo(view->font()).family(), u"Liberation Sans"_s);
     const int cellMargins = 2 * (view->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, view) + 1);
     const int headerMargins = 2 * view->style()->pixelMetric(QStyle::PM_HeaderMargin, nullptr, view);
@@ -236,6 +234,85 @@ TEST_P(FramedWindowTest, ColumnWidthsShowAsManyCharactersInTheGridFont) {
     form->Unload();
 }
 
+// A caller's group code answered from the list without the window gets what
+// the loaded window's grid answers.
+class ListAnswerTest : public test::WindowTest {
+protected:
+    // The loaded window's grid searched for the first row of the group, "" when none.
+    QString windowAnswer(const QString& value) {
+        auto form = m_env->loadForm();
+        const IGridControl& grid = form->level(0).grid();
+        for (qint32 r = 1; r <= grid.MaxRows(); ++r)
+            if (grid.GetText(1, r).trimmed().toUpper() == value.trimmed().toUpper())
+                return grid.GetText(2, r);
+        return {};
+    }
+    // Each value answered both ways for the prepared request ("" where the window opens).
+    QStringList answers(const QStringList& values) {
+        QStringList fast, window;
+        for (const QString& value : values) {
+            const PickerRequest& request = PickerEnv::request();
+            fast << ListAnswer(LoadList(RequestState::instance(), request), request, value)
+                        .value_or(QString());
+            window << windowAnswer(value);
+        }
+        EXPECT_EQ(fast, window);
+        return fast;
+    }
+};
+
+TEST_P(ListAnswerTest, TheListAnswersAsTheLoadedWindowsGridDoes) {
+    // Duplicates ordered by the sort, not as stored; blanks and case; an empty
+    // description sorted first, so the window opens; a title line; another list.
+    addEntries(u"CRECARD"_s, {{u"A"_s, u"Zeta"_s},
+                              {u"a"_s, u"alpha"_s},
+                              {u" c "_s, u"  Gamma "_s},
+                              {u"D"_s, u"Delta"_s},
+                              {u"D"_s, {}},
+                              {u"T"_s, u"$-Title"_s}});
+    m_env->addEntry(u"ALERT"_s, u"B"_s, u"Not this list"_s);
+    PickerEnv::prepareRequest(u"CRECARD"_s);
+    EXPECT_EQ(answers({u" a "_s, u"C"_s, u"d"_s, u"t"_s, u"b"_s, {}}),
+              (QStringList{u"alpha"_s, u"Gamma"_s, {}, u"$-Title"_s, {}, {}}));
+
+    // A list showing its variables, with a current patient: "(?)" sorts before a letter.
+    qint32 patient = 0;
+    ASSERT_TRUE(
+        m_env->host().SaveRecord(1, u"paTable"_s, u"pID"_s, patient, {u"pLASNAM"_s}, {u"Doe"_s}, true));
+    m_env->host().SetCurrentPatientID(patient);
+    addEntries(u"PROC"_s,
+               {{u"*M"_s, u"$-Restorative"_s}, {u"P"_s, u"Crown on |T#"_s}, {u"P"_s, u"|ZZ first"_s}});
+    PickerEnv::prepareRequest(u"PROC"_s);
+    EXPECT_EQ(answers({u"p"_s}), QStringList{u"(?) first"_s});
+
+    // Office mode 7: another office's row of the group is not in the list.
+    m_env->host().setOfficeMode(7);
+    m_env->host().setOfficeID(2);
+    m_env->addEntry(u"CRECARD"_s, u"O"_s, u"Other office"_s);
+    PickerEnv::prepareRequest(u"CRECARD"_s);
+    EXPECT_EQ(answers({u"o"_s}), QStringList{u"Other office"_s});
+    m_env->host().setOfficeID(1);
+    m_env->addEntry(u"CRECARD"_s, u"O"_s, u"Own office"_s);
+    EXPECT_EQ(answers({u"o"_s}), QStringList{u"Own office"_s});
+
+    // Answered or not, the host is asked what loading the window asks, so a
+    // host that cannot give the frame's caption fails both requests alike.
+    auto host = openHost<test::FailingHost>();
+    host->setOfficeMode(7);
+    m_env->component().put_GIC(host);
+    QString tmp = u" O "_s;
+    float top = 0, left = 0;
+    EXPECT_EQ(m_env->component().UDDBS_Credit_Card(tmp, top, left), u"Own office"_s);
+    host->failService(test::FailingHost::Service::CaptionText, test::FailingHost::Failure::Automation);
+    for (const QString& value : {u" O "_s, u"X"_s}) {
+        tmp = value;
+        EXPECT_EQ(test::errorOf([&] { m_env->component().UDDBS_Credit_Card(tmp, top, left); }),
+                  ErrorCode::HostError)
+            << value.toStdString();
+    }
+}
+
+VV_ENGINES(Engines, ListAnswerTest, Engine::SQLite, Engine::PostgreSQL);
 VV_ENGINES(SQLite, FramedWindowTest, Engine::SQLite);
 
 VV_ENGINES(Engines, PickerWindowTest, Engine::SQLite, Engine::PostgreSQL);

@@ -42,7 +42,8 @@ TEST(SaveFailedMessageTest, TheDatabasesTroubleIsToldInTheOfficesWordsAndAHostsR
          u"again, ask whoever looks after the practice's database."_s},
         // Not the database's: the user can mend what the host names.
         {ErrorCode::HostError, u"the description of row 3 is longer than 255 characters"_s, true,
-         u"Your changes to the list were not saved: the description of row 3 is longer than 255 characters"_s},
+         u"Your changes to the list were not saved: the description of row 3 is longer than 255 "
+         u"characters"_s},
     };
     for (const auto& c : cases)
         EXPECT_EQ(SaveFailedMessage(AutomationError(c.code, c.message), c.nothingSaved), c.told)
@@ -51,10 +52,6 @@ TEST(SaveFailedMessageTest, TheDatabasesTroubleIsToldInTheOfficesWordsAndAHostsR
 
 class LockedListTest : public test::WindowTest {
 protected:
-    // The reference host again, waiting at most lockMs for any lock.
-    void waitAtMost(int lockMs) {
-        m_env->component().put_GIC(m_host = openHost(u"&lock_timeout=%1"_s.arg(lockMs)));
-    }
     // Another workstation's transaction, open until the test ends.
     QSqlDatabase otherWorkstation(const QString& statement) {
         QSqlDatabase other = m_env->db().openAnother(u"locker%1"_s.arg(++m_lockers));
@@ -63,14 +60,14 @@ protected:
         EXPECT_TRUE(q.exec(statement)) << q.lastError().text().toStdString();
         return other;
     }
-    std::shared_ptr<ReferenceHost> m_host;
     int m_lockers = 0;
 };
 
 TEST_P(LockedListTest, AListWaitsForAnotherWorkstationsLockOnceAndASaveItBlocksIsToldPlainly) {
     m_env->addEntry(u"CRECARD"_s, u"V"_s, u"Visa"_s);
     constexpr int kLockMs = 1500;
-    waitAtMost(kLockMs);
+    // The reference host again, waiting at most that long for any lock.
+    m_env->component().put_GIC(openHost(u"&lock_timeout=%1"_s.arg(kLockMs)));
     {
         QSqlDatabase other = otherWorkstation(u"LOCK TABLE UsrDefTable IN ACCESS EXCLUSIVE MODE"_s);
         PickerEnv::prepareRequest(u"CRECARD"_s);

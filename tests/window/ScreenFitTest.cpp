@@ -5,7 +5,7 @@
 
 #include <window/LevelFrame.h>
 
-#include <QScreen>
+#include <QSqlQuery>
 
 namespace {
 
@@ -55,7 +55,8 @@ QStringList misfits(const wkDatabases_Form& form) {
     return found;
 }
 
-// Where the host asks the window to open (twips; 7410 is 494 pixels down), how many entries each list has.
+// Where the host asks the window to open (twips; 7410 is 494 pixels down), how
+// many entries the outer list has (each nested one five fewer, one at least).
 struct Case {
     float top, left;
     int rows;
@@ -75,14 +76,15 @@ TEST_P(ScreenFitTest, EveryLevelOfANestedListFitsTheScreen) {
         << physical.width() << "x" << physical.height();
 
     const QString lists[] = {u"DENTAL"_s, u"PROCEDURES"_s, u"SURFACES"_s, u"SHADES"_s};
-    for (int i = 0; i < 4; ++i)
-        addRows(lists[i], 20 - 5 * i);
     for (const QString& list : lists)
         m_env->host().setCodeListKey(u"|"_s + list, list);
 
     const Case cases[] = {{0, 0, 20}, {7410, 0, 20}, {7410, 12000, 3}, {400, 400, 150}};
     for (const Case& c : cases) {
-        SCOPED_TRACE(u"top %1 left %2"_s.arg(c.top).arg(c.left).toStdString());
+        SCOPED_TRACE(u"top %1 left %2, %3 entries"_s.arg(c.top).arg(c.left).arg(c.rows).toStdString());
+        ASSERT_TRUE(QSqlQuery(m_env->host().GetConnection()).exec(u"DELETE FROM UsrDefTable"_s));
+        for (int i = 0; i < 4; ++i)
+            addRows(lists[i], std::max(1, c.rows - 5 * i));
         PickerEnv::prepareRequest(lists[0]);
         PickerEnv::request().WindowTop = c.top, PickerEnv::request().WindowLeft = c.left;
         auto form = show();

@@ -4,9 +4,6 @@
 #include "WindowTest.h"
 
 #include <QDir>
-#include <QFile>
-#include <QGuiApplication>
-#include <QScreen>
 #include <QTemporaryDir>
 
 #include <chrono>
@@ -33,7 +30,9 @@ protected:
     QTemporaryDir m_dir;
 };
 
-TEST_F(WindowSettingsFileTest, WritesOneLineOfFiveBlankedNumbersAndReadsAnySpacing) {
+// One line of five blanked numbers is written, read with any spacing; an
+// unusable or missing file gives nothing, and a failed write keeps the old file.
+TEST_F(WindowSettingsFileTest, OneLineOfFiveNumbersIsWrittenAndReadAndNothingElseIsRead) {
     ASSERT_TRUE(writeWindowSettings(path(), WindowSettings{4215, 3255, 4125, 1000, 3000}));
     EXPECT_EQ(raw(path()), kLine);
     // A window dragged past the screen's top left corner.
@@ -45,9 +44,6 @@ TEST_F(WindowSettingsFileTest, WritesOneLineOfFiveBlankedNumbersAndReadsAnySpaci
         EXPECT_EQ(readWindowSettings(path()), (WindowSettings{4300, 5000, 6000, 0, 0}))
             << bytes.toStdString();
     }
-}
-
-TEST_F(WindowSettingsFileTest, UnusableFilesGiveNothing) {
     // The two with NULs inside are taken whole, by length.
     for (const QByteArray& bytes : QList<QByteArray>{
              "", "\r\n", "hello, world", QByteArray("\x00\x01\x02\xff 4215", 9),
@@ -58,9 +54,6 @@ TEST_F(WindowSettingsFileTest, UnusableFilesGiveNothing) {
         writeRaw(bytes);
         EXPECT_FALSE(readWindowSettings(path()).has_value()) << bytes.left(60).toStdString();
     }
-}
-
-TEST_F(WindowSettingsFileTest, MissingFileGivesNothingAndAFailedWriteKeepsTheOldFile) {
     EXPECT_FALSE(readWindowSettings(path(u"NONE.STP"_s)).has_value());
     EXPECT_FALSE(
         writeWindowSettings(m_dir.filePath(u"no/such/folder/X.STP"_s), WindowSettings{4215, 1, 1, 1, 1}));
@@ -180,12 +173,12 @@ QRect placed(const wkDatabases_Form& form) {
                  grid::twipsToPixelsX(form.FormWidth()), grid::twipsToPixelsY(form.FormHeight()));
 }
 
-TEST_P(WindowPlacementTest, AnyCallersPositionOpensTheWindowOnTheScreen) {
+TEST_P(WindowPlacementTest, AnyCallersOrStoredPositionOpensTheWindowOnTheScreen) {
     addRows(u"PROC"_s, 3);
     constexpr float inf = std::numeric_limits<float>::infinity();
     const float positions[] = {2147483648.0f, 3.4e38f,       2147483520.0f, 1e9f, -1e9f, -2147483648.0f,
                                -3.4e38f,      std::nanf(""), inf,           -inf, 4e6f,  -4e6f};
-    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+    const QRect screen = QApplication::primaryScreen()->availableGeometry();
     for (const bool keep : {false, true}) {
         for (const float top : positions) {
             for (const float left : {top, 500.0f}) {
@@ -215,17 +208,14 @@ TEST_P(WindowPlacementTest, AnyCallersPositionOpensTheWindowOnTheScreen) {
             }
         }
     }
-}
 
-TEST_P(WindowPlacementTest, AStoredPositionOffEveryScreenOpensOnTheNearestEdge) {
+    // 32000 twips is past any offscreen screen's right and bottom edge: moved no
+    // further than it takes, up to the bottom edge, left where it was.
     PickerEnv::prepareRequest(u"PROC"_s, true);
-    // 32000 twips is past any offscreen screen's right and bottom edge.
     ASSERT_TRUE(writeWindowSettings(settingsPath(), WindowSettings{4215, 3000, 4000, 32000, 600}));
     auto form = m_env->loadForm();
-    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
     const QRect at = placed(*form);
     EXPECT_TRUE(screen.contains(at)) << text(at) << " on " << text(screen);
-    // Moved no further than it takes: down to the bottom edge, left where it was.
     EXPECT_NEAR(at.bottom(), screen.bottom(), 1);
     EXPECT_EQ(std::pair(form->FormLeft(), form->FormHeight()), std::pair(600, 3000));
 }

@@ -6,9 +6,15 @@
 #include <grid/Twips.h>
 #include <window/WindowSettings.h>
 
+#include <QApplication>
+#include <QMenu>
+#include <QScreen>
+#include <QTableView>
 #include <QTest>
 
 #include <utility>
+
+using namespace Qt::StringLiterals;
 
 // Both engines, or one: VV_ENGINES(Engines, Suite, Engine::SQLite, Engine::PostgreSQL).
 #define VV_ENGINES(prefix, suite, ...)                                                                       \
@@ -27,8 +33,14 @@ protected:
     }
     void addRows(const QString& list, int count) {
         for (int i = 1; i <= count; ++i)
-            m_env->addEntry(list, QStringLiteral("G"),
-                            QStringLiteral("Entry %1").arg(i, 3, 10, QLatin1Char('0')));
+            m_env->addEntry(list, u"G"_s, u"Entry %1"_s.arg(i, 3, 10, QLatin1Char('0')));
+    }
+    // outer's one entry (description) opens SURFACES at "|SF": a title line, Mesial, Occlusal.
+    void addSurfaces(const QString& outer, const QString& description) {
+        m_env->addEntry(outer, u"G"_s, description);
+        addEntries(u"SURFACES"_s,
+                   {{u"*"_s, u"$-Surfaces"_s}, {u"M"_s, u"Mesial"_s}, {u"O"_s, u"Occlusal"_s}});
+        m_env->host().setCodeListKey(u"|SF"_s, u"SURFACES"_s);
     }
     // The window for the prepared request, shown; with settle, until the frame
     // is known and every resize it caused has been seen (a window manager
@@ -41,6 +53,11 @@ protected:
         for (int settled = 0; settle && settled < 5; QTest::qWait(40))
             settled = form->frameGeometry() == std::exchange(last, form->frameGeometry()) ? settled + 1 : 0;
         return form;
+    }
+    // The window for a request prepared from the arguments, shown.
+    template <class... More> std::unique_ptr<wkDatabases_Form> open(const QString& list, More&&... more) {
+        PickerEnv::prepareRequest(list, std::forward<More>(more)...);
+        return show();
     }
     // Where the window is, in twips, as the caller sees it.
     static QRect place(const wkDatabases_Form& f) {
@@ -62,6 +79,7 @@ protected:
         return host.SaveRecord(1, QStringLiteral("UsrDefTable"), QStringLiteral("UsrDefInd"), key, {field},
                                {value}, true);
     }
+    static QTableView* view(const PickerLevel& lvl) { return lvl.uddbs_SS->view(); }
     // A mouse click: an access key before any press on a button does nothing.
     static void click(QPushButton* button) { QTest::mouseClick(button, Qt::LeftButton); }
     // A column's texts from row 1 down, joined with bars.
@@ -78,4 +96,3 @@ protected:
 using namespace viVavazuruv;
 using viVavazuruv::test::Engine;
 using viVavazuruv::test::PickerEnv;
-using namespace Qt::StringLiterals;
