@@ -297,6 +297,16 @@ int main(int argc, char** argv) {
             return 1;
         const qint64 cpuStart = cpuMicros();
         const auto start = Clock::now();
+        const auto thinkAWhile = [&] {
+            const auto left = seconds - (Clock::now() - start);
+            std::this_thread::sleep_for(std::min<std::chrono::duration<double>>(
+                std::chrono::duration<double>(pause(thinking)), left));
+        };
+        // People at their desks are already thinking when the run begins: a
+        // first pause like the others (the time to anyone's next request is
+        // the same whenever one looks), not every workstation at once on "go".
+        if (think > 0)
+            thinkAWhile();
         while (Clock::now() - start < seconds) {
             const char kind = station.nextKind();
             const Meter meter(station.host());
@@ -310,11 +320,8 @@ int main(int argc, char** argv) {
             const Timed timed = kind == kSave ? station.timedSave() : meter.taken();
             errors += !done;
             report << kind << ' ' << timed.micros << ' ' << timed.requests << ' ' << timed.cpuMicros << '\n';
-            if (think > 0) {
-                const auto left = seconds - (Clock::now() - start);
-                std::this_thread::sleep_for(std::min<std::chrono::duration<double>>(
-                    std::chrono::duration<double>(pause(thinking)), left));
-            }
+            if (think > 0)
+                thinkAWhile();
         }
         report << kEnd << ' ' << (cpuMicros() - cpuStart) << ' ' << station.conflicts() << ' ' << errors
                << '\n';

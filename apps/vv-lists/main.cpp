@@ -60,8 +60,8 @@ public:
     QString open() {
         if (m_toFile ? m_file.open(QIODevice::WriteOnly) : m_standard.open(stdout, QIODevice::WriteOnly))
             return {};
-        return u"cannot write %1: %2"_s.arg(m_toFile ? m_file.fileName() : u"standard output"_s,
-                                            m_toFile ? m_file.errorString() : m_standard.errorString());
+        return u"Writing to %1 failed: %2"_s.arg(m_toFile ? m_file.fileName() : u"standard output"_s,
+                                                 m_toFile ? m_file.errorString() : m_standard.errorString());
     }
     QIODevice& device() { return m_toFile ? static_cast<QIODevice&>(m_file) : m_standard; }
     // Standard output is flushed and checked too: a pipe or a disk that
@@ -75,7 +75,7 @@ public:
         const QString reason = writeFailure(device(), errno);
         if (m_toFile)
             m_file.cancelWriting();
-        return u"cannot write %1: %2"_s.arg(m_toFile ? m_file.fileName() : u"standard output"_s, reason);
+        return u"Writing to %1 failed: %2"_s.arg(m_toFile ? m_file.fileName() : u"standard output"_s, reason);
     }
     bool toFile() const { return m_toFile; }
     QString fileName() const { return m_file.fileName(); }
@@ -103,7 +103,7 @@ public:
         m_out.flush();
         if (m_out.status() == QTextStream::Ok && m_file.flush() && m_file.error() == QFileDevice::NoError)
             return status;
-        return fail(kFailed, u"cannot write standard output: %1"_s.arg(writeFailure(m_file, errno)));
+        return fail(kFailed, u"Writing to standard output failed: %1"_s.arg(writeFailure(m_file, errno)));
     }
 
 private:

@@ -11,6 +11,7 @@
 #include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <QTemporaryFile>
 #include <QVariant>
 
 #include <sqlite3.h>
@@ -51,14 +52,27 @@ void appendJsonString(QByteArray& out, const QString& text) {
 
 } // namespace
 
+// An entry holds about this many bytes of changes; a run that changes
+// more is recorded as several entries, one after another, so neither this
+// recorder, nor SQLite storing a row, nor the sealer reading it ever holds a
+// whole large run (a replace of a million rows is 112 MB of before-images).
+constexpr qsizetype kEntryBytes = 1 << 20;
+
 struct ChangeRecorder::Impl {
     bool recording = false;
     sqlite3* sqlite = nullptr;
     QSqlDatabase db;
-    // The entry as it grows: its columns, then the run's changes, [action,
-    // key, office, list, before] each, comma-separated; closed by finish().
+    // The entry as it grows: its columns (head), then the run's changes,
+    // [action, key, office, list, before] each, comma-separated; closed by
+    // finish(), or when it is full.
+    QByteArray head;
     QByteArray pack;
     qint64 changes = 0;
+    // Full entries wait here until the run commits: the hook sees rows in the
+    // middle of a statement, where nothing may be written to the database.
+    std::unique_ptr<QTemporaryFile> spill;
+    QList<qint64> spilled; // each full entry's size, in order
+    QString spillFault;
     QList<std::pair<QString, QString>> columns;
     int columnCount = 0;
     int officeColumn = -1, codeColumn = -1;
@@ -164,11 +178,68 @@ struct ChangeRecorder::Impl {
         pack += ']';
     }
 
+    // The entry closed and put aside, the next one begun. A range still open
+    // goes into the next entry, which keeps the changes in their order.
+    void putAside() {
+        pack += "]}";
+        if (spillFault.isEmpty()) {
+            if (!spill) {
+                spill = std::make_unique<QTemporaryFile>();
+                if (!spill->open())
+                    spillFault = spill->errorString();
+            }
+            if (spillFault.isEmpty() && spill->write(pack) != pack.size())
+                spillFault = spill->errorString();
+            spilled.append(pack.size());
+        }
+        pack = head;
+        changes = 0;
+    }
+
     static void hook(void* self, sqlite3*, int op, const char* database, const char* table,
                      sqlite3_int64 oldKey, sqlite3_int64 newKey) {
         if (qstrcmp(database, "main") != 0 || qstricmp(table, "UsrDefTable") != 0)
             return;
-        static_cast<Impl*>(self)->changed(op, oldKey, newKey);
+        auto* d = static_cast<Impl*>(self);
+        d->changed(op, oldKey, newKey);
+        if (d->pack.size() >= kEntryBytes)
+            d->putAside();
+    }
+
+    // Each entry put aside, then the one being built, as rows of the
+    // history; the reason when one cannot be written.
+    QString write(const QString& login, const QString& workstation) {
+        QSqlQuery q(db);
+        // The entry carries its own names, so nothing rewrites a row as long
+        // as the run (the session's trigger passes entries over).
+        q.prepare(u"INSERT INTO %1 (ChangedAt, LoginName, Workstation, Account, Action, RowAfter) VALUES (?, "
+                  u"?, ?, ?, '%2', ?)"_s.arg(kHistoryTable, kPackAction));
+        const QString at = historyNow();
+        const QString account = operatingSystemAccount();
+        const auto insert = [&](const QByteArray& entry) {
+            q.bindValue(0, at);
+            q.bindValue(1, login);
+            q.bindValue(2, workstation);
+            q.bindValue(3, account);
+            q.bindValue(4, entry);
+            return q.exec() ? QString() : q.lastError().text();
+        };
+        if (!spillFault.isEmpty())
+            return u"the changes could not be put aside (%1)"_s.arg(spillFault);
+        if (spill && !spill->seek(0))
+            return u"the changes put aside could not be read (%1)"_s.arg(spill->errorString());
+        for (const qint64 size : std::as_const(spilled)) {
+            const QByteArray entry = spill->read(size);
+            if (entry.size() != size)
+                return u"the changes put aside could not be read (%1)"_s.arg(spill->errorString());
+            if (QString fault = insert(entry); !fault.isEmpty())
+                return fault;
+        }
+        if (changes == 0)
+            return {};
+        // The bytes as they are, closed where they lie: nothing copies them.
+        pack += "]}";
+        return insert(pack);
     }
 
     void stop() noexcept {
@@ -179,9 +250,13 @@ struct ChangeRecorder::Impl {
         }
         recording = false;
         db = QSqlDatabase(); // the host's to close
+        head.clear();
         pack.clear();
         changes = 0;
         rangeFrom = rangeTo = 0;
+        spill.reset();
+        spilled.clear();
+        spillFault.clear();
     }
 };
 
@@ -215,13 +290,14 @@ bool ChangeRecorder::begin(const QSqlDatabase& db, bool postgres) {
     if (sqlite3_db_config(handle, SQLITE_DBCONFIG_ENABLE_TRIGGER, 0, &off) != SQLITE_OK || off != 0)
         return false;
     d->sqlite = handle;
-    d->pack = "{\"columns\":[";
+    d->head = "{\"columns\":[";
     for (int c = 0; c < d->columnCount; ++c) {
         if (c)
-            d->pack += ',';
-        appendJsonString(d->pack, d->columns.at(c).second);
+            d->head += ',';
+        appendJsonString(d->head, d->columns.at(c).second);
     }
-    d->pack += "],\"changes\":[";
+    d->head += "],\"changes\":[";
+    d->pack = d->head;
     sqlite3_preupdate_hook(handle, &Impl::hook, d.get());
     d->recording = true;
     return true;
@@ -240,28 +316,12 @@ void ChangeRecorder::finish(const QString& login, const QString& workstation) {
         return;
     if (d->sqlite) // the entry itself is no change of the list
         sqlite3_preupdate_hook(d->sqlite, nullptr, nullptr);
-    QSqlQuery q(d->db);
     d->closeRange();
-    if (d->changes > 0) {
-        // The entry carries its own names, so nothing rewrites a row as long
-        // as the run (the session's trigger passes entries over).
-        q.prepare(u"INSERT INTO %1 (ChangedAt, LoginName, Workstation, Account, Action, RowAfter) VALUES (?, "
-                  u"?, ?, ?, '%2', ?)"_s.arg(kHistoryTable, kPackAction));
-        q.addBindValue(historyNow());
-        q.addBindValue(login);
-        q.addBindValue(workstation);
-        q.addBindValue(operatingSystemAccount());
-        // The bytes as they are, closed where they lie: nothing copies them.
-        d->pack += "]}";
-        q.addBindValue(d->pack);
-        if (!q.exec()) {
-            const QString reason = q.lastError().text();
-            d->stop();
-            throw AutomationError(ErrorCode::DatabaseError,
-                                  u"Recording the saved rows in the list history failed: %1"_s.arg(reason));
-        }
-    }
+    const QString reason = d->write(login, workstation);
     d->stop();
+    if (!reason.isEmpty())
+        throw AutomationError(ErrorCode::DatabaseError,
+                              u"Recording the saved rows in the list history failed: %1"_s.arg(reason));
 }
 
 void ChangeRecorder::abandon() noexcept {

@@ -9,7 +9,8 @@
 #include <utility>
 
 // The changes a run of the host's own writes makes to UsrDefTable, recorded
-// by the host itself: one entry of the history for the whole run, written
+// by the host itself: one entry of the history for the whole run (a run of
+// more than a megabyte of changes takes several, one after another), written
 // inside the run's transaction just before it commits, where the triggers
 // would write a row a change (on SQLite a trigger alone costs more than a
 // fifth of an imported row). The sealer unpacks the entry into one change
@@ -35,8 +36,8 @@ public:
     bool recording() const;
     // UsrDefTable's columns as the history names them, read as the run began.
     const QList<std::pair<QString, QString>>& columns() const;
-    // Writes the run's changes as one entry, inside the run's transaction,
-    // and stops recording. Raises AutomationError, having written nothing.
+    // Writes the run's changes as its entries, inside the run's transaction,
+    // and stops recording. Raises AutomationError: the run must be rolled back.
     void finish(const QString& login, const QString& workstation);
     // The run was rolled back: forgets its changes and stops. Never raises.
     void abandon() noexcept;

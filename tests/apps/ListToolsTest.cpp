@@ -326,8 +326,8 @@ TEST_P(ListTools, TheProgramExitsWithTwoForUsageOneForFindingsAndRefusals) {
         {{u"export"_s, url}, u"Writing to standard output failed: the disk is full"_s},
         {{u"export"_s, url, u"--format"_s, u"xlsx"_s},
          u"Writing to standard output failed: the disk is full"_s},
-        {{u"verify"_s, url}, u"cannot write standard output: the disk is full"_s},
-        {{u"--help"_s}, u"cannot write standard output: the disk is full"_s},
+        {{u"verify"_s, url}, u"Writing to standard output failed: the disk is full"_s},
+        {{u"--help"_s}, u"Writing to standard output failed: the disk is full"_s},
     };
     for (const auto& [args, said] : full) {
         const auto [status, out, error] = run(args, u"/dev/full"_s);
