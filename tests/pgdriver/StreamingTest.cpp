@@ -3,7 +3,6 @@
 // transaction, the connection itself) finds it free without losing a row.
 #include "PgDriverSupport.h"
 
-#include <QSqlError>
 #include <QSqlResult>
 
 #include <libpq-fe.h>
@@ -13,14 +12,9 @@ Q_DECLARE_OPAQUE_POINTER(PGresult*)
 namespace viVavazuruv::pgdriver::test {
 namespace {
 
-using namespace Qt::StringLiterals;
-
 class Streaming : public PgDriverTest {
 protected:
-    void SetUp() override {
-        PgDriverTest::SetUp();
-        if (IsSkipped() || HasFatalFailure())
-            return;
+    void prepare() override {
         // Settings make a statement a pipeline of two: the streamed one is its second.
         driver()->setTransactionSettings({{u"statement_timeout"_s, u"60s"_s}});
     }

@@ -1,9 +1,12 @@
-// Values through parameters into the server's columns and back: each type,
-// NULLs, bytes the text format would mangle, numeric under both policies.
+// Placeholders rewritten for the server, and nothing else: not in quoted
+// text, comments, dollar quotes or casts; and no statement left behind. Values
+// through parameters into the server's columns and back: each type, NULLs,
+// bytes the text format would mangle, numeric under both policies.
 #include "PgDriverSupport.h"
 
+#include <pgdriver/Placeholders.h>
+
 #include <QDateTime>
-#include <QSqlError>
 #include <QSqlField>
 #include <QSqlRecord>
 #include <QSqlTableModel>
@@ -15,14 +18,83 @@
 namespace viVavazuruv::pgdriver::test {
 namespace {
 
-using namespace Qt::StringLiterals;
+TEST(Placeholders, OnlyThoseOutsideQuotesCommentsAndCastsAreRewrittenAndNamesShareANumber) {
+    const struct {
+        QString in, out;
+        int count;
+    } cases[] = {
+        {u"SELECT ?, ?"_s, u"SELECT $1, $2"_s, 2},
+        {u"SELECT 'it''s ?', ?"_s, u"SELECT 'it''s ?', $1"_s, 1},
+        {u"SELECT \"odd?\"\"name\" FROM t WHERE a = ?"_s, u"SELECT \"odd?\"\"name\" FROM t WHERE a = $1"_s,
+         1},
+        {u"SELECT E'\\' ?', ?"_s, u"SELECT E'\\' ?', $1"_s, 1},
+        {u"SELECT e'\\\\', ?"_s, u"SELECT e'\\\\', $1"_s, 1},
+        // A word ending in e is no E'' prefix: the backslash is plain.
+        {u"SELECT some'\\', ?"_s, u"SELECT some'\\', $1"_s, 1},
+        {u"SELECT $$ ? $$, $f$ it's ? $$ $f$, ?"_s, u"SELECT $$ ? $$, $f$ it's ? $$ $f$, $1"_s, 1},
+        {u"SELECT ? -- why?\n, ?"_s, u"SELECT $1 -- why?\n, $2"_s, 2},
+        {u"SELECT /* a /* nested ? */ still ? */ ?"_s, u"SELECT /* a /* nested ? */ still ? */ $1"_s, 1},
+        {u"SELECT ?::text, a[1:2] FROM t"_s, u"SELECT $1::text, a[1:2] FROM t"_s, 1},
+        {u"SELECT a$b, ? FROM t"_s, u"SELECT a$b, $1 FROM t"_s, 1},
+        {u"SELECT 'unterminated ?"_s, u"SELECT 'unterminated ?"_s, 0},
+    };
+    for (const auto& c : cases) {
+        const Placeholders p = Placeholders::rewrite(c.in);
+        EXPECT_EQ(p.text(), c.out) << c.in.toStdString();
+        EXPECT_EQ(p.count(), c.count) << c.in.toStdString();
+        EXPECT_FALSE(p.named());
+    }
+    // Names share one number, and quoted text is skipped.
+    const Placeholders p =
+        Placeholders::rewrite(u"SELECT :a, :b_2, ':a', $$:c$$, x::int, :a /* :d */ FROM t WHERE y = :b_2"_s);
+    EXPECT_EQ(p.text(), u"SELECT $1, $2, ':a', $$:c$$, x::int, $1 /* :d */ FROM t WHERE y = $2"_s);
+    EXPECT_EQ(p.count(), 2);
+    EXPECT_EQ(p.names(), (QStringList{u"a"_s, u"b_2"_s}));
+}
+
+using PreparedQuery = PgDriverTest;
+
+TEST_F(PreparedQuery, BindingsReachTheirPlaceholdersPlainTextRunsAsWrittenAndNothingIsLeftPrepared) {
+    QSqlQuery q = bound(u"SELECT ?::int + 1, '?' || ?, $$ :x ? $$ -- ?\n"_s, {41, u"!"_s});
+    ASSERT_TRUE(q.next());
+    EXPECT_EQ(QVariantList({q.value(0).toInt(), q.value(1), q.value(2)}),
+              QVariantList({42, u"?!"_s, u" :x ? "_s}));
+
+    // Qt turns :name into ? itself, inside dollar quotes and brackets too; the caller's text must win.
+    ASSERT_TRUE(q.prepare(u"SELECT :b || :a, $$:a$$, ARRAY[:n, :n + 1], ':b'"_s));
+    q.bindValue(u":a"_s, u"A"_s);
+    q.bindValue(u":b"_s, u"B"_s);
+    q.bindValue(u":n"_s, 7);
+    ASSERT_TRUE(q.exec()) << q.lastError().text().toStdString();
+    ASSERT_TRUE(q.next());
+    EXPECT_EQ(QStringList({q.value(0).toString(), q.value(1).toString(), q.value(2).toString(),
+                           q.value(3).toString()}),
+              QStringList({u"BA"_s, u":a"_s, u"{7,8}"_s, u":b"_s}));
+
+    // Bound again and run again, as callers do in loops.
+    q.bindValue(u":n"_s, 1);
+    ASSERT_TRUE(q.exec());
+    ASSERT_TRUE(q.next());
+    EXPECT_EQ(q.value(2).toString(), u"{1,2}"_s);
+
+    // A `?` in plain text is the server's own jsonb operator.
+    EXPECT_TRUE(scalar(u"SELECT '{\"k\":1}'::jsonb ? 'k'"_s).toBool());
+    EXPECT_EQ(scalar(u"SELECT ':x?'"_s).toString(), u":x?"_s);
+
+    // Prepared again and again: nothing is left prepared on the session.
+    for (int i = 0; i < 50; ++i) {
+        ASSERT_TRUE(q.prepare(u"SELECT ? + 1"_s));
+        q.addBindValue(i);
+        ASSERT_TRUE(q.exec());
+        ASSERT_TRUE(q.next());
+        ASSERT_EQ(q.value(0).toInt(), i + 1);
+    }
+    EXPECT_EQ(scalar(u"SELECT count(*) FROM pg_prepared_statements"_s).toLongLong(), 0);
+}
 
 class Values : public PgDriverTest {
 protected:
-    void SetUp() override {
-        PgDriverTest::SetUp();
-        if (IsSkipped() || HasFatalFailure())
-            return;
+    void prepare() override {
         run(u"CREATE TEMP TABLE v (b bool, i int4, s int2, l int8, d float8, f float4, n numeric, t text, "
             "y bytea, dt date, tm time, ts timestamp, tz timestamptz, o oid, j jsonb)"_s);
     }
@@ -85,14 +157,14 @@ TEST_F(Values, NullsComeBackAsNullsOfTheColumnType) {
     EXPECT_FALSE(q.isNull(2));
 }
 
-TEST_F(Values, FloatSpecialsAndNumericUnderEachPolicy) {
+TEST_F(Values, FloatSpecialsNumericUnderEachPolicyAndUntypedStringsTakeTheTypeTheServerInfers) {
     constexpr double infinity = std::numeric_limits<double>::infinity();
-    QSqlQuery q = bound(u"SELECT ?::float8, ?::float8, ?::float8, 'NaN'::numeric"_s,
+    QSqlQuery f = bound(u"SELECT ?::float8, ?::float8, ?::float8, 'NaN'::numeric"_s,
                         {std::numeric_limits<double>::quiet_NaN(), infinity, -infinity});
-    ASSERT_TRUE(q.next());
-    EXPECT_TRUE(std::isnan(q.value(0).toDouble()));
-    EXPECT_EQ(std::pair(q.value(1).toDouble(), q.value(2).toDouble()), std::pair(infinity, -infinity));
-    EXPECT_EQ(q.value(3).toString(), u"NaN"_s);
+    ASSERT_TRUE(f.next());
+    EXPECT_TRUE(std::isnan(f.value(0).toDouble()));
+    EXPECT_EQ(std::pair(f.value(1).toDouble(), f.value(2).toDouble()), std::pair(infinity, -infinity));
+    EXPECT_EQ(f.value(3).toString(), u"NaN"_s);
 
     const QString sql = u"SELECT 9007199254740993.75::numeric, -2.5::numeric"_s;
     QSqlQuery n(m_db);
@@ -110,9 +182,7 @@ TEST_F(Values, FloatSpecialsAndNumericUnderEachPolicy) {
     ASSERT_TRUE(n.exec(sql) && n.next());
     EXPECT_TRUE(n.value(0).isNull()); // beyond int
     EXPECT_EQ(n.value(1), QVariant(-2));
-}
 
-TEST_F(Values, UntypedStringsTakeTheTypeTheServerInfers) {
     // Inferred from the column: a string for an int and a date.
     bound(u"INSERT INTO v (i, dt) VALUES (?, ?)"_s, {u"17"_s, u"2020-05-06"_s});
     EXPECT_EQ(scalar(u"SELECT i FROM v WHERE dt = '2020-05-06'"_s), QVariant(17));
@@ -124,7 +194,18 @@ TEST_F(Values, UntypedStringsTakeTheTypeTheServerInfers) {
     EXPECT_EQ(q.value(1), QVariant(true));
 }
 
-TEST_F(Values, RowsScrollOrRunForwardAndCount) {
+// Qt's own models find a table's columns through the driver; rows scroll, or run forward, and count.
+TEST_F(Values, ATableModelReadsATableByItsNameAndRowsScrollOrRunForward) {
+    run(u"INSERT INTO v (i, t) VALUES (1, 'one'), (2, 'two')"_s);
+    QSqlTableModel model(nullptr, m_db);
+    model.setTable(u"v"_s);
+    model.setSort(model.fieldIndex(u"i"_s), Qt::DescendingOrder);
+    ASSERT_TRUE(model.select()) << model.lastError().text().toStdString();
+    EXPECT_EQ(model.rowCount(), 2);
+    EXPECT_EQ(model.record(0).value(u"t"_s), QVariant(u"two"_s));
+    EXPECT_EQ(model.record().field(u"l"_s).metaType(), QMetaType::fromType<qlonglong>());
+    EXPECT_TRUE(m_db.record(u"no_such_table"_s).isEmpty());
+
     QSqlQuery q(m_db);
     ASSERT_TRUE(q.exec(u"SELECT g FROM generate_series(1, 5) g"_s));
     EXPECT_EQ(q.size(), 5);
@@ -142,19 +223,6 @@ TEST_F(Values, RowsScrollOrRunForwardAndCount) {
     ASSERT_TRUE(q.next() && q.next());
     EXPECT_EQ(q.value(0), QVariant(4));
     EXPECT_FALSE(q.next());
-}
-
-// Qt's own models find a table's columns through the driver.
-TEST_F(Values, ATableModelReadsATableByItsName) {
-    run(u"INSERT INTO v (i, t) VALUES (1, 'one'), (2, 'two')"_s);
-    QSqlTableModel model(nullptr, m_db);
-    model.setTable(u"v"_s);
-    model.setSort(model.fieldIndex(u"i"_s), Qt::DescendingOrder);
-    ASSERT_TRUE(model.select()) << model.lastError().text().toStdString();
-    EXPECT_EQ(model.rowCount(), 2);
-    EXPECT_EQ(model.record(0).value(u"t"_s), QVariant(u"two"_s));
-    EXPECT_EQ(model.record().field(u"l"_s).metaType(), QMetaType::fromType<qlonglong>());
-    EXPECT_TRUE(m_db.record(u"no_such_table"_s).isEmpty());
 }
 
 } // namespace

@@ -1,8 +1,13 @@
 // The host's text services at their boundaries, without a database: the same
-// functions ReferenceHost forwards to (RefhostHost drives them through the host).
-#include "RefhostSupport.h"
+// functions ReferenceHost forwards to (ReferenceHostTest drives them through the
+// host); and TranslateSql's dialect rewrite row by row, whose statements run on
+// both engines in ReferenceHostTest (offices, hostile text and list codes).
+#include <support/QtPrinting.h>
 
+#include <refhost/SqlTranslate.h>
 #include <refhost/TextRules.h>
+
+#include <gtest/gtest.h>
 
 #include <random>
 
@@ -12,7 +17,7 @@ using namespace viVavazuruv::refhost;
 
 namespace {
 
-TEST(RefhostText, PiecesAtTheirBoundaries) {
+TEST(RefhostText, PiecesAndReplacementsAtTheirBoundaries) {
     EXPECT_EQ(QStringList({fieldAt(u"a|b|c"_s, u"|"_s, 3), fieldAt(u"a|b|c"_s, u"|"_s, 4),
                            fieldAt(u"a|b|c"_s, u"|"_s, 0), fieldAt(u"a<>b<>c"_s, u"<>"_s, 2),
                            fieldAt(u"a|b"_s, {}, 1), fieldAt(u"a|b"_s, {}, 2)}),
@@ -26,9 +31,8 @@ TEST(RefhostText, PiecesAtTheirBoundaries) {
     const QStringList pieces = splitPieces(numbers.join(u'|'), u"|"_s);
     // A hundred pieces: nothing past the 99th separator is lost.
     EXPECT_EQ(pieces.mid(99), QStringList(numbers.mid(99).join(u'|'))) << pieces.size();
-}
 
-TEST(RefhostText, ReplaceVariableCountsAndStarts) {
+    // Replacing a variable: its counts and starts.
     const QString twice = u"|PN and |PN"_s;
     for (const auto& [count, start, expected] :
          {std::tuple{1, 1, u"Ann and |PN"_s}, std::tuple{0, 2, u"|PN and Ann"_s},
@@ -46,25 +50,21 @@ struct Texts {
     QString alphabet;
 
     int pick(int n) { return std::uniform_int_distribution(0, n - 1)(random); }
+    QChar letter() { return alphabet.at(pick(int(alphabet.size()))); }
     QString make() {
         QString text;
         for (int n = pick(13); n > 0; --n)
-            text += alphabet.at(pick(int(alphabet.size())));
+            text += letter();
         return text;
     }
     void change(QString& text) {
-        switch (pick(8)) {
-        case 0:
-            if (!text.isEmpty())
-                text[pick(int(text.size()))] = alphabet.at(pick(int(alphabet.size())));
-            break;
-        case 1:
+        const int what = pick(8);
+        if (what == 0 && !text.isEmpty())
+            text[pick(int(text.size()))] = letter();
+        else if (what == 1)
             text = make();
-            break;
-        case 2:
+        else if (what == 2)
             text += alphabet.at(0);
-            break;
-        }
     }
 };
 
@@ -169,6 +169,64 @@ TEST(RefhostText, LayoutFileNamesStayInTheirFolderAndDistinct) {
     EXPECT_NE(layoutFileNameFor(u"A.B"_s, {}).section(u'.', 0, 0),
               layoutFileNameFor(u"A.C"_s, {}).section(u'.', 0, 0));
     EXPECT_NE(layoutFileNameFor(QString(500, u'x'), {}), layoutFileNameFor(QString(501, u'x'), {}));
+}
+
+QString translated(const QString& statement, bool postgres = false) {
+    return refhost::translateStatement(statement,
+                                       postgres ? refhost::Dialect::PostgreSQL : refhost::Dialect::SQLite);
+}
+
+TEST(RefhostTranslate, RewritesTheDialectOnlyOutsideQuotesAndComments) {
+    for (const auto& [input, expected] :
+         {std::pair{u"dElEtE\t*\nfRoM t where a=1"_s, u"dElEtE\tfRoM t where a=1"_s},
+          std::pair{u"DELETE*FROM t"_s, u"DELETE FROM t"_s},
+          std::pair{u"Delete t.* from t where a=1"_s, u"Delete from t where a=1"_s},
+          std::pair{u"DELETE /* why */ * FROM t"_s, u"DELETE /* why */ FROM t"_s},
+          std::pair{u"Delete * from t -- Delete * from u"_s, u"Delete from t -- Delete * from u"_s},
+          std::pair{u"select [Field Name], [pID] from [paTable]"_s,
+                    u"select \"Field Name\", pID from paTable"_s},
+          std::pair{u"select [a\"b] from t"_s, u"select \"a\"\"b\" from t"_s},
+          std::pair{u"select * from t where flag = True and other=false"_s,
+                    u"select * from t where flag = -1 and other=0"_s}})
+        for (const bool postgres : {false, true})
+            EXPECT_EQ(translated(input, postgres), expected);
+
+    for (const QString& same :
+         {u"DELETE * , x FROM t"_s, // not the dialect's form: left for the engine to judge
+          u"update t set a = 'It''s -- not ; a comment' where b = 'Delete * from t'"_s,
+          u"select \"Delete * from\" from t"_s, u"select 'a\\' from t where b = 'Delete * from t'"_s,
+          u"select '[x]', 'True' from t"_s, u"select t.True, True() from t"_s,
+          u"select 'unterminated Delete * from t"_s,
+          u"update UsrDefTable set UsrDefCod = 'a' where usrdefInd = 1"_s, // not a condition
+          u"select * from t where UsrDefCod = 'a' || 'b'"_s, u"select * from t where UsrDefCod = 'a"_s})
+        for (const bool postgres : {false, true})
+            EXPECT_EQ(translated(same, postgres), same);
+}
+
+// List codes in conditions: on PostgreSQL through the index expression.
+TEST(RefhostTranslate, ComparesListCodesIgnoringTheCaseOfAToZAndDropsTheRowLockOnlyOnSQLite) {
+    const QString plain = u"select * from t where UsrDefCod = 'Do''cs' and (OfficeID=1)"_s;
+    EXPECT_EQ(translated(plain), plain); // SQLite's column ignores the case of A-Z itself
+    EXPECT_EQ(translated(plain, true),
+              u"select * from t where lower(UsrDefCod COLLATE \"C\") = 'do''cs' and (OfficeID=1)"_s);
+    const QString qualified = u"delete from t where (t.usrdefcod='ÄB')"_s;
+    EXPECT_EQ(translated(qualified), qualified);
+    EXPECT_EQ(translated(qualified, true), u"delete from t where (lower(t.usrdefcod COLLATE \"C\")='Äb')"_s);
+    const QString twoSpellings = u"select * from t where UsrDefCod = 'straße'"_s;
+    EXPECT_EQ(translated(twoSpellings), u"select * from t where UsrDefCod IN ('straße', 'STRASSE')"_s);
+    EXPECT_EQ(translated(twoSpellings, true),
+              u"select * from t where lower(UsrDefCod COLLATE \"C\") IN ('straße', 'strasse')"_s);
+
+    // A read that locks its rows for the run of saves: SQLite's run holds the
+    // whole database already; only a trailing lock clause goes.
+    for (const auto& [input, sqlite] :
+         {std::pair{u"select * from t where a=1 for update"_s, u"select * from t where a=1"_s},
+          std::pair{u"select * from t FOR\n UPDATE;"_s, u"select * from t;"_s},
+          std::pair{u"select 'for update' from t"_s, u"select 'for update' from t"_s},
+          std::pair{u"select * from t -- for update"_s, u"select * from t -- for update"_s}}) {
+        EXPECT_EQ(translated(input), sqlite);
+        EXPECT_EQ(translated(input, true), input);
+    }
 }
 
 } // namespace
