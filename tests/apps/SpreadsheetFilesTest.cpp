@@ -227,7 +227,8 @@ TEST(Workbooks, ASpreadsheetsOwnWorkbookReadsAsItsTextSheetBySheet) {
     writeZip(ods, {{"mimetype", "application/vnd.oasis.opendocument.spreadsheet"}});
     for (const auto& [file, named] :
          {std::pair(ods, u"is an OpenDocument spreadsheet"_s), {xls, u"is an Excel 97-2003 workbook"_s}}) {
-        const QString fault = faultOf([&] { openRecordSource(file); });
+        const QString path = file; // clang 14 does not capture a structured binding
+        const QString fault = faultOf([&] { openRecordSource(path); });
         EXPECT_TRUE(fault.startsWith(file + u' ' + named)) << fault.toStdString();
     }
 }
