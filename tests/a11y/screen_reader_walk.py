@@ -131,6 +131,8 @@ def tab_to(name, limit=120):
         if heard and heard.name == name:
             return
     check(False, "Tab never reached %r" % name, focus_of(events))
+    # Every step after it would wait for a window that never opens.
+    sys.exit("screen_reader_walk (%s): stopped where Tab lost its way" % LANGUAGE)
 
 
 def down_until(text, limit=40):
