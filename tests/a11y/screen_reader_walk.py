@@ -7,8 +7,10 @@ checks what the screen reader is told: what took the focus (a grid's cell:
 the row it reads, its description, checked or not), the ticks, the
 announcements. Exit status 0 when every step was heard as expected.
 
-Usage: screen_reader_walk.py LANGUAGE TS_FOLDER   (LANGUAGE en or de)
+Usage: screen_reader_walk.py LANGUAGE TS_FOLDER DESK_LOG DESK_COMMAND...
+(LANGUAGE en or de; the desk is started once the walk listens)
 """
+import atexit
 import subprocess
 import sys
 import time
@@ -17,7 +19,7 @@ import xml.etree.ElementTree as ElementTree
 import pyatspi
 from gi.repository import GLib
 
-LANGUAGE, TS_FOLDER = sys.argv[1], sys.argv[2]
+LANGUAGE, TS_FOLDER, DESK_LOG, DESK_COMMAND = sys.argv[1], sys.argv[2], sys.argv[3], sys.argv[4:]
 TRANSLATIONS = {} if LANGUAGE == "en" else {
     m.findtext("source"): m.findtext("translation")
     for m in ElementTree.parse("%s/viVavazuruv_%s.ts" % (TS_FOLDER, LANGUAGE)).iter("message")}
@@ -130,7 +132,9 @@ def tab_to(name, limit=120):
         heard = focus_of(press("Tab"))
         if heard and heard.name == name:
             return
-    check(False, "Tab never reached %r" % name, focus_of(events))
+    active = subprocess.run(["xdotool", "getactivewindow", "getwindowname"], capture_output=True, text=True)
+    check(False, "Tab never reached %r (%d events heard in all; active window %r)"
+          % (name, len(events), active.stdout.strip() or active.stderr.strip()), focus_of(events))
     # Every step after it would wait for a window that never opens.
     sys.exit("screen_reader_walk (%s): stopped where Tab lost its way" % LANGUAGE)
 
@@ -245,13 +249,43 @@ def edit_list():
           and "Test card" in answer.reads(), "the answer is read on the desk", answer)
 
 
+def desk():
+    """The desk's application on the bus, once there."""
+    for app in pyatspi.Registry.getDesktop(0):
+        if app is not None and app.name == "vv-demo-host":
+            return app
+    return None
+
+
+def desk_active(app):
+    try:
+        return any(window.getState().contains(pyatspi.STATE_ACTIVE) for window in app)
+    except Exception:  # a window went while it was asked
+        return False
+
+
 def main():
+    with open(DESK_LOG, "w") as log:
+        desk_process = subprocess.Popen(DESK_COMMAND, stdout=log, stderr=subprocess.STDOUT)
+    atexit.register(desk_process.kill)
     for _ in range(100):
-        if any(app is not None and app.name == "vv-demo-host" for app in pyatspi.Registry.getDesktop(0)):
+        app = desk()
+        if app is not None:
             break
         time.sleep(0.2)
     else:
         sys.exit("screen_reader_walk: the demo desk never showed on the AT-SPI bus")
+    # Keys go to the active window: on a slow machine the window manager may
+    # not have activated the desk yet when it shows on the bus.
+    for attempt in range(50):
+        settle(quiet=0.2, longest=1.0)
+        if desk_active(app):
+            break
+        if attempt % 10 == 9:
+            subprocess.run(["xdotool", "search", "--onlyvisible", "--class", "vv-demo-host", "windowactivate"],
+                           check=False)
+    else:
+        sys.exit("screen_reader_walk: the demo desk never became the active window")
     settle(quiet=1.0)
     chart_note()
     edit_list()
