@@ -53,11 +53,10 @@ TEST_F(AnswerBoxTest, GrowsWithItsLinesWrappedUpToACapThenScrolls) {
     const auto [five, fiveScroll] = show(u"line\n"_s.repeated(4) + u"line"_s);
     const auto [wrapped, wrappedScrolls] = show(u"composite "_s.repeated(40).trimmed()); // one line, 400 wide
     const auto [many, manyScroll] = show(u"line\n"_s.repeated(40));
-    EXPECT_LT(empty, five);
-    EXPECT_LT(five, many);
-    EXPECT_GT(wrapped, empty);
-    EXPECT_FALSE(emptyScrolls || fiveScroll || wrappedScrolls);
-    EXPECT_TRUE(manyScroll);
+    EXPECT_TRUE(empty < five && five < many && empty < wrapped)
+        << empty << ' ' << five << ' ' << wrapped << ' ' << many;
+    EXPECT_EQ(std::tuple(emptyScrolls, fiveScroll, wrappedScrolls, manyScroll),
+              std::tuple(false, false, false, true));
     EXPECT_EQ(show(u"line\n"_s.repeated(400)).first, many); // the cap
     EXPECT_EQ(box.horizontalScrollBar()->maximum(), 0);
 }

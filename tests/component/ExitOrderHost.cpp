@@ -11,15 +11,12 @@
 //     DATABASE sqlite (default), postgresql (the test server named by
 //              VIVAVAZURUV_TEST_PG_URL; exits 77, "skipped", without one unless
 //              CI=true) or a postgresql:// address
-//   vv_exit_order_host --repeat N MODE [DATABASE]
-//     runs the program N times in MODE and exits 0 only when every run exited
-//     normally with 0 (a crash at exit shows in about one run in four).
+// A crash at exit shows in about one run in four: the tests run it many times.
 #include <viVavazuruv/AutomationError.h>
 #include <viVavazuruv/ReferenceHost.h>
 #include <viVavazuruv/wkDatabases.h>
 
 #include <QCoreApplication>
-#include <QProcess>
 #include <QSqlQuery>
 #include <QTemporaryDir>
 
@@ -55,27 +52,6 @@ void use(ReferenceHost& host) {
 
 std::shared_ptr<ReferenceHost> g_host; // global-static mode
 
-// Runs this program times times; 77 (skipped) as soon as a run says so.
-int repeat(int times, const QStringList& arguments) {
-    for (int run = 1; run <= times; ++run) {
-        QProcess child;
-        child.setProcessChannelMode(QProcess::ForwardedChannels);
-        child.start(QCoreApplication::applicationFilePath(), arguments);
-        const bool finished = child.waitForFinished(60000);
-        if (finished && child.exitStatus() == QProcess::NormalExit && child.exitCode() == 77)
-            return 77;
-        if (!finished || child.exitStatus() != QProcess::NormalExit || child.exitCode() != 0) {
-            const char* how = !finished                                    ? "unfinished"
-                              : child.exitStatus() == QProcess::NormalExit ? "normally"
-                                                                           : "by a signal";
-            std::fprintf(stderr, "exit-order host: run %d of %s ended %s (code %d)\n", run,
-                         qPrintable(arguments.join(u' ')), how, child.exitCode());
-            return 1;
-        }
-    }
-    return 0;
-}
-
 } // namespace
 
 int main(int argc, char** argv) {
@@ -84,8 +60,6 @@ int main(int argc, char** argv) {
         viVavazuruv::wkDatabases::SetDialogs(nullptr);
     QCoreApplication app(argc, argv);
     const QStringList args = app.arguments().mid(1);
-    if (args.value(0) == u"--repeat"_s && args.size() > 2)
-        return repeat(args[1].toInt(), args.mid(2));
     const QString mode = args.value(0, u"component"_s);
     QString database = args.value(1, u"sqlite"_s);
     if (database == u"postgresql"_s) {

@@ -2,7 +2,6 @@
 #include <QDialog>
 #include <QFontMetricsF>
 #include <QHeaderView>
-#include <QPointer>
 #include <QScrollBar>
 #include <QTableView>
 #include <QTest>
@@ -162,49 +161,23 @@ TEST_F(GridControlTest, TheCursorIsAPlaceThatSortsAndReloadsLeaveWhereItStood) {
     m_grid->setMaxRows(0);
     m_grid->setMaxRows(2); // a shorter list: its last row
     EXPECT_EQ(m_grid->ActiveRow(), 2);
-    m_grid->setRow(2);
-    m_grid->setAction(GridAction::DeleteRow); // ClearRange then keeps the header
-    m_grid->ClearRange(-1, -1, -1, -1, true);
-    EXPECT_EQ(std::tuple(m_grid->GetText(1, 1), m_grid->GetText(2, 0)), std::tuple(QString(), u"H2"_s));
     EXPECT_TRUE(takeEvents().isEmpty());
 }
 
-TEST_F(GridControlTest, SpaceTicksRowsIndependentlyOfTheCursorInMultipleSelection) {
+TEST_F(GridControlTest, AClickTicksARowAndASecondUnticksItInMultipleSelection) {
     setUpCells(3, 12, 4);
     click(3, 9);
+    click(3, 11);
     click(3, 9); // again: unticks
-    EXPECT_EQ(m_grid->ActiveRow(), 9) << "the cursor goes where the user clicked, ticked or not";
-    view()->setFocus();
-    activate(1, 11);
-    for (Qt::Key key : {Qt::Key_Space, Qt::Key_Up, Qt::Key_Space, Qt::Key_Space, Qt::Key_Up, Qt::Key_Space})
-        QTest::keyClick(view(), key);
-    QList<qint32> ticked;
-    for (qint32 r = m_grid->NextSelectedRow(0); r != -1; r = m_grid->NextSelectedRow(r))
-        ticked.append(r);
-    EXPECT_EQ(ticked, (QList<qint32>{9, 11}));
-    m_grid->setOperationMode(GridMode::SingleSelect);
-    m_grid->setRow(2);
-    m_grid->setRowSelected(true);
-    const qint32 selected = m_grid->SelectedCount();
-    m_grid->setRowSelected(false);
-    // Single selection: the selected row is the cursor row.
-    EXPECT_EQ(std::tuple(m_grid->ActiveRow(), selected, m_grid->SelectedCount()), std::tuple(2, 1, 0));
+    // The cursor goes where the user clicked, ticked or not.
+    EXPECT_EQ(std::tuple(m_grid->ActiveRow(), m_grid->NextSelectedRow(0), m_grid->NextSelectedRow(11)),
+              std::tuple(9, 11, -1));
 }
 
-// A hidden column keeps its width, a hidden grid stays hidden in a new
-// container, and a cell too narrow for its text shows it as its tool-tip.
-TEST_F(GridControlTest, HiddenColumnsAndGridsKeepTheirPlaceAndNarrowCellsShowTheirText) {
+// A hidden grid stays hidden in a new container, and a cell too narrow for
+// its text shows it as its tool-tip.
+TEST_F(GridControlTest, HiddenGridsKeepTheirPlaceAndNarrowCellsShowTheirText) {
     setUpCells(3, 3);
-    m_grid->setColWidth(2, 12.5);
-    const int width = view()->horizontalHeader()->sectionSize(1);
-    m_grid->setCol(2);
-    m_grid->setColHidden(true);
-    EXPECT_GT(m_grid->ColWidth(3), 0.0) << "an unset width reads as the default";
-    m_grid->setColHidden(false);
-    EXPECT_EQ(view()->horizontalHeader()->sectionSize(1), width) << "a shown column keeps its width";
-    m_grid->setColWidth(0, 5);
-    EXPECT_TRUE(view()->verticalHeader()->isVisible()) << "row numbers when asked for";
-
     QWidget other(m_window.get());
     other.show();
     const QRect place = m_grid->geometry();
@@ -235,7 +208,6 @@ TEST_F(GridControlTest, HeadersShowTheListsColoursOnceGivenAndMakeRoomForTheirLi
     const QRgb plainTop = columns->grab().toImage().pixel(2, 2);
     m_grid->setShadowColor(0x000080);
     m_grid->setShadowText(0xFFFFE8);
-    m_grid->setColWidth(0, 3); // row numbers shown after the colours were given
     QCoreApplication::processEvents();
     EXPECT_NE(plainTop, qRgb(0, 0, 0x80));
     EXPECT_EQ(columns->height(), plainHeight + 1);
@@ -247,7 +219,6 @@ TEST_F(GridControlTest, HeadersShowTheListsColoursOnceGivenAndMakeRoomForTheirLi
             textPixels += caption.pixelColor(x, y).red() > 0x80;
     EXPECT_EQ(std::tuple(caption.pixel(2, 2), caption.pixel(right, 2), textPixels > 5),
               std::tuple(qRgb(0, 0, 0x80), QColor(0x000080).darker(130).rgb(), true));
-    EXPECT_EQ(view()->verticalHeader()->grab().toImage().pixel(1, 1), qRgb(0, 0, 0x80));
 }
 
 // A chosen or ticked row must stay readable: its text 4.5:1 on the colour
@@ -278,32 +249,20 @@ TEST_F(GridControlTest, MouseKeysAndScrollingRaiseTheirEventsWithWindowsCodesBef
     EXPECT_EQ(takeEvents(),
               (QStringList{u"CellClick 2 5"_s, u"MouseUp 1 0"_s, u"RightClick 1 3 4"_s, u"MouseUp 2 3"_s}));
 
+    // A key's code and its modifiers' bits: EditingTest's typing to find (and KeyCodesTest below).
     activate(2, 20);
     view()->setFocus();
-    const std::tuple<Qt::Key, Qt::KeyboardModifiers, const char*> cases[] = {
-        {Qt::Key_B, Qt::ControlModifier | Qt::AltModifier, "KeyDown 66 6"},
-        {Qt::Key_F12, Qt::ShiftModifier, "KeyDown 123 1"},
-    };
-    for (const auto& [key, modifiers, expected] : cases) {
-        QTest::keyClick(view(), key, modifiers);
-        // Modifier keys go down first and report themselves (16 Shift, 17 Ctrl, 18 Alt).
-        const QStringList log = takeEvents();
-        EXPECT_EQ(log.value(log.size() - 1), QString::fromLatin1(expected));
-    }
     QTest::keyClick(view(), Qt::Key_Adiaeresis);
     EXPECT_TRUE(takeEvents().isEmpty()) << "a key without a Windows code raises nothing";
 
     activate(1, 5);
     qint32 rowAtKeyDown = -1;
-    m_sink.onKeyDown = [&](qint16& keyCode, qint16&) {
+    m_sink.onKeyDown = [&](qint16&, qint16&) {
         rowAtKeyDown = m_grid->ActiveRow();
-        keyCode = keyCode == 38 ? qint16(0) : keyCode; // Up is swallowed
     };
     QTest::keyClick(view(), Qt::Key_Down);
-    // An untouched key is handled as usual, after the handler saw the old row.
+    // The key is handled after the handler saw the old row.
     EXPECT_EQ(std::tuple(rowAtKeyDown, m_grid->ActiveRow()), std::tuple(5, 6));
-    QTest::keyClick(view(), Qt::Key_Up);
-    EXPECT_EQ(m_grid->ActiveRow(), 6);
 
     activate(1, 1);
     takeEvents();
@@ -333,38 +292,6 @@ TEST_F(GridControlTest, MouseKeysAndScrollingRaiseTheirEventsWithWindowsCodesBef
     // A disabled grid takes no more input.
     EXPECT_EQ((std::tuple{takeEvents(), m_grid->ActiveRow()}),
               std::tuple(QStringList{u"CellClick 1 3"_s}, 3));
-}
-
-// Handlers may delete the grid from a click, a key or an edit that closes.
-TEST_F(GridControlTest, AHandlerMayDestroyTheGrid) {
-    const auto destroyOn = [this](const char* event, const std::function<void()>& act) {
-        SCOPED_TRACE(event);
-        if (!m_grid) {
-            m_grid = new GridControl(m_window.get());
-            m_grid->setEventSink(&m_sink);
-            m_grid->show();
-        }
-        setUpCells(2, 5, 0);
-        view()->setFocus();
-        QPointer<GridControl> grid(m_grid);
-        m_sink.onEvent = [&](const QString& line) {
-            if (line.startsWith(QLatin1String(event)))
-                delete grid.data();
-        };
-        act();
-        takeEvents();
-        EXPECT_TRUE(grid.isNull());
-        m_grid = nullptr;
-        m_sink.onEvent = nullptr;
-    };
-    destroyOn("CellClick",
-              [this] { QTest::mousePress(view()->viewport(), Qt::LeftButton, {}, centre(1, 2)); });
-    destroyOn("KeyDown", [this] { QTest::keyPress(view(), Qt::Key_Down); });
-    destroyOn("EditModeChange 1 1 0", [this] {
-        activate(1, 1);
-        QTest::keyClick(view(), Qt::Key_F2);
-        QTest::keyClick(view()->indexWidget(cell(1, 1)), Qt::Key_Return);
-    });
 }
 
 // A width read back from the pixels it was given is the width set (within the

@@ -8,7 +8,6 @@
 #include <tuple>
 
 using viVavazuruv::grid::GridModel;
-using viVavazuruv::grid::GridSortKey;
 using namespace Qt::StringLiterals;
 
 namespace {
@@ -62,39 +61,32 @@ TEST_F(GridModelTest, ResizingDeletingAndClearingKeepWhatBelongsToTheirRows) {
     fill({u"a1,b1,c1"_s, u"a2,b2,c2"_s, u"a3,b3,c3"_s});
     m_model.setText(3, 0, u"C"_s);
     m_model.setTicked(3, true);
-    m_model.setBold(3, 3, true);
     m_model.setMaxRows(2);
     m_model.setMaxCols(2);
     EXPECT_EQ(m_model.tickedCount(), 0);
     m_model.setMaxRows(5);
     m_model.setMaxCols(4);
-    // A column dropped and added again starts empty; a font setting must not outlive its cell.
-    EXPECT_EQ(std::tuple(column(1), column(3), m_model.bold(3, 3)),
-              std::tuple(u"a1,a2,,,"_s, u",,,,"_s, false));
+    // A column dropped and added again starts empty.
+    EXPECT_EQ(std::tuple(column(1), column(3)), std::tuple(u"a1,a2,,,"_s, u",,,,"_s));
 
     fill({u"r1,x"_s, u"r2,x"_s, u"r3,x"_s, u"r4,x"_s});
     m_model.setText(2, 0, u"H"_s);
-    for (qint32 row : {2, 4, 4}) // 4 again: no change
-        m_model.setTicked(row, true);
-    m_model.setBold(1, 4, true);
-    m_model.setPointSize(-1, 3, 20.0);
+    m_model.setTicked(4, true);
     m_model.setTickBrushes(QBrush(Qt::blue), QBrush(Qt::white));
-    EXPECT_EQ(m_model.data(m_model.index(1, 0), Qt::BackgroundRole).value<QBrush>().color(),
+    EXPECT_EQ(m_model.data(m_model.index(3, 0), Qt::BackgroundRole).value<QBrush>().color(),
               QColor(Qt::blue));
     ASSERT_TRUE(m_model.deleteRow(2));
-    // The tick, the cell font and the row font all moved with their rows.
-    EXPECT_EQ((std::tuple{column(1), m_model.tickedCount(), m_model.isTicked(3), m_model.bold(1, 3),
-                          m_model.pointSize(2, 2), m_model.deleteRow(4), m_model.dataRowCount()}),
-              std::tuple(u"r1,r3,r4"_s, 1, true, true, 20.0, false, 3));
+    EXPECT_EQ((std::tuple{column(1), m_model.deleteRow(4), m_model.dataRowCount()}),
+              std::tuple(u"r1,r3,r4"_s, false, 3));
     m_model.setText(1, 3, QString());
     m_model.setText(2, 3, QString());
     EXPECT_EQ(m_model.dataRowCount(), 2) << "a trailing row emptied again no longer counts";
 
-    m_model.clearRange(2, 2, 1, 1, true); // corners given the other way round; data only keeps the fonts
-    EXPECT_EQ(std::tuple(column(1), column(2), m_model.bold(1, 3)), std::tuple(u",,"_s, u",,"_s, true));
-    m_model.clearRange(-1, -1, -1, -1, false);
-    EXPECT_EQ(std::tuple(m_model.bold(1, 3), m_model.text(2, 0), m_model.isTicked(3), m_model.dataRowCount()),
-              std::tuple(false, u"H"_s, true, 0));
+    // The window's clear before a fill: the cells go, the header's text and font stay.
+    m_model.setBold(-1, 0, true);
+    m_model.clearRange(-1, -1, -1, -1, true);
+    EXPECT_EQ(std::tuple(column(2), m_model.text(2, 0), m_model.bold(1, 0), m_model.dataRowCount()),
+              std::tuple(u",,"_s, u"H"_s, true, 0));
 }
 
 // Texts are kept in shared blocks that are compacted as edits replace them
@@ -126,32 +118,12 @@ TEST_F(GridModelTest, EveryCellReadsItsLastTextThroughEditsCompactionAndRefills)
     }
 }
 
-// A key outside the grid is skipped and key 0 sorts nothing (two keys in
-// either direction: the next test); a block moves only its own cells.
-TEST_F(GridModelTest, KeysOutsideTheGridAreSkippedAndABlockMovesOnlyItsCells) {
-    const std::pair<QList<GridSortKey>, const char*> cases[] = {
-        {{{9, Qt::AscendingOrder}, {2, Qt::AscendingOrder}}, "r2,r3,r4,r1,r5,r6"}, // key 9 is outside
-        {{{0, Qt::AscendingOrder}}, "r1,r2,r3,r4,r5,r6"},
-    };
-    for (const auto& [keys, expectedIds] : cases) {
-        fill({u"b,2,r1"_s, u"a,1,r2"_s, u"b,1,r3"_s, u"a,1,r4"_s, u"B,2,r5"_s, u",3,r6"_s});
-        m_model.sortRows(-1, -1, -1, -1, keys);
-        EXPECT_EQ(column(3), QLatin1String(expectedIds));
-    }
-    fill({u"d,1,keep1"_s, u"c,2,keep2"_s, u"b,3,keep3"_s, u"a,4,keep4"_s});
-    m_model.setTicked(2, true);
-    m_model.setBold(1, 2, true);
-    m_model.sortRows(2, 4, 1, 2, {{1, Qt::AscendingOrder}});
-    // A column outside the block stays; ticks belong to rows, and rows did not move as a
-    // whole; the cell font moved with its text.
-    EXPECT_EQ(std::tuple(column(1), column(2), column(3), m_model.isTicked(2), m_model.bold(1, 4)),
-              std::tuple(u"d,a,b,c"_s, u"1,4,3,2"_s, u"keep1,keep2,keep3,keep4"_s, true, true));
-}
-
 // Texts built to meet every way two keys can compare: equal beyond the first
 // eight characters, equal but for case there, shorter than eight, empty,
 // punctuation between the cases and, in one run, characters outside ASCII.
 // The order must be what a plain stable sort by case-insensitive comparison gives.
+// (The window sorts the whole grid by its first two columns, both ascending;
+// a descending key: GridControlTest's cursor case.)
 TEST_F(GridModelTest, SortingMatchesACaseInsensitiveStableSortOfTheTexts) {
     const QStringList asciiPieces{QString(),      u"a"_s,         u"B"_s, u"abcdefgh"_s, u"ABCDEFGHx"_s,
                                   u"abcdefghY"_s, u"abcdefghy"_s, u"_"_s, u"z"_s};
@@ -167,50 +139,31 @@ TEST_F(GridModelTest, SortingMatchesACaseInsensitiveStableSortOfTheTexts) {
         QStringList rows; // no piece holds a comma
         for (int r = 0; r < 800; ++r)
             rows.append(u"%1,%2,%3"_s.arg(makeText(), makeText(), QString::number(r)));
-        for (Qt::SortOrder first : {Qt::AscendingOrder, Qt::DescendingOrder}) {
-            for (Qt::SortOrder second : {Qt::AscendingOrder, Qt::DescendingOrder}) {
-                m_model.setBatching(true);
-                fill(rows);
-                m_model.setBatching(false);
-                m_model.sortRows(-1, -1, -1, -1, {{1, first}, {2, second}});
-                QStringList expected = rows;
-                std::stable_sort(expected.begin(), expected.end(), [&](const QString& a, const QString& b) {
-                    for (int k = 0; k < 2; ++k) {
-                        const int c =
-                            a.section(u',', k, k).compare(b.section(u',', k, k), Qt::CaseInsensitive);
-                        if (c)
-                            return (k ? second : first) == Qt::AscendingOrder ? c < 0 : c > 0;
-                    }
-                    return false;
-                });
-                for (QString& row : expected)
-                    row = row.section(u',', 2);
-                ASSERT_EQ(column(3), expected.join(u',')) << pieces->size() << first << second;
-            }
-        }
+        m_model.setBatching(true);
+        fill(rows);
+        m_model.setBatching(false);
+        m_model.sortRows(-1, -1, -1, -1, {{1, Qt::AscendingOrder}, {2, Qt::AscendingOrder}});
+        QStringList expected = rows;
+        std::stable_sort(expected.begin(), expected.end(), [&](const QString& a, const QString& b) {
+            const int c = a.section(u',', 0, 0).compare(b.section(u',', 0, 0), Qt::CaseInsensitive);
+            return (c ? c : a.section(u',', 1, 1).compare(b.section(u',', 1, 1), Qt::CaseInsensitive)) < 0;
+        });
+        for (QString& row : expected)
+            row = row.section(u',', 2);
+        ASSERT_EQ(column(3), expected.join(u',')) << pieces->size();
     }
 }
 
-TEST_F(GridModelTest, TheNewestFontSettingCoveringACellWins) {
+// What the window sets: the whole grid's font (which removes the cells' own),
+// then the header row's.
+TEST_F(GridModelTest, TheWholeGridsFontThenTheHeaderRowsAreDrawn) {
     fill({u"a,b"_s, u"c,d"_s});
-    const double base = m_model.pointSize(-1, -1);
-    m_model.setBold(1, 1, true);   // one cell
-    m_model.setBold(-1, 2, true);  // row 2
-    m_model.setBold(2, -1, false); // column 2, newer than row 2
-    // The last two: a cell drawn bold, and a setting equal to the base font drawn as the base font.
-    EXPECT_EQ((QList<bool>{m_model.bold(1, 1), m_model.bold(2, 1), m_model.bold(1, 2), m_model.bold(2, 2),
-                           m_model.bold(1, 0),
-                           m_model.data(m_model.index(0, 0), Qt::FontRole).value<QFont>().bold(),
-                           m_model.data(m_model.index(0, 1), Qt::FontRole).isValid()}),
-              (QList<bool>{true, false, true, false, false, true, false}));
-    m_model.setPointSize(-1, 0, base + 4); // the header row
-    EXPECT_TRUE(m_model.headerData(0, Qt::Horizontal, Qt::FontRole).isValid());
-    m_model.setBold(-1, -1, true); // everything: overrides go
-    EXPECT_TRUE(m_model.baseFont().bold());
-    EXPECT_FALSE(m_model.data(m_model.index(1, 1), Qt::FontRole).isValid());
-    for (double noSize : {-3.0, std::nan("")})
-        m_model.setPointSize(1, 1, noSize);
-    EXPECT_DOUBLE_EQ(m_model.pointSize(1, 1), base) << "sizes that are no size are ignored";
+    m_model.setBold(1, 1, true); // an override the whole grid's setting removes
+    m_model.setBold(-1, -1, true);
+    m_model.setPointSize(-1, 0, m_model.pointSize(-1, -1) + 4);
+    EXPECT_EQ(std::tuple(m_model.baseFont().bold(), m_model.data(m_model.index(0, 0), Qt::FontRole).isValid(),
+                         m_model.headerData(0, Qt::Horizontal, Qt::FontRole).isValid()),
+              std::tuple(true, false, true));
 }
 
 TEST_F(GridModelTest, BatchedChangesSignalOnceWhenTheBatchEnds) {

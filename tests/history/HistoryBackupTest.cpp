@@ -67,15 +67,6 @@ protected:
     }
 
     QString schema() const { return QUrlQuery(QUrl(m_db->url())).queryItemValue(u"schema"_s); }
-
-    // The test's URL on another database of the same server.
-    QString urlOn(const QString& database) const {
-        QUrl url(m_db->url());
-        url.setPath(u'/' + database);
-        return url.toString();
-    }
-
-    QString database() const { return QUrl(m_db->url()).path().mid(1); }
 };
 
 TEST_P(HistoryBackup, ACopyVerifiesAgainstTheHeadKeptBeforeAndACopyMissingChangesFails) {
@@ -105,8 +96,10 @@ TEST_P(HistoryBackup, ACopyVerifiesAgainstTheHeadKeptBeforeAndACopyMissingChange
         return;
     }
     const QString dump = dir + u"/lists.dump"_s;
-    tool(u"pg_dump"_s, {u"-Fc"_s, u"-n"_s, schema(), u"-f"_s, dump, database()});
+    tool(u"pg_dump"_s, {u"-Fc"_s, u"-n"_s, schema(), u"-f"_s, dump, QUrl(m_db->url()).path().mid(1)});
     const QString copy = u"%1_copy"_s.arg(schema());
+    QUrl copyUrl(m_db->url()); // another database of the same server
+    copyUrl.setPath(u'/' + copy);
     const auto drop = [&] { // a pooler keeps its connections
         m_db->exec(u"DROP DATABASE IF EXISTS %1 WITH (FORCE)"_s.arg(copy));
     };
@@ -119,7 +112,7 @@ TEST_P(HistoryBackup, ACopyVerifiesAgainstTheHeadKeptBeforeAndACopyMissingChange
         drop();
         m_db->exec(u"CREATE DATABASE "_s + copy);
         restore();
-        expectCopy(urlOn(copy), kept, dir, whole);
+        expectCopy(copyUrl.toString(), kept, dir, whole);
     };
     restored("whole", head, true, all);
     // The data alone goes in as it was: the triggers that would record it again stay off.

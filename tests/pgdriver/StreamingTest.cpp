@@ -19,10 +19,10 @@ protected:
         driver()->setTransactionSettings({{u"statement_timeout"_s, u"60s"_s}});
     }
 
-    QSqlQuery streamed(const QString& sql, bool asked = true) {
+    QSqlQuery streamed(const QString& sql) {
         QSqlQuery q(m_db);
         q.setForwardOnly(true);
-        driver()->setProperty(PgDriver::kStreamProperty, asked);
+        driver()->setProperty(PgDriver::kStreamProperty, true);
         const bool ran = q.exec(sql);
         driver()->setProperty(PgDriver::kStreamProperty, QVariant());
         EXPECT_TRUE(ran) << q.lastError().text().toStdString();
@@ -41,10 +41,7 @@ protected:
 };
 
 TEST_F(Streaming, RowsComeOneAtATimeAndWhatElseRunsMeanwhileLosesNone) {
-    QSqlQuery whole = streamed(u"SELECT 1"_s, false);
-    EXPECT_EQ(statusOf(whole), PGRES_TUPLES_OK);
-    EXPECT_EQ(whole.size(), 1);
-
+    // (Unasked, a query holds the whole answer: RecordsetTest reads the driver's result in place.)
     QSqlQuery q = streamed(u"SELECT g FROM generate_series(1, 30000) g"_s);
     EXPECT_EQ(statusOf(q), PGRES_SINGLE_TUPLE);
     EXPECT_EQ(q.size(), -1);

@@ -22,8 +22,6 @@
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QTemporaryDir>
-#include <QTimer>
-#include <QUrl>
 
 #include <functional>
 #include <memory>
@@ -36,14 +34,11 @@ using namespace Qt::StringLiterals;
 // The shared reference-host fixture, and what a connection lost to a restart does.
 class Refhost : public HostTest {
 protected:
-    // Ends the host's connection as a server restart does, or closes it as a
-    // careless caller may. Behind a pooler the server connection is ended
-    // from the server itself (the pooler's own may be the very one), and only
-    // while the host's transaction holds it: between transactions it serves
-    // whichever client comes, another test's too.
-    void lose(bool terminate) {
-        if (!terminate)
-            return host().GetConnection().close();
+    // Ends the host's connection as a server restart does. Behind a pooler the
+    // server connection is ended from the server itself (the pooler's own may
+    // be the very one), and only while the host's transaction holds it:
+    // between transactions it serves whichever client comes, another test's too.
+    void lose() {
         const QString direct = qEnvironmentVariable("VIVAVAZURUV_TEST_PG_SERVER_URL");
         if (!direct.isEmpty() && !refhost::pg::transactionOpen(host().GetConnection()))
             return;
@@ -59,8 +54,7 @@ protected:
 
 // Every case on both engines; RefhostPostgres's on PostgreSQL alone.
 class RefhostPostgres : public Refhost {};
-INSTANTIATE_TEST_SUITE_P(Engines, Refhost, ::testing::Values(Engine::SQLite, Engine::PostgreSQL),
-                         [](const auto& info) { return engineName(info.param); });
+VV_ON_BOTH_ENGINES(Refhost);
 INSTANTIATE_TEST_SUITE_P(Engines, RefhostPostgres, ::testing::Values(Engine::PostgreSQL),
                          [](const auto& info) { return engineName(info.param); });
 
@@ -133,7 +127,6 @@ TEST_P(Refhost, ALargeTableIsSearchedThroughTheIndex) {
         EXPECT_TRUE(plan.contains(search) && plan.contains(u"UsrDefTable_Cod_Office"_s, Qt::CaseInsensitive))
             << plan.toStdString();
     }
-    EXPECT_EQ(load(u"l7"_s).size(), 100);
 }
 
 TEST_P(Refhost, AVersionOneDatabaseKeepsEveryRowKeyAndObjectANewerOneIsRefused) {
@@ -170,7 +163,6 @@ TEST_P(Refhost, SaveRecordChecksNamesInsertsWithTheOfficeAndUpdatesOneRow) {
     using Row = std::tuple<QString, QString, QStringList, QStringList, std::int32_t, QString>;
     const QString pa = u"paTable"_s, id = u"pID"_s, name = u"pLASNAM"_s, a = u"a"_s;
     const Row rows[] = {
-        {pa, id, {name, u"pNoSuch"_s}, {a, a}, ErrorCode::ItemNotFound, u"pNoSuch"_s},
         {pa, id, {u"pLASNAM = 'x'; DROP TABLE paTable; --"_s}, {a}, ErrorCode::ItemNotFound, u"DROP TABLE"_s},
         {u"UsrDefTable; --"_s, u"usrdefInd"_s, {name}, {a}, ErrorCode::ItemNotFound, u"UsrDefTable; --"_s},
         {pa, u"pKey"_s, {name}, {a}, ErrorCode::ItemNotFound, u"pKey"_s},
@@ -195,8 +187,6 @@ TEST_P(Refhost, SaveRecordChecksNamesInsertsWithTheOfficeAndUpdatesOneRow) {
     EXPECT_TRUE(other > 0 && roe > other);
     EXPECT_EQ(value(u"SELECT pLASNAM FROM paTable WHERE pID = %1"_s.arg(roe)).toString(), u"Roe"_s);
     EXPECT_EQ(scalar(u"SELECT SUM(OfficeID) FROM paTable"_s), 8);
-    EXPECT_EQ(scalar(u"SELECT OfficeID FROM UsrDefTable WHERE usrdefInd = %1"_s.arg(addEntry(u"A"_s, {}))),
-              4);
 
     host().setOfficeMode(0);
     EXPECT_TRUE(save(roe, {u"pLASNAM"_s, u"pPROIND"_s, u"pIntAppAmt"_s, u"pIntAppDat"_s},
@@ -281,7 +271,6 @@ TEST_P(Refhost, StatementsAndSaveRecordNeverReachAnotherOffice) {
             run(u"Delete * from UsrDefTable where UsrDefInd=%1"_s.arg(key) + office) == 0 &&
             run(u"Update UsrDefTable set usrdefDes='taken' where [UsrDefInd]=%1"_s.arg(key) + office) == 0 &&
             !describe(key, u"taken"_s) && !saveEntry(key, {}, {}));
-    EXPECT_TRUE(describe(mine[0], u"edited"_s));
     EXPECT_EQ(run(u"Delete * from UsrDefTable where UsrDefCod = 'ALERT'"_s + office), 3);
     EXPECT_EQ(scalar(u"SELECT COUNT(*) FROM UsrDefTable WHERE usrdefDes = 'theirs' AND OfficeID = 2"_s), 3);
 
@@ -299,7 +288,7 @@ TEST_P(Refhost, StatementsAndSaveRecordNeverReachAnotherOffice) {
 
 // ---- Host data, options and services ----------------------------------------------------
 
-TEST_P(Refhost, OptionsFlagsHostTablesPatientsMessagesFilesAndEvents) {
+TEST_P(Refhost, OptionsFlagsHostTablesPatientsMessagesAndFiles) {
     EXPECT_TRUE(host().GetOfficeMode() + host().GetOfficeID() == 1 && !host().LetterColumnsOff() &&
                 host().CanModifyLists());
     // OfficeID replaces the row spelt otherwise.
@@ -325,23 +314,14 @@ TEST_P(Refhost, OptionsFlagsHostTablesPatientsMessagesFilesAndEvents) {
     // NULL words keep the defaults; a list reference finds its list's words.
     EXPECT_EQ(joinWords(host(), u"|teeth"_s), u"+| and|| "_s);
 
-    bool zero = true, three = false, threeAfterwards = true;
-    host().IsValidFeeType(0, zero);
-    host().IsValidFeeType(3, three); // an empty table accepts every fee type above 0
-    host().setFeeType(2, u"PPO"_s);
-    host().IsValidFeeType(3, threeAfterwards);
-    EXPECT_TRUE(!zero && three && !threeAfterwards);
-
-    qint32 obrien = 0, single = 0;
+    qint32 obrien = 0;
     ASSERT_TRUE(save(obrien, {u"pLASNAM"_s, u"pFIRNAM"_s, u"pChaNum"_s, u"pPROIND"_s},
                      {u"O'Brien"_s, u"Thomas"_s, u"O1004"_s, u"0"_s}));
-    ASSERT_TRUE(save(single, {u"pLASNAM"_s}, {u"Müller 名"_s}));
     QString last, first, chart, provider;
     // Braces: the lookup fills the fields before they are read.
     EXPECT_EQ(QStringList(
                   {host().PatientLookup(obrien, last, first, chart, provider), last, first, chart, provider}),
               QStringList({u"O'Brien, Thomas"_s, u"O'Brien"_s, u"Thomas"_s, u"O1004"_s, u"0"_s}));
-    EXPECT_EQ(host().PatientLookup(single, last, first, chart, provider), u"Müller 名"_s);
 
     m_dialogs->expectMessage(MsgBox::AnswerNo, u"save"_s);
     m_dialogs->expectMessage(MsgBox::AnswerCancel);
@@ -358,12 +338,6 @@ TEST_P(Refhost, OptionsFlagsHostTablesPatientsMessagesFilesAndEvents) {
     ASSERT_TRUE(QFile(path + u"Stp/"_s + host().LayoutFileName(u"../../etc/passwd"_s, QString()))
                     .open(QIODevice::WriteOnly));
     EXPECT_EQ(QDir(path + u"Stp"_s).entryList(QDir::Files).size(), 1);
-
-    bool fired = false;
-    QTimer::singleShot(10, [&] { fired = true; });
-    for (int i = 0; i < 40 && !fired; ++i)
-        host().NotifyHost(1); // waits for events, up to 50 ms each
-    EXPECT_TRUE(fired);
 }
 
 // ---- List settings in the host data tables ----------------------------------------------------
@@ -386,8 +360,7 @@ TEST_P(Refhost, ListSettingsAreFoundInEverySpellingACallerUsesAndAnUnreadableVar
               u"CRECARDCRECARDDOCLIST"_s);
 
     host().setInsertEachItem(u"|PROC"_s, true);
-    host().setInsertEachItem(u"txnotes"_s, true);
-    EXPECT_TRUE(host().InsertEachItem(u" proc"_s) && host().InsertEachItem(u"|TXNOTES"_s));
+    EXPECT_TRUE(host().InsertEachItem(u" proc"_s));
     host().setInsertEachItem(u"proc"_s, false);
     EXPECT_FALSE(host().InsertEachItem(u"|PROC"_s));
 
@@ -448,14 +421,11 @@ TEST_P(Refhost, ANulOrALoneSurrogateIsRefusedAlikeOnBothEngines) {
     qint32 key = 0;
     using Calls = std::vector<std::function<void(const QString&)>>;
     const Calls calls = {
-        // Literals first, then lookups and settings.
+        // Literals first, then lookups and settings (each of these checks every value it binds).
         [&](const QString& t) { host().SqlValue(t, false, 1, 0); },
         [&](const QString& t) { saveEntry(key, {u"usrdefDes"_s}, {t}); },
         [&](const QString& t) { joinWords(host(), t); },
-        [&](const QString& t) { host().InsertEachItem(t); },
-        [&](const QString& t) { host().CodeListKey(t); },
         [&](const QString& t) { host().option(t); },
-        [&](const QString& t) { host().setListJoinWords(t, {}, {}, {}, {}); },
         [&](const QString& t) { host().setOption(u"x"_s, t); },
     };
     const auto expectRefused = [](const QString& bad, const Calls& calls) {
@@ -476,17 +446,6 @@ TEST_P(Refhost, ANulOrALoneSurrogateIsRefusedAlikeOnBothEngines) {
 
 TEST_P(Refhost, TheDemoOfficeFillsEveryListLoadsOnceUnlessToldAndAFailedLoadLeavesNothing) {
     const qint64 lists = refhost::seedDemoData(host()).listEntries; // the summary counts what it loaded
-    // The lists that variables in a list's descriptions open.
-    const auto listsOpenedBy = [&](const QString& listCode) {
-        QStringList opened;
-        for (const QString& description : load(listCode, u"usrdefDes"_s))
-            for (qsizetype at = description.indexOf(u'|'); at >= 0; at = description.indexOf(u'|', at + 1))
-                host().PipeVariableList(description.mid(at, 15), opened.emplace_back());
-        opened.removeAll(QString()); // variables without a list, such as |PN
-        opened.removeDuplicates();
-        opened.sort();
-        return opened;
-    };
     for (const QString& list : {u"SXTITLE"_s, u"TITLE"_s, u"DRSXTTL"_s, u"DRTTL"_s, u"CRECARD"_s, u"ALERT"_s,
                                 u"DOCLIST"_s, u"PROCS"_s, u"TXNOTES"_s, u"MATERIALS"_s, u"SHADES"_s}) {
         EXPECT_GE(load(list).size(), 4) << list.toStdString();
@@ -494,28 +453,16 @@ TEST_P(Refhost, TheDemoOfficeFillsEveryListLoadsOnceUnlessToldAndAFailedLoadLeav
         for (const QString& group : load(list, u"usrdefSeqCod"_s))
             EXPECT_LE(group.size(), 3) << list.toStdString() << ' ' << group.toStdString();
     }
-
-    const QString notes = load(u"TXNOTES"_s, u"usrdefDes"_s).join(u'\n');
-    for (const QString& variable : {u"|PN"_s, u"|1AB"_s, u"|??"_s, u"|T#"_s, u"|CARIES"_s, u"|MISSING"_s})
-        EXPECT_TRUE(notes.contains(variable)) << variable.toStdString();
-    // PROCS opens three lists, MATERIALS a third level, SURFACES and SHADES none.
-    EXPECT_EQ(listsOpenedBy(u"PROCS"_s) + listsOpenedBy(u"SURFACES"_s) + listsOpenedBy(u"MATERIALS"_s) +
-                  listsOpenedBy(u"SHADES"_s),
-              QStringList({u"MATERIALS"_s, u"SURFACES"_s, u"TEETH"_s, u"SHADES"_s}));
     // A code list's own reference, where a note starts.
     EXPECT_EQ(variable(host(), u"|PROCS"_s), u"PROCS"_s);
     EXPECT_TRUE(load(u"TEETH"_s).size() == 32 && host().InsertEachItem(u"TXNOTES"_s));
 
     // A picker shows a list in the order of its group codes as texts: the teeth in the mouth's order.
-    QStringList teeth, mouth;
     QSqlQuery q(host().GetConnection());
     ASSERT_TRUE(
         q.exec(u"SELECT usrdefDes FROM UsrDefTable WHERE UsrDefCod = 'TEETH' ORDER BY usrdefSeqCod"_s));
-    while (q.next())
-        teeth << q.value(0).toString().section(u' ', 0, 0);
-    for (int tooth = 1; tooth <= 32; ++tooth)
-        mouth << u"#"_s + QString::number(tooth);
-    EXPECT_EQ(teeth, mouth);
+    for (int tooth = 1; q.next(); ++tooth)
+        EXPECT_EQ(q.value(0).toString().section(u' ', 0, 0), u"#%1"_s.arg(tooth));
 
     // A filled database is refused unless the caller says to replace its lists.
     EXPECT_THROW(refhost::seedDemoData(host()), AutomationError);
@@ -531,22 +478,11 @@ TEST_P(Refhost, TheDemoOfficeFillsEveryListLoadsOnceUnlessToldAndAFailedLoadLeav
 
 // ---- A lost connection, a silent server, a removed file ------------------------------
 
-TEST_P(Refhost, ALostConnectionIsMadeAgainOnTheSameSchemaForTheHostAndTheComponent) {
-    for (const bool terminate : {false, postgres()}) { // SQLite has no server to end: closed twice
-        lose(terminate);
-        addEntry(u"HOST"_s, {});
-        lose(terminate);
-        EXPECT_TRUE(
-            QSqlQuery(host().GetConnection()).exec(u"INSERT INTO UsrDefTable (UsrDefCod) VALUES ('LENT')"_s));
-    }
-    EXPECT_EQ(scalar(u"SELECT COUNT(*) FROM UsrDefTable"_s, true), 4); // pinned to the test's schema
-}
-
 TEST_P(RefhostPostgres, ATransactionIsNeverContinuedAndAFailedReconnectSaysWhy) {
     QSqlDatabase connection = host().GetConnection();
     ASSERT_TRUE(connection.transaction());
     addEntry(u"HALF"_s, {});
-    lose(true);
+    lose();
     qint32 key = 0;
     EXPECT_THROW(saveEntry(key, {u"UsrDefCod"_s}, {u"REST"_s}), AutomationError);
     connection.rollback();
@@ -556,7 +492,7 @@ TEST_P(RefhostPostgres, ATransactionIsNeverContinuedAndAFailedReconnectSaysWhy) 
     // A connection that cannot be made again says why. Behind a pooler the
     // host's own connection outlives the server's, and nothing is made again.
     host().GetConnection().setPassword(u"wrong"_s);
-    lose(true);
+    lose();
     if (qEnvironmentVariableIsEmpty("VIVAVAZURUV_TEST_PG_POOLED"))
         expectError([&] { host().option(u"x"_s); }, ErrorCode::ConnectionError,
                     u"password authentication failed"_s);
@@ -568,21 +504,12 @@ TEST_P(RefhostPostgres, ATransactionIsNeverContinuedAndAFailedReconnectSaysWhy) 
 // limit (a setting of the address), or within the statement limit where that
 // is lower; and a server that cannot cancel (stopped, frozen) is left by the
 // host itself.
-TEST_P(RefhostPostgres, ALockedRowOrASilentServerCostsSecondsWithAClearError) {
-    for (const QString& bad : {u"-1"_s, u"1e3"_s, u"x"_s, u"86400001"_s})
-        expectError([&] { ReferenceHost(m_db->url() + u"&lock_timeout="_s + bad); },
-                    ErrorCode::ConnectionError, u"lock_timeout"_s);
+TEST_P(RefhostPostgres, ALockedTableOrASilentServerCostsSecondsWithAClearError) {
     const qint32 row = addEntry(u"LOCKED"_s, u"theirs"_s);
     auto impatient = std::make_unique<ReferenceHost>(m_db->url() + u"&lock_timeout=1500"_s);
     auto quick = std::make_unique<ReferenceHost>(m_db->url() + u"&statement_timeout=300"_s);
-    const auto limit = [](ReferenceHost& h) {
-        QSqlQuery q(u"SHOW lock_timeout"_s, h.GetConnection());
-        return q.next() ? q.value(0).toString() : QString();
-    };
-    const QString set = limit(*impatient);
-    impatient->GetConnection().close(); // made again after a loss, the connection keeps it
     // The default is below the statement limit, so a lock wait is reported as one.
-    EXPECT_EQ(set + u' ' + limit(*impatient) + u' ' + limit(host()), u"1500ms 1500ms 5s"_s);
+    EXPECT_EQ(value(u"SHOW lock_timeout"_s).toString(), u"5s"_s);
     QSqlDatabase other = m_db->db();
     QElapsedTimer timer;
     const auto expectOneWait = [&](const std::function<void()>& call, const QString& named, qint64 least) {
@@ -592,12 +519,6 @@ TEST_P(RefhostPostgres, ALockedRowOrASilentServerCostsSecondsWithAClearError) {
         EXPECT_GE(timer.elapsed(), least);
         EXPECT_LT(timer.elapsed(), 2900);
     };
-
-    // A row another session has locked: its update waits, then fails.
-    ASSERT_TRUE(other.transaction());
-    m_db->exec(u"SELECT * FROM UsrDefTable WHERE usrdefInd = %1 FOR UPDATE"_s.arg(row));
-    expectOneWait([&] { describe(row, u"mine"_s, impatient.get()); }, u"lock"_s, 1450);
-    other.rollback();
 
     // The whole table locked: a run of saves fails on its first row.
     ASSERT_TRUE(other.transaction());
@@ -610,8 +531,7 @@ TEST_P(RefhostPostgres, ALockedRowOrASilentServerCostsSecondsWithAClearError) {
 
     // With the lock gone the same saves go through.
     EXPECT_TRUE(describe(row, u"mine"_s, impatient.get()));
-    EXPECT_EQ(value(u"SELECT usrdefDes FROM UsrDefTable WHERE usrdefInd = %1"_s.arg(row), true).toString(),
-              u"mine"_s);
+    EXPECT_EQ(description(row, true), u"mine"_s);
 
     QSqlQuery q(quick->GetConnection());
     ASSERT_TRUE(q.exec(u"SET statement_timeout = 0"_s));
@@ -663,6 +583,7 @@ TEST(RefhostConnect, BadAddressesAndFilesGiveOneClearErrorWithoutThePassword) {
     for (const QString& url :
          {u"mysql://u:S3cr3t-Pa55-Qz@h/db"_s, u"sqlite:"_s, u"postgresql://u:S3cr3t-Pa55-Qz@h:99999/db"_s,
           server + u"?schema=a;drop"_s, server + u"?evil=1"_s, server + u"?statement_timeout=1e3"_s,
+          server + u"?lock_timeout=-1"_s, server + u"?lock_timeout=86400001"_s,
           server + u"?keepalives_idle=x"_s, server + u"?sslmode=disable%20password=x"_s,
           u"host=h password=S3cr3t-Pa55-Qz hots=x"_s, u"host=h password='S3cr3t-Pa55-Qz"_s,
           u"host=h password=S3cr3t-Pa55-Qz schema=a-b"_s, u"host password=S3cr3t-Pa55-Qz"_s,
@@ -742,18 +663,6 @@ TEST(RefhostConnect, AddressesAreLibpqsOwnWithTheHostsSettingsTakenOut) {
         EXPECT_FALSE(ReferenceHost::redactUrl(secret).contains(kSecret)) << secret.toStdString();
     }
     EXPECT_FALSE(ReferenceHost::addressHoldsSecret(u"service=office"_s));
-}
-
-TEST(RefhostConnect, WrongPasswordIsNeverShown) {
-    const QString server = qEnvironmentVariable("VIVAVAZURUV_TEST_PG_URL");
-    if (server.isEmpty())
-        GTEST_SKIP() << "VIVAVAZURUV_TEST_PG_URL is not set";
-    QUrl url(server);
-    const QString real = url.password();
-    url.setPassword(kSecret);
-    const QString message = openError(url.toString()).message();
-    EXPECT_TRUE(message.contains(url.host()) && (real.isEmpty() || !message.contains(real)));
-    EXPECT_FALSE(ReferenceHost::redactUrl(url.toString()).contains(kSecret));
 }
 
 } // namespace

@@ -11,6 +11,7 @@
 
 namespace {
 
+// A lock timeout (LockedListTest) and a full disk (PickerEntryPointsTest) are told through the window.
 TEST(SaveFailedMessageTest, TheDatabasesTroubleIsToldInTheOfficesWordsAndAHostsRefusalNamesItself) {
     const struct {
         std::int32_t code;
@@ -18,10 +19,6 @@ TEST(SaveFailedMessageTest, TheDatabasesTroubleIsToldInTheOfficesWordsAndAHostsR
         bool nothingSaved;
         QString told;
     } cases[] = {
-        {ErrorCode::DatabaseError,
-         u"Keeping the rows before of the run's locked read failed: ERROR:  canceling statement due to lock "
-         u"timeout LINE 1: ...id()::xid FROM (SELECT xmin AS vv_made_by"_s,
-         true, u"Another workstation is changing this list; nothing was saved. Try again in a moment."_s},
         {ErrorCode::DatabaseError, u"database is locked Unable to fetch row"_s, false,
          u"Another workstation is changing this list; the changes not yet saved are still in the list. Try "
          u"again in a moment."_s},
@@ -34,9 +31,6 @@ TEST(SaveFailedMessageTest, TheDatabasesTroubleIsToldInTheOfficesWordsAndAHostsR
          u"again, ask whoever looks after the practice's database."_s},
         {ErrorCode::DatabaseError, u"ERROR:  canceling statement due to statement timeout"_s, true,
          u"The practice's database did not answer in time; nothing was saved. Try again in a moment."_s},
-        {ErrorCode::DatabaseError, u"database or disk is full"_s, true,
-         u"The practice's database has no room left; nothing was saved. Ask whoever looks after the "
-         u"practice's database."_s},
         {ErrorCode::DatabaseError, u"ERROR:  null value in column \"x\" violates not-null constraint"_s, true,
          u"The practice's database refused the change; nothing was saved. Try again; if it happens "
          u"again, ask whoever looks after the practice's database."_s},
@@ -102,7 +96,6 @@ TEST_P(LockedListTest, AListWaitsForAnotherWorkstationsLockOnceAndASaveItBlocksI
     other.rollback();
     EXPECT_TRUE(logged.join(u'\n').contains(u"lock"_s)) << logged.join(u'\n').toStdString();
     EXPECT_EQ(m_env->storedDescriptions(u"CRECARD"_s), QStringList{u"Visa"_s});
-    form->Unload();
 }
 
 VV_ENGINES(Engines, LockedListTest, Engine::PostgreSQL);

@@ -31,7 +31,7 @@ protected:
 };
 
 // One line of five blanked numbers is written, read with any spacing; an
-// unusable or missing file gives nothing, and a failed write keeps the old file.
+// unusable or missing file gives nothing, and a write that cannot be made says so.
 TEST_F(WindowSettingsFileTest, OneLineOfFiveNumbersIsWrittenAndReadAndNothingElseIsRead) {
     ASSERT_TRUE(writeWindowSettings(path(), WindowSettings{4215, 3255, 4125, 1000, 3000}));
     EXPECT_EQ(raw(path()), kLine);
@@ -57,12 +57,9 @@ TEST_F(WindowSettingsFileTest, OneLineOfFiveNumbersIsWrittenAndReadAndNothingEls
     EXPECT_FALSE(readWindowSettings(path(u"NONE.STP"_s)).has_value());
     EXPECT_FALSE(
         writeWindowSettings(m_dir.filePath(u"no/such/folder/X.STP"_s), WindowSettings{4215, 1, 1, 1, 1}));
-
-    ASSERT_TRUE(writeWindowSettings(path(), WindowSettings{4215, 3255, 4125, 1000, 3000}));
-    // A folder where the file should be cannot be replaced; the old content must survive elsewhere.
+    // A folder where the file should be cannot be replaced.
     QDir(m_dir.path()).mkdir(u"BLOCKED.STP"_s);
     EXPECT_FALSE(writeWindowSettings(path(u"BLOCKED.STP"_s), WindowSettings{4215, 9, 9, 9, 9}));
-    EXPECT_EQ(readWindowSettings(path()), (WindowSettings{4215, 3255, 4125, 1000, 3000}));
 }
 
 TEST_F(WindowSettingsFileTest, OnlyARegularFileThatStaysInsideTheFolderIsUsed) {
@@ -85,14 +82,8 @@ TEST_F(WindowSettingsFileTest, OnlyARegularFileThatStaysInsideTheFolderIsUsed) {
     EXPECT_FALSE(writeWindowSettings(path(u"NEW.STP"_s), mine));
     EXPECT_FALSE(QFile::exists(outside.filePath(u"new"_s)));
 
-    // The folder itself a link to another one.
-    ASSERT_TRUE(QFile::link(outside.path(), path(u"Stp"_s)));
-    EXPECT_FALSE(readWindowSettings(path(u"Stp/victim"_s), path(u"Stp"_s)).has_value());
-    EXPECT_FALSE(writeWindowSettings(path(u"Stp/victim"_s), path(u"Stp"_s), mine));
-    EXPECT_FALSE(writeWindowSettings(path(u"Stp/other"_s), path(u"Stp"_s), mine));
-    // A folder part of the name that links out.
-    EXPECT_FALSE(readWindowSettings(path(u"Stp/victim"_s), m_dir.path()).has_value());
-    EXPECT_FALSE(writeWindowSettings(path(u"Stp/victim"_s), m_dir.path(), mine));
+    // A name leading up out of the folder (a folder that is a link, or a folder part of the
+    // name that links out: WindowPlacementTest, through the window).
     EXPECT_FALSE(writeWindowSettings(path(u"../x.STP"_s), m_dir.path(), mine));
     EXPECT_EQ(raw(victim), kLine);
     EXPECT_EQ(QDir(outside.path()).entryList(QDir::Files | QDir::Hidden), QStringList{u"victim"_s});
