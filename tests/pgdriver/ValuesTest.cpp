@@ -8,7 +8,9 @@
 
 #include <QDateTime>
 #include <QSqlField>
+#include <QSqlQuery>
 #include <QSqlRecord>
+#include <QSqlTableModel>
 #include <QTimeZone>
 
 #include <cmath>
@@ -169,6 +171,37 @@ TEST_F(Values, FloatSpecialsNumericExactOrAsADoubleAndUntypedStringsTakeTheTypeT
     ASSERT_TRUE(q.next());
     EXPECT_EQ(q.value(0), QVariant(u"plain"_s));
     EXPECT_EQ(q.value(1), QVariant(true));
+}
+
+// Qt's own models find a table's columns through the driver; rows scroll, or run forward, and count.
+TEST_F(Values, ATableModelReadsATableByItsNameAndRowsScrollOrRunForward) {
+    run(u"INSERT INTO v (i, t) VALUES (1, 'one'), (2, 'two')"_s);
+    QSqlTableModel model(nullptr, m_db);
+    model.setTable(u"v"_s);
+    model.setSort(model.fieldIndex(u"i"_s), Qt::DescendingOrder);
+    ASSERT_TRUE(model.select()) << model.lastError().text().toStdString();
+    EXPECT_EQ(model.rowCount(), 2);
+    EXPECT_EQ(model.record(0).value(u"t"_s), QVariant(u"two"_s));
+    EXPECT_EQ(model.record().field(u"l"_s).metaType(), QMetaType::fromType<qlonglong>());
+    EXPECT_TRUE(m_db.record(u"no_such_table"_s).isEmpty());
+
+    QSqlQuery q(m_db);
+    ASSERT_TRUE(q.exec(u"SELECT g FROM generate_series(1, 5) g"_s));
+    EXPECT_EQ(q.size(), 5);
+    ASSERT_TRUE(q.last());
+    EXPECT_EQ(q.value(0), QVariant(5));
+    ASSERT_TRUE(q.first());
+    EXPECT_EQ(q.value(0), QVariant(1));
+
+    q.setForwardOnly(true);
+    ASSERT_TRUE(q.exec(u"INSERT INTO v (i) SELECT g FROM generate_series(1, 4) g"_s));
+    EXPECT_FALSE(q.isSelect());
+    EXPECT_EQ(q.size(), -1);
+    EXPECT_EQ(q.numRowsAffected(), 4);
+    ASSERT_TRUE(q.exec(u"SELECT i FROM v WHERE i > 2 ORDER BY i"_s));
+    ASSERT_TRUE(q.next() && q.next());
+    EXPECT_EQ(q.value(0), QVariant(4));
+    EXPECT_FALSE(q.next());
 }
 
 } // namespace
