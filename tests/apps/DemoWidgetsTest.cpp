@@ -1,7 +1,8 @@
 // The demo desk's widgets. The answer box: as tall as its text up to a cap;
 // an answer of any length shows at once, cut, with all of it still to be had.
 // The list history: newest first, and Restore only after asking, on both engines.
-// The desk itself: heard by a screen reader as well as seen.
+// The desk itself: heard by a screen reader as well as seen (an answer taking
+// the focus where it shows: the screen-reader walk).
 #include <refhost/RefhostSupport.h>
 
 #include "AnswerBox.h"
@@ -67,7 +68,6 @@ TEST_F(AnswerBoxTest, LaysOutTwoMegabytesInOneLineCutAndCopiesAllOfIt) {
     // What is laid out is capped; how fast that is belongs to no unit test.
     EXPECT_LT(box.toPlainText().size(), AnswerBox::kShownCharacters + 200);
     EXPECT_TRUE(box.toPlainText().contains(QLocale().toString(answer.size())));
-    EXPECT_EQ(box.answer(), answer);
     box.findChild<QAction*>(u"copyWholeAnswer"_s)->trigger();
     EXPECT_EQ(QApplication::clipboard()->text(), answer);
     EXPECT_EQ(AnswerBox::shortened(u"abc"_s, 3), u"abc"_s);
@@ -104,52 +104,11 @@ TEST_P(ListHistoryWindowTest, ShowsTheListsChangesNewestFirstAndRestoresOnlyWhen
 
 VV_HOST_SUITE(DemoDeskTest);
 
-TEST_P(DemoDeskTest, EveryTabStopHasANameOfItsOwnAnAnswerIsReadWhereItShowsAndNotesRead) {
-    auto desk = ReferenceHost::Open(m_db->url(), m_dialogs, m_folder.path());
-    qint32 key = 0;
-    saveEntry(key, {u"UsrDefCod"_s, u"usrdefSeqCod"_s, u"usrdefDes"_s}, {u"CRECARD"_s, u"V"_s, u"Visa"_s},
-              desk.get());
-    wkDatabases component;
-    component.put_GIC(desk);
-    vvdemo::DemoHostWindow window(desk, component);
-    window.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
-    window.activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
-
-    // Names heard for no control, or for more than one.
-    QStringList names, amiss;
-    // A box's own editor passes the focus to the box, which is the stop.
-    for (QWidget* w : window.findChildren<QWidget*>())
-        if (w->isVisibleTo(&window) && w->isEnabled() && (w->focusPolicy() & Qt::TabFocus) &&
-            !w->focusProxy())
-            names << QAccessible::queryAccessibleInterface(w)->text(QAccessible::Name);
-    for (const QString& name : std::as_const(names))
-        if ((name.isEmpty() || names.count(name) > 1) && !amiss.contains(name))
-            amiss << name;
-    EXPECT_EQ(amiss, QStringList{}) << names.join(u" | "_s).toStdString();
-
-    window.findChild<QLineEdit*>(u"creditCardTmp"_s)->setText(u"V"_s);
-    QTest::mouseClick(window.findChild<QPushButton*>(u"creditCardCall"_s), Qt::LeftButton);
-    auto* answer = window.findChild<AnswerBox*>(u"creditCardResult"_s);
-    EXPECT_EQ(std::pair(QApplication::focusWidget(), answer->answer()),
-              std::pair(static_cast<QWidget*>(answer), u"Visa"_s));
-
-    // The placeholders' and the notes' greys against what they are drawn on.
-    const QPalette& field = window.findChild<QLineEdit*>(u"medAlertTmp"_s)->palette();
-    const auto* note = window.findChild<QLabel*>(u"selectionNoTmp"_s);
-    const QPalette::ColorGroup group = note->isEnabled() ? QPalette::Active : QPalette::Disabled;
-    EXPECT_GE(grid::contrastRatio(field.color(QPalette::PlaceholderText), field.color(QPalette::Base)),
-              grid::kTextContrast);
-    EXPECT_GE(grid::contrastRatio(note->palette().color(group, QPalette::WindowText),
-                                  note->palette().color(group, QPalette::Window)),
-              grid::kTextContrast);
-}
-
 // On the screen it runs on (registered again for small and scaled screens),
 // in each language: the desk inside the screen's free area, and whatever does
-// not fit within it to be scrolled to; its menu in the language.
-TEST_P(DemoDeskTest, TheDeskFitsItsScreenInEveryLanguage) {
+// not fit within it to be scrolled to; its menu in the language; every tab
+// stop heard by a name of its own, and the placeholders and notes readable.
+TEST_P(DemoDeskTest, TheDeskFitsItsScreenInEveryLanguageAndIsHeardAndReadThere) {
     const struct {
         const char* locale;
         QString menu;
@@ -179,6 +138,27 @@ TEST_P(DemoDeskTest, TheDeskFitsItsScreenInEveryLanguage) {
             EXPECT_TRUE(wanted.width() <= room.width() || scroll->horizontalScrollBar()->maximum() > 0);
             EXPECT_TRUE(wanted.height() <= room.height() || scroll->verticalScrollBar()->maximum() > 0);
             EXPECT_EQ(window.menuBar()->actions().value(0)->text(), language.menu);
+
+            // No stop heard without a name or by another's; a box's own editor passes the focus to the box.
+            QStringList names;
+            for (QWidget* w : window.findChildren<QWidget*>())
+                if (w->isVisibleTo(&window) && w->isEnabled() && (w->focusPolicy() & Qt::TabFocus) &&
+                    !w->focusProxy())
+                    names << QAccessible::queryAccessibleInterface(w)->text(QAccessible::Name);
+            QStringList distinct = names;
+            distinct.removeDuplicates();
+            EXPECT_TRUE(distinct.size() == names.size() && !names.contains(QString()))
+                << names.join(u" | "_s).toStdString();
+            // The placeholders' and the notes' greys against what they are drawn on.
+            const QPalette& field = window.findChild<QLineEdit*>(u"medAlertTmp"_s)->palette();
+            const auto* note = window.findChild<QLabel*>(u"selectionNoTmp"_s);
+            const QPalette::ColorGroup group = note->isEnabled() ? QPalette::Active : QPalette::Disabled;
+            EXPECT_GE(
+                grid::contrastRatio(field.color(QPalette::PlaceholderText), field.color(QPalette::Base)),
+                grid::kTextContrast);
+            EXPECT_GE(grid::contrastRatio(note->palette().color(group, QPalette::WindowText),
+                                          note->palette().color(group, QPalette::Window)),
+                      grid::kTextContrast);
         }
         QCoreApplication::removeTranslator(&translator);
     }

@@ -69,17 +69,18 @@ protected:
         const auto [status, out, error] = run(args);
         return std::pair(status, out);
     }
-    static void writeFile(const QString& path, const QByteArray& bytes) {
+    // Writes bytes to a new file at path, and gives the path.
+    static QString written(const QString& path, const QByteArray& bytes) {
         QFile file(path);
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size());
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size());
+        return path;
     }
     qint64 count(const QString& where = u"1 = 1"_s) {
         return scalar(u"SELECT COUNT(*) FROM UsrDefTable WHERE "_s + where);
     }
     ImportSummary import(const QByteArray& file, const ImportOptions& options = {},
                          ReferenceHost* into = nullptr) {
-        const std::unique_ptr<RecordSource> records = csvRecords(file);
-        return importLists(into ? *into : host(), *records, options);
+        return importLists(into ? *into : host(), *csvRecords(file), options);
     }
     // The fault importing file raises, checked to have changed nothing.
     QString refusal(const QByteArray& file, const ImportOptions& options = {},
@@ -110,9 +111,7 @@ TEST_P(ListTools, ExportImportKeepsEveryRowAndColumnInAnotherDatabaseAndAnotherO
     auto other = test::TestDatabase::create(GetParam());
     ReferenceHost fresh(other->url(), nullptr, m_folder.path());
     fresh.setLoginName(u"ADMIN"_s);
-    EXPECT_GT(import(office1, {}, &fresh).hostRows, 0);
-    // Without the host's tables nested code lists no longer open and check finds warnings.
-    EXPECT_TRUE(checkLists(fresh, {}).isEmpty());
+    import(office1, {}, &fresh); // (its host tables and texts: SpreadsheetFilesTest)
     const QList<ListChange> changes = ListHistory(fresh).changes({{u"ALERT"_s}, {}, {}, {}});
     ASSERT_EQ(changes.size(), count(u"UsrDefCod = 'ALERT'"_s));
     EXPECT_TRUE(std::all_of(changes.begin(), changes.end(), [](const ListChange& c) {
@@ -125,13 +124,11 @@ TEST_P(ListTools, ExportImportKeepsEveryRowAndColumnInAnotherDatabaseAndAnotherO
     EXPECT_EQ(content(exported()), content(office1));
     EXPECT_GT(scalar(u"SELECT MIN(usrdefInd) FROM UsrDefTable WHERE OfficeID = 2"_s), key);
     const QJsonArray json = QJsonDocument::fromJson(exported(FileFormat::Json)).array();
-    EXPECT_EQ(json.size(), rows);
-    EXPECT_EQ(std::count_if(json.begin(), json.end(),
-                            [&](const QJsonValue& row) {
-                                return row[u"UsrDefCod"_s] == u"NOTES"_s && row[u"usrdefDes"_s] == awkward &&
-                                       row[u"OfficeID"_s] == 2;
-                            }),
-              1);
+    const auto notes = [&](const QJsonValue& row) {
+        return row[u"usrdefDes"_s] == awkward && row[u"usrdefLetNam"_s] == u"x\"y.rtf"_s &&
+               row[u"OfficeID"_s] == 2;
+    };
+    EXPECT_TRUE(json.size() == rows && std::count_if(json.begin(), json.end(), notes) == 1);
 }
 
 TEST_P(ListTools, ABadFileIsRefusedWholeNamingItsLine) {
@@ -180,9 +177,8 @@ TEST_P(ListTools, ReplaceSwapsOneListOfOneOfficeAndADryRunWritesNothing) {
 
     // Outside office mode 7 nothing says which office is meant: refused, rather than all of them.
     const auto plain = anotherHost();
-    for (const ImportOptions& options : {ImportOptions{u"TEETH"_s, false}, ImportOptions{}})
-        EXPECT_TRUE(
-            refusal(file, options, plain.get()).contains(u"lists of offices 1, 2 and its office mode"_s));
+    EXPECT_TRUE(refusal(file, {u"TEETH"_s, false}, plain.get())
+                    .contains(u"lists of offices 1, 2 and its office mode"_s));
 
     import(file, {u"TEETH"_s, false});
     EXPECT_EQ(load(u"TEETH"_s, u"usrdefDes"_s),
@@ -216,7 +212,6 @@ TEST_P(ListTools, CheckFindsNothingInTheDemoOfficeAndEachSeededFaultOnce) {
         {{u"ALERT\tPN\tTold |PN"_s}, {u"ALERT\t{0}\twarning\t|PN opens no list"_s}},
         {{u"ALERT\tpen\tPenicillin again"_s}, {u"ALERT\t{0}\twarning\tgroup pen is also on key {pen}"_s}},
         {{u"ALERT\tBAR\tEnds with a bar |"_s}, {u"ALERT\t{0}\terror\tends with a bar"_s}},
-        {{}, {u"NOLIST\t0\terror\tno rows"_s}, {u"NOLIST"_s}},
     };
     for (const auto& c : cases) {
         refhost::seedDemoData(host(), true);
@@ -273,22 +268,16 @@ TEST_P(ListTools, AColumnGoesInAsItsTypeWantsAndADescriptionUpToItsLength) {
     EXPECT_EQ(
         refusal("UsrDefCod,usrdefDes\nALERT," + longest + "\nALERT," + longest + "y\n"),
         u"line 3: the description is 256 characters long; a list entry's description holds 255 at most"_s);
-    qint32 key = 0;
-    test::expectError(
-        [&] {
-            saveEntry(key, {u"UsrDefCod"_s, u"usrdefDes"_s},
-                      {u"ALERT"_s, QString::fromLatin1(longest + 'y')});
-        },
-        ErrorCode::InvalidProcedureCall, u"255 at most"_s);
+    test::expectError([&] { addEntry(u"ALERT"_s, QString::fromLatin1(longest + 'y')); },
+                      ErrorCode::InvalidProcedureCall, u"255 at most"_s);
 }
 
 // The program itself: its exit statuses and one-line errors.
 TEST_P(ListTools, TheProgramExitsWithTwoForUsageOneForFindingsAndRefusals) {
     QTemporaryDir dir;
-    const QString bad = dir.filePath(u"bad.csv"_s);
-    writeFile(bad, "UsrDefCod,usrdefDes\nALERT,\"open\n");
+    const QString bad = written(dir.filePath(u"bad.csv"_s), "UsrDefCod,usrdefDes\nALERT,\"open\n");
     // A copy of a database in use, taken before anything was in it.
-    writeFile(dir.filePath(u"empty.db"_s), {});
+    written(dir.filePath(u"empty.db"_s), {});
     const QString url = m_db->url();
     const struct {
         QStringList args;
@@ -315,17 +304,12 @@ TEST_P(ListTools, TheProgramExitsWithTwoForUsageOneForFindingsAndRefusals) {
             << error.toStdString();
     }
     EXPECT_FALSE(QFile::exists(dir.filePath(u"new.db"_s))); // a refused import leaves no database behind
-    // Standard output that takes nothing is a failure named as such, never a success.
-    const std::pair<QStringList, QString> full[] = {
-        {{u"export"_s, url}, u"Writing to standard output failed: the disk is full"_s},
-        {{u"export"_s, url, u"--format"_s, u"xlsx"_s},
-         u"Writing to standard output failed: the disk is full"_s},
-        {{u"verify"_s, url}, u"Writing to standard output failed: the disk is full"_s},
-        {{u"--help"_s}, u"Writing to standard output failed: the disk is full"_s},
-    };
-    for (const auto& [args, said] : full) {
+    // Standard output that takes nothing is a failure named as such, never a success, in every format.
+    for (const QString& command : {u"export URL"_s, u"export URL --format xlsx"_s,
+                                   u"export URL --format json"_s, u"verify URL"_s, u"--help"_s}) {
+        const QStringList args = command.split(u' ').replaceInStrings(u"URL"_s, url);
         const auto [status, out, error] = run(args, u"/dev/full"_s);
-        EXPECT_TRUE(status == 2 && error.contains(said))
+        EXPECT_TRUE(status == 2 && error.contains(u"Writing to standard output failed: the disk is full"_s))
             << args.join(u' ').toStdString() << ": " << error.toStdString();
     }
 
@@ -336,9 +320,9 @@ TEST_P(ListTools, TheProgramExitsWithTwoForUsageOneForFindingsAndRefusals) {
     EXPECT_EQ(output({u"verify"_s, url}),
               std::pair(0, u"history intact: %1 changes\nhead: %2\n"_s.arg(changes).arg(head)));
     // The head kept outside: given as it was printed, or in a file of heads.
-    const QString anchors = dir.filePath(u"anchors.txt"_s);
-    writeFile(anchors,
-              (u"# heads\n"_s + QString(head).replace(u':', u' ') + u" 2026-12-07T10:00:00Z\n"_s).toUtf8());
+    const QString anchors =
+        written(dir.filePath(u"anchors.txt"_s),
+                (u"# heads\n"_s + QString(head).replace(u':', u' ') + u" 2026-12-07T10:00:00Z\n"_s).toUtf8());
     EXPECT_EQ(
         output({u"verify"_s, url, u"--expect"_s, head, u"--expect"_s, anchors, u"--office"_s, u"1"_s}).first,
         0);
@@ -387,8 +371,7 @@ TEST_P(ListTools, TwoReplacesOfOneListAtOnceLeaveOneFilesRows) {
         QByteArray csv = "UsrDefCod,usrdefDes\n";
         for (int row = 0; row < kRows; ++row)
             csv += "BULK," + from + QByteArray::number(row) + '\n';
-        const QString file = dir.filePath(QString::fromLatin1(from) + u".csv"_s);
-        writeFile(file, csv);
+        const QString file = written(dir.filePath(QString::fromLatin1(from) + u".csv"_s), csv);
         imports[i].setProgram(QStringLiteral(VV_LISTS_PROGRAM));
         imports[i].setArguments({u"import"_s, m_db->url(), file, u"--replace"_s, u"BULK"_s, u"--quiet"_s});
     }
@@ -408,12 +391,16 @@ TEST_P(ListTools, TwoReplacesOfOneListAtOnceLeaveOneFilesRows) {
 // without a table of the host's.
 TEST_P(ListTools, TheReadingCommandsWriteNothing) {
     QTemporaryDir dir;
-    const QString good = dir.filePath(u"good.csv"_s), bad = dir.filePath(u"bad.csv"_s);
-    writeFile(good, "UsrDefCod,usrdefDes\nALERT,Latex\n");
-    writeFile(bad, "UsrDefCod,usrdefDes\nALERT,Latex\nALERT,ends |\n");
+    const QString good = written(dir.filePath(u"good.csv"_s), "UsrDefCod,usrdefDes\nALERT,Latex\n");
+    const QString bad =
+        written(dir.filePath(u"bad.csv"_s), "UsrDefCod,usrdefDes\nALERT,Latex\nALERT,ends |\n");
     ListHistory(host()).seal(); // as the host seals after its writes: nothing waits for a writer
     QString url;
     QByteArray before;
+    const auto bytesOf = [](const QString& path) {
+        QFile file(path);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    };
     QDir copies(dir.filePath(u"copies"_s));
     const QString schema = QUrlQuery(QUrl(m_db->url())).queryItemValue(u"schema"_s);
     const QString reader = u"reader_"_s + schema;
@@ -428,19 +415,11 @@ TEST_P(ListTools, TheReadingCommandsWriteNothing) {
     } else {
         ASSERT_TRUE(QDir(dir.path()).mkdir(u"copies"_s));
         const QString path = copies.filePath(u"lists.db"_s);
-        m_db->exec(u"VACUUM INTO '%1'"_s.arg(path));
-        {
-            QSqlDatabase copy = QSqlDatabase::addDatabase(u"QSQLITE"_s, u"journal"_s);
-            copy.setDatabaseName(path);
-            ASSERT_TRUE(copy.open() && QSqlQuery(copy).exec(u"PRAGMA journal_mode=DELETE"_s));
-            copy.close();
-        }
-        QSqlDatabase::removeDatabase(u"journal"_s);
+        m_db->exec(u"VACUUM INTO '%1'"_s.arg(path)); // a file in rollback-journal mode, not WAL
         QFile::setPermissions(path, QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther);
         QFile::setPermissions(copies.path(), QFile::ReadOwner | QFile::ExeOwner);
-        QFile file(path);
-        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-        before = file.readAll();
+        before = bytesOf(path);
+        ASSERT_EQ(before.mid(18, 2), QByteArray("\1\1"));
         url = u"sqlite:"_s + path;
     }
     const QList<QStringList> reading{{u"export"_s, url},     {u"export"_s, url, u"ALERT"_s},
@@ -455,8 +434,7 @@ TEST_P(ListTools, TheReadingCommandsWriteNothing) {
         m_db->exec(u"DROP OWNED BY %1"_s.arg(reader));
         m_db->exec(u"DROP ROLE %1"_s.arg(reader));
     } else {
-        QFile file(url.mid(7));
-        EXPECT_TRUE(file.open(QIODevice::ReadOnly) && file.readAll() == before);
+        EXPECT_TRUE(bytesOf(url.mid(7)) == before);
         EXPECT_EQ(copies.entryList(QDir::Files), QStringList{u"lists.db"_s});
         QFile::setPermissions(copies.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     }

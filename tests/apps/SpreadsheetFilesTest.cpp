@@ -2,7 +2,7 @@
 // spreadsheet would run and reads every text back, also a byte at a time as
 // from a pipe; a workbook and a CSV file carry the same records into another
 // database; a spreadsheet's own workbook reads as its text, and foreign files
-// are named; a full disk is told in every format.
+// are named.
 #include <refhost/RefhostSupport.h>
 
 #include "Csv.h"
@@ -62,12 +62,13 @@ QString written(const QString& path, const QByteArray& bytes) {
     return path;
 }
 
-// Every record a RecordSource or CsvReader gives.
-template <typename Source> QList<CsvRecord> all(Source& source) {
+// Every record a RecordSource or CsvReader gives, also kept in *into as they come.
+template <typename Source> QList<CsvRecord> all(Source& source, QList<CsvRecord>* into = nullptr) {
     QList<CsvRecord> records;
+    QList<CsvRecord>& kept = into ? *into : records;
     while (std::optional<CsvRecord> record = source.next())
-        records << *record;
-    return records;
+        kept << *record;
+    return kept;
 }
 
 QList<QStringList> fieldsOf(const QList<CsvRecord>& records) {
@@ -85,13 +86,6 @@ QString faultOf(const std::function<void()>& read) {
         return fault.text();
     }
     return u"read"_s;
-}
-
-// What reading bytes raises, read whole or a byte at a time.
-std::pair<QString, QString> faults(const QByteArray& bytes) {
-    Trickle pipe(bytes);
-    CsvReader reader(pipe);
-    return {faultOf([&] { readCsv(bytes); }), faultOf([&] { all(reader); })};
 }
 
 TEST(CsvFiles, EveryTextReadsBackAsWrittenAndNoFieldStartsAFormula) {
@@ -133,15 +127,15 @@ TEST(CsvFiles, ReadAByteAtATimeGivesTheSameRecordsAndFaults) {
     } cases[] = {
         {"a,b\nc,\"d\ne\"\nf,\xFF\n", u"line 4: the text is not UTF-8"_s},
         {"a,b\nc,\"open\n\nmore", u"line 2: a quoted field is never closed"_s},
-        {"a,b\n\xEF\xBB\xBF"
-         "a,b\n",
-         u"line 2: a byte order mark (U+FEFF) begins the line"_s},
+        {"a,b\n\357\273\277a,b\n", u"line 2: a byte order mark (U+FEFF) begins the line"_s},
         {"UsrDefCod;usrdefDes\nALERT;x\n", u"line 1: the fields are separated by semicolons, not commas"_s},
         {"\"UsrDefCod\";\"usrdefDes\"\n", u"line 1: the fields are separated by semicolons"_s},
         {"\n\nUsrDefCod\tusrdefDes\n", u"line 3: the fields are separated by tabs"_s},
     };
     for (const auto& c : cases) {
-        const auto [held, piecewise] = faults(c.file);
+        Trickle bytes(c.file);
+        CsvReader byteByByte(bytes);
+        const QString held = faultOf([&] { readCsv(c.file); }), piecewise = faultOf([&] { all(byteByByte); });
         EXPECT_TRUE(held.startsWith(c.fault) && piecewise == held)
             << held.toStdString() << piecewise.toStdString();
     }
@@ -189,9 +183,7 @@ TEST(Workbooks, ASpreadsheetsOwnWorkbookReadsAsItsTextSheetBySheet) {
               "<Relationship Id='rId3'" + type +
               "sharedStrings' Target='sharedStrings.xml'/></Relationships>"},
          {"xl/sharedStrings.xml", R"(<sst><si><t>UsrDefCod</t></si><si><t>usrdefDes</t></si><si><t>A</t></si>
-                  <si><r><t>Zo</t></r><r><rPr><b/></rPr><t>)"
-                                  "\xC3\xAB"
-                                  R"(</t></r><rPh><t>x</t></rPh></si>
+                  <si><r><t>Zo</t></r><r><rPr><b/></rPr><t>ë</t></r><rPh><t>x</t></rPh></si>
                   <si><t xml:space="preserve">CR_x000D_ _x005F_x0041_ </t></si></sst>)"},
          {"xl/worksheets/sheet2.xml",
           sheet + R"(<sheetData><row r="1"><c r="A1" t="s"><v>0</v></c><c r="C1" t="s"><v>1</v></c></row>
@@ -205,18 +197,14 @@ TEST(Workbooks, ASpreadsheetsOwnWorkbookReadsAsItsTextSheetBySheet) {
                   <row><c r="B3" t="s"><v>99</v></c></row></sheetData></worksheet>)"}});
     const std::unique_ptr<RecordSource> source = openRecordSource(path);
     QList<CsvRecord> records;
-    EXPECT_EQ(faultOf([&] {
-                  while (std::optional<CsvRecord> record = source->next())
-                      records << *record;
-              }),
+    EXPECT_EQ(faultOf([&] { all(*source, &records); }),
               u"sheet CodeListKey, row 3: a cell names shared string 99, which the workbook does not hold"_s);
-    EXPECT_EQ(fieldsOf(records),
+    ASSERT_EQ(fieldsOf(records),
               QList<QStringList>({{usrdef::kCode, u""_s, usrdef::kDescription},
                                   {u"A"_s, u"7"_s, u"Zo\u00eb"_s},
                                   {u"A"_s, u""_s, u"CR\r _x0041_ "_s},
                                   {u"CodeListKey.ListReference"_s, u"CodeListKey.UsrDefCod"_s},
                                   {u"REF"_s, u""_s}}));
-    ASSERT_EQ(records.size(), 5);
     EXPECT_EQ(std::tuple(records.at(2).line, records.at(2).where), std::tuple(6, u"sheet Lists, row 6"_s));
     EXPECT_TRUE(headsHostTable(records.at(3)));
 
@@ -225,11 +213,10 @@ TEST(Workbooks, ASpreadsheetsOwnWorkbookReadsAsItsTextSheetBySheet) {
     const QString xls = written(dir.filePath(u"old.xls"_s),
                                 QByteArray("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8) + QByteArray(504, '\0'));
     writeZip(ods, {{"mimetype", "application/vnd.oasis.opendocument.spreadsheet"}});
-    for (const auto& [file, named] :
+    for (const auto& foreign :
          {std::pair(ods, u"is an OpenDocument spreadsheet"_s), {xls, u"is an Excel 97-2003 workbook"_s}}) {
-        const QString path = file; // clang 14 does not capture a structured binding
-        const QString fault = faultOf([&] { openRecordSource(path); });
-        EXPECT_TRUE(fault.startsWith(file + u' ' + named)) << fault.toStdString();
+        const QString fault = faultOf([&] { openRecordSource(foreign.first); });
+        EXPECT_TRUE(fault.startsWith(foreign.first + u' ' + foreign.second)) << fault.toStdString();
     }
 }
 
@@ -253,9 +240,6 @@ protected:
         exportLists(from, {}, format, buffer, {}, byteOrderMark);
         return buffer.data();
     }
-    QString saved(const QString& name, const QByteArray& bytes) {
-        return written(m_folder.filePath(name), bytes);
-    }
     // The records of a CSV export without the keys, which an import makes anew.
     static QList<QStringList> content(const QByteArray& csv) {
         const QList<CsvRecord> records = readCsv(csv);
@@ -269,46 +253,35 @@ protected:
 };
 VV_ON_BOTH_ENGINES(SpreadsheetFiles);
 
-// A full disk is told in every format; the program's is ListTools' to check.
-TEST_P(SpreadsheetFiles, AWorkbookAndACsvFileCarryEveryTextIntoAnotherDatabaseAndAFullDiskIsTold) {
+// (A full disk, in every format: the program's exit statuses in ListToolsTest.)
+TEST_P(SpreadsheetFiles, AWorkbookAndACsvFileCarryEveryTextIntoAnotherDatabase) {
     const QByteArray csv = exported(host(), FileFormat::Csv, true);
     ASSERT_TRUE(csv.startsWith("\xEF\xBB\xBF" + usrdef::kCode.toUtf8()));
-    const QString csvFile = saved(u"lists.csv"_s, csv);
-    const QString workbook = saved(u"lists.xlsx"_s, exported(host(), FileFormat::Xlsx));
+    const QString csvFile = written(m_folder.filePath(u"lists.csv"_s), csv);
+    const QString workbook = written(m_folder.filePath(u"lists.xlsx"_s), exported(host(), FileFormat::Xlsx));
     const QList<CsvRecord> fromCsv = all(*openRecordSource(csvFile));
     const QList<CsvRecord> fromWorkbook = all(*openRecordSource(workbook));
     EXPECT_EQ(fieldsOf(fromWorkbook), fieldsOf(fromCsv));
     const qsizetype hostTables = hostTablesStart(fromWorkbook);
-    ASSERT_LT(hostTables, fromWorkbook.size());
-    EXPECT_EQ(fromWorkbook.at(hostTables).where, u"sheet CodeListKey, row 1"_s);
+    EXPECT_EQ(fromWorkbook.value(hostTables).where, u"sheet CodeListKey, row 1"_s);
 
     for (const QString& file : {csvFile, workbook}) {
         auto other = test::TestDatabase::create(GetParam());
         ReferenceHost fresh(other->url(), nullptr, m_folder.path());
-        const ImportSummary summary = importLists(fresh, *openRecordSource(file), {});
-        EXPECT_GT(summary.hostRows, 0);
+        importLists(fresh, *openRecordSource(file), {}); // the host's tables too, as content() compares them
         EXPECT_EQ(content(exported(fresh, FileFormat::Csv)), content(csv)) << file.toStdString();
     }
 
     // A spreadsheet saves every row, the headers too, padded to its widest one.
     QString padded;
-    for (const QStringList& row : fieldsOf(fromCsv)) {
-        QStringList fields = row;
+    for (QStringList fields : fieldsOf(fromCsv)) {
         while (fields.size() < fromCsv.first().fields.size() + 2)
             fields << QString();
         appendCsvRecord(padded, fields.size(), [&](qsizetype f) { return fields.at(f); });
     }
-    ImportOptions dryRun;
-    dryRun.dryRun = true;
+    const ImportOptions dryRun{{}, true};
     EXPECT_EQ(importLists(host(), *csvRecords(padded.toUtf8()), dryRun).hostRows,
               importLists(host(), *csvRecords(csv), dryRun).hostRows);
-
-    for (const FileFormat format : {FileFormat::Csv, FileFormat::Json, FileFormat::Xlsx}) {
-        QFile full(u"/dev/full"_s);
-        ASSERT_TRUE(full.open(QIODevice::WriteOnly));
-        test::expectError([&] { exportLists(host(), {}, format, full); }, ErrorCode::HostError,
-                          u"Writing to /dev/full failed: the disk is full"_s);
-    }
 }
 
 } // namespace

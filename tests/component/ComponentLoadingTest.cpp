@@ -31,9 +31,7 @@ TEST(ComponentLoadingTest, MetadataNamesTheInterfaceVersionAndAnUnknownProgIdIsA
 TEST(ComponentLoadingTest, InstancesShareTheHostObjectsAndOutliveEachOther) {
     auto first = loader().CreateObject(QStringLiteral("viVavazuruv.wkDatabases"));
     auto second = loader().CreateObject(QStringLiteral("VIVAVAZURUV.WKDATABASES"));
-    ASSERT_TRUE(first && second);
-    ASSERT_NE(first.get(), second.get());
-    EXPECT_EQ(second->QueryIGlobal()->get_GIC(), nullptr);
+    ASSERT_TRUE(first && second && first.get() != second.get());
 
     // The component only keeps the reference: an object that is never called will do.
     int token = 0;
@@ -42,12 +40,8 @@ TEST(ComponentLoadingTest, InstancesShareTheHostObjectsAndOutliveEachOther) {
     HostObject dac = std::make_shared<QObject>();
     const std::weak_ptr<QObject> watchDac = dac;
     IGlobal& global = *first->QueryIGlobal();
-    global.put_GIC(host);
-    global.put_GC(gc);
-    global.put_PV(pv);
-    global.put_DAC(std::exchange(dac, {}));
-    first->put_Path(QStringLiteral("/srv/office"));
-    first->put_MultiUser(QVariant(5));
+    global.put_GIC(host), global.put_GC(gc), global.put_PV(pv), global.put_DAC(std::exchange(dac, {}));
+    first->put_Path(QStringLiteral("/srv/office")), first->put_MultiUser(QVariant(5));
     first.reset();
     const IGlobal& other = *second->QueryIGlobal();
     EXPECT_TRUE(other.get_GIC() == host && other.get_GC() == gc && other.get_PV() == pv &&

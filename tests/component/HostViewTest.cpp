@@ -34,13 +34,13 @@ QString q(const QString& text) {
 QString translate(const QString& statement) {
     return u"TranslateSql(%1, 1, 0)"_s.arg(q(statement));
 }
-QString getField(const QString& text, const QString& separator, int index) {
+QString getField(const QString& text, int index, const QString& separator = u"\n"_s) {
     return u"GetField(%1, %2, %3, 0)"_s.arg(q(text), q(separator)).arg(index);
 }
 const QString kConnection = u"GetConnection()"_s;
 const QString kOfficeMode = u"GetOfficeMode()"_s;
 const QString kButtonHints = uR"(ReadOptionFlag("POPUP_HELP_FLAG", -1, null, 0))"_s;
-const QString kNothingChosen = getField({}, u"\n"_s, 2);
+const QString kNothingChosen = getField({}, 2);
 
 // A selection record as the window hands it to the entry point: each field
 // followed by a line feed, the record ended by a carriage return. The three
@@ -54,8 +54,7 @@ QString record(const QString& group, const QString& description, qint32 key, con
 
 // The office clause of a statement in office mode 7.
 struct Office {
-    int mode = 0;
-    int id = 1;
+    int mode = 0, id = 1;
     QStringList calls() const {
         return mode == 7 ? QStringList{kOfficeMode, u"GetOfficeID()"_s} : QStringList{kOfficeMode};
     }
@@ -153,11 +152,6 @@ protected:
         return patient;
     }
     QString card(QString tmp) { return m_env->component().UDDBS_Credit_Card(m_tmp = tmp, m_top, m_left); }
-    static std::function<void()> pick(qint32 row, int level = 0) {
-        return [row, level] {
-            PickerEnv::clickCell(2, row, level);
-        };
-    }
 
     std::shared_ptr<test::RecordingHost> m_host;
     QString m_tmp;
@@ -176,7 +170,7 @@ TEST_P(HostViewTest, ACreditCardIsLookedUpOrChosenAndItsListEditedThroughTheHost
     // Not answered: the same one load, then the choice read with GetField.
     play({pick(1), press("cmd_Select")});
     EXPECT_EQ(card(u"X"_s), u"MasterCard"_s);
-    expectCalls(seq(load, getField(record(u"MC"_s, u"MasterCard"_s, mc), u"\n"_s, 2)),
+    expectCalls(seq(load, getField(record(u"MC"_s, u"MasterCard"_s, mc), 2)),
                 "a code the list lacks, then OK on the first row");
 
     // Closed from the title bar without choosing: nothing is chosen, and GetField says so.
@@ -190,11 +184,10 @@ TEST_P(HostViewTest, ACreditCardIsLookedUpOrChosenAndItsListEditedThroughTheHost
     m_env->dialogs().expectMessage(MsgBox::AnswerYes, u"save"_s);
     play({[&] {
         PickerEnv::pressButton(u"cmd_Edit"_s);
-        grid::GridControl& grid = PickerEnv::grid();
-        PickerEnv::typeIntoCell(grid, 2, 1, u"MasterCard Gold"_s);
+        PickerEnv::typeIntoCell(PickerEnv::grid(), 2, 1, u"MasterCard Gold"_s);
         PickerEnv::pressButton(u"cmd_Add"_s);
-        PickerEnv::typeIntoCell(grid, 1, 3, u"AX"_s);
-        PickerEnv::typeIntoCell(grid, 2, 3, u"American Express"_s);
+        PickerEnv::typeIntoCell(PickerEnv::grid(), 1, 3, u"AX"_s);
+        PickerEnv::typeIntoCell(PickerEnv::grid(), 2, 3, u"American Express"_s);
         PickerEnv::clickCell(2, 2);
         PickerEnv::pressButton(u"cmd_Del"_s);
         PickerEnv::pressButton(u"cmd_Edit"_s);
@@ -232,9 +225,9 @@ TEST_P(HostViewTest, TickedAlertsAreReadRecordByRecordAndJoinedInOrder) {
     const QString first = record(u"M"_s, u"Anticoagulants"_s, a, u"rt"_s);
     const QString second = record(u"M"_s, u"Diabetes"_s, d, u"rt"_s);
     const QString chosen = first + second;
-    expectCalls(seq(windowLoad(u"Medical Alert"_s, u"ALERT"_s), getField(chosen, u"\r"_s, 1),
-                    getField(first.chopped(1), u"\n"_s, 2), getField(chosen, u"\r"_s, 2),
-                    getField(second.chopped(1), u"\n"_s, 2), getField(chosen, u"\r"_s, 3)),
+    expectCalls(seq(windowLoad(u"Medical Alert"_s, u"ALERT"_s), getField(chosen, 1, u"\r"_s),
+                    getField(first.chopped(1), 2), getField(chosen, 2, u"\r"_s),
+                    getField(second.chopped(1), 2), getField(chosen, 3, u"\r"_s)),
                 "two ticked alerts");
 }
 
@@ -246,15 +239,13 @@ TEST_P(HostViewTest, APackedSalutationRequestIsCutByTheHostBeforeTheWindowLoads)
     qint16 flag = -1;
     play({press("cmd_Select")});
     EXPECT_EQ(m_env->component().UDDBS_Sex_Title(tmp, m_top, m_left, flag, key), u"Dr."_s);
-    expectCalls(seq(getField(packed, u"\n"_s, 1), getField(packed, u"\n"_s, 2), getField(packed, u"\n"_s, 3),
-                    getField(packed, u"\n"_s, 4), getField(packed + u"\n"_s, u"\n"_s, 5),
-                    windowLoad(u"Doctor list"_s, u"DRTTL"_s), uR"(ResetHostText(""))"_s,
-                    getField(record(u"D"_s, u"Dr."_s, dr), u"\n"_s, 2)),
+    expectCalls(seq(getField(packed, 1), getField(packed, 2), getField(packed, 3), getField(packed, 4),
+                    getField(packed + u"\n"_s, 5), windowLoad(u"Doctor list"_s, u"DRTTL"_s),
+                    uR"(ResetHostText(""))"_s, getField(record(u"D"_s, u"Dr."_s, dr), 2)),
                 "a packed request, the cursor put on its key");
 
     // A flag outside the table keeps the last list; a listed code is answered.
-    tmp = u"p"_s;
-    flag = 9;
+    tmp = u"p"_s, flag = 9;
     EXPECT_EQ(m_env->component().UDDBS_Sex_Title(tmp, m_top, m_left, flag, key), u"Prof."_s);
     expectCalls(windowLoad(u"Sex/ Title"_s, u"DRTTL"_s), "the last request's list, answered");
 }
@@ -271,8 +262,8 @@ TEST_P(HostViewTest, ASelectionAsksForTheLetterColumnAfterTheRequestIsSetAndRead
     const QStringList load = seq(u"LetterColumnsOff()"_s, windowLoad({}, u"DOCS"_s));
     expectCalls(seq(load, uR"(ReplaceVariable("Consent |??", "|??", "signed", 1, 9, 0))"_s,
                     uR"(ReplaceVariable("signed", "\r\n", "\x02", 0, 1, 0))"_s,
-                    getField(row + answer, u"\r"_s, 1), getField(row.chopped(1), u"\n"_s, 2),
-                    getField(row.chopped(1), u"\n"_s, 10)),
+                    getField(row + answer, 1, u"\r"_s), getField(row.chopped(1), 2),
+                    getField(row.chopped(1), 10)),
                 "one choice with a typed answer");
 
     // One choice: the first record's description, its letter.
@@ -281,8 +272,7 @@ TEST_P(HostViewTest, ASelectionAsksForTheLetterColumnAfterTheRequestIsSetAndRead
     play({press("cmd_Select")});
     EXPECT_EQ(m_env->component().UDDBS_1_Choice(tmp, m_top, m_left, list, caption, &letter, &letterName),
               u"Consent |??"_s);
-    expectCalls(seq(load, getField(row, u"\n"_s, 2), getField(row, u"\n"_s, 5)),
-                "one choice of a list without variables");
+    expectCalls(seq(load, getField(row, 2), getField(row, 5)), "one choice of a list without variables");
 }
 
 TEST_P(HostViewTest, ACodeListOpensItsNestedListAndReturnsEveryRecordLineByLine) {
@@ -302,9 +292,9 @@ TEST_P(HostViewTest, ACodeListOpensItsNestedListAndReturnsEveryRecordLineByLine)
 
     const QString procedure = record(u"P"_s, u"Crown on |TEETH"_s, crown, u"|PROCS"_s);
     const QString toothRecord = record(u"T"_s, u"#3"_s, tooth, u"|TEETH"_s, 1);
-    const auto outputs = [](const QString& chosen) {
-        return QStringList{getField(chosen, u"\n"_s, 2), getField(chosen, u"\n"_s, 6),
-                           getField(chosen, u"\n"_s, 7), getField(chosen, u"\n"_s, 8)};
+    // What each output reads of the records: the description, the code, the list, the level.
+    const auto outputs = [](const QString& r) {
+        return QStringList{getField(r, 2), getField(r, 6), getField(r, 7), getField(r, 8)};
     };
     expectCalls(seq(u"SetCurrentPatientID(%1)"_s.arg(patient), uR"(CodeListKey("|PROCS"))"_s,
                     u"LetterColumnsOff()"_s, u"CanModifyLists()"_s,
@@ -324,20 +314,17 @@ TEST_P(HostViewTest, ACodeListOpensItsNestedListAndReturnsEveryRecordLineByLine)
     QString note;
     m_env->component().Cds_Qrp_Compose(note, dbName, level, desc, ada, letter, id, count);
     EXPECT_EQ(note, u"Crown on #3"_s);
-    const auto line = [](const QString& text, int j) {
-        return getField(text, u"\n"_s, j);
-    };
-    expectCalls({uR"(SplitText("0\n1\n", "\n"))"_s, line(dbName, 1),
+    expectCalls({uR"(SplitText("0\n1\n", "\n"))"_s, getField(dbName, 1),
                  // Level 0.
-                 line(dbName, 1), uR"(ListJoinWords("|PROCS"))"_s, line(desc, 1), line(ada, 1),
-                 line(letter, 1), uR"(InsertEachItem("|PROCS"))"_s,
+                 getField(dbName, 1), uR"(ListJoinWords("|PROCS"))"_s, getField(desc, 1), getField(ada, 1),
+                 getField(letter, 1), uR"(InsertEachItem("|PROCS"))"_s,
                  uR"(ReplaceVariable("Crown on |TEETH\x01", "\x02", "\r\n", 0, 1, 0))"_s,
                  uR"(ReplaceVariable("Crown on |TEETH\x01", "\x01", "", 1, 1, 0))"_s,
                  uR"(PipeVariableList("|PROCS "))"_s,
                  uR"(ReplaceVariable("|PROCS", "|PROCS", "Crown on |TEETH", 1, 1, 0))"_s,
                  // Level 1.
-                 line(dbName, 2), uR"(ListJoinWords("|TEETH"))"_s, line(desc, 2), line(ada, 2),
-                 line(letter, 2), uR"(InsertEachItem("|TEETH"))"_s,
+                 getField(dbName, 2), uR"(ListJoinWords("|TEETH"))"_s, getField(desc, 2), getField(ada, 2),
+                 getField(letter, 2), uR"(InsertEachItem("|TEETH"))"_s,
                  uR"(ReplaceVariable("#3\x01", "\x02", "\r\n", 0, 1, 0))"_s,
                  uR"(ReplaceVariable("#3\x01", "\x01", "", 1, 1, 0))"_s, uR"(PipeVariableList("|TEETH "))"_s,
                  uR"(ReplaceVariable("Crown on |TEETH", "|TEETH", "#3", 1, 1, 0))"_s},
@@ -369,13 +356,12 @@ TEST_P(HostViewTest, APipeSignListLoadsItsPatientAndLeavesEditModeOnTheRowItsTex
                     uR"(CaptionText(""))"_s, listRead(u"FILL"_s), deliberate::kConflictCheck, kButtonHints,
                     // Done: nothing to save; the variables shown again, the host's messages let through.
                     uR"(CaptionText(""))"_s, listRead(u"FILL"_s), patientRead(patient), u"NotifyHost(1)"_s,
-                    kButtonHints, getField(chosen, u"\r"_s, 1), getField(chosen.chopped(1), u"\n"_s, 2)),
+                    kButtonHints, getField(chosen, 1, u"\r"_s), getField(chosen.chopped(1), 2)),
                 "edit and done on a pipe-sign list, then OK");
 }
 
 TEST_P(HostViewTest, TheTitleBarSavesWhatWasTypedAndEveryStatementCarriesTheOfficeInOfficeMode7) {
-    m_env->host().setOfficeMode(7);
-    m_env->host().setOfficeID(3);
+    m_env->host().setOfficeMode(7), m_env->host().setOfficeID(3);
     const qint32 mc = m_env->addEntry(u"CRECARD"_s, u"MC"_s, u"MasterCard"_s);
     const Office office{7, 3};
     m_env->dialogs().expectMessage(MsgBox::AnswerYes, u"save"_s);

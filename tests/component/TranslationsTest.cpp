@@ -26,8 +26,7 @@ TEST(TranslationsTest, GermanWhileInstalledEnglishByteForByteWithout) {
         const auto form = env->loadForm();
         env->dialogs().expectMessage(MsgBox::AnswerYes);
         env->host().AskMessage(u"SA001"_s, QString(), QString());
-        const PickerLevel& level = form->level(0);
-        return QStringList{level.cmd_Cancel->text(), level.Uddbs_Frame->title(),
+        return QStringList{form->level(0).cmd_Cancel->text(), form->level(0).Uddbs_Frame->title(),
                            env->dialogs().asked().last().text};
     };
     QCoreApplication::installTranslator(&german);

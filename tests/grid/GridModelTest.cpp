@@ -71,10 +71,6 @@ TEST_F(GridModelTest, ResizingDeletingAndClearingKeepWhatBelongsToTheirRows) {
 
     fill({u"r1,x"_s, u"r2,x"_s, u"r3,x"_s, u"r4,x"_s});
     m_model.setText(2, 0, u"H"_s);
-    m_model.setTicked(4, true);
-    m_model.setTickBrushes(QBrush(Qt::blue), QBrush(Qt::white));
-    EXPECT_EQ(m_model.data(m_model.index(3, 0), Qt::BackgroundRole).value<QBrush>().color(),
-              QColor(Qt::blue));
     ASSERT_TRUE(m_model.deleteRow(2));
     EXPECT_EQ((std::tuple{column(1), m_model.deleteRow(4), m_model.dataRowCount()}),
               std::tuple(u"r1,r3,r4"_s, false, 3));
@@ -152,18 +148,6 @@ TEST_F(GridModelTest, SortingMatchesACaseInsensitiveStableSortOfTheTexts) {
             row = row.section(u',', 2);
         ASSERT_EQ(column(3), expected.join(u',')) << pieces->size();
     }
-}
-
-// What the window sets: the whole grid's font (which removes the cells' own),
-// then the header row's.
-TEST_F(GridModelTest, TheWholeGridsFontThenTheHeaderRowsAreDrawn) {
-    fill({u"a,b"_s, u"c,d"_s});
-    m_model.setBold(1, 1, true); // an override the whole grid's setting removes
-    m_model.setBold(-1, -1, true);
-    m_model.setPointSize(-1, 0, m_model.pointSize(-1, -1) + 4);
-    EXPECT_EQ(std::tuple(m_model.baseFont().bold(), m_model.data(m_model.index(0, 0), Qt::FontRole).isValid(),
-                         m_model.headerData(0, Qt::Horizontal, Qt::FontRole).isValid()),
-              std::tuple(true, false, true));
 }
 
 TEST_F(GridModelTest, BatchedChangesSignalOnceWhenTheBatchEnds) {

@@ -10,6 +10,7 @@ namespace {
 using namespace viVavazuruv;
 using namespace Qt::StringLiterals;
 using test::Engine;
+using test::FailingHost;
 
 // The members that are not empty, as name=value, so a failure shows what differs.
 QStringList shown(const PatientRecord& record) {
@@ -80,9 +81,8 @@ TEST_P(PatientLoaderTest, FillsTheNamedMembersFromTheRowOrEmptiesThem) {
     };
     for (const auto& c : cases) {
         m_host->setOfficeMode(c.officeMode);
-        m_host->failService(test::FailingHost::Service::GetConnection,
-                            c.id == 0 ? test::FailingHost::Failure::Automation
-                                      : test::FailingHost::Failure::None);
+        m_host->failService(FailingHost::Service::GetConnection,
+                            c.id == 0 ? FailingHost::Failure::Automation : FailingHost::Failure::None);
         EXPECT_EQ(shown(load(c.id, filled)), c.members) << c.id;
     }
     m_db->exec(u"DROP TABLE paTable"_s);
@@ -100,8 +100,7 @@ TEST_P(PatientLoaderTest, GivesTheDefaultProviderAndTheProvidersFeeTypeAndWrites
         {0, 2, 0, {}, {5, 3, 2}, {5, 0, 2}},     {0, 0, 7, {3}, {5, 3, 3}, {5, 3, 3}},
     };
     for (const auto& c : cases) {
-        m_db->exec(u"DELETE FROM FeeTypes"_s);
-        m_db->exec(u"DELETE FROM paTable WHERE pID = 10"_s);
+        m_db->exec(u"DELETE FROM FeeTypes"_s), m_db->exec(u"DELETE FROM paTable WHERE pID = 10"_s);
         add(u"pID, pPROIND, pGPDenFeeTyp, OfficeID"_s, u"10, %1, %2, 1"_s.arg(c.provider).arg(c.current));
         for (qint16 accepted : c.accepted)
             m_host->setFeeType(accepted, u"accepted"_s);

@@ -50,4 +50,9 @@ QSqlDatabase FailingHost::GetConnection() {
     return ReferenceHost::GetConnection();
 }
 
+bool FailingHost::LetterColumnsOff() {
+    breakIfAsked(Service::LetterColumnsOff, __func__);
+    return ReferenceHost::LetterColumnsOff();
+}
+
 } // namespace viVavazuruv::test

@@ -24,7 +24,7 @@ public:
         Foreign,    // throws an int: neither an AutomationError nor a standard exception
     };
     // The services failService can break.
-    enum class Service { AskMessage, CaptionText, GetConnection };
+    enum class Service { AskMessage, CaptionText, GetConnection, LetterColumnsOff };
 
     // The nth SaveRecord from now (1: the next one) fails; the others save.
     // Automation first runs a failing statement on the host's connection (on
@@ -48,6 +48,7 @@ public:
     qint16 AskMessage(const QString& Code, const QString& Arg1, const QString& Arg2) override;
     QString CaptionText(const QString& Title) override;
     QSqlDatabase GetConnection() override;
+    bool LetterColumnsOff() override;
 
 private:
     // Raises as the service's failure says; returns when it has none.

@@ -101,6 +101,12 @@ protected:
             PickerEnv::pressButton(name, level);
         };
     }
+    // A click on a row's description, as a person picks (or ticks) it.
+    static std::function<void()> pick(qint32 row, int level = 0) {
+        return [row, level] {
+            PickerEnv::clickCell(2, row, level);
+        };
+    }
     std::unique_ptr<UiScript> m_script;
 };
 

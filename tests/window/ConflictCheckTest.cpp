@@ -198,6 +198,35 @@ TEST_P(ConflictCheckTest, TheOtherWorkstationsChangeIsKeptUnlessTheUserSaysOther
     }
 }
 
+// A refused Done keeps the edits for a later save; in the next edit the row is
+// still measured against the state it was first edited from, and the question
+// names every field the other workstation changed.
+TEST_P(ConflictCheckTest, ARefusedDoneKeepsItsEditsAndTheLaterSaveComparesWithWhatWasLoaded) {
+    qint32 amex = m_env->addEntry(u"CRECARD"_s, u"AX"_s, u"American Express"_s);
+    m_env->addEntry(u"CRECARD"_s, u"MC"_s, u"MasterCard"_s);
+    m_env->host().setOption(u"LIST_CONFLICT_CHECK"_s, u"-1"_s);
+    auto form = open(u"CRECARD"_s);
+    PickerLevel& lvl = form->level(0);
+    click(lvl.cmd_Edit);
+    PickerEnv::typeIntoCell(*lvl.uddbs_SS, 2, 1, u"Amex (mine)"_s);
+    m_env->dialogs().expectMessage(MsgBox::AnswerNo, u"save"_s);
+    click(lvl.cmd_Edit);
+    EXPECT_EQ(m_env->storedDescriptions(u"CRECARD"_s), (QStringList{u"American Express"_s, u"MasterCard"_s}));
+
+    ASSERT_TRUE(openHost()->SaveRecord(1, u"UsrDefTable"_s, u"UsrDefInd"_s, amex,
+                                       {u"usrdefSeqCod"_s, u"usrdefDes"_s}, {u"AM"_s, u"Amex (theirs)"_s},
+                                       true));
+    click(lvl.cmd_Edit);
+    PickerEnv::typeIntoCell(*lvl.uddbs_SS, 2, 2, u"MasterCard Gold"_s);
+    m_env->dialogs().expectMessage(MsgBox::AnswerYes, u"save"_s);
+    m_env->dialogs().expectMessage(MsgBox::AnswerNo,
+                                   u"since you started editing it:\r\n    Gp: \"AX\", now \"AM\"\r\n"
+                                   u"    Description: \"American Express\", now \"Amex (theirs)\"\r\n"_s);
+    click(lvl.cmd_Edit);
+    EXPECT_EQ(m_env->storedDescriptions(u"CRECARD"_s),
+              (QStringList{u"Amex (theirs)"_s, u"MasterCard Gold"_s}));
+}
+
 // Another workstation's unfinished save of one row holds up no save of the
 // list's other rows.
 TEST_P(ConflictCheckTest, ASaveWaitsOnlyForTheRowsItWrites) {

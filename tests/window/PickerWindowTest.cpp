@@ -27,6 +27,12 @@ TEST_P(PickerWindowTest, LoadSortsTrimsMarksRowsFindsTheColumnsAndTitlesAndLeave
     EXPECT_EQ(column(grid, 2) + column(grid, 7) + grid.GetText(1, 4),
               u"American Express|Amex Blue|MasterCard|VisaE|E|E|EV"_s);
     EXPECT_TRUE(lvl.cmd_Edit->isHidden() && lvl.cmd_Del->isHidden()); // "NOADD": the list cannot be changed
+    // The cells in the grid's font, 10 points; the header row in bold 8.75 points.
+    const QFont cells = view(lvl)->font();
+    const QFont header = view(lvl)->model()->headerData(0, Qt::Horizontal, Qt::FontRole).value<QFont>();
+    EXPECT_EQ(std::tuple(cells.bold(), cells.pointSizeF(), header.bold(), header.pointSizeF(),
+                         view(lvl)->model()->index(0, 0).data(Qt::FontRole).isValid()),
+              std::tuple(false, 10.0, true, 8.75, false));
 
     PickerEnv::prepareRequest(u"EMPTY"_s);
     form = m_env->loadForm();
@@ -286,6 +292,50 @@ TEST_P(ListAnswerTest, TheListAnswersAsTheLoadedWindowsGridDoes) {
     EXPECT_EQ(answers({u"o"_s}), QStringList{u"Own office"_s});
 }
 
+class SelectionTest : public test::WindowTest {
+protected:
+    // The cursor put on row without ticking it, as the window puts it, then OK pressed.
+    static void ok(wkDatabases_Form& form, qint32 row) {
+        form.level(0).grid().setRow(row), form.level(0).grid().setAction(GridAction::ActivateCell);
+        click(form.level(0).cmd_Select);
+    }
+};
+
+// OK gives the row's record and one after it for each variable; ticked rows
+// come in the list's order; a title line is refused, without a word when it
+// only stands in for rows nobody ticked. (The row's own record: the host-view transcripts.)
+TEST_P(SelectionTest, OkGivesTheRowsRecordsThenTheirVariablesInOrderAndRefusesTitleLines) {
+    addEntries(u"NOTES"_s, {{u"G1"_s, u"Exam"_s}, {u"G2"_s, u"Crown |?? on |T#"_s}});
+    auto form = open(u"NOTES"_s);
+    m_env->dialogs().expectInput(u"upper left"_s, u"Crown |?? on |T#"_s);
+    ok(*form, 2);
+    const Selection chosen = form->takeSelection();
+    QStringList listsAndLevels;
+    for (const SelectionRecord& r : chosen)
+        listsAndLevels << r.listCode + u'@' + QString::number(r.level);
+    EXPECT_EQ(listsAndLevels, (QStringList{u"NOTES@0"_s, u"|??@1"_s, u"|T#@1"_s}));
+    EXPECT_EQ(std::tuple(form->closing(), chosen.at(1).description(), form->hasLevel(1)),
+              std::tuple(true, u"upper left"_s, false));
+
+    addEntries(u"TICKS"_s, {{u"A"_s, u"$-Notes"_s}, {u"B"_s, u"Exam"_s}, {u"C"_s, u"Recall"_s}});
+    form = open(u"TICKS"_s, false, QString(), u"Gp"_s, u"Description"_s, true);
+    ok(*form, 1);
+    EXPECT_TRUE(!form->closing() && form->takeSelection().empty());
+    for (const qint32 row : {3, 2})
+        PickerEnv::clickCell(*form->level(0).uddbs_SS, 2, row);
+    click(form->level(0).cmd_Select);
+    const Selection ticked = form->takeSelection();
+    EXPECT_EQ((QStringList{ticked.at(0).description(), ticked.at(1).description()}),
+              (QStringList{u"Exam"_s, u"Recall"_s}));
+    EXPECT_TRUE(form->closing());
+
+    form = open(u"TICKS"_s);
+    m_env->dialogs().expectMessage(MsgBox::AnswerOk, u"is a title line"_s);
+    ok(*form, 1);
+    EXPECT_TRUE(!form->closing() && form->takeSelection().empty());
+}
+
+VV_ENGINES(SQLite, SelectionTest, Engine::SQLite);
 VV_ENGINES(Engines, ListAnswerTest, Engine::SQLite, Engine::PostgreSQL);
 VV_ENGINES(SQLite, FramedWindowTest, Engine::SQLite);
 

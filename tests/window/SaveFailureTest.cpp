@@ -13,12 +13,8 @@ namespace {
 
 // A lock timeout (LockedListTest) and a full disk (PickerEntryPointsTest) are told through the window.
 TEST(SaveFailedMessageTest, TheDatabasesTroubleIsToldInTheOfficesWordsAndAHostsRefusalNamesItself) {
-    const struct {
-        std::int32_t code;
-        QString message;
-        bool nothingSaved;
-        QString told;
-    } cases[] = {
+    // The error, whether nothing was saved, and what the person is told.
+    const std::tuple<std::int32_t, QString, bool, QString> cases[] = {
         {ErrorCode::DatabaseError, u"database is locked Unable to fetch row"_s, false,
          u"Another workstation is changing this list; the changes not yet saved are still in the list. Try "
          u"again in a moment."_s},
@@ -39,9 +35,9 @@ TEST(SaveFailedMessageTest, TheDatabasesTroubleIsToldInTheOfficesWordsAndAHostsR
          u"Your changes to the list were not saved: the description of row 3 is longer than 255 "
          u"characters"_s},
     };
-    for (const auto& c : cases)
-        EXPECT_EQ(SaveFailedMessage(AutomationError(c.code, c.message), c.nothingSaved), c.told)
-            << c.message.toStdString();
+    for (const auto& [code, message, nothingSaved, told] : cases)
+        EXPECT_EQ(SaveFailedMessage(AutomationError(code, message), nothingSaved), told)
+            << message.toStdString();
 }
 
 class LockedListTest : public test::WindowTest {
