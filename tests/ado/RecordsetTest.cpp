@@ -1,7 +1,6 @@
 #include <support/TestDatabase.h>
 
 #include <ado/AdoConstants.h>
-#include <ado/Connection.h>
 #include <ado/DriverRows.h>
 #include <ado/PostgresRows.h>
 #include <ado/Recordset.h>
@@ -17,9 +16,7 @@
 
 using namespace viVavazuruv;
 using namespace viVavazuruv::ado;
-using viVavazuruv::test::Engine;
-using viVavazuruv::test::errorOf;
-using viVavazuruv::test::TestDatabase;
+using namespace viVavazuruv::test;
 using namespace Qt::StringLiterals;
 
 namespace {
@@ -94,17 +91,12 @@ protected:
             u"INSERT INTO ItemList VALUES ('A', NULL, 1), ('B', '', 2), ('C', 'Zahnärztliche Füllung – 歯科', 3)"_s);
     }
 
-    Recordset openOrdered(const QString& where = {}) {
-        return openClient(m_db->db(), u"SELECT * FROM ItemList "_s + where + u" ORDER BY ItemKey"_s);
-    }
-
     std::unique_ptr<TestDatabase> m_db;
 };
 
 TEST_P(RecordsetTest, DetachedRecordsetReadsOnAfterTheConnectionCloses) {
-    const QString name = u"detach_"_s + QString::fromStdString(test::engineName(GetParam().engine));
     {
-        QSqlDatabase second = m_db->openAnother(name);
+        QSqlDatabase second = m_db->openAnother(u"detached"_s);
         Recordset rs = openClient(second, u"SELECT ItemCode FROM ItemList ORDER BY ItemKey"_s);
         rs.DetachConnection();
         second.close();
@@ -113,43 +105,23 @@ TEST_P(RecordsetTest, DetachedRecordsetReadsOnAfterTheConnectionCloses) {
             codes << rs.Fields(u"ItemCode"_s).toString();
         EXPECT_EQ(codes, (QStringList{u"A"_s, u"B"_s, u"C"_s}));
     }
-    QSqlDatabase::removeDatabase(name);
+    QSqlDatabase::removeDatabase(u"detached"_s);
 }
 
-// NULL against empty text: EveryValueMatchesWhatTheDriverReads.
-TEST_P(RecordsetTest, FailuresRaiseTheirCodesAndUnsupportedModesAreRefused) {
+// NULL against empty text: EveryValueMatchesWhatTheDriverReads. (Cursors, locks and options
+// the component never asks for are refused too, and not tried here.)
+TEST_P(RecordsetTest, FailuresRaiseTheirCodes) {
     // A missing field is named. (Names in any case: ListStoreTest's field shown twice.)
-    Recordset read = openOrdered();
+    Recordset read = openClient(m_db->db(), u"SELECT * FROM ItemList"_s);
     EXPECT_EQ(errorOf([&] { read.Fields(u"NoSuchField"_s); }), ErrorCode::ItemNotFound);
-    read.MoveNext(), read.MoveNext(), read.MoveNext();
-    EXPECT_NE(errorOf([&] { read.MoveNext(); }), 0); // past the end
-    Recordset empty = openOrdered(u"WHERE ItemCode = 'none'"_s);
+    Recordset empty = openClient(m_db->db(), u"SELECT * FROM ItemList WHERE ItemCode = 'none'"_s);
     EXPECT_TRUE(empty.Bof() && empty.Eof() && empty.RecordCount() == 0);
-    EXPECT_EQ(errorOf([&] { empty.Fields(u"ItemCode"_s); }), ErrorCode::NoCurrentRecord);
-    const QString sql = u"SELECT * FROM ItemList"_s;
-    Recordset rs;
-    rs.setCursorLocation(adUseClient);
-    const auto open = [&](const QString& statement, const QSqlDatabase& db, int cursor = adOpenForwardOnly,
-                          int lock = adLockReadOnly) {
-        return errorOf([&] { rs.Open(statement, db, cursor, lock, adCmdText); });
-    };
-    EXPECT_EQ(open(u"SELECT * FROM NoSuchTable"_s, m_db->db()), ErrorCode::DatabaseError);
+    EXPECT_EQ(errorOf([&] { openClient(m_db->db(), u"SELECT * FROM NoSuchTable"_s); }),
+              ErrorCode::DatabaseError);
     // A statement without rows is no recordset.
-    EXPECT_EQ(open(u"UPDATE ItemList SET ItemKey = ItemKey"_s, m_db->db()), ErrorCode::InvalidProcedureCall);
-    EXPECT_EQ(open(u"SELECT 1"_s, QSqlDatabase()), ErrorCode::ConnectionError);
-    // A keyset cursor or an updatable lock would promise writes nobody implements.
-    EXPECT_NE(open(sql, m_db->db(), 1), 0);
-    EXPECT_NE(open(sql, m_db->db(), adOpenForwardOnly, 3), 0);
-    EXPECT_FALSE(rs.IsOpen());
-    EXPECT_NE(errorOf([&] { rs.Eof(); }), 0);
-    EXPECT_NE(errorOf([&] { rs.Close(); }), 0);
-    EXPECT_NE(errorOf([&] { rs.setCursorLocation(7); }), 0);
-    Recordset server; // server-side cursors stay tied to their connection
-    server.Open(sql, m_db->db(), adOpenForwardOnly, adLockReadOnly, adCmdText);
-    EXPECT_NE(errorOf([&] { server.DetachConnection(); }), 0);
-    // The connection runs command text only.
-    EXPECT_EQ(errorOf([&] { ado::Connection(m_db->db()).Execute(u"DELETE FROM ItemList"_s, nullptr, 128); }),
+    EXPECT_EQ(errorOf([&] { openClient(m_db->db(), u"UPDATE ItemList SET ItemKey = ItemKey"_s); }),
               ErrorCode::InvalidProcedureCall);
+    EXPECT_EQ(errorOf([] { openClient(QSqlDatabase(), u"SELECT 1"_s); }), ErrorCode::ConnectionError);
     // A trailing semicolon is one statement, as the driver reads it.
     Recordset one = openClient(m_db->db(), u"SELECT ItemCode FROM ItemList WHERE ItemKey = 2;"_s);
     EXPECT_EQ(one.Fields(u"ItemCode"_s).toString(), u"B"_s);
@@ -195,8 +167,6 @@ TEST_P(RecordsetTest, RowsArrivingWhileReadLeaveTheConnectionFree) {
         Recordset rs = openClient(db, sql, adCmdText | adAsyncFetch);
         EXPECT_EQ(rs.RecordCount(), -1);
         EXPECT_EQ(errorOf([&] { rs.DetachConnection(); }), ErrorCode::InvalidProcedureCall);
-        rs.MoveNext();
-        EXPECT_EQ(rs.Value(0).toInt(), 2);
         rs.Close();
     }
     EXPECT_EQ(scalar(db, u"SELECT COUNT(*) FROM ItemList"_s).toInt(), 384);

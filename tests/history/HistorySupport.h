@@ -8,7 +8,24 @@
 #include <QJsonObject>
 #include <QSqlError>
 
+#include <algorithm>
+
 namespace viVavazuruv::test {
+
+// Whether a check found the history intact (and, when given, with that many changes); its reason when not.
+inline ::testing::AssertionResult intact(const HistoryCheck& check, qint64 changes = -1) {
+    if (check.intact && (changes < 0 || check.changes == changes))
+        return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << check.changes << " changes: " << check.reason.toStdString();
+}
+
+// Whether a check found the history broken, its reason naming each of found.
+inline ::testing::AssertionResult broken(const HistoryCheck& check, const QStringList& found) {
+    if (!check.intact &&
+        std::all_of(found.begin(), found.end(), [&](const QString& f) { return check.reason.contains(f); }))
+        return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << (check.intact ? "intact" : check.reason.toStdString());
+}
 
 // A reference host whose user is DR_SMITH, and its list history.
 class HistoryTest : public HostTest {
@@ -20,11 +37,7 @@ protected:
         host().setLoginName(u"DR_SMITH"_s);
     }
     ListHistory history() { return ListHistory(host()); }
-    QList<ListChange> changesOf(qint32 key) {
-        ChangeFilter filter;
-        filter.key = key;
-        return history().changes(filter);
-    }
+    QList<ListChange> changesOf(qint32 key) { return history().changes({{}, key, {}, {}}); }
     // The component's own delete, as the picker runs it.
     void deleteAsThePickerDoes(qint32 key) {
         run(u"Delete * from UsrDefTable where UsrDefInd=%1"_s.arg(key));

@@ -54,8 +54,7 @@ TEST_P(ListHistoryTest, EveryWriteIsRecordedWithItsUserAndTheRowsItLeftWhoeverMa
     for (const ListChange& c : changes)
         EXPECT_EQ(std::tuple(c.list, c.key, c.office), std::tuple(u"ALERT"_s, key, 1)) << c.change;
     EXPECT_TRUE(changes[0].at.endsWith(u'Z') && changes[0].at <= changes[3].at);
-    const HistoryCheck check = history().verify();
-    EXPECT_TRUE(check.intact) << check.reason.toStdString();
+    EXPECT_TRUE(intact(history().verify()));
     // The host's LastChange from these changes: ConflictCheckTest's question names who and when.
 }
 
@@ -122,11 +121,8 @@ TEST_P(ListHistoryTest, ARestoreBringsBackADeletedRowOnlyWhileNothingMovedOn) {
     const qint32 key = addEntry(u"ALERT"_s, u"Latex"_s);
     deleteAsThePickerDoes(key);
     const qint64 deleted = changesOf(key).last().change;
-    EXPECT_TRUE(history().restore(deleted, true).contains(u"comes back"_s));
-    EXPECT_EQ(scalar(u"SELECT COUNT(*) FROM UsrDefTable WHERE usrdefInd = %1"_s.arg(key)), 0);
-
+    // Its preview changes nothing, and the row comes back as it was: the desk's ListHistoryWindowTest.
     history().restore(deleted);
-    EXPECT_EQ(description(key), u"Latex"_s);
     const ListChange restored = changesOf(key).last();
     EXPECT_EQ(std::tuple(restored.action, restored.user), std::tuple(u"insert"_s, u"DR_SMITH"_s));
     EXPECT_THROW(history().restore(deleted), RestoreRefused); // the key is in use again
@@ -145,9 +141,7 @@ TEST_P(ListHistoryTest, VerifyFindsAnAlteredARemovedAndAReorderedChangeAndPrunin
             QThread::msleep(5); // the prune's boundary falls between the third and fourth change
         addEntry(u"ALERT"_s, u"Entry %1"_s.arg(i));
     }
-    const HistoryCheck intact = history().verify();
-    ASSERT_TRUE(intact.intact) << intact.reason.toStdString();
-    EXPECT_EQ(intact.changes, 5);
+    ASSERT_TRUE(intact(history().verify(), 5));
     const qint64 first = scalar(u"SELECT MIN(SealNo) FROM UsrDefHistory"_s);
 
     const QString tampering[] = {
@@ -168,9 +162,7 @@ TEST_P(ListHistoryTest, VerifyFindsAnAlteredARemovedAndAReorderedChangeAndPrunin
     ASSERT_TRUE(history().verify().intact);
     EXPECT_EQ(history().pruneBefore(history().change(first + 3)->at), 3);
     addEntry(u"ALERT"_s, u"After the prune"_s);
-    const HistoryCheck pruned = history().verify();
-    EXPECT_TRUE(pruned.intact) << pruned.reason.toStdString();
-    EXPECT_EQ(pruned.changes, 3);
+    EXPECT_TRUE(intact(history().verify(), 3));
     m_db->exec(u"DELETE FROM UsrDefHistory WHERE SealNo = %1"_s.arg(first + 3));
     EXPECT_FALSE(history().verify().intact); // the first change after the checkpoint is watched too
 }
@@ -189,7 +181,6 @@ TEST_P(ListHistoryTest, AHeadKeptOutsideFindsAHistoryCutShortEmptiedOrMadeAgainA
     ASSERT_TRUE(before.intact) << before.reason.toStdString();
     const HistoryHead head = before.head;
     EXPECT_EQ(head.change, 5);
-    EXPECT_EQ(HistoryHead::parse(head.text())->hash, head.hash);
     QFile anchors(host().historyAnchorFile());
     ASSERT_TRUE(anchors.open(QIODevice::ReadOnly)) << anchors.fileName().toStdString();
     QList<HistoryHead> kept;
@@ -219,9 +210,8 @@ TEST_P(ListHistoryTest, AHeadKeptOutsideFindsAHistoryCutShortEmptiedOrMadeAgainA
     };
     for (const auto& attack : attacks)
         tampered(attack.statements, [&] {
-            const HistoryCheck found = history().verify({head});
-            EXPECT_TRUE(!history().verify().intact && !found.intact && found.reason.contains(attack.found))
-                << attack.statements.toStdString() << ": " << found.reason.toStdString();
+            EXPECT_FALSE(history().verify().intact) << attack.statements.toStdString();
+            EXPECT_TRUE(broken(history().verify({head}), {attack.found})) << attack.statements.toStdString();
         });
     ASSERT_TRUE(history().verify({head}).intact);
 
@@ -231,9 +221,7 @@ TEST_P(ListHistoryTest, AHeadKeptOutsideFindsAHistoryCutShortEmptiedOrMadeAgainA
     for (const QString& entry : {u"{\"changes\":[[\"inserts\",1,4000000000]]}"_s, u"{not json"_s}) {
         SCOPED_TRACE(entry.toStdString());
         plant(entry);
-        const HistoryCheck found = history().verify({head});
-        EXPECT_TRUE(!found.intact && found.reason.contains(u"cannot be read"_s))
-            << found.reason.toStdString();
+        EXPECT_TRUE(broken(history().verify({head}), {u"cannot be read"_s}));
         EXPECT_EQ(
             scalar(u"SELECT COUNT(*) FROM UsrDefHistory WHERE Action = 'pack' AND SealNo IS NOT NULL"_s), 1);
         EXPECT_THROW(history().restore(scalar(u"SELECT SealNo FROM UsrDefHistory WHERE Action = 'pack'"_s)),
@@ -247,9 +235,7 @@ TEST_P(ListHistoryTest, AHeadKeptOutsideFindsAHistoryCutShortEmptiedOrMadeAgainA
     m_db->exec(u"DROP TABLE UsrDefHistory"_s);
     m_host = anotherHost();
     EXPECT_EQ(load(u"ALERT"_s).size(), 5);
-    const HistoryCheck gone = history().verify({head});
-    EXPECT_TRUE(!gone.intact && gone.reason.contains(u"UsrDefHistory is missing"_s))
-        << gone.reason.toStdString();
+    EXPECT_TRUE(broken(history().verify({head}), {u"UsrDefHistory is missing"_s}));
     EXPECT_NE(errorOf([&] { describe(keys.first(), u"Unrecorded"_s); }), 0);
     EXPECT_EQ(description(keys.first()), u"Entry 0"_s);
 }
@@ -275,23 +261,19 @@ TEST_P(ListHistoryTest, AChangeMadeWithTheRecordingOffIsFoundByTheRowItLeft) {
          u"row %1 is not in the lists, but its last recorded change (change 2) left it there"_s.arg(other)},
     };
     const auto recording = [&](bool on) {
-        if (postgres()) {
+        if (postgres())
             m_db->exec(u"ALTER TABLE UsrDefTable %1 TRIGGER USER"_s.arg(on ? u"ENABLE"_s : u"DISABLE"_s));
-        } else if (on) {
+        else if (on)
             anotherHost(); // a host opening the file makes the triggers again
-        } else {
+        else
             for (const QString& kind : {u"Insert"_s, u"Update"_s, u"Delete"_s})
                 m_db->exec(u"DROP TRIGGER UsrDefHistory_"_s + kind);
-        }
     };
     for (const auto& c : unrecorded) {
         SCOPED_TRACE(c.change.toStdString());
         recording(false);
         m_db->exec(c.change);
-        const HistoryCheck found = history().verify();
-        EXPECT_TRUE(!found.intact && found.reason.contains(c.found) &&
-                    found.reason.contains(u"recording off"_s))
-            << found.reason.toStdString();
+        EXPECT_TRUE(broken(history().verify(), {c.found, u"recording off"_s}));
         m_db->exec(c.undo);
         recording(true);
         EXPECT_TRUE(history().verify().intact);
@@ -302,9 +284,7 @@ TEST_P(ListHistoryTest, AChangeMadeWithTheRecordingOffIsFoundByTheRowItLeft) {
     // A change written by hand whose row after is no JSON tells nothing to compare: a finding, named.
     m_db->exec(u"INSERT INTO UsrDefHistory (ChangedAt, Action, usrdefInd, RowAfter) VALUES ('2026-12-07', "
                u"'update', %1, '{not json')"_s.arg(kept));
-    const HistoryCheck unreadable = history().verify();
-    EXPECT_TRUE(!unreadable.intact && unreadable.reason.contains(u"(key %1) cannot be read"_s.arg(kept)))
-        << unreadable.reason.toStdString();
+    EXPECT_TRUE(broken(history().verify(), {u"(key %1) cannot be read"_s.arg(kept)}));
 }
 
 TEST_P(ListHistoryTest, AnAddedColumnIsKeptAndAConnectionMadeAgainStillNamesItsUser) {
@@ -327,12 +307,8 @@ TEST_P(ListHistoryTest, AnAddedColumnIsKeptAndAConnectionMadeAgainStillNamesItsU
 TEST_P(ListHistoryTest, FiltersARestoredInsertAndAnotherOfficesChange) {
     // A list's changes by its code in any case: the desk's ListHistoryWindowTest.
     const qint32 key = addEntry(u"ALERT"_s, u"Aspirin"_s);
-    ChangeFilter later;
-    later.since = u"2999-01-01"_s;
-    EXPECT_TRUE(history().changes(later).isEmpty());
-    ChangeFilter officeTwo;
-    officeTwo.office = 2;
-    EXPECT_TRUE(history().changes(officeTwo).isEmpty());
+    EXPECT_TRUE(history().changes({{}, {}, u"2999-01-01"_s, {}}).isEmpty()); // since a day to come
+    EXPECT_TRUE(history().changes({{}, {}, {}, 2}).isEmpty());               // office 2
 
     const qint64 inserted = changesOf(key).first().change;
     host().setOfficeMode(7);

@@ -1,5 +1,5 @@
-// What callers learn when things fail: the server's SQLSTATE, a COMMIT that
-// rolled back; connections of each form; and a server that stops answering:
+// What callers learn when things fail: a COMMIT that rolled back;
+// connections of each form; and a server that stops answering:
 // a slow statement is cancelled once the limit passes, and a server that
 // ignores the cancel too is cut off.
 #include "PgDriverSupport.h"
@@ -22,17 +22,14 @@ using namespace std::chrono_literals;
 
 using Errors = PgDriverTest;
 
-// (The server's state and text as the host reads them, for a lock or a slow
-// statement and for a constraint a run breaks: ReferenceHostTest.)
-TEST_F(Errors, CarryTheServersStateInAPipelineAndACommitThatRolledBackFails) {
-    // With settings the statement shares a pipeline; its own error still comes through.
+// (The server's state and text as the host reads them, for a slow statement
+// and for a constraint a run breaks: ReferenceHostTest; for a lock:
+// LockedListTest. A statement's own error when settings share its pipeline:
+// AnswerLimit's cancel and Streaming's failure after the first rows.)
+TEST_F(Errors, ACommitThatRolledBackFails) {
+    // With the settings sent too.
     driver()->setTransactionSettings({{u"vv.x"_s, u"1"_s}});
     QSqlQuery q(m_db);
-    ASSERT_FALSE(q.exec(u"SELECT 1/0"_s));
-    EXPECT_EQ(q.lastError().type(), QSqlError::StatementError);
-    EXPECT_EQ(q.lastError().nativeErrorCode(), u"22012"_s);
-
-    // A COMMIT that rolled back fails, with the settings still sent.
     ASSERT_TRUE(m_db.transaction());
     EXPECT_FALSE(q.exec(u"SELECT * FROM no_such_table"_s));
     EXPECT_FALSE(q.exec(u"SELECT 1"_s));
@@ -55,11 +52,8 @@ TEST_F(Errors, ConnectionStringsOfEachFormOpen) {
     const QString keywords = u"host=%1 port=%2 user=%3 password='%4' dbname='%5'"_s.arg(
         url.host(), QString::number(url.port()), url.userName(), url.password(), url.path().mid(1));
     const QSqlDatabase kv = connect(u"kv"_s, keywords);
-    ASSERT_TRUE(kv.isOpen());
+    // (The handle is libpq's connection: Settings and Streaming take it as one.)
     EXPECT_EQ(scalar(kv, u"SELECT current_user"_s), QVariant(url.userName()));
-    const QVariant handle = kv.driver()->handle();
-    EXPECT_TRUE(qstrcmp(handle.typeName(), "PGconn*") == 0 || qstrcmp(handle.typeName(), "pg_conn*") == 0);
-    EXPECT_EQ(PQstatus(handle.value<PGconn*>()), CONNECTION_OK);
 
     // Parameters set beforehand are read first; `options` never reaches the server.
     QSqlDatabase byParams = connect(u"params"_s, QString(), false);
@@ -188,7 +182,8 @@ TEST_F(AnswerLimit, AServerThatAnswersNothingIsCutOffAndALostConnectionKeepsLibp
     EXPECT_FALSE(driver()->broken());
     EXPECT_EQ(scalar(u"SELECT 3"_s), QVariant(3));
 
-    // A connection the server ends keeps libpq's words, and is not taken for a cut.
+    // A connection the server ends keeps libpq's words. (It is taken for lost, not
+    // for cut off, so the host makes it again: ServerTroubleTest's restarts.)
     QSqlDatabase admin = connect(u"admin"_s);
     scalar(admin,
            u"SELECT pg_terminate_backend(%1)"_s.arg(scalar(u"SELECT pg_backend_pid()"_s).toLongLong()));
@@ -196,8 +191,6 @@ TEST_F(AnswerLimit, AServerThatAnswersNothingIsCutOffAndALostConnectionKeepsLibp
     const QString text = q.lastError().databaseText();
     EXPECT_TRUE(text.contains(u"terminat"_s) || text.contains(u"server closed the connection unexpectedly"_s))
         << text.toStdString();
-    EXPECT_TRUE(driver()->broken());
-    EXPECT_FALSE(driver()->takeAnswerCut());
 }
 
 // A whole server gone from the network: the cancel request reaches no one
@@ -210,7 +203,6 @@ TEST_F(AnswerLimit, AServerGoneFromTheNetworkIsCutOffThoughItsCancelHangs) {
     const QSqlDatabase db = connect(u"hop"_s, address.toString());
     ASSERT_TRUE(db.isOpen());
     driverOf(db)->setAnswerLimit(300ms, 300ms);
-    EXPECT_EQ(scalar(db, u"SELECT 1"_s), QVariant(1));
     hop.freeze();
     QSqlQuery q(db);
     QElapsedTimer timer;

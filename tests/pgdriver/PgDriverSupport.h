@@ -44,10 +44,8 @@ protected:
     virtual void prepare() {}
     void TearDown() override {
         m_db = QSqlDatabase();
-        for (const QString& name : std::as_const(m_names)) {
-            QSqlDatabase::database(name, false).close();
-            QSqlDatabase::removeDatabase(name);
-        }
+        for (const QString& name : std::as_const(m_names))
+            QSqlDatabase::removeDatabase(name); // closes it
     }
 
     // One more connection, to address, under a name of its own; `open` false leaves it closed.
@@ -83,12 +81,11 @@ protected:
     }
     QSqlQuery bound(const QString& sql, const QVariantList& values) const { return bound(m_db, sql, values); }
     // Runs a statement; fails the test with the driver's text when it fails.
-    static void run(const QSqlDatabase& db, const QString& sql) {
-        QSqlQuery q(db);
+    void run(const QString& sql) const {
+        QSqlQuery q(m_db);
         if (!q.exec(sql))
             ADD_FAILURE() << sql.toStdString() << ": " << q.lastError().text().toStdString();
     }
-    void run(const QString& sql) const { run(m_db, sql); }
 
     QSqlDatabase m_db;
 

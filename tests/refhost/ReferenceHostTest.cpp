@@ -76,9 +76,9 @@ QString variable(ReferenceHost& h, const QString& text) {
 TEST_P(Refhost, LiteralsLoadExactlyTheirList) {
     EXPECT_EQ(host().SqlValue(QString(), true, 1, 0) + host().SqlValue(QString(), false, 1, 0), u"NULL''"_s);
     // Texts that have broken quoting somewhere, and must come back unchanged.
-    const QStringList texts({u"O'Brien"_s, u"\\'"_s, u"a\\'; DROP TABLE UsrDefTable; --"_s, u"x' OR '1'='1"_s,
-                             u"Delete * from UsrDefTable; --'\"\\"_s, u"$$; DROP TABLE UsrDefTable; $$"_s,
-                             u"line\nbreak\ttab\r %_*?[]"_s,
+    // (The dialect's words and comments inside a literal: RefhostTranslate.)
+    const QStringList texts({u"O'Brien"_s, u"\\'"_s, u"a\\'; DROP TABLE UsrDefTable; --"_s,
+                             u"$$; DROP TABLE UsrDefTable; $$"_s, u"line\nbreak\ttab\r %_*?[]"_s,
                              u"名前 Ελληνικά עברית 🦷 Zoë\u00A0\u200B"_s,
                              QString(254, u'\'')}); // with the quote added: the longest description kept
     // Codes as the component stores them (upper case); descriptions are bound and come back as they were.
@@ -89,7 +89,6 @@ TEST_P(Refhost, LiteralsLoadExactlyTheirList) {
         EXPECT_EQ(load(text.toUpper()) + load(text.toUpper(), u"usrdefDes"_s),
                   QStringList({text.toUpper(), text.toUpper(), text, text + u'\''}))
             << text.left(30).toStdString();
-    EXPECT_EQ(scalar(u"SELECT COUNT(*) FROM UsrDefTable"_s), 2 * texts.size());
 }
 
 // ---- List codes ------------------------------------------------------------------------
@@ -110,11 +109,8 @@ TEST_P(Refhost, AnySpellingFindsExactlyTheRowsTheComponentTakes) {
 }
 
 TEST_P(Refhost, ALargeTableIsSearchedThroughTheIndex) {
-    m_db->exec(postgres()
-                   ? u"INSERT INTO UsrDefTable (UsrDefCod, OfficeID) SELECT 'L' || (i % 1000), 1 "
-                     u"FROM generate_series(1, 100000) AS s(i)"_s
-                   : u"WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 100000) "
-                     u"INSERT INTO UsrDefTable (UsrDefCod, OfficeID) SELECT 'L' || (i % 1000), 1 FROM n"_s);
+    m_db->exec(u"WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 100000) "
+               u"INSERT INTO UsrDefTable (UsrDefCod, OfficeID) SELECT 'L' || (i % 1000), 1 FROM n"_s);
     m_db->exec(u"ANALYZE"_s);
     for (const QString& code : {u"l7"_s, u"straße"_s}) {
         QSqlQuery q(host().GetConnection());
@@ -184,7 +180,6 @@ TEST_P(Refhost, SaveRecordChecksNamesInsertsWithTheOfficeAndUpdatesOneRow) {
     ASSERT_TRUE(save(other, {u"pLASNAM"_s}, {u"Other"_s}));
     // Names match without regard to case; OfficeID from the caller is not taken.
     ASSERT_TRUE(save(roe, {u"PLASNAM"_s, u"officeid"_s}, {u"Roe"_s, u"9"_s}, u"PATABLE"_s, u"PID"_s));
-    EXPECT_TRUE(other > 0 && roe > other);
     EXPECT_EQ(value(u"SELECT pLASNAM FROM paTable WHERE pID = %1"_s.arg(roe)).toString(), u"Roe"_s);
     EXPECT_EQ(scalar(u"SELECT SUM(OfficeID) FROM paTable"_s), 8);
 
@@ -202,18 +197,15 @@ TEST_P(Refhost, SaveRecordChecksNamesInsertsWithTheOfficeAndUpdatesOneRow) {
     qint32 missing = roe + other + 1000;
     EXPECT_TRUE(!save(missing, {u"pLASNAM"_s}, {u"Ghost"_s}) && save(roe, {}, {}) && !save(missing, {}, {}));
     EXPECT_EQ(scalar(u"SELECT COUNT(*) FROM paTable"_s), 2);
-    // A column added after the first save is found.
-    m_db->exec(u"ALTER TABLE paTable ADD COLUMN pNote text"_s);
-    EXPECT_TRUE(save(roe, {u"pNote"_s}, {u"later"_s}));
+    // (A column added after the first save is found: ListToolsTest's column of a type.)
 }
 
 TEST_P(Refhost, ARunIsKeptWholeOrNotAtAllReadsItsOwnUpdatesAndLeavesACallersTransactionAlone) {
-    for (const bool write : {false, true}) {
-        ASSERT_TRUE(host().BeginSaveRecords());
-        EXPECT_FALSE(host().BeginSaveRecords()); // no run within a run
-        addEntry(write ? u"KEPT"_s : u"DROPPED"_s, {});
-        host().EndSaveRecords(write);
-    }
+    // (A run ended unwritten keeps nothing: ListHistoryTest's every write, on both engines.)
+    ASSERT_TRUE(host().BeginSaveRecords());
+    EXPECT_FALSE(host().BeginSaveRecords()); // no run within a run
+    addEntry(u"KEPT"_s, {});
+    host().EndSaveRecords(true);
     QSqlDatabase connection = host().GetConnection();
     ASSERT_TRUE(connection.transaction());
     EXPECT_FALSE(host().BeginSaveRecords());
@@ -230,16 +222,15 @@ TEST_P(Refhost, ARunIsKeptWholeOrNotAtAllReadsItsOwnUpdatesAndLeavesACallersTran
     const qint32 a = addEntry(u"RUN"_s, u"a"_s), b = addEntry(u"RUN"_s, u"b"_s);
     const auto both = [&] {
         return value(u"SELECT string_agg(usrdefDes, ' ' ORDER BY usrdefInd) FROM UsrDefTable "
-                     u"WHERE UsrDefCod = 'RUN'"_s)
-            .toString();
+                     u"WHERE UsrDefCod = 'RUN'"_s);
     };
     ASSERT_TRUE(host().BeginSaveRecords());
     EXPECT_TRUE(describe(a, u"one"_s) && describe(b, u"two"_s) && describe(a, u"three"_s));
-    EXPECT_EQ(both(), u"three two"_s);
+    EXPECT_EQ(both(), QVariant(u"three two"_s));
     EXPECT_GT(addEntry(u"RUN"_s, u"c"_s), b);
     EXPECT_TRUE(describe(b, u"four"_s));
     host().EndSaveRecords(true);
-    EXPECT_EQ(both(), u"three four c"_s);
+    EXPECT_EQ(both(), QVariant(u"three four c"_s));
 
     m_db->exec(u"ALTER TABLE UsrDefTable ADD CONSTRAINT no_bad CHECK (usrdefDes <> 'bad')"_s);
     ASSERT_TRUE(host().BeginSaveRecords());
@@ -248,7 +239,7 @@ TEST_P(Refhost, ARunIsKeptWholeOrNotAtAllReadsItsOwnUpdatesAndLeavesACallersTran
     ASSERT_TRUE(host().BeginSaveRecords()); // the run is over
     EXPECT_TRUE(describe(a, u"dropped"_s));
     host().EndSaveRecords(false);
-    EXPECT_EQ(both(), u"three four c"_s);
+    EXPECT_EQ(both(), QVariant(u"three four c"_s));
 }
 
 // ---- Offices -------------------------------------------------------------------------
@@ -288,27 +279,19 @@ TEST_P(Refhost, StatementsAndSaveRecordNeverReachAnotherOffice) {
 
 // ---- Host data, options and services ----------------------------------------------------
 
+// (The defaults, office 1 outside office mode with letter columns and lists
+// that may be changed: the offices test, the host-view transcripts and EditingTest.)
 TEST_P(Refhost, OptionsFlagsHostTablesPatientsMessagesAndFiles) {
-    EXPECT_TRUE(host().GetOfficeMode() + host().GetOfficeID() == 1 && !host().LetterColumnsOff() &&
-                host().CanModifyLists());
-    // OfficeID replaces the row spelt otherwise.
+    // OfficeID replaces the row spelt otherwise. (A flag as the window reads it:
+    // EditingTest's hints and prefixes; on a connection given: ServerTroubleTest's.)
     for (const auto& [name, setting] :
          {std::pair{u"officeid"_s, u"3"_s}, std::pair{u"OfficeID"_s, u"6"_s},
-          std::pair{u"POPUP_HELP_FLAG"_s, u"False"_s}, std::pair{u"LetterColumnsOff"_s, u"-1"_s},
-          std::pair{u"CanModifyLists"_s, u"0"_s}, std::pair{u"DefaultProvider"_s, u"12"_s},
+          std::pair{u"LetterColumnsOff"_s, u"-1"_s}, std::pair{u"CanModifyLists"_s, u"0"_s},
           std::pair{u"KeyPrefix"_s, u"~'"_s}})
         host().setOption(name, setting);
     host().setOfficeID(5); // this workstation only
     EXPECT_EQ(std::pair(host().GetOfficeID(), anotherHost()->GetOfficeID()), std::pair(5, 6));
-
-    qint16 flag = 99;
-    QSqlDatabase connection = host().GetConnection();
-    host().ReadOptionFlag(u"popup_help_flag"_s, -1, &connection, 0, flag);
-    EXPECT_TRUE(flag == 0 && host().LetterColumnsOff() && !host().CanModifyLists() &&
-                host().GetDefaultProvider() == 12);
-    const QString prefix = host().KeyPrefix();
-    host().removeOption(u"keyprefix"_s);
-    EXPECT_EQ(prefix + u'|' + host().KeyPrefix(), u"~'|"_s);
+    EXPECT_TRUE(host().LetterColumnsOff() && !host().CanModifyLists() && host().KeyPrefix() == u"~'"_s);
 
     m_db->exec(u"INSERT INTO ListJoinWords (ListCode, JoinBetween) VALUES ('TEETH', '+')"_s);
     // NULL words keep the defaults; a list reference finds its list's words.
@@ -332,12 +315,9 @@ TEST_P(Refhost, OptionsFlagsHostTablesPatientsMessagesAndFiles) {
     expectError([&] { host().AskMessage(u"SA001"_s, QString(), QString()); }, ErrorCode::HostError,
                 u"SA001"_s);
 
-    const QString path = host().GetHostPath();
-    EXPECT_EQ(QDir(path).canonicalPath(), QDir(m_folder.path()).canonicalPath());
-    EXPECT_TRUE(path.endsWith(u'/') && QDir(path + u"WP"_s).exists());
-    ASSERT_TRUE(QFile(path + u"Stp/"_s + host().LayoutFileName(u"../../etc/passwd"_s, QString()))
-                    .open(QIODevice::WriteOnly));
-    EXPECT_EQ(QDir(path + u"Stp"_s).entryList(QDir::Files).size(), 1);
+    // The letters' folder is made for the dialog that opens in it. (The layouts' folder, and
+    // the names kept in it: PickerWindowTest's kept layout and RefhostText's layout names.)
+    EXPECT_TRUE(QDir(host().GetHostPath() + u"WP"_s).exists());
 }
 
 // ---- List settings in the host data tables ----------------------------------------------------
@@ -349,20 +329,15 @@ TEST_P(Refhost, ListSettingsAreFoundInEverySpellingACallerUsesAndAnUnreadableVar
     host().setCodeListKey(u"docs"_s, u" doclist "_s);
     for (const QString& code : {u" ||proc "_s, u"|Cards"_s, u"DOCLIST"_s})
         host().setListJoinWords(code, u"+"_s, u" &"_s, u"!"_s, u":"_s);
-    // Another workstation reads the stored words alike.
-    const auto other = anotherHost();
-    for (ReferenceHost* h : {&host(), other.get()})
-        for (const QString& code :
-             {u"|PROC"_s, u"PROC"_s, u"|Proc"_s, u"CRECARD"_s, u" |cards"_s, u"|Docs"_s})
-            EXPECT_EQ(joinWords(*h, code), u"+| &|!|:"_s) << code.toStdString();
-    EXPECT_EQ(host().CodeListKey(u"cards"_s) + host().CodeListKey(u" ||CARDS"_s) +
-                  host().CodeListKey(u"|docs"_s),
-              u"CRECARDCRECARDDOCLIST"_s);
+    // (Another workstation reading what this one stored: AListSettingChangedAnywhereIsSeenAtTheNextQuestion.)
+    for (const QString& code : {u"|PROC"_s, u"PROC"_s, u"|Proc"_s, u"CRECARD"_s, u" |cards"_s, u"|Docs"_s})
+        EXPECT_EQ(joinWords(host(), code), u"+| &|!|:"_s) << code.toStdString();
 
+    // The same setting, spelt otherwise: replaced, not added beside it. (A setting
+    // found in another spelling: the join words above, and AListSettingChanged's.)
     host().setInsertEachItem(u"|PROC"_s, true);
-    EXPECT_TRUE(host().InsertEachItem(u" proc"_s));
     host().setInsertEachItem(u"proc"_s, false);
-    EXPECT_FALSE(host().InsertEachItem(u"|PROC"_s));
+    EXPECT_FALSE(host().InsertEachItem(u" |Proc"_s));
 
     host().setPipeVariable(u" sf "_s, u"SURFACES"_s);
     host().setPipeVariable(u"||T#"_s, u"TEETH"_s);
@@ -387,8 +362,8 @@ TEST_P(Refhost, AListSettingChangedAnywhereIsSeenAtTheNextQuestion) {
             .join(u' ');
     };
     const QString first = u",| and|| all  MOLARS"_s;
+    // (Asked again and again, as a composition asks: CodeListEntryPointTest's sentences.)
     EXPECT_EQ(settings(), first);
-    EXPECT_EQ(settings(), first); // asked again, as a composition asks
 
     const auto other = anotherHost();
     other->setListJoinWords(u"TEETH"_s, u"+"_s, u" &"_s, u"."_s, u":"_s);
@@ -421,12 +396,11 @@ TEST_P(Refhost, ANulOrALoneSurrogateIsRefusedAlikeOnBothEngines) {
     qint32 key = 0;
     using Calls = std::vector<std::function<void(const QString&)>>;
     const Calls calls = {
-        // Literals first, then lookups and settings (each of these checks every value it binds).
+        // Literals first, then a save and a lookup: every value the host binds (an
+        // option's too) passes the one check its connection makes before it runs.
         [&](const QString& t) { host().SqlValue(t, false, 1, 0); },
         [&](const QString& t) { saveEntry(key, {u"usrdefDes"_s}, {t}); },
         [&](const QString& t) { joinWords(host(), t); },
-        [&](const QString& t) { host().option(t); },
-        [&](const QString& t) { host().setOption(u"x"_s, t); },
     };
     const auto expectRefused = [](const QString& bad, const Calls& calls) {
         for (const auto& call : calls)
@@ -476,7 +450,7 @@ TEST_P(Refhost, TheDemoOfficeFillsEveryListLoadsOnceUnlessToldAndAFailedLoadLeav
     EXPECT_EQ(scalar(u"SELECT SUM(usrdefInd) FROM UsrDefTable"_s), keys);
 }
 
-// ---- A lost connection, a silent server, a removed file ------------------------------
+// ---- A lost connection, a lock, a removed file ------------------------------------------
 
 TEST_P(RefhostPostgres, ATransactionIsNeverContinuedAndAFailedReconnectSaysWhy) {
     QSqlDatabase connection = host().GetConnection();
@@ -500,45 +474,29 @@ TEST_P(RefhostPostgres, ATransactionIsNeverContinuedAndAFailedReconnectSaysWhy) 
         EXPECT_NO_THROW(host().option(u"x"_s));
 }
 
-// A lock another session holds: the wait ends once, within the host's lock
-// limit (a setting of the address), or within the statement limit where that
-// is lower; and a server that cannot cancel (stopped, frozen) is left by the
-// host itself.
-TEST_P(RefhostPostgres, ALockedTableOrASilentServerCostsSecondsWithAClearError) {
+// A lock another session holds: the wait ends within the statement limit
+// where that is below the lock limit, and says so. (A wait of the address's
+// lock limit, once, and a run of saves it fails: LockedListTest, through the
+// window. A session's own SET lifts no limit, as the settings go with every
+// transaction: pgdriver's Settings.)
+TEST_P(RefhostPostgres, ALockWaitEndsWithinTheStatementLimitWithAClearError) {
     const qint32 row = addEntry(u"LOCKED"_s, u"theirs"_s);
-    auto impatient = std::make_unique<ReferenceHost>(m_db->url() + u"&lock_timeout=1500"_s);
     auto quick = std::make_unique<ReferenceHost>(m_db->url() + u"&statement_timeout=300"_s);
     // The default is below the statement limit, so a lock wait is reported as one.
     EXPECT_EQ(value(u"SHOW lock_timeout"_s).toString(), u"5s"_s);
     QSqlDatabase other = m_db->db();
-    QElapsedTimer timer;
-    const auto expectOneWait = [&](const std::function<void()>& call, const QString& named, qint64 least) {
-        timer.start();
-        expectError(call, ErrorCode::DatabaseError, named);
-        // One wait of the limit, not two (3000 ms): nothing was retried.
-        EXPECT_GE(timer.elapsed(), least);
-        EXPECT_LT(timer.elapsed(), 2900);
-    };
-
-    // The whole table locked: a run of saves fails on its first row.
     ASSERT_TRUE(other.transaction());
     m_db->exec(u"LOCK TABLE UsrDefTable"_s);
-    ASSERT_TRUE(impatient->BeginSaveRecords());
-    expectOneWait([&] { addEntry(u"NEW"_s, {}, impatient.get()); }, u"lock"_s, 1450);
-    impatient->EndSaveRecords(false);
-    expectOneWait([&] { addEntry(u"A"_s, u"mine"_s, quick.get()); }, u"timeout"_s, 290);
+    QElapsedTimer timer;
+    timer.start();
+    expectError([&] { addEntry(u"A"_s, u"mine"_s, quick.get()); }, ErrorCode::DatabaseError, u"timeout"_s);
+    // One wait of the limit, nothing retried.
+    EXPECT_TRUE(timer.elapsed() >= 290 && timer.elapsed() < 2900) << timer.elapsed();
     other.rollback();
 
-    // With the lock gone the same saves go through.
-    EXPECT_TRUE(describe(row, u"mine"_s, impatient.get()));
+    // With the lock gone the same save goes through.
+    EXPECT_TRUE(describe(row, u"mine"_s, quick.get()));
     EXPECT_EQ(description(row, true), u"mine"_s);
-
-    QSqlQuery q(quick->GetConnection());
-    ASSERT_TRUE(q.exec(u"SET statement_timeout = 0"_s));
-    timer.restart();
-    EXPECT_FALSE(q.exec(u"SELECT pg_sleep(8)"_s));
-    EXPECT_LT(timer.elapsed(), 5000);
-    EXPECT_NO_THROW(quick->option(u"x"_s));
 }
 
 TEST(RefhostSqliteFile, ARemovedOrReplacedFileIsNeverWrittenOrMadeAgain) {
